@@ -1,0 +1,19 @@
+#pragma once
+// Start-up, shutdown, the header band and the two panel callbacks.
+
+// The program's entry: returns 0 after a normal run, -1 when the run-time or a panel
+// could not be set up.
+int WinMain(int argc, char **argv);
+
+void InitVars();
+void InitGUI();
+void ShowLogo(int brandVariant);
+void ShowInfoText(int backColor, int textColor, const char *text, int left, int top, int pointSize);
+// Start-up step 5: opens the link the state names and identifies the sensor.
+void OpenLinkAtStartup();
+
+int CC_PANEL(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int CC_PANELpopup(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+
+// Shows a help text in the help pop-up at the given panel position.
+void ShowHelpPopup(int top, int left, const char *text);

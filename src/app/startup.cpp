@@ -1,0 +1,282 @@
+// Start-up: loading the panels, the defaults of every global, opening the link,
+// preparing the controls, the event loop and the way out.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "link/frame.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "params/mapping.h"
+#include "params/pset.h"
+#include "params/transfer.h"
+#include "ui/comm.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <cstring>
+
+using namespace ui;
+
+namespace {
+
+void drawEvaluationWindowBar()
+{
+    DeleteGraphPlots(pPA, MAIN_BAR_GRAPH);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, pset.Teach_Value, 1.0);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, pset.Eval_Begin, 1.0);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 1.0);
+    PlotRectangle(pPA, MAIN_BAR_GRAPH, pset.Teach_Value - pset.Lower_Tolerance, 0.0,
+                  pset.Teach_Value + pset.Upper_Tolerance, 0.25, VAL_GREEN, VAL_GREEN);
+}
+
+// Link-dependent controls of the connection page and the main panel.
+void applyLinkLayout()
+{
+    const bool rs232 = comtype == 0;
+    SetCtrlVisible(pConn, CONN_BAUD, rs232);
+    SetCtrlVisible(pConn, CONN_COMPORT, rs232);
+    SetCtrlVisible(pConn, CONN_CHANGE_BAUD, rs232);
+    SetCtrlVisible(pConn, CONN_IPADDR, !rs232);
+    SetCtrlVisible(pConn, CONN_PORTNUM, !rs232);
+    SetCtrlVisible(pPA, MAIN_COMPORT, rs232);
+    SetCtrlVisible(pPA, MAIN_IPHOST, !rs232);
+    SetCtrlVal(pPA, MAIN_COMPORT, static_cast<int>(rs232port));
+    SetCtrlVal(pPA, MAIN_IPHOST, szIPhostName);
+}
+
+void showConnectionSettings()
+{
+    SetCtrlVal(pConn, CONN_COMTYPE, static_cast<int>(comtype));
+    SetCtrlVal(pConn, CONN_COMPORT, static_cast<int>(rs232port));
+    SetCtrlVal(pConn, CONN_BAUD, static_cast<int>(rs232baudrate));
+    SetCtrlVal(pConn, CONN_IPADDR, szIPhostName);
+    SetCtrlVal(pConn, CONN_PORTNUM, szPortNum);
+}
+
+// The video graph and the roll graph share one place; the video graph is in front
+// until a measurement runs.
+void prepareGraphs()
+{
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_ZOOM, false);
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
+    SetCtrlVisible(pPA, MAIN_COMPARE, true);
+    SetAxisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS, 1.0, hwinfo.pixelCount);
+    SetAxisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS, 0.0, ADCMAX);
+    SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, hwinfo.pixelCount);
+}
+
+void showToleranceMillimetres(unsigned upper, unsigned lower)
+{
+    const double up = PixelsToMillimetres(upper, pset.um_Slope);
+    const double lo = PixelsToMillimetres(lower, pset.um_Slope);
+    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, up);
+    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, lo);
+    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, up);
+    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, lo);
+    SetCtrlVal(pPara1, PARA1_TEACH_MM, PixelsToMillimetres(pset.Teach_Value, pset.um_Slope));
+}
+
+} // namespace
+
+void InitVars()
+{
+    std::memset(&pset, 0, sizeof pset);
+    SetParameterDefaults(pset);
+    SetCalibrationDefaults(cal);
+
+    comtype = 0;
+    rs232baudrate = 4;
+    rs232port = 1;
+    tcpcon = 0;
+    tcp_hconversation = 0;
+    tcpport = 10001;
+    dataSizeRec = 0;
+    rs232con = 0;
+
+    head = {kSyncByte, 1, 0, 0, 0, 0};
+
+    target = RAM;
+    err_flag = 0;
+    teach_flag = 0;
+    stop_flag = 1;
+    exit_flag = 0;
+    hide_flag = 1;
+    deco_flag = 0;
+    cal_start_flag = cal_save_flag = cal_exit_flag = cal_file_flag = 0;
+    mm_flag = 0;
+    xARRAY = xArray_pi;
+
+    SetHardwareInfoDefaults(hwinfo);
+    ADCMAX = 255;
+    PRECISION = 1;
+    MAXRANGE_MM = 20.0;
+    YSCALE_FAC = MAXRANGE_MM / hwinfo.pixelCount;
+    HWTYPE = 0;
+
+    CopyText(szVersion, "V4.0");
+    CopyText(szSoftBuildDate, "Build: V4.0.6  02/Feb/2016");
+    CopyText(szSoftName, "K-VOR-MQ-Vista");
+    SetPanelTitle(pPA, "K-VOR-MQ-Series CONTROL-PANEL");
+
+    ShowLogo(2);
+
+    CopyText(dir_name, ProgramDirectory().c_str());
+    CopyText(proj_dir, dir_name);
+    CopyText(appini_pathname, JoinPath(dir_name, "MQ-Vista.ini").c_str());
+    // The settings file is read here once the settings file lands in this program;
+    // meanwhile the connection page shows the link settings in force.
+    CopyText(szPortNum, "10001");
+    showConnectionSettings();
+
+    SetCtrlFrameColor(pConn, CONN_IPADDR, VAL_LT_GRAY);
+
+    CopyText(rec_fname, JoinPath(proj_dir, "RECORD.DAT").c_str());
+    SetCtrlVal(pRec, REC_FILENAME, rec_fname);
+    SetCtrlVal(pRec, REC_DATE, DateStr().c_str());
+
+    prepareGraphs();
+    drawEvaluationWindowBar();
+
+    SetStatusColor(VAL_BLACK);
+
+    for (int i = 0; i < kVideoPoints; ++i) {
+        xArray_pi[i] = 4.0 * i;
+        thdArray[i] = static_cast<std::uint16_t>(ADCMAX * pset.Video_Thd_Fix / 100);
+        thdArrayEE[i] = thdArray[i];
+    }
+    xARRAY = xArray_pi;
+}
+
+void OpenLinkAtStartup()
+{
+    int opened;
+    if (comtype == 0) {
+        rs232con = InitRS232(rs232port, rs232baudrate);
+        opened = rs232con;
+    } else {
+        tcpcon = InitTCP_IP();
+        opened = tcpcon;
+    }
+    if (opened == 1)
+        SetActiveTabPage(pPA, MAIN_TAB, InitDataExchange() == 1 ? 0 : 5);
+    else
+        SetActiveTabPage(pPA, MAIN_TAB, 5);
+}
+
+void InitGUI()
+{
+    applyLinkLayout();
+
+    // Tolerance fields.
+    int tolMode = 0;
+    GetCtrlVal(pPara1, PARA1_TOL_MODE, &tolMode);
+    unsigned upper = pset.Upper_Tolerance, lower = pset.Lower_Tolerance;
+    if (tolMode > 0) {
+        SetCtrlDimmed(pPara1, PARA1_UPPER_TOL, true);
+        SetCtrlDimmed(pPara1, PARA1_LOWER_TOL, true);
+        SetCtrlDimmed(pPara1, PARA1_TOL_MODE, false);
+        if (raw.AUTO_TOL != 0) {
+            SetCtrlVal(pPara1, PARA1_UPPER_TOL, static_cast<int>(raw.AUTO_TOL));
+            SetCtrlVal(pPara1, PARA1_LOWER_TOL, static_cast<int>(raw.AUTO_TOL));
+            upper = lower = raw.AUTO_TOL;
+        }
+    } else {
+        SetCtrlDimmed(pPara1, PARA1_UPPER_TOL, false);
+        SetCtrlDimmed(pPara1, PARA1_LOWER_TOL, false);
+        SetCtrlDimmed(pPara1, PARA1_TOL_MODE, false);
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL, static_cast<int>(pset.Upper_Tolerance));
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL, static_cast<int>(pset.Lower_Tolerance));
+    }
+
+    int hwMode = 0;
+    GetCtrlVal(pPara3, PARA3_HW_MODE, &hwMode);
+    const bool dimTolerances = hwMode == 1 || hwMode == 3 || tolMode > 0;
+    SetCtrlDimmed(pPara1, PARA1_UPPER_TOL, dimTolerances);
+    SetCtrlDimmed(pPara1, PARA1_LOWER_TOL, dimTolerances);
+
+    int powerMode = 0;
+    GetCtrlVal(pPara2, PARA2_POWER_MODE, &powerMode);
+    SetCtrlDimmed(pPara2, PARA2_POWER, powerMode == 1);
+    SetCtrlDimmed(pPara2, PARA2_EXPOSURE, powerMode == 2);
+
+    int intTrigger = 0;
+    GetCtrlVal(pPara3, PARA3_INTRG_MODE, &intTrigger);
+    SetCtrlDimmed(pPara3, PARA3_TRG_PIX, intTrigger <= 0);
+    for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
+        SetCtrlVisible(pPA, id, intTrigger > 0);
+
+    int thdMode = 0;
+    GetCtrlVal(pPara2, PARA2_VTHD_MODE, &thdMode);
+    if (thdMode == 0) {
+        SetCtrlDimmed(pPara2, PARA2_SAVE_THD, true);
+        PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+    } else {
+        SetCtrlDimmed(pPara2, PARA2_SAVE_THD, false);
+        if (GetDATA(1) == 1) {
+            std::memcpy(thdArrayEE, vtbuf, sizeof thdArrayEE);
+            std::memcpy(thdArrayDYN, thdArrayEE, sizeof thdArrayDYN);
+            ShowStatusText(szVersion);
+            PlotVIDEOCurve(adbuf, vtbuf, xARRAY);
+        }
+    }
+
+    // The recorder page follows its mode ring once the recorder lands in this program.
+
+    showToleranceMillimetres(upper, lower);
+
+    if (err_flag == 1) {
+        DimmButtons(1);
+        SetActiveTabPage(pPA, MAIN_TAB, 5);
+    }
+}
+
+int WinMain(int argc, char **argv)
+{
+    if (InitRuntime(argc, argv) < 0)
+        return -1;
+    pPA = LoadPanel(0, PANEL);
+    if (pPA < 0)
+        return -1;
+    pPH = LoadPanel(pPA, PANEL_HELP);
+    if (pPH < 0)
+        return -1;
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 0, &pPara1);
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 1, &pPara2);
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 2, &pPara3);
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 3, &pCalib);
+    GetPanelHandleFromTabPage(pCalib, CALIB_TAB, 0, &pCal1);
+    GetPanelHandleFromTabPage(pCalib, CALIB_TAB, 1, &pCal2);
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 4, &pRec);
+    GetPanelHandleFromTabPage(pPA, MAIN_TAB, 5, &pConn);
+
+    InitVars();
+    OpenLinkAtStartup();
+    InitGUI();
+
+    DisplayPanel(pPA);
+    SetActivePanel(pPA);
+    SetActiveCtrl(pPA, MAIN_STOP);
+
+    RunUserInterface();
+
+    if (tcpcon > 0) {
+        DisconnectFromTCPServer(tcp_hconversation);
+        tcp_hconversation = 0;
+        tcpcon = 0;
+    }
+    if (rs232con > 0) {
+        CloseCom(rs232port);
+        rs232con = 0;
+    }
+    DiscardPanel(pPA);
+    pPA = pPH = 0;
+    return 0;
+}

@@ -1,0 +1,33 @@
+#include "app/statusline.h"
+
+#include "app/state.h"
+#include "app/text.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <string>
+
+void ShowStatus() { ui::SetCtrlVal(pPA, ui::MAIN_STATUS, szStatus); }
+
+void ShowStatusText(const char *text) { ui::SetCtrlVal(pPA, ui::MAIN_STATUS, text); }
+
+void LogStatusLine(const char *text)
+{
+    std::string line = text ? text : "";
+    if (line.empty() || line.back() != '\n')
+        line += '\n';
+    ui::AppendTextBox(pConn, ui::CONN_STATUS, line.c_str());
+}
+
+void ShowAndLogStatus()
+{
+    ShowStatus();
+    AppendText(szStatus, "\n");
+    LogStatusLine(szStatus);
+}
+
+void SetStatusColor(int color)
+{
+    ui::SetCtrlTextColor(pPA, ui::MAIN_STATUS, color);
+    ui::SetCtrlTextColor(pConn, ui::CONN_STATUS, color);
+}

@@ -1,0 +1,117 @@
+#include "link/orders.h"
+
+#include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
+#include "display/buffers.h"
+#include "link/frame.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <algorithm>
+#include <cstring>
+
+int IssueOrder(unsigned char order, unsigned short address, const void *data, unsigned short length)
+{
+    FillTxBuf(order, address, data, length);
+    return DataExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+}
+
+void CopyAnswerData(void *destination, unsigned count)
+{
+    std::memcpy(destination, szReadBuf + kHeaderSize, std::min<unsigned>(count, kMaxFrameData));
+}
+
+const char *LinkFailureText(const char *rs232Text, const char *tcpText) { return comtype == 0 ? rs232Text : tcpText; }
+
+namespace {
+
+int fetch(unsigned char order, unsigned short address, const char *successText, void *destination, unsigned count)
+{
+    if (IssueOrder(order, address) == 1) {
+        CopyText(szStatus, successText);
+        CopyAnswerData(destination, count);
+        return 1;
+    }
+    CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "TCP-Server-error!"));
+    stop_flag = 1;
+    return -1;
+}
+
+struct CommandTexts {
+    const char *operation;
+    const char *rs232Error;
+    const char *tcpError;
+};
+
+// Sends a command without data; on success the caller's extra step runs before the
+// status line is shown.
+template <typename OnSuccess>
+int command(unsigned char order, unsigned short address, const CommandTexts &texts, OnSuccess onSuccess)
+{
+    CopyText(szStatus, texts.operation);
+    int result;
+    if (IssueOrder(order, address) == 1) {
+        AppendText(szStatus, " -> Ok!");
+        onSuccess();
+        result = 0;
+    } else {
+        CopyText(szStatus, LinkFailureText(texts.rs232Error, texts.tcpError));
+        result = -1;
+    }
+    ShowStatus();
+    return result;
+}
+
+int command(unsigned char order, unsigned short address, const CommandTexts &texts)
+{
+    return command(order, address, texts, [] {});
+}
+
+} // namespace
+
+int GetRAW() { return fetch(ORDER_MEASUREMENT, 0, "Transmission successful - Line Ok!", &raw, sizeof raw); }
+
+int GetDATA(std::uint16_t selector)
+{
+    return fetch(ORDER_CURVE, selector, "Transmission successful  - Line Ok!", selector == 0 ? adbuf : vtbuf,
+                 sizeof adbuf);
+}
+
+int PushTEACH()
+{
+    return command(ORDER_TEACH, 0,
+                   {"TEACH new setpoint value ...", "Teach-Error:Timeout RS232-Line!",
+                    "Teach-Error:Timeout TCP-Server-error!"},
+                   [] {
+                       std::uint16_t teach = 0;
+                       CopyAnswerData(&teach, sizeof teach);
+                       pset.Teach_Value = teach;
+                       ui::SetCtrlVal(pPara1, ui::PARA1_TEACH_VALUE, static_cast<int>(teach));
+                       ui::SetCtrlVal(pPara1, ui::PARA1_TEACH_MM, PixelsToMillimetres(teach, pset.um_Slope));
+                       ui::SetGraphCursor(pPA, ui::MAIN_BAR_GRAPH, 1, teach, 0.75);
+                   });
+}
+
+int PushRESET()
+{
+    return command(ORDER_RESET_OUTPUT, 0,
+                   {"RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
+                    "Reset-Error:Timeout TCP-Server-error!"});
+}
+
+int WriteVideoDataToRAM(std::uint16_t threshold)
+{
+    return command(ORDER_VTHD_RAM, threshold,
+                   {"SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+                    "VTHD-Write-Error:Timeout TCP-Server-error!"});
+}
+
+int WriteVideoDataToEE(std::uint16_t threshold)
+{
+    return command(ORDER_VTHD_EE, threshold,
+                   {"SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+                    "VTHD-Write-Error:Timeout TCP-Server-error!"});
+}

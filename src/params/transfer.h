@@ -1,0 +1,14 @@
+#pragma once
+// Moving the parameter set between the panel and the sensor's RAM or EEPROM.
+
+#include <cstdint>
+
+constexpr int RAM = 1;
+constexpr int EEPROM = 2;
+constexpr int DATFILE = 3;
+
+extern int target;
+
+// Reads the set from the sensor (RAM or EEPROM) and shows it; with DATFILE the set
+// was read from a file already and is only shown.
+void PushGET(std::uint16_t target);

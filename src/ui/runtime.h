@@ -1,0 +1,151 @@
+#pragma once
+// The run-time layer: panels and controls as integer handles and ids, built from the
+// resource description, over Qt widgets. Nothing outside src/ui touches Qt widgets.
+//
+// Setting a value or attribute from code never fires a callback.
+// Functions return 0 (or a positive value) on success and a negative value for an
+// unknown panel or control; the logic ignores these results as the original run-time's
+// callers did, tests can check them.
+
+#include "ui/uitypes.h"
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// ---- Start-up and the event loop -------------------------------------------------
+// Creates the application object once (argc/argv as given to main); < 0 on failure.
+int InitRuntime(int argc, char **argv);
+bool RuntimeReady();
+// Runs the event loop until QuitUserInterface; returns the code given to it.
+int RunUserInterface();
+void QuitUserInterface(int code);
+
+// Processes pending events once. When nothing is pending it blocks for at most about
+// a millisecond (woken at once by arriving serial or socket data), so polling loops
+// built on it cost almost no processor time while they wait.
+void ProcessSystemEvents();
+// Waits the given seconds while processing events.
+void DelayWithEventProcessing(double seconds);
+// Monotonic seconds as a double.
+double Timer();
+void SetWaitCursor(bool on);
+
+// ---- Panels ----------------------------------------------------------------------
+// Builds panel resource `resourceId` (and its tab pages) from the resource description.
+// parent 0: top-level. Returns the panel handle (> 0) or a negative code.
+int LoadPanel(int parentPanel, int resourceId);
+void DiscardPanel(int panel);
+// Handle of page `index` of a tab control, < 0 if there is none.
+int GetPanelHandleFromTabPage(int panel, int tabControl, int index, int *pageHandle);
+int SetActiveTabPage(int panel, int tabControl, int index);
+int GetActiveTabPage(int panel, int tabControl, int *index);
+int DisplayPanel(int panel);
+int HidePanel(int panel);
+bool IsPanelVisible(int panel);
+int SetActivePanel(int panel);
+int SetPanelTitle(int panel, const char *title);
+std::string GetPanelTitle(int panel);
+int SetPanelSize(int panel, int height, int width);
+int GetPanelSize(int panel, int *height, int *width);
+int SetPanelPos(int panel, int top, int left);
+int GetPanelPos(int panel, int *top, int *left);
+int SetPanelMaximized(int panel, bool maximized);
+bool IsPanelMaximized(int panel);
+// Moves a top-level panel to the centre of the screen.
+int CenterPanel(int panel);
+int GetScreenSize(int *height, int *width);
+
+// ---- Control values --------------------------------------------------------------
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char *value);
+int GetCtrlVal(int panel, int control, int *value);
+int GetCtrlVal(int panel, int control, double *value);
+int GetCtrlVal(int panel, int control, unsigned short *value);
+int GetCtrlVal(int panel, int control, unsigned int *value);
+// Text value cut to size - 1 characters and always terminated.
+int GetCtrlVal(int panel, int control, char *buffer, int size);
+std::string GetCtrlString(int panel, int control);
+
+// ---- Control attributes ----------------------------------------------------------
+int SetCtrlDimmed(int panel, int control, bool dimmed);
+bool IsCtrlDimmed(int panel, int control);
+int SetCtrlVisible(int panel, int control, bool visible);
+bool IsCtrlVisible(int panel, int control);
+int SetCtrlTextColor(int panel, int control, int color);
+int GetCtrlTextColor(int panel, int control);
+int SetCtrlBackColor(int panel, int control, int color);
+int GetCtrlBackColor(int panel, int control);
+int SetCtrlFrameColor(int panel, int control, int color);
+int SetCtrlLabel(int panel, int control, const char *label);
+std::string GetCtrlLabel(int panel, int control);
+int SetCtrlPrecision(int panel, int control, int decimals);
+int GetCtrlPrecision(int panel, int control);
+int SetCtrlMin(int panel, int control, double minimum);
+int SetCtrlMax(int panel, int control, double maximum);
+double GetCtrlMin(int panel, int control);
+int SetCtrlTooltip(int panel, int control, const char *text);
+std::string GetCtrlTooltip(int panel, int control);
+int GetCtrlBoundingRect(int panel, int control, Rect *rect);
+int SetCtrlPos(int panel, int control, int top, int left);
+int SetActiveCtrl(int panel, int control);
+// Creates a text message at run time (the header band texts); returns its id.
+int NewTextMessage(int panel, const char *text, int top, int left);
+int SetCtrlFont(int panel, int control, const char *family, int pointSize);
+// Picture control: loads an image file (bare names are looked up beside the program).
+int DisplayImageFile(int panel, int control, const char *fileName);
+
+// ---- Rings and combo boxes ---------------------------------------------------------
+int ClearListCtrl(int panel, int control);
+// Inserts at index (-1 appends). Ring items carry a value; combo items only text.
+int InsertListItem(int panel, int control, int index, const char *label, int value);
+int DeleteListItem(int panel, int control, int index, int count);
+int GetNumListItems(int panel, int control, int *count);
+int GetListItemLabel(int panel, int control, int index, std::string *label);
+// Index of the item whose label equals text, or -1.
+int FindListItem(int panel, int control, const char *text);
+
+// ---- Text boxes --------------------------------------------------------------------
+// Appends text; a text ending in a line feed completes its line.
+int AppendTextBox(int panel, int control, const char *text);
+int ReplaceTextBoxLine(int panel, int control, int index, const char *text);
+int ResetTextBox(int panel, int control, const char *text);
+std::vector<std::string> GetTextBoxLines(int panel, int control);
+
+// ---- Graphs ------------------------------------------------------------------------
+enum Axis { XAXIS = 0, YAXIS = 1 };
+int DeleteGraphPlots(int panel, int control);
+int PlotXY(int panel, int control, const double *x, const double *y, int count, int color, bool thick);
+int PlotXYu16(int panel, int control, const double *x, const unsigned short *y, int count, int color, bool thick);
+int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int frameColor, int fillColor);
+int SetGraphCursor(int panel, int control, int cursor, double x, double y);
+int GetGraphCursor(int panel, int control, int cursor, double *x, double *y);
+int SetAxisRange(int panel, int control, Axis axis, double minimum, double maximum);
+int GetAxisRange(int panel, int control, Axis axis, double *minimum, double *maximum);
+int SetAxisCaption(int panel, int control, Axis axis, const char *caption);
+int SetAxisPrecision(int panel, int control, Axis axis, int decimals);
+int SetGraphAutoRefresh(int panel, int control, bool on);
+int RefreshGraph(int panel, int control);
+// What the graph holds, for tests and diagnostics.
+int GetNumGraphPlots(int panel, int control);
+int GetNumGraphRects(int panel, int control);
+
+// ---- Strip charts ------------------------------------------------------------------
+int SetStripChartTraces(int panel, int control, int traces);
+int SetStripChartPointsPerScreen(int panel, int control, int points);
+int SetStripChartTraceColor(int panel, int control, int trace, int color);
+int GetStripChartTraceColor(int panel, int control, int trace);
+// values are interleaved point by point (traces values per point).
+int PlotStripChart(int panel, int control, const double *values, int count);
+int ClearStripChart(int panel, int control);
+
+// ---- Test support --------------------------------------------------------------------
+// Delivers an event to the callback bound to a control (control 0: the panel's own
+// callback), exactly as the widget would. Returns the callback's result or -1.
+int SimulateEvent(int panel, int control, int event, int eventData1 = 0, int eventData2 = 0);
+// The panel that owns a control id, or -1.
+int PanelOfControl(int control);
+
+} // namespace ui

@@ -1,0 +1,88 @@
+#pragma once
+// Bookkeeping shared by the Qt implementation files of the run-time layer.
+
+#include "ui/resource.h"
+#include "ui/uitypes.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QCustomPlot;
+class QCPItemStraightLine;
+class QCPItemTracer;
+
+namespace ui::detail {
+
+struct GraphState {
+    QCustomPlot *plot = nullptr;
+    bool autoRefresh = true;
+    int plots = 0;
+    int rects = 0;
+    std::map<int, std::pair<double, double>> cursors;
+    std::map<int, QCPItemStraightLine *> cursorLines;
+    // strip chart
+    int traces = 0;
+    int pointsPerScreen = 101;
+    std::vector<int> traceColors;
+    std::vector<std::vector<double>> history;
+};
+
+struct ControlRec {
+    int id = 0;
+    int panel = 0;
+    Kind kind = Kind::TextMessage;
+    CtrlCallback callback = nullptr;
+    QPointer<QWidget> widget;
+    QPointer<QLabel> caption;
+    std::vector<int> itemValues;   // rings
+    double sliderScale = 1.0;      // sliders hold value * scale as integers
+    int precision = 0;
+    int textColor = VAL_BLACK;
+    int backColor = -1;
+    int ledOnColor = VAL_GREEN;
+    bool ledOn = false;
+    std::string offText, onText;
+    std::string tooltip;
+    std::string textBoxContent;
+    GraphState graph;
+    std::vector<int> pages;        // tab controls: page panel handles
+};
+
+struct PanelRec {
+    int handle = 0;
+    int resource = 0;
+    int parent = 0;
+    CtrlCallback callback = nullptr;
+    QPointer<QWidget> widget;
+    std::vector<int> controls;
+};
+
+PanelRec *FindPanel(int handle);
+ControlRec *FindControl(int panel, int control);
+// Delivers an event to a control's callback (control 0: the panel's).
+int Dispatch(int panel, int control, int event, int eventData1 = 0, int eventData2 = 0);
+// True while code (not the operator) changes a widget; signal handlers then stay quiet.
+bool Programmatic();
+
+class ProgrammaticScope {
+public:
+    ProgrammaticScope();
+    ~ProgrammaticScope();
+    ProgrammaticScope(const ProgrammaticScope &) = delete;
+    ProgrammaticScope &operator=(const ProgrammaticScope &) = delete;
+};
+
+QString ColorCss(int color);
+void ApplyStyle(ControlRec &c);
+
+// Graph and strip-chart construction and refresh (runtime_graph.cpp).
+QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool compact);
+void ReplotIfAuto(ControlRec &c);
+
+} // namespace ui::detail

@@ -1,0 +1,252 @@
+// Frame codec, CRC-8 and the verdicts on received headers and data.
+
+#include "app/state.h"
+#include "app/text.h"
+#include "link/frame.h"
+#include "link/transport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> written(int count) { return {szWriteBuf, szWriteBuf + count}; }
+
+// Puts a well-formed answer into the receive buffer.
+void receive(unsigned char order, unsigned short address, const std::vector<unsigned char> &data)
+{
+    std::memset(szReadBuf, 0, sizeof szReadBuf);
+    szReadBuf[0] = 0x55;
+    szReadBuf[1] = order;
+    szReadBuf[2] = address & 0xFF;
+    szReadBuf[3] = address >> 8;
+    szReadBuf[4] = data.size() & 0xFF;
+    szReadBuf[5] = (data.size() >> 8) & 0xFF;
+    std::memcpy(szReadBuf + 8, data.data(), data.size());
+    szReadBuf[6] = crc8Update(szReadBuf, 8, static_cast<unsigned>(data.size()), crc8Array);
+    szReadBuf[7] = crc8Update(szReadBuf, 0, 7, crc8Array);
+}
+
+void resealHeader() { szReadBuf[7] = crc8Update(szReadBuf, 0, 7, crc8Array); }
+
+int headerVerdict(const WaitResult &wait = {})
+{
+    return HeaderVerdict(wait, &head.order, &head.address, &head.length, &head.dataCrc);
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exchange_busy = false;
+        CopyText(szStatus, "previous");
+    }
+};
+
+TEST(Crc8, TableAndKnownVectors)
+{
+    const unsigned char start[] = {0x00, 0x5E, 0xBC, 0xE2, 0x61, 0x3F, 0xDD, 0x83};
+    EXPECT_EQ(0, std::memcmp(crc8Array, start, sizeof start));
+    EXPECT_EQ(0xDE, crc8Update("abc", 0, 3, crc8Array));
+    EXPECT_EQ(0xAA, crc8Update("", 0, 0, crc8Array));
+    // The start index is honoured.
+    EXPECT_EQ(0xDE, crc8Update("xxabc", 2, 3, crc8Array));
+}
+
+TEST_F(FrameTest, EchoRequestIsTheKnownEightBytes)
+{
+    FillTxBuf(5, 0, nullptr, 0);
+    EXPECT_EQ(written(8), (std::vector<unsigned char>{0x55, 0x05, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x3C}));
+    EXPECT_EQ(0, crc8Update(szWriteBuf, 0, 8, crc8Array));
+    EXPECT_EQ(head.order, 5);
+    EXPECT_EQ(head.dataCrc, 0xAA);
+    EXPECT_EQ(head.headerCrc, 0x3C);
+}
+
+TEST_F(FrameTest, SixtyByteRequestCoversDataAndHeaderSeparately)
+{
+    unsigned char data[60];
+    for (int i = 0; i < 60; ++i)
+        data[i] = static_cast<unsigned char>(i * 7 + 1);
+    FillTxBuf(1, 0x1234, data, 60);
+    EXPECT_EQ(szWriteBuf[2], 0x34);
+    EXPECT_EQ(szWriteBuf[3], 0x12);
+    EXPECT_EQ(szWriteBuf[4], 60);
+    EXPECT_EQ(szWriteBuf[5], 0);
+    EXPECT_EQ(szWriteBuf[6], crc8Update(data, 0, 60, crc8Array));
+    EXPECT_EQ(szWriteBuf[7], crc8Update(szWriteBuf, 0, 7, crc8Array));
+    EXPECT_EQ(0, std::memcmp(szWriteBuf + 8, data, 60));
+    EXPECT_EQ(head.length, 60);
+    EXPECT_EQ(head.address, 0x1234);
+}
+
+TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaits)
+{
+    FillTxBuf(8, 0, nullptr, 0);
+    const auto before = written(8);
+    const FrameHeader headBefore = head;
+    exchange_busy = true;
+    FillTxBuf(2, 7, nullptr, 0);
+    exchange_busy = false;
+    EXPECT_EQ(written(8), before);
+    EXPECT_EQ(head.order, headBefore.order);
+    EXPECT_EQ(head.address, headBefore.address);
+}
+
+TEST_F(FrameTest, OversizedDataIsCutToTheBuffer)
+{
+    std::vector<unsigned char> data(5000, 0x11);
+    FillTxBuf(0xB6, 0x1000, data.data(), 5000);
+    EXPECT_EQ(head.length, kMaxFrameData);
+}
+
+TEST_F(FrameTest, HeaderChecks)
+{
+    receive(8, 3, std::vector<unsigned char>(40, 1));
+    head.order = 8;
+    EXPECT_EQ(1, headerVerdict());
+    EXPECT_EQ(head.length, 40);
+    EXPECT_EQ(head.address, 3);
+    EXPECT_STREQ(szStatus, "previous");
+
+    // Wrong header CRC, and wrong sync with a matching CRC: both refused.
+    receive(8, 3, std::vector<unsigned char>(40, 1));
+    szReadBuf[7] ^= 1;
+    head.order = 8;
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
+    EXPECT_EQ(head.order, 8);
+
+    receive(8, 3, {});
+    szReadBuf[0] = 0x54;
+    resealHeader();
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
+
+    // An all-zero header fails (its CRC over 8 bytes is not 0).
+    std::memset(szReadBuf, 0, 8);
+    CopyText(szStatus, "previous");
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
+}
+
+TEST_F(FrameTest, HeaderAnnouncingMoreThanTheBufferIsRefused)
+{
+    receive(9, 0, {});
+    szReadBuf[4] = (kMaxFrameData + 1) & 0xFF;
+    szReadBuf[5] = (kMaxFrameData + 1) >> 8;
+    resealHeader();
+    head.length = 0;
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
+    EXPECT_EQ(head.length, 0);
+
+    szReadBuf[4] = kMaxFrameData & 0xFF;
+    szReadBuf[5] = kMaxFrameData >> 8;
+    resealHeader();
+    EXPECT_EQ(1, headerVerdict());
+}
+
+TEST_F(FrameTest, ErrorAnswers)
+{
+    receive(0, 2, {});
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextReduceBaudrate);
+    receive(0, 1, {});
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, kTextInvalidOrder);
+    CopyText(szStatus, "previous");
+    receive(0, 9, {});
+    EXPECT_EQ(-1, headerVerdict());
+    EXPECT_STREQ(szStatus, "previous");
+}
+
+TEST_F(FrameTest, TimeoutAndLineErrorTexts)
+{
+    WaitResult wait;
+    wait.timedOut = true;
+    wait.lineStatus = 0x0010;
+    EXPECT_EQ(-1, headerVerdict(wait));
+    EXPECT_STREQ(szStatus, "TIMEOUT! COMM ERROR: PARITY!");
+
+    // A line error without a time-out appends to whatever the status line held.
+    CopyText(szStatus, "abc");
+    wait = {};
+    wait.lineStatus = 0x0001 | 0x0040 | 0x0100;
+    EXPECT_EQ(-1, DataVerdict(wait));
+    EXPECT_STREQ(szStatus, "abc COMM ERROR: INPUT LOST! COMM ERROR: FRAMING!");
+
+    // Abandoned waits leave the status line alone.
+    CopyText(szStatus, "kept");
+    wait = {};
+    wait.abandoned = true;
+    wait.timedOut = true;
+    EXPECT_EQ(-1, headerVerdict(wait));
+    EXPECT_STREQ(szStatus, "kept");
+}
+
+TEST_F(FrameTest, AllLineErrorTextsAfterTimeoutStayInsideTheStatusLine)
+{
+    // "TIMEOUT!" and all three texts are longer than the 72-byte status line; the
+    // sanitizer build catches any write past it.
+    WaitResult wait;
+    wait.timedOut = true;
+    wait.lineStatus = 0x0051;
+    EXPECT_EQ(-1, DataVerdict(wait));
+    EXPECT_EQ(std::strlen(szStatus), sizeof szStatus - 1);
+    EXPECT_EQ(0, std::strncmp(szStatus, "TIMEOUT! COMM ERROR: INPUT LOST! COMM ERROR: PARITY!", 52));
+}
+
+TEST_F(FrameTest, DataCheckUsesTheAnnouncedLength)
+{
+    receive(8, 0, std::vector<unsigned char>(40, 0x33));
+    head.order = 8;
+    ASSERT_EQ(1, headerVerdict());
+    EXPECT_EQ(1, DataVerdict({}));
+    szReadBuf[8 + 39] ^= 0x80;
+    EXPECT_EQ(-1, DataVerdict({}));
+    EXPECT_STREQ(szStatus, kTextDataIncorrect);
+}
+
+TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
+{
+    struct {
+        char text[8];
+        char after[8];
+    } s;
+    std::memset(&s, 'x', sizeof s);
+    CopyText(s.text, "0123456789");
+    EXPECT_STREQ(s.text, "0123456");
+    AppendText(s.text, "abc");
+    EXPECT_STREQ(s.text, "0123456");
+    CopyText(s.text, "ab");
+    AppendText(s.text, "cdefghij");
+    EXPECT_STREQ(s.text, "abcdefg");
+    FormatText(s.text, sizeof s.text, "%d", 123456789);
+    EXPECT_STREQ(s.text, "1234567");
+    for (char c : s.after)
+        EXPECT_EQ(c, 'x');
+}
+
+TEST(LinkTables, BaudRatesAndErrorTexts)
+{
+    EXPECT_EQ(BaudRateOfIndex(0), 9600);
+    EXPECT_EQ(BaudRateOfIndex(2), 38400);
+    EXPECT_EQ(BaudRateOfIndex(4), 115200);
+    EXPECT_EQ(BaudRateOfIndex(7), 115200);
+    EXPECT_EQ(BaudRateOfIndex(-1), 115200);
+    EXPECT_STREQ(RS232ErrorText(-2), "Invalid port number");
+    EXPECT_STREQ(RS232ErrorText(-4), "Unknown I/0 error");
+    EXPECT_STREQ(RS232ErrorText(-5), "RS-232 error!");
+    EXPECT_STREQ(RS232ErrorText(-99), "Timeout");
+    EXPECT_STREQ(TCPErrorText(-1), "UnableToRegisterService");
+    EXPECT_STREQ(TCPErrorText(-11), "TimeOutError");
+    EXPECT_STREQ(TCPErrorText(-20), "InfoNotAvailable");
+    EXPECT_STREQ(TCPErrorText(-21), "Connection to server failed");
+    EXPECT_STREQ(TCPErrorText(0), "Connection to server failed");
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// The parameter set and calibration header records: normalisation and conversions.
+
+#include "calib/calrec.h"
+#include "params/pset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(ParameterSet, AllZeroAnswerIsShownWithItsReplacements)
+{
+    ParameterSet p;
+    std::memset(&p, 0, sizeof p);
+    NormalizeParameterSet(p, 1024);
+    ParameterSet expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.Upper_Tolerance = 1;
+    expected.Lower_Tolerance = 1;
+    expected.Eval_End = 256;
+    expected.Video_Thd_Fix = 10;
+    expected.Video_Thd_Auto = 10;
+    EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p));
+}
+
+TEST(ParameterSet, ReplacementsThatAreNotTheNearestBound)
+{
+    ParameterSet p;
+    SetParameterDefaults(p);
+    p.Power = 1001;
+    p.Eval_Mode = 9;
+    p.Eval_Begin = 1025;
+    p.Filter_Type = 65;
+    p.Tolerance_Mode = 61;
+    p.Hardware_Mode = 7;
+    p.Average = 300;
+    NormalizeParameterSet(p, 1024);
+    EXPECT_EQ(p.Power, 500);
+    EXPECT_EQ(p.Eval_Mode, 4);
+    EXPECT_EQ(p.Eval_Begin, 1);
+    EXPECT_EQ(p.Filter_Type, 2);
+    EXPECT_EQ(p.Tolerance_Mode, 0);
+    EXPECT_EQ(p.Hardware_Mode, 3);
+    EXPECT_EQ(p.Average, 256);
+
+    SetParameterDefaults(p);
+    p.Power = 1000;
+    p.Eval_Mode = 3;
+    p.Filter_Type = 64;
+    p.Eval_Begin = 1024;
+    NormalizeParameterSet(p, 1024);
+    EXPECT_EQ(p.Power, 1000);
+    EXPECT_EQ(p.Eval_Mode, 3);
+    EXPECT_EQ(p.Filter_Type, 64);
+    EXPECT_EQ(p.Eval_Begin, 1024);
+}
+
+TEST(ParameterSet, PixelBoundsAreUnsignedSixteenBit)
+{
+    ParameterSet p;
+    SetParameterDefaults(p);
+    p.Upper_Tolerance = 0xFFFF;  // -1 if it were compared signed
+    p.Eval_End = 0x8000;
+    p.Trigger_Pixel = 5000;
+    p.Video_Thd_Fix = 0xFFFF;
+    p.Video_Thd_Auto = 5;
+    p.Exposure_Time = 10001;
+    NormalizeParameterSet(p, 4096);
+    EXPECT_EQ(p.Upper_Tolerance, 4096);
+    EXPECT_EQ(p.Eval_End, 4096);
+    EXPECT_EQ(p.Trigger_Pixel, 4096);
+    EXPECT_EQ(p.Video_Thd_Fix, 950);
+    EXPECT_EQ(p.Video_Thd_Auto, 10);
+    EXPECT_EQ(p.Exposure_Time, 10000);
+}
+
+TEST(ParameterSet, UncorrectedFieldsKeepTheirValues)
+{
+    ParameterSet p;
+    SetParameterDefaults(p);
+    p.CCD_OP_Mode = 77;
+    p.Analog_Zoom_Mode = 99;
+    p.Teach_Value = 60000;
+    p.Free_Para = 0xBEEF;
+    p.um_Slope = 0xFFFFFFFF;
+    NormalizeParameterSet(p, 1024);
+    EXPECT_EQ(p.CCD_OP_Mode, 77);
+    EXPECT_EQ(p.Analog_Zoom_Mode, 99);
+    EXPECT_EQ(p.Teach_Value, 60000);
+    EXPECT_EQ(p.Free_Para, 0xBEEF);
+    EXPECT_EQ(p.um_Slope, 0xFFFFFFFFu);
+}
+
+TEST(ParameterSet, WireImageHasTheSlopeLeastSignificantByteFirst)
+{
+    ParameterSet p;
+    std::memset(&p, 0, sizeof p);
+    p.um_Slope = 0x11223344;
+    p.Power = 0x0102;
+    unsigned char bytes[60];
+    std::memcpy(bytes, &p, sizeof bytes);
+    EXPECT_EQ(bytes[0], 0x02);
+    EXPECT_EQ(bytes[1], 0x01);
+    EXPECT_EQ(bytes[56], 0x44);
+    EXPECT_EQ(bytes[59], 0x11);
+}
+
+TEST(Slope, Conversions)
+{
+    EXPECT_DOUBLE_EQ(SlopeWordToMicrons(81920), 5.0);
+    EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, 81920), 0.005);
+    EXPECT_EQ(MicronsToSlopeWord(2.5), 40960u);
+    EXPECT_EQ(MicronsToSlopeWord(3.5), 57344u);
+    // Truncated, not rounded.
+    EXPECT_EQ(MicronsToSlopeWord(10000.0 / 3000.0), 54613u);
+    EXPECT_EQ(MicronsToSlopeWord(0.99999 / 16384.0), 0u);
+    // Words of 2^31 and above are positive slopes.
+    EXPECT_DOUBLE_EQ(SlopeWordToMicrons(0x80000000u), 131072.0);
+    EXPECT_EQ(MicronsToSlopeWord(131072.0), 0x80000000u);
+    EXPECT_EQ(MicronsToSlopeWord(262143.99), 4294967132u);
+    // Nothing undefined for slopes a word cannot hold.
+    EXPECT_EQ(MicronsToSlopeWord(-1.0), 0u);
+    EXPECT_EQ(MicronsToSlopeWord(1e12), 0xFFFFFFFFu);
+    // 100 pixels at 10 µm per pixel are 1 mm; pixels are unsigned.
+    EXPECT_DOUBLE_EQ(PixelsToMillimetres(100, 10 * 16384), 1.0);
+    EXPECT_DOUBLE_EQ(PixelsToMillimetres(65535, 81920), 327.675);
+    EXPECT_DOUBLE_EQ(PixelsToMillimetres(512, 81920), 2.56);
+}
+
+TEST(Exposure, MillisecondsRoundToTenthsOfAMillisecond)
+{
+    EXPECT_EQ(ExposureMsToWord(0.46), 500);
+    EXPECT_EQ(ExposureMsToWord(0.44), 400);
+    EXPECT_EQ(ExposureMsToWord(1.5), 1500);
+    EXPECT_EQ(ExposureMsToWord(-3.0), 0);
+    EXPECT_EQ(ExposureMsToWord(1000.0), 65535);
+    EXPECT_DOUBLE_EQ(ExposureWordToMs(1500), 1.5);
+}
+
+TEST(Calibration, DefaultsScalingAndMillimetrePoints)
+{
+    CalibrationHeader c;
+    SetCalibrationDefaults(c);
+    unsigned char bytes[24];
+    std::memcpy(bytes, &c, sizeof bytes);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8 | bytes[2] << 16, 517318);
+    EXPECT_EQ(bytes[8] | bytes[9] << 8, 2048);
+    EXPECT_EQ(bytes[12] | bytes[13] << 8 | bytes[14] << 16, 81920);
+    EXPECT_EQ(bytes[20] | bytes[21] << 8, 20000);
+
+    YSCALE_FAC = ScaleOfSlopeWord(81920);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
+    for (int i = 0; i < kVideoPoints; ++i)
+        xArray_pi[i] = 4.0 * i;
+    EXPECT_DOUBLE_EQ(RecomputeMillimetrePoints(), 5.1);
+    EXPECT_DOUBLE_EQ(xArray_mm[100], 2.0);
+    YSCALE_FAC = 0;
+    EXPECT_DOUBLE_EQ(RecomputeMillimetrePoints(), 0.0);
+}
+
+} // namespace
