@@ -5,6 +5,10 @@
 // could not be set up.
 int WinMain(int argc, char **argv);
 
+// Loads the main panel with its pages and the help pop-up; -1 on failure.
+int LoadAllPanels();
+// The way out: closes the link and discards the panels.
+void CloseLinkAndPanels();
 void InitVars();
 void InitGUI();
 void ShowLogo(int brandVariant);

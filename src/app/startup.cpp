@@ -104,6 +104,7 @@ void InitVars()
     head = {kSyncByte, 1, 0, 0, 0, 0};
 
     target = RAM;
+    SetCtrlVal(pPA, MAIN_RAM, 1);
     err_flag = 0;
     teach_flag = 0;
     stop_flag = 1;
@@ -238,10 +239,8 @@ void InitGUI()
     }
 }
 
-int WinMain(int argc, char **argv)
+int LoadAllPanels()
 {
-    if (InitRuntime(argc, argv) < 0)
-        return -1;
     pPA = LoadPanel(0, PANEL);
     if (pPA < 0)
         return -1;
@@ -256,17 +255,11 @@ int WinMain(int argc, char **argv)
     GetPanelHandleFromTabPage(pCalib, CALIB_TAB, 1, &pCal2);
     GetPanelHandleFromTabPage(pPA, MAIN_TAB, 4, &pRec);
     GetPanelHandleFromTabPage(pPA, MAIN_TAB, 5, &pConn);
+    return 0;
+}
 
-    InitVars();
-    OpenLinkAtStartup();
-    InitGUI();
-
-    DisplayPanel(pPA);
-    SetActivePanel(pPA);
-    SetActiveCtrl(pPA, MAIN_STOP);
-
-    RunUserInterface();
-
+void CloseLinkAndPanels()
+{
     if (tcpcon > 0) {
         DisconnectFromTCPServer(tcp_hconversation);
         tcp_hconversation = 0;
@@ -277,6 +270,31 @@ int WinMain(int argc, char **argv)
         rs232con = 0;
     }
     DiscardPanel(pPA);
-    pPA = pPH = 0;
+    pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
+}
+
+int WinMain(int argc, char **argv)
+{
+    const int runtime = InitRuntime(argc, argv);
+    if (runtime < 0)
+        return -1;
+    if (LoadAllPanels() < 0)
+        return -1;
+
+    InitVars();
+    OpenLinkAtStartup();
+    InitGUI();
+
+    DisplayPanel(pPA);
+    SetActivePanel(pPA);
+    SetActiveCtrl(pPA, MAIN_STOP);
+    // A termination signal closes the main panel as the operator would.
+    CloseOnTerminationSignal(pPA);
+
+    RunUserInterface();
+
+    CloseLinkAndPanels();
+    if (runtime == 1)
+        ShutdownRuntime();
     return 0;
 }

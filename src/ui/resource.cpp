@@ -142,12 +142,12 @@ std::vector<ControlDef> buildControls()
     c.push_back(led(MAIN_IN1_LED, PANEL, "IN1", {424, 732, 18, 18}, VAL_GREEN));
     c.push_back(led(MAIN_BTN_LED, PANEL, "BTN", {424, 758, 18, 18}, VAL_GREEN));
 
-    c.push_back(make(MAIN_DECO_ANALOG, Kind::Decoration, PANEL, "", {452, 408, 62, 368}));
-    c.push_back(make(MAIN_ANALOG_LABEL, Kind::TextMessage, PANEL, "ANALOG-OUT", {456, 414, 16, 80}));
-    c.push_back(display(MAIN_ANALOG_VALUE, PANEL, "VALUE", {488, 414, 20, 68}));
-    c.push_back(display(MAIN_ANALOG_MAX, PANEL, "MAX", {488, 488, 20, 68}));
-    c.push_back(display(MAIN_ANALOG_MIN, PANEL, "MIN", {488, 562, 20, 68}));
-    c.push_back(make(MAIN_RESET, Kind::Button, PANEL, "RESET", {484, 650, 26, 80}));
+    c.push_back(make(MAIN_DECO_ANALOG, Kind::Decoration, PANEL, "", {452, 408, 56, 368}));
+    c.push_back(make(MAIN_ANALOG_LABEL, Kind::TextMessage, PANEL, "ANALOG-OUT", {454, 414, 14, 80}));
+    c.push_back(display(MAIN_ANALOG_VALUE, PANEL, "VALUE", {484, 414, 20, 68}));
+    c.push_back(display(MAIN_ANALOG_MAX, PANEL, "MAX", {484, 488, 20, 68}));
+    c.push_back(display(MAIN_ANALOG_MIN, PANEL, "MIN", {484, 562, 20, 68}));
+    c.push_back(make(MAIN_RESET, Kind::Button, PANEL, "RESET", {478, 650, 26, 80}));
 
     // ---- first parameter page --------------------------------------------------------
     const int P1 = PAGE_PARA1;

@@ -15,8 +15,11 @@
 namespace ui {
 
 // ---- Start-up and the event loop -------------------------------------------------
-// Creates the application object once (argc/argv as given to main); < 0 on failure.
+// Creates the application object once (argc/argv as given to main): 1 when it was
+// created now, 0 when it existed already, < 0 on failure.
 int InitRuntime(int argc, char **argv);
+// Deletes the application object that InitRuntime created.
+void ShutdownRuntime();
 bool RuntimeReady();
 // Runs the event loop until QuitUserInterface; returns the code given to it.
 int RunUserInterface();
@@ -31,6 +34,8 @@ void DelayWithEventProcessing(double seconds);
 // Monotonic seconds as a double.
 double Timer();
 void SetWaitCursor(bool on);
+// SIGINT and SIGTERM deliver a close event to the panel's callback.
+int CloseOnTerminationSignal(int panel);
 
 // ---- Panels ----------------------------------------------------------------------
 // Builds panel resource `resourceId` (and its tab pages) from the resource description.

@@ -2,7 +2,10 @@
 
 #include "ui/runtime.h"
 
+#include "ui/runtime_internal.h"
+
 #include <QAbstractEventDispatcher>
+#include <QSocketNotifier>
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -10,16 +13,49 @@
 
 #include <chrono>
 #include <memory>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace ui {
 
 namespace {
-std::unique_ptr<QApplication> g_app;
+QApplication *g_app = nullptr;  // deleted by ShutdownRuntime, never at static teardown
 int g_argc = 1;
 char g_arg0[] = "mq-vista";
 char *g_argv[] = {g_arg0, nullptr};
 QTimer *g_wakeTimer = nullptr;
+int g_signalPipe[2] = {-1, -1};
+int g_signalPanel = 0;
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
 } // namespace
+
+int CloseOnTerminationSignal(int panel)
+{
+    g_signalPanel = panel;
+    if (g_signalPipe[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+            return -1;
+        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, [] {
+            char byte;
+            [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            detail::Dispatch(g_signalPanel, 0, EVENT_CLOSE);
+        });
+        struct sigaction action {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+    }
+    return 0;
+}
 
 int InitRuntime(int argc, char **argv)
 {
@@ -27,21 +63,48 @@ int InitRuntime(int argc, char **argv)
         return 0;
     if (argc > 0 && argv) {
         g_argc = argc;
-        g_app = std::make_unique<QApplication>(g_argc, argv);
+        g_app = new QApplication(g_argc, argv);
     } else {
-        g_app = std::make_unique<QApplication>(g_argc, g_argv);
+        g_app = new QApplication(g_argc, g_argv);
     }
-    g_wakeTimer = new QTimer(g_app.get());
+    g_wakeTimer = new QTimer(g_app);
     g_wakeTimer->setSingleShot(true);
     g_wakeTimer->setTimerType(Qt::PreciseTimer);
-    return 0;
+    return 1;
+}
+
+void ShutdownRuntime()
+{
+    g_wakeTimer = nullptr;
+    delete g_app;
+    g_app = nullptr;
 }
 
 bool RuntimeReady() { return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr; }
 
-int RunUserInterface() { return QApplication::exec(); }
+namespace {
+// A quit asked for before the loop runs (a close during start-up) still ends the run.
+bool g_quitRequested = false;
+int g_quitCode = 0;
+} // namespace
 
-void QuitUserInterface(int code) { QCoreApplication::exit(code); }
+int RunUserInterface()
+{
+    if (g_quitRequested) {
+        g_quitRequested = false;
+        return g_quitCode;
+    }
+    const int code = QApplication::exec();
+    g_quitRequested = false;
+    return code;
+}
+
+void QuitUserInterface(int code)
+{
+    g_quitRequested = true;
+    g_quitCode = code;
+    QCoreApplication::exit(code);
+}
 
 void ProcessSystemEvents()
 {

@@ -1,0 +1,104 @@
+#pragma once
+// The simulated sensor without any I/O: bytes from the line go in, answer frames (already shaped by
+// the selected fault) come out together with how they are to be delivered. Time is passed in, so
+// tests are deterministic.
+
+#include "measurement.h"
+#include "protocol.h"
+#include "records.h"
+#include "state.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace mqsim {
+
+struct EngineConfig {
+    Identity identity;
+    std::string eepromPath; // empty: the EEPROM lives in memory only
+    Fault fault = Fault::None; // applied to every answer
+    int lateMs = 2500;
+    int baud = 0; // 0: no pacing
+};
+
+struct Reply {
+    Bytes bytes;              // what goes on the line; empty for a silent answer
+    Fault fault = Fault::None; // the fault that shaped it
+    uint8_t order = 0;        // order of the request answered
+    size_t requestBytes = 0;  // length of that request, for the line model
+    double delay = 0.0;       // seconds to hold the answer back (late fault)
+    double byteTime = 0.0;    // seconds per byte on a paced line, 0 when unpaced
+    bool closeAfter = false;  // drop the connection once the bytes are out
+};
+
+struct EngineStats {
+    uint64_t requests = 0;
+    Bytes last;                 // the last complete request, header and data
+    std::vector<uint8_t> orders; // order code of every request, in arrival order
+};
+
+class SensorEngine {
+public:
+    // Loads the EEPROM file named in the config (messages go to `log`); RAM starts as a copy.
+    SensorEngine(const EngineConfig &config, std::ostream &log);
+
+    // Requests are cut out per line, so every connection brings its own assembler.
+    void feed(FrameAssembler &line, const uint8_t *data, size_t count, double now, std::vector<Reply> &out);
+    std::vector<Reply> feed(const uint8_t *data, size_t count, double now);
+    Reply answer(const Request &request, double now);
+
+    // The unsolicited frame of the triggered serial mode, or nothing when that mode is not set.
+    bool triggeredMode() const { return ram_.RS_232_Mode == 1; }
+    Bytes triggerFrame(double now);
+
+    void setFaultOnce(Fault fault) { onceFault_ = fault; }
+    void setFaultAlways(Fault fault) { alwaysFault_ = fault; }
+    void clearFaults() { onceFault_ = alwaysFault_ = Fault::None; }
+
+    // Pacing: 0 switches it off; the line rate itself also follows the baud-rate order.
+    void setBaud(int baud);
+    int pacedBaud() const { return pacing_ ? lineBaud_ : 0; }
+    void setLateMs(int ms) { lateMs_ = ms; }
+    int lateMs() const { return lateMs_; }
+
+    Identity &identity() { return identity_; }
+    const ParamSet &ram() const { return ram_; }
+    const ParamSet &eeprom() const { return eeprom_.params; }
+    const Curve &ramThreshold() const { return ramThreshold_; }
+    const Curve &eepromThreshold() const { return eeprom_.threshold; }
+    const XFlash &xflash() const { return xflash_; }
+    bool calibrating() const { return calibrating_; }
+
+    const EngineStats &stats() const { return stats_; }
+    void resetStats() { stats_ = {}; }
+
+    static int baudForIndex(unsigned index);
+    Bytes hardwareDump() const;
+
+private:
+    Bytes answerData(const Request &request, double now, uint16_t &address, int &errorCode);
+    void persistEeprom();
+    double byteTime() const { return pacing_ ? 10.0 / lineBaud_ : 0.0; }
+
+    Identity identity_;
+    std::string eepromPath_;
+    std::ostream &log_;
+    ParamSet ram_{};
+    EepromImage eeprom_{};
+    Curve ramThreshold_{};
+    XFlash xflash_;
+    MeasurementModel model_;
+    bool calibrating_ = false;
+    Fault onceFault_ = Fault::None;
+    Fault alwaysFault_ = Fault::None;
+    bool pacing_ = false;
+    int lineBaud_ = 115200;
+    int lateMs_ = 2500;
+    uint32_t garbageCount_ = 0;
+    EngineStats stats_;
+    FrameAssembler defaultLine_;
+};
+
+} // namespace mqsim

@@ -1,0 +1,131 @@
+#pragma once
+// The lines the simulated sensor is reached by: a TCP server on 127.0.0.1 and a pseudo-terminal.
+// Both feed the one shared engine and put its answers on the line, paced when pacing is on.
+
+#include "control.h"
+#include "engine.h"
+#include "pacing.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
+
+namespace mqsim {
+
+// CLOCK_MONOTONIC in seconds: the one clock for requests, pacing deadlines and the model.
+double monotonicSeconds();
+
+class TcpLink : public QObject {
+public:
+    TcpLink(SensorEngine &engine, QObject *parent = nullptr);
+    bool listen(quint16 port, QString &error);
+    quint16 port() const;
+    void sendUnsolicited(const Bytes &frame);
+
+private:
+    struct Job {
+        Bytes bytes;
+        size_t sent = 0;
+        double start = 0.0;
+        double byteTime = 0.0;
+        bool closeAfter = false;
+    };
+
+    void acceptClient();
+    void readClient();
+    void schedule(const Reply &reply, double requestComplete);
+    void pump(bool fromTimer);
+    void closeClient();
+
+    SensorEngine &engine_;
+    QTcpServer *server_;
+    QTcpSocket *client_ = nullptr;
+    FrameAssembler line_;
+    LineSchedule schedule_;
+    std::deque<Job> jobs_;
+    QTimer timer_;
+    bool lastByteTimer_ = false; // the armed timer is the one for an answer's last byte
+};
+
+// Writes paced bytes to the pty master from its own thread: Qt's millisecond timers are too coarse
+// to put a byte out within tens of microseconds of its due time.
+class PtyWriter {
+public:
+    explicit PtyWriter(int fd);
+    ~PtyWriter();
+    void enqueue(Bytes bytes, double start, double byteTime);
+    void stop();
+
+private:
+    struct Job {
+        Bytes bytes;
+        double start;
+        double byteTime;
+    };
+
+    void run();
+    void transmit(const Job &job);
+    bool sleepUntil(double deadline, bool exact);
+    void writeAll(const uint8_t *data, size_t count);
+
+    int fd_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
+class PtyLink : public QObject {
+public:
+    PtyLink(SensorEngine &engine, QObject *parent = nullptr);
+    ~PtyLink() override;
+    // Creates the pty and the link; on failure `error` says why and nothing is left behind.
+    bool open(const QString &linkPath, QString &error);
+    QString slavePath() const { return slavePath_; }
+    void sendUnsolicited(const Bytes &frame);
+    // Stops the writer, removes the link (if it is still ours) and closes the pty.
+    void shutdown();
+
+private:
+    void readMaster();
+    void schedule(const Reply &reply, double requestComplete);
+
+    SensorEngine &engine_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString slavePath_;
+    QString linkPath_;
+    QSocketNotifier *notifier_ = nullptr;
+    PtyWriter *writer_ = nullptr;
+    FrameAssembler line_;
+    LineSchedule schedule_;
+};
+
+class ControlServer : public QObject {
+public:
+    ControlServer(SensorEngine &engine, QObject *parent = nullptr);
+    bool listen(quint16 port, QString &error);
+    quint16 port() const;
+
+private:
+    void acceptClient();
+    void readClient();
+
+    ControlInterpreter interpreter_;
+    QTcpServer *server_;
+    QTcpSocket *client_ = nullptr;
+    QByteArray pending_;
+};
+
+} // namespace mqsim

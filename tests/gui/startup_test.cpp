@@ -1,0 +1,270 @@
+// The whole program from start-up to shutdown, offscreen: with no sensor, with a port
+// that cannot be opened, with the simulated sensor; the close sequence; panel events.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "calib/calrec.h"
+#include "link/hwinfo.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "support/app_fixture.h"
+#include "support/scripted_popups.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <QThread>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+using namespace ui;
+
+namespace {
+
+// Runs the real entry point in a program directory of its own. `whileRunning` is called
+// once the event loop runs; it ends the run by closing the main panel.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static char arg0[] = "mq-tests";
+        static char *argv[] = {arg0, nullptr};
+        InitRuntime(1, argv);
+        char pattern[] = "/tmp/mq-vista-start-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        SetProgramDirectory(dir);
+        auto scripted = std::make_unique<ScriptedPopups>();
+        popups = scripted.get();
+        SetPopups(std::move(scripted));
+    }
+
+    void TearDown() override
+    {
+        SetPopups(nullptr);
+        SetProgramDirectory("");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    void linkCom1(const std::string &device)
+    {
+        ASSERT_EQ(::symlink(device.c_str(), (dir + "/com1").c_str()), 0);
+    }
+
+    // Start-up processes events while it identifies the sensor; the checks wait for
+    // the event loop proper.
+    void whenLoopRuns(const std::function<void()> &whileRunning)
+    {
+        QTimer::singleShot(10, [this, whileRunning] {
+            if (QThread::currentThread()->loopLevel() == 0)
+                return whenLoopRuns(whileRunning);
+            whileRunning();
+            closed = true;
+            SimulateEvent(pPA, 0, EVENT_CLOSE);
+        });
+    }
+
+    int runProgram(const std::function<void()> &whileRunning)
+    {
+        whenLoopRuns(whileRunning);
+        static char arg0[] = "mq-vista";
+        static char *argv[] = {arg0, nullptr};
+        return WinMain(1, argv);
+    }
+
+    int activeTab()
+    {
+        int index = -1;
+        GetActiveTabPage(pPA, MAIN_TAB, &index);
+        return index;
+    }
+
+    std::string dir;
+    ScriptedPopups *popups = nullptr;
+    bool closed = false;
+};
+
+TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--fault", "silent", "--eeprom", dir + "/e"})) << sim.error();
+    linkCom1(sim.ptyPath());
+    const int result = runProgram([&] {
+        EXPECT_EQ(activeTab(), 5);
+        EXPECT_EQ(rs232con, 1);
+        EXPECT_EQ(err_flag, 1);
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "read error - not sync byte 0x55!");
+        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[0], "RS232 open-com-port: successful!");
+        EXPECT_EQ(lines[1], "read error - not sync byte 0x55!");
+        // Defaults of start-up are in place.
+        EXPECT_EQ(pset.Power, 500);
+        EXPECT_EQ(pset.Eval_End, 1024);
+        EXPECT_EQ(pset.um_Slope, 81920u);
+        EXPECT_EQ(cal.HW_TYPE, 517318);
+        EXPECT_EQ(hwinfo.pixelCount, 4096);
+        EXPECT_EQ(ADCMAX, 255);
+        EXPECT_EQ(stop_flag, 1);
+        EXPECT_STREQ(szVersion, "V4.0");
+        EXPECT_EQ(GetPanelTitle(pPA), "K-VOR-MQ-Series CONTROL-PANEL");
+        // Exchange buttons dimmed, status red.
+        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
+        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
+        EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_TEACH));
+        EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_STOP));
+        EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_RED);
+        // The RS-232 layout.
+        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_COMPORT));
+        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_IPHOST));
+        EXPECT_FALSE(IsCtrlVisible(pConn, CONN_IPADDR));
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(exit_flag, 1);
+    EXPECT_EQ(rs232con, 0);
+}
+
+TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
+{
+    linkCom1(dir + "/nothing-here");
+    const int result = runProgram([&] {
+        EXPECT_EQ(activeTab(), 5);
+        EXPECT_LE(rs232con, 0);
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Invalid port number");
+        EXPECT_EQ(pset.Teach_Value, 512);
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(StartupTest, SimulatedSensorIsIdentifiedAndItsParametersShown)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--eeprom", dir + "/e", "--serial", "1234"})) << sim.error();
+    linkCom1(sim.ptyPath());
+    const int result = runProgram([&] {
+        EXPECT_EQ(activeTab(), 0);
+        EXPECT_EQ(err_flag, 0);
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "K-VOR-MQ.V4   20-CL");
+        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+        const std::vector<std::string> expected = {"RS232 open-com-port: successful!", "Echo Check - Line Ok!",
+                                                   "Waiting for firmware info ...", "K-VOR-MQ.V4   20-CL",
+                                                   "Serial-No:1234"};
+        ASSERT_GE(lines.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(lines[i], expected[i]);
+        const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
+        ASSERT_EQ(description.size(), 4u);
+        EXPECT_EQ(description[0], "-------- K-VOR-MQ-20-CL    --------");
+        EXPECT_EQ(description[1], "resolution\t\t\t\t= +/- 20\xB5m");
+        EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
+        EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_BLACK);
+        // The sensor's parameter set reached the panel.
+        int teach = 0;
+        GetCtrlVal(pPara1, PARA1_TEACH_VALUE, &teach);
+        EXPECT_EQ(teach, pset.Teach_Value);
+        EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(StartupTest, ClosingWhileStartUpStillWaitsForTheSensorEndsTheRun)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--fault", "silent", "--eeprom", dir + "/e"})) << sim.error();
+    linkCom1(sim.ptyPath());
+    // The close arrives during the echo wait, before the event loop runs.
+    QTimer::singleShot(200, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
+    static char arg0[] = "mq-vista";
+    static char *argv[] = {arg0, nullptr};
+    EXPECT_EQ(WinMain(1, argv), 0);
+    EXPECT_EQ(exit_flag, 1);
+}
+
+class PanelEventTest : public AppFixture {};
+
+TEST_F(PanelEventTest, RightDoubleClickRestoresTheSizeAndCentres)
+{
+    SetPanelSize(pPA, 300, 400);
+    SetPanelPos(pPA, 0, 0);
+    SimulateEvent(pPA, 0, EVENT_RIGHT_DOUBLE_CLICK);
+    int height = 0, width = 0, top = 0, left = 0, screenH = 0, screenW = 0;
+    GetPanelSize(pPA, &height, &width);
+    EXPECT_EQ(height, 548);
+    EXPECT_EQ(width, 780);
+    ASSERT_EQ(GetScreenSize(&screenH, &screenW), 0);
+    GetPanelPos(pPA, &top, &left);
+    EXPECT_NEAR(left, (screenW - 780) / 2, 1);
+    EXPECT_NEAR(top, (screenH - 548) / 2, 1);
+}
+
+TEST_F(PanelEventTest, ResizeSetsUpTheRollGraphTraces)
+{
+    SimulateEvent(pPA, 0, EVENT_PANEL_SIZE);
+    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 1), 0x008000);
+    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 2), 0x008000);
+    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 3), 0x000000);
+    for (int trace = 4; trace <= 6; ++trace)
+        EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, trace), 0xFF0000);
+}
+
+TEST_F(PanelEventTest, HelpPopupHidesOnClickFocusLossAndClose)
+{
+    for (int event : {EVENT_LEFT_CLICK, EVENT_RIGHT_CLICK, EVENT_LOST_FOCUS, EVENT_CLOSE}) {
+        DisplayPanel(pPA);
+        ShowHelpPopup(100, 120, "STOP-BUTTON:\ntext");
+        EXPECT_TRUE(IsPanelVisible(pPH));
+        EXPECT_EQ(GetTextBoxLines(pPH, HELP_TEXT).front(), "STOP-BUTTON:");
+        SimulateEvent(pPH, 0, event);
+        EXPECT_FALSE(IsPanelVisible(pPH)) << event;
+    }
+}
+
+TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
+{
+    EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_HEADER), 0x0080FF);
+    EXPECT_STREQ(szSoftName, "K-VOR-MQ-Vista");
+    EXPECT_STREQ(szSoftBuildDate, "Build: V4.0.6  02/Feb/2016");
+    EXPECT_EQ(std::string(appini_pathname), programDir + "/MQ-Vista.ini");
+    EXPECT_EQ(std::string(rec_fname), programDir + "/RECORD.DAT");
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), programDir + "/RECORD.DAT");
+    // Threshold and x positions of the video points.
+    EXPECT_DOUBLE_EQ(xArray_pi[255], 1020.0);
+    EXPECT_EQ(xARRAY, xArray_pi);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 20.0 / 4096);
+    // Evaluation-window bar: teach, begin and end cursors and the tolerance band.
+    double x = 0, y = 0;
+    ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y), 0);
+    EXPECT_EQ(x, 512);
+    EXPECT_EQ(y, 1.0);
+    ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, &x, &y), 0);
+    EXPECT_EQ(x, 1024);
+    EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
+}
+
+TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheHostInsteadOfThePort)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/e"})) << sim.error();
+    comtype = 1;
+    std::snprintf(szIPhostName, sizeof szIPhostName, "127.0.0.1");
+    tcpport = sim.tcpPort();
+    OpenLinkAtStartup();
+    InitGUI();
+    EXPECT_EQ(tcpcon, 1);
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
+    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
+    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_BAUD));
+    EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).front(), "TCP-server-connect successful!");
+}
+
+} // namespace

@@ -1,0 +1,342 @@
+// Request/answer exchanges against the simulator over TCP, over a pty reached through
+// the COM-port link rule, and over ser2net bridging a TCP port to the simulator's pty.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "display/buffers.h"
+#include "link/frame.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+#include "ui/comm.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <QProcess>
+#include <QSerialPort>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum class Link { Tcp, Pty, Ser2net };
+
+std::string linkName(const ::testing::TestParamInfo<Link> &info)
+{
+    switch (info.param) {
+    case Link::Tcp: return "Tcp";
+    case Link::Pty: return "Pty";
+    case Link::Ser2net: return "Ser2net";
+    }
+    return "?";
+}
+
+class ExchangeTest : public AppFixture, public ::testing::WithParamInterface<Link> {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom", "--late-ms", "2600"};
+        if (GetParam() == Link::Tcp)
+            options.insert(options.end(), {"--tcp", "0"});
+        else
+            options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
+        ASSERT_TRUE(sim.start(options)) << sim.error();
+        if (GetParam() == Link::Ser2net)
+            startSer2net();
+        ASSERT_EQ(1, connect());
+    }
+
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        if (ser2net) {
+            ser2net->terminate();
+            if (!ser2net->waitForFinished(3000))
+                ser2net->kill();
+            ser2net->waitForFinished(2000);
+            delete ser2net;
+        }
+        sim.stop();
+        AppFixture::TearDown();
+    }
+
+    void startSer2net()
+    {
+        ser2netPort = FreeLocalPort();
+        ASSERT_GT(ser2netPort, 0);
+        ser2net = new QProcess;
+        const std::string accepter = "  accepter: tcp,127.0.0.1," + std::to_string(ser2netPort);
+        const std::string connector = "  connector: serialdev," + sim.ptyPath() + ",115200n81,local";
+        ser2net->start("ser2net", {"-n", "-u", "-P", QString::fromStdString(programDir + "/ser2net.pid"), "-Y",
+                                   "connection: &sensor", "-Y", QString::fromStdString(accepter), "-Y",
+                                   QString::fromStdString(connector)});
+        ASSERT_TRUE(ser2net->waitForStarted(5000));
+        // ser2net listens a moment after it starts.
+        for (int i = 0; i < 50; ++i) {
+            QTcpSocket probe;
+            probe.connectToHost("127.0.0.1", static_cast<quint16>(ser2netPort));
+            if (probe.waitForConnected(100)) {
+                probe.abort();
+                return;
+            }
+            ui::DelayWithEventProcessing(0.1);
+        }
+        FAIL() << "ser2net did not listen";
+    }
+
+    int connect()
+    {
+        switch (GetParam()) {
+        case Link::Tcp: return openTcp(sim.tcpPort());
+        case Link::Pty: return openSerial(sim.ptyPath());
+        case Link::Ser2net: return openTcp(ser2netPort);
+        }
+        return 0;
+    }
+
+    // One exchange, leaving the link's own verdict in szStatus. The parameter set is
+    // used because its answer is the same every time, so a fault's effect on the data
+    // CRC is too.
+    int exchange()
+    {
+        CopyText(szStatus, "");
+        return IssueOrder(ORDER_READ_PARA_RAM, 0);
+    }
+
+    SimProcess sim;
+    QProcess *ser2net = nullptr;
+    int ser2netPort = 0;
+};
+
+TEST_P(ExchangeTest, MeasurementRecordArrivesWhole)
+{
+    ASSERT_EQ(1, IssueOrder(ORDER_MEASUREMENT, 0));
+    EXPECT_EQ(head.order, ORDER_MEASUREMENT);
+    EXPECT_EQ(head.length, 40);
+    EXPECT_EQ(sim.lastRequestHex(), ToHex(szWriteBuf, 8));
+    ASSERT_EQ(1, GetRAW());
+    EXPECT_STREQ(szStatus, "Transmission successful - Line Ok!");
+    EXPECT_GT(raw.EDGES, 0);
+    EXPECT_GT(raw.E_RIGHT, raw.E_LEFT);
+}
+
+TEST_P(ExchangeTest, CurveOfFiveHundredTwelveBytesArrivesInPieces)
+{
+    // Paced output makes the answer arrive in many pieces.
+    ASSERT_EQ(sim.command("set baud 115200"), "ok");
+    std::memset(adbuf, 0, sizeof adbuf);
+    ASSERT_EQ(1, GetDATA(0));
+    EXPECT_STREQ(szStatus, "Transmission successful  - Line Ok!");
+    EXPECT_EQ(head.length, 512);
+    int lit = 0;
+    for (std::uint16_t v : adbuf)
+        lit += v > 0;
+    EXPECT_GT(lit, 100);
+}
+
+struct FaultCase {
+    const char *fault;
+    const char *status;
+};
+
+TEST_P(ExchangeTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
+{
+    const FaultCase cases[] = {
+        {"bad-header-crc", kTextHeaderIncorrect}, {"bad-sync", kTextHeaderIncorrect},
+        {"bad-data-crc", kTextDataIncorrect},     {"error-1", kTextInvalidOrder},
+        {"error-2", kTextReduceBaudrate},         {"short-length", kTextDataIncorrect},
+        {"oversized-length", kTextHeaderIncorrect}, {"garbage", kTextHeaderIncorrect},
+        {"silent", kTextTimeout},                 {"half", kTextTimeout},
+        {"late", kTextTimeout},
+    };
+    for (const FaultCase &c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_EQ(sim.command(std::string("fault ") + c.fault), "ok");
+        EXPECT_EQ(-1, exchange());
+        EXPECT_STREQ(szStatus, c.status);
+        if (std::string(c.fault) == "late")
+            ui::DelayWithEventProcessing(1.2);  // let the late answer go by
+        else
+            ui::DelayWithEventProcessing(0.05);  // ser2net forwards the rest of a refused answer a little later
+        EXPECT_EQ(1, exchange()) << szStatus;
+    }
+}
+
+TEST_P(ExchangeTest, ConnectionClosedMidAnswer)
+{
+    ASSERT_EQ(sim.command("fault close"), "ok");
+    EXPECT_EQ(-1, exchange());
+    EXPECT_STREQ(szStatus, kTextTimeout);
+    if (GetParam() == Link::Tcp) {
+        // The server went away: the link knows, and Connect brings it back.
+        EXPECT_EQ(tcpcon, 0);
+        EXPECT_EQ(tcp_hconversation, 0u);
+        ASSERT_EQ(1, connect());
+    }
+    EXPECT_EQ(1, exchange()) << szStatus;
+}
+
+TEST_P(ExchangeTest, RaisingExitFlagAbandonsTheWaitWithoutAText)
+{
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    QTimer::singleShot(100, [] { exit_flag = 1; });
+    CopyText(szStatus, "left alone");
+    EXPECT_EQ(-1, IssueOrder(ORDER_MEASUREMENT, 0));
+    EXPECT_STREQ(szStatus, "left alone");
+    exit_flag = 0;
+    EXPECT_EQ(1, exchange());
+}
+
+TEST_P(ExchangeTest, ExchangeStartedFromInsideAWaitIsRefused)
+{
+    ASSERT_EQ(sim.command("set late-ms 400"), "ok");
+    ASSERT_EQ(sim.command("fault late"), "ok");
+    int nested = 0;
+    std::string nestedStatus;
+    QTimer::singleShot(100, [&] {
+        nested = IssueOrder(ORDER_ECHO, 0);
+        nestedStatus = szStatus;
+    });
+    ASSERT_EQ(1, exchange()) << szStatus;
+    EXPECT_EQ(nested, -1);
+    EXPECT_EQ(nestedStatus, kTextExchangeBusy);
+    // The waiting exchange kept its own request and answer.
+    EXPECT_EQ(head.order, ORDER_READ_PARA_RAM);
+    EXPECT_EQ(head.length, 60);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502");
+}
+
+TEST_P(ExchangeTest, LineErrorsOfTheSerialPortFailTheExchange)
+{
+    if (GetParam() != Link::Pty)
+        GTEST_SKIP() << "line status exists on RS-232 only";
+    CopyText(szStatus, "before");
+    InjectComLineErrors(rs232port, kComStatParity);
+    EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
+    EXPECT_STREQ(szStatus, "before COMM ERROR: PARITY!");
+    EXPECT_EQ(1, exchange());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ExchangeTest, ::testing::Values(Link::Tcp, Link::Pty, Link::Ser2net), linkName);
+
+// The test plays the sensor itself on the far end of a socat pty pair, to send answers
+// the simulator never would.
+class FakeSensorTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        const std::string ours = programDir + "/program-end", theirs = programDir + "/sensor-end";
+        socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + ours),
+                              QString::fromStdString("pty,raw,echo=0,link=" + theirs)});
+        ASSERT_TRUE(socat.waitForStarted(5000));
+        for (int i = 0; i < 50 && !(ui::FileExists(ours) && ui::FileExists(theirs)); ++i)
+            ui::DelayWithEventProcessing(0.05);
+        sensor.setPortName(QString::fromStdString(theirs));
+        ASSERT_TRUE(sensor.open(QIODevice::ReadWrite));
+        QObject::connect(&sensor, &QSerialPort::readyRead, [this] {
+            request += sensor.readAll();
+            if (request.size() >= 8 && !answer.isEmpty()) {
+                sensor.write(answer);
+                sensor.flush();
+                answer.clear();
+            }
+        });
+        ASSERT_EQ(1, openSerial(ours));
+    }
+
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sensor.close();
+        socat.terminate();
+        socat.waitForFinished(3000);
+        AppFixture::TearDown();
+    }
+
+    static QByteArray frame(unsigned char order, unsigned short address, const QByteArray &data)
+    {
+        QByteArray f(8, 0);
+        f[0] = 0x55;
+        f[1] = static_cast<char>(order);
+        f[2] = static_cast<char>(address & 0xFF);
+        f[3] = static_cast<char>(address >> 8);
+        f[4] = static_cast<char>(data.size() & 0xFF);
+        f[5] = static_cast<char>(data.size() >> 8);
+        f[6] = static_cast<char>(crc8Update(data.constData(), 0, static_cast<unsigned>(data.size()), crc8Array));
+        f[7] = static_cast<char>(crc8Update(f.constData(), 0, 7, crc8Array));
+        return f + data;
+    }
+
+    QProcess socat;
+    QSerialPort sensor;
+    QByteArray request, answer;
+};
+
+TEST_F(FakeSensorTest, AnswerToAnotherOrderIsNotTakenForTheRequestedRecord)
+{
+    // A well-formed 60-byte parameter answer arriving for a measurement request.
+    answer = frame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0x11));
+    std::memset(&raw, 0, sizeof raw);
+    EXPECT_EQ(-1, GetRAW());
+    EXPECT_EQ(raw.M_VALUE, 0);
+    EXPECT_EQ(request.left(2), QByteArray("\x55\x08", 2));
+
+    request.clear();
+    answer = frame(ORDER_MEASUREMENT, 0, QByteArray(40, 0x01));
+    EXPECT_EQ(1, GetRAW());
+    EXPECT_EQ(raw.M_VALUE, 0x0101);
+}
+
+TEST_F(FakeSensorTest, HeaderOnlyAnswerOfAnOrderWithoutData)
+{
+    answer = frame(ORDER_RESET_OUTPUT, 0, {});
+    EXPECT_EQ(0, PushRESET());
+    EXPECT_STREQ(szStatus, "RESET analog/digital output ... -> Ok!");
+}
+
+class LinkOpenTest : public AppFixture {};
+
+TEST_F(LinkOpenTest, ComPortWithoutDeviceReportsItsCode)
+{
+    linkComPort(3, programDir + "/no-such-device");
+    const int result = InitRS232(3, 7);
+    EXPECT_LT(result, 0);
+    EXPECT_LE(rs232con, 0);
+    EXPECT_STREQ(szStatus, "Invalid port number\n");
+    EXPECT_EQ(ui::GetCtrlString(pPA, ui::MAIN_STATUS), "Invalid port number");
+    const auto lines = ui::GetTextBoxLines(pConn, ui::CONN_STATUS);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Invalid port number");
+}
+
+TEST_F(LinkOpenTest, TcpServerNotListening)
+{
+    const int port = FreeLocalPort();
+    ASSERT_EQ(0, openTcp(port));
+    EXPECT_EQ(tcpcon, 0);
+    EXPECT_EQ(ui::GetCtrlString(pPA, ui::MAIN_STATUS), "FailedToConnect");
+}
+
+TEST_F(LinkOpenTest, ClosedSerialPortRunsOnTheCountLeftOver)
+{
+    comtype = 0;
+    rs232con = 0;
+    // Enough bytes left from before: the wait ends at once on the cleared buffer.
+    dataSizeRec = 8;
+    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
+    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
+    // Fewer: it times out.
+    dataSizeRec = 0;
+    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
+    EXPECT_STREQ(szStatus, kTextTimeout);
+}
+
+} // namespace

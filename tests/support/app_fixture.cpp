@@ -1,0 +1,64 @@
+#include "support/app_fixture.h"
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "link/transport.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+void AppFixture::SetUp()
+{
+    static char arg0[] = "mq-tests";
+    static char *argv[] = {arg0, nullptr};
+    ui::InitRuntime(1, argv);
+    char pattern[] = "/tmp/mq-vista-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    programDir = pattern;
+    ui::SetProgramDirectory(programDir);
+    auto scripted = std::make_unique<ScriptedPopups>();
+    popups = scripted.get();
+    ui::SetPopups(std::move(scripted));
+    ASSERT_EQ(LoadAllPanels(), 0);
+    InitVars();
+}
+
+void AppFixture::TearDown()
+{
+    CloseLinkAndPanels();
+    ui::SetPopups(nullptr);
+    popups = nullptr;
+    ui::SetProgramDirectory("");
+    std::error_code ignored;
+    std::filesystem::remove_all(programDir, ignored);
+}
+
+void AppFixture::linkComPort(int port, const std::string &device)
+{
+    const std::string link = ui::JoinPath(programDir, "com" + std::to_string(port));
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(device.c_str(), link.c_str()), 0);
+}
+
+int AppFixture::openSerial(const std::string &device)
+{
+    linkComPort(1, device);
+    comtype = 0;
+    rs232port = 1;
+    rs232con = InitRS232(1, 4);
+    return rs232con;
+}
+
+int AppFixture::openTcp(int port)
+{
+    comtype = 1;
+    CopyText(szIPhostName, "127.0.0.1");
+    tcpport = port;
+    tcpcon = InitTCP_IP();
+    return tcpcon;
+}
