@@ -132,8 +132,11 @@ WaitResult waitForBytes(int needed, double timeout)
 {
     WaitResult wait;
     const double start = ui::Timer();
-    for (;;) {
-        ui::ProcessSystemEvents();
+    for (bool first = true;; first = false) {
+        // Events are processed on every poll; the loop sleeps (about a millisecond at
+        // most) only between polls that found the answer incomplete.
+        if (!ui::ProcessPendingEvents() && !first && dataSizeRec < needed)
+            ui::WaitForEvents();
         if (comtype == 0 && rs232con > 0)
             dataSizeRec = GetInQLen(rs232port);
         if (ui::Timer() - start > timeout) {

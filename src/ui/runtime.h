@@ -29,6 +29,11 @@ void QuitUserInterface(int code);
 // a millisecond (woken at once by arriving serial or socket data), so polling loops
 // built on it cost almost no processor time while they wait.
 void ProcessSystemEvents();
+// The two halves: process what is pending now (true if anything was), and sleep until
+// an event arrives or about a millisecond has passed. Polling loops check their
+// condition between the two so that data already received ends the wait at once.
+bool ProcessPendingEvents();
+void WaitForEvents();
 // Waits the given seconds while processing events.
 void DelayWithEventProcessing(double seconds);
 // Monotonic seconds as a double.

@@ -106,16 +106,22 @@ void QuitUserInterface(int code)
     QCoreApplication::exit(code);
 }
 
-void ProcessSystemEvents()
+bool ProcessPendingEvents()
+{
+    QAbstractEventDispatcher *dispatcher = QThread::currentThread()->eventDispatcher();
+    if (!dispatcher)
+        return false;
+    QCoreApplication::sendPostedEvents();
+    return dispatcher->processEvents(QEventLoop::AllEvents);
+}
+
+void WaitForEvents()
 {
     QAbstractEventDispatcher *dispatcher = QThread::currentThread()->eventDispatcher();
     if (!dispatcher)
         return;
-    QCoreApplication::sendPostedEvents();
-    if (dispatcher->processEvents(QEventLoop::AllEvents))
-        return;
-    // Nothing was pending: sleep in the dispatcher until something arrives (serial or
-    // socket data wakes it at once) or a millisecond has passed.
+    // Sleep in the dispatcher until something arrives (serial or socket data wakes it
+    // at once) or a millisecond has passed.
     if (!g_wakeTimer) {
         g_wakeTimer = new QTimer(QCoreApplication::instance());
         g_wakeTimer->setSingleShot(true);
@@ -124,6 +130,12 @@ void ProcessSystemEvents()
     g_wakeTimer->start(1);
     dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_wakeTimer->stop();
+}
+
+void ProcessSystemEvents()
+{
+    if (!ProcessPendingEvents())
+        WaitForEvents();
 }
 
 void DelayWithEventProcessing(double seconds)
