@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include "control.h"
 
 namespace mqsim {
@@ -86,7 +87,16 @@ std::string ControlInterpreter::fault(std::string_view arguments)
         engine_.setFaultAlways(*fault);
         return "ok";
     }
-    return "error expected 'always' after the fault name, not '" + std::string(rest) + "'";
+    if (rest.substr(0, 6) == "order ") {
+        const std::string number(trim(rest.substr(6)));
+        char *end = nullptr;
+        const long order = std::strtol(number.c_str(), &end, 0);
+        if (number.empty() || *end != '\0' || order < 0 || order > 255)
+            return "error expected an order code 0..255 after 'order'";
+        engine_.setFaultOnceForOrder(*fault, static_cast<int>(order));
+        return "ok";
+    }
+    return "error expected 'always' or 'order N' after the fault name, not '" + std::string(rest) + "'";
 }
 
 std::string ControlInterpreter::set(std::string_view arguments)

@@ -126,8 +126,12 @@ Reply SensorEngine::answer(const Request &request, double now)
     const Bytes frame = errorCode != 0 ? buildFrame(0, static_cast<uint16_t>(errorCode))
                                        : buildFrame(request.order, address, data);
 
-    reply.fault = onceFault_ != Fault::None ? onceFault_ : alwaysFault_;
-    onceFault_ = Fault::None;
+    const bool onceApplies = onceFault_ != Fault::None && (onceOrder_ < 0 || onceOrder_ == request.order);
+    reply.fault = onceApplies ? onceFault_ : alwaysFault_;
+    if (onceApplies) {
+        onceFault_ = Fault::None;
+        onceOrder_ = -1;
+    }
     Delivery delivery = applyFault(frame, reply.fault, ++garbageCount_);
     reply.bytes = std::move(delivery.bytes);
     reply.closeAfter = delivery.closeAfter;

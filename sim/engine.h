@@ -53,9 +53,11 @@ public:
     bool triggeredMode() const { return ram_.RS_232_Mode == 1; }
     Bytes triggerFrame(double now);
 
-    void setFaultOnce(Fault fault) { onceFault_ = fault; }
+    void setFaultOnce(Fault fault) { onceFault_ = fault; onceOrder_ = -1; }
+    // The fault hits the next answer to this order code only.
+    void setFaultOnceForOrder(Fault fault, int order) { onceFault_ = fault; onceOrder_ = order; }
     void setFaultAlways(Fault fault) { alwaysFault_ = fault; }
-    void clearFaults() { onceFault_ = alwaysFault_ = Fault::None; }
+    void clearFaults() { onceFault_ = alwaysFault_ = Fault::None; onceOrder_ = -1; }
 
     // Pacing: 0 switches it off; the line rate itself also follows the baud-rate order.
     void setBaud(int baud);
@@ -92,6 +94,7 @@ private:
     MeasurementModel model_;
     bool calibrating_ = false;
     Fault onceFault_ = Fault::None;
+    int onceOrder_ = -1;
     Fault alwaysFault_ = Fault::None;
     bool pacing_ = false;
     int lineBaud_ = 115200;

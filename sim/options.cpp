@@ -69,6 +69,7 @@ std::string usageText()
            "Control channel commands (each answered by one line, 'ok ...' or 'error <reason>'):\n"
            "  fault NAME            fault for the next answer only\n"
            "  fault NAME always     fault for every answer\n"
+           "  fault NAME order N    fault for the next answer to order N only\n"
            "  fault none            clear both\n"
            "  set KEY VALUE         KEY: firmware, firmware-length, firmware-no, receiver-type,\n"
            "                        hardware-type, pixel-count, adc-code, serial, late-ms,\n"

@@ -719,7 +719,12 @@ int setNumber(ControlRec *c, double value)
             index = 0;
             while (index < box->count() && box->itemData(index).toInt() < wanted)
                 ++index;
-            box->insertItem(index, QString::number(wanted), wanted);
+            QString label = QString::number(wanted);
+            if (const ControlDef *def = FindControlDef(c->id))
+                for (const ListItem &item : def->items)
+                    if (item.value == wanted)
+                        label = QString::fromLatin1(item.label.c_str());
+            box->insertItem(index, label, wanted);
             c->itemValues.insert(c->itemValues.begin() + index, wanted);
         }
         box->setCurrentIndex(index);

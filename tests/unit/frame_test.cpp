@@ -25,7 +25,8 @@ void receive(unsigned char order, unsigned short address, const std::vector<unsi
     szReadBuf[3] = address >> 8;
     szReadBuf[4] = data.size() & 0xFF;
     szReadBuf[5] = (data.size() >> 8) & 0xFF;
-    std::memcpy(szReadBuf + 8, data.data(), data.size());
+    if (!data.empty())
+        std::memcpy(szReadBuf + 8, data.data(), data.size());
     szReadBuf[6] = crc8Update(szReadBuf, 8, static_cast<unsigned>(data.size()), crc8Array);
     szReadBuf[7] = crc8Update(szReadBuf, 0, 7, crc8Array);
 }

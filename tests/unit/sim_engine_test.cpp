@@ -681,6 +681,13 @@ TEST_F(FaultTest, OnceAlwaysAndNone)
     engine->clearFaults();
     EXPECT_EQ(parse(exchange(5).bytes).order, 5);
 
+    // A one-shot fault aimed at one order waits for that order's answer.
+    engine->setFaultOnceForOrder(Fault::Silent, 10);
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
+    EXPECT_EQ(parse(exchange(7).bytes).order, 7);
+    EXPECT_TRUE(exchange(10).bytes.empty());
+    EXPECT_EQ(parse(exchange(10).bytes).order, 10);
+
     config.fault = Fault::BadSync;
     restart();
     EXPECT_NE(exchange(5).bytes[0], kSync);
@@ -870,6 +877,9 @@ TEST_F(EngineTest, ControlFaultCommands)
     EXPECT_EQ(parse(exchange(5).bytes).order, 5);
     EXPECT_EQ(control.execute("fault loud").rfind("error ", 0), 0u);
     EXPECT_EQ(control.execute("fault late sometimes").rfind("error ", 0), 0u);
+    EXPECT_EQ(control.execute("fault silent order 24"), "ok");
+    EXPECT_EQ(control.execute("fault silent order 300").rfind("error ", 0), 0u);
+    EXPECT_EQ(control.execute("fault silent order x").rfind("error ", 0), 0u);
 }
 
 TEST_F(EngineTest, ControlSetChangesIdentityAndLine)

@@ -1,0 +1,392 @@
+// Identification of the sensor behind a freshly opened link, against the simulator set
+// up as each kind of device: every row of the failure table, and every model served.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "calib/calrec.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+class IdentTest : public AppFixture {
+protected:
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+
+    int identify(std::vector<std::string> options, const std::string &controlBefore = "")
+    {
+        options.insert(options.end(), {"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"});
+        if (!sim.start(options)) {
+            ADD_FAILURE() << sim.error();
+            return -99;
+        }
+        if (openTcp(sim.tcpPort()) != 1) {
+            ADD_FAILURE() << "no TCP link";
+            return -99;
+        }
+        if (!controlBefore.empty())
+            EXPECT_EQ(sim.command(controlBefore), "ok");
+        return InitDataExchange();
+    }
+
+    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
+    std::vector<std::string> logLines() { return GetTextBoxLines(pConn, CONN_STATUS); }
+    int activeTab()
+    {
+        int index = -1;
+        GetActiveTabPage(pPA, MAIN_TAB, &index);
+        return index;
+    }
+    bool exchangeButtonsDimmed()
+    {
+        return IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_GET) && IsCtrlDimmed(pPA, MAIN_SEND) &&
+               IsCtrlDimmed(pPA, MAIN_VIDEO) && IsCtrlDimmed(pPA, MAIN_RESET) && IsCtrlDimmed(pPara1, PARA1_TEACH);
+    }
+
+    SimProcess sim;
+};
+
+TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
+{
+    ASSERT_EQ(1, identify({"--serial", "40000"}));
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_EQ(status(), "K-VOR-MQ.V4   20-CL");
+    EXPECT_STREQ(szVersion, "K-VOR-MQ.V4   20-CL");
+    // The serial number is shown as a signed 16-bit number.
+    const auto lines = logLines();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[lines.size() - 3], "K-VOR-MQ.V4   20-CL");
+    EXPECT_EQ(lines[lines.size() - 2], "Serial-No:-25536");
+    EXPECT_EQ(lines[lines.size() - 1], "");
+    EXPECT_EQ(hwinfo.serialNo, 40000);
+    EXPECT_FALSE(exchangeButtonsDimmed());
+    EXPECT_EQ(GetCtrlTooltip(pPA, MAIN_STATUS), "K-VOR-MQ.V4.06 20-CL 2016");
+    // The calibration header and the parameter set were read.
+    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
+    EXPECT_EQ(cal.HW_TYPE, 517318);
+    EXPECT_EQ(cal.SER_NO, 40000);
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
+    int serial = 0;
+    GetCtrlVal(pCal2, CAL2_SERNO, &serial);
+    EXPECT_EQ(serial, 40000);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "K-VOR-MQ.V4   20-CL");
+    int teach = 0;
+    GetCtrlVal(pPara1, PARA1_TEACH_VALUE, &teach);
+    EXPECT_EQ(teach, pset.Teach_Value);
+}
+
+TEST_F(IdentTest, NoEcho)
+{
+    EXPECT_EQ(0, identify({"--fault", "silent"}));
+    EXPECT_EQ(err_flag, 1);
+    EXPECT_EQ(status(), "read error - not sync byte 0x55!");
+    EXPECT_EQ(activeTab(), 5);
+    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    EXPECT_TRUE(exchangeButtonsDimmed());
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_RED);
+    EXPECT_TRUE(popups->shown.empty());
+    EXPECT_EQ(sim.orders(), (std::vector<int>{5}));
+}
+
+TEST_F(IdentTest, ShortFirmwareAnswer)
+{
+    EXPECT_EQ(0, identify({"--firmware-length", "40"}));
+    EXPECT_EQ(status(), "Timeout/Error reading firmware-info!");
+    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7}));
+}
+
+TEST_F(IdentTest, FirmwareTextOfSeventyTwoBytesWithoutATerminator)
+{
+    const std::string text = "K-VOR-MQ.V4.06 20-CL " + std::string(72 - 21, 'X');
+    ASSERT_EQ(text.size(), 72u);
+    ASSERT_EQ(1, identify({"--firmware", text}));
+    EXPECT_EQ(std::string(szFirmwareVersion), text);
+    EXPECT_EQ(err_flag, 0);
+}
+
+struct Refusal {
+    const char *firmware;
+    const char *popup;
+    const char *status;
+    bool buttonsDimmed;
+};
+
+TEST_F(IdentTest, RefusedFamiliesGetTheirMessage)
+{
+    const Refusal cases[] = {
+        {"K-VOR-NX.V4.06 A B", "Incompatible hardware detected!\nPlease use K-VOR-NX-Vista software version!",
+         "Please use K-VOR-NX-Vista software version!", true},
+        {"K-VOR-PZ.V4.06 A B", "Incompatible hardware detected!\nPlease use K-VOR-PZ-Vista software version!",
+         "Please use K-VOR-PZ-Vista software version!", true},
+        {"HJW12.V4.06 A B", "Nordal-Metrik HJW-TOOL firmware-version detected!\nPlease use HJW-TOOL-V4.x software!",
+         "Please use HJW-TOOL-V4.x software!", false},
+        {"QUARVIN.V4.06 A B", "Incompatible hardware detected!\nPlease use QUARVIN-Vista software version!",
+         "Please use QUARVIN-Vista software version!", true},
+    };
+    for (const Refusal &c : cases) {
+        SCOPED_TRACE(c.firmware);
+        popups->shown.clear();
+        EXPECT_EQ(1, identify({"--firmware", c.firmware}));
+        EXPECT_EQ(err_flag, 1);
+        ASSERT_EQ(popups->shown.size(), 1u);
+        EXPECT_EQ(popups->shown[0].title, "Attention !!!");
+        EXPECT_EQ(popups->shown[0].text, c.popup);
+        EXPECT_EQ(status(), c.status);
+        EXPECT_EQ(exchangeButtonsDimmed(), c.buttonsDimmed);
+        // The refusal's line, then the short version as the log text.
+        const auto lines = logLines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], c.status);
+        EXPECT_EQ(lines[lines.size() - 1], szVersion);
+        // No hardware information was asked for.
+        EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7}));
+        CloseLinkAndPanels();
+        ASSERT_EQ(LoadAllPanels(), 0);
+        InitVars();
+    }
+}
+
+TEST_F(IdentTest, UnrecognisedFamilyIsNotUsableWithoutAMessage)
+{
+    EXPECT_EQ(1, identify({"--firmware", "ACME"}));
+    EXPECT_EQ(err_flag, 1);
+    EXPECT_TRUE(popups->shown.empty());
+    // A text without "." is token 1 whole; the rest are empty.
+    EXPECT_STREQ(szVersion, "ACME.   ");
+    EXPECT_EQ(status(), "ACME.   ");
+    EXPECT_TRUE(exchangeButtonsDimmed());
+}
+
+TEST_F(IdentTest, SiblingPrefixOfTheServedFamilyIsServed)
+{
+    EXPECT_EQ(1, identify({"--firmware", "K-VOR-VUE.V4.05 X Y"}));
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_STREQ(szVersion, "K-VOR-VUE.V4   X");
+}
+
+TEST_F(IdentTest, HardwareInfoFailure)
+{
+    EXPECT_EQ(0, identify({}, "fault silent order 10"));
+    EXPECT_EQ(err_flag, 1);
+    EXPECT_EQ(status(), "Error reading HARDWARE-info!");
+    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10}));
+}
+
+TEST_F(IdentTest, FirmwareGenerations)
+{
+    struct Case {
+        const char *number;
+        int result;
+        const char *popup;
+        const char *status;
+    } cases[] = {
+        {"409", 1, nullptr, "K-VOR-MQ.V4   20-CL"},
+        {"400", 1, nullptr, "K-VOR-MQ.V4   20-CL"},
+        {"410", 0,
+         "Incompatible or newer firmware detected!\nPlease use K-VOR-MQ-Vista software version newer than V4.09 !",
+         "Please use K-VOR-MQ-Vista Version newer than V4.0 !"},
+        {"399", 0, "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !",
+         "Please use K-VOR-MQ-Vista Version 3.xx !"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.number);
+        popups->shown.clear();
+        EXPECT_EQ(c.result, identify({"--firmware-no", c.number}));
+        EXPECT_EQ(status(), c.status);
+        EXPECT_EQ(err_flag, c.result == 1 ? 0 : 1);
+        if (c.popup) {
+            ASSERT_EQ(popups->shown.size(), 1u);
+            EXPECT_EQ(popups->shown[0].title, "Attention !!!");
+            EXPECT_EQ(popups->shown[0].text, c.popup);
+            EXPECT_TRUE(exchangeButtonsDimmed());
+        } else {
+            EXPECT_TRUE(popups->shown.empty());
+        }
+        CloseLinkAndPanels();
+        ASSERT_EQ(LoadAllPanels(), 0);
+        InitVars();
+    }
+}
+
+TEST_F(IdentTest, UnreadableCalibrationHeader)
+{
+    EXPECT_EQ(-1, identify({}, "fault error-1 order 24"));
+    EXPECT_EQ(status(), "Error reading Xflash-Data");
+    EXPECT_EQ(err_flag, 0);
+    // The header and the parameters stay as they were.
+    EXPECT_EQ(cal.SER_NO, 0);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24}));
+}
+
+struct Model {
+    std::uint32_t code;
+    std::uint16_t hwtype;
+    double minItime;
+    const char *title;
+    const char *resolution;
+};
+
+TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
+{
+    const Model models[] = {
+        {517422, 1, 1.4, "-------- K-VOR-MQ-10-CL    --------", "10"},
+        {517311, 2, 1.5, "-------- K-VOR-MQ    --------", "10"},
+        {517465, 1, 1.4, "-------- K-VOR-MQ-14-CL    --------", "14"},
+        {517318, 1, 1.4, "-------- K-VOR-MQ-20-CL    --------", "20"},
+        {517312, 2, 1.5, "-------- K-VOR-MQ-20    --------", "20"},
+        {517204, 1, 1.4, "-------- K-VOR-MQ-30-CL    --------", "30"},
+        {517449, 2, 1.5, "-------- K-VOR-MQ-30    --------", "30"},
+        {517437, 1, 1.4, "-------- K-VOR-MQ-40-CL    --------", "40"},
+        {517314, 2, 1.5, "-------- K-VOR-MQ-40    --------", "40"},
+    };
+    for (const Model &m : models) {
+        SCOPED_TRACE(m.code);
+        ASSERT_EQ(1, identify({"--hardware-type", std::to_string(m.code), "--pixel-count", "2048", "--adc-code",
+                               "256", "--firmware-no", "403"}));
+        EXPECT_EQ(HWTYPE, m.hwtype);
+        EXPECT_DOUBLE_EQ(MIN_ITIME, m.minItime);
+        EXPECT_EQ(PRECISION, 2);
+        EXPECT_EQ(ADCMAX, 256);
+        EXPECT_EQ(pixB, 1);
+        EXPECT_EQ(pixE, 2048);
+        EXPECT_DOUBLE_EQ(xArray_pi[1], 8.0);
+        EXPECT_DOUBLE_EQ(xArray_pi[255], 2040.0);
+        // Scaling with the slope read from the sensor's parameter set.
+        EXPECT_DOUBLE_EQ(MAXRANGE_MM, 2040.0 * pset.um_Slope / 16384000.0);
+        EXPECT_EQ(GetCtrlPrecision(pPara1, PARA1_TEACH_MM), 2);
+        EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_UPPER_TOL_MM), 2);
+        const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
+        ASSERT_EQ(description.size(), 4u);
+        EXPECT_EQ(description[0], m.title);
+        EXPECT_EQ(description[1], std::string("resolution\t\t\t\t= +/- ") + m.resolution + "\xB5m");
+        EXPECT_EQ(description[3], std::string("measuring-range\t\t= ") + m.resolution + "mm");
+        // Models with an operating button offer only two hardware modes.
+        int items = 0;
+        GetNumListItems(pPara3, PARA3_HW_MODE, &items);
+        if (m.hwtype == 1) {
+            EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_HW_MODE));
+            EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_OUTPUT_MODE));
+            EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_BTN_LED));
+            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"), 0);
+            EXPECT_GT(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN"), 0);
+            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE POTI"), -1);
+            // The sensor's own value is still shown, under its usual name.
+            int shown = -1;
+            GetCtrlVal(pPara3, PARA3_HW_MODE, &shown);
+            EXPECT_EQ(shown, pset.Hardware_Mode);
+        } else {
+            EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_HW_MODE));
+            EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_OUTPUT_MODE));
+            EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_BTN_LED));
+        }
+        // Firmware 4.03 has no receiver operating modes.
+        EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
+        int targetSwitch = -1;
+        GetCtrlVal(pPara2, PARA2_THD_TARGET, &targetSwitch);
+        EXPECT_EQ(targetSwitch, 0);
+        CloseLinkAndPanels();
+        ASSERT_EQ(LoadAllPanels(), 0);
+        InitVars();
+    }
+}
+
+TEST_F(IdentTest, UnlistedHardwareTypeOfTheFamilyKeepsWhatWasThere)
+{
+    ResetTextBox(pCalib, CALIB_HW_DESC, "earlier\n");
+    HWTYPE = 7;
+    PRECISION = 1;
+    ASSERT_EQ(1, identify({"--hardware-type", "123456", "--firmware-no", "404"}));
+    EXPECT_EQ(HWTYPE, 7);
+    EXPECT_EQ(PRECISION, 1);
+    EXPECT_DOUBLE_EQ(MIN_ITIME, 1.4);
+    EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC), std::vector<std::string>{"earlier"});
+    EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
+}
+
+TEST_F(IdentTest, PixelCountsAndVideoResolution)
+{
+    struct Case {
+        const char *pixels, *adc, *receiver;
+        int count, step, adcmax;
+    } cases[] = {
+        {"100", "1024", "736214", 256, 1, 1024},
+        {"1000", "1024", "736214", 1024, 4, 1024},
+        {"16384", "256", "736214", 16384, 64, 256},
+        {"512", "512", "736214", 512, 2, 1024},
+        {"512", "512", "736213", 512, 2, 256},
+        {"512", "1024", "736213", 512, 2, 1024},
+        {"512", "512", "736215", 512, 2, 1024},
+        {"512", "256", "103", 512, 2, 256},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.pixels) + "/" + c.adc + "/" + c.receiver);
+        ASSERT_EQ(1, identify({"--pixel-count", c.pixels, "--adc-code", c.adc, "--receiver-type", c.receiver}));
+        EXPECT_EQ(hwinfo.pixelCount, c.count);
+        EXPECT_DOUBLE_EQ(xArray_pi[10], 10.0 * c.step);
+        EXPECT_EQ(ADCMAX, c.adcmax);
+        EXPECT_EQ(pixE, c.count);
+        CloseLinkAndPanels();
+        ASSERT_EQ(LoadAllPanels(), 0);
+        InitVars();
+    }
+}
+
+TEST_F(IdentTest, UnknownReceiverType)
+{
+    ASSERT_EQ(1, identify({"--receiver-type", "999"}));
+    const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
+    ASSERT_EQ(description.size(), 4u);
+    EXPECT_EQ(description[0], "No information avialable!");
+    // Line 1 is the resolution line that showing the parameters writes.
+    EXPECT_EQ(description[2], std::string(25, ' '));
+    EXPECT_EQ(description[3], std::string(25, ' '));
+    EXPECT_EQ(HWTYPE, 0);
+    EXPECT_EQ(PRECISION, 2);
+    EXPECT_EQ(ADCMAX, 1024);
+}
+
+TEST_F(IdentTest, MillimetreSwitchChoosesTheUnitOfTheGraphs)
+{
+    SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
+    ASSERT_EQ(1, identify({"--pixel-count", "1024"}));
+    EXPECT_EQ(mm_flag, 1);
+    EXPECT_EQ(xARRAY, xArray_mm);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear-image-sensor [mm]");
+    double lo = 0, hi = 0;
+    GetAxisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS, &lo, &hi);
+    EXPECT_DOUBLE_EQ(lo, 0.0);
+    EXPECT_DOUBLE_EQ(hi, MAXRANGE_MM);
+    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
+    EXPECT_DOUBLE_EQ(hi, std::ceil(MAXRANGE_MM));
+    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), PRECISION);
+}
+
+TEST(ShortVersion, TokenizerRule)
+{
+    EXPECT_EQ(ShortFirmwareVersion("A.B.C D E"), "A.B   D");
+    EXPECT_EQ(ShortFirmwareVersion("ABC"), "ABC.   ");
+    EXPECT_EQ(ShortFirmwareVersion("K-VOR-MQ.V4.06 20-CL 2016"), "K-VOR-MQ.V4   20-CL");
+    // Leading delimiters are skipped, as the standard tokenizer does.
+    EXPECT_EQ(ShortFirmwareVersion("..A.B C D"), "A.B C D   ");
+    EXPECT_EQ(ShortFirmwareVersion("A.B. C D"), "A.B   D");
+    EXPECT_EQ(ShortFirmwareVersion(""), ".   ");
+}
+
+} // namespace
