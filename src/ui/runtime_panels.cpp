@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -99,9 +100,16 @@ void ApplyStyle(ControlRec &c)
         css = c.backColor >= 0 ? QString("background:%1;").arg(ColorCss(c.backColor))
                                : QString("border:1px solid #909090;");
     } else {
-        css = QString("color:%1;").arg(ColorCss(c.textColor));
+        // Text colour through the palette of the enabled states only, so that a dimmed
+        // control still looks dimmed.
+        QPalette palette = c.widget->palette();
+        const QColor colour(ColorCss(c.textColor));
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+                palette.setColor(group, role, colour);
+        c.widget->setPalette(palette);
         if (c.backColor >= 0)
-            css += QString("background:%1;").arg(ColorCss(c.backColor));
+            css = QString("background:%1;").arg(ColorCss(c.backColor));
     }
     c.widget->setStyleSheet(css);
 }
