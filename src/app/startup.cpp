@@ -73,17 +73,6 @@ void prepareGraphs()
     SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, hwinfo.pixelCount);
 }
 
-void showToleranceMillimetres(unsigned upper, unsigned lower)
-{
-    const double up = PixelsToMillimetres(upper, pset.um_Slope);
-    const double lo = PixelsToMillimetres(lower, pset.um_Slope);
-    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, up);
-    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, lo);
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, up);
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, lo);
-    SetCtrlVal(pPara1, PARA1_TEACH_MM, PixelsToMillimetres(pset.Teach_Value, pset.um_Slope));
-}
-
 } // namespace
 
 void InitVars()
@@ -144,6 +133,9 @@ void InitVars()
     SetCtrlVal(pRec, REC_DATE, DateStr().c_str());
 
     prepareGraphs();
+    // The calibration service section stays hidden until it is asked for.
+    for (int id : {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME})
+        SetCtrlVisible(pCalib, id, false);
     drawEvaluationWindowBar();
 
     SetStatusColor(VAL_BLACK);
@@ -231,7 +223,7 @@ void InitGUI()
 
     // The recorder page follows its mode ring once the recorder lands in this program.
 
-    showToleranceMillimetres(upper, lower);
+    ShowToleranceMillimetres(upper, lower);
 
     if (err_flag == 1) {
         DimmButtons(1);

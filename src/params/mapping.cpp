@@ -66,16 +66,18 @@ void recomputeScaling()
     ApplyUnitScaling();
 }
 
-void showMillimetres(unsigned upper, unsigned lower)
-{
-    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, upper * YSCALE_FAC);
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, upper * YSCALE_FAC);
-    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, lower * YSCALE_FAC);
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, lower * YSCALE_FAC);
-    SetCtrlVal(pPara1, PARA1_TEACH_MM, pset.Teach_Value * YSCALE_FAC);
-}
-
 } // namespace
+
+void ShowToleranceMillimetres(unsigned upper, unsigned lower)
+{
+    const double up = PixelsToMillimetres(upper, pset.um_Slope);
+    const double lo = PixelsToMillimetres(lower, pset.um_Slope);
+    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, up);
+    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, up);
+    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, lo);
+    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, lo);
+    SetCtrlVal(pPara1, PARA1_TEACH_MM, PixelsToMillimetres(pset.Teach_Value, pset.um_Slope));
+}
 
 int ResolutionMicrons(std::uint32_t hardwareType, std::uint16_t opMode)
 {
@@ -203,7 +205,7 @@ void SetPanelValues()
     SetCtrlDimmed(pRec, REC_INTERVAL, pset.RS_232_Mode != 0);
 
     recomputeScaling();
-    showMillimetres(upper, lower);
+    ShowToleranceMillimetres(upper, lower);
 
     SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, pset.Eval_Begin, 0.75);
     SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 0.75);

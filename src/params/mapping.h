@@ -12,6 +12,9 @@ void DimmButtons(std::uint16_t dim);
 
 // The millimetre switch's scaling of the graphs, captions and value displays.
 void ApplyUnitScaling();
+// Upper and lower tolerance and the set point in millimetres, on the main panel and
+// the first parameter page.
+void ShowToleranceMillimetres(unsigned upper, unsigned lower);
 // Stated resolution in µm of a hardware type in a receiver operating mode; -1 if the
 // type is not known.
 int ResolutionMicrons(std::uint32_t hardwareType, std::uint16_t opMode);

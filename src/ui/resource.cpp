@@ -220,16 +220,16 @@ std::vector<ControlDef> buildControls()
     // ---- calibration page ------------------------------------------------------------
     const int PC = PAGE_CALIB;
     {
-        ControlDef tab = make(CALIB_TAB, Kind::Tab, PC, "", {4, 4, 220, 388});
+        ControlDef tab = make(CALIB_TAB, Kind::Tab, PC, "", {4, 4, 196, 388});
         tab.tabPages = 2;
         c.push_back(tab);
     }
-    c.push_back(make(CALIB_TEXT, Kind::TextMessage, PC, "SLOPE CALIBRATION", {230, 8, 16, 160}));
-    c.push_back(make(CALIB_HW_DESC, Kind::TextBox, PC, "", {248, 4, 52, 388}));
-    c.push_back(make(CALIB_RBT_HEADER, Kind::Radio, PC, "HEADER", {250, 8, 20, 90}));
-    c.push_back(make(CALIB_RBT_LOOKUP, Kind::Radio, PC, "LOOKUP", {250, 100, 20, 90}));
-    c.push_back(make(CALIB_WRITE_XF, Kind::Button, PC, "WRITE XFLASH", {248, 200, 24, 110}));
-    c.push_back(make(CALIB_SERVICE_FRAME, Kind::Decoration, PC, "", {246, 4, 28, 388}));
+    c.push_back(make(CALIB_TEXT, Kind::TextMessage, PC, "SLOPE CALIBRATION", {204, 8, 16, 160}));
+    c.push_back(make(CALIB_HW_DESC, Kind::TextBox, PC, "", {222, 4, 80, 388}));
+    c.push_back(make(CALIB_RBT_HEADER, Kind::Radio, PC, "HEADER", {230, 8, 20, 90}));
+    c.push_back(make(CALIB_RBT_LOOKUP, Kind::Radio, PC, "LOOKUP", {230, 100, 20, 90}));
+    c.push_back(make(CALIB_WRITE_XF, Kind::Button, PC, "WRITE XFLASH", {228, 200, 24, 110}));
+    c.push_back(make(CALIB_SERVICE_FRAME, Kind::Decoration, PC, "", {224, 4, 32, 388}));
 
     const int C1 = PAGE_CAL1;
     c.push_back(make(CAL1_ACTIVATE, Kind::CheckBox, C1, "ACTIVATE CALIBRATION", {8, 8, 20, 180}));

@@ -371,6 +371,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         QFont f = text->font();
         f.setPointSize(8);
         text->setFont(f);
+        text->setTabStopDistance(28);
         w = text;
         break;
     }
