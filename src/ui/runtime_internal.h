@@ -43,6 +43,7 @@ struct ControlRec {
     std::vector<int> itemValues;   // rings
     double sliderScale = 1.0;      // sliders hold value * scale as integers
     int precision = 0;
+    double numericValue = 0.0;     // numerics keep the exact value; the field shows it rounded
     int textColor = VAL_BLACK;
     int backColor = -1;
     int ledOnColor = VAL_GREEN;

@@ -27,6 +27,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -297,8 +298,13 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
             spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
             spin->setFocusPolicy(Qt::NoFocus);
         }
-        QObject::connect(spin, qOverload<double>(&QDoubleSpinBox::valueChanged),
-                         [id = d.id] { userChange(g_controls[id], false); });
+        c.numericValue = spin->value();
+        QObject::connect(spin, qOverload<double>(&QDoubleSpinBox::valueChanged), [id = d.id](double v) {
+            if (Programmatic())
+                return;
+            g_controls[id].numericValue = v;
+            userChange(g_controls[id], false);
+        });
         QObject::connect(spin, &QDoubleSpinBox::editingFinished, [id = d.id] {
             if (!Programmatic())
                 Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
@@ -710,9 +716,12 @@ int setNumber(ControlRec *c, double value)
         return -1;
     ProgrammaticScope quiet;
     switch (c->kind) {
-    case Kind::Numeric:
-        static_cast<QDoubleSpinBox *>(c->widget.data())->setValue(value);
+    case Kind::Numeric: {
+        auto *spin = static_cast<QDoubleSpinBox *>(c->widget.data());
+        c->numericValue = std::clamp(value, spin->minimum(), spin->maximum());
+        spin->setValue(c->numericValue);
         return 0;
+    }
     case Kind::Slider: {
         auto *slider = c->widget->findChild<QSlider *>();
         slider->setValue(static_cast<int>(std::lround(value * c->sliderScale)));
@@ -763,7 +772,7 @@ double getNumber(ControlRec *c, bool *ok)
     *ok = true;
     switch (c->kind) {
     case Kind::Numeric:
-        return static_cast<QDoubleSpinBox *>(c->widget.data())->value();
+        return c->numericValue;
     case Kind::Slider:
         return c->widget->findChild<QSlider *>()->value() / c->sliderScale;
     case Kind::Ring: {
@@ -1015,8 +1024,10 @@ int SetCtrlMin(int panel, int control, double minimum)
     if (!c || !c->widget)
         return -1;
     ProgrammaticScope quiet;
-    if (c->kind == Kind::Numeric)
+    if (c->kind == Kind::Numeric) {
         static_cast<QDoubleSpinBox *>(c->widget.data())->setMinimum(minimum);
+        c->numericValue = std::max(c->numericValue, minimum);
+    }
     else if (c->kind == Kind::Slider)
         c->widget->findChild<QSlider *>()->setMinimum(static_cast<int>(std::lround(minimum * c->sliderScale)));
     else
@@ -1030,8 +1041,10 @@ int SetCtrlMax(int panel, int control, double maximum)
     if (!c || !c->widget)
         return -1;
     ProgrammaticScope quiet;
-    if (c->kind == Kind::Numeric)
+    if (c->kind == Kind::Numeric) {
         static_cast<QDoubleSpinBox *>(c->widget.data())->setMaximum(maximum);
+        c->numericValue = std::min(c->numericValue, maximum);
+    }
     else if (c->kind == Kind::Slider)
         c->widget->findChild<QSlider *>()->setMaximum(static_cast<int>(std::lround(maximum * c->sliderScale)));
     else

@@ -242,6 +242,37 @@ TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
         EXPECT_EQ(bytes[i], 0) << i;
 }
 
+TEST_F(OrdersTest, ParameterSetReadIsNormalisedOnThePanel)
+{
+    ParameterSet zero;
+    std::memset(&zero, 0, sizeof zero);
+    ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &zero, sizeof zero));
+    PushGET(RAM);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(pset.Upper_Tolerance, 1);
+    EXPECT_EQ(pset.Eval_End, 256);
+    int value = 0;
+    GetCtrlVal(pPara1, PARA1_UPPER_TOL, &value);
+    EXPECT_EQ(value, 1);
+    GetCtrlVal(pPA, MAIN_EDGE_RIGHT, &value);
+    EXPECT_EQ(value, 256);
+    GetCtrlVal(pPara2, PARA2_VTHD, &value);
+    EXPECT_EQ(value, 10);
+    // Average 0 is not offered by its ring, yet the ring shows it and reads it back.
+    GetCtrlVal(pPara1, PARA1_AVERAGE, &value);
+    EXPECT_EQ(value, 0);
+    double slope = -1;
+    GetCtrlVal(pCal1, CAL1_SLOPE, &slope);
+    EXPECT_EQ(slope, 0.0);
+
+    // A failed GET leaves the set and the panel as they were.
+    const ParameterSet before = pset;
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    PushGET(EEPROM);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout-RS-232...");
+    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+}
+
 TEST_F(OrdersTest, XflashEraseChecksThePageAddress)
 {
     const int before = requests();
