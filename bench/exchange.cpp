@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     std::printf("unpaced_tcp_per_s=%.0f\n", tcp);
     const double pty = measure({}, true, 3000);
     std::printf("unpaced_pty_per_s=%.0f\n", pty);
-    const double paced = measure({"--baud", "115200"}, true, 400);
+    const double paced = measure({"--baud", "115200"}, true, 800);
     const double limit = 11520.0 / 56.0;
     std::printf("paced_115200_per_s=%.1f (line limit %.1f)\n", paced, limit);
     const double idle = idleWaitCpu();
