@@ -1,0 +1,283 @@
+// The INI store: what it writes, what it reads, and the edges of both.
+
+#include "ini/ini.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Store {
+    IniText ini = Ini_New(0);
+    ~Store() { Ini_Dispose(ini); }
+    operator IniText() const { return ini; }
+};
+
+std::string text(IniText ini)
+{
+    std::string out;
+    EXPECT_EQ(Ini_WriteToText(ini, &out), 1);
+    return out;
+}
+
+void read(IniText ini, const std::string &content)
+{
+    ASSERT_EQ(Ini_ReadFromText(ini, content.data(), content.size()), 1);
+}
+
+std::string getString(IniText ini, const char *section, const char *tag, size_t size = 1100)
+{
+    std::string buffer(size, 'x');
+    const int r = Ini_GetStringIntoBuffer(ini, section, tag, buffer.data(), size);
+    if (r != 1)
+        return "<" + std::to_string(r) + ">";
+    return buffer.c_str();
+}
+
+class IniFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/mq-ini-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string fileText(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string dir;
+};
+
+TEST(IniStore, PuttingATagAgainReplacesItInPlace)
+{
+    Store ini;
+    Ini_PutInt(ini, "PARA", "Power", 500);
+    Ini_PutInt(ini, "PARA", "Average", 1);
+    Ini_PutInt(ini, "para", " POWER ", 700);
+    EXPECT_EQ(text(ini), "[PARA]\r\nPOWER = 700\r\nAverage = 1\r\n\r\n");
+}
+
+TEST(IniStore, ExactFileTextOfASmallStore)
+{
+    Store ini;
+    Ini_PutInt(ini, "CONNECTION", "COMM TYPE", 1);
+    Ini_PutString(ini, "CONNECTION", "IP ADDRESS", "127.0.0.1");
+    Ini_PutDouble(ini, "CALIBDATA", "UM-SLOPE:", 0.1);
+    Ini_PutDouble(ini, "CALIBDATA", "third", 1.0 / 3.0);
+    Ini_PutInt(ini, "CALIBDATA", "neg", -2147483647 - 1);
+    EXPECT_EQ(text(ini), "[CONNECTION]\r\nCOMM TYPE = 1\r\nIP ADDRESS = \"127.0.0.1\"\r\n\r\n"
+                         "[CALIBDATA]\r\nUM-SLOPE: = 0.1\r\nthird = 0.3333333333333333\r\nneg = -2147483648\r\n\r\n");
+}
+
+TEST(IniStore, NamesMatchWithoutCaseOrSurroundingBlanks)
+{
+    Store ini;
+    read(ini, "[para]\r\n   power   =   500   \r\n");
+    std::int32_t v = 0;
+    EXPECT_EQ(Ini_GetInt(ini, "PARA", "Power", &v), 1);
+    EXPECT_EQ(v, 500);
+    EXPECT_EQ(Ini_GetInt(ini, " Para ", "POWER ", &v), 1);
+}
+
+TEST(IniStore, SectionHeaderNeedsNothingButBlanksAfterTheBracket)
+{
+    Store ini;
+    read(ini, "[PARA] text\r\nPower = 5\r\n[ OK ]  \r\nPower = 6\r\n[]\r\nPower = 7\r\n");
+    std::int32_t v = 0;
+    EXPECT_EQ(Ini_GetInt(ini, "PARA", "Power", &v), 0);
+    EXPECT_EQ(Ini_GetInt(ini, "OK", "Power", &v), 1);
+    EXPECT_EQ(v, 6);  // the later items without a valid header belong to OK
+}
+
+TEST(IniStore, IntegerParsing)
+{
+    Store ini;
+    read(ini, "[S]\nletters = 12ab\nempty =\nbig = 2147483648\nsmall = -2147483648\nspaced = \" -7 \"\nplus = +3\nsign = -\n");
+    std::int32_t v = 42;
+    EXPECT_EQ(Ini_GetInt(ini, "S", "letters", &v), INI_ERR_INVALID_INTEGER);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "empty", &v), 0);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "big", &v), INI_ERR_INVALID_INTEGER);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "sign", &v), INI_ERR_INVALID_INTEGER);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "missing", &v), 0);
+    EXPECT_EQ(Ini_GetInt(ini, "T", "letters", &v), 0);
+    EXPECT_EQ(v, 42);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "small", &v), 1);
+    EXPECT_EQ(v, INT32_MIN);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "spaced", &v), 1);
+    EXPECT_EQ(v, -7);
+    EXPECT_EQ(Ini_GetInt(ini, "S", "plus", &v), 1);
+    EXPECT_EQ(v, 3);
+}
+
+TEST(IniStore, StringsAreEscapedAndReadBackUnchanged)
+{
+    Store ini;
+    const std::string path = "C:\\CVI\\MQ-Vista\\K-VOR-MQpara.ini";
+    const std::string awkward = std::string("tab\there \"quoted\" line\r\nbell\x01 end \xB5m");
+    Ini_PutString(ini, "S", "path", path.c_str());
+    Ini_PutString(ini, "S", "awkward", awkward.c_str());
+    Ini_PutString(ini, "S", "none", nullptr);
+    const std::string written = text(ini);
+    EXPECT_NE(written.find("path = \"C:\\\\CVI\\\\MQ-Vista\\\\K-VOR-MQpara.ini\""), std::string::npos);
+    EXPECT_NE(written.find("tab\\there \\\"quoted\\\" line\\r\\nbell\\x01 end \xB5m"), std::string::npos);
+    Store back;
+    read(back, written);
+    EXPECT_EQ(getString(back, "S", "path"), path);
+    EXPECT_EQ(getString(back, "S", "awkward"), awkward);
+    EXPECT_EQ(getString(back, "S", "none"), "");
+}
+
+TEST(IniStore, LongValuesAreWrittenInEightyCharacterPieces)
+{
+    Store ini;
+    std::string value;
+    for (int i = 0; i < 200; ++i)
+        value += static_cast<char>('a' + i % 26);
+    Ini_PutString(ini, "IP ADDRESSES", "LIST", value.c_str());
+    const std::string written = text(ini);
+    EXPECT_NE(written.find("LIST Line0001 = \"" + value.substr(0, 80) + "\"\r\n"), std::string::npos);
+    EXPECT_NE(written.find("LIST Line0002 = \"" + value.substr(80, 80) + "\"\r\n"), std::string::npos);
+    EXPECT_NE(written.find("LIST Line0003 = \"" + value.substr(160) + "\"\r\n"), std::string::npos);
+    EXPECT_EQ(written.find("Line0004"), std::string::npos);
+    Store back;
+    read(back, written);
+    EXPECT_EQ(getString(back, "IP ADDRESSES", "list"), value);
+    // Exactly 80 characters stay on one line.
+    Ini_PutString(ini, "S", "eighty", value.substr(0, 80).c_str());
+    EXPECT_NE(text(ini).find("eighty = \""), std::string::npos);
+}
+
+TEST(IniStore, CommentsGoBackWhereTheyWere)
+{
+    Store ini;
+    read(ini, "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\n\r\n\r\nAverage = 2\r\n; the end\r\n");
+    EXPECT_EQ(text(ini), "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\nAverage = 2\r\n\r\n"
+                         "; the end\r\n");
+}
+
+TEST(IniStore, LineEndsOfAnyKind)
+{
+    for (const char *eol : {"\r\n", "\n", "\r"}) {
+        Store ini;
+        const std::string e = eol;
+        read(ini, "[A]" + e + "x = 1" + e + "y = \"two\"" + e + "[B]" + e + "z = 3");
+        std::int32_t v = 0;
+        EXPECT_EQ(Ini_GetInt(ini, "A", "x", &v), 1);
+        EXPECT_EQ(getString(ini, "A", "y"), "two");
+        EXPECT_EQ(Ini_GetInt(ini, "B", "z", &v), 1);
+        EXPECT_EQ(v, 3);
+    }
+}
+
+TEST(IniStore, ItemsBeforeTheFirstSectionAreIgnored)
+{
+    Store ini;
+    read(ini, "x = 1\n[S]\ny = 2\n");
+    EXPECT_EQ(text(ini), "[S]\r\ny = 2\r\n\r\n");
+}
+
+TEST(IniStore, BufferIsCutAndEmptiedWhenNotFound)
+{
+    Store ini;
+    Ini_PutString(ini, "S", "t", "0123456789");
+    EXPECT_EQ(getString(ini, "S", "t", 5), "0123");
+    EXPECT_EQ(getString(ini, "S", "t", 1), "");
+    char buffer[8] = "keep";
+    EXPECT_EQ(Ini_GetStringIntoBuffer(ini, "S", "missing", buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+}
+
+TEST(IniStore, OverlongLinesAreCutSafely)
+{
+    Store ini;
+    read(ini, "[S]\nlong = " + std::string(5000, 'z') + "\nafter = 1\n");
+    std::string value = getString(ini, "S", "long");
+    EXPECT_EQ(value.size(), 1024u - 7u);
+    std::int32_t v = 0;
+    EXPECT_EQ(Ini_GetInt(ini, "S", "after", &v), 1);
+}
+
+TEST(IniStore, NullArguments)
+{
+    std::int32_t v = 0;
+    EXPECT_EQ(Ini_PutInt(nullptr, "S", "t", 1), INI_ERR_NULL_ARGUMENT);
+    Store ini;
+    EXPECT_EQ(Ini_PutInt(ini, nullptr, "t", 1), INI_ERR_NULL_ARGUMENT);
+    EXPECT_EQ(Ini_GetInt(ini, "S", nullptr, &v), INI_ERR_NULL_ARGUMENT);
+    EXPECT_EQ(Ini_WriteToFile(ini, nullptr), INI_ERR_NULL_ARGUMENT);
+}
+
+TEST_F(IniFiles, WrittenFileReadsBack)
+{
+    const std::string path = dir + "/MQ-Vista.ini";
+    {
+        Store ini;
+        Ini_PutInt(ini, "APPLICATION", "Panel width ", 780);
+        Ini_PutString(ini, "CONNECTION", "PORT NUMBER", "10001");
+        ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
+    }
+    EXPECT_EQ(fileText(path), "[APPLICATION]\r\nPanel width = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
+    Store back;
+    ASSERT_GE(Ini_ReadFromFile(back, path.c_str()), 0);
+    std::int32_t width = 0;
+    EXPECT_EQ(Ini_GetInt(back, "APPLICATION", "Panel width", &width), 1);
+    EXPECT_EQ(width, 780);
+    // No temporary file is left behind.
+    int files = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(IniFiles, FailedWriteLeavesTheOldFile)
+{
+    Store ini;
+    Ini_PutInt(ini, "S", "t", 1);
+    EXPECT_LT(Ini_WriteToFile(ini, (dir + "/missing/x.ini").c_str()), 0);
+    EXPECT_LT(Ini_ReadFromFile(ini, (dir + "/missing.ini").c_str()), 0);
+}
+
+TEST_F(IniFiles, WriteRefusedByTheDirectoryLeavesTheOldFile)
+{
+    Store ini;
+    Ini_PutInt(ini, "S", "t", 1);
+    const std::string path = dir + "/keep.ini";
+    { std::ofstream(path) << "[OLD]\r\nx = 1\r\n"; }
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into a read-only directory";
+    ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+    EXPECT_LT(Ini_WriteToFile(ini, path.c_str()), 0);
+    chmod(dir.c_str(), 0755);
+    EXPECT_EQ(fileText(path), "[OLD]\r\nx = 1\r\n");
+}
+
+TEST_F(IniFiles, WriteOverADirectoryFailsAndRemovesItsTemporaryFile)
+{
+    // Renaming onto a directory fails even for root.
+    const std::string target = dir + "/a-directory";
+    ASSERT_EQ(mkdir(target.c_str(), 0755), 0);
+    Store ini;
+    Ini_PutInt(ini, "S", "t", 1);
+    EXPECT_LT(Ini_WriteToFile(ini, target.c_str()), 0);
+    int entries = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(dir)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+} // namespace
