@@ -104,6 +104,8 @@ void ApplyUnitScaling()
 {
     int on = 0;
     GetCtrlVal(pPA, MAIN_MM_SWITCH, &on);
+    // The video scale follows the connected receiver's full scale.
+    SetAxisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS, 0.0, ADCMAX);
     if (on) {
         mm_flag = 1;
         xARRAY = xArray_mm;
