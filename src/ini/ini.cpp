@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -385,7 +386,8 @@ int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag,
     if (bufferSize == 0)
         return 1;
     try {
-        const std::string text = unescape(item->value);
+        // Only quoted values were escaped; a bare backslash in an unquoted value is data.
+        const std::string text = item->quoted ? unescape(item->value) : item->value;
         const size_t n = text.size() < bufferSize - 1 ? text.size() : bufferSize - 1;
         std::memcpy(buffer, text.data(), n);
         buffer[n] = '\0';
@@ -484,17 +486,36 @@ int Ini_WriteToFile(IniText store, const char *pathname)
 {
     if (!store || !pathname || !*pathname)
         return INI_ERR_NULL_ARGUMENT;
+    // A file the user made read-only stays as it is, although the rename below could replace it.
+    if (::access(pathname, F_OK) == 0 && ::access(pathname, W_OK) != 0)
+        return errno > 0 ? -errno : -1;
     std::string text;
     const int built = Ini_WriteToText(store, &text);
     if (built < 0)
         return built;
-    const std::string path = pathname;
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string temp = dir + "/ini$$XXXXXX";
+    std::string temp;
+    try {
+        const std::string path = pathname;
+        const size_t slash = path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+        temp = dir + "/ini$$XXXXXX";
+    } catch (const std::bad_alloc &) {
+        return INI_ERR_OUT_OF_MEMORY;
+    }
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return errno > 0 ? -errno : -1;
+    // mkstemp creates the file private; give it the old file's mode, or the usual one for a new file.
+    struct stat old {};
+    mode_t mode;
+    if (::stat(pathname, &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
     std::FILE *file = ::fdopen(fd, "wb");
     if (!file) {
         const int code = errno > 0 ? -errno : -1;
@@ -504,11 +525,17 @@ int Ini_WriteToFile(IniText store, const char *pathname)
     }
     char buffer[16384];
     std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
+    int code = 0;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() || std::fflush(file) != 0 ||
+        ::fsync(::fileno(file)) != 0)
+        code = errno > 0 ? -errno : -1;
+    if (std::fclose(file) != 0 && code == 0)
+        code = errno > 0 ? -errno : -1;
     // rename replaces the old file in one step: there is never a moment without it.
-    if (!written || !closed || std::rename(temp.c_str(), pathname) != 0) {
-        const int code = errno > 0 ? -errno : -1;
+    if (code == 0 && std::rename(temp.c_str(), pathname) != 0)
+        code = errno > 0 ? -errno : -1;
+    if (code != 0) {
         ::unlink(temp.c_str());
         return code;
     }
