@@ -79,6 +79,18 @@ public:
     ProgrammaticScope &operator=(const ProgrammaticScope &) = delete;
 };
 
+// Building and discarding (runtime_build.cpp).
+int BuildPanel(int resource, int parentHandle, QWidget *host);
+int AddControl(int panelHandle, QWidget *host, const ControlDef &d);
+void DiscardPanelTree(int handle);
+void UpdateSwitchText(ControlRec &c);
+int NextDynamicControlId();
+int PanelOwningControl(int control);
+ControlRec *FindControlById(int control);
+
+// Keeps a text box from growing without end over a long run.
+constexpr size_t kTextBoxMaxChars = 200000;
+
 QString ColorCss(int color);
 void ApplyStyle(ControlRec &c);
 

@@ -1,0 +1,36 @@
+// Data recorder page.
+
+#include "ui/resource_pages.h"
+
+namespace ui::res {
+
+void AddRecorderPage(std::vector<ControlDef> &c)
+{
+    const int PR = PAGE_REC;
+    c.push_back(ring(REC_MODE, PR, "RS-232-MODE", {row(0), kColA, kFieldH, kFieldW},
+                     {{"STATIC(REC)", 0}, {"EXT-IN0-L/H", 1}, {"EXT-IN0-L/H(3-BYTE)", 2}, {"CONTINUOUS", 3}}));
+    c.push_back(numeric(REC_SAMPLES, PR, "SAMPLES", {row(1), kColA, kFieldH, 80}, 1, 32000, 100));
+    c.push_back(numeric(REC_INTERVAL, PR, "TIME-INTERVAL [s]", {row(1), kColA + 90, kFieldH, 80}, 0.1, 6183, 1.0, 1));
+    {
+        ControlDef f = make(REC_FILENAME, Kind::String, PR, "RECORD FILE", {row(2), kColA, kFieldH, 330});
+        f.indicator = true;
+        c.push_back(f);
+    }
+    c.push_back(make(REC_FILE_BTN, Kind::Button, PR, "...", {row(2), kColA + 336, kFieldH, 30}));
+    c.push_back(make(REC_START, Kind::Button, PR, "START", {row(3), kColA, 24, 80}));
+    c.push_back(make(REC_STOP, Kind::Button, PR, "STOP", {row(3), kColA + 90, 24, 80}));
+    c.push_back(display(REC_COUNT, PR, "SAMPLE", {row(3), kColB, kFieldH, 80}));
+    c.push_back(display(REC_DAYS, PR, "DAYS", {row(4), kColA, kFieldH, 50}));
+    c.push_back(display(REC_HOURS, PR, "HOURS", {row(4), kColA + 60, kFieldH, 50}));
+    c.push_back(display(REC_MINUTES, PR, "MIN", {row(4), kColA + 120, kFieldH, 50}));
+    c.push_back(display(REC_SECONDS, PR, "SEC", {row(4), kColA + 180, kFieldH, 50}));
+    for (int id : {REC_DATE, REC_TIME}) {
+        ControlDef f = make(id, Kind::String, PR, id == REC_DATE ? "DATE" : "TIME",
+                            {row(5), id == REC_DATE ? kColA : kColA + 110, kFieldH, 100});
+        f.indicator = true;
+        c.push_back(f);
+    }
+    c.push_back(make(REC_STATUS, Kind::TextMessage, PR, "DATA-RECORDER READY", {row(5) + 26, kColA, 18, 370}));
+}
+
+} // namespace ui::res

@@ -1,0 +1,306 @@
+// Control attributes of the run-time layer.
+
+#include "ui/runtime.h"
+#include "ui/runtime_internal.h"
+#include "ui/system.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+
+namespace ui {
+
+using namespace detail;
+
+// ---- Attributes ------------------------------------------------------------------------
+
+int SetCtrlDimmed(int panel, int control, bool dimmed)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->widget->setEnabled(!dimmed);
+    if (c->caption)
+        c->caption->setEnabled(!dimmed);
+    return 0;
+}
+
+bool IsCtrlDimmed(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c && c->widget && !c->widget->isEnabled();
+}
+
+int SetCtrlVisible(int panel, int control, bool visible)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->widget->setVisible(visible);
+    if (c->caption)
+        c->caption->setVisible(visible);
+    return 0;
+}
+
+bool IsCtrlVisible(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c && c->widget && !c->widget->isHidden();
+}
+
+int SetCtrlTextColor(int panel, int control, int color)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c)
+        return -1;
+    c->textColor = color;
+    ApplyStyle(*c);
+    return 0;
+}
+
+int GetCtrlTextColor(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c ? c->textColor : -1;
+}
+
+int SetCtrlBackColor(int panel, int control, int color)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c)
+        return -1;
+    c->backColor = color;
+    ApplyStyle(*c);
+    return 0;
+}
+
+int GetCtrlBackColor(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c ? c->backColor : -1;
+}
+
+int SetCtrlFrameColor(int panel, int control, int color)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->widget->setStyleSheet(c->widget->styleSheet() + QString("border:1px solid %1;").arg(ColorCss(color)));
+    return 0;
+}
+
+int SetCtrlLabel(int panel, int control, const char *label)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    const QString text = QString::fromLatin1(label ? label : "");
+    if (c->caption)
+        c->caption->setText(text);
+    else if (auto *b = qobject_cast<QAbstractButton *>(c->widget.data()))
+        b->setText(text);
+    else if (auto *l = qobject_cast<QLabel *>(c->widget.data()))
+        l->setText(text);
+    else
+        c->widget->setProperty("mqLabel", text);
+    return 0;
+}
+
+std::string GetCtrlLabel(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return {};
+    if (c->caption)
+        return c->caption->text().toLatin1().toStdString();
+    if (auto *b = qobject_cast<QAbstractButton *>(c->widget.data()))
+        return b->text().toLatin1().toStdString();
+    if (auto *l = qobject_cast<QLabel *>(c->widget.data()))
+        return l->text().toLatin1().toStdString();
+    return c->widget->property("mqLabel").toString().toLatin1().toStdString();
+}
+
+int SetCtrlPrecision(int panel, int control, int decimals)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || c->kind != Kind::Numeric || decimals < 0 || decimals > 15)
+        return -1;
+    ProgrammaticScope quiet;
+    c->precision = decimals;
+    static_cast<QDoubleSpinBox *>(c->widget.data())->setDecimals(decimals);
+    return 0;
+}
+
+int GetCtrlPrecision(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c ? c->precision : -1;
+}
+
+int SetCtrlMin(int panel, int control, double minimum)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    ProgrammaticScope quiet;
+    if (c->kind == Kind::Numeric) {
+        static_cast<QDoubleSpinBox *>(c->widget.data())->setMinimum(minimum);
+        c->numericValue = std::max(c->numericValue, minimum);
+    }
+    else if (c->kind == Kind::Slider)
+        c->widget->findChild<QSlider *>()->setMinimum(static_cast<int>(std::lround(minimum * c->sliderScale)));
+    else
+        return -1;
+    return 0;
+}
+
+int SetCtrlMax(int panel, int control, double maximum)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    ProgrammaticScope quiet;
+    if (c->kind == Kind::Numeric) {
+        static_cast<QDoubleSpinBox *>(c->widget.data())->setMaximum(maximum);
+        c->numericValue = std::min(c->numericValue, maximum);
+    }
+    else if (c->kind == Kind::Slider)
+        c->widget->findChild<QSlider *>()->setMaximum(static_cast<int>(std::lround(maximum * c->sliderScale)));
+    else
+        return -1;
+    return 0;
+}
+
+double GetCtrlMin(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return 0;
+    if (c->kind == Kind::Numeric)
+        return static_cast<QDoubleSpinBox *>(c->widget.data())->minimum();
+    if (c->kind == Kind::Slider)
+        return c->widget->findChild<QSlider *>()->minimum() / c->sliderScale;
+    return 0;
+}
+
+int SetCtrlTooltip(int panel, int control, const char *text)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->tooltip = text ? text : "";
+    c->widget->setToolTip(QString::fromLatin1(c->tooltip.c_str()));
+    return 0;
+}
+
+std::string GetCtrlTooltip(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    return c ? c->tooltip : std::string();
+}
+
+int GetCtrlBoundingRect(int panel, int control, Rect *rect)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget || !rect)
+        return -1;
+    const QRect g = c->widget->geometry();
+    *rect = {g.y(), g.x(), g.height(), g.width()};
+    return 0;
+}
+
+int SetCtrlPos(int panel, int control, int top, int left)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->widget->move(left, top);
+    return 0;
+}
+
+int SetActiveCtrl(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    c->widget->setFocus();
+    return 0;
+}
+
+int NewTextMessage(int panel, const char *text, int top, int left)
+{
+    PanelRec *p = FindPanel(panel);
+    if (!p || !p->widget)
+        return -1;
+    ControlDef d;
+    d.id = NextDynamicControlId();
+    d.kind = Kind::TextMessage;
+    d.panel = p->resource;
+    d.label = text ? text : "";
+    d.rect = {top, left, 20, 200};
+    if (AddControl(panel, p->widget, d) < 0)
+        return -1;
+    ControlRec &c = *FindControlById(d.id);
+    c.widget->adjustSize();
+    c.widget->show();
+    c.widget->raise();
+    return d.id;
+}
+
+int SetCtrlFont(int panel, int control, const char *family, int pointSize)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    QFont f = c->widget->font();
+    if (family && *family)
+        f.setFamily(QString::fromLatin1(family));
+    // Sizes are pixel heights, as the panel layout is in pixels.
+    if (pointSize > 0)
+        f.setPixelSize(pointSize);
+    c->widget->setFont(f);
+    c->widget->adjustSize();
+    return 0;
+}
+
+int DisplayImageFile(int panel, int control, const char *fileName)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || c->kind != Kind::Picture || !fileName)
+        return -1;
+    std::string path = fileName;
+    if (path.find('/') == std::string::npos)
+        path = JoinPath(ProgramDirectory(), path);
+    QPixmap pixmap;
+    if (!pixmap.load(QString::fromStdString(path)))
+        return -1;
+    static_cast<QLabel *>(c->widget.data())->setPixmap(pixmap);
+    return 0;
+}
+
+} // namespace ui

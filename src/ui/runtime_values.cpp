@@ -1,0 +1,227 @@
+// Control values of the run-time layer.
+
+#include "ui/runtime.h"
+#include "ui/runtime_internal.h"
+#include "ui/system.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+
+namespace ui {
+
+using namespace detail;
+
+// ---- Values ----------------------------------------------------------------------------
+
+namespace {
+
+int setNumber(ControlRec *c, double value)
+{
+    if (!c || !c->widget)
+        return -1;
+    ProgrammaticScope quiet;
+    switch (c->kind) {
+    case Kind::Numeric: {
+        auto *spin = static_cast<QDoubleSpinBox *>(c->widget.data());
+        c->numericValue = std::clamp(value, spin->minimum(), spin->maximum());
+        spin->setValue(c->numericValue);
+        return 0;
+    }
+    case Kind::Slider: {
+        auto *slider = c->widget->findChild<QSlider *>();
+        slider->setValue(static_cast<int>(std::lround(value * c->sliderScale)));
+        return 0;
+    }
+    case Kind::Ring: {
+        auto *box = static_cast<QComboBox *>(c->widget.data());
+        const int wanted = static_cast<int>(value);
+        int index = box->findData(wanted);
+        if (index < 0) {
+            // A ring shows whatever value it is given (a sensor may hold a value the
+            // list does not offer); reading it back must not change the value.
+            index = 0;
+            while (index < box->count() && box->itemData(index).toInt() < wanted)
+                ++index;
+            QString label = QString::number(wanted);
+            if (const ControlDef *def = FindControlDef(c->id))
+                for (const ListItem &item : def->items)
+                    if (item.value == wanted)
+                        label = QString::fromLatin1(item.label.c_str());
+            box->insertItem(index, label, wanted);
+            c->itemValues.insert(c->itemValues.begin() + index, wanted);
+        }
+        box->setCurrentIndex(index);
+        return 0;
+    }
+    case Kind::Toggle:
+    case Kind::BinarySwitch:
+    case Kind::Radio:
+    case Kind::CheckBox:
+        static_cast<QAbstractButton *>(c->widget.data())->setChecked(value != 0.0);
+        UpdateSwitchText(*c);
+        return 0;
+    case Kind::Led:
+        c->ledOn = value != 0.0;
+        ApplyStyle(*c);
+        return 0;
+    case Kind::Tab:
+        static_cast<QTabWidget *>(c->widget.data())->setCurrentIndex(static_cast<int>(value));
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+double getNumber(ControlRec *c, bool *ok)
+{
+    *ok = true;
+    switch (c->kind) {
+    case Kind::Numeric:
+        return c->numericValue;
+    case Kind::Slider:
+        return c->widget->findChild<QSlider *>()->value() / c->sliderScale;
+    case Kind::Ring: {
+        auto *box = static_cast<QComboBox *>(c->widget.data());
+        return box->currentIndex() < 0 ? 0 : box->currentData().toInt();
+    }
+    case Kind::Toggle:
+    case Kind::BinarySwitch:
+    case Kind::Radio:
+    case Kind::CheckBox:
+        return static_cast<QAbstractButton *>(c->widget.data())->isChecked() ? 1 : 0;
+    case Kind::Led:
+        return c->ledOn ? 1 : 0;
+    case Kind::Tab:
+        return static_cast<QTabWidget *>(c->widget.data())->currentIndex();
+    default:
+        *ok = false;
+        return 0;
+    }
+}
+
+} // namespace
+
+int SetCtrlVal(int panel, int control, int value) { return setNumber(FindControl(panel, control), value); }
+int SetCtrlVal(int panel, int control, double value) { return setNumber(FindControl(panel, control), value); }
+
+int SetCtrlVal(int panel, int control, const char *value)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    ProgrammaticScope quiet;
+    const QString text = QString::fromLatin1(value ? value : "");
+    switch (c->kind) {
+    case Kind::TextMessage:
+        static_cast<QLabel *>(c->widget.data())->setText(text);
+        return 0;
+    case Kind::String:
+        static_cast<QLineEdit *>(c->widget.data())->setText(text);
+        return 0;
+    case Kind::ComboString:
+        static_cast<QComboBox *>(c->widget.data())->setEditText(text);
+        return 0;
+    case Kind::TextBox:
+        return AppendTextBox(panel, control, value);
+    default:
+        return -1;
+    }
+}
+
+int GetCtrlVal(int panel, int control, double *value)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    bool ok = false;
+    const double v = getNumber(c, &ok);
+    if (!ok)
+        return -1;
+    *value = v;
+    return 0;
+}
+
+int GetCtrlVal(int panel, int control, int *value)
+{
+    double v = 0;
+    if (GetCtrlVal(panel, control, &v) < 0)
+        return -1;
+    *value = static_cast<int>(std::llround(v));
+    return 0;
+}
+
+int GetCtrlVal(int panel, int control, unsigned short *value)
+{
+    double v = 0;
+    if (GetCtrlVal(panel, control, &v) < 0)
+        return -1;
+    *value = static_cast<unsigned short>(static_cast<long long>(std::llround(v)));
+    return 0;
+}
+
+int GetCtrlVal(int panel, int control, unsigned int *value)
+{
+    double v = 0;
+    if (GetCtrlVal(panel, control, &v) < 0)
+        return -1;
+    *value = static_cast<unsigned int>(static_cast<long long>(std::llround(v)));
+    return 0;
+}
+
+std::string GetCtrlString(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return {};
+    switch (c->kind) {
+    case Kind::TextMessage:
+        return static_cast<QLabel *>(c->widget.data())->text().toLatin1().toStdString();
+    case Kind::String:
+        return static_cast<QLineEdit *>(c->widget.data())->text().toLatin1().toStdString();
+    case Kind::ComboString:
+        return static_cast<QComboBox *>(c->widget.data())->currentText().toLatin1().toStdString();
+    case Kind::TextBox:
+        return c->textBoxContent;
+    default:
+        return {};
+    }
+}
+
+int GetCtrlVal(int panel, int control, char *buffer, int size)
+{
+    if (!buffer || size <= 0 || !FindControl(panel, control))
+        return -1;
+    const std::string text = GetCtrlString(panel, control);
+    const size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return 0;
+}
+
+} // namespace ui
