@@ -37,3 +37,13 @@ void PushGET(std::uint16_t where)
     SetPanelValues();
     ShowStatus();
 }
+
+void PushSEND(std::uint16_t where)
+{
+    const unsigned char order = where == EEPROM ? ORDER_WRITE_PARA_EE : ORDER_WRITE_PARA_RAM;
+    if (IssueOrder(order, 0, &pset, sizeof pset) == 1)
+        CopyText(szStatus, "Transmission successful - Line Ok!");
+    else
+        CopyText(szStatus, "Transmission error [SEND]!");
+    ShowStatus();
+}

@@ -12,3 +12,5 @@ extern int target;
 // Reads the set from the sensor (RAM or EEPROM) and shows it; with DATFILE the set
 // was read from a file already and is only shown.
 void PushGET(std::uint16_t target);
+// Sends pset to the sensor's RAM (order 1) or EEPROM (order 3); the panel is not changed.
+void PushSEND(std::uint16_t target);
