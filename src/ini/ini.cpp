@@ -321,6 +321,13 @@ int Ini_PutInt(IniText store, const char *section, const char *tag, std::int32_t
     return put(store, section, tag, text, false);
 }
 
+int Ini_PutUInt(IniText store, const char *section, const char *tag, std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%" PRIu32, value);
+    return put(store, section, tag, text, false);
+}
+
 int Ini_PutDouble(IniText store, const char *section, const char *tag, double value)
 {
     char text[40];
@@ -339,10 +346,13 @@ int Ini_PutString(IniText store, const char *section, const char *tag, const cha
     }
 }
 
-int Ini_GetInt(IniText store, const char *section, const char *tag, std::int32_t *value)
+namespace {
+
+// Parses a decimal integer item within [lowest, highest]: 1 with the number, 0 when the
+// item is absent or empty, INI_ERR_INVALID_INTEGER otherwise.
+int getInteger(IniText store, const char *section, const char *tag, long long lowest, long long highest,
+               long long *value)
 {
-    if (!store || !section || !tag || !value)
-        return INI_ERR_NULL_ARGUMENT;
     const Item *item = findItem(store, section, tag);
     if (!item)
         return 0;
@@ -362,15 +372,41 @@ int Ini_GetInt(IniText store, const char *section, const char *tag, std::int32_t
         if (!std::isdigit(static_cast<unsigned char>(text[i])))
             return INI_ERR_INVALID_INTEGER;
         number = number * 10 + (text[i] - '0');
-        if (number > static_cast<long long>(INT32_MAX) + 1)
+        if (number > static_cast<long long>(UINT32_MAX) + 1)
             return INI_ERR_INVALID_INTEGER;
     }
     if (negative)
         number = -number;
-    if (number < INT32_MIN || number > INT32_MAX)
+    if (number < lowest || number > highest)
         return INI_ERR_INVALID_INTEGER;
-    *value = static_cast<std::int32_t>(number);
+    *value = number;
     return 1;
+}
+
+} // namespace
+
+int Ini_GetInt(IniText store, const char *section, const char *tag, std::int32_t *value)
+{
+    if (!store || !section || !tag || !value)
+        return INI_ERR_NULL_ARGUMENT;
+    long long number = 0;
+    const int result = getInteger(store, section, tag, INT32_MIN, INT32_MAX, &number);
+    if (result == 1)
+        *value = static_cast<std::int32_t>(number);
+    return result;
+}
+
+int Ini_GetUInt(IniText store, const char *section, const char *tag, std::uint32_t *value)
+{
+    if (!store || !section || !tag || !value)
+        return INI_ERR_NULL_ARGUMENT;
+    long long number = 0;
+    // A negative value is taken as the bits of a signed 32-bit word, as a writer that
+    // knew only signed integers would have stored it.
+    const int result = getInteger(store, section, tag, INT32_MIN, UINT32_MAX, &number);
+    if (result == 1)
+        *value = static_cast<std::uint32_t>(number);
+    return result;
 }
 
 int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer,

@@ -21,10 +21,13 @@ IniText Ini_New(int sortFlag);
 void Ini_Dispose(IniText store);
 
 int Ini_PutInt(IniText store, const char *section, const char *tag, std::int32_t value);
+int Ini_PutUInt(IniText store, const char *section, const char *tag, std::uint32_t value);
 int Ini_PutDouble(IniText store, const char *section, const char *tag, double value);
 int Ini_PutString(IniText store, const char *section, const char *tag, const char *value);
 
 int Ini_GetInt(IniText store, const char *section, const char *tag, std::int32_t *value);
+// Unsigned 32-bit values; a negative value within the signed range gives its bits.
+int Ini_GetUInt(IniText store, const char *section, const char *tag, std::uint32_t *value);
 int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer,
                             std::size_t bufferSize);
 

@@ -209,6 +209,10 @@ void SetPanelValues()
     recomputeScaling();
     ShowToleranceMillimetres(upper, lower);
 
+    // The bar spans the identified receiver, and each call replaces the grey window
+    // instead of stacking another rectangle on the old ones.
+    SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, pixels);
+    DeleteGraphPlots(pPA, MAIN_BAR_GRAPH);
     SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, pset.Eval_Begin, 0.75);
     SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 0.75);
     PlotRectangle(pPA, MAIN_BAR_GRAPH, 0.0, 0.0, pixels, 1.0, VAL_GRAY, VAL_GRAY);

@@ -5,12 +5,17 @@
 #include "app/text.h"
 #include "display/buffers.h"
 #include "link/orders.h"
+#include "params/help.h"
 #include "params/mapping.h"
+#include "params/parafile.h"
 #include "params/pset.h"
 #include "ui/resource.h"
+#include "ui/popup.h"
 #include "ui/runtime.h"
+#include "ui/system.h"
 
 #include <cstring>
+#include <string>
 
 int target = RAM;
 
@@ -46,4 +51,119 @@ void PushSEND(std::uint16_t where)
     else
         CopyText(szStatus, "Transmission error [SEND]!");
     ShowStatus();
+}
+
+namespace {
+
+// Asks for a parameter file; true with the chosen path in para_pathname.
+bool selectParameterFile(bool save)
+{
+    ui::FileSelectRequest request;
+    request.defaultDirectory = proj_dir;
+    request.defaultFileName = "K-VOR-MQpara.ini";
+    request.filter = "*.ini";
+    request.title = "K-VOR-MQ-Series Parameter-File";
+    request.save = save;
+    request.restrictExtension = true;
+    std::string path;
+    if (ui::CurrentPopups().FileSelect(request, &path) == ui::VAL_NO_FILE_SELECTED || path.empty())
+        return false;
+    CopyText(para_pathname, path.c_str());
+    return true;
+}
+
+void reportFileProblem(const char *what)
+{
+    std::string text = what;
+    text += "\n";
+    text += para_pathname;
+    ui::MessagePopup("ATTENTION!", text.c_str());
+}
+
+void saveParameterFile()
+{
+    if (!selectParameterFile(true)) {
+        ShowStatusText("Parameter saving to file failed!");
+        return;
+    }
+    if (ui::FileExists(para_pathname) &&
+        !ui::ConfirmPopup("ATTENTION!", "Parameter-File already exists - overwrite ?")) {
+        ShowStatusText("Parameter not saved to file!");
+        return;
+    }
+    // A file that could not be written must not be reported as saved.
+    if (WriteParaToIniFile(&pset, para_pathname) < 0) {
+        ShowStatusText("Parameter saving to file failed!");
+        reportFileProblem("Parameter-File could not be written:");
+        return;
+    }
+    ShowStatusText("Parameter saved to file!");
+}
+
+} // namespace
+
+int CC_BTNGet(int panel, int control, int event, void *, int, int)
+{
+    switch (event) {
+    case ui::EVENT_RIGHT_CLICK:
+        ShowHelpBesideControl(panel, control, -45, 15,
+                              "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...");
+        break;
+    case ui::EVENT_LEFT_CLICK:
+        ShowStatusText("Waiting for parameter-frame ...");
+        break;
+    case ui::EVENT_COMMIT:
+        if (target == DATFILE) {
+            if (!selectParameterFile(false)) {
+                ShowStatusText("Parameter not read from file!");
+                break;
+            }
+            // A file that cannot be read leaves pset and the panel as they are.
+            const int read = ReadParaFromIniFile(&pset, para_pathname);
+            if (read < 0) {
+                ShowStatusText("Parameter not read from file!");
+                reportFileProblem(read == kParaFileEmpty ? "Parameter-File holds no parameters:"
+                                                         : "Parameter-File could not be read:");
+                break;
+            }
+            ShowStatusText("Parameter read from file!");
+        }
+        if (stop_flag == 1) {
+            PushGET(static_cast<std::uint16_t>(target));
+            get_flag = 0;
+        } else {
+            get_flag = 1;
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int CC_BTNSend(int panel, int control, int event, void *, int, int)
+{
+    switch (event) {
+    case ui::EVENT_RIGHT_CLICK:
+        ShowHelpBesideControl(panel, control, -25, 15,
+                              "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!");
+        break;
+    case ui::EVENT_LEFT_CLICK:
+        ShowStatusText("Transmit parameter-frame ...");
+        break;
+    case ui::EVENT_COMMIT:
+        GetPanelValues();
+        if (target == DATFILE) {
+            saveParameterFile();
+        } else if (stop_flag == 1) {
+            PushSEND(static_cast<std::uint16_t>(target));
+            send_flag = 0;
+        } else {
+            send_flag = 1;
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
 }

@@ -14,3 +14,6 @@ extern int target;
 void PushGET(std::uint16_t target);
 // Sends pset to the sensor's RAM (order 1) or EEPROM (order 3); the panel is not changed.
 void PushSEND(std::uint16_t target);
+
+int CC_BTNGet(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int CC_BTNSend(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

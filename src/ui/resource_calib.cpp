@@ -2,6 +2,8 @@
 
 #include "ui/resource_pages.h"
 
+#include "params/para_callbacks.h"
+
 namespace ui::res {
 
 void AddCalibrationPages(std::vector<ControlDef> &c)
@@ -24,7 +26,7 @@ void AddCalibrationPages(std::vector<ControlDef> &c)
     c.push_back(numeric(CAL1_REF_SIZE, C1, "REFERENCE [um]", {50, 8, kFieldH, 100}, 0, 1e9, 10000));
     c.push_back(display(CAL1_CUR_PIXEL, C1, "CURRENT [pixel]", {50, 120, kFieldH, 100}));
     c.push_back(display(CAL1_NEW_SLOPE, C1, "NEW SLOPE [um/pixel]", {96, 8, kFieldH, 100}, 4));
-    c.push_back(numeric(CAL1_SLOPE, C1, "SLOPE [um/pixel]", {96, 120, kFieldH, 100}, 0, 262143.0, 5.0, 4));
+    c.push_back(bind(numeric(CAL1_SLOPE, C1, "SLOPE [um/pixel]", {96, 120, kFieldH, 100}, 0, 262143.0, 5.0, 4), CC_NUMslope));
     c.push_back(display(CAL1_SLOPE_SHOWN, C1, "IN USE", {96, 230, kFieldH, 100}, 4));
     c.push_back(make(CAL1_ACCEPT, Kind::Button, C1, "ACCEPT", {140, 8, 24, 80}));
     c.push_back(make(CAL1_SAVE, Kind::Button, C1, "SAVE", {140, 94, 24, 80}));

@@ -2,6 +2,8 @@
 
 #include "ui/resource_pages.h"
 #include "app/shell.h"
+#include "app/target_buttons.h"
+#include "params/transfer.h"
 
 namespace ui::res {
 
@@ -33,11 +35,15 @@ void AddMainPanel(std::vector<ControlDef> &c)
     c.push_back(make(MAIN_RUN, Kind::Button, PANEL, "RUN", {406, 12, 28, 70}));
     c.push_back(make(MAIN_STOP, Kind::Button, PANEL, "STOP", {406, 88, 28, 70}));
     c.push_back(make(MAIN_VIDEO, Kind::Button, PANEL, "VIDEO", {406, 164, 28, 70}));
-    c.push_back(make(MAIN_GET, Kind::Button, PANEL, "GET", {440, 12, 28, 70}));
-    c.push_back(make(MAIN_SEND, Kind::Button, PANEL, "SEND", {440, 88, 28, 70}));
-    c.push_back(make(MAIN_RAM, Kind::Radio, PANEL, "RAM", {478, 12, 20, 60}));
-    c.push_back(make(MAIN_EEPROM, Kind::Radio, PANEL, "EEPROM", {478, 76, 20, 80}));
-    c.push_back(make(MAIN_FILE, Kind::Radio, PANEL, "FILE", {478, 160, 20, 60}));
+    c.push_back(make(MAIN_GET, Kind::Button, PANEL, "GET", {440, 12, 28, 70}, CC_BTNGet));
+    c.push_back(make(MAIN_SEND, Kind::Button, PANEL, "SEND", {440, 88, 28, 70}, CC_BTNSend));
+    {
+        ControlDef ram = make(MAIN_RAM, Kind::Radio, PANEL, "RAM", {478, 12, 20, 60}, CC_RBTRam);
+        ram.initial = 1;  // the storage target at start-up
+        c.push_back(ram);
+    }
+    c.push_back(make(MAIN_EEPROM, Kind::Radio, PANEL, "EEPROM", {478, 76, 20, 80}, CC_RBTEeprom));
+    c.push_back(make(MAIN_FILE, Kind::Radio, PANEL, "FILE", {478, 160, 20, 60}, CC_RBTFile));
     c.push_back(binarySwitch(MAIN_MM_SWITCH, PANEL, "UNIT", {416, 252, 22, 70}, "PIXEL", "MM"));
     c.push_back(numeric(MAIN_EDGE_LEFT, PANEL, "E-BEG", {466, 252, 22, 70}, 0, 65535, 1));
     c.push_back(numeric(MAIN_EDGE_RIGHT, PANEL, "E-END", {466, 330, 22, 70}, 0, 65535, 1024));

@@ -24,6 +24,12 @@ inline ControlDef make(int id, Kind kind, int panel, const char *label, Rect rec
     return d;
 }
 
+inline ControlDef bind(ControlDef d, CtrlCallback callback)
+{
+    d.callback = callback;
+    return d;
+}
+
 inline ControlDef numeric(int id, int panel, const char *label, Rect rect, double lo, double hi, double initial,
                    int precision = 0, bool indicator = false)
 {

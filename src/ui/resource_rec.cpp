@@ -8,7 +8,7 @@ void AddRecorderPage(std::vector<ControlDef> &c)
 {
     const int PR = PAGE_REC;
     c.push_back(ring(REC_MODE, PR, "RS-232-MODE", {row(0), kColA, kFieldH, kFieldW},
-                     {{"STATIC(REC)", 0}, {"EXT-IN0-L/H", 1}, {"EXT-IN0-L/H(3-BYTE)", 2}, {"CONTINUOUS", 3}}));
+                     {{"STATIC(REC)", 0}, {"EXT-IN0-L/H", 1}, {"EXT-IN0-L/H(3-BYTE)", 2}, {"CONTINUOUS", 3}, {"MODE 4", 4}}));
     c.push_back(numeric(REC_SAMPLES, PR, "SAMPLES", {row(1), kColA, kFieldH, 80}, 1, 32000, 100));
     c.push_back(numeric(REC_INTERVAL, PR, "TIME-INTERVAL [s]", {row(1), kColA + 90, kFieldH, 80}, 0.1, 6183, 1.0, 1));
     {

@@ -269,6 +269,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
                                  ? static_cast<QAbstractButton *>(new QRadioButton(QString::fromStdString(d.label), parent))
                                  : new QCheckBox(QString::fromStdString(d.label), parent);
         b->setAutoExclusive(false);
+        b->setChecked(d.initial != 0);
         QObject::connect(b, &QAbstractButton::toggled, [id = d.id] { userChange(g_controls[id], true); });
         w = b;
         break;

@@ -160,3 +160,64 @@ TEST(Calibration, DefaultsScalingAndMillimetrePoints)
 }
 
 } // namespace
+
+// Every correction: the last value kept, the first value replaced and its replacement,
+// each field tested alone on a set that is otherwise in range.
+TEST(ParameterSet, EveryCorrectionAtItsBoundary)
+{
+    struct Row {
+        const char *name;
+        std::uint16_t ParameterSet::*field;
+        std::uint16_t kept;
+        std::uint16_t replaced;
+        std::uint16_t replacement;
+    };
+    constexpr std::uint16_t pixels = 2048;
+    const Row rows[] = {
+        {"Power", &ParameterSet::Power, 1000, 1001, 500},
+        {"Analog-Mode", &ParameterSet::Analog_Mode, 7, 8, 0},
+        {"Polarity", &ParameterSet::Polarity, 1, 2, 1},
+        {"Eval-Mode", &ParameterSet::Eval_Mode, 3, 9, 4},
+        {"Upper-Tolerance above", &ParameterSet::Upper_Tolerance, pixels, pixels + 1, pixels},
+        {"Upper-Tolerance below", &ParameterSet::Upper_Tolerance, 1, 0, 1},
+        {"Lower-Tolerance", &ParameterSet::Lower_Tolerance, 1, 0, 1},
+        {"Video-Thd-Mode", &ParameterSet::Video_Thd_Mode, 1, 2, 0},
+        {"Eval-Begin", &ParameterSet::Eval_Begin, pixels, pixels + 1, 1},
+        {"Eval-End above", &ParameterSet::Eval_End, pixels, 65535, pixels},
+        {"Eval-End zero", &ParameterSet::Eval_End, 1, 0, 256},
+        {"Ext-Trigger-Mode", &ParameterSet::Ext_Trigger_Mode, 5, 6, 0},
+        {"Hardware-Mode", &ParameterSet::Hardware_Mode, 3, 4, 3},
+        {"Average", &ParameterSet::Average, 256, 257, 256},
+        {"Power-Mode", &ParameterSet::Power_Mode, 2, 3, 0},
+        {"Background-Mode", &ParameterSet::Background_Mode, 1, 2, 0},
+        {"RS-232-Mode", &ParameterSet::RS_232_Mode, 4, 5, 0},
+        {"RS-232-Baudrate", &ParameterSet::RS_232_Baudrate, 4, 5, 4},
+        {"Filter-Type", &ParameterSet::Filter_Type, 64, 65, 2},
+        {"Video-Thd-Fix above", &ParameterSet::Video_Thd_Fix, 950, 951, 950},
+        {"Video-Thd-Fix below", &ParameterSet::Video_Thd_Fix, 10, 9, 10},
+        {"Video-Thd-Auto above", &ParameterSet::Video_Thd_Auto, 950, 951, 950},
+        {"Video-Thd-Auto below", &ParameterSet::Video_Thd_Auto, 10, 9, 10},
+        {"Int-Trigger-Mode", &ParameterSet::Int_Trigger_Mode, 2, 3, 0},
+        {"Trigger-Pixel", &ParameterSet::Trigger_Pixel, pixels, pixels + 1, pixels},
+        {"Output-Mode", &ParameterSet::Output_Mode, 1, 2, 0},
+        {"Exposure-Time", &ParameterSet::Exposure_Time, 10000, 10001, 10000},
+        {"Tolerance-Mode", &ParameterSet::Tolerance_Mode, 60, 61, 0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ParameterSet p{};
+        SetParameterDefaults(p);
+        p.*row.field = row.kept;
+        ParameterSet expected = p;
+        NormalizeParameterSet(p, pixels);
+        EXPECT_EQ(p.*row.field, row.kept);
+        EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "another field changed";
+
+        p.*row.field = row.replaced;
+        expected = p;
+        expected.*row.field = row.replacement;
+        NormalizeParameterSet(p, pixels);
+        EXPECT_EQ(p.*row.field, row.replacement);
+        EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "another field changed";
+    }
+}

@@ -1,0 +1,23 @@
+#include "params/help.h"
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+using namespace ui;
+
+void ShowParameterHelp(int page, int control, const char *text)
+{
+    Rect tab, ctl;
+    GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
+    GetCtrlBoundingRect(page, control, &ctl);
+    ShowHelpPopup(tab.top + ctl.top + 25, tab.left + tab.width + 5, text);
+}
+
+void ShowHelpBesideControl(int panel, int control, int topOffset, int rightOffset, const char *text)
+{
+    Rect r;
+    GetCtrlBoundingRect(panel, control, &r);
+    ShowHelpPopup(r.top + topOffset, r.left + r.width + rightOffset, text);
+}

@@ -1,0 +1,8 @@
+#pragma once
+// Help texts of the parameter controls: the pop-up stands right of the main tab
+// control, level with the clicked control.
+
+// Shows text beside the tab control, level with control on its page.
+void ShowParameterHelp(int page, int control, const char *text);
+// Shows text at an offset from a control's top and right edge on its own panel.
+void ShowHelpBesideControl(int panel, int control, int topOffset, int rightOffset, const char *text);

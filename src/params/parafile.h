@@ -1,0 +1,23 @@
+#pragma once
+// Parameter files: the parameter set as section "PARA" of an INI file, one integer key
+// per field, in the record's order.
+
+#include "ini/ini.h"
+
+struct ParameterSet;
+
+// Puts the keys of the global pset into section "PARA" of an INI object.
+void PutIniParaTags(IniText ini);
+// Takes the keys present in section "PARA" into the record; absent keys (and values
+// that are not integers) leave their field as it was. Returns how many fields were set.
+int GetIniParaTags(IniText ini, ParameterSet *record);
+
+// Writes the global pset (record is its address) to a file; > 0 on success, < 0 when
+// the file could not be written (the old file, if any, is left intact).
+int WriteParaToIniFile(const ParameterSet *record, const char *path);
+// Reads a file into the record. > 0 on success; < 0 when the file could not be read or
+// holds no parameter at all, and then the record is left unchanged.
+int ReadParaFromIniFile(ParameterSet *record, const char *path);
+
+constexpr int kParaFileUnreadable = -1;
+constexpr int kParaFileEmpty = -2;

@@ -1,0 +1,144 @@
+// Parameter files: key order and values as written, the older keys and their
+// precedence, absent and odd values, and files that cannot be read or written.
+
+#include "ini/ini.h"
+#include "params/parafile.h"
+#include "params/pset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ParaFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/mq-parafile-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        SetParameterDefaults(pset);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string path(const char *name) const { return dir + "/" + name; }
+    void writeText(const std::string &file, const std::string &text) const
+    {
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    std::string readText(const std::string &file) const
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string dir;
+};
+
+ParameterSet unusualSet()
+{
+    ParameterSet p{};
+    auto *words = reinterpret_cast<std::uint16_t *>(&p);
+    for (int i = 0; i < 28; ++i)
+        words[i] = static_cast<std::uint16_t>(1000 + 37 * i);
+    p.Free_Para = 0xBEEF;
+    p.um_Slope = 0xF0000001u;  // above the signed range: must survive as its unsigned value
+    return p;
+}
+
+TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
+{
+    pset = unusualSet();
+    const ParameterSet written = pset;
+    ASSERT_GT(WriteParaToIniFile(&pset, path("p.ini").c_str()), 0);
+
+    const std::string text = readText(path("p.ini"));
+    const std::vector<std::string> keys = {
+        "Power", "Power-Mode", "Background-Mode", "Polarity", "Eval-Mode", "Eval-Begin", "Eval-End", "Teach-Value",
+        "Upper-Tolerance", "Lower-Tolerance", "Average", "Ext-Trigger-Mode", "Analog-Mode", "CCD-OP-Mode",
+        "Hardware-Mode", "Video-Thd-Mode", "Video-Thd-Fix", "Video-Thd-Auto", "RS-232-Mode", "RS-232-Baudrate",
+        "Filter-Type", "Analog-Zoom-Mode", "Int-Trigger-Mode", "Trigger-Pixel", "Output-Mode", "Exposure-Time",
+        "Tolerance-Mode", "Free-Para", "um-Slope"};
+    size_t at = text.find("[PARA]");
+    ASSERT_NE(at, std::string::npos);
+    for (const std::string &key : keys) {
+        const size_t next = text.find("\n" + key + " ", at);
+        ASSERT_NE(next, std::string::npos) << key << " missing or out of order";
+        at = next + 1;
+    }
+    EXPECT_NE(text.find("um-Slope = 4026531841"), std::string::npos) << text;
+    EXPECT_NE(text.find("Free-Para = 48879"), std::string::npos);
+
+    SetParameterDefaults(pset);
+    ParameterSet read{};
+    SetParameterDefaults(read);
+    ASSERT_GT(ReadParaFromIniFile(&read, path("p.ini").c_str()), 0);
+    EXPECT_EQ(0, std::memcmp(&read, &written, sizeof read));
+}
+
+TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
+{
+    writeText(path("old.ini"), "[PARA]\r\n"
+                               "CCD-OP-Mode = 1\r\nCCD-Operation-Mode = 2\r\n"
+                               "Ext.Trigger-Mode = 1\r\nExt-Trigger-Mode = 2\r\n"
+                               "Analog-Out-Mode = 5\r\n"
+                               "Int-Trigger-Mode = 2\r\nInt.Trigger-Mode = 1\r\n");
+    ParameterSet p{};
+    SetParameterDefaults(p);
+    ASSERT_GT(ReadParaFromIniFile(&p, path("old.ini").c_str()), 0);
+    EXPECT_EQ(p.CCD_OP_Mode, 2);       // the older key wins for this field
+    EXPECT_EQ(p.Ext_Trigger_Mode, 2);  // the current key wins for the others
+    EXPECT_EQ(p.Analog_Mode, 5);       // an older key alone is taken
+    EXPECT_EQ(p.Int_Trigger_Mode, 2);
+
+    writeText(path("old2.ini"), "[PARA]\nAnalog-Out-Mode = 5\nAnalog-Mode = 3\nCCD-OP-Mode = 1\n");
+    SetParameterDefaults(p);
+    ASSERT_GT(ReadParaFromIniFile(&p, path("old2.ini").c_str()), 0);
+    EXPECT_EQ(p.Analog_Mode, 3);
+    EXPECT_EQ(p.CCD_OP_Mode, 1);
+}
+
+TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
+{
+    writeText(path("part.ini"), "[PARA]\nPower = 5000\nTeach-Value = -1\nEval-Mode = abc\nAverage = 70000\n");
+    ParameterSet p{};
+    SetParameterDefaults(p);
+    p.um_Slope = 12345;
+    ParameterSet expected = p;
+    expected.Power = 5000;           // corrected only when shown
+    expected.Teach_Value = 65535;    // the low 16 bits
+    expected.Average = 70000 & 0xFFFF;
+    ASSERT_GT(ReadParaFromIniFile(&p, path("part.ini").c_str()), 0);
+    EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
+}
+
+TEST_F(ParaFileTest, UnreadableOrEmptyFilesLeaveTheRecordAndSaySo)
+{
+    ParameterSet p = unusualSet();
+    const ParameterSet before = p;
+    EXPECT_EQ(ReadParaFromIniFile(&p, path("missing.ini").c_str()), kParaFileUnreadable);
+    EXPECT_EQ(ReadParaFromIniFile(&p, dir.c_str()), kParaFileUnreadable);  // a directory
+    writeText(path("other.ini"), "[SETTINGS]\nPower = 7\n");
+    EXPECT_EQ(ReadParaFromIniFile(&p, path("other.ini").c_str()), kParaFileEmpty);
+    writeText(path("empty.ini"), "");
+    EXPECT_EQ(ReadParaFromIniFile(&p, path("empty.ini").c_str()), kParaFileEmpty);
+    EXPECT_EQ(0, std::memcmp(&p, &before, sizeof p));
+}
+
+TEST_F(ParaFileTest, WriteFailureIsReported)
+{
+    EXPECT_LT(WriteParaToIniFile(&pset, (dir + "/no/such/dir/p.ini").c_str()), 0);
+    EXPECT_LT(WriteParaToIniFile(&pset, dir.c_str()), 0);  // a directory in the way
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+}
+
+} // namespace
