@@ -55,7 +55,11 @@ int setNumber(ControlRec *c, double value)
     }
     case Kind::Slider: {
         auto *slider = c->widget->findChild<QSlider *>();
-        slider->setValue(static_cast<int>(std::lround(value * c->sliderScale)));
+        const double lowest = slider->minimum() / c->sliderScale, highest = slider->maximum() / c->sliderScale;
+        // Like a numeric field the slider keeps the exact value it is given (a limit
+        // such as 0.75 ms), while its position shows it rounded to its steps.
+        c->numericValue = std::clamp(value, lowest, highest);
+        slider->setValue(static_cast<int>(std::lround(c->numericValue * c->sliderScale)));
         return 0;
     }
     case Kind::Ring: {
@@ -104,8 +108,13 @@ double getNumber(ControlRec *c, bool *ok)
     switch (c->kind) {
     case Kind::Numeric:
         return c->numericValue;
-    case Kind::Slider:
-        return c->widget->findChild<QSlider *>()->value() / c->sliderScale;
+    case Kind::Slider: {
+        const int position = c->widget->findChild<QSlider *>()->value();
+        // Moved since the value was set: the position is the value.
+        if (position != std::lround(c->numericValue * c->sliderScale))
+            return position / c->sliderScale;
+        return c->numericValue;
+    }
     case Kind::Ring: {
         auto *box = static_cast<QComboBox *>(c->widget.data());
         return box->currentIndex() < 0 ? 0 : box->currentData().toInt();

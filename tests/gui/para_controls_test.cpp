@@ -1,0 +1,508 @@
+// The parameter controls driven as the widgets drive them: help texts and their place,
+// clamps, dimming, threshold redraws, the storage-target group, deferred requests, and
+// parameter files through the GET and SEND buttons.
+
+#include "app/state.h"
+#include "app/target_buttons.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "link/hwinfo.h"
+#include "params/mapping.h"
+#include "params/parafile.h"
+#include "params/pset.h"
+#include "params/transfer.h"
+#include "support/app_fixture.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+class ParaControlsTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        hwinfo.pixelCount = 1024;
+        MIN_ITIME = 1.5;
+        SetParameterDefaults(pset);
+        SetPanelValues();
+        DisplayPanel(pPA);  // the help pop-up is a child: visible only with its panel
+    }
+    int intOf(int panel, int control)
+    {
+        int v = 0;
+        GetCtrlVal(panel, control, &v);
+        return v;
+    }
+    double doubleOf(int panel, int control)
+    {
+        double v = 0;
+        GetCtrlVal(panel, control, &v);
+        return v;
+    }
+    // Types a value into a field as the operator would: the value changes, then commits.
+    void enter(int panel, int control, double value)
+    {
+        SetCtrlVal(panel, control, value);
+        SimulateEvent(panel, control, EVENT_VAL_CHANGED);
+        SimulateEvent(panel, control, EVENT_COMMIT);
+    }
+    std::string helpText()
+    {
+        std::string all;
+        for (const std::string &line : GetTextBoxLines(pPH, HELP_TEXT))
+            all += line + "\n";
+        return all;
+    }
+};
+
+TEST_F(ParaControlsTest, EveryHelpTextStandsRightOfTheTabLevelWithItsControl)
+{
+    struct Help {
+        int *page;
+        int control;
+        const char *start;
+    };
+    const Help helps[] = {
+        {&pPara1, PARA1_EVAL_MODE, "EVALUATION-MODE:\nDrop-down"},
+        {&pPara1, PARA1_TOL_MODE, "TOLERANCE-MODE:\n"},
+        {&pPara1, PARA1_POLARITY, "POLARITY:\n"},
+        {&pPara1, PARA1_AVERAGE, "AVERAGE:\nNumber N"},
+        {&pPara1, PARA1_ANALOG_MODE, "ANALOG-OUT:\n"},
+        {&pPara1, PARA1_OUTPUT_MODE, "ANALOG-OUT-MODE:\n"},
+        {&pPara1, PARA1_ZOOM_MODE, "ZOOM-MODE:\n"},
+        {&pPara1, PARA1_UPPER_TOL, "TOLERANCE-HIGH:\n"},
+        {&pPara1, PARA1_LOWER_TOL, "TOLERANCE-LOW:\n"},
+        {&pPara1, PARA1_TEACH, "TEACH-BUTTON:\n"},
+        {&pPara1, PARA1_TEACH_VALUE, "TEACH-VALUE [Pixel]:\n"},
+        {&pPara2, PARA2_POWER, "POWER:\n"},
+        {&pPara2, PARA2_EXPOSURE, "EXPOSURE-TIME [ms]:\n"},
+        {&pPara2, PARA2_VTHD, "V-THD:\n"},
+        {&pPara2, PARA2_POWER_MODE, "POWER-MODE:\n"},
+        {&pPara2, PARA2_BG_MODE, "BACKGROUND-COMP-MODE:\n"},
+        {&pPara2, PARA2_FILTER, "SMOOTH-VIDEO-SIGNAL:\n"},
+        {&pPara2, PARA2_VTHD_MODE, "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video"},
+        {&pPara2, PARA2_SAVE_THD, "SAVE V-THD:\n"},
+        {&pPara2, PARA2_THD_TARGET, "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store"},
+        {&pPara3, PARA3_TRIG_MODE, "EXT-IN0-TRIG-MODE:\n"},
+        {&pPara3, PARA3_HW_MODE, "HARDWARE OPERATION-MODE:\n"},
+        {&pPara3, PARA3_OP_MODE, "CCD-OPERATION-MODE:\n"},
+        {&pPara3, PARA3_INTRG_MODE, "INTERNAL-TRIGGGER-MODE:\n"},
+        {&pPara3, PARA3_TRG_PIX, "MIN-TRIGGER-PIXEL:\n"},
+    };
+    Rect tab;
+    ASSERT_EQ(GetCtrlBoundingRect(pPA, MAIN_TAB, &tab), 0);
+    for (const Help &h : helps) {
+        SCOPED_TRACE(h.start);
+        HidePanel(pPH);
+        ResetTextBox(pPH, HELP_TEXT, "");
+        SimulateEvent(*h.page, h.control, EVENT_RIGHT_CLICK);
+        EXPECT_TRUE(IsPanelVisible(pPH));
+        EXPECT_EQ(helpText().rfind(h.start, 0), 0u) << helpText();
+        Rect ctl;
+        GetCtrlBoundingRect(*h.page, h.control, &ctl);
+        int top = 0, left = 0;
+        GetPanelPos(pPH, &top, &left);
+        EXPECT_EQ(top, tab.top + ctl.top + 25);
+        EXPECT_EQ(left, tab.left + tab.width + 5);
+    }
+}
+
+TEST_F(ParaControlsTest, GetAndSendHelpStandAboveRightOfTheirButtons)
+{
+    Rect get, send;
+    GetCtrlBoundingRect(pPA, MAIN_GET, &get);
+    GetCtrlBoundingRect(pPA, MAIN_SEND, &send);
+    int top = 0, left = 0;
+    SimulateEvent(pPA, MAIN_GET, EVENT_RIGHT_CLICK);
+    GetPanelPos(pPH, &top, &left);
+    EXPECT_EQ(top, get.top - 45);
+    EXPECT_EQ(left, get.left + get.width + 15);
+    EXPECT_EQ(helpText(), "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n");
+    SimulateEvent(pPA, MAIN_SEND, EVENT_RIGHT_CLICK);
+    GetPanelPos(pPH, &top, &left);
+    EXPECT_EQ(top, send.top - 25);
+    EXPECT_EQ(helpText(), "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n");
+}
+
+TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
+{
+    pset.Teach_Value = 1000;
+    enter(pPara1, PARA1_UPPER_TOL, 50);
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 23);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 23 * 81920 / 16384000.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_UPPER_TOL_MM), 23 * 81920 / 16384000.0);
+    enter(pPara1, PARA1_UPPER_TOL, 24);  // 1000 + 24 = 1024 still fits
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 24);
+
+    // A set point on the last pixel leaves no room above it, rather than 65535.
+    pset.Teach_Value = 1023;
+    enter(pPara1, PARA1_UPPER_TOL, 5);
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 0);
+    pset.Teach_Value = 1024;
+    enter(pPara1, PARA1_UPPER_TOL, 5);
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 0);
+
+    pset.Teach_Value = 40;
+    enter(pPara1, PARA1_LOWER_TOL, 41);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 39);
+    enter(pPara1, PARA1_LOWER_TOL, 40);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 40);
+    pset.Teach_Value = 0;
+    enter(pPara1, PARA1_LOWER_TOL, 3);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), 0.0);
+
+    enter(pPara1, PARA1_TEACH_VALUE, 0);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1);
+    enter(pPara1, PARA1_TEACH_VALUE, 5000);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1023);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 1023 * 81920 / 16384000.0);
+    EXPECT_EQ(pset.Teach_Value, 0) << "the teach field does not change the set";
+}
+
+TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
+{
+    SetCtrlVal(pPara3, PARA3_OP_MODE, 0);
+    SetCtrlVal(pPara2, PARA2_EXPOSURE, 2.0);
+    SetCtrlVal(pPara2, PARA2_EXPOSURE, 1.0);
+    SimulateEvent(pPara2, PARA2_EXPOSURE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 1.5);
+
+    SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
+    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.2);
+    SetCtrlVal(pPara3, PARA3_OP_MODE, 2);
+    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.4);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.4);
+
+    MIN_ITIME = 1.4;
+    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.5);
+    SetCtrlVal(pPara3, PARA3_OP_MODE, 1);
+    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.7);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.7);
+
+    // The slider's own limit for mode 1 is half the shortest time, not rounded.
+    MIN_ITIME = 1.5;
+    SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
+    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.5);
+    SimulateEvent(pPara2, PARA2_EXPOSURE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.75);
+}
+
+TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
+{
+    ResetTextBox(pCalib, CALIB_HW_DESC, "model\nresolution old\nrange\n");
+    hwinfo.hardwareType = 517465;
+    SetCtrlVal(pPara3, PARA3_OP_MODE, 2);
+    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
+    hwinfo.hardwareType = 123;
+    SetCtrlVal(pPara3, PARA3_OP_MODE, 0);
+    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
+}
+
+TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
+{
+    SetCtrlVal(pPara2, PARA2_POWER_MODE, 1);
+    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_POWER));
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
+    SetCtrlVal(pPara2, PARA2_POWER_MODE, 2);
+    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
+    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
+    SetCtrlVal(pPara2, PARA2_POWER_MODE, 0);
+    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
+
+    for (int mode : {1, 3}) {
+        SetCtrlVal(pPara3, PARA3_HW_MODE, mode);
+        SimulateEvent(pPara3, PARA3_HW_MODE, EVENT_COMMIT);
+        EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL)) << mode;
+        EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL)) << mode;
+    }
+    SetCtrlVal(pPara3, PARA3_HW_MODE, 2);
+    SimulateEvent(pPara3, PARA3_HW_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL));
+
+    // Back to fixed tolerances: the fields show the set's values again.
+    pset.Upper_Tolerance = 77;
+    pset.Lower_Tolerance = 66;
+    SetCtrlVal(pPara1, PARA1_TOL_MODE, 5);
+    SimulateEvent(pPara1, PARA1_TOL_MODE, EVENT_COMMIT);
+    EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
+    SetCtrlVal(pPara1, PARA1_UPPER_TOL, 3);
+    SetCtrlVal(pPara1, PARA1_TOL_MODE, 0);
+    SimulateEvent(pPara1, PARA1_TOL_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 77);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 66);
+
+    SetCtrlVal(pPara3, PARA3_INTRG_MODE, 2);
+    SimulateEvent(pPara3, PARA3_INTRG_MODE, EVENT_VAL_CHANGED);
+    EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
+    for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
+        EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
+    SetCtrlVal(pPara3, PARA3_INTRG_MODE, 0);
+    SimulateEvent(pPara3, PARA3_INTRG_MODE, EVENT_VAL_CHANGED);
+    EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_TRIG_LED));
+
+    SetCtrlVal(pPara1, PARA1_ANALOG_MODE, 3);
+    SimulateEvent(pPara1, PARA1_ANALOG_MODE, EVENT_COMMIT);
+    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
+        EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
+    SetCtrlVal(pPara1, PARA1_ANALOG_MODE, 0);
+    SimulateEvent(pPara1, PARA1_ANALOG_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_RESET));
+}
+
+TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
+{
+    for (int i = 0; i < kCurvePoints; ++i) {
+        adbuf[i] = static_cast<std::uint16_t>(i);
+        thdArrayEE[i] = 33;
+    }
+    pset.Video_Thd_Fix = 40;
+    pset.Video_Thd_Auto = 70;
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
+    SimulateEvent(pPara2, PARA2_VTHD_MODE, EVENT_COMMIT);
+    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 40);
+    EXPECT_EQ(thdArray[200], 255 * 40 / 100);
+
+    SetCtrlVal(pPara2, PARA2_VTHD, 50);
+    SimulateEvent(pPara2, PARA2_VTHD, EVENT_COMMIT);
+    EXPECT_EQ(thdArray[0], 255 * 50 / 100);
+    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
+
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
+    SimulateEvent(pPara2, PARA2_VTHD_MODE, EVENT_COMMIT);
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 70);
+
+    SetCtrlVal(pPara2, PARA2_VTHD, 50);
+    SimulateEvent(pPara2, PARA2_VTHD, EVENT_COMMIT);
+    EXPECT_EQ(thdArrayDYN[201], 201 * 50 / 100);
+    EXPECT_EQ(thdArrayEE[0], 33);
+    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 3);  // video, stored and new threshold
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
+    EXPECT_EQ(pset.Video_Thd_Auto, 70) << "the slider does not change the set";
+
+    // In AUTO a press on the slider ends a running loop; in FIXED it does not.
+    stop_flag = 0;
+    SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
+    EXPECT_EQ(stop_flag, 1);
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
+    stop_flag = 0;
+    SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
+    EXPECT_EQ(stop_flag, 0);
+    stop_flag = 1;
+}
+
+TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
+{
+    for (int i = 0; i < kCurvePoints; ++i) {
+        thdArrayEE[i] = 11;
+        thdArrayDYN[i] = 99;
+    }
+    pset.Video_Thd_Auto = 70;
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
+    SetCtrlVal(pPara2, PARA2_VTHD, 55);
+    popups->confirmAnswers = {0};
+    SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].title, "ATTENTION!");
+    EXPECT_EQ(popups->shown[0].text, "Light measureing section must be uncovered!");
+    EXPECT_EQ(thdArrayEE[5], 11);
+    EXPECT_EQ(pset.Video_Thd_Auto, 70);
+}
+
+TEST_F(ParaControlsTest, StorageTargetGroupAlwaysHasOneButtonOn)
+{
+    auto state = [&] {
+        return std::to_string(intOf(pPA, MAIN_RAM)) + std::to_string(intOf(pPA, MAIN_EEPROM)) + std::to_string(intOf(pPA, MAIN_FILE)) +
+               " " + std::to_string(target);
+    };
+    EXPECT_EQ(state(), "100 1");
+    auto click = [&](int id) {
+        SetCtrlVal(pPA, id, intOf(pPA, id) ? 0 : 1);  // what the widget does on a click
+        SimulateEvent(pPA, id, EVENT_VAL_CHANGED);
+    };
+    click(MAIN_EEPROM);
+    EXPECT_EQ(state(), "010 2");
+    click(MAIN_FILE);
+    EXPECT_EQ(state(), "001 3");
+    click(MAIN_FILE);  // switched off: back to RAM
+    EXPECT_EQ(state(), "100 1");
+    click(MAIN_RAM);  // RAM cannot be switched off
+    EXPECT_EQ(state(), "100 1");
+    click(MAIN_EEPROM);
+    click(MAIN_EEPROM);
+    EXPECT_EQ(state(), "100 1");
+}
+
+TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
+{
+    stop_flag = 0;  // as while a loop runs: nothing may be sent now (there is no link)
+    GetPanelValues();  // SEND reads the panel first, whatever happens next
+    const ParameterSet before = pset;
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    SimulateEvent(pPara1, PARA1_TEACH, EVENT_COMMIT);
+    EXPECT_EQ(get_flag, 1);
+    EXPECT_EQ(send_flag, 1);
+    EXPECT_EQ(teach_flag, 1);
+    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+    stop_flag = -1;  // after a time-out the requests wait for the next loop as well
+    get_flag = send_flag = 0;
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    EXPECT_EQ(get_flag, 1);
+    stop_flag = 1;
+    get_flag = send_flag = teach_flag = 0;
+}
+
+TEST_F(ParaControlsTest, SlopeFieldSetsTheNewSlope)
+{
+    SetCtrlVal(pCal1, CAL1_SLOPE, 3.25);
+    SimulateEvent(pCal1, CAL1_SLOPE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(slopeval, 3.25);
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.25);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 3.25);
+    EXPECT_EQ(pset.um_Slope, 81920u) << "the set takes the slope when the panel is read";
+}
+
+TEST_F(ParaControlsTest, EvaluationBarKeepsOneWindowOverTheIdentifiedReceiver)
+{
+    for (int i = 0; i < 5; ++i)
+        SetPanelValues();
+    EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
+    double lo = 0, hi = 0;
+    GetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, &lo, &hi);
+    EXPECT_EQ(lo, 1.0);
+    EXPECT_EQ(hi, 1024.0);
+}
+
+// ---- parameter files through GET and SEND ---------------------------------------------
+
+class ParaFileButtonsTest : public ParaControlsTest {
+protected:
+    void SetUp() override
+    {
+        ParaControlsTest::SetUp();
+        SelectStorageTarget(DATFILE);
+        file = programDir + "/K-VOR-MQpara.ini";
+    }
+    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
+    std::string file;
+};
+
+TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
+{
+    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 321);
+    SetCtrlVal(pPara2, PARA2_POWER, 654);
+    popups->filePaths = {file};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_LEFT_CLICK);
+    EXPECT_EQ(status(), "Transmit parameter-frame ...");
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter saved to file!");
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].title, "K-VOR-MQ-Series Parameter-File");
+    EXPECT_EQ(popups->shown[0].text, "K-VOR-MQpara.ini");
+    EXPECT_EQ(std::string(para_pathname), file);
+
+    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 1);
+    SetCtrlVal(pPara2, PARA2_POWER, 2);
+    SetParameterDefaults(pset);
+    std::snprintf(szStatus, sizeof szStatus, "%s", "before");
+    popups->filePaths = {file};
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    EXPECT_EQ(pset.Teach_Value, 321);
+    EXPECT_EQ(pset.Power, 654);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 321);
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 654);
+    EXPECT_EQ(status(), "before") << "the refreshed panel shows the status line again";
+}
+
+TEST_F(ParaFileButtonsTest, OverwriteIsAskedAndDeclineKeepsTheFile)
+{
+    { std::ofstream(file) << "[PARA]\nPower = 1\n"; }
+    popups->filePaths = {file};
+    popups->confirmAnswers = {0};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter not saved to file!");
+    ASSERT_EQ(popups->shown.size(), 2u);
+    EXPECT_EQ(popups->shown[1].text, "Parameter-File already exists - overwrite ?");
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    EXPECT_EQ(s.str(), "[PARA]\nPower = 1\n");
+
+    popups->filePaths = {file};
+    popups->confirmAnswers = {1};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter saved to file!");
+
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);  // cancelled
+    EXPECT_EQ(status(), "Parameter saving to file failed!");
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);   // cancelled
+    EXPECT_EQ(status(), "Parameter not read from file!");
+}
+
+TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
+{
+    popups->filePaths = {programDir + "/missing/p.ini"};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter saving to file failed!");
+    EXPECT_EQ(popups->shown.back().kind, "message");
+    EXPECT_NE(popups->shown.back().text.find("could not be written"), std::string::npos);
+
+    pset.Power = 777;
+    SetPanelValues();
+    const ParameterSet before = pset;
+    popups->filePaths = {programDir + "/absent.ini"};
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter not read from file!");
+    EXPECT_NE(popups->shown.back().text.find("could not be read"), std::string::npos);
+    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+
+    { std::ofstream(programDir + "/garbage.ini") << "\x01\x02 not an ini file\n[OTHER]\nx=1\n"; }
+    popups->filePaths = {programDir + "/garbage.ini"};
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    EXPECT_EQ(status(), "Parameter not read from file!");
+    EXPECT_NE(popups->shown.back().text.find("holds no parameters"), std::string::npos);
+    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 777);
+}
+
+TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
+{
+    { std::ofstream(file) << "; written by hand\n[PARA]\nPower = 5000\nCCD-OP-Mode = 1\nCCD-Operation-Mode = 2\n"
+                             "Ext.Trigger-Mode = 4\nEval-End = 0\nTeach-Value = 600\n"; }
+    pset.um_Slope = 98304;  // 6.0 µm per pixel, absent from the file
+    popups->filePaths = {file};
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+    EXPECT_EQ(pset.Power, 500);
+    EXPECT_EQ(pset.CCD_OP_Mode, 2);
+    EXPECT_EQ(pset.Ext_Trigger_Mode, 4);
+    EXPECT_EQ(pset.Eval_End, 256);
+    EXPECT_EQ(pset.um_Slope, 98304u);
+    EXPECT_EQ(intOf(pPara3, PARA3_OP_MODE), 2);
+    EXPECT_EQ(intOf(pPA, MAIN_EDGE_RIGHT), 256);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 6.0);
+}
+
+} // namespace
