@@ -15,6 +15,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/reference_frames.h"
 #include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -27,32 +28,9 @@ using namespace ui;
 
 namespace {
 
-// Bit by bit, independent of the table the program uses.
-unsigned char referenceCrc(const std::vector<unsigned char> &bytes)
-{
-    unsigned char reg = 0xAA;
-    for (unsigned char b : bytes) {
-        reg ^= b;
-        for (int i = 0; i < 8; ++i)
-            reg = (reg & 1) ? static_cast<unsigned char>((reg >> 1) ^ 0x8C) : static_cast<unsigned char>(reg >> 1);
-    }
-    return reg;
-}
-
 std::string request(unsigned char order, unsigned short address, const std::vector<unsigned char> &data = {})
 {
-    std::vector<unsigned char> f = {0x55, order, static_cast<unsigned char>(address & 0xFF),
-                                    static_cast<unsigned char>(address >> 8), static_cast<unsigned char>(data.size()),
-                                    static_cast<unsigned char>(data.size() >> 8), referenceCrc(data)};
-    f.push_back(referenceCrc(f));
-    f.insert(f.end(), data.begin(), data.end());
-    return ToHex(f.data(), static_cast<int>(f.size()));
-}
-
-std::vector<unsigned char> bytesOf(const void *p, size_t n)
-{
-    const auto *b = static_cast<const unsigned char *>(p);
-    return {b, b + n};
+    return ReferenceRequest(order, address, data);
 }
 
 class OrdersTest : public AppFixture {
@@ -107,7 +85,7 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytes)
     WriteVideoDataToEE(65);
     EXPECT_EQ(last(), request(14, 65));
 
-    const auto set = bytesOf(&pset, sizeof pset);
+    const auto set = BytesOf(&pset, sizeof pset);
     IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset);
     EXPECT_EQ(last(), request(1, 0, set));
     EXPECT_EQ(last().size(), 68u * 2);
@@ -116,7 +94,7 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytes)
     IssueOrder(ORDER_CALIBRATION, 1);
     EXPECT_EQ(last(), request(12, 1));
     IssueOrder(ORDER_CALIBRATION, 2, &pset.um_Slope, 4);
-    EXPECT_EQ(last(), request(12, 2, bytesOf(&pset.um_Slope, 4)));
+    EXPECT_EQ(last(), request(12, 2, BytesOf(&pset.um_Slope, 4)));
     IssueOrder(ORDER_CHANGE_BAUDRATE, 4);
     EXPECT_EQ(last(), request(0xBE, 4));
     IssueOrder(ORDER_HARDWARE_DUMP, kHardwareDumpAddress);
@@ -126,7 +104,7 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytes)
     ClearXFLASHpage(0x1100);
     EXPECT_EQ(last(), request(0xB4, 0x1100));
     WriteCalibDataToXF(&cal, sizeof cal);
-    EXPECT_EQ(last(), request(0x17, 0x1100, bytesOf(&cal, sizeof cal)));
+    EXPECT_EQ(last(), request(0x17, 0x1100, BytesOf(&cal, sizeof cal)));
     ReadCalibDataFromXF(datbuf, 24);
     EXPECT_EQ(last(), request(0x18, 0x1100));
     const std::vector<unsigned char> block(512, 0x5A);
@@ -237,7 +215,7 @@ TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
     std::memset(&raw, 0xEE, sizeof raw);
     ASSERT_EQ(1, IssueOrder(ORDER_HARDWARE_INFO, 0));
     CopyAnswerData(&raw, sizeof raw);
-    const auto bytes = bytesOf(&raw, sizeof raw);
+    const auto bytes = BytesOf(&raw, sizeof raw);
     for (size_t i = 32; i < 40; ++i)
         EXPECT_EQ(bytes[i], 0) << i;
 }

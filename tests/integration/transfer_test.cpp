@@ -1,0 +1,212 @@
+// The parameter set between panel, simulator RAM and EEPROM, and file, driven through
+// the buttons; the frames the simulator received for SEND, teach and threshold save.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/target_buttons.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "params/mapping.h"
+#include "params/pset.h"
+#include "params/transfer.h"
+#include "support/app_fixture.h"
+#include "support/reference_frames.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cstring>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+class TransferTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"})) << sim.error();
+        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        ASSERT_EQ(1, InitDataExchange());
+    }
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+    void press(int panel, int control)
+    {
+        SimulateEvent(panel, control, EVENT_LEFT_CLICK);
+        SimulateEvent(panel, control, EVENT_COMMIT);
+    }
+    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
+
+    // Every field away from its default, each within its range so that nothing is
+    // corrected on the way, and slopes and rings the panel has no item for.
+    static ParameterSet unusualSet()
+    {
+        ParameterSet p{};
+        p.Power = 733;
+        p.Power_Mode = 0;
+        p.Background_Mode = 1;
+        p.Polarity = 0;
+        p.Eval_Mode = 3;
+        p.Eval_Begin = 17;
+        p.Eval_End = 999;
+        p.Teach_Value = 411;
+        p.Upper_Tolerance = 33;
+        p.Lower_Tolerance = 44;
+        p.Average = 3;
+        p.Ext_Trigger_Mode = 5;
+        p.Analog_Mode = 6;
+        p.CCD_OP_Mode = 1;
+        p.Hardware_Mode = 2;
+        p.Video_Thd_Mode = 0;
+        p.Video_Thd_Fix = 55;
+        p.Video_Thd_Auto = 66;
+        p.RS_232_Mode = 2;
+        p.RS_232_Baudrate = 2;
+        p.Filter_Type = 5;
+        p.Analog_Zoom_Mode = 9;
+        p.Int_Trigger_Mode = 2;
+        p.Trigger_Pixel = 99;
+        p.Output_Mode = 1;
+        p.Exposure_Time = 2300;
+        p.Tolerance_Mode = 0;
+        p.Free_Para = 0xABCD;
+        p.um_Slope = 98765;
+        return p;
+    }
+
+    SimProcess sim;
+};
+
+TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
+{
+    const ParameterSet original = unusualSet();
+    pset = original;
+    SelectStorageTarget(RAM);
+    ASSERT_GE(MIN_ITIME, 0.0);
+    SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
+    SetPanelValues();
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(status(), "Transmission successful - Line Ok!");
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&original, sizeof original)));
+
+    std::memset(&pset, 0, sizeof pset);
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(status(), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(0, std::memcmp(&pset, &original, sizeof pset));
+
+    // and back again: what GET showed, SEND sends unchanged
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&original, sizeof original)));
+}
+
+TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
+{
+    SelectStorageTarget(RAM);
+    press(pPA, MAIN_GET);
+    const ParameterSet ram = pset;
+
+    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 600);
+    SetCtrlVal(pPara2, PARA2_POWER, 321);
+    SelectStorageTarget(EEPROM);
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(sim.orders().back(), 3);
+    EXPECT_EQ(status(), "Transmission successful - Line Ok!");
+
+    SelectStorageTarget(RAM);
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(sim.orders().back(), 2);
+    EXPECT_EQ(pset.Teach_Value, ram.Teach_Value);
+    EXPECT_EQ(pset.Power, ram.Power);
+
+    SelectStorageTarget(EEPROM);
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(sim.orders().back(), 4);
+    EXPECT_EQ(pset.Teach_Value, 600);
+    EXPECT_EQ(pset.Power, 321);
+    int shown = 0;
+    GetCtrlVal(pPara2, PARA2_POWER, &shown);
+    EXPECT_EQ(shown, 321);
+}
+
+TEST_F(TransferTest, FileRoundTripReachesTheSensor)
+{
+    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 444);
+    SelectStorageTarget(DATFILE);
+    const std::string file = programDir + "/set.ini";
+    popups->filePaths = {file};
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(status(), "Parameter saved to file!");
+
+    SelectStorageTarget(RAM);
+    press(pPA, MAIN_GET);
+    EXPECT_NE(pset.Teach_Value, 444);
+
+    SelectStorageTarget(DATFILE);
+    popups->filePaths = {file};
+    sim.command("reset-stats");
+    press(pPA, MAIN_GET);
+    EXPECT_TRUE(sim.orders().empty()) << "a file read talks to nobody";
+    EXPECT_EQ(pset.Teach_Value, 444);
+
+    SelectStorageTarget(RAM);
+    press(pPA, MAIN_SEND);
+    std::memset(&pset, 0, sizeof pset);
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(pset.Teach_Value, 444);
+}
+
+TEST_F(TransferTest, FailedExchangesKeepSetAndPanel)
+{
+    press(pPA, MAIN_GET);
+    const ParameterSet before = pset;
+    sim.command("fault silent always");
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(status(), "Timeout-RS-232...");
+    EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(status(), "Transmission error [SEND]!");
+    sim.command("fault none");
+}
+
+TEST_F(TransferTest, TeachAndThresholdSaveSendTheirOrders)
+{
+    sim.command("reset-stats");
+    press(pPara1, PARA1_TEACH);
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(6, 0));
+    EXPECT_EQ(teach_flag, 0);
+
+    for (int i = 0; i < kCurvePoints; ++i)
+        thdArrayDYN[i] = 7;
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
+    SetCtrlVal(pPara2, PARA2_VTHD, 61);
+    SetCtrlVal(pPara2, PARA2_THD_TARGET, 0);  // RAM
+    popups->confirmAnswers = {1};
+    sim.command("reset-stats");
+    SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
+    const std::vector<int> sent = sim.orders();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], 13);
+    EXPECT_EQ(sent[1], 9);
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
+    EXPECT_EQ(pset.Video_Thd_Auto, 61);
+    EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)) << "the stored curve is the sensor's new one";
+    EXPECT_NE(thdArrayEE[128], 7);
+
+    SetCtrlVal(pPara2, PARA2_THD_TARGET, 1);  // EEPROM
+    popups->confirmAnswers = {1};
+    sim.command("reset-stats");
+    SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
+    ASSERT_FALSE(sim.orders().empty());
+    EXPECT_EQ(sim.orders().front(), 14);
+}
+
+} // namespace
