@@ -13,7 +13,7 @@ void AddPara2Page(std::vector<ControlDef> &c)
                             500, 0),
                      CC_SLIDEpower));
     c.push_back(bind(ring(PARA2_POWER_MODE, P2, "POWER-MODE", {row(1), kColA, kFieldH, kFieldW},
-                          {{"FIXED POWER + EXPOSURE", 0}, {"DYNAMIC POWER", 1}, {"DYNAMIC EXPOSURE", 2}}),
+                          {{"FIXED", 0}, {"DYNAMIC POWER", 1}, {"DYNAMIC EXPOSURE", 2}}),
                      CC_DROPpowerMode));
     c.push_back(bind(ring(PARA2_BG_MODE, P2, "BACKGROUND-COMPENSATION", {row(1), kColB, kFieldH, kFieldW},
                           {{"OFF", 0}, {"ON", 1}}),
