@@ -21,3 +21,11 @@ void ShowHelpBesideControl(int panel, int control, int topOffset, int rightOffse
     GetCtrlBoundingRect(panel, control, &r);
     ShowHelpPopup(r.top + topOffset, r.left + r.width + rightOffset, text);
 }
+
+bool ParameterHelpOnRightClick(int page, int control, int event, const char *text)
+{
+    if (event != EVENT_RIGHT_CLICK)
+        return false;
+    ShowParameterHelp(page, control, text);
+    return true;
+}

@@ -6,3 +6,5 @@
 void ShowParameterHelp(int page, int control, const char *text);
 // Shows text at an offset from a control's top and right edge on its own panel.
 void ShowHelpBesideControl(int panel, int control, int topOffset, int rightOffset, const char *text);
+// On a right click shows the help text and returns true; other events return false.
+bool ParameterHelpOnRightClick(int page, int control, int event, const char *text);

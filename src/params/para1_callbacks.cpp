@@ -14,14 +14,6 @@ using namespace ui;
 
 namespace {
 
-bool helpOnly(int panel, int control, int event, const char *text)
-{
-    if (event != EVENT_RIGHT_CLICK)
-        return false;
-    ShowParameterHelp(panel, control, text);
-    return true;
-}
-
 double millimetres(unsigned pixels) { return PixelsToMillimetres(pixels, pset.um_Slope); }
 
 } // namespace
@@ -44,13 +36,13 @@ unsigned short ClampLowerTolerance(unsigned short lower, unsigned short teach)
 
 int CC_DROPevalmode(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event, "EVALUATION-MODE:\nDrop-down element to select an evaluation mode at the sensor.");
+    ParameterHelpOnRightClick(panel, control, event, "EVALUATION-MODE:\nDrop-down element to select an evaluation mode at the sensor.");
     return 0;
 }
 
 int CC_DROPtolMode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "TOLERANCE-MODE:\nWith this drop-down list the mode for the tolerance-window-calculation can be set."))
         return 0;
     if (event != EVENT_COMMIT)
@@ -71,14 +63,14 @@ int CC_DROPtolMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPpolarity(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "POLARITY:\nDrop-down element to change the polarity (0V,+24VDC) of the digital outputs OUTx of the sensor.");
     return 0;
 }
 
 int CC_DROPaverage(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "AVERAGE:\nNumber N of line-scans which are stored\nin a ring-buffer. On each main-loop-cycle\na "
              "mean-value is calculated out of the ring-buffer.\nThe switching frequency is reduced by 1/N .\n");
     return 0;
@@ -86,7 +78,7 @@ int CC_DROPaverage(int panel, int control, int event, void *, int, int)
 
 int CC_DROPanaMode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "ANALOG-OUT:\nDrop-down element to preset the mode\nof the analog output. The analog-output is "
                  "connected to /pin8/red/8-pole socket."))
         return 0;
@@ -101,7 +93,7 @@ int CC_DROPanaMode(int panel, int control, int event, void *, int, int)
 
 int CC_BINSWoutMode(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "ANALOG-OUT-MODE:\nBinary-Switch to set the mode U[0...10V] or I[4...20mA] \nof the analog output. The "
              "analog-output is connected to /pin8/red/8-pole socket.");
     return 0;
@@ -109,13 +101,13 @@ int CC_BINSWoutMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPzoomMode(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event, "ZOOM-MODE:\nDrop-down element to preset the zoom mode of the analog output.");
+    ParameterHelpOnRightClick(panel, control, event, "ZOOM-MODE:\nDrop-down element to preset the zoom mode of the analog output.");
     return 0;
 }
 
 int CC_NEDITToleranceUP(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "TOLERANCE-HIGH:\nNumerical input field to preset the upper\ntolerance limit in [pixel] at the "
                  "hardware."))
         return 0;
@@ -132,7 +124,7 @@ int CC_NEDITToleranceUP(int panel, int control, int event, void *, int, int)
 
 int CC_NEDITToleranceLO(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "TOLERANCE-LOW:\nNumerical input field to preset the lower tolerance limit in [pixel] at the "
                  "sensor."))
         return 0;
@@ -173,7 +165,7 @@ int CC_ButtonTeach(int panel, int control, int event, void *, int, int)
 
 int CC_NEDITTeach(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "TEACH-VALUE [Pixel]:\nEdit-field to preset the pixel-position of the setpoint value == teach value."))
         return 0;
     if (event != EVENT_COMMIT)

@@ -20,14 +20,6 @@ using namespace ui;
 
 namespace {
 
-bool helpOnly(int panel, int control, int event, const char *text)
-{
-    if (event != EVENT_RIGHT_CLICK)
-        return false;
-    ShowParameterHelp(panel, control, text);
-    return true;
-}
-
 unsigned short thresholdMode()
 {
     unsigned short mode = 0;
@@ -52,13 +44,13 @@ void showVideoGraph()
 
 int CC_SLIDEpower(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event, "POWER:\nWith this slider, the power of the light-\nsource at the sensor can be set.");
+    ParameterHelpOnRightClick(panel, control, event, "POWER:\nWith this slider, the power of the light-\nsource at the sensor can be set.");
     return 0;
 }
 
 int CC_SLIDEIntegrationTime(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "EXPOSURE-TIME [ms]:\nWith this slider, the exposure time of the\nccd-receiver can be set."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
@@ -114,7 +106,7 @@ int CC_SLIDEVideoThreshold(int panel, int control, int event, void *, int, int)
 
 int CC_DROPpowerMode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "POWER-MODE:\nDrop-down element to enable or disable \nthe dynamic-power control at the\nlighting "
                  "unit of the sensor hardware."))
         return 0;
@@ -129,7 +121,7 @@ int CC_DROPpowerMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPbgMode(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "BACKGROUND-COMP-MODE:\nWith this drop-down element the background light-\ncompensation can be "
              "activated.");
     return 0;
@@ -137,7 +129,7 @@ int CC_DROPbgMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROP_FilterType(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "SMOOTH-VIDEO-SIGNAL:\nActivate/Deactivate digital filtering of the\nvideo-signal. A moving average of "
              "n-th\norder is applied to the video-data.");
     return 0;
@@ -145,7 +137,7 @@ int CC_DROP_FilterType(int panel, int control, int event, void *, int, int)
 
 int CC_DROPvthdmode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video-threshold is calculated "
                  "from\nthe intensity profile."))
         return 0;
@@ -169,7 +161,7 @@ int CC_DROPvthdmode(int panel, int control, int event, void *, int, int)
 
 int CC_CBTNSaveThreshold(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "SAVE V-THD:\nWith this button the actual video-threshold\nis stored to the EEPROM of the "
                  "sensor.\nATTENTION: LIGHT-MEASURING \nSECTION MUST BE FREE !"))
         return 0;
@@ -199,7 +191,7 @@ int CC_CBTNSaveThreshold(int panel, int control, int event, void *, int, int)
 
 int CC_BINSWTarget(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store in volatile RAM "
              "memory.\nEEPROM: store in nonvolatile EEPROM.");
     return 0;

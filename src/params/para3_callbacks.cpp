@@ -16,21 +16,9 @@
 
 using namespace ui;
 
-namespace {
-
-bool helpOnly(int panel, int control, int event, const char *text)
-{
-    if (event != EVENT_RIGHT_CLICK)
-        return false;
-    ShowParameterHelp(panel, control, text);
-    return true;
-}
-
-} // namespace
-
 int CC_DROP_TrigMode(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "EXT-IN0-TRIG-MODE:\nSelect a working-mode at K-VOR-sensor\nfor external IN0 digital input <pin3> wire "
              "of \n8-pole. female connector.");
     return 0;
@@ -38,7 +26,7 @@ int CC_DROP_TrigMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPhardware(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "HARDWARE OPERATION-MODE:\nDrop-down element to enable or disable \nharware components e.g. the "
                  "button or\npotentiometer at the sensor-housing."))
         return 0;
@@ -55,7 +43,7 @@ int CC_DROPhardware(int panel, int control, int event, void *, int, int)
 
 int CC_DROPopMode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "CCD-OPERATION-MODE:\nSet the operation mode of the linear-image sensor.\nNORMAL-SPEED -> HIGH "
                  "RESOLUTION\nDOUBLE-SPEED -> HALF RESOLUTION"))
         return 0;
@@ -86,7 +74,7 @@ int CC_DROPopMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPintrgMode(int panel, int control, int event, void *, int, int)
 {
-    if (helpOnly(panel, control, event,
+    if (ParameterHelpOnRightClick(panel, control, event,
                  "INTERNAL-TRIGGGER-MODE:\nDrop-down element to select an\ninternal trigger mode at the sensor."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
@@ -102,7 +90,7 @@ int CC_DROPintrgMode(int panel, int control, int event, void *, int, int)
 
 int CC_NUMtrgPix(int panel, int control, int event, void *, int, int)
 {
-    helpOnly(panel, control, event,
+    ParameterHelpOnRightClick(panel, control, event,
              "MIN-TRIGGER-PIXEL:\nNumerical input to set the minimum \nnumber of dark-pixel for the internal-trigger "
              "\nevent at the sensor.");
     return 0;
