@@ -294,8 +294,13 @@ int DisplayImageFile(int panel, int control, const char *fileName)
     if (!c || c->kind != Kind::Picture || !fileName)
         return -1;
     std::string path = fileName;
-    if (path.find('/') == std::string::npos)
-        path = JoinPath(ProgramDirectory(), path);
+    if (path.find('/') == std::string::npos) {
+        path = JoinPath(ProgramDirectory(), fileName);
+        // An installed program keeps its pictures under share/ beside bin/.
+        const std::string installed = JoinPath(ProgramDirectory(), std::string("../share/mq-vista/") + fileName);
+        if (!FileExists(path) && FileExists(installed))
+            path = installed;
+    }
     QPixmap pixmap;
     if (!pixmap.load(QString::fromStdString(path)))
         return -1;

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, checks what lands where, and starts the
+# installed program offscreen against the installed simulator: it must identify the
+# sensor (echo, firmware, hardware information) and end cleanly on SIGTERM.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d /tmp/mq-install-XXXXXX)
+sim=
+app=
+cleanup() {
+    [ -n "$app" ] && kill -KILL "$app" 2>/dev/null || true
+    [ -n "$sim" ] && kill -TERM "$sim" 2>/dev/null && wait "$sim" 2>/dev/null || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+fail() { echo "install_test: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/mq-vista bin/mq-sensor-sim share/mq-vista/mq-vista-logo.png share/applications/mq-vista.desktop \
+         share/icons/hicolor/64x64/apps/mq-vista.png; do
+    [ -e "$prefix/$f" ] || fail "$f was not installed"
+done
+grep -q '^Exec=mq-vista$' "$prefix/share/applications/mq-vista.desktop" || fail "desktop entry does not start mq-vista"
+
+version=$("$prefix/bin/mq-vista" --version)
+[[ "$version" =~ ^mq-vista\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
+"$prefix/bin/mq-vista" --help | grep -q -- '--version' || fail "--help does not list --version"
+
+log="$prefix/sim.log"
+"$prefix/bin/mq-sensor-sim" --pty "$prefix/bin/com1" --control 0 --eeprom "$prefix/sim.eeprom" >"$log" 2>&1 &
+sim=$!
+for _ in $(seq 100); do grep -q '^ready' "$log" && break; sleep 0.1; done
+grep -q '^ready' "$log" || fail "simulator did not start: $(cat "$log")"
+control=$(sed -n 's/^control 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log")
+[ -n "$control" ] || fail "no control port in: $(cat "$log")"
+
+stats() {
+    exec 3<>"/dev/tcp/127.0.0.1/$control"
+    echo stats >&3
+    local line=
+    read -r -t 5 line <&3 || true
+    exec 3<&-
+    echo "$line"
+}
+
+(cd "$prefix" && QT_QPA_PLATFORM=offscreen exec "$prefix/bin/mq-vista" >"$prefix/app.log" 2>&1) &
+app=$!
+identified=
+for _ in $(seq 150); do
+    line=$(stats)
+    # echo (5), firmware (7) and hardware information (10) reached the sensor
+    if [[ "$line" == *orders=*5*7*10* ]]; then identified=1; break; fi
+    kill -0 "$app" 2>/dev/null || fail "the installed program ended early: $(cat "$prefix/app.log")"
+    sleep 0.1
+done
+[ -n "$identified" ] || fail "the installed program did not identify the sensor (last stats: $line)"
+
+kill -TERM "$app"
+status=0
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the installed program did not end on SIGTERM"
+wait "$app" || status=$?
+app=
+[ "$status" -eq 0 ] || fail "the installed program returned $status: $(cat "$prefix/app.log")"
+echo "install_test: installed program identified the simulated sensor and closed cleanly"
