@@ -71,7 +71,11 @@ SensorEngine::SensorEngine(const EngineConfig &config, std::ostream &log)
     }
     ram_ = eeprom_.params;
     ramThreshold_ = eeprom_.threshold;
-    xflash_.installCalHeader(identity_);
+    // The flash keeps what was written to it in earlier runs; a new sensor has its header.
+    if (eeprom_.haveXflash)
+        xflash_.setPages(eeprom_.xflash);
+    else
+        xflash_.installCalHeader(identity_);
 }
 
 void SensorEngine::setBaud(int baud)
@@ -205,6 +209,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         return {};
     case kWriteCalHeader:
         xflash_.write(kCalHeaderAddress, in.data(), in.size());
+        persistEeprom();
         return {};
     case kReadCalHeader: {
         const auto &page = xflash_.page(1);
@@ -213,10 +218,14 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
     case kErasePage:
         if (!xflash_.erase(request.address))
             errorCode = kErrorUnknownOrder;
+        else
+            persistEeprom();
         return {};
     case kWriteBlock:
         if (!xflash_.write(request.address, in.data(), in.size()))
             errorCode = kErrorUnknownOrder;
+        else
+            persistEeprom();
         return {};
     case kBaudRate:
         lineBaud_ = baudForIndex(request.address);
@@ -265,6 +274,8 @@ void SensorEngine::persistEeprom()
 {
     if (eepromPath_.empty())
         return;
+    eeprom_.xflash = xflash_.pages();
+    eeprom_.haveXflash = true;
     std::string error;
     if (!saveEeprom(eepromPath_, eeprom_, error))
         log_ << "mq-sensor-sim: " << error << '\n';

@@ -76,11 +76,16 @@ Window evaluationWindow(const ParamSet &params, const Identity &identity)
 
 EdgePair edgesAt(double t, const ParamSet &params, const Identity &identity, bool calibrating)
 {
-    const Window window = evaluationWindow(params, identity);
+    // Calibration measures the reference object over the whole line, whatever the window.
+    const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
     const double span = window.end - window.begin;
-    const double centre =
-        window.begin + span * (0.5 + 0.12 * std::sin(kTwoPi * t / 23.0) + 0.04 * std::sin(kTwoPi * t / 5.3 + 1.0));
-    const double width = span * (calibrating ? 0.35 : 0.35 + 0.05 * std::sin(kTwoPi * t / 11.0 + 0.5));
+    double width = span * (0.35 + 0.05 * std::sin(kTwoPi * t / 11.0 + 0.5));
+    if (calibrating) // the reference object's true size in pixels
+        width = std::min(span - 4.0, identity.referenceUm / trueMicronsPerPixel(identity));
+    // The object drifts but never leaves the line.
+    const double room = std::max(0.0, (span - width) / 2 - 2.0);
+    const double drift = span * (0.12 * std::sin(kTwoPi * t / 23.0) + 0.04 * std::sin(kTwoPi * t / 5.3 + 1.0));
+    const double centre = window.begin + span * 0.5 + std::clamp(drift, -room, room);
     // Averaging N scans shrinks the noise as a real ring buffer would.
     const double jitter = 0.6 / std::sqrt(static_cast<double>(std::max<int>(1, params.Average)));
     const int64_t scan = scanIndex(t, params);
@@ -151,7 +156,7 @@ void MeasurementModel::track(uint16_t value)
 
 MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Identity &identity, bool calibrating)
 {
-    const Window window = evaluationWindow(params, identity);
+    const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
     // Catch up with the scans made since the last record, sampled so a long pause stays cheap.
     if (haveExtremes_ && t > lastTracked_) {
         const double cycle = cycleSeconds(params);

@@ -44,7 +44,8 @@ std::string usageText()
            "  --late-ms N           delay of the 'late' fault in milliseconds (default 2500)\n"
            "  --trigger-ms N        in the triggered serial mode (RS-232-Mode 1) send an unsolicited\n"
            "                        measurement frame (order 0x12) every N ms (default 0 = never)\n"
-           "  --eeprom FILE         file that keeps the EEPROM parameter set and threshold profile\n"
+           "  --eeprom FILE         file that keeps the EEPROM parameter set, threshold profile and\n"
+           "                        the XFLASH pages\n"
            "                        (default mq-sensor-sim.eeprom in the working directory)\n"
            "\n"
            "Identity:\n"
@@ -56,6 +57,8 @@ std::string usageText()
            "  --pixel-count N       receiver pixels (default 4096)\n"
            "  --adc-code N          video resolution code (default 1024)\n"
            "  --serial N            serial number (default 4711)\n"
+           "  --reference-um N      size in micrometres of the reference object that calibration\n"
+           "                        mode measures (default 10000)\n"
            "\n"
            "  -h, --help            show this text and exit\n"
            "\n"
@@ -72,8 +75,8 @@ std::string usageText()
            "  fault NAME order N    fault for the next answer to order N only\n"
            "  fault none            clear both\n"
            "  set KEY VALUE         KEY: firmware, firmware-length, firmware-no, receiver-type,\n"
-           "                        hardware-type, pixel-count, adc-code, serial, late-ms,\n"
-           "                        baud (0 = no pacing)\n"
+           "                        hardware-type, pixel-count, adc-code, serial, reference-um,\n"
+           "                        late-ms, baud (0 = no pacing)\n"
            "  stats                 ok requests=<count> last=<hex of the last request>\n"
            "                        orders=<order codes of all requests, comma-separated>\n"
            "  reset-stats           forget the request statistics\n"
@@ -102,7 +105,7 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
         static constexpr std::string_view known[] = {
             "tcp",           "pty",         "control",  "baud",   "fault",    "late-ms",
             "trigger-ms",    "eeprom",      "firmware", "firmware-length",    "firmware-no",
-            "receiver-type", "hardware-type", "pixel-count", "adc-code", "serial",
+            "receiver-type", "hardware-type", "pixel-count", "adc-code", "serial", "reference-um",
         };
         bool isKnown = false;
         for (auto candidate : known)

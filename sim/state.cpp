@@ -11,9 +11,12 @@ namespace mqsim {
 namespace {
 
 constexpr char kEepromMagic[8] = {'M', 'Q', 'S', 'I', 'M', 'E', 'E', 'P'};
-constexpr uint16_t kEepromVersion = 1;
-// magic, version u16, reserved u16, parameter set, threshold curve, FNV-1a over everything before
-constexpr size_t kEepromBody = 8 + 2 + 2 + sizeof(ParamSet) + kCurvePoints * 2;
+// Version 1: magic, version u16, reserved u16, parameter set, threshold curve, FNV-1a over
+// everything before. Version 2 adds the 16 XFLASH pages after the curve.
+constexpr uint16_t kEepromVersion = 2;
+constexpr size_t kEepromBodyV1 = 8 + 2 + 2 + sizeof(ParamSet) + kCurvePoints * 2;
+constexpr size_t kEepromBody = kEepromBodyV1 + sizeof(XflashPages);
+constexpr size_t kEepromFileSizeV1 = kEepromBodyV1 + 4;
 constexpr size_t kEepromFileSize = kEepromBody + 4;
 
 uint32_t fnv1a(const uint8_t *data, size_t count)
@@ -27,7 +30,8 @@ uint32_t fnv1a(const uint8_t *data, size_t count)
 }
 
 constexpr std::string_view kIdentityKeys[] = {"firmware",      "firmware-length", "firmware-no", "receiver-type",
-                                              "hardware-type", "pixel-count",     "adc-code",    "serial"};
+                                              "hardware-type", "pixel-count",     "adc-code",    "serial",
+                                              "reference-um"};
 
 } // namespace
 
@@ -88,6 +92,7 @@ bool setIdentityValue(Identity &identity, std::string_view key, std::string_view
         {"pixel-count", -32768, 32767},
         {"adc-code", -32768, 32767},
         {"serial", 0, 65535},
+        {"reference-um", 1, 1000000},
     };
     for (const auto &range : ranges) {
         if (key != range.key)
@@ -110,6 +115,8 @@ bool setIdentityValue(Identity &identity, std::string_view key, std::string_view
             identity.pixelCount = static_cast<int16_t>(number);
         else if (key == "adc-code")
             identity.adcCode = static_cast<int16_t>(number);
+        else if (key == "reference-um")
+            identity.referenceUm = static_cast<uint32_t>(number);
         else
             identity.serial = static_cast<uint16_t>(number);
         return true;
@@ -125,6 +132,19 @@ int effectivePixelCount(const Identity &identity)
     if (count < 256)
         return 256;
     return count > 16384 ? 16384 : count;
+}
+
+double trueMicronsPerPixel(const Identity &identity)
+{
+    double range = 20000.0;
+    switch (identity.hardwareType) {
+    case 517311: case 517422: range = 10000.0; break;
+    case 517465: range = 14000.0; break;
+    case 517204: case 517449: range = 30000.0; break;
+    case 517314: case 517437: range = 40000.0; break;
+    default: break;
+    }
+    return range / effectivePixelCount(identity);
 }
 
 int adcMax(const Identity &identity)
@@ -178,7 +198,7 @@ EepromLoad loadEeprom(const std::string &path, EepromImage &image, std::string &
     std::vector<char> content(kEepromFileSize + 1);
     file.read(content.data(), static_cast<std::streamsize>(content.size()));
     const size_t got = static_cast<size_t>(file.gcount());
-    if (got != kEepromFileSize) {
+    if (got != kEepromFileSize && got != kEepromFileSizeV1) {
         message = "EEPROM file '" + path + "' has " + (got < kEepromFileSize ? "too few" : "too many") +
                   " bytes, using defaults";
         return EepromLoad::Corrupt;
@@ -186,26 +206,37 @@ EepromLoad loadEeprom(const std::string &path, EepromImage &image, std::string &
     const auto *bytes = reinterpret_cast<const uint8_t *>(content.data());
     uint16_t version = 0;
     std::memcpy(&version, bytes + 8, 2);
+    const size_t body = got == kEepromFileSize ? kEepromBody : kEepromBodyV1;
     uint32_t stored = 0;
-    std::memcpy(&stored, bytes + kEepromBody, 4);
-    if (std::memcmp(bytes, kEepromMagic, sizeof kEepromMagic) != 0 || version != kEepromVersion ||
-        stored != fnv1a(bytes, kEepromBody)) {
+    std::memcpy(&stored, bytes + body, 4);
+    if (std::memcmp(bytes, kEepromMagic, sizeof kEepromMagic) != 0 || version != (body == kEepromBody ? 2 : 1) ||
+        stored != fnv1a(bytes, body)) {
         message = "EEPROM file '" + path + "' is corrupt, using defaults";
         return EepromLoad::Corrupt;
     }
     std::memcpy(&image.params, bytes + 12, sizeof(ParamSet));
     std::memcpy(image.threshold.data(), bytes + 12 + sizeof(ParamSet), kCurvePoints * 2);
+    image.haveXflash = body == kEepromBody;
+    if (image.haveXflash)
+        std::memcpy(image.xflash.data(), bytes + kEepromBodyV1, sizeof(XflashPages));
     message.clear();
     return EepromLoad::Loaded;
 }
 
 bool saveEeprom(const std::string &path, const EepromImage &image, std::string &error)
 {
-    uint8_t bytes[kEepromFileSize] = {};
+    std::vector<uint8_t> storage(kEepromFileSize, 0);
+    uint8_t *bytes = storage.data();
     std::memcpy(bytes, kEepromMagic, sizeof kEepromMagic);
     std::memcpy(bytes + 8, &kEepromVersion, 2);
     std::memcpy(bytes + 12, &image.params, sizeof(ParamSet));
     std::memcpy(bytes + 12 + sizeof(ParamSet), image.threshold.data(), kCurvePoints * 2);
+    if (image.haveXflash) {
+        std::memcpy(bytes + kEepromBodyV1, image.xflash.data(), sizeof(XflashPages));
+    } else {
+        // Erased flash, as a sensor leaves the factory before its header is written.
+        std::memset(bytes + kEepromBodyV1, 0xFF, sizeof(XflashPages));
+    }
     const uint32_t hash = fnv1a(bytes, kEepromBody);
     std::memcpy(bytes + kEepromBody, &hash, 4);
 
@@ -213,7 +244,7 @@ bool saveEeprom(const std::string &path, const EepromImage &image, std::string &
     const std::string temporary = path + ".tmp";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char *>(bytes), sizeof bytes);
+        file.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(storage.size()));
         file.close();
         if (!file) {
             error = "cannot write EEPROM file '" + temporary + "'";

@@ -25,6 +25,7 @@ struct Identity {
     int16_t pixelCount = 4096;
     int16_t adcCode = 1024;
     uint16_t serial = 4711;
+    uint32_t referenceUm = 10000; // size of the reference object measured in calibration mode
 };
 
 constexpr size_t kMaxFirmwareLength = 512;
@@ -46,9 +47,18 @@ HwInfo makeHwInfo(const Identity &identity);
 
 ParamSet defaultParamSet();
 
+// Micrometres one pixel of the receiver really covers: the model's range over the line.
+double trueMicronsPerPixel(const Identity &identity);
+
+constexpr int kXflashPages = 16;
+constexpr size_t kXflashPageSize = 512;
+using XflashPages = std::array<std::array<uint8_t, kXflashPageSize>, kXflashPages>;
+
 struct EepromImage {
     ParamSet params{};
     Curve threshold{};
+    bool haveXflash = false; // files written before the flash was kept hold none
+    XflashPages xflash{};
 };
 
 enum class EepromLoad { Loaded, Missing, Corrupt };
@@ -61,11 +71,11 @@ bool saveEeprom(const std::string &path, const EepromImage &image, std::string &
 // step is one 16-bit word, which is how 0x100 addresses cover 512 bytes.
 class XFlash {
 public:
-    static constexpr int kPages = 16;
-    static constexpr size_t kPageSize = 512;
+    static constexpr int kPages = kXflashPages;
+    static constexpr size_t kPageSize = kXflashPageSize;
     static constexpr uint16_t kBase = 0x1000;
     static constexpr uint16_t kLast = 0x1FFF;
-    using Page = std::array<uint8_t, kPageSize>;
+    using Page = XflashPages::value_type;
 
     XFlash();
     // False (nothing erased) unless the address is exactly a page start.
@@ -75,9 +85,11 @@ public:
     bool write(uint16_t address, const uint8_t *data, size_t count);
     const Page &page(int index) const { return pages_[static_cast<size_t>(index)]; }
     void installCalHeader(const Identity &identity);
+    const XflashPages &pages() const { return pages_; }
+    void setPages(const XflashPages &pages) { pages_ = pages; }
 
 private:
-    std::array<Page, kPages> pages_;
+    XflashPages pages_;
 };
 
 } // namespace mqsim

@@ -6,6 +6,7 @@
 #include "app/statusline.h"
 #include "app/text.h"
 #include "calib/calrec.h"
+#include "calib/service.h"
 #include "display/buffers.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
@@ -136,6 +137,7 @@ void InitVars()
     // The calibration service section stays hidden until it is asked for.
     for (int id : {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME})
         SetCtrlVisible(pCalib, id, false);
+    InitCalibrationPages();
     drawEvaluationWindowBar();
 
     SetStatusColor(VAL_BLACK);

@@ -133,6 +133,7 @@ enum ControlId {
     CAL2_FILENAME,
     CAL2_FILE_BTN,
     CAL2_READ_XF,
+    CAL2_LOAD_TABLE,
 
     // recorder page
     REC_MODE = 500,

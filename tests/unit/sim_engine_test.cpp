@@ -424,6 +424,38 @@ TEST_F(EngineTest, CalibrationModeMeasuresWidthAndSaveSetsSlope)
     EXPECT_FALSE(engine->calibrating());
 }
 
+TEST_F(EngineTest, CalibrationModeReportsTheReferenceObjectsSizeInPixels)
+{
+    // 20 mm over 4096 pixels: a 10 mm reference covers 2048 pixels, whatever the window.
+    ParamSet narrow = defaultParamSet();
+    narrow.Eval_Begin = 100;
+    narrow.Eval_End = 400;
+    writeRam(narrow);
+    ask(12, 1);
+    for (double t : {1.0, 7.5, 13.0, 40.0}) {
+        SCOPED_TRACE(t);
+        const MeasRecord record = measure(t);
+        EXPECT_NEAR(record.M_VALUE, 2048, 2);
+        EXPECT_GE(record.E_LEFT, 1);
+        EXPECT_LE(record.E_RIGHT, 4096);
+    }
+
+    config.identity.referenceUm = 5000;
+    config.identity.hardwareType = 517314; // 40 mm: 9.77 um per pixel
+    restart();
+    ask(12, 1);
+    EXPECT_NEAR(measure(2.0).M_VALUE, 512, 2);
+
+    // A reference larger than the line still leaves two edges on it.
+    config.identity.referenceUm = 900000;
+    restart();
+    ask(12, 1);
+    const MeasRecord huge = measure(3.0);
+    EXPECT_GT(huge.E_LEFT, 0);
+    EXPECT_LT(huge.E_RIGHT, 4096);
+    EXPECT_GT(huge.M_VALUE, 4000);
+}
+
 // --------------------------------------------------------------------------------------------
 // Video and threshold
 
@@ -754,6 +786,36 @@ TEST_F(EepromFileTest, EepromAndThresholdSurviveARestart)
     EXPECT_EQ(ram.Teach_Value, 1234);
     EXPECT_EQ(ram.Video_Thd_Auto, 45);
     EXPECT_EQ(curve(1, 1.0), threshold);
+}
+
+TEST_F(EepromFileTest, XflashPagesSurviveARestart)
+{
+    const XFlash::Page header = engine->xflash().page(1);
+    EXPECT_EQ(u16At(Bytes(header.begin(), header.begin() + 24), 8), 2048) << "a new sensor has its header";
+
+    CalHeader written{};
+    written.HW_TYPE = 517465;
+    written.SER_NO = 1234;
+    written.UM_SLOPE = 57344;
+    EXPECT_EQ(ask(180, 0x1100).order, 180);
+    EXPECT_EQ(ask(23, 0x1100, bytesOf(written)).order, 23);
+    EXPECT_EQ(ask(180, 0x1500).order, 180);
+    Bytes piece(512);
+    for (size_t i = 0; i < piece.size(); ++i)
+        piece[i] = static_cast<uint8_t>(i * 7);
+    EXPECT_EQ(ask(182, 0x1500, piece).order, 182);
+    const auto pages = engine->xflash().pages();
+
+    config.identity.hardwareType = 517311; // the flash keeps what was written, not the identity
+    restart();
+    EXPECT_TRUE(log.str().empty()) << log.str();
+    EXPECT_EQ(engine->xflash().pages(), pages);
+    EXPECT_EQ(ask(24, 0x1100).data, bytesOf(written));
+
+    // A parameter write keeps the flash in the file as well.
+    ask(3, 0, bytesOf(defaultParamSet()));
+    restart();
+    EXPECT_EQ(engine->xflash().page(5), pages[5]);
 }
 
 TEST_F(EepromFileTest, CorruptOrShortFileFallsBackToDefaults)

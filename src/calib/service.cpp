@@ -1,0 +1,199 @@
+#include "calib/service.h"
+
+#include "app/state.h"
+#include "calib/calrec.h"
+#include "calib/table_loader.h"
+#include "display/buffers.h"
+#include "link/ident.h"
+#include "link/xflash.h"
+#include "params/pset.h"
+#include "ui/popup.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cstring>
+
+using namespace ui;
+
+namespace {
+
+constexpr double kFlashSettle = 0.1;  // seconds the sensor needs after an erase or a piece
+
+// Controls of pCalib shown only in the service section.
+constexpr int kServiceControls[] = {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME};
+// Header fields the technician edits.
+constexpr int kEditableFields[] = {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE};
+// Fields that only show what the header or the table file holds.
+constexpr int kFixedFields[] = {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN};
+
+void followRadioButtons()
+{
+    int header = 0, lookup = 0;
+    GetCtrlVal(pCalib, CALIB_RBT_HEADER, &header);
+    GetCtrlVal(pCalib, CALIB_RBT_LOOKUP, &lookup);
+    SetCtrlDimmed(pCalib, CALIB_WRITE_XF, header == 0 && lookup == 0);
+}
+
+void hideServiceSection()
+{
+    hide_flag = 1;
+    SetActiveTabPage(pCalib, CALIB_TAB, 1);
+    for (int id : kServiceControls)
+        SetCtrlVisible(pCalib, id, false);
+    SetCtrlVisible(pCalib, CALIB_HW_DESC, true);
+    for (int id : kEditableFields)
+        SetCtrlDimmed(pCal2, id, true);
+    for (int id : kFixedFields)
+        SetCtrlDimmed(pCal2, id, true);
+}
+
+void showServiceSection()
+{
+    hide_flag = 0;
+    SetActiveTabPage(pCalib, CALIB_TAB, 1);
+    for (int id : kServiceControls)
+        SetCtrlVisible(pCalib, id, true);
+    SetCtrlVisible(pCalib, CALIB_HW_DESC, false);
+    // The table can be chosen for writing only once a valid one is loaded.
+    SetCtrlDimmed(pCalib, CALIB_RBT_LOOKUP, cal_file_flag != 1);
+    followRadioButtons();
+    for (int id : kEditableFields)
+        SetCtrlDimmed(pCal2, id, false);
+    for (int id : kFixedFields)
+        SetCtrlDimmed(pCal2, id, true);
+    // Parameters and the header must not cross while the technician edits it.
+    SetCtrlDimmed(pPA, MAIN_SEND, true);
+    SetCtrlDimmed(pPA, MAIN_GET, true);
+}
+
+void takeHeaderFieldsIntoCal()
+{
+    int serial = 0, type = 0, offset = 0, range = 0, size = 0, divisor = 0;
+    GetCtrlVal(pCal2, CAL2_SERNO, &serial);
+    GetCtrlVal(pCal2, CAL2_HWTYPE, &type);
+    GetCtrlVal(pCal2, CAL2_OFFSET, &offset);
+    GetCtrlVal(pCal2, CAL2_RANGE, &range);
+    GetCtrlVal(pCal2, CAL2_SIZE, &size);
+    GetCtrlVal(pCal2, CAL2_DIVISOR, &divisor);
+    cal.SER_NO = static_cast<std::uint16_t>(serial);
+    cal.HW_TYPE = type;
+    cal.UM_OFFSET = offset;
+    cal.UM_RANGE = range;
+    cal.XF_SIZE = static_cast<std::uint16_t>(size);
+    cal.XF_DIVISOR = static_cast<std::uint16_t>(divisor);
+    GetCtrlVal(pCal2, CAL2_SLOPE, &DSLOPE_UM);
+    cal.UM_SLOPE = MicronsToSlopeWord(DSLOPE_UM);
+}
+
+void writeHeader()
+{
+    const int erased = ClearXFLASHpage(kXflashHeaderAddress);
+    DelayWithEventProcessing(kFlashSettle);
+    if (erased != 0)
+        return;
+    takeHeaderFieldsIntoCal();
+    WriteCalibDataToXF(&cal, sizeof cal);
+    SetCtrlVal(pCal1, CAL1_SLOPE, DSLOPE_UM);
+    SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 0.0);
+}
+
+void writeTable()
+{
+    if (cal_file_flag != 1) {
+        MessagePopup("Info", "No valid calibration file selected!");
+        return;
+    }
+    const int pieces = TablePiecesForSize(cal.XF_SIZE);
+    // A table loaded for four pages would send stale bytes in the other four.
+    if (LoadedTableBytes() < pieces * kXflashTablePiece) {
+        MessagePopup("Info", "The loaded calibration table is shorter than XF-SIZE needs!");
+        return;
+    }
+    for (int i = 0; i < pieces; ++i) {
+        ClearXFLASHpage(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep));
+        DelayWithEventProcessing(kFlashSettle);
+    }
+    for (int i = 0; i < pieces; ++i) {
+        WriteXFLASH(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep),
+                    linArray + i * kXflashTablePiece, kXflashTablePiece);
+        DelayWithEventProcessing(kFlashSettle);
+    }
+}
+
+} // namespace
+
+int TablePiecesForSize(std::uint16_t xfSize) { return xfSize == 2048 ? 8 : 4; }
+
+void InitCalibrationPages()
+{
+    SetCtrlDimmed(pCal1, CAL1_ACCEPT, true);
+    SetCtrlDimmed(pCal1, CAL1_SAVE, true);
+    for (int id : kEditableFields)
+        SetCtrlDimmed(pCal2, id, true);
+    for (int id : kFixedFields)
+        SetCtrlDimmed(pCal2, id, true);
+}
+
+int CC_TEXTcalibration(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_RIGHT_DOUBLE_CLICK)
+        return 0;
+    if (hide_flag == 1) {
+        showServiceSection();
+    } else {
+        hideServiceSection();
+        // SEND and GET stay dimmed while no usable sensor is connected.
+        SetCtrlDimmed(pPA, MAIN_SEND, err_flag == 1);
+        SetCtrlDimmed(pPA, MAIN_GET, err_flag == 1);
+    }
+    return 0;
+}
+
+int CC_RBTHeader(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT)
+        followRadioButtons();
+    return 0;
+}
+
+int CC_RBTLookup(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT)
+        followRadioButtons();
+    return 0;
+}
+
+int CC_WriteXFLASH(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    int header = 0, lookup = 0;
+    GetCtrlVal(pCalib, CALIB_RBT_HEADER, &header);
+    GetCtrlVal(pCalib, CALIB_RBT_LOOKUP, &lookup);
+    if (header == 1)
+        writeHeader();
+    if (lookup == 1)
+        writeTable();
+    return 0;
+}
+
+int CC_ReadXFLASH(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    if (ReadCalibDataFromXF(datbuf, sizeof cal) != 1)
+        return 0;
+    std::memcpy(&cal, datbuf, sizeof cal);
+    DSLOPE_UM = cal.UM_SLOPE / 16384.0;
+    ShowCalibrationHeader(DSLOPE_UM);
+    return 0;
+}
+
+int CC_PICBTNcalibfile(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    SetCtrlVal(pCal2, CAL2_FILENAME, calib_fname);
+    ShowCalibrationHeader(cal.UM_SLOPE / 16384.0);
+    return 0;
+}

@@ -1,0 +1,240 @@
+// The calibration pages without a sensor: model defaults from the hardware-type ring,
+// revealing and hiding the service section, the write button following the radio
+// buttons, and loading a calibration table through the load button.
+
+#include "app/hwtype.h"
+#include "app/state.h"
+#include "calib/calrec.h"
+#include "calib/service.h"
+#include "calib/table_loader.h"
+#include "support/app_fixture.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+class CalibPagesTest : public AppFixture {
+protected:
+    double value(int panel, int control)
+    {
+        double v = -1;
+        GetCtrlVal(panel, control, &v);
+        return v;
+    }
+    std::string writeFile(const std::string &name, const std::string &text)
+    {
+        const std::string path = programDir + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string entries(int count)
+    {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += std::to_string(i + 1000) + "\n";
+        return text;
+    }
+    void loadThroughButton(const std::string &path)
+    {
+        popups->filePaths.push_back(path);
+        SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
+    }
+};
+
+TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
+{
+    struct Case {
+        int code;
+        double slope;
+        double range;
+    } cases[] = {{517311, 2.5, 10000}, {517422, 2.5, 10000}, {517465, 3.5, 14000}, {517312, 5.0, 20000},
+                 {517318, 5.0, 20000}, {517204, 7.5, 30000}, {517449, 7.5, 30000}, {517314, 10.0, 40000},
+                 {517437, 10.0, 40000}, {123456, 5.0, 20000}, {0, 5.0, 20000}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.code);
+        // Leftovers of a fitted slope and an edited header.
+        SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 4.321);
+        SetCtrlVal(pCal2, CAL2_OFFSET, 77.0);
+        SetCtrlVal(pCal2, CAL2_SIZE, 1024);
+        SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
+        selectHARDWARE(c.code);
+        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), c.slope);
+        EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), c.slope);
+        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_RANGE), c.range);
+        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SIZE), 2048);
+        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_DIVISOR), 1);
+        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_OFFSET), 0);
+        EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 0.0);
+    }
+}
+
+TEST_F(CalibPagesTest, RingCommitSelectsTheModelOtherEventsDoNot)
+{
+    SetCtrlVal(pCal2, CAL2_HWTYPE, 517437);
+    SetCtrlVal(pCal2, CAL2_SLOPE, 1.25);
+    SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_VAL_CHANGED);
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 1.25);
+    SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_COMMIT);
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 10.0);
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_RANGE), 40000);
+    // Nothing is sent: there is no link, and the header record is untouched.
+    EXPECT_EQ(cal.HW_TYPE, 517318);
+}
+
+TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
+{
+    const int service[] = {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME};
+    const int editable[] = {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE};
+    const int fixed[] = {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN};
+    // Hidden at start-up with every service field dimmed.
+    EXPECT_EQ(hide_flag, 1);
+    for (int id : service)
+        EXPECT_FALSE(IsCtrlVisible(pCalib, id)) << id;
+    for (int id : editable)
+        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+
+    // A plain click does nothing.
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_LEFT_DOUBLE_CLICK);
+    EXPECT_EQ(hide_flag, 1);
+
+    SetActiveTabPage(pCalib, CALIB_TAB, 0);
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_EQ(hide_flag, 0);
+    int page = -1;
+    GetActiveTabPage(pCalib, CALIB_TAB, &page);
+    EXPECT_EQ(page, 1);
+    for (int id : service)
+        EXPECT_TRUE(IsCtrlVisible(pCalib, id)) << id;
+    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
+    EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP)) << "no table loaded yet";
+    EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF)) << "neither radio button set";
+    for (int id : editable)
+        EXPECT_FALSE(IsCtrlDimmed(pCal2, id)) << id;
+    for (int id : fixed)
+        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_SEND));
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
+
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_EQ(hide_flag, 1);
+    GetActiveTabPage(pCalib, CALIB_TAB, &page);
+    EXPECT_EQ(page, 1);
+    for (int id : service)
+        EXPECT_FALSE(IsCtrlVisible(pCalib, id)) << id;
+    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
+    for (int id : editable)
+        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
+    for (int id : fixed)
+        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_GET));
+
+    // Without a usable sensor hiding does not release the exchange buttons.
+    err_flag = 1;
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_SEND));
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
+}
+
+TEST_F(CalibPagesTest, WriteButtonFollowsTheRadioButtons)
+{
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    for (auto [header, lookup, dimmed] : {std::tuple{1, 0, false}, {0, 1, false}, {1, 1, false}, {0, 0, true}}) {
+        SetCtrlVal(pCalib, CALIB_RBT_HEADER, header);
+        SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, lookup);
+        SimulateEvent(pCalib, header ? CALIB_RBT_HEADER : CALIB_RBT_LOOKUP, EVENT_COMMIT);
+        EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << header << lookup;
+    }
+}
+
+TEST_F(CalibPagesTest, LookupWithoutATableOnlyTellsTheOperator)
+{
+    SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "message");
+    EXPECT_EQ(popups->shown[0].title, "Info");
+    EXPECT_EQ(popups->shown[0].text, "No valid calibration file selected!");
+}
+
+TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
+{
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    const std::string path = writeFile("table.txt", "# test table\n" + entries(2048));
+    loadThroughButton(path);
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "file");
+    EXPECT_EQ(cal_file_flag, 1);
+    EXPECT_STREQ(calib_fname, path.c_str());
+    EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), path);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Calibration table loaded: 2048 entries");
+    EXPECT_EQ(linArray[0] | linArray[1] << 8, 1000);
+    EXPECT_EQ(linArray[4094] | linArray[4095] << 8, 3047);
+    EXPECT_EQ(LoadedTableBytes(), 4096);
+    EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP));
+
+    // Cancelling the file selection changes nothing.
+    SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
+    EXPECT_EQ(cal_file_flag, 1);
+    EXPECT_STREQ(calib_fname, path.c_str());
+
+    // The sample table that ships with the program is valid for the default size.
+    std::string error;
+    EXPECT_TRUE(LoadCalibrationTable(MQ_SAMPLE_TABLE, &error)) << error;
+}
+
+TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
+{
+    const std::string good = writeFile("good.txt", entries(2048));
+    loadThroughButton(good);
+    ASSERT_EQ(cal_file_flag, 1);
+    unsigned char before[sizeof linArray];
+    std::memcpy(before, linArray, sizeof before);
+
+    struct Case {
+        std::string name, text, message;
+    } cases[] = {
+        {"short.txt", entries(100), "Line 101: the file ends after 100 entries, 2048 are needed (XF-SIZE 2048)"},
+        {"long.txt", entries(2049), "Line 2049: more than 2048 entries (XF-SIZE 2048)"},
+        {"bad.txt", "1\n2\nseven\n" + entries(2045), "Line 3: not a number from 0 to 65535"},
+        {"huge.txt", std::string(kMaxCalibTableFileBytes + 1, '\n'), "The file is larger than 1048576 bytes"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        popups->shown.clear();
+        loadThroughButton(writeFile(c.name, c.text));
+        ASSERT_EQ(popups->shown.size(), 2u);
+        EXPECT_EQ(popups->shown[1].title, "Calibration table");
+        EXPECT_EQ(popups->shown[1].text, c.message + "\nThe table in use is unchanged.");
+        EXPECT_EQ(cal_file_flag, 1);
+        EXPECT_STREQ(calib_fname, good.c_str());
+        EXPECT_EQ(0, std::memcmp(before, linArray, sizeof before));
+    }
+
+    // A missing file, and a first load that fails, leave the flag down.
+    popups->shown.clear();
+    loadThroughButton(programDir + "/missing.txt");
+    EXPECT_EQ(popups->shown.back().text, "Cannot open " + programDir + "/missing.txt\nThe table in use is unchanged.");
+    cal_file_flag = 0;
+    loadThroughButton(writeFile("short2.txt", entries(5)));
+    EXPECT_EQ(cal_file_flag, 0);
+    EXPECT_EQ(LoadedTableBytes(), 0);
+
+    // The four-page layout takes 1024 entries.
+    SetCtrlVal(pCal2, CAL2_SIZE, 1024);
+    loadThroughButton(writeFile("four.txt", entries(1024)));
+    EXPECT_EQ(cal_file_flag, 1);
+    EXPECT_EQ(LoadedTableBytes(), 2048);
+    EXPECT_EQ(linArray[2048], 0) << "the rest of the table is cleared";
+}
+
+} // namespace

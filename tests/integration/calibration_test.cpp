@@ -1,0 +1,458 @@
+// The slope calibration and the calibration service page against the simulator: the
+// frames it receives, what it keeps in its XFLASH, and what the pages show.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "calib/procedure.h"
+#include "calib/service.h"
+#include "calib/table_loader.h"
+#include "display/buffers.h"
+#include "link/transport.h"
+#include "link/xflash.h"
+#include "params/pset.h"
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+// Bit by bit, independent of the table the program uses.
+unsigned char referenceCrc(const std::vector<unsigned char> &bytes)
+{
+    unsigned char reg = 0xAA;
+    for (unsigned char b : bytes) {
+        reg ^= b;
+        for (int i = 0; i < 8; ++i)
+            reg = (reg & 1) ? static_cast<unsigned char>((reg >> 1) ^ 0x8C) : static_cast<unsigned char>(reg >> 1);
+    }
+    return reg;
+}
+
+std::string request(unsigned char order, unsigned short address, const std::vector<unsigned char> &data = {})
+{
+    std::vector<unsigned char> f = {0x55, order, static_cast<unsigned char>(address & 0xFF),
+                                    static_cast<unsigned char>(address >> 8), static_cast<unsigned char>(data.size()),
+                                    static_cast<unsigned char>(data.size() >> 8), referenceCrc(data)};
+    f.push_back(referenceCrc(f));
+    f.insert(f.end(), data.begin(), data.end());
+    return ToHex(f.data(), static_cast<int>(f.size()));
+}
+
+std::vector<unsigned char> le32(std::uint32_t v)
+{
+    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v >> 16),
+            static_cast<unsigned char>(v >> 24)};
+}
+
+class CalibrationTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom", "--reference-um", "10000"}))
+            << sim.error();
+        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        ASSERT_EQ(sim.command("reset-stats"), "ok");
+    }
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+    std::string last() { return sim.lastRequestHex(); }
+    std::vector<int> orders() { return sim.orders(); }
+    double value(int panel, int control)
+    {
+        double v = -1;
+        GetCtrlVal(panel, control, &v);
+        return v;
+    }
+    void checkBox(int on)
+    {
+        SetCtrlVal(pCal1, CAL1_ACTIVATE, on);
+        SimulateEvent(pCal1, CAL1_ACTIVATE, EVENT_VAL_CHANGED);
+    }
+    void press(int panel, int control)
+    {
+        SimulateEvent(panel, control, EVENT_LEFT_CLICK);
+        SimulateEvent(panel, control, EVENT_COMMIT);
+    }
+    // The slope word in the simulator's RAM parameter set (bytes 56..59).
+    std::uint32_t simRamSlope()
+    {
+        const std::string hex = sim.command("ram").substr(3);
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<std::uint32_t>(std::stoul(hex.substr(112 + 2 * i, 2), nullptr, 16));
+        return v;
+    }
+    std::string pageHex(int page) { return sim.command("xflash " + std::to_string(page)).substr(3); }
+
+    SimProcess sim;
+};
+
+TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
+{
+    EXPECT_EQ(0, ActivateCalibration(1));
+    EXPECT_EQ(last(), request(12, 1));
+    EXPECT_STREQ(szStatus, "START calibration ... -> Ok!");
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "START calibration ... -> Ok!");
+
+    pset.um_Slope = 0x00012345;
+    EXPECT_EQ(0, ActivateCalibration(2));
+    EXPECT_EQ(last(), request(12, 2, le32(0x00012345)));
+    EXPECT_EQ(last().size(), 12u * 2);
+    EXPECT_STREQ(szStatus, "SAVE calibration ... -> Ok!");
+    EXPECT_EQ(simRamSlope(), 0x00012345u);
+
+    EXPECT_EQ(0, ActivateCalibration(0));
+    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_STREQ(szStatus, "STOP calibration ... -> Ok!");
+    EXPECT_EQ(0, ActivateCalibration(7)) << "an unknown mode stops";
+    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_STREQ(szStatus, "STOP calibration ... -> Ok!");
+
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    EXPECT_EQ(-1, ActivateCalibration(1));
+    EXPECT_STREQ(szStatus, "Calibration error! - TCP-Server-error!");
+    comtype = 0;  // the text names the link in use
+    EXPECT_EQ(-1, ActivateCalibration(1));
+    EXPECT_STREQ(szStatus, "Calibration error! - Timeout RS232-Line!");
+    comtype = 1;
+}
+
+TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
+{
+    pset.Upper_Tolerance = 200;
+    pset.Lower_Tolerance = 100;
+    checkBox(1);
+    std::vector<int> sent = orders();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[0], 12);
+    EXPECT_EQ(sent[1], 8) << "the measurement follows the start";
+    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    // 10 mm on a 20 mm model with 4096 pixels.
+    EXPECT_NEAR(value(pCal1, CAL1_CUR_PIXEL), 2048, 2);
+    EXPECT_NEAR(raw.M_VALUE, 2048, 2);
+
+    SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
+    raw.M_VALUE = 2000;
+    press(pCal1, CAL1_ACCEPT);
+    EXPECT_DOUBLE_EQ(slopeval, 5.0);
+    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 5.0);
+    // Accept again with another reading: the last one counts, and the slope is truncated.
+    raw.M_VALUE = 7000;
+    press(pCal1, CAL1_ACCEPT);
+    EXPECT_DOUBLE_EQ(slopeval, 10000.0 / 7000.0);
+
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    SimulateEvent(pCal1, CAL1_SAVE, EVENT_LEFT_CLICK);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "SAVE new calibration value to RAM ...");
+    EXPECT_EQ(pset.um_Slope, 23405u) << "1.428571 * 16384 = 23405.71, truncated";
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, slopeval);
+    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), slopeval);
+    SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
+    EXPECT_EQ(orders(), std::vector<int>{12}) << "SAVE and no STOP";
+    EXPECT_EQ(last(), request(12, 2, le32(23405)));
+    EXPECT_EQ(simRamSlope(), 23405u);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 23405 / 16384000.0);
+    EXPECT_DOUBLE_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC);
+    EXPECT_DOUBLE_EQ(value(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0);
+    EXPECT_DOUBLE_EQ(value(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0);
+    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 0);
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACTIVATE));
+
+    // Reference 10000 µm over 2000 pixels gives exactly 5.0 µm per pixel.
+    checkBox(1);
+    raw.M_VALUE = 2000;
+    press(pCal1, CAL1_ACCEPT);
+    press(pCal1, CAL1_SAVE);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
+    EXPECT_EQ(last(), request(12, 2, le32(81920)));
+}
+
+TEST_F(CalibrationTest, AcceptNeedsAReferenceAndAReading)
+{
+    slopeval = 1.5;
+    SetCtrlVal(pCal1, CAL1_REF_SIZE, 0);
+    raw.M_VALUE = 1000;
+    press(pCal1, CAL1_ACCEPT);
+    EXPECT_DOUBLE_EQ(slopeval, 1.5);
+    SetCtrlVal(pCal1, CAL1_REF_SIZE, 5000);
+    raw.M_VALUE = 0;
+    press(pCal1, CAL1_ACCEPT);
+    EXPECT_DOUBLE_EQ(slopeval, 1.5);
+    EXPECT_TRUE(orders().empty());
+}
+
+TEST_F(CalibrationTest, SaveWithoutANewSlopeKeepsTheSlopeInUse)
+{
+    pset.um_Slope = 81920;
+    slopeval = 0.0;  // nothing accepted yet
+    checkBox(1);
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    press(pCal1, CAL1_SAVE);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_TRUE(orders().empty());
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "No valid new slope: ACCEPT a reference first!");
+    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
+    // A slope beyond the 32-bit word is refused the same way.
+    slopeval = 300000.0;
+    press(pCal1, CAL1_SAVE);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_TRUE(orders().empty());
+}
+
+TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
+{
+    checkBox(1);
+    raw.M_VALUE = 2500;
+    SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
+    press(pCal1, CAL1_ACCEPT);
+    pset.um_Slope = 81920;
+    DSLOPE_UM = 5.0;
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    SimulateEvent(pCal1, CAL1_DISCARD, EVENT_LEFT_CLICK);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "STOP calibration...");
+    SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
+    EXPECT_EQ(orders(), std::vector<int>{12});
+    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_DOUBLE_EQ(slopeval, 4.0);
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 0);
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+
+    checkBox(1);
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    checkBox(0);
+    EXPECT_EQ(orders(), std::vector<int>{12});
+    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_DISCARD));
+}
+
+TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
+{
+    stop_flag = 0;
+    checkBox(1);
+    EXPECT_EQ(cal_start_flag, 1);
+    raw.M_VALUE = 2000;
+    SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
+    press(pCal1, CAL1_ACCEPT);
+    press(pCal1, CAL1_SAVE);
+    EXPECT_EQ(cal_save_flag, 1);
+    EXPECT_EQ(pset.um_Slope, 81920u) << "the new slope is in the set the loop sends";
+    checkBox(1);
+    press(pCal1, CAL1_DISCARD);
+    EXPECT_EQ(cal_exit_flag, 1);
+    EXPECT_TRUE(orders().empty()) << "nothing goes out while the loop owns the line";
+
+    // A loop that ended on a time-out serves nothing: the order goes out at once.
+    cal_start_flag = cal_save_flag = cal_exit_flag = 0;
+    stop_flag = -1;
+    checkBox(1);
+    EXPECT_EQ(cal_start_flag, 0);
+    ASSERT_FALSE(orders().empty());
+    EXPECT_EQ(orders().front(), 12);
+    checkBox(0);
+    EXPECT_EQ(cal_exit_flag, 0);
+    EXPECT_EQ(last(), request(12, 0));
+}
+
+TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse)
+{
+    // The simulator's factory header: 5.0 µm per pixel.
+    DSLOPE_UM = 3.0;
+    pset.um_Slope = 49152;
+    SimulateEvent(pCal1, CAL1_FACTORY, EVENT_LEFT_CLICK);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "READ factory-setting from EEPROM ...");
+    SimulateEvent(pCal1, CAL1_FACTORY, EVENT_COMMIT);
+    EXPECT_EQ(last(), request(0x18, 0x1100));
+    EXPECT_DOUBLE_EQ(slopeval, 5.0);
+    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 5.0);
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.0) << "the slope in use changes only by saving";
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.0);
+    EXPECT_EQ(value(pCal2, CAL2_HWTYPE), 517318);
+    EXPECT_EQ(value(pCal2, CAL2_SIZE), 2048);
+
+    checkBox(1);
+    press(pCal1, CAL1_SAVE);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(simRamSlope(), 81920u);
+
+    // A failed read changes nothing.
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    slopeval = 1.0;
+    const CalibrationHeader before = cal;
+    press(pCal1, CAL1_FACTORY);
+    EXPECT_DOUBLE_EQ(slopeval, 1.0);
+    EXPECT_EQ(0, std::memcmp(&before, &cal, sizeof cal));
+}
+
+TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
+{
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    cal.reserved = 0xBEEF;
+    SetCtrlVal(pCal2, CAL2_HWTYPE, 517465);
+    SetCtrlVal(pCal2, CAL2_SERNO, 4321);
+    SetCtrlVal(pCal2, CAL2_SLOPE, 3.5);
+    SetCtrlVal(pCal2, CAL2_RANGE, 14000.0);
+    SetCtrlVal(pCal2, CAL2_OFFSET, -12.0);
+    SetCtrlVal(pCal2, CAL2_DIVISOR, 2);
+    SetCtrlVal(pCal2, CAL2_SIZE, 1024);
+    SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 9.9);
+    pset.um_Slope = 81920;
+    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 1);
+    SimulateEvent(pCalib, CALIB_RBT_HEADER, EVENT_COMMIT);
+    ASSERT_FALSE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF));
+
+    const double start = Timer();
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_GE(Timer() - start, 0.1) << "the sensor gets its time after the erase";
+    EXPECT_EQ(orders(), (std::vector<int>{0xB4, 0x17}));
+    EXPECT_EQ(cal.UM_SLOPE, 57344u);
+    EXPECT_EQ(cal.reserved, 0xBEEF) << "carried through unchanged";
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), 3.5);
+    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 0.0);
+    EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
+    const CalibrationHeader written = cal;
+
+    // Edit the page, then read the flash back into it.
+    SetCtrlVal(pCal2, CAL2_SERNO, 1);
+    SetCtrlVal(pCal2, CAL2_SLOPE, 8.0);
+    DSLOPE_UM = 8.0;
+    SetCalibrationDefaults(cal);
+    SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
+    EXPECT_EQ(0, std::memcmp(&written, &cal, sizeof cal));
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(value(pCal2, CAL2_SERNO), 4321);
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.5);
+    EXPECT_EQ(value(pCal2, CAL2_HWTYPE), 517465);
+    EXPECT_EQ(value(pCal2, CAL2_OFFSET), -12);
+    EXPECT_EQ(value(pCal2, CAL2_SIZE), 1024);
+
+    // The picture button shows the header's own slope and the file name.
+    DSLOPE_UM = 6.0;
+    SetCtrlVal(pCal2, CAL2_SLOPE, 6.0);
+    CopyText(calib_fname, "/some/table.txt");
+    SimulateEvent(pCal2, CAL2_FILE_BTN, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), "/some/table.txt");
+    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.5);
+    EXPECT_DOUBLE_EQ(DSLOPE_UM, 6.0);
+}
+
+TEST_F(CalibrationTest, FailedHeaderEraseWritesNothing)
+{
+    const CalibrationHeader before = cal;
+    SetCtrlVal(pCal2, CAL2_SERNO, 999);
+    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 1);
+    ASSERT_EQ(sim.command("fault error-1"), "ok");
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_EQ(orders(), std::vector<int>{0xB4});
+    EXPECT_EQ(0, std::memcmp(&before, &cal, sizeof cal));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Erase-Error:Timeout TCP-Server-error!");
+}
+
+TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
+{
+    std::string text;
+    for (int i = 0; i < 2048; ++i)
+        text += std::to_string((i * 37) & 0xFFFF) + "\n";
+    const std::string path = programDir + "/table.txt";
+    std::ofstream(path) << text;
+    popups->filePaths.push_back(path);
+    SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
+    ASSERT_EQ(cal_file_flag, 1);
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+
+    // Eight pages: every erase before the first piece, in address order.
+    SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
+    cal.XF_SIZE = 2048;
+    double start = Timer();
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_GE(Timer() - start, 1.6) << "0.1 s after each of 16 operations";
+    std::vector<int> expected(8, 0xB4);
+    expected.insert(expected.end(), 8, 0xB6);
+    EXPECT_EQ(orders(), expected);
+    EXPECT_EQ(last(), request(0xB6, 0x1900, std::vector<unsigned char>(linArray + 3584, linArray + 4096)));
+    for (int page = 2; page <= 9; ++page)
+        EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
+    EXPECT_TRUE(popups->shown.size() == 1) << "only the file selection";
+
+    // Four pages: the upper four keep what they hold.
+    ASSERT_EQ(0, ClearXFLASHpage(0x1600));
+    const std::vector<unsigned char> marker(512, 0x3C);
+    ASSERT_EQ(1, WriteXFLASH(0x1600, marker.data(), 512));
+    for (int i = 0; i < 2048; ++i)
+        linArray[i] = static_cast<unsigned char>(255 - i % 251);
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    cal.XF_SIZE = 1024;
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    expected.assign(4, 0xB4);
+    expected.insert(expected.end(), 4, 0xB6);
+    EXPECT_EQ(orders(), expected);
+    EXPECT_EQ(last(), request(0xB6, 0x1500, std::vector<unsigned char>(linArray + 1536, linArray + 2048)));
+    for (int page = 2; page <= 5; ++page)
+        EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
+    EXPECT_EQ(pageHex(6), ToHex(marker.data(), 512));
+}
+
+TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSize)
+{
+    SetCtrlVal(pCal2, CAL2_SIZE, 1024);
+    std::string text;
+    for (int i = 0; i < 1024; ++i)
+        text += "4660\n";
+    const std::string path = programDir + "/four.txt";
+    std::ofstream(path) << text;
+    popups->filePaths.push_back(path);
+    SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
+    ASSERT_EQ(cal_file_flag, 1);
+    cal.XF_SIZE = 2048;
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 1);
+    SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    std::vector<int> expected = {0xB4, 0x17, 0xB4, 0xB4, 0xB4, 0xB4, 0xB6, 0xB6, 0xB6, 0xB6};
+    EXPECT_EQ(orders(), expected);
+    EXPECT_EQ(cal.XF_SIZE, 1024);
+    EXPECT_EQ(pageHex(2).substr(0, 8), "34123412");
+
+    // A four-page table is not stretched over eight pages.
+    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 0);
+    cal.XF_SIZE = 2048;
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_TRUE(orders().empty());
+    EXPECT_EQ(popups->shown.back().title, "Info");
+    EXPECT_EQ(popups->shown.back().text, "The loaded calibration table is shorter than XF-SIZE needs!");
+}
+
+TEST_F(CalibrationTest, NothingSelectedSendsNothing)
+{
+    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 0);
+    SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 0);
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_TRUE(orders().empty());
+    EXPECT_TRUE(popups->shown.empty());
+}
+
+} // namespace

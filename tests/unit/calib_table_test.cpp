@@ -1,0 +1,115 @@
+// The calibration-table text format: what a valid table fills, and that every kind of
+// bad file names its line and leaves the table as it was.
+
+#include "calib/table_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string entries(int count, int step = 3)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(i * step) + "\n";
+    return text;
+}
+
+struct Parsed {
+    bool ok;
+    std::string error;
+    unsigned char table[kCalibTableBytes];
+};
+
+Parsed parse(const std::string &text, std::uint16_t xfSize)
+{
+    Parsed p{};
+    std::memset(p.table, 0xEE, sizeof p.table);
+    p.ok = ParseCalibrationTable(text.data(), text.size(), xfSize, p.table, &p.error);
+    return p;
+}
+
+bool untouched(const Parsed &p)
+{
+    for (unsigned char b : p.table)
+        if (b != 0xEE)
+            return false;
+    return true;
+}
+
+TEST(CalibrationTable, SizeSelectsTheEntryCount)
+{
+    EXPECT_EQ(CalibrationTableEntries(2048), 2048);
+    EXPECT_EQ(CalibrationTableEntries(1024), 1024);
+    EXPECT_EQ(CalibrationTableEntries(0), 1024);
+    EXPECT_EQ(CalibrationTableEntries(4096), 1024);
+}
+
+TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
+{
+    std::string text = "# header comment\r\n\r\n  0x1234  # hex with blanks\r\n65535\n\t7\n";
+    text += entries(1021);
+    Parsed p = parse(text, 1024);
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.table[0], 0x34);
+    EXPECT_EQ(p.table[1], 0x12);
+    EXPECT_EQ(p.table[2], 0xFF);
+    EXPECT_EQ(p.table[3], 0xFF);
+    EXPECT_EQ(p.table[4], 7);
+    EXPECT_EQ(p.table[5], 0);
+    // Last entry: 1020 * 3 = 3060 = 0x0BF4.
+    EXPECT_EQ(p.table[2046], 0xF4);
+    EXPECT_EQ(p.table[2047], 0x0B);
+    for (size_t i = 2048; i < kCalibTableBytes; ++i)
+        ASSERT_EQ(p.table[i], 0) << i;
+
+    // No line feed after the last entry is still a complete file.
+    std::string full = entries(2048, 32);
+    full.pop_back();
+    p = parse(full, 2048);
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.table[4094] | p.table[4095] << 8, 2047 * 32);
+}
+
+TEST(CalibrationTable, ShortOrOversizedFileIsRefusedWithTheLine)
+{
+    Parsed p = parse(entries(2047), 2048);
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ(p.error, "Line 2048: the file ends after 2047 entries, 2048 are needed (XF-SIZE 2048)");
+    EXPECT_TRUE(untouched(p));
+
+    p = parse("", 1024);
+    EXPECT_FALSE(p.ok);
+    EXPECT_TRUE(untouched(p));
+
+    // A 2048-entry table does not fit the four-page layout.
+    p = parse(entries(2048), 1024);
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ(p.error, "Line 1025: more than 1024 entries (XF-SIZE 1024)");
+    EXPECT_TRUE(untouched(p));
+}
+
+TEST(CalibrationTable, BadContentIsRefusedWithTheLine)
+{
+    const char *bad[] = {"65536", "-1", "1.5", "12 13", "0x", "0x1G", "abc", "1e3", "99999999999999999999"};
+    for (const char *entry : bad) {
+        SCOPED_TRACE(entry);
+        const std::string text = "# comment\n1\n\n" + std::string(entry) + "\n" + entries(2045);
+        Parsed p = parse(text, 2048);
+        EXPECT_FALSE(p.ok);
+        EXPECT_EQ(p.error, "Line 4: not a number from 0 to 65535");
+        EXPECT_TRUE(untouched(p));
+    }
+    // A NUL byte inside a line.
+    std::string text = "1\n2\n3";
+    text += '\0';
+    text += "\n";
+    Parsed p = parse(text + entries(1021), 1024);
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ(p.error, "Line 3: not a number from 0 to 65535");
+}
+
+} // namespace
