@@ -123,6 +123,8 @@ void ApplyUnitScaling()
         for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN})
             SetCtrlPrecision(pPA, id, 0);
     }
+    // The video graph draws only on request; its new axis must show now.
+    RefreshGraph(pPA, MAIN_VIDEO_GRAPH);
 }
 
 void GetPanelValues()
