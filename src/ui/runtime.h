@@ -34,6 +34,9 @@ void ProcessSystemEvents();
 // condition between the two so that data already received ends the wait at once.
 bool ProcessPendingEvents();
 void WaitForEvents();
+// The same sleep, bounded by `seconds` instead of a millisecond: for loops that know
+// when their next step is due (a recorder waiting for its next interval).
+void WaitForEvents(double seconds);
 // Waits the given seconds while processing events.
 void DelayWithEventProcessing(double seconds);
 // Monotonic seconds as a double.
@@ -96,6 +99,7 @@ int GetCtrlPrecision(int panel, int control);
 int SetCtrlMin(int panel, int control, double minimum);
 int SetCtrlMax(int panel, int control, double maximum);
 double GetCtrlMin(int panel, int control);
+double GetCtrlMax(int panel, int control);
 int SetCtrlTooltip(int panel, int control, const char *text);
 std::string GetCtrlTooltip(int panel, int control);
 int GetCtrlBoundingRect(int panel, int control, Rect *rect);

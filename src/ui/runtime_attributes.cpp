@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QProgressBar>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -191,8 +192,24 @@ int SetCtrlMax(int panel, int control, double maximum)
     }
     else if (c->kind == Kind::Slider)
         c->widget->findChild<QSlider *>()->setMaximum(static_cast<int>(std::lround(maximum * c->sliderScale)));
+    else if (c->kind == Kind::ProgressBar)
+        static_cast<QProgressBar *>(c->widget.data())->setMaximum(static_cast<int>(maximum));
     else
         return -1;
+    return 0;
+}
+
+double GetCtrlMax(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return 0;
+    if (c->kind == Kind::Numeric)
+        return static_cast<QDoubleSpinBox *>(c->widget.data())->maximum();
+    if (c->kind == Kind::Slider)
+        return c->widget->findChild<QSlider *>()->maximum() / c->sliderScale;
+    if (c->kind == Kind::ProgressBar)
+        return static_cast<QProgressBar *>(c->widget.data())->maximum();
     return 0;
 }
 

@@ -20,6 +20,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -379,6 +380,13 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         text->setFont(f);
         text->setTabStopDistance(28);
         w = text;
+        break;
+    }
+    case Kind::ProgressBar: {
+        auto *bar = new QProgressBar(parent);
+        bar->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
+        bar->setValue(static_cast<int>(d.initial));
+        w = bar;
         break;
     }
     case Kind::Led: {

@@ -11,7 +11,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <csignal>
 #include <sys/socket.h>
@@ -115,19 +117,22 @@ bool ProcessPendingEvents()
     return dispatcher->processEvents(QEventLoop::AllEvents);
 }
 
-void WaitForEvents()
+void WaitForEvents() { WaitForEvents(0.001); }
+
+void WaitForEvents(double seconds)
 {
     QAbstractEventDispatcher *dispatcher = QThread::currentThread()->eventDispatcher();
     if (!dispatcher)
         return;
     // Sleep in the dispatcher until something arrives (serial or socket data wakes it
-    // at once) or a millisecond has passed.
+    // at once) or the time has passed.
     if (!g_wakeTimer) {
         g_wakeTimer = new QTimer(QCoreApplication::instance());
         g_wakeTimer->setSingleShot(true);
         g_wakeTimer->setTimerType(Qt::PreciseTimer);
     }
-    g_wakeTimer->start(1);
+    const int ms = seconds >= 3600.0 ? 3600000 : static_cast<int>(std::lround(seconds * 1000.0));
+    g_wakeTimer->start(std::max(ms, 1));
     dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_wakeTimer->stop();
 }

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QProgressBar>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -90,6 +91,11 @@ int setNumber(ControlRec *c, double value)
         static_cast<QAbstractButton *>(c->widget.data())->setChecked(value != 0.0);
         UpdateSwitchText(*c);
         return 0;
+    case Kind::ProgressBar: {
+        auto *bar = static_cast<QProgressBar *>(c->widget.data());
+        bar->setValue(std::clamp(static_cast<int>(value), bar->minimum(), bar->maximum()));
+        return 0;
+    }
     case Kind::Led:
         c->ledOn = value != 0.0;
         ApplyStyle(*c);
@@ -124,6 +130,8 @@ double getNumber(ControlRec *c, bool *ok)
     case Kind::Radio:
     case Kind::CheckBox:
         return static_cast<QAbstractButton *>(c->widget.data())->isChecked() ? 1 : 0;
+    case Kind::ProgressBar:
+        return static_cast<QProgressBar *>(c->widget.data())->value();
     case Kind::Led:
         return c->ledOn ? 1 : 0;
     case Kind::Tab:

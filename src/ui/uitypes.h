@@ -23,6 +23,7 @@ enum class Kind {
     Decoration,    // frame or coloured band
     Picture,       // bitmap from a file next to the program
     Tab,           // tab control whose pages are child panels
+    ProgressBar,   // horizontal bar of an integer value between its minimum and maximum
 };
 
 // Events delivered to callbacks.
