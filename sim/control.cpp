@@ -62,6 +62,21 @@ std::string ControlInterpreter::execute(std::string_view line)
     }
     if (command == "xflash")
         return xflash(trim(arguments));
+    if (command == "triggered" || command == "measurements") {
+        if (!trim(arguments).empty())
+            return "error " + std::string(command) + " takes no argument";
+        const EngineStats &stats = engine_.stats();
+        if (command == "triggered")
+            return "ok " + std::to_string(stats.triggered);
+        std::string text = "ok ";
+        text.reserve(text.size() + stats.measurements.size() * 25);
+        for (size_t i = 0; i < stats.measurements.size(); ++i) {
+            if (i > 0)
+                text += ',';
+            text += toHex(stats.measurements[i]);
+        }
+        return text;
+    }
     return "error unknown command '" + std::string(command) + "'";
 }
 
@@ -108,6 +123,17 @@ std::string ControlInterpreter::set(std::string_view arguments)
     if (key != "firmware")
         value = trim(value);
     std::string error;
+    if (key == "trigger-ms" || key == "trigger-count") {
+        long long number = 0;
+        const long long max = key == "trigger-ms" ? 3600000 : 1000000000;
+        if (!parseInteger(value, 0, max, number))
+            return "error " + std::string(key) + " wants an integer from 0 to " + std::to_string(max);
+        if (key == "trigger-ms")
+            engine_.setTriggerMs(static_cast<int>(number));
+        else
+            engine_.setTriggerCount(static_cast<uint64_t>(number));
+        return "ok";
+    }
     if (key == "late-ms" || key == "baud") {
         long long number = 0;
         const long long max = key == "baud" ? 10000000 : 3600000;

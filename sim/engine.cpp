@@ -55,7 +55,7 @@ Bytes curveBytes(const Curve &curve)
 
 SensorEngine::SensorEngine(const EngineConfig &config, std::ostream &log)
     : identity_(config.identity), eepromPath_(config.eepromPath), log_(log), alwaysFault_(config.fault),
-      lateMs_(config.lateMs)
+      lateMs_(config.lateMs), triggerMs_(config.triggerMs)
 {
     setBaud(config.baud);
     eeprom_.params = defaultParamSet();
@@ -136,6 +136,8 @@ Reply SensorEngine::answer(const Request &request, double now)
         onceFault_ = Fault::None;
         onceOrder_ = -1;
     }
+    if (reply.fault == Fault::None && errorCode == 0 && request.order == kMeasurement && data.size() >= 12)
+        keepMeasurement(data.data());
     Delivery delivery = applyFault(frame, reply.fault, ++garbageCount_);
     reply.bytes = std::move(delivery.bytes);
     reply.closeAfter = delivery.closeAfter;
@@ -249,8 +251,30 @@ Bytes SensorEngine::triggerFrame(double now)
         return {};
     if (!std::isfinite(now))
         now = 0.0;
+    if (triggerLimited_) {
+        if (triggerLeft_ == 0)
+            return {};
+        --triggerLeft_;
+    }
     const Bytes record = bytesOf(model_.measure(now, ram_, identity_, calibrating_));
-    return buildFrame(kTriggerFrame, 0, record.data(), 12);
+    const Bytes frame = buildFrame(kTriggerFrame, 0, record.data(), 12);
+    ++stats_.triggered;
+    // A fault aimed at the triggered order damages the next unsolicited frame.
+    if (onceFault_ != Fault::None && onceOrder_ == kTriggerFrame) {
+        const Fault fault = onceFault_;
+        onceFault_ = Fault::None;
+        onceOrder_ = -1;
+        return applyFault(frame, fault, ++garbageCount_).bytes;
+    }
+    keepMeasurement(record.data());
+    return frame;
+}
+
+void SensorEngine::keepMeasurement(const uint8_t *record)
+{
+    if (stats_.measurements.size() >= EngineStats::kMaxKept)
+        stats_.measurements.erase(stats_.measurements.begin());
+    stats_.measurements.emplace_back(record, record + 12);
 }
 
 Bytes SensorEngine::hardwareDump() const

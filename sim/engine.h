@@ -21,6 +21,7 @@ struct EngineConfig {
     Fault fault = Fault::None; // applied to every answer
     int lateMs = 2500;
     int baud = 0; // 0: no pacing
+    int triggerMs = 0; // interval of the unsolicited frames of the triggered mode, 0 = none
 };
 
 struct Reply {
@@ -37,6 +38,9 @@ struct EngineStats {
     uint64_t requests = 0;
     Bytes last;                 // the last complete request, header and data
     std::vector<uint8_t> orders; // order code of every request, in arrival order
+    uint64_t triggered = 0;      // unsolicited frames sent, damaged ones included
+    std::vector<Bytes> measurements; // first 12 bytes of each measurement record sent intact, the last kMaxKept
+    static constexpr size_t kMaxKept = 2000;
 };
 
 class SensorEngine {
@@ -52,6 +56,10 @@ public:
     // The unsolicited frame of the triggered serial mode, or nothing when that mode is not set.
     bool triggeredMode() const { return ram_.RS_232_Mode == 1; }
     Bytes triggerFrame(double now);
+    // Interval of those frames (0: none) and how many more may go (0: no limit).
+    void setTriggerMs(int ms) { triggerMs_ = ms; }
+    int triggerMs() const { return triggerMs_; }
+    void setTriggerCount(uint64_t count) { triggerLeft_ = count; triggerLimited_ = count > 0; }
 
     void setFaultOnce(Fault fault) { onceFault_ = fault; onceOrder_ = -1; }
     // The fault hits the next answer to this order code only.
@@ -81,6 +89,7 @@ public:
 
 private:
     Bytes answerData(const Request &request, double now, uint16_t &address, int &errorCode);
+    void keepMeasurement(const uint8_t *record);
     void persistEeprom();
     double byteTime() const { return pacing_ ? 10.0 / lineBaud_ : 0.0; }
 
@@ -100,6 +109,9 @@ private:
     int lineBaud_ = 115200;
     int lateMs_ = 2500;
     uint32_t garbageCount_ = 0;
+    int triggerMs_ = 0;
+    uint64_t triggerLeft_ = 0;
+    bool triggerLimited_ = false;
     EngineStats stats_;
     FrameAssembler defaultLine_;
 };

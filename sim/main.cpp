@@ -78,6 +78,7 @@ int main(int argc, char **argv)
     config.fault = options.fault;
     config.lateMs = options.lateMs;
     config.baud = options.baud;
+    config.triggerMs = options.triggerMs;
     mqsim::SensorEngine engine(config, std::cerr);
 
     mqsim::TcpLink tcp(engine);
@@ -100,17 +101,22 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The control channel may change the rate at any time; without one the timer only
+    // looks for a change now and then.
     QTimer trigger;
-    if (options.triggerMs > 0) {
-        trigger.setTimerType(Qt::PreciseTimer);
-        trigger.setInterval(options.triggerMs);
-        QObject::connect(&trigger, &QTimer::timeout, &app, [&] {
+    const auto triggerInterval = [&engine] { return engine.triggerMs() > 0 ? engine.triggerMs() : 100; };
+    trigger.setTimerType(Qt::PreciseTimer);
+    trigger.setInterval(triggerInterval());
+    QObject::connect(&trigger, &QTimer::timeout, &app, [&] {
+        if (engine.triggerMs() > 0) {
             const mqsim::Bytes frame = engine.triggerFrame(mqsim::monotonicSeconds());
             tcp.sendUnsolicited(frame);
             pty.sendUnsolicited(frame);
-        });
-        trigger.start();
-    }
+        }
+        if (trigger.interval() != triggerInterval())
+            trigger.setInterval(triggerInterval());
+    });
+    trigger.start();
 
     if (options.tcpPort >= 0)
         announce("tcp 127.0.0.1:" + std::to_string(tcp.port()));

@@ -76,10 +76,14 @@ std::string usageText()
            "  fault none            clear both\n"
            "  set KEY VALUE         KEY: firmware, firmware-length, firmware-no, receiver-type,\n"
            "                        hardware-type, pixel-count, adc-code, serial, reference-um,\n"
-           "                        late-ms, baud (0 = no pacing)\n"
+           "                        late-ms, baud (0 = no pacing), trigger-ms (as --trigger-ms),\n"
+           "                        trigger-count (send N more triggered frames, then stop; 0 = no limit)\n"
            "  stats                 ok requests=<count> last=<hex of the last request>\n"
            "                        orders=<order codes of all requests, comma-separated>\n"
            "  reset-stats           forget the request statistics\n"
+           "  triggered             ok <unsolicited frames sent, damaged ones included>\n"
+           "  measurements          ok <hex of the first 12 bytes of each measurement record sent\n"
+           "                        intact (answers to order 8, triggered frames), comma-separated>\n"
            "  ram | eeprom          ok <hex of the 60-byte parameter set>\n"
            "  xflash PAGE           ok <hex of the 512 bytes of XFLASH page PAGE (0..15)>\n";
 }

@@ -742,6 +742,40 @@ TEST_F(EngineTest, TriggerFramesOnlyInTriggeredMode)
     EXPECT_EQ(frame.data, Bytes(record.begin(), record.begin() + 12));
 }
 
+TEST_F(EngineTest, TriggerFramesCountedLimitedDamagedAndListed)
+{
+    ControlInterpreter control(*engine);
+    ParamSet set = defaultParamSet();
+    set.RS_232_Mode = 1;
+    writeRam(set);
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("set trigger-ms 5"), "ok");
+    EXPECT_EQ(engine->triggerMs(), 5);
+    EXPECT_EQ(control.execute("set trigger-count 3"), "ok");
+    // A fault aimed at order 0x12 damages the next triggered frame only, and answers keep theirs.
+    EXPECT_EQ(control.execute("fault bad-header-crc order 18"), "ok");
+    const Bytes damaged = engine->triggerFrame(2.0);
+    ASSERT_EQ(damaged.size(), 20u);
+    EXPECT_NE(crcOver(damaged, 0, 8), 0);
+    const Answer good = parse(engine->triggerFrame(2.5));
+    EXPECT_EQ(good.order, 0x12);
+    const Bytes record = ask(8, 0, {}, 3.0).data;
+    EXPECT_FALSE(engine->triggerFrame(3.5).empty());
+    EXPECT_TRUE(engine->triggerFrame(4.0).empty()) << "three frames were allowed";
+    EXPECT_EQ(control.execute("triggered"), "ok 3");
+    // Only what went out intact is listed, in order: frame, answer, frame.
+    const std::string list = control.execute("measurements");
+    ASSERT_EQ(list.size(), 3u + 3 * 24 + 2);
+    EXPECT_EQ(list.substr(3, 24), toHex(good.data));
+    EXPECT_EQ(list.substr(28, 24), toHex(Bytes(record.begin(), record.begin() + 12)));
+    EXPECT_EQ(control.execute("set trigger-count 0"), "ok");
+    EXPECT_FALSE(engine->triggerFrame(4.5).empty()) << "0 lifts the limit";
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("measurements"), "ok ");
+    EXPECT_EQ(control.execute("set trigger-ms -1").rfind("error ", 0), 0u);
+    EXPECT_EQ(control.execute("triggered now").rfind("error ", 0), 0u);
+}
+
 // --------------------------------------------------------------------------------------------
 // EEPROM file
 
@@ -919,7 +953,7 @@ TEST(CommandLine, RefusesBadOptionsWithAReason)
     EXPECT_EQ(parseArgs({"--tcp", "1", "--help"}, options, message), ParseOutcome::Help);
     for (const char *documented : {"--tcp", "--pty", "--control", "--baud", "--fault", "--late-ms", "--trigger-ms",
                                    "--eeprom", "--firmware-length", "--adc-code", "--serial", "oversized-length",
-                                   "reset-stats", "xflash PAGE"})
+                                   "reset-stats", "xflash PAGE", "trigger-count", "measurements"})
         EXPECT_NE(usageText().find(documented), std::string::npos) << documented;
 }
 
