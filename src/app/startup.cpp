@@ -16,6 +16,7 @@
 #include "params/mapping.h"
 #include "params/pset.h"
 #include "params/transfer.h"
+#include "recorder/recorder.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -223,7 +224,9 @@ void InitGUI()
         }
     }
 
-    // The recorder page follows its mode ring once the recorder lands in this program.
+    int recMode = 0;
+    GetCtrlVal(pRec, REC_MODE, &recMode);
+    ApplyRecorderMode(recMode);
 
     ShowToleranceMillimetres(upper, lower);
 

@@ -151,6 +151,7 @@ enum ControlId {
     REC_DATE,
     REC_TIME,
     REC_STATUS,
+    REC_PROGRESS,
 
     // connection page
     CONN_COMTYPE = 600,

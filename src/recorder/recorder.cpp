@@ -1,0 +1,477 @@
+#include "recorder/recorder.h"
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "link/frame.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "recorder/record_file.h"
+#include "recorder/trigger_scan.h"
+#include "ui/comm.h"
+#include "ui/popup.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+RecordSampleHook g_sampleHook = nullptr;
+int g_linesLost = 0;
+bool g_headerWritten = false;  // the last writeFileHeader reached the file
+// Header bytes already taken off the serial port while looking for a triggered frame.
+int g_heldHeaderBytes = 0;
+
+const char *const kHelpMode =
+    "RS-232-MODE for meas-data output:\nSTATIC(REC):= recorder activates transfer \nEXT-IN0-L/H:= trigg. transfer "
+    "with recorder.\nEXT-IN0-L/H(3-BYTE):= triggerd 3-Byte trans.\nCONTINUOUS := automatic 3-Byte transfer.";
+const char *const kHelpSamples = "SAMPLES [MAX 32000]:\nSpecify the number of samples to \nbe recorded. \nMinimum: 1 "
+                                 "sample \nMaximum: 32000 samples ";
+const char *const kHelpInterval =
+    "TIME-INTERVAL [0.1 ..3600] sec:\nSpecify time interval between two \nsingle recording-events.\nMinimum: 0.1 sec "
+    "(fastest recording)\nMaximum: 3600 sec (store once per hour) ";
+
+void showHelp(int panel, int control, const char *text)
+{
+    Rect r;
+    GetCtrlBoundingRect(panel, control, &r);
+    ShowHelpPopup(r.top + 25, r.left + r.width + 5, text);
+}
+
+// While recording, the status turns red once a line could not be written.
+int runningColor() { return g_linesLost > 0 ? VAL_RED : kRecorderBlue; }
+
+// The recorder status text is set on every pass of the loop; only a change reaches the widget.
+void showRecStatus(const char *text, int color)
+{
+    if (GetCtrlString(pRec, REC_STATUS) != text)
+        SetCtrlVal(pRec, REC_STATUS, text);
+    if (GetCtrlTextColor(pRec, REC_STATUS) != color)
+        SetCtrlTextColor(pRec, REC_STATUS, color);
+}
+
+void dimRecordingConflicts(bool dimmed)
+{
+    SetCtrlDimmed(pPA, MAIN_RUN, dimmed);
+    SetCtrlDimmed(pPA, MAIN_VIDEO, dimmed);
+    SetCtrlDimmed(pPara1, PARA1_TEACH, dimmed);
+    SetCtrlDimmed(pRec, REC_START, dimmed);
+}
+
+double readInterval()
+{
+    double dt = 1.0;
+    GetCtrlVal(pRec, REC_INTERVAL, &dt);
+    return dt;
+}
+
+unsigned short readSamples()
+{
+    unsigned short n = 1;
+    GetCtrlVal(pRec, REC_SAMPLES, &n);
+    return n;
+}
+
+// ---- Triggered frames ------------------------------------------------------------------
+
+// Bytes waiting at the start of szReadBuf plus, on RS-232, those still in the port.
+int triggeredBytesWaiting()
+{
+    if (comtype == 0)
+        return rs232con > 0 ? g_heldHeaderBytes + std::max(0, GetInQLen(rs232port)) : g_heldHeaderBytes;
+    return dataSizeRec;
+}
+
+// Drops bytes from the start of the receive buffer, keeping what follows them.
+void consumeReceived(int count)
+{
+    int &have = comtype == 0 ? g_heldHeaderBytes : dataSizeRec;
+    count = std::clamp(count, 0, have);
+    std::memmove(szReadBuf, szReadBuf + count, static_cast<size_t>(have - count));
+    have -= count;
+}
+
+// Takes the next triggered frame off the link into raw: 1 when a sample was taken,
+// 0 when none is complete yet or the bytes in hand were dropped.
+int takeTriggeredFrame()
+{
+    dataSizeRec = triggeredBytesWaiting();
+    if (dataSizeRec < kHeaderSize)
+        return 0;
+    if (comtype == 0) {
+        const int missing = kHeaderSize - g_heldHeaderBytes;
+        if (missing > 0 && ComRd(rs232port, reinterpret_cast<char *>(szReadBuf) + g_heldHeaderBytes, missing) != missing)
+            return 0;
+        g_heldHeaderBytes = kHeaderSize;
+    }
+    const TriggerScan scan = ScanTriggeredBytes(szReadBuf, comtype == 0 ? g_heldHeaderBytes : dataSizeRec);
+    if (scan.kind != TriggerScan::Frame) {
+        consumeReceived(scan.drop);
+        return 0;
+    }
+    head = scan.header;
+    int result = -1;
+    if (head.length > 0)
+        result = GetDataFrame(head.length);
+    // The frame is used only when all of it arrived intact and it carries the values written.
+    const bool usable = result == 1 && head.length >= 12;
+    if (usable)
+        std::memcpy(&raw, szReadBuf + kHeaderSize, 12);
+    if (comtype == 0) {
+        g_heldHeaderBytes = 0;
+    } else {
+        // A complete frame goes whole, even when its data failed the check; of an
+        // incomplete one only the header, and the search goes on in what follows.
+        const int frameBytes = kHeaderSize + head.length;
+        consumeReceived(dataSizeRec >= frameBytes ? frameBytes : kHeaderSize);
+    }
+    head.order = 0;
+    return usable ? 1 : 0;
+}
+
+// Bytes received before Start are not samples of this recording.
+void discardTriggeredInput()
+{
+    g_heldHeaderBytes = 0;
+    if (comtype == 0) {
+        if (rs232con > 0)
+            FlushInQ(rs232port);
+    } else {
+        ClientTCPDiscardInput(tcp_hconversation);
+        dataSizeRec = 0;
+    }
+}
+
+// ---- The loop's wait ---------------------------------------------------------------------
+
+// Processes pending events; when none are pending, sleeps until data arrives or the
+// next step of the loop is due (next polled sample, IN0 lamp off, next second shown).
+void waitForNextStep(int mode, double t0, double last, double dt, bool lampOn)
+{
+    if (ProcessPendingEvents() || stop_flag != 0)
+        return;
+    const double now = Timer();
+    double due = t0 + std::floor(now - t0) + 1.0;
+    if (mode == 0)
+        due = std::min(due, last + dt);
+    if (mode == 1) {
+        if (triggeredBytesWaiting() >= kHeaderSize)
+            return;
+        if (lampOn)
+            due = std::min(due, last + 0.1);
+    }
+    const double wait = due - now;
+    // The last millisecond before a polled sample is spent polling, so the request
+    // leaves on time rather than up to a timer tick late.
+    if (wait > 0.002)
+        WaitForEvents(wait - 0.001);
+}
+
+void showSampleCount(int count)
+{
+    SetCtrlVal(pRec, REC_COUNT, count);
+    SetCtrlVal(pRec, REC_PROGRESS, count);
+    FormatText(szStatus, sizeof szStatus, "Data-Recorder active!   Sample: %d", count);
+    if (g_linesLost > 0) {
+        char lost[40];
+        FormatText(lost, sizeof lost, "  NOT WRITTEN: %d", g_linesLost);
+        AppendText(szStatus, lost);
+    }
+    ShowStatus();
+}
+
+void showOutcome()
+{
+    char lost[48] = "";
+    if (g_linesLost > 0)
+        FormatText(lost, sizeof lost, " - %d SAMPLE(S) NOT WRITTEN!", g_linesLost);
+    switch (stop_flag) {
+    case 2:
+        if (g_linesLost > 0) {
+            // A recording that lost lines is not reported as a clean completion.
+            char text[80];
+            FormatText(text, sizeof text, "DATA-RECORDER ENDED%s", lost);
+            showRecStatus(text, VAL_RED);
+            FormatText(szStatus, sizeof szStatus, "Data-Recorder ended%s", lost);
+            SetStatusColor(VAL_RED);
+        } else {
+            showRecStatus("DATA-RECORDER COMPLETED!", kRecorderBlue);
+            CopyText(szStatus, "Data-Recorder completed successfully!");
+        }
+        break;
+    case -1:
+        showRecStatus("DATA-REC. ERROR - TIMEOUT!", VAL_RED);
+        CopyText(szStatus, "Data-Recorder error - rs232 timeout!");
+        AppendText(szStatus, lost);
+        break;
+    default:
+        showRecStatus("DATA-RECORDER STOPPED!", VAL_RED);
+        CopyText(szStatus, "Data-Recorder stopped!");
+        AppendText(szStatus, lost);
+        break;
+    }
+    ShowStatus();
+}
+
+} // namespace
+
+int RecordLinesLost() { return g_linesLost; }
+
+void SetRecordSampleHook(RecordSampleHook hook) { g_sampleHook = hook; }
+
+void CalcRecTime(int seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const int days = seconds / 86400;
+    const int hours = seconds % 86400 / 3600;
+    const int minutes = seconds % 3600 / 60;
+    SetCtrlVal(pRec, REC_DAYS, days);
+    SetCtrlVal(pRec, REC_HOURS, hours);
+    SetCtrlVal(pRec, REC_MINUTES, minutes);
+    SetCtrlVal(pRec, REC_SECONDS, seconds % 60);
+}
+
+void ShowRecordedFrame()
+{
+    SetCtrlVal(pPA, MAIN_ELEFT, static_cast<int>(raw.E_LEFT));
+    SetCtrlVal(pPA, MAIN_ERIGHT, static_cast<int>(raw.E_RIGHT));
+    SetCtrlVal(pPA, MAIN_MVALUE, static_cast<int>(raw.M_VALUE));
+    SetCtrlVal(pPA, MAIN_MVAL_MM, static_cast<std::int32_t>(raw.M_VAL_um) / 1000.0);
+}
+
+void writeFileHeader(unsigned short mode)
+{
+    const double interval = mode == 1 ? 0.0 : readInterval();
+    const std::string header =
+        RecordHeaderText(DateStr(), TimeStr(), interval, readSamples(), cal.UM_SLOPE / 16384.0);
+    g_headerWritten = AppendToRecordFile(rec_fname, header);
+}
+
+void ApplyRecorderMode(int mode)
+{
+    // Only the polled and the triggered mode can be recorded; the 3-byte modes and any
+    // mode the sensor may add are not.
+    const bool dimAll = mode != 0 && mode != 1;
+    SetCtrlDimmed(pRec, REC_INTERVAL, mode != 0);
+    SetCtrlDimmed(pRec, REC_SAMPLES, dimAll);
+    SetCtrlDimmed(pRec, REC_START, dimAll);
+    SetCtrlDimmed(pRec, REC_STOP, dimAll);
+    SetCtrlDimmed(pRec, REC_FILE_BTN, dimAll);
+}
+
+int CC_DROPrs232mode(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_VAL_CHANGED) {
+        int mode = 0;
+        GetCtrlVal(panel, control, &mode);
+        ApplyRecorderMode(mode);
+    } else if (event == EVENT_RIGHT_CLICK) {
+        showHelp(panel, control, kHelpMode);
+    }
+    return 0;
+}
+
+int CC_NUMsample(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_VAL_CHANGED) {
+        int n = 0;
+        GetCtrlVal(panel, control, &n);
+        if (n < kMaxRecordSamples)
+            CalcRecTime(static_cast<int>(n * readInterval()));
+    } else if (event == EVENT_RIGHT_CLICK) {
+        showHelp(panel, control, kHelpSamples);
+    }
+    return 0;
+}
+
+int CC_NUMinctime(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_VAL_CHANGED) {
+        double dt = 0;
+        GetCtrlVal(panel, control, &dt);
+        if (dt < 3600.0)
+            CalcRecTime(static_cast<int>(readSamples() * dt));
+        if (dt == kServiceInterval) {
+            SetCtrlVisible(pCalib, CALIB_WRITE_XF, true);
+            SetCtrlDimmed(pCalib, CALIB_WRITE_XF, false);
+            SetCtrlDimmed(pCal1, CAL1_SLOPE, false);
+        }
+    } else if (event == EVENT_RIGHT_CLICK) {
+        showHelp(panel, control, kHelpInterval);
+    }
+    return 0;
+}
+
+int CC_PICBTNrecfile(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    FileSelectRequest request;
+    request.defaultDirectory = proj_dir;
+    request.defaultFileName = "RECORD.DAT";
+    request.filter = "*.dat";
+    request.title = "K-VOR-Series Recorder-File:";
+    request.save = true;
+    request.restrictExtension = true;
+    std::string path;
+    if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
+        return 0;
+    CopyText(rec_fname, path.c_str());
+    if (FileExists(rec_fname)) {
+        if (ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?")) {
+            DeleteFileAt(rec_fname);
+            SetCtrlVal(pRec, REC_FILENAME, rec_fname);
+        }
+    } else {
+        SetCtrlVal(pRec, REC_FILENAME, rec_fname);
+    }
+    return 0;
+}
+
+int CC_PICBTNStopRecord(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    stop_flag = 1;
+    SetCtrlDimmed(pPA, MAIN_VIDEO, false);
+    SetCtrlDimmed(pPA, MAIN_RUN, false);
+    SetCtrlDimmed(pPara1, PARA1_TEACH, false);
+    SetCtrlDimmed(pRec, REC_START, false);
+    return 0;
+}
+
+int CC_CBTNStartRecord(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    // A Start from inside a running recording (or while another loop runs) would nest a
+    // loop in the loop.
+    if (stop_flag == 0)
+        return 0;
+    if (FileExists(rec_fname)) {
+        if (!ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
+            return 0;
+        DeleteFileAt(rec_fname);
+    }
+
+    dimRecordingConflicts(true);
+    for (int id : {REC_DATE, REC_TIME, REC_COUNT, REC_DAYS, REC_HOURS, REC_MINUTES, REC_SECONDS})
+        SetCtrlDimmed(pRec, id, false);
+    SetCtrlVal(pRec, REC_DATE, DateStr().c_str());
+    SetCtrlVal(pRec, REC_TIME, TimeStr().c_str());
+    SetCtrlVal(pRec, REC_COUNT, 0);
+    SetCtrlTextColor(pRec, REC_STATUS, kRecorderBlue);
+
+    int ringMode = 0;
+    GetCtrlVal(pRec, REC_MODE, &ringMode);
+    const double dt = readInterval();
+    const int n = readSamples();
+    g_linesLost = 0;
+    SetCtrlMax(pRec, REC_PROGRESS, std::clamp(n, 1, kMaxRecordSamples));
+    SetCtrlVal(pRec, REC_PROGRESS, 0);
+    writeFileHeader(static_cast<unsigned short>(ringMode));
+    if (!g_headerWritten) {
+        // Nothing could be written: no recording that would only count lost lines.
+        dimRecordingConflicts(false);
+        showRecStatus("DATA-RECORDER: CANNOT WRITE DATA-FILE!", VAL_RED);
+        CopyText(szStatus, "Data-Recorder error - record file cannot be written!");
+        SetStatusColor(VAL_RED);
+        ShowStatus();
+        return 0;
+    }
+
+    const int mode = pset.RS_232_Mode;
+    const bool holdLink = mode == 1 && !exchange_busy;
+    if (mode == 1) {
+        discardTriggeredInput();
+        // Triggered frames own the receive buffer; an exchange started meanwhile by
+        // another control would read them as its answer.
+        exchange_busy = true;
+    }
+
+    const double t0 = Timer();
+    double last = t0;
+    stop_flag = 0;
+    bool ready = false;
+    bool lampOn = false;
+    int count = 0;
+    int shownSeconds = -1;
+    double sampleTime = t0;
+    while (stop_flag == 0) {
+        double elapsed = Timer() - last;
+        if (mode == 0 && elapsed >= dt) {
+            last = Timer();
+            showRecStatus("DATA-RECORDER: RS-232-BUSY ...", runningColor());
+            if (IssueOrder(ORDER_MEASUREMENT, 0) == 1) {
+                CopyAnswerData(&raw, sizeof raw);
+                ShowRecordedFrame();
+                ready = true;
+                sampleTime = last;
+            } else {
+                CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
+                SetStatusColor(VAL_RED);
+                ShowStatus();
+                stop_flag = -1;
+                break;
+            }
+        }
+        if (mode == 1) {
+            showRecStatus("WAITING FOR EXT.-TRIGGER ...", runningColor());
+            if (takeTriggeredFrame() == 1) {
+                ShowRecordedFrame();
+                ready = true;
+                last = Timer();
+                sampleTime = last;
+                elapsed = 0.0;
+            }
+            if (elapsed >= 0.1 && lampOn) {
+                SetCtrlVal(pPA, MAIN_IN0_LED, 0);
+                lampOn = false;
+            }
+        }
+        if (ready) {
+            showRecStatus("APPEND TO DATA-FILE...", runningColor());
+            if (!AppendToRecordFile(rec_fname, RecordSampleLine(TimeStr(), raw)))
+                ++g_linesLost;
+            ++count;
+            showSampleCount(count);
+            if (mode == 1) {
+                SetCtrlVal(pPA, MAIN_IN0_LED, 1);
+                lampOn = true;
+            }
+            ready = false;
+            if (g_sampleHook)
+                g_sampleHook(count, sampleTime);
+        }
+        const int seconds = static_cast<int>(Timer() - t0);
+        if (seconds != shownSeconds) {
+            CalcRecTime(seconds);
+            shownSeconds = seconds;
+        }
+        if (count >= n || count >= kMaxRecordSamples)
+            stop_flag = 2;
+        waitForNextStep(mode, t0, last, dt, lampOn);
+    }
+
+    if (holdLink)
+        exchange_busy = false;
+    if (mode == 1)
+        discardTriggeredInput();
+    dimRecordingConflicts(false);
+    SetCtrlVal(pPA, MAIN_IN0_LED, 0);
+    showOutcome();
+    stop_flag = 1;
+    return 0;
+}

@@ -1,0 +1,197 @@
+// The recorder page without a sensor: the mode ring's dimming, planned durations, the
+// service interval, help texts, choosing the record file, and Start's refusals.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "recorder/recorder.h"
+#include "support/app_fixture.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+class RecorderPageTest : public AppFixture {
+protected:
+    int value(int panel, int control)
+    {
+        int v = -1;
+        GetCtrlVal(panel, control, &v);
+        return v;
+    }
+    std::string duration()
+    {
+        return std::to_string(value(pRec, REC_DAYS)) + "d " + std::to_string(value(pRec, REC_HOURS)) + "h " +
+               std::to_string(value(pRec, REC_MINUTES)) + "m " + std::to_string(value(pRec, REC_SECONDS)) + "s";
+    }
+    void write(const std::string &path, const std::string &bytes)
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    std::string read(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+TEST_F(RecorderPageTest, DurationSplitsIntoDaysHoursMinutesSeconds)
+{
+    CalcRecTime(90061);
+    EXPECT_EQ(duration(), "1d 1h 1m 1s");
+    CalcRecTime(86399);
+    EXPECT_EQ(duration(), "0d 23h 59m 59s");
+    CalcRecTime(-5);
+    EXPECT_EQ(duration(), "0d 0h 0m 0s");
+}
+
+TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
+{
+    struct Case {
+        int mode;
+        bool interval, samples, buttons;
+    };
+    for (const Case c : {Case{2, true, true, true}, Case{1, true, false, false}, Case{3, true, true, true},
+                         Case{4, true, true, true}, Case{0, false, false, false}}) {
+        SetCtrlVal(pRec, REC_MODE, c.mode);
+        SimulateEvent(pRec, REC_MODE, EVENT_VAL_CHANGED);
+        EXPECT_EQ(IsCtrlDimmed(pRec, REC_INTERVAL), c.interval) << c.mode;
+        EXPECT_EQ(IsCtrlDimmed(pRec, REC_SAMPLES), c.samples) << c.mode;
+        for (int id : {REC_START, REC_STOP, REC_FILE_BTN})
+            EXPECT_EQ(IsCtrlDimmed(pRec, id), c.buttons) << c.mode << " control " << id;
+    }
+    // Start-up applies the same rule to the ring it finds.
+    SetCtrlVal(pRec, REC_MODE, 3);
+    InitGUI();
+    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_SAMPLES));
+}
+
+TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
+{
+    SetCtrlVal(pRec, REC_INTERVAL, 0.5);
+    SetCtrlVal(pRec, REC_SAMPLES, 125);
+    SimulateEvent(pRec, REC_SAMPLES, EVENT_VAL_CHANGED);
+    EXPECT_EQ(duration(), "0d 0h 1m 2s");  // 62.5 s, truncated
+    SetCtrlVal(pRec, REC_INTERVAL, 3599.0);
+    SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
+    EXPECT_EQ(duration(), "5d 4h 57m 55s");
+    // At the top of the samples range the display is left as it was.
+    SetCtrlVal(pRec, REC_SAMPLES, 40000);
+    EXPECT_EQ(value(pRec, REC_SAMPLES), 32000);
+    SimulateEvent(pRec, REC_SAMPLES, EVENT_VAL_CHANGED);
+    EXPECT_EQ(duration(), "5d 4h 57m 55s");
+
+    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
+    SetCtrlDimmed(pCal1, CAL1_SLOPE, true);
+    SetCtrlVal(pRec, REC_INTERVAL, 6000.0);
+    SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
+    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
+    SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
+    double dt = 0;
+    GetCtrlVal(pRec, REC_INTERVAL, &dt);
+    EXPECT_EQ(dt, 6183.0);  // the field accepts the service value
+    SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
+    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
+    EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF));
+    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SLOPE));
+}
+
+TEST_F(RecorderPageTest, HelpTextsBesideTheirControls)
+{
+    const struct {
+        int control;
+        const char *start;
+    } cases[] = {{REC_MODE, "RS-232-MODE for meas-data output:\n"},
+                 {REC_SAMPLES, "SAMPLES [MAX 32000]:\n"},
+                 {REC_INTERVAL, "TIME-INTERVAL [0.1 ..3600] sec:\n"}};
+    DisplayPanel(pPA);
+    for (const auto &c : cases) {
+        HidePanel(pPH);
+        SimulateEvent(pRec, c.control, EVENT_RIGHT_CLICK);
+        EXPECT_TRUE(IsPanelVisible(pPH));
+        std::string text;
+        for (const std::string &line : GetTextBoxLines(pPH, HELP_TEXT))
+            text += line + "\n";
+        EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
+        Rect r;
+        GetCtrlBoundingRect(pRec, c.control, &r);
+        int top = 0, left = 0;
+        GetPanelPos(pPH, &top, &left);
+        EXPECT_EQ(top, r.top + 25);
+        EXPECT_EQ(left, r.left + r.width + 5);
+    }
+}
+
+TEST_F(RecorderPageTest, ChoosingTheRecordFile)
+{
+    const std::string before = GetCtrlString(pRec, REC_FILENAME);
+    EXPECT_EQ(before, JoinPath(programDir, "RECORD.DAT"));
+
+    // Cancel: nothing changes.
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].title, "K-VOR-Series Recorder-File:");
+    EXPECT_EQ(popups->shown[0].text, "RECORD.DAT");
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), before);
+
+    // A new file.
+    const std::string fresh = programDir + "/new.dat";
+    popups->filePaths.push_back(fresh);
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
+    EXPECT_STREQ(rec_fname, fresh.c_str());
+
+    // An existing file, overwrite declined: the file stays, the box keeps its text.
+    const std::string old = programDir + "/old.dat";
+    write(old, "keep me");
+    popups->filePaths.push_back(old);
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_EQ(popups->shown.back().title, "ATTENTION!");
+    EXPECT_EQ(popups->shown.back().text, "Output-File already exist! - Overwrite ?");
+    EXPECT_EQ(read(old), "keep me");
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
+    EXPECT_STREQ(rec_fname, old.c_str());
+
+    // Start then asks again; declining writes nothing and starts nothing.
+    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    EXPECT_EQ(popups->shown.back().title, "ATTENTION !");
+    EXPECT_EQ(popups->shown.back().text, "File already exist - overwrite ?");
+    EXPECT_EQ(read(old), "keep me");
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
+
+    // Accepted: the file goes at once.
+    popups->filePaths.push_back(old);
+    popups->confirmAnswers.push_back(1);
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_FALSE(FileExists(old));
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), old);
+}
+
+TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
+{
+    CopyText(rec_fname, (programDir + "/no-such-dir/R.DAT").c_str());
+    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: CANNOT WRITE DATA-FILE!");
+    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - record file cannot be written!");
+    for (int id : {MAIN_RUN, MAIN_VIDEO})
+        EXPECT_FALSE(IsCtrlDimmed(pPA, id));
+    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_TEACH));
+    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+}
+
+} // namespace
