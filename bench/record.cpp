@@ -1,0 +1,201 @@
+// The data recorder against the simulator over TCP: how closely polled samples keep
+// their interval, the fastest triggered frame rate recorded without a loss, and the
+// processor time a recording costs while it waits for its next sample. Prints
+// key=value figures; never fails on its numbers.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "recorder/recorder.h"
+#include "support/sim_process.h"
+#include "ui/comm.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+std::string g_dir;
+std::vector<double> g_times;
+std::vector<double> g_cpu;
+
+double processSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void hook(int, double time)
+{
+    g_times.push_back(time);
+    g_cpu.push_back(processSeconds());
+}
+
+// Runs one recording; returns the timer value at Start.
+double record(int mode, int samples, double interval)
+{
+    std::filesystem::remove(rec_fname);
+    g_times.clear();
+    g_cpu.clear();
+    SetCtrlVal(pRec, REC_MODE, mode);
+    SetCtrlVal(pRec, REC_SAMPLES, samples);
+    SetCtrlVal(pRec, REC_INTERVAL, interval);
+    const double start = Timer();
+    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    return start;
+}
+
+bool connect(SimProcess &sim)
+{
+    if (!sim.start({"--tcp", "0", "--eeprom", g_dir + "/sim.eeprom"})) {
+        std::fprintf(stderr, "%s\n", sim.error().c_str());
+        return false;
+    }
+    comtype = 1;
+    CopyText(szIPhostName, "127.0.0.1");
+    tcpport = sim.tcpPort();
+    return InitTCP_IP() == 1;
+}
+
+void disconnect(SimProcess &sim)
+{
+    DisconnectFromTCPServer(tcp_hconversation);
+    tcpcon = 0;
+    sim.stop();
+}
+
+// Mean absolute difference between each polled request and its planned time (one
+// interval after the previous request, the first one interval after Start), in ms;
+// and how far the last sample drifted from a fixed grid.
+void polledInterval(double *errorMs, double *driftMs)
+{
+    *errorMs = *driftMs = -1;
+    SimProcess sim;
+    if (!connect(sim))
+        return;
+    pset.RS_232_Mode = 0;
+    const int samples = 200;
+    const double dt = 0.1;
+    const double start = record(0, samples, dt);
+    if (static_cast<int>(g_times.size()) == samples) {
+        double sum = 0, previous = start;
+        for (double t : g_times) {
+            sum += std::fabs(t - (previous + dt));
+            previous = t;
+        }
+        *errorMs = 1000.0 * sum / samples;
+        *driftMs = 1000.0 * (g_times.back() - start - samples * dt);
+    }
+    disconnect(sim);
+}
+
+// Frames recorded of `count` sent at one frame every `ms`; the rate they were recorded at.
+int triggeredRun(SimProcess &sim, int ms, int count, double *rate)
+{
+    SimProcess *s = &sim;
+    QTimer::singleShot(100, [s, ms, count] {
+        s->command("set trigger-count " + std::to_string(count));
+        s->command("set trigger-ms " + std::to_string(ms));
+    });
+    // A lost frame leaves the recording short of its count: stop it once all were sent.
+    QTimer stopper;
+    stopper.setSingleShot(true);
+    QObject::connect(&stopper, &QTimer::timeout, [] { SimulateEvent(pRec, REC_STOP, EVENT_COMMIT); });
+    stopper.start(static_cast<int>(100 + 1.5 * count * ms + 2000));
+    record(1, count, 1.0);
+    stopper.stop();
+    sim.command("set trigger-ms 0");
+    const int recorded = static_cast<int>(g_times.size());
+    *rate = recorded > 1 ? (recorded - 1) / (g_times.back() - g_times.front()) : 0;
+    return recorded;
+}
+
+double triggeredMax()
+{
+    SimProcess sim;
+    if (!connect(sim))
+        return -1;
+    pset.RS_232_Mode = 1;
+    if (IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset) != 1)
+        return -1;
+    double best = 0;
+    for (int ms : {10, 5, 4, 3, 2, 1}) {
+        const int count = 2000 / ms;  // about two seconds of frames
+        double rate = 0;
+        const int recorded = triggeredRun(sim, ms, count, &rate);
+        std::printf("triggered_every_%dms: sent=%d recorded=%d rate_per_s=%.0f\n", ms, count, recorded, rate);
+        std::fflush(stdout);
+        if (recorded != count)
+            break;
+        best = rate;
+    }
+    pset.RS_232_Mode = 0;
+    IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset);
+    disconnect(sim);
+    return best;
+}
+
+// Processor seconds per wall second between two polled samples 5 s apart.
+double waitingCpu()
+{
+    SimProcess sim;
+    if (!connect(sim))
+        return -1;
+    pset.RS_232_Mode = 0;
+    record(0, 2, 5.0);
+    disconnect(sim);
+    if (g_times.size() != 2)
+        return -1;
+    return (g_cpu[1] - g_cpu[0]) / (g_times[1] - g_times[0]);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    InitRuntime(argc, argv);
+    char pattern[] = "/tmp/mq-bench-record-XXXXXX";
+    if (!mkdtemp(pattern))
+        return 1;
+    g_dir = pattern;
+    SetProgramDirectory(g_dir);
+    if (LoadAllPanels() < 0)
+        return 1;
+    InitVars();
+    CopyText(rec_fname, (g_dir + "/RECORD.DAT").c_str());
+    SetRecordSampleHook(hook);
+
+    double errorMs = 0, driftMs = 0;
+    polledInterval(&errorMs, &driftMs);
+    std::printf("polled_interval_error_ms=%.3f polled_drift_ms=%.1f\n", errorMs, driftMs);
+    std::fflush(stdout);
+    const double triggered = triggeredMax();
+    const double waiting = waitingCpu();
+    std::printf("polled_interval_error_ms=%.3f triggered_max_per_s=%.0f waiting_cpu=%.4f\n", errorMs, triggered,
+                waiting);
+    std::fflush(stdout);
+
+    SetRecordSampleHook(nullptr);
+    CloseLinkAndPanels();
+    std::error_code ignored;
+    std::filesystem::remove_all(g_dir, ignored);
+    return 0;
+}
