@@ -36,7 +36,7 @@ void AddRecorderPage(std::vector<ControlDef> &c)
     }
     {
         // Samples written against samples planned; the maximum follows the samples field at Start.
-        ControlDef bar = make(REC_PROGRESS, Kind::ProgressBar, PR, "PROGRESS", {row(4), kColB + 80, kFieldH, 170});
+        ControlDef bar = make(REC_PROGRESS, Kind::ProgressBar, PR, "PROGRESS", {row(4), kColA + 240, kFieldH, 140});
         bar.maximum = 100;
         c.push_back(bar);
     }
