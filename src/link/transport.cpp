@@ -127,8 +127,78 @@ int CC_ClientTCP(unsigned handle, int event, int /*error*/, void * /*callbackDat
 
 namespace {
 
+// ---- The two link types --------------------------------------------------------------
+// Each link type is one table of operations; the exchange, its waits and the close path
+// are written once over whichever table comtype selects.
+
+bool rs232IsOpen() { return rs232con > 0; }
+int rs232Open() { return rs232con = InitRS232(rs232port, rs232baudrate); }
+void rs232Close()
+{
+    if (GetOutQLen(rs232port) > 0)
+        FlushOutQ(rs232port);
+    if (GetInQLen(rs232port) > 0)
+        FlushInQ(rs232port);
+    CloseCom(rs232port);
+    rs232con = 0;
+}
+void rs232BeginRequest()
+{
+    FlushInQ(rs232port);
+    FlushOutQ(rs232port);
+}
+void rs232Write(const unsigned char *data, int count) { ComWrt(rs232port, reinterpret_cast<const char *>(data), count); }
+// The count of bytes waiting in the port; with the port closed the last count stands.
+void rs232Poll()
+{
+    if (rs232con > 0)
+        dataSizeRec = GetInQLen(rs232port);
+}
+// The port hands over the bytes of one part of the answer; the line errors seen so far go with them.
+void rs232Fetch(int offset, int count, WaitResult &wait)
+{
+    if (rs232con <= 0)
+        return;
+    wait.lineStatus = GetComStat(rs232port);
+    ComRd(rs232port, reinterpret_cast<char *>(szReadBuf) + offset, count);
+}
+// After the header was read from the port only the data bytes are counted.
+int rs232DataTarget(int length) { return length; }
+
+bool tcpIsOpen() { return tcpcon > 0; }
+int tcpOpen() { return tcpcon = InitTCP_IP(); }
+void tcpClose()
+{
+    DisconnectFromTCPServer(tcp_hconversation);
+    tcp_hconversation = 0;
+    tcpcon = 0;
+}
+void tcpBeginRequest()
+{
+    dataSizeRec = 0;
+    // Bytes of an earlier, late answer must not be taken for this one.
+    ClientTCPDiscardInput(tcp_hconversation);
+}
+void tcpWrite(const unsigned char *data, int count)
+{
+    ClientTCPWrite(tcp_hconversation, data, static_cast<unsigned>(count), static_cast<unsigned>(TCP_TIMEOUT));
+}
+// The conversation callback stores and counts the bytes while events are processed.
+void tcpPoll() {}
+void tcpFetch(int, int, WaitResult &) {}
+// The conversation callback keeps header and data in one run from byte 0.
+int tcpDataTarget(int length) { return length + kHeaderSize; }
+
+const LinkOps kRS232Ops = {"RS-232",    rs232IsOpen, rs232Open, rs232Close,     rs232BeginRequest, rs232Write,
+                           rs232Poll,   rs232Fetch,  rs232DataTarget, TIMEOUT,  TIMEOUT};
+const LinkOps kTCPOps = {"TCP/IP", tcpIsOpen, tcpOpen,       tcpClose,          tcpBeginRequest, tcpWrite, tcpPoll,
+                         tcpFetch, tcpDataTarget, TIMEOUT + 0.5, TCP_TIMEOUT / 1000.0};
+
+// Order code of a request whose answer did not come in time, -1 when none is outstanding.
+int staleOrder = -1;
+
 // Polls until `needed` bytes are there, the time-out passes or exit_flag is raised.
-WaitResult waitForBytes(int needed, double timeout)
+WaitResult waitForBytes(const LinkOps &link, int needed, double timeout)
 {
     WaitResult wait;
     const double start = ui::Timer();
@@ -137,8 +207,7 @@ WaitResult waitForBytes(int needed, double timeout)
         // most) only between polls that found the answer incomplete.
         if (!ui::ProcessPendingEvents() && !first && dataSizeRec < needed)
             ui::WaitForEvents();
-        if (comtype == 0 && rs232con > 0)
-            dataSizeRec = GetInQLen(rs232port);
+        link.poll();
         if (ui::Timer() - start > timeout) {
             wait.timedOut = true;
             break;
@@ -157,15 +226,26 @@ WaitResult waitForBytes(int needed, double timeout)
 
 } // namespace
 
+const LinkOps &LinkOfType(int type) { return type == 0 ? kRS232Ops : kTCPOps; }
+
+const LinkOps &CurrentLink() { return LinkOfType(comtype); }
+
+void CloseOpenLinks()
+{
+    for (int type : {0, 1}) {
+        const LinkOps &link = LinkOfType(type);
+        if (link.isOpen())
+            link.close();
+    }
+}
+
 int GetHeaderFrame(unsigned char *order, unsigned short *address, unsigned short *length, unsigned char *dataCrc)
 {
-    WaitResult wait = waitForBytes(kHeaderSize, comtype == 0 ? TIMEOUT : TIMEOUT + 0.5);
+    const LinkOps &link = CurrentLink();
+    WaitResult wait = waitForBytes(link, kHeaderSize, link.headerTimeout);
     if (wait.abandoned)
         return -1;
-    if (comtype == 0 && rs232con > 0) {
-        wait.lineStatus = GetComStat(rs232port);
-        ComRd(rs232port, reinterpret_cast<char *>(szReadBuf), kHeaderSize);
-    }
+    link.fetch(0, kHeaderSize, wait);
     return HeaderVerdict(wait, order, address, length, dataCrc);
 }
 
@@ -175,20 +255,11 @@ int GetDataFrame(unsigned short length)
         CopyText(szStatus, kTextHeaderIncorrect);
         return -1;
     }
-    WaitResult wait;
-    if (comtype == 0) {
-        wait = waitForBytes(length, TIMEOUT);
-        if (wait.abandoned)
-            return -1;
-        if (rs232con > 0) {
-            wait.lineStatus = GetComStat(rs232port);
-            ComRd(rs232port, reinterpret_cast<char *>(szReadBuf) + kHeaderSize, length);
-        }
-    } else {
-        wait = waitForBytes(length + kHeaderSize, TCP_TIMEOUT / 1000.0);
-        if (wait.abandoned)
-            return -1;
-    }
+    const LinkOps &link = CurrentLink();
+    WaitResult wait = waitForBytes(link, link.dataTarget(length), link.dataTimeout);
+    if (wait.abandoned)
+        return -1;
+    link.fetch(kHeaderSize, length, wait);
     return DataVerdict(wait);
 }
 
@@ -202,26 +273,22 @@ int DataExchange(unsigned short count)
     if (count > kLinkBufferSize)
         count = kLinkBufferSize;
     std::memset(szReadBuf, 0, sizeof szReadBuf);
-    if (comtype == 0) {
-        FlushInQ(rs232port);
-        FlushOutQ(rs232port);
-        ComWrt(rs232port, reinterpret_cast<const char *>(szWriteBuf), count);
-    } else {
-        dataSizeRec = 0;
-        // Bytes of an earlier, late answer must not be taken for this one.
-        ClientTCPDiscardInput(tcp_hconversation);
-        ClientTCPWrite(tcp_hconversation, szWriteBuf, count, static_cast<unsigned>(TCP_TIMEOUT));
-    }
+    const LinkOps &link = CurrentLink();
+    link.beginRequest();
+    link.write(szWriteBuf, count);
     const unsigned char requestOrder = szWriteBuf[1];
     int result = GetHeaderFrame(&head.order, &head.address, &head.length, &head.dataCrc);
-    // The sensor echoes the order; an answer to another order (a late answer to an
-    // earlier request, say) would fill the wrong record.
-    if (result == 1 && head.order != requestOrder) {
+    // Answers are taken whatever order code they carry, except the late answer to a request
+    // that timed out: it would fill this request's record with another order's data.
+    if (result == 1 && staleOrder >= 0 && head.order == staleOrder && head.order != requestOrder) {
         CopyText(szStatus, kTextHeaderIncorrect);
+        staleOrder = -1;
         result = -1;
+    } else {
+        if (result == 1 && head.length > 0)
+            result = GetDataFrame(head.length);
+        staleOrder = result == 1 ? -1 : requestOrder;
     }
-    if (result == 1 && head.length > 0)
-        result = GetDataFrame(head.length);
     exchange_busy = false;
     return result;
 }

@@ -35,4 +35,25 @@ int DataExchange(unsigned short count);
 int GetHeaderFrame(unsigned char *order, unsigned short *address, unsigned short *length, unsigned char *dataCrc);
 int GetDataFrame(unsigned short length);
 
+// One link type: how it is opened, closed and spoken over. The exchange uses the table of
+// the link in use, so a further link type is added here and nowhere else.
+struct WaitResult;
+struct LinkOps {
+    const char *name;
+    bool (*isOpen)();
+    int (*open)();                       // with the state's settings; the new state flag
+    void (*close)();                     // empties the queues where there are any
+    void (*beginRequest)();              // drops what an earlier answer left behind
+    void (*write)(const unsigned char *data, int count);
+    void (*poll)();                      // brings dataSizeRec up to date
+    void (*fetch)(int offset, int count, WaitResult &wait); // answer bytes into szReadBuf
+    int (*dataTarget)(int length);       // dataSizeRec that completes a data block
+    double headerTimeout;                // seconds
+    double dataTimeout;
+};
+const LinkOps &LinkOfType(int type);   // 0 RS-232, anything else TCP/IP
+const LinkOps &CurrentLink();          // the one comtype names
+// Closes whichever link is open (both, should both be).
+void CloseOpenLinks();
+
 inline constexpr const char *kTextExchangeBusy = "EXCHANGE REFUSED - ANOTHER EXCHANGE IS WAITING!";

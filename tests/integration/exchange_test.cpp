@@ -8,6 +8,7 @@
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "params/pset.h"
 #include "support/app_fixture.h"
 #include "support/sim_process.h"
 #include "ui/comm.h"
@@ -280,15 +281,30 @@ protected:
     QByteArray request, answer;
 };
 
-TEST_F(FakeSensorTest, AnswerToAnotherOrderIsNotTakenForTheRequestedRecord)
+TEST_F(FakeSensorTest, AnswerWithAnotherOrderCodeIsTakenButALateAnswerToATimedOutRequestIsNot)
 {
-    // A well-formed 60-byte parameter answer arriving for a measurement request.
+    // The program does not compare order codes: a measurement request answered under
+    // another code fills the measurement record.
+    answer = frame(ORDER_READ_PARA_RAM, 0, QByteArray(40, 0x22));
+    std::memset(&raw, 0, sizeof raw);
+    EXPECT_EQ(1, GetRAW());
+    EXPECT_EQ(raw.M_VALUE, 0x2222);
+
+    // A parameter request goes unanswered ...
+    request.clear();
+    const ParameterSet before = pset;
+    EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
+    // ... and its answer turns up late, just after the next request went out: it is not
+    // taken for the measurement record.
+    request.clear();
     answer = frame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0x11));
     std::memset(&raw, 0, sizeof raw);
     EXPECT_EQ(-1, GetRAW());
     EXPECT_EQ(raw.M_VALUE, 0);
+    EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
     EXPECT_EQ(request.left(2), QByteArray("\x55\x08", 2));
 
+    // The next answer is the measurement's own.
     request.clear();
     answer = frame(ORDER_MEASUREMENT, 0, QByteArray(40, 0x01));
     EXPECT_EQ(1, GetRAW());
