@@ -154,7 +154,8 @@ int put(IniText store, const char *section, const char *tag, std::string value, 
     if (!store || !section || !tag)
         return INI_ERR_NULL_ARGUMENT;
     try {
-        Item item{trim(tag), std::move(value), quoted, {}};
+        // The tag is kept as given: some files carry keys with trailing blanks.
+        Item item{tag, std::move(value), quoted, {}};
         Section *s = findSection(store, section);
         if (!s) {
             store->sections.push_back({trim(section), {}, {}});

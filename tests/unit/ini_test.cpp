@@ -67,8 +67,11 @@ TEST(IniStore, PuttingATagAgainReplacesItInPlace)
     Store ini;
     Ini_PutInt(ini, "PARA", "Power", 500);
     Ini_PutInt(ini, "PARA", "Average", 1);
-    Ini_PutInt(ini, "para", " POWER ", 700);
+    Ini_PutInt(ini, "para", "POWER", 700);
     EXPECT_EQ(text(ini), "[PARA]\r\nPOWER = 700\r\nAverage = 1\r\n\r\n");
+    // Matched without blanks, written as given: some files carry keys with trailing blanks.
+    Ini_PutInt(ini, "para", "Power ", 800);
+    EXPECT_EQ(text(ini), "[PARA]\r\nPower  = 800\r\nAverage = 1\r\n\r\n");
 }
 
 TEST(IniStore, ExactFileTextOfASmallStore)
@@ -253,7 +256,7 @@ TEST_F(IniFiles, WrittenFileReadsBack)
         Ini_PutString(ini, "CONNECTION", "PORT NUMBER", "10001");
         ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
     }
-    EXPECT_EQ(fileText(path), "[APPLICATION]\r\nPanel width = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
+    EXPECT_EQ(fileText(path), "[APPLICATION]\r\nPanel width  = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
     Store back;
     ASSERT_GE(Ini_ReadFromFile(back, path.c_str()), 0);
     std::int32_t width = 0;
