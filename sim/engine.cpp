@@ -231,6 +231,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         return {};
     case kBaudRate:
         lineBaud_ = baudForIndex(request.address);
+        orderedBaud_ = lineBaud_;
         ram_.RS_232_Baudrate = static_cast<uint16_t>(request.address < 5 ? request.address : 4);
         return {};
     case kHardwareDump:

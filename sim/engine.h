@@ -70,6 +70,9 @@ public:
     // Pacing: 0 switches it off; the line rate itself also follows the baud-rate order.
     void setBaud(int baud);
     int pacedBaud() const { return pacing_ ? lineBaud_ : 0; }
+    // The rate a baud-rate order set, 0 before any such order: from then on a serial line
+    // at another rate only brings noise to the sensor.
+    int orderedBaud() const { return orderedBaud_; }
     void setLateMs(int ms) { lateMs_ = ms; }
     int lateMs() const { return lateMs_; }
 
@@ -107,6 +110,7 @@ private:
     Fault alwaysFault_ = Fault::None;
     bool pacing_ = false;
     int lineBaud_ = 115200;
+    int orderedBaud_ = 0;
     int lateMs_ = 2500;
     uint32_t garbageCount_ = 0;
     int triggerMs_ = 0;

@@ -370,6 +370,27 @@ bool PtyLink::open(const QString &linkPath, QString &error)
     return true;
 }
 
+// The program's side sets the line rate on the shared terminal; after a baud-rate order
+// the sensor hears requests sent at another rate as noise and does not answer them.
+bool PtyLink::lineRateMatches() const
+{
+    const int ordered = engine_.orderedBaud();
+    if (ordered == 0 || slave_ < 0)
+        return true;
+    termios mode{};
+    if (tcgetattr(slave_, &mode) != 0)
+        return true;
+    static const struct {
+        speed_t speed;
+        int baud;
+    } rates[] = {{B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    const speed_t speed = cfgetospeed(&mode);
+    for (const auto &r : rates)
+        if (r.speed == speed)
+            return r.baud == ordered;
+    return false;
+}
+
 void PtyLink::readMaster()
 {
     uint8_t buffer[4096];
@@ -377,7 +398,8 @@ void PtyLink::readMaster()
     for (;;) {
         const ssize_t got = ::read(master_, buffer, sizeof buffer);
         if (got > 0) {
-            engine_.feed(line_, buffer, static_cast<size_t>(got), monotonicSeconds(), replies);
+            if (lineRateMatches())
+                engine_.feed(line_, buffer, static_cast<size_t>(got), monotonicSeconds(), replies);
             continue;
         }
         if (got < 0 && errno == EINTR)

@@ -100,6 +100,7 @@ public:
 private:
     void readMaster();
     void schedule(const Reply &reply, double requestComplete);
+    bool lineRateMatches() const;
 
     SensorEngine &engine_;
     int master_ = -1;
