@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/state.h"
+#include "files/settings.h"
 #include "link/transport.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
@@ -53,7 +54,7 @@ int CC_PANEL(int panel, int /*control*/, int event, void *, int, int)
     case EVENT_CLOSE:
         stop_flag = 1;
         exit_flag = 1;
-        // Settings are written here once the settings file lands in this program.
+        WriteIniFile(appini_pathname);
         DelayWithEventProcessing(0.5);
         if (rs232con > 0) {
             if (GetOutQLen(rs232port) > 0)

@@ -8,6 +8,8 @@
 #include "calib/calrec.h"
 #include "calib/service.h"
 #include "display/buffers.h"
+#include "files/settings.h"
+#include "link/connection.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
@@ -36,30 +38,6 @@ void drawEvaluationWindowBar()
     SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 1.0);
     PlotRectangle(pPA, MAIN_BAR_GRAPH, pset.Teach_Value - pset.Lower_Tolerance, 0.0,
                   pset.Teach_Value + pset.Upper_Tolerance, 0.25, VAL_GREEN, VAL_GREEN);
-}
-
-// Link-dependent controls of the connection page and the main panel.
-void applyLinkLayout()
-{
-    const bool rs232 = comtype == 0;
-    SetCtrlVisible(pConn, CONN_BAUD, rs232);
-    SetCtrlVisible(pConn, CONN_COMPORT, rs232);
-    SetCtrlVisible(pConn, CONN_CHANGE_BAUD, rs232);
-    SetCtrlVisible(pConn, CONN_IPADDR, !rs232);
-    SetCtrlVisible(pConn, CONN_PORTNUM, !rs232);
-    SetCtrlVisible(pPA, MAIN_COMPORT, rs232);
-    SetCtrlVisible(pPA, MAIN_IPHOST, !rs232);
-    SetCtrlVal(pPA, MAIN_COMPORT, static_cast<int>(rs232port));
-    SetCtrlVal(pPA, MAIN_IPHOST, szIPhostName);
-}
-
-void showConnectionSettings()
-{
-    SetCtrlVal(pConn, CONN_COMTYPE, static_cast<int>(comtype));
-    SetCtrlVal(pConn, CONN_COMPORT, static_cast<int>(rs232port));
-    SetCtrlVal(pConn, CONN_BAUD, static_cast<int>(rs232baudrate));
-    SetCtrlVal(pConn, CONN_IPADDR, szIPhostName);
-    SetCtrlVal(pConn, CONN_PORTNUM, szPortNum);
 }
 
 // The video graph and the roll graph share one place; the video graph is in front
@@ -123,10 +101,7 @@ void InitVars()
     CopyText(dir_name, ProgramDirectory().c_str());
     CopyText(proj_dir, dir_name);
     CopyText(appini_pathname, JoinPath(dir_name, "MQ-Vista.ini").c_str());
-    // The settings file is read here once the settings file lands in this program;
-    // meanwhile the connection page shows the link settings in force.
-    CopyText(szPortNum, "10001");
-    showConnectionSettings();
+    ReadIniFile(appini_pathname);
 
     SetCtrlFrameColor(pConn, CONN_IPADDR, VAL_LT_GRAY);
 
@@ -169,7 +144,7 @@ void OpenLinkAtStartup()
 
 void InitGUI()
 {
-    applyLinkLayout();
+    ApplyLinkLayout(comtype, false);
 
     // Tolerance fields.
     int tolMode = 0;
@@ -257,15 +232,7 @@ int LoadAllPanels()
 
 void CloseLinkAndPanels()
 {
-    if (tcpcon > 0) {
-        DisconnectFromTCPServer(tcp_hconversation);
-        tcp_hconversation = 0;
-        tcpcon = 0;
-    }
-    if (rs232con > 0) {
-        CloseCom(rs232port);
-        rs232con = 0;
-    }
+    CloseOpenLinks();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

@@ -39,6 +39,8 @@ void WaitForEvents();
 void WaitForEvents(double seconds);
 // Waits the given seconds while processing events.
 void DelayWithEventProcessing(double seconds);
+// Runs fn(data) once from a later round of event processing (not from inside this call).
+int PostDeferredCall(void (*fn)(void *data), void *data);
 // Monotonic seconds as a double.
 double Timer();
 void SetWaitCursor(bool on);

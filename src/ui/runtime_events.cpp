@@ -150,6 +150,14 @@ void DelayWithEventProcessing(double seconds)
         ProcessSystemEvents();
 }
 
+int PostDeferredCall(void (*fn)(void *data), void *data)
+{
+    if (!fn || !QCoreApplication::instance())
+        return -1;
+    QTimer::singleShot(0, QCoreApplication::instance(), [fn, data] { fn(data); });
+    return 0;
+}
+
 double Timer()
 {
     using clock = std::chrono::steady_clock;

@@ -1,0 +1,349 @@
+// The settings file "MQ-Vista.ini" and the hardware information file, on the real
+// panels offscreen: the address list, writing and reading back, range checks, defaults,
+// write failures, and the exact layout of the hardware information file.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "files/hwinfofile.h"
+#include "files/settings.h"
+#include "link/connection.h"
+#include "link/hwinfo.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "support/app_fixture.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<std::string> addressList()
+{
+    int count = 0;
+    GetNumListItems(pConn, CONN_IPADDR, &count);
+    std::vector<std::string> items;
+    for (int i = 0; i < count; ++i) {
+        std::string label;
+        GetListItemLabel(pConn, CONN_IPADDR, i, &label);
+        items.push_back(label);
+    }
+    return items;
+}
+
+void commitAddress(const std::string &address)
+{
+    SetCtrlVal(pConn, CONN_IPADDR, address.c_str());
+    SimulateEvent(pConn, CONN_IPADDR, EVENT_COMMIT);
+}
+
+class SettingsTest : public AppFixture {
+protected:
+    std::string iniPath() const { return JoinPath(programDir, "MQ-Vista.ini"); }
+};
+
+TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
+{
+    SetCtrlDimmed(pConn, CONN_ACCEPT, false);
+    for (int i = 1; i <= 12; ++i)
+        commitAddress("10.0.0." + std::to_string(i));
+    std::vector<std::string> list = addressList();
+    ASSERT_EQ(list.size(), 10u);
+    EXPECT_EQ(list.front(), "10.0.0.12");
+    EXPECT_EQ(list.back(), "10.0.0.3");
+    EXPECT_STREQ(szIPhostName, "10.0.0.12");
+    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+
+    // The third entry committed again moves to the top and is there once.
+    commitAddress("10.0.0.10");
+    list = addressList();
+    ASSERT_EQ(list.size(), 10u);
+    EXPECT_EQ(list[0], "10.0.0.10");
+    EXPECT_EQ(list[1], "10.0.0.12");
+    EXPECT_EQ(list[2], "10.0.0.11");
+    EXPECT_EQ(std::count(list.begin(), list.end(), "10.0.0.10"), 1);
+}
+
+TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
+{
+    SetCtrlVal(pConn, CONN_COMTYPE, 1);
+    SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+    EXPECT_EQ(1, comtype);
+    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
+    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
+    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    SetCtrlVal(pConn, CONN_COMTYPE, 0);
+    SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+    EXPECT_EQ(0, comtype);
+    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
+    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_BAUD));
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_COMPORT));
+
+    // A port number edit dims Accept until the next successful Connect.
+    SetCtrlDimmed(pConn, CONN_ACCEPT, false);
+    SimulateEvent(pConn, CONN_PORTNUM, EVENT_COMMIT);
+    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+}
+
+TEST_F(SettingsTest, HelpTextsSitRightOfTheTabControl)
+{
+    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_RIGHT_CLICK);
+    const std::vector<std::string> lines = GetTextBoxLines(pPH, HELP_TEXT);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "DISCONNECT:");
+    Rect tab, button;
+    GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
+    GetCtrlBoundingRect(pConn, CONN_DISCONNECT, &button);
+    int top = 0, left = 0;
+    GetPanelPos(pPH, &top, &left);
+    EXPECT_EQ(top, tab.top + button.top + 25);
+    EXPECT_EQ(left, tab.left + tab.width + 5);
+}
+
+TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
+{
+    SetCtrlVal(pConn, CONN_COMTYPE, 1);
+    SetCtrlVal(pConn, CONN_COMPORT, 7);
+    SetCtrlVal(pConn, CONN_BAUD, 2);
+    SetCtrlVal(pConn, CONN_PORTNUM, "2001");
+    commitAddress("192.168.1.20");
+    commitAddress("192.168.1.30");
+    SetPanelPos(pPA, 40, 30);
+    SetPanelSize(pPA, 560, 790);
+    SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
+    HWTYPE = 2;
+    SetActiveTabPage(pPA, MAIN_TAB, 5);
+
+    SimulateEvent(pConn, CONN_ACCEPT, EVENT_LEFT_CLICK);
+    SimulateEvent(pConn, CONN_ACCEPT, EVENT_COMMIT);
+    int page = -1;
+    GetActiveTabPage(pPA, MAIN_TAB, &page);
+    EXPECT_EQ(0, page);
+    const std::string text = readFile(iniPath());
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.find("Panel width  = 790"), std::string::npos) << text;
+    EXPECT_LT(text.find("[CONNECTION]"), text.find("[IP ADDRESSES]"));
+    EXPECT_LT(text.find("[IP ADDRESSES]"), text.find("[APPLICATION]"));
+    EXPECT_LT(text.find("[APPLICATION]"), text.find("[HARDWAREINFO]"));
+    EXPECT_NE(text.find("Hardware-Type = 2"), std::string::npos);
+
+    // A new start: the panels as the resources make them, then the file.
+    CloseLinkAndPanels();
+    ASSERT_EQ(LoadAllPanels(), 0);
+    InitVars();
+    EXPECT_EQ(1, comtype);
+    EXPECT_EQ(7, rs232port);
+    EXPECT_EQ(2, rs232baudrate);
+    EXPECT_STREQ(szIPhostName, "192.168.1.30");
+    EXPECT_STREQ(szPortNum, "2001");
+    EXPECT_EQ(2001, tcpport);
+    EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
+    EXPECT_EQ(GetCtrlString(pConn, CONN_IPADDR), "192.168.1.30");
+    int ring = -1;
+    GetCtrlVal(pConn, CONN_BAUD, &ring);
+    EXPECT_EQ(2, ring);
+    int height = 0, width = 0, top = 0, left = 0;
+    GetPanelSize(pPA, &height, &width);
+    GetPanelPos(pPA, &top, &left);
+    EXPECT_EQ(width, 790);
+    EXPECT_EQ(height, 560);
+    EXPECT_EQ(top, 40);
+    EXPECT_EQ(left, 30);
+    int mm = 0;
+    GetCtrlVal(pPA, MAIN_MM_SWITCH, &mm);
+    EXPECT_EQ(1, mm);
+    EXPECT_EQ(1, mm_flag);
+    // Start-up puts the pixel points back until the sensor is identified; the file alone
+    // selects the millimetre points.
+    ReadIniFile(iniPath().c_str());
+    EXPECT_EQ(xARRAY, xArray_mm);
+}
+
+TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
+{
+    std::string text = "[CONNECTION]\nCOMM TYPE = 2\nRS232 PORT = 256\nRS232 BAUDRATE = 5\n"
+                       "[IP ADDRESSES]\nLIST ITEMS = 15\n";
+    for (int k = 1; k <= 12; ++k)
+        if (k != 3)
+            text += "IP ADDR " + std::to_string(k) + " = 10.1.1." + std::to_string(k) + "\n";
+    text += "[APPLICATION]\nPanel pos. x = 300\nPanel pos. y = 200\nPanel width = 500\nPanel height = 400\n";
+    writeFile(iniPath(), text);
+    int heightBefore = 0, widthBefore = 0;
+    GetPanelSize(pPA, &heightBefore, &widthBefore);
+
+    comtype = 1;
+    rs232port = 9;
+    rs232baudrate = 1;
+    ReadIniFile(iniPath().c_str());
+    EXPECT_EQ(1, comtype);
+    EXPECT_EQ(9, rs232port);
+    EXPECT_EQ(1, rs232baudrate);
+    const std::vector<std::string> list = addressList();
+    ASSERT_EQ(list.size(), 9u);
+    EXPECT_EQ(list[0], "10.1.1.1");
+    EXPECT_EQ(list[1], "10.1.1.2");
+    EXPECT_EQ(list[2], "10.1.1.4");
+    EXPECT_EQ(list[8], "10.1.1.10");
+    // No "IP ADDRESS" and no "PORT NUMBER": empty address, the default port.
+    EXPECT_STREQ(szIPhostName, "");
+    EXPECT_STREQ(szPortNum, "10001");
+    // "Panel max" absent: the geometry keys are not used.
+    int height = 0, width = 0;
+    GetPanelSize(pPA, &height, &width);
+    EXPECT_EQ(width, widthBefore);
+    EXPECT_EQ(height, heightBefore);
+
+    writeFile(iniPath(), "[CONNECTION]\nRS232 PORT = 0\n[APPLICATION]\nPanel max = 1\n");
+    ReadIniFile(iniPath().c_str());
+    EXPECT_EQ(9, rs232port);
+    EXPECT_TRUE(IsPanelMaximized(pPA));
+}
+
+TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
+{
+    comtype = 1;
+    rs232port = 5;
+    rs232baudrate = 0;
+    CopyText(szIPhostName, "1.2.3.4");
+    CopyText(szPortNum, "77");
+    ReadIniFile(iniPath().c_str());
+    EXPECT_EQ(0, comtype);
+    EXPECT_EQ(1, rs232port);
+    EXPECT_EQ(4, rs232baudrate);
+    EXPECT_STREQ(szIPhostName, "");
+    EXPECT_STREQ(szPortNum, "10001");
+    int ring = -1;
+    GetCtrlVal(pConn, CONN_BAUD, &ring);
+    EXPECT_EQ(4, ring);
+
+    std::string garbage(5000, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+    garbage.insert(0, "[CONNECTION]\nCOMM TYPE = 1x\nRS232 PORT = \n[APPLICATION]\nPanel max = \xff\n");
+    writeFile(iniPath(), garbage);
+    comtype = 0;
+    rs232port = 1;
+    ReadIniFile(iniPath().c_str());
+    EXPECT_EQ(0, comtype);
+    EXPECT_EQ(1, rs232port);
+    EXPECT_EQ(4, rs232baudrate);
+    EXPECT_FALSE(IsPanelMaximized(pPA));
+}
+
+TEST_F(SettingsTest, UnwritableSettingsFileIsReportedAndTheProgramStillCloses)
+{
+    const std::string bad = JoinPath(programDir, "no-such-dir/MQ-Vista.ini");
+    EXPECT_EQ(-1, WriteIniFile(bad.c_str()));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextSettingsNotWritten);
+
+    // The close sequence writes the settings beside the program.
+    CopyText(appini_pathname, iniPath().c_str());
+    SetCtrlVal(pConn, CONN_COMPORT, 12);
+    SimulateEvent(pPA, 0, EVENT_CLOSE);
+    EXPECT_EQ(1, stop_flag);
+    EXPECT_EQ(1, exit_flag);
+    EXPECT_NE(readFile(iniPath()).find("RS232 PORT = 12"), std::string::npos);
+
+    // Unwritable at close: reported, and the file written before stays as it was.
+    const std::string before = readFile(iniPath());
+    CopyText(appini_pathname, bad.c_str());
+    SetCtrlVal(pConn, CONN_COMPORT, 13);
+    SimulateEvent(pPA, 0, EVENT_CLOSE);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextSettingsNotWritten);
+    EXPECT_EQ(readFile(iniPath()), before);
+}
+
+TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
+{
+    for (int i = 0; i < kHardwareDataSize; ++i)
+        wbuf[i] = static_cast<unsigned char>(i * 7);
+    const unsigned char start[4] = {0x34, 0x12, 0xCD, 0xAB};
+    std::memcpy(wbuf, start, 4);
+    auto *words = reinterpret_cast<std::uint16_t *>(&pset);
+    for (int i = 0; i < 28; ++i)
+        words[i] = static_cast<std::uint16_t>(100 + i);
+    pset.um_Slope = 81920;
+    cal = {};
+    cal.HW_TYPE = 517318;
+    cal.SER_NO = 4711;
+    cal.XF_DIVISOR = 4;
+    cal.XF_SIZE = 1024;
+    cal.UM_SLOPE = 90112;  // 5.5 µm per pixel
+    cal.UM_OFFSET = -250;
+    cal.UM_RANGE = 20000;
+    CopyText(szSoftwareVersion, "K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016");
+    CopyText(szFirmwareVersion, "K-VOR-MQ.V4.06 20-CL 2016");
+
+    const std::string path = JoinPath(programDir, "hw.ini");
+    ASSERT_EQ(1, WriteHardwareInfoFile(path.c_str()));
+
+    const std::string data = FormatHardwareData(wbuf);
+    ASSERT_EQ(data.size(), 1024u);
+    EXPECT_EQ(data.substr(0, 8), "1234ABCD");
+    // Word 2 is the bytes 4 and 5 (28 and 35): 0x231C.
+    EXPECT_EQ(data.substr(8, 4), "231C");
+
+    std::string expected = "[GENERAL INFO]\r\n"
+                           "FILE TYPE:     = \"Hardware Initial File\"\r\n"
+                           "VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\"\r\n"
+                           "FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\"\r\n"
+                           "\r\n"
+                           "[HARDWARE INFO]\r\n";
+    for (int piece = 0; piece * 80 < 1024; ++piece) {
+        char tag[32];
+        std::snprintf(tag, sizeof tag, "DATA Line%04d = \"", piece + 1);
+        expected += tag + data.substr(piece * 80, 80) + "\"\r\n";
+    }
+    expected += "\r\n[PARA]\r\n";
+    const char *const keys[] = {"Power", "Power-Mode", "Background-Mode", "Polarity", "Eval-Mode", "Eval-Begin",
+                                "Eval-End", "Teach-Value", "Upper-Tolerance", "Lower-Tolerance", "Average",
+                                "Ext-Trigger-Mode", "Analog-Mode", "CCD-OP-Mode", "Hardware-Mode", "Video-Thd-Mode",
+                                "Video-Thd-Fix", "Video-Thd-Auto", "RS-232-Mode", "RS-232-Baudrate", "Filter-Type",
+                                "Analog-Zoom-Mode", "Int-Trigger-Mode", "Trigger-Pixel", "Output-Mode",
+                                "Exposure-Time", "Tolerance-Mode", "Free-Para"};
+    for (int i = 0; i < 28; ++i)
+        expected += std::string(keys[i]) + " = " + std::to_string(100 + i) + "\r\n";
+    expected += "um-Slope = 81920\r\n"
+                "\r\n"
+                "[CALIBDATA]\r\n"
+                "HW-TYPE: = 517318\r\n"
+                "SER-NO: = 4711\r\n"
+                "UM-OFFSET: = -250\r\n"
+                "UM-SLOPE: = 5.5\r\n"
+                "UM-RANGE: = 20000\r\n"
+                "XF-DIVISOR: = 4\r\n"
+                "XF-SIZE:  = 1024\r\n"
+                "\r\n";
+    EXPECT_EQ(readFile(path), expected);
+
+    // A file that cannot be written is reported as such.
+    EXPECT_EQ(-1, WriteHardwareInfoFile(JoinPath(programDir, "missing/hw.ini").c_str()));
+}
+
+} // namespace

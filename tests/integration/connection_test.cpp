@@ -1,0 +1,480 @@
+// The connection page against the simulated sensor over TCP and over its pty: connect,
+// disconnect, reconnect, the baud-rate change, start-up from the settings file and the
+// hardware information file.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "files/hwinfofile.h"
+#include "link/connection.h"
+#include "link/frame.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <QProcess>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+enum class Link { Tcp, Pty };
+
+int openDescriptors()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ConnectionTest : public AppFixture {
+protected:
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+
+    void startSim(Link link, std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom"};
+        if (link == Link::Tcp)
+            options.insert(options.end(), {"--tcp", "0"});
+        else
+            options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
+        options.insert(options.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(sim.start(options)) << sim.error();
+    }
+
+    // The page set up as the operator would for the simulator on this link.
+    void selectLink(Link link, int baudIndex = 4)
+    {
+        if (link == Link::Tcp) {
+            SetCtrlVal(pConn, CONN_COMTYPE, 1);
+            SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+            SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
+            SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(sim.tcpPort()).c_str());
+        } else {
+            linkComPort(3, sim.ptyPath());
+            SetCtrlVal(pConn, CONN_COMTYPE, 0);
+            SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+            SetCtrlVal(pConn, CONN_COMPORT, 3);
+            SetCtrlVal(pConn, CONN_BAUD, baudIndex);
+        }
+    }
+
+    static void press(int control)
+    {
+        SimulateEvent(pConn, control, EVENT_LEFT_CLICK);
+        SimulateEvent(pConn, control, EVENT_COMMIT);
+    }
+
+    static bool linkOpen() { return rs232con > 0 || tcpcon > 0; }
+
+    static std::vector<std::string> log() { return GetTextBoxLines(pConn, CONN_STATUS); }
+    static bool logHas(const std::string &line)
+    {
+        const auto lines = log();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    static int logCount(const std::string &line)
+    {
+        const auto lines = log();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+    }
+
+    static bool exchangeControlsEnabled()
+    {
+        for (int id : {MAIN_VIDEO, MAIN_RUN, MAIN_STOP, MAIN_SEND, MAIN_GET})
+            if (IsCtrlDimmed(pPA, id))
+                return false;
+        return !IsCtrlDimmed(pRec, REC_START) && !IsCtrlDimmed(pPara1, PARA1_TEACH) && !IsCtrlDimmed(pConn, CONN_ACCEPT);
+    }
+
+    SimProcess sim;
+};
+
+class ConnectionLinkTest : public ConnectionTest, public ::testing::WithParamInterface<Link> {};
+
+std::string linkName(const ::testing::TestParamInfo<Link> &info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; }
+
+TEST_P(ConnectionLinkTest, ConnectOpensIdentifiesAndEnablesTheExchangeControls)
+{
+    startSim(GetParam());
+    selectLink(GetParam());
+    DimExchangeControls(1);
+    press(CONN_CONNECT);
+
+    EXPECT_EQ(GetParam() == Link::Tcp ? 1 : 0, comtype);
+    EXPECT_EQ(1, GetParam() == Link::Tcp ? tcpcon : rs232con);
+    EXPECT_EQ(0, err_flag);
+    EXPECT_TRUE(exchangeControlsEnabled());
+    EXPECT_TRUE(logHas(kTextTryToConnect));
+    const std::vector<int> orders = sim.orders();
+    ASSERT_GE(orders.size(), 3u);
+    EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
+    // The layout follows the link: the main panel names the COM port or the host.
+    EXPECT_EQ(GetParam() == Link::Tcp, IsCtrlVisible(pPA, MAIN_IPHOST));
+    EXPECT_EQ(GetParam() == Link::Pty, IsCtrlVisible(pPA, MAIN_COMPORT));
+    EXPECT_EQ(GetParam() == Link::Pty, IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
+}
+
+TEST_P(ConnectionLinkTest, DisconnectAbandonsAWaitingExchangeAndClosesTheLink)
+{
+    startSim(GetParam());
+    selectLink(GetParam());
+    press(CONN_CONNECT);
+    ASSERT_TRUE(linkOpen());
+
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    QTimer::singleShot(200, [] { SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK); });
+    CopyText(szStatus, "before");
+    const double start = Timer();
+    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
+    EXPECT_LT(Timer() - start, 1.0) << "the wait ran to its time-out";
+    EXPECT_STREQ(szStatus, "before");
+    EXPECT_EQ(1, exit_flag);
+
+    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_COMMIT);
+    EXPECT_FALSE(linkOpen());
+    EXPECT_EQ(0, exit_flag);
+    EXPECT_TRUE(logHas(kTextDisconnected));
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
+    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_START));
+
+    // Connect brings it all back.
+    ASSERT_EQ(sim.command("fault none"), "ok");
+    press(CONN_CONNECT);
+    EXPECT_TRUE(linkOpen());
+    EXPECT_TRUE(exchangeControlsEnabled());
+}
+
+TEST_P(ConnectionLinkTest, ConnectWhileAMeasurementRunsStopsTheLoopAndThenReconnects)
+{
+    startSim(GetParam());
+    selectLink(GetParam());
+    press(CONN_CONNECT);
+    ASSERT_TRUE(linkOpen());
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+
+    // The loop as the measurement runs it: frames until stop_flag leaves 0. The operator's
+    // click arrives while a frame is awaited.
+    stop_flag = 0;
+    QTimer::singleShot(150, [] {
+        SimulateEvent(pConn, CONN_CONNECT, EVENT_LEFT_CLICK);
+        SimulateEvent(pConn, CONN_CONNECT, EVENT_COMMIT);
+    });
+    int frames = 0;
+    bool failed = false;
+    const double start = Timer();
+    while (stop_flag == 0 && Timer() - start < 10.0) {
+        if (GetRAW() != 1) {
+            failed = true;
+            break;
+        }
+        ++frames;
+    }
+    EXPECT_FALSE(failed) << szStatus;
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(1, stop_flag);
+
+    for (int i = 0; i < 100 && logCount(kTextTryToConnect) < 2; ++i)
+        DelayWithEventProcessing(0.05);
+    for (int i = 0; i < 100 && sim.orders().size() < static_cast<size_t>(frames) + 3; ++i)
+        DelayWithEventProcessing(0.05);
+    EXPECT_EQ(2, logCount(kTextTryToConnect));
+    EXPECT_TRUE(linkOpen());
+    EXPECT_EQ(0, err_flag);
+    const std::vector<int> orders = sim.orders();
+    ASSERT_GE(orders.size(), static_cast<size_t>(frames) + 1);
+    EXPECT_EQ(8, orders.front());
+    EXPECT_EQ(5, orders[frames]) << "the new identification starts after the last frame";
+    for (const std::string &line : log())
+        EXPECT_EQ(line.find(kTextExchangeBusy), std::string::npos);
+}
+
+TEST_P(ConnectionLinkTest, FiftyReconnectsLeakNoDescriptorAndLeaveTheLinkUsable)
+{
+    startSim(GetParam());
+    selectLink(GetParam());
+    press(CONN_CONNECT);
+    ASSERT_TRUE(linkOpen());
+    DelayWithEventProcessing(0.05);
+    const int before = openDescriptors();
+    for (int i = 0; i < 50; ++i) {
+        SimulateEvent(pConn, CONN_CONNECT, EVENT_COMMIT);
+        ASSERT_TRUE(linkOpen()) << "attempt " << i << ": " << szStatus;
+        ASSERT_EQ(0, err_flag) << "attempt " << i;
+    }
+    DelayWithEventProcessing(0.1);
+    EXPECT_LE(openDescriptors(), before + 1);
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
+    EXPECT_EQ(1, GetRAW());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp, Link::Pty), linkName);
+
+TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
+{
+    startSim(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
+    selectLink(Link::Tcp);
+    press(CONN_CONNECT);
+
+    EXPECT_EQ(1, tcpcon);
+    EXPECT_EQ(0, err_flag);
+    for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
+        EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
+    EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_TEACH));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_STOP));
+    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_FALSE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    int page = -1;
+    GetActiveTabPage(pPA, MAIN_TAB, &page);
+    EXPECT_EQ(5, page);
+    ASSERT_FALSE(popups->shown.empty());
+    EXPECT_EQ(popups->shown.back().title, "Attention !!!");
+}
+
+TEST_F(ConnectionTest, ConnectToAServerThatIsNotThereDimsAcceptAndMarksTheSensorUnusable)
+{
+    const int port = FreeLocalPort();
+    SetCtrlVal(pConn, CONN_COMTYPE, 1);
+    SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
+    SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(port).c_str());
+    press(CONN_CONNECT);
+    EXPECT_EQ(0, tcpcon);
+    EXPECT_EQ(1, err_flag);
+    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    EXPECT_GE(log().size(), 2u);
+
+    // A port text that is no number is refused as well, without a connection attempt elsewhere.
+    SetCtrlVal(pConn, CONN_PORTNUM, "ten");
+    press(CONN_CONNECT);
+    EXPECT_EQ(0, tcpcon);
+    EXPECT_EQ(1, err_flag);
+}
+
+TEST_F(ConnectionTest, ChangeBaudRateOrdersTheSensorAndReopensThePortAtTheNewRate)
+{
+    startSim(Link::Pty);
+    selectLink(Link::Pty);
+    press(CONN_CONNECT);
+    ASSERT_EQ(1, rs232con);
+
+    SetCtrlVal(pConn, CONN_BAUD, 2);
+    press(CONN_CHANGE_BAUD);
+    // Order 0xBE, address 2, no data.
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
+    EXPECT_TRUE(logHas(kTextTryBaudChange));
+    EXPECT_TRUE(logHas(kTextBaudChangeOk));
+    EXPECT_EQ(1, rs232con);
+    EXPECT_EQ(2, rs232baudrate);
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
+
+    // The sensor listens at 38400 only now: the old rate gets no answer.
+    ASSERT_EQ(1, InitRS232(3, 4));
+    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
+    ASSERT_EQ(1, InitRS232(3, 2));
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
+}
+
+TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator)
+{
+    startSim(Link::Tcp);
+    {
+        std::ofstream ini(JoinPath(programDir, "MQ-Vista.ini"));
+        ini << "[CONNECTION]\nCOMM TYPE = 1\nRS232 PORT = 1\nRS232 BAUDRATE = 4\nIP ADDRESS = 127.0.0.1\n"
+            << "PORT NUMBER = " << sim.tcpPort() << "\n";
+    }
+    InitVars();
+    OpenLinkAtStartup();
+    InitGUI();
+
+    EXPECT_EQ(1, comtype);
+    EXPECT_EQ(1, tcpcon);
+    EXPECT_EQ(0, rs232con);
+    EXPECT_EQ(0, err_flag);
+    EXPECT_EQ(sim.tcpPort(), tcpport);
+    int page = -1;
+    GetActiveTabPage(pPA, MAIN_TAB, &page);
+    EXPECT_EQ(0, page);
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    const std::vector<int> orders = sim.orders();
+    ASSERT_FALSE(orders.empty());
+    EXPECT_EQ(5, orders.front());
+}
+
+TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
+{
+    startSim(Link::Tcp);
+    selectLink(Link::Tcp);
+    press(CONN_CONNECT);
+    ASSERT_EQ(1, tcpcon);
+
+    const std::string path = JoinPath(programDir, "hw.ini");
+    popups->filePaths.push_back(path);
+    press(CONN_HWINFO);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55c2ad2b0000");
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
+    ASSERT_TRUE(FileExists(path));
+    const std::string text = readFile(path);
+    EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
+    EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
+    EXPECT_NE(text.find("[PARA]"), std::string::npos);
+    EXPECT_NE(text.find("[CALIBDATA]"), std::string::npos);
+    EXPECT_EQ(popups->shown.back().title, "Generate Hardware Info File");
+    EXPECT_EQ(popups->shown.back().text, "HardwareInfoFile.ini");
+
+    // Cancelled: no file, the transfer still reported.
+    std::filesystem::remove(path);
+    press(CONN_HWINFO);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
+
+    // No answer: no pop-up, no file.
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    const size_t asked = popups->shown.size();
+    popups->filePaths.push_back(path);
+    press(CONN_HWINFO);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionError);
+    EXPECT_EQ(popups->shown.size(), asked);
+    EXPECT_FALSE(FileExists(path));
+}
+
+// A sensor played by the test on the far end of a socat pty pair, answering each order
+// with a frame of the test's choosing.
+class ScriptedSensorTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        const std::string ours = programDir + "/program-end", theirs = programDir + "/sensor-end";
+        socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + ours),
+                              QString::fromStdString("pty,raw,echo=0,link=" + theirs)});
+        ASSERT_TRUE(socat.waitForStarted(5000));
+        for (int i = 0; i < 50 && !(FileExists(ours) && FileExists(theirs)); ++i)
+            DelayWithEventProcessing(0.05);
+        sensor.setPortName(QString::fromStdString(theirs));
+        ASSERT_TRUE(sensor.open(QIODevice::ReadWrite));
+        QObject::connect(&sensor, &QSerialPort::readyRead, [this] {
+            pending += sensor.readAll();
+            while (pending.size() >= 8) {
+                const auto order = static_cast<unsigned char>(pending[1]);
+                const int length = static_cast<unsigned char>(pending[4]) | static_cast<unsigned char>(pending[5]) << 8;
+                if (pending.size() < 8 + length)
+                    break;
+                pending.remove(0, 8 + length);
+                if (answers.count(order))
+                    sensor.write(answers[order]);
+            }
+        });
+        ASSERT_EQ(1, openSerial(ours));
+    }
+
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sensor.close();
+        socat.terminate();
+        socat.waitForFinished(3000);
+        AppFixture::TearDown();
+    }
+
+    static QByteArray frame(unsigned char order, unsigned short address, const QByteArray &data)
+    {
+        QByteArray f(8, 0);
+        f[0] = 0x55;
+        f[1] = static_cast<char>(order);
+        f[2] = static_cast<char>(address & 0xFF);
+        f[3] = static_cast<char>(address >> 8);
+        f[4] = static_cast<char>(data.size() & 0xFF);
+        f[5] = static_cast<char>(data.size() >> 8);
+        f[6] = static_cast<char>(crc8Update(data.constData(), 0, static_cast<unsigned>(data.size()), crc8Array));
+        f[7] = static_cast<char>(crc8Update(f.constData(), 0, 7, crc8Array));
+        return f + data;
+    }
+
+    QProcess socat;
+    QSerialPort sensor;
+    QByteArray pending;
+    std::map<unsigned char, QByteArray> answers;
+};
+
+TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithoutDerivingConstants)
+{
+    QByteArray firmware(72, 0);
+    firmware.replace(0, 25, "K-VOR-MQ.V4.06 20-CL 2016");
+    HardwareInfo info{};
+    info.receiverType = kReceiverServedFamily;
+    info.hardwareType = 517318;
+    info.firmwareNo = 406;
+    info.pixelCount = 2048;
+    info.adcCode = 1024;
+    answers[ORDER_ECHO] = frame(ORDER_ECHO, 4711, {});
+    answers[ORDER_FIRMWARE] = frame(ORDER_FIRMWARE, 4711, firmware);
+    // Order 10 answered under the reset order's code.
+    answers[ORDER_HARDWARE_INFO] =
+        frame(ORDER_RESET_OUTPUT, 0, QByteArray(reinterpret_cast<const char *>(&info), sizeof info));
+    answers[ORDER_READ_CAL_HEADER] = frame(ORDER_READ_CAL_HEADER, 0, QByteArray(24, 0));
+    answers[ORDER_READ_PARA_RAM] = frame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0));
+
+    const double pixelStep = xArray_pi[1];
+    const int adcBefore = ADCMAX;
+    EXPECT_EQ(1, InitDataExchange()) << szStatus;
+    EXPECT_EQ(0, err_flag);
+    EXPECT_EQ(406, hwinfo.firmwareNo);
+    // Nothing was derived from the record: the support points and full scale stand.
+    EXPECT_EQ(pixelStep, xArray_pi[1]);
+    EXPECT_EQ(adcBefore, ADCMAX);
+    EXPECT_EQ(0, HWTYPE);
+}
+
+TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
+{
+    answers[ORDER_ECHO] = frame(ORDER_ECHO, 4711, {});
+    SetCtrlVal(pConn, CONN_COMPORT, 1);
+    SetCtrlVal(pConn, CONN_BAUD, 0);
+    SimulateEvent(pConn, CONN_CHANGE_BAUD, EVENT_LEFT_CLICK);
+    SimulateEvent(pConn, CONN_CHANGE_BAUD, EVENT_COMMIT);
+
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextBaudChangeTimeout);
+    const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], kTextTryBaudChange);
+    EXPECT_EQ(lines.back(), kTextBaudChangeTimeout);
+    EXPECT_EQ(1, rs232con);
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << "the port is still open";
+}
+
+} // namespace
