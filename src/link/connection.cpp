@@ -137,6 +137,8 @@ void ShowConnectionSettings()
     SetCtrlVal(pConn, CONN_BAUD, static_cast<int>(rs232baudrate));
     SetCtrlVal(pConn, CONN_IPADDR, szIPhostName);
     SetCtrlVal(pConn, CONN_PORTNUM, szPortNum);
+    // The ring now shows this link type; its caption line must not say otherwise.
+    SetCtrlVisible(pConn, CONN_TCP_ONLY, comtype == 1);
 }
 
 void TakeConnectionSettings()
