@@ -88,7 +88,8 @@ void runDeferredCommit(void *data)
 {
     auto *commit = static_cast<DeferredCommit *>(data);
     if (exchange_busy) {
-        PostDeferredCall(runDeferredCommit, data);
+        // Checked again a few milliseconds on; the wait lasts two seconds at most.
+        PostDeferredCall(runDeferredCommit, data, 5);
         return;
     }
     const DeferredCommit copy = *commit;

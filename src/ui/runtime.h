@@ -39,8 +39,9 @@ void WaitForEvents();
 void WaitForEvents(double seconds);
 // Waits the given seconds while processing events.
 void DelayWithEventProcessing(double seconds);
-// Runs fn(data) once from a later round of event processing (not from inside this call).
-int PostDeferredCall(void (*fn)(void *data), void *data);
+// Runs fn(data) once from a later round of event processing (not from inside this call),
+// after at least delayMs milliseconds.
+int PostDeferredCall(void (*fn)(void *data), void *data, int delayMs = 0);
 // Monotonic seconds as a double.
 double Timer();
 void SetWaitCursor(bool on);

@@ -150,11 +150,11 @@ void DelayWithEventProcessing(double seconds)
         ProcessSystemEvents();
 }
 
-int PostDeferredCall(void (*fn)(void *data), void *data)
+int PostDeferredCall(void (*fn)(void *data), void *data, int delayMs)
 {
     if (!fn || !QCoreApplication::instance())
         return -1;
-    QTimer::singleShot(0, QCoreApplication::instance(), [fn, data] { fn(data); });
+    QTimer::singleShot(delayMs > 0 ? delayMs : 0, QCoreApplication::instance(), [fn, data] { fn(data); });
     return 0;
 }
 
