@@ -253,6 +253,44 @@ int GetNumGraphRects(int panel, int control)
     return c ? c->graph.rects : -1;
 }
 
+int GetGraphPlotY(int panel, int control, int index, std::vector<double> *y)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->graph.plot || !y)
+        return -1;
+    y->clear();
+    if (c->kind == Kind::StripChart) {
+        if (index < 0 || index >= c->graph.traces)
+            return -1;
+        *y = c->graph.history[static_cast<size_t>(index)];
+        return 0;
+    }
+    if (index < 0 || index >= c->graph.plot->graphCount())
+        return -1;
+    for (const QCPGraphData &point : *c->graph.plot->graph(index)->data())
+        y->push_back(point.value);
+    return 0;
+}
+
+int GetGraphRect(int panel, int control, int index, double *x1, double *y1, double *x2, double *y2)
+{
+    ControlRec *c = graphControl(panel, control, false);
+    if (!c || !x1 || !y1 || !x2 || !y2)
+        return -1;
+    int seen = 0;
+    for (int i = 0; i < c->graph.plot->itemCount(); ++i) {
+        auto *rect = qobject_cast<QCPItemRect *>(c->graph.plot->item(i));
+        if (!rect || seen++ != index)
+            continue;
+        *x1 = rect->topLeft->coords().x();
+        *y2 = rect->topLeft->coords().y();
+        *x2 = rect->bottomRight->coords().x();
+        *y1 = rect->bottomRight->coords().y();
+        return 0;
+    }
+    return -1;
+}
+
 int SetStripChartTraces(int panel, int control, int traces)
 {
     ControlRec *c = graphControl(panel, control, true);
