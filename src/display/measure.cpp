@@ -19,6 +19,8 @@
 
 using namespace ui;
 
+unsigned long long framesShown;
+
 namespace {
 
 constexpr int kRed = 0xFF0000;
@@ -240,6 +242,7 @@ void PushSTOP()
 
 void PlotVIDEOBarGraph()
 {
+    ++framesShown;
     const MeasurementRecord &r = raw;
     const int n = PixelCount();
     const std::uint32_t slope = pset.um_Slope;

@@ -13,6 +13,9 @@ void PushSTOP();
 // Shows the current raw record: values, lamps, tolerance window and the evaluation bar.
 void PlotVIDEOBarGraph();
 
+// Frames shown since start (every call of PlotVIDEOBarGraph), for figures and diagnostics.
+extern unsigned long long framesShown;
+
 // Carries out the requests remembered while a loop ran, in their fixed order. With
 // honourExit an exit_flag stops the loop too. True when the loop is to end now.
 bool CarryOutDeferredRequests(bool honourExit);
