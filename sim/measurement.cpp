@@ -214,6 +214,10 @@ FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity,
                      const Curve *autoThreshold)
 {
     const Band band = bandAt(t, params, identity, calibrating, true);
+    // The reference object of a calibration is measured at its true size: the sensor's
+    // calibration mode fits the edges instead of cutting the flanks at the threshold.
+    if (calibrating)
+        return {2, band.edges.left, band.edges.right, false};
     const double full = adcMax(identity) - 1;
     const double step = band.pixels / 256.0;
     const auto threshold = [&](double x) {
@@ -290,7 +294,7 @@ struct Scan {
 
 Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, const Curve *threshold)
 {
-    const Window window = evaluationWindow(params, identity);
+    const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
     const FoundEdges found = findEdges(t, params, identity, calibrating, threshold);
     Scan scan;
     scan.edges = static_cast<uint16_t>(found.count);

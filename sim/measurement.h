@@ -48,6 +48,7 @@ Optics opticsAt(double t, const ParamSet &params, const Identity &identity);
 
 // Edges as the sensor finds them: where the profile crosses the threshold in use (the fixed
 // level, or the stored automatic profile). A band too dark or a threshold out of reach finds none.
+// While calibrating, the reference object's true edges.
 struct FoundEdges {
     int count;   // 0, 1 or 2
     double left; // first edge, or the only one
