@@ -60,7 +60,7 @@ SensorEngine::SensorEngine(const EngineConfig &config, std::ostream &log)
     setBaud(config.baud);
     eeprom_.params = defaultParamSet();
     eeprom_.threshold =
-        thresholdFrom(videoAt(0.0, eeprom_.params, identity_), eeprom_.params.Video_Thd_Auto, adcMax(identity_));
+        thresholdFrom(emptyVideoAt(0.0, eeprom_.params, identity_), eeprom_.params.Video_Thd_Auto, adcMax(identity_));
     if (!eepromPath_.empty()) {
         EepromImage loaded;
         std::string message;
@@ -170,7 +170,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         address = identity_.serial;
         return {};
     case kTeach: {
-        const MeasRecord record = model_.measure(now, ram_, identity_, calibrating_);
+        const MeasRecord record = model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_);
         ram_.Teach_Value = record.M_VALUE;
         return bytesOf(ram_.Teach_Value);
     }
@@ -181,7 +181,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         return text;
     }
     case kMeasurement:
-        return bytesOf(model_.measure(now, ram_, identity_, calibrating_));
+        return bytesOf(model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_));
     case kCurve:
         return curveBytes(request.address == 0 ? videoAt(now, ram_, identity_) : ramThreshold_);
     case kHardwareInfo:
@@ -202,7 +202,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
     case kThresholdRam:
     case kThresholdEeprom:
         ram_.Video_Thd_Auto = request.address;
-        ramThreshold_ = thresholdFrom(videoAt(now, ram_, identity_), request.address, adcMax(identity_));
+        ramThreshold_ = thresholdFrom(emptyVideoAt(now, ram_, identity_), request.address, adcMax(identity_));
         if (request.order == kThresholdEeprom) {
             eeprom_.params.Video_Thd_Auto = request.address;
             eeprom_.threshold = ramThreshold_;

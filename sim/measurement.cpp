@@ -9,9 +9,20 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
+// Exposure of 0 (never set) runs at the receiver's standard exposure.
+constexpr double kStandardExposureUs = 1000.0;
+constexpr double kReadoutUsPerPixel = 0.125;
+
+double exposureFactor(uint16_t exposureUs)
+{
+    return exposureUs == 0 ? 1.0 : exposureUs / kStandardExposureUs;
+}
+
 double cycleSeconds(const ParamSet &params)
 {
-    return 0.001 * std::max<int>(1, params.Average);
+    // The scan clock of the noise and the extremes; the reported cycle adds the read-out.
+    const double exposure = params.Exposure_Time == 0 ? kStandardExposureUs : params.Exposure_Time;
+    return std::max(200.0, exposure) * 1e-6;
 }
 
 // Uniform noise in [-1, 1], a pure function of (scan, channel).
@@ -106,30 +117,147 @@ uint16_t measurementValue(uint16_t left, uint16_t right, const ParamSet &params,
     }
 }
 
-Curve videoAt(double t, const ParamSet &params, const Identity &identity)
+Optics opticsAt(double t, const ParamSet &params, const Identity &identity)
+{
+    const double full = adcMax(identity) - 1;
+    const double exposure = exposureFactor(params.Exposure_Time);
+    // The regulated modes aim at 80 % of full scale and wander a little around the setting.
+    const double target = 0.8 * full;
+    Optics optics{};
+    switch (params.Power_Mode) {
+    case 1: {
+        const double power = 500.0 * target / (0.9 * full * exposure) * (1.0 + 0.03 * std::sin(kTwoPi * t / 13.0));
+        optics.dynPower = static_cast<uint16_t>(std::clamp<long>(std::lround(power), 1, 1000));
+        optics.dynExposure = params.Exposure_Time;
+        optics.level = 0.9 * full * optics.dynPower / 500.0 * exposure;
+        break;
+    }
+    case 2: {
+        const double power = std::max<double>(1, params.Power);
+        const double us = kStandardExposureUs * target / (0.9 * full * power / 500.0) *
+                          (1.0 + 0.05 * std::sin(kTwoPi * t / 17.0));
+        optics.dynExposure = static_cast<uint16_t>(std::clamp<long>(std::lround(us), 100, 10000));
+        optics.dynPower = params.Power;
+        optics.level = 0.9 * full * power / 500.0 * exposureFactor(optics.dynExposure);
+        break;
+    }
+    default:
+        optics.dynPower = params.Power;
+        optics.dynExposure = params.Exposure_Time;
+        optics.level = 0.9 * full * params.Power / 500.0 * exposure;
+        break;
+    }
+    return optics;
+}
+
+uint32_t cycleMicroseconds(const ParamSet &params, const Identity &identity)
+{
+    const double exposure = params.Exposure_Time == 0 ? kStandardExposureUs : params.Exposure_Time;
+    const double cycle = std::max(200.0, exposure) + kReadoutUsPerPixel * effectivePixelCount(identity);
+    return static_cast<uint32_t>(std::lround(cycle));
+}
+
+namespace {
+
+struct Band {
+    int pixels;
+    double level;
+    double flank;
+    EdgePair edges;
+    bool withObject;
+
+    // Noise-free intensity at pixel x, saturating at full scale.
+    double at(double x, double full) const
+    {
+        const double u = (x - pixels / 2.0) / (pixels / 2.0);
+        const double envelope = 1.0 - 0.3 * u * u;
+        const double shadow =
+            withObject ? 1.0 - 0.95 * logistic((x - edges.left) / flank) * logistic((edges.right - x) / flank) : 1.0;
+        return std::min(full, level * envelope * shadow);
+    }
+};
+
+Band bandAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, bool withObject)
 {
     const int pixels = effectivePixelCount(identity);
-    const int fullScale = adcMax(identity);
-    const EdgePair edges = edgesAt(t, params, identity, false);
-    double level;
-    if (params.Power_Mode == 1 || params.Power_Mode == 2)
-        level = 0.8 * (fullScale - 1); // the sensor regulates itself to a fixed brightness
-    else
-        level = 0.9 * (fullScale - 1) * params.Power / 500.0;
-    const double flank = std::max(1.0, pixels / 512.0);
-    const double step = pixels / 256.0;
-    const int64_t scan = scanIndex(t, params);
+    return {pixels, opticsAt(t, params, identity).level, std::max(1.0, pixels / 512.0),
+            edgesAt(t, params, identity, calibrating), withObject};
+}
 
+Curve sampleVideo(const Band &band, double t, const ParamSet &params, const Identity &identity)
+{
+    const int fullScale = adcMax(identity);
+    const double step = band.pixels / 256.0;
+    const int64_t scan = scanIndex(t, params);
     Curve video{};
     for (size_t i = 0; i < kCurvePoints; ++i) {
         const double x = static_cast<double>(i) * step;
-        const double u = (x - pixels / 2.0) / (pixels / 2.0);
-        const double envelope = 1.0 - 0.3 * u * u;
-        const double shadow = 1.0 - 0.95 * logistic((x - edges.left) / flank) * logistic((edges.right - x) / flank);
-        const double value = level * envelope * shadow + 0.01 * fullScale * noise(scan, 16 + i);
+        const double value = band.at(x, fullScale - 1) + 0.01 * fullScale * noise(scan, 16 + i);
         video[i] = static_cast<uint16_t>(std::clamp<long>(std::lround(value), 0, fullScale - 1));
     }
     return movingAverage(video, std::min<int>(params.Filter_Type, 64));
+}
+
+} // namespace
+
+Curve videoAt(double t, const ParamSet &params, const Identity &identity)
+{
+    return sampleVideo(bandAt(t, params, identity, false, true), t, params, identity);
+}
+
+Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity)
+{
+    return sampleVideo(bandAt(t, params, identity, false, false), t, params, identity);
+}
+
+FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                     const Curve *autoThreshold)
+{
+    const Band band = bandAt(t, params, identity, calibrating, true);
+    // The reference object of a calibration is measured at its true size: the sensor's
+    // calibration mode fits the edges instead of cutting the flanks at the threshold.
+    if (calibrating)
+        return {2, band.edges.left, band.edges.right, false};
+    const double full = adcMax(identity) - 1;
+    const double step = band.pixels / 256.0;
+    const auto threshold = [&](double x) {
+        if (params.Video_Thd_Mode == 0)
+            return static_cast<double>(adcMax(identity) * params.Video_Thd_Fix / 100);
+        if (autoThreshold) {
+            const auto i = static_cast<size_t>(std::clamp<long>(std::lround(x / step), 0, kCurvePoints - 1));
+            return static_cast<double>((*autoThreshold)[i]);
+        }
+        const Band empty{band.pixels, band.level, band.flank, band.edges, false};
+        return empty.at(x, full) * params.Video_Thd_Auto / 100.0;
+    };
+    // Searches pixel by pixel around the nominal edge for the crossing, refined linearly.
+    const auto crossing = [&](double nominal, bool falling, double &at) {
+        const double reach = 8.0 * band.flank;
+        const double from = std::max(0.0, nominal - reach);
+        const double to = std::min<double>(band.pixels - 1, nominal + reach);
+        double previous = band.at(from, full) - threshold(from);
+        for (double x = from + 1.0; x <= to; x += 1.0) {
+            const double d = band.at(x, full) - threshold(x);
+            if (falling ? (previous >= 0 && d < 0) : (previous < 0 && d >= 0)) {
+                at = x - 1.0 + previous / (previous - d);
+                return true;
+            }
+            previous = d;
+        }
+        return false;
+    };
+    FoundEdges found{};
+    double left = 0, right = 0;
+    const bool haveLeft = crossing(band.edges.left, true, left);
+    const bool haveRight = crossing(band.edges.right, false, right);
+    if (haveLeft && haveRight) {
+        found = {2, left, right, false};
+    } else if (haveLeft) {
+        found = {1, left, 0.0, false};
+    } else if (haveRight) {
+        found = {1, right, 0.0, true};
+    }
+    return found;
 }
 
 Curve thresholdFrom(const Curve &video, unsigned percent, int adcFullScale)
@@ -154,50 +282,91 @@ void MeasurementModel::track(uint16_t value)
     min_ = std::min(min_, value);
 }
 
-MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Identity &identity, bool calibrating)
+namespace {
+
+struct Scan {
+    uint16_t left = 0;
+    uint16_t right = 0;
+    uint16_t edges = 0;
+    uint16_t value = 0;
+    bool onlyRight = false;
+};
+
+Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, const Curve *threshold)
+{
+    const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
+    const FoundEdges found = findEdges(t, params, identity, calibrating, threshold);
+    Scan scan;
+    scan.edges = static_cast<uint16_t>(found.count);
+    scan.onlyRight = found.onlyRight;
+    if (found.count >= 1)
+        scan.left = toPixel(found.left, window);
+    if (found.count == 2) {
+        scan.right = toPixel(found.right, window);
+        scan.value = measurementValue(scan.left, scan.right, params, calibrating);
+    } else if (found.count == 1) {
+        scan.value = scan.left;
+    }
+    return scan;
+}
+
+} // namespace
+
+MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                                     const Curve *autoThreshold)
 {
     const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
     // Catch up with the scans made since the last record, sampled so a long pause stays cheap.
     if (haveExtremes_ && t > lastTracked_) {
         const double cycle = cycleSeconds(params);
-        const double missed = std::min(256.0, std::floor((t - lastTracked_) / cycle));
+        const double missed = std::min(64.0, std::floor((t - lastTracked_) / cycle));
         for (int k = 1; k < static_cast<int>(missed); ++k) {
             const double scanTime = lastTracked_ + (t - lastTracked_) * k / missed;
-            const EdgePair scanEdges = edgesAt(scanTime, params, identity, calibrating);
-            track(measurementValue(toPixel(scanEdges.left, window), toPixel(scanEdges.right, window), params,
-                                   calibrating));
+            const Scan missedScan = scanAt(scanTime, params, identity, calibrating, autoThreshold);
+            if (missedScan.edges > 0)
+                track(missedScan.value);
         }
     }
     lastTracked_ = t;
 
-    const EdgePair edges = edgesAt(t, params, identity, calibrating);
+    const Scan scan = scanAt(t, params, identity, calibrating, autoThreshold);
+    const Optics optics = opticsAt(t, params, identity);
+    const int pixels = effectivePixelCount(identity);
     MeasRecord record{};
-    record.E_LEFT = toPixel(edges.left, window);
-    record.E_RIGHT = toPixel(edges.right, window);
-    record.EDGES = 2;
-    record.M_VALUE = measurementValue(record.E_LEFT, record.E_RIGHT, params, calibrating);
-    track(record.M_VALUE);
+    record.E_LEFT = scan.left;
+    record.E_RIGHT = scan.right;
+    record.EDGES = scan.edges;
+    record.M_VALUE = scan.value;
+    if (scan.edges > 0)
+        track(record.M_VALUE);
     record.M_VAL_um = static_cast<uint32_t>(static_cast<uint64_t>(record.M_VALUE) * params.um_Slope / 16384);
     record.SETPOINT = params.Teach_Value;
-    record.SIDE_VALUE_1 = static_cast<uint16_t>(record.E_LEFT - window.begin);
-    record.SIDE_VALUE_2 = static_cast<uint16_t>(window.end - record.E_RIGHT);
-    record.MAX_VALUE = max_;
-    record.MIN_VALUE = min_;
+    if (scan.edges == 2) {
+        record.SIDE_VALUE_1 = static_cast<uint16_t>(record.E_LEFT - window.begin);
+        record.SIDE_VALUE_2 = static_cast<uint16_t>(window.end - record.E_RIGHT);
+    } else if (scan.edges == 1) {
+        // A single falling edge has the shadow to its right, a rising one to its left.
+        record.SIDE_VALUE_1 = scan.onlyRight ? 1 : 0;
+        record.SIDE_VALUE_2 = scan.onlyRight ? 0 : 1;
+    }
+    // No extremes yet: the sensor reports the empty range (max 0, min at the line's end).
+    record.MAX_VALUE = haveExtremes_ ? max_ : 0;
+    record.MIN_VALUE = haveExtremes_ ? min_ : static_cast<uint16_t>(pixels - 1);
     // IN0 is high while the line is triggered, or for one second in five when it is wired as an input.
     const bool in0 = params.RS_232_Mode == 1 || (params.Ext_Trigger_Mode > 0 && std::fmod(std::fabs(t), 5.0) < 1.0);
     record.IN_STATE = in0 ? 1 : 5;
-    record.DARK_PIXELS = static_cast<uint16_t>(record.E_RIGHT - record.E_LEFT);
-    record.DYN_POWER = params.Power_Mode == 1
-                           ? static_cast<uint16_t>(std::lround(444.0 * (1.0 + 0.03 * std::sin(kTwoPi * t / 13.0))))
-                           : params.Power;
-    record.DYN_EXPOSURE = params.Power_Mode == 2
-                              ? static_cast<uint16_t>(std::lround(1400.0 * (1.0 + 0.05 * std::sin(kTwoPi * t / 17.0))))
-                              : params.Exposure_Time;
+    if (scan.edges == 2)
+        record.DARK_PIXELS = static_cast<uint16_t>(record.E_RIGHT - record.E_LEFT);
+    else if (scan.edges == 1)
+        record.DARK_PIXELS = static_cast<uint16_t>(scan.onlyRight ? record.E_LEFT - window.begin
+                                                                   : window.end - record.E_LEFT);
+    record.DYN_POWER = optics.dynPower;
+    record.DYN_EXPOSURE = optics.dynExposure;
     record.AUTO_TOL = params.Tolerance_Mode > 0
                           ? static_cast<uint16_t>(std::max(1u, static_cast<unsigned>(params.Teach_Value) *
                                                                    params.Tolerance_Mode / 100u))
                           : 0;
-    record.CYCLE_TIME = 1000u * std::max<unsigned>(1u, params.Average);
+    record.CYCLE_TIME = cycleMicroseconds(params, identity);
     return record;
 }
 

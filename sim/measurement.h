@@ -1,6 +1,8 @@
 #pragma once
 // The object in front of the simulated sensor: two edges that drift slowly and smoothly inside the
-// evaluation window, seen as a bright laser band with the object's shadow between the edges.
+// evaluation window, seen as a bright laser band with the object's shadow between the edges. The
+// band's brightness follows power and exposure; the edges are found where the band crosses the
+// threshold, so the measurement frame and the video profile always agree.
 // Everything is a pure function of time (noise included, keyed by the scan number), so a test that
 // passes the same time gets the same record.
 
@@ -30,6 +32,31 @@ uint16_t measurementValue(uint16_t left, uint16_t right, const ParamSet &params,
 
 // Intensity profile, 256 points over the receiver line.
 Curve videoAt(double t, const ParamSet &params, const Identity &identity);
+// The light band without the object: what an automatic threshold is taught from.
+Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity);
+
+// Duration of one measuring cycle in microseconds: exposure plus line read-out.
+uint32_t cycleMicroseconds(const ParamSet &params, const Identity &identity);
+
+// Brightness of the light band and what the sensor's own regulation chose.
+struct Optics {
+    double level;         // plateau of the profile before saturation
+    uint16_t dynPower;    // power in use (regulated with Power-Mode 1)
+    uint16_t dynExposure; // exposure in use in microseconds (regulated with Power-Mode 2)
+};
+Optics opticsAt(double t, const ParamSet &params, const Identity &identity);
+
+// Edges as the sensor finds them: where the profile crosses the threshold in use (the fixed
+// level, or the stored automatic profile). A band too dark or a threshold out of reach finds none.
+// While calibrating, the reference object's true edges.
+struct FoundEdges {
+    int count;   // 0, 1 or 2
+    double left; // first edge, or the only one
+    double right;
+    bool onlyRight; // with one edge: it is a dark-to-bright (right) edge
+};
+FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                     const Curve *autoThreshold);
 
 // Stored auto threshold: the video scaled by `percent` / 100 and smoothed, limited to full scale.
 Curve thresholdFrom(const Curve &video, unsigned percent, int adcFullScale);
@@ -38,7 +65,10 @@ Curve thresholdFrom(const Curve &video, unsigned percent, int adcFullScale);
 // scans somebody asked for.
 class MeasurementModel {
 public:
-    MeasRecord measure(double t, const ParamSet &params, const Identity &identity, bool calibrating);
+    // autoThreshold: the stored threshold profile used with Video-Thd-Mode 1 (none: taught from
+    // the empty band at Video-Thd-Auto percent).
+    MeasRecord measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                       const Curve *autoThreshold = nullptr);
     void resetExtremes() { haveExtremes_ = false; }
 
 private:

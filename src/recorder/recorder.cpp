@@ -6,6 +6,7 @@
 #include "app/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
+#include "display/measure.h"
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
@@ -245,10 +246,7 @@ void CalcRecTime(int seconds)
 
 void ShowRecordedFrame()
 {
-    SetCtrlVal(pPA, MAIN_ELEFT, static_cast<int>(raw.E_LEFT));
-    SetCtrlVal(pPA, MAIN_ERIGHT, static_cast<int>(raw.E_RIGHT));
-    SetCtrlVal(pPA, MAIN_MVALUE, static_cast<int>(raw.M_VALUE));
-    SetCtrlVal(pPA, MAIN_MVAL_MM, static_cast<std::int32_t>(raw.M_VAL_um) / 1000.0);
+    PlotVIDEOBarGraph();
 }
 
 void writeFileHeader(unsigned short mode)

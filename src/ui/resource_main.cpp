@@ -4,6 +4,9 @@
 #include "app/shell.h"
 #include "app/target_buttons.h"
 #include "params/transfer.h"
+#include "app/main_callbacks.h"
+
+#include <utility>
 
 namespace ui::res {
 
@@ -79,6 +82,21 @@ void AddMainPanel(std::vector<ControlDef> &c)
     c.push_back(display(MAIN_ANALOG_MAX, PANEL, "MAX", {484, 488, 20, 68}));
     c.push_back(display(MAIN_ANALOG_MIN, PANEL, "MIN", {484, 562, 20, 68}));
     c.push_back(make(MAIN_RESET, Kind::Button, PANEL, "RESET", {478, 650, 26, 80}));
+
+    // Measurement and display controls.
+    const std::pair<int, CtrlCallback> measurementCallbacks[] = {
+        {MAIN_RUN, CC_BTNRun},           {MAIN_STOP, CC_BTNStop},
+        {MAIN_VIDEO, CC_BTNVideo},       {MAIN_RESET, CC_ButtonReset},
+        {MAIN_MM_SWITCH, CC_BINSWmillimeter}, {MAIN_ZOOM, CC_TOGGButtonZoom},
+        {MAIN_COMPARE, CC_TOGGButtonRaw}, {MAIN_EDGE_LEFT, CC_NEDITEdgeLeft},
+        {MAIN_EDGE_RIGHT, CC_NEDITEdgeRight}, {MAIN_ROLL_GRAPH, CC_GRAPHRaw},
+        {MAIN_VIDEO_GRAPH, CC_GRAPHVideo}, {MAIN_DECO_ANALOG, CC_DECOmaxmin1},
+        {MAIN_DECO_RUNSTOP, CC_DECOrunstop}, {MAIN_TAB, CC_TABmain},
+    };
+    for (const auto &[id, callback] : measurementCallbacks)
+        for (ControlDef &d : c)
+            if (d.id == id)
+                d.callback = callback;
 }
 
 } // namespace ui::res

@@ -148,6 +148,11 @@ int RefreshGraph(int panel, int control);
 // What the graph holds, for tests and diagnostics.
 int GetNumGraphPlots(int panel, int control);
 int GetNumGraphRects(int panel, int control);
+// The y values of plot `index` (0 = first plotted) of a graph, or of trace `index` of a
+// strip chart, oldest point first.
+int GetGraphPlotY(int panel, int control, int index, std::vector<double> *y);
+// Corners of filled rectangle `index` (0 = first drawn): x from x1 to x2, y from y1 to y2.
+int GetGraphRect(int panel, int control, int index, double *x1, double *y1, double *x2, double *y2);
 
 // ---- Strip charts ------------------------------------------------------------------
 int SetStripChartTraces(int panel, int control, int traces);

@@ -5,12 +5,45 @@
 
 #include <qcustomplot.h>
 
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+
 #include <algorithm>
 
 namespace ui {
 namespace detail {
 
 namespace {
+// Graphs are redrawn at most at the screen's rate: a loop that draws a thousand frames a
+// second would otherwise spend its time painting pictures nobody can see.
+constexpr int kReplotIntervalMs = 16;
+std::vector<QPointer<QCustomPlot>> g_dirtyPlots;
+QTimer *g_replotTimer = nullptr;
+
+void replotDirty()
+{
+    std::vector<QPointer<QCustomPlot>> plots;
+    plots.swap(g_dirtyPlots);
+    for (const QPointer<QCustomPlot> &plot : plots)
+        if (plot)
+            plot->replot(QCustomPlot::rpQueuedRefresh);
+}
+
+void scheduleReplot(QCustomPlot *plot)
+{
+    if (std::find(g_dirtyPlots.begin(), g_dirtyPlots.end(), plot) == g_dirtyPlots.end())
+        g_dirtyPlots.emplace_back(plot);
+    if (!g_replotTimer) {
+        g_replotTimer = new QTimer(QCoreApplication::instance());
+        g_replotTimer->setSingleShot(true);
+        QObject::connect(g_replotTimer, &QTimer::timeout, replotDirty);
+        QObject::connect(g_replotTimer, &QObject::destroyed, [] { g_replotTimer = nullptr; });
+    }
+    if (!g_replotTimer->isActive())
+        g_replotTimer->start(kReplotIntervalMs);
+}
+
 QColor toColor(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 ControlRec *graphControl(int panel, int control, bool strip)
@@ -46,7 +79,7 @@ void replotStrip(ControlRec &c)
         graph->setPen(QPen(toColor(g.traceColors[static_cast<size_t>(t)]), 1));
     }
     plot->xAxis->setRange(0, std::max(1, g.pointsPerScreen - 1));
-    plot->replot(QCustomPlot::rpQueuedReplot);
+    scheduleReplot(plot);
 }
 } // namespace
 
@@ -82,7 +115,7 @@ QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool comp
 void ReplotIfAuto(ControlRec &c)
 {
     if (c.graph.autoRefresh && c.graph.plot)
-        c.graph.plot->replot(QCustomPlot::rpQueuedReplot);
+        scheduleReplot(c.graph.plot);
 }
 
 } // namespace detail
@@ -237,7 +270,7 @@ int RefreshGraph(int panel, int control)
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->graph.plot)
         return -1;
-    c->graph.plot->replot(QCustomPlot::rpQueuedReplot);
+    scheduleReplot(c->graph.plot);
     return 0;
 }
 
@@ -251,6 +284,44 @@ int GetNumGraphRects(int panel, int control)
 {
     ControlRec *c = graphControl(panel, control, false);
     return c ? c->graph.rects : -1;
+}
+
+int GetGraphPlotY(int panel, int control, int index, std::vector<double> *y)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->graph.plot || !y)
+        return -1;
+    y->clear();
+    if (c->kind == Kind::StripChart) {
+        if (index < 0 || index >= c->graph.traces)
+            return -1;
+        *y = c->graph.history[static_cast<size_t>(index)];
+        return 0;
+    }
+    if (index < 0 || index >= c->graph.plot->graphCount())
+        return -1;
+    for (const QCPGraphData &point : *c->graph.plot->graph(index)->data())
+        y->push_back(point.value);
+    return 0;
+}
+
+int GetGraphRect(int panel, int control, int index, double *x1, double *y1, double *x2, double *y2)
+{
+    ControlRec *c = graphControl(panel, control, false);
+    if (!c || !x1 || !y1 || !x2 || !y2)
+        return -1;
+    int seen = 0;
+    for (int i = 0; i < c->graph.plot->itemCount(); ++i) {
+        auto *rect = qobject_cast<QCPItemRect *>(c->graph.plot->item(i));
+        if (!rect || seen++ != index)
+            continue;
+        *x1 = rect->topLeft->coords().x();
+        *y2 = rect->topLeft->coords().y();
+        *x2 = rect->bottomRight->coords().x();
+        *y1 = rect->bottomRight->coords().y();
+        return 0;
+    }
+    return -1;
 }
 
 int SetStripChartTraces(int panel, int control, int traces)

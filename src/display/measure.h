@@ -1,0 +1,47 @@
+#pragma once
+// Continuous measurement: the Run loop, its end, the display of one measurement frame,
+// and the requests other callbacks leave for a running loop.
+
+#include "display/buffers.h"
+
+#include <cstdint>
+
+// Runs the measurement loop until stop_flag leaves 0, then calls PushSTOP.
+void PushRUN();
+// Releases the buttons a loop dimmed and reports how the loop ended. Safe to call twice.
+void PushSTOP();
+// Shows the current raw record: values, lamps, tolerance window and the evaluation bar.
+void PlotVIDEOBarGraph();
+
+// Frames shown since start (every call of PlotVIDEOBarGraph), for figures and diagnostics.
+extern unsigned long long framesShown;
+
+// Carries out the requests remembered while a loop ran, in their fixed order. With
+// honourExit an exit_flag stops the loop too. True when the loop is to end now.
+bool CarryOutDeferredRequests(bool honourExit);
+// Switches the storage target to RAM on the panel and in `target`.
+void SelectRamTarget();
+// Dims or releases the buttons that must not be used while a loop runs.
+void DimLoopButtons();
+
+// The cycle rate display: rate in Hz (0 for a zero cycle time) and its decimals.
+struct CycleRate {
+    double hertz;
+    int decimals;
+};
+CycleRate CycleRateOf(std::uint32_t cycleTimeMicroseconds);
+
+// Measurement position by evaluation mode (left edge, right edge or centre).
+int MeasurementPosition(const MeasurementRecord &record, int evalMode);
+
+// The tolerance band of the evaluation bar, as pixel ranges (at most two).
+struct BandRange {
+    int from;
+    int to;
+};
+struct ToleranceBand {
+    int count;
+    BandRange range[2];
+};
+ToleranceBand ToleranceBandOf(int evalMode, int edges, int position, int setpoint, int upper, int lower,
+                              int pixelCount);

@@ -1,0 +1,93 @@
+#include "display/video.h"
+
+#include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "display/measure.h"
+#include "link/hwinfo.h"
+#include "link/orders.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+using namespace ui;
+
+namespace {
+constexpr int kConnectionPage = 5;
+constexpr int kFixed = 0;
+const char *const kArrowTexts[2] = {"Transmission successful  ---> Line Ok!",
+                                    "Transmission successful <---  Line Ok!"};
+
+void endOnFailure()
+{
+    SetActiveTabPage(pPA, MAIN_TAB, kConnectionPage);
+    SetStatusColor(0xFF0000);
+    stop_flag = -1;
+}
+} // namespace
+
+void CompareWithThreshold(unsigned short *video, const unsigned short *threshold, unsigned short adcMax)
+{
+    const unsigned short high = adcMax > 0 ? static_cast<unsigned short>(adcMax - 1) : 0;
+    for (int i = 0; i < kCurvePoints; ++i)
+        video[i] = video[i] > threshold[i] ? high : 0;
+}
+
+void PushVIDEO()
+{
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_ZOOM, false);
+    SetCtrlVisible(pPA, MAIN_COMPARE, true);
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
+    SetCtrlVisible(pPA, MAIN_AXIS_CAPTION, true);
+    DimLoopButtons();
+
+    int arrow = 0;
+    stop_flag = 0;
+    int thresholdMode = kFixed;
+    do {
+        if (IssueOrder(ORDER_MEASUREMENT, 0) != 1) {
+            if (exit_flag == 1) {
+                stop_flag = 1;
+                break;
+            }
+            stop_flag = -1;
+            break;
+        }
+        CopyAnswerData(&raw, sizeof raw);
+        if (IssueOrder(ORDER_CURVE, 0) != 1) {
+            if (exit_flag == 1) {
+                stop_flag = 1;
+                break;
+            }
+            endOnFailure();
+            break;
+        }
+        CopyText(szStatus, kArrowTexts[arrow]);
+        arrow ^= 1;
+        ShowStatus();
+        CopyAnswerData(adbuf, sizeof adbuf);
+        PlotVIDEOBarGraph();
+        DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);
+        SetGraphAutoRefresh(pPA, MAIN_VIDEO_GRAPH, false);
+
+        // Compared against the mode of the previous pass: the first pass uses the fixed level.
+        int compare = 0;
+        GetCtrlVal(pPA, MAIN_COMPARE, &compare);
+        if (compare)
+            CompareWithThreshold(adbuf, thresholdMode == kFixed ? thdArray : thdArrayEE, ADCMAX);
+
+        GetCtrlVal(pPara2, PARA2_VTHD_MODE, &thresholdMode);
+        if (thresholdMode == kFixed)
+            PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+        else if (compare)
+            PlotVIDEOCurve(adbuf, thdArrayDYN, xARRAY);
+        else
+            PlotVIDEOCurve(adbuf, vtbuf, xARRAY);
+
+        CarryOutDeferredRequests(false);
+        ProcessPendingEvents();
+    } while (stop_flag == 0);
+    PushSTOP();
+}

@@ -1,0 +1,309 @@
+// Run and Video against the simulated sensor: frames shown and rolled, STOP, a silent
+// sensor, the requests other buttons leave for the running loop, the comparison view,
+// and closing the program while a loop runs.
+
+#include "app/main_callbacks.h"
+#include "app/shell.h"
+#include "app/state.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "display/measure.h"
+#include "display/rollgraph.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "link/orders.h"
+#include "link/transport.h"
+#include "params/pset.h"
+#include "params/transfer.h"
+#include "support/app_fixture.h"
+#include "support/scripted_popups.h"
+#include "support/sim_process.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+using namespace ui;
+
+namespace {
+
+// The whole program: RUN pressed in the event loop, the window closed while it runs. First in
+// this file: a close outside the event loop (below) leaves a quit pending for the next loop.
+TEST(MeasureProgramTest, ClosingWhileRunningReturnsFromTheProgram)
+{
+    static char arg0[] = "mq-tests";
+    static char *argv[] = {arg0, nullptr};
+    InitRuntime(1, argv);
+    char pattern[] = "/tmp/mq-vista-run-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    SetProgramDirectory(dir);
+    SetPopups(std::make_unique<ScriptedPopups>());
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--eeprom", dir + "/e"})) << sim.error();
+    ASSERT_EQ(::symlink(sim.ptyPath().c_str(), (dir + "/com1").c_str()), 0);
+
+    int framesBeforeClose = 0;
+    std::function<void()> whenLoopRuns = [&] {
+        QTimer::singleShot(10, [&] {
+            if (QThread::currentThread()->loopLevel() == 0)
+                return whenLoopRuns();
+            QTimer::singleShot(300, [&] {
+                framesBeforeClose = static_cast<int>(sim.orders().size());
+                SimulateEvent(pPA, 0, EVENT_CLOSE);
+            });
+            SimulateEvent(pPA, MAIN_RUN, EVENT_LEFT_CLICK);
+            SimulateEvent(pPA, MAIN_RUN, EVENT_COMMIT);
+        });
+    };
+    whenLoopRuns();
+    EXPECT_EQ(WinMain(1, argv), 0);
+    EXPECT_GT(framesBeforeClose, 10);
+    sim.stop();
+    SetPopups(nullptr);
+    SetProgramDirectory("");
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+class MeasureRunTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"})) << sim.error();
+        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        ASSERT_EQ(1, InitDataExchange());
+        std::memset(arrayNORM, 0, sizeof arrayNORM);
+        send_flag = get_flag = teach_flag = reset_flag = 0;
+        cal_start_flag = cal_save_flag = cal_exit_flag = 0;
+        sim.command("reset-stats");
+    }
+    void TearDown() override
+    {
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+
+    static void after(int ms, std::function<void()> what) { QTimer::singleShot(ms, std::move(what)); }
+    static void pressRun()
+    {
+        SimulateEvent(pPA, MAIN_RUN, EVENT_LEFT_CLICK);
+        SimulateEvent(pPA, MAIN_RUN, EVENT_COMMIT);
+    }
+    static void pressVideo()
+    {
+        SimulateEvent(pPA, MAIN_VIDEO, EVENT_LEFT_CLICK);
+        SimulateEvent(pPA, MAIN_VIDEO, EVENT_COMMIT);
+    }
+    static void pressStop() { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); }
+    int framesRolled() const
+    {
+        int n = 0;
+        for (int k = 0; k < kRollPoints; ++k)
+            n += arrayNORM[k * kRollTraces + 3] != 0.0;
+        return n;
+    }
+    int count(int order)
+    {
+        const std::vector<int> all = sim.orders();
+        return static_cast<int>(std::count(all.begin(), all.end(), order));
+    }
+    int activeTab()
+    {
+        int index = -1;
+        GetActiveTabPage(pPA, MAIN_TAB, &index);
+        return index;
+    }
+    std::vector<double> videoPlot(int index)
+    {
+        std::vector<double> y;
+        GetGraphPlotY(pPA, MAIN_VIDEO_GRAPH, index, &y);
+        return y;
+    }
+
+    SimProcess sim;
+};
+
+TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
+{
+    // A slow line keeps the number of frames small enough to count them in the history.
+    ASSERT_EQ(sim.command("set baud 9600"), "ok");
+    int requestedAtStop = -1;
+    after(400, [&] {
+        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
+        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
+        EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_FACTORY));
+        EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND));
+        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
+        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
+        requestedAtStop = count(ORDER_MEASUREMENT);
+        pressStop();
+    });
+    pressRun();
+    ASSERT_GT(requestedAtStop, 2);
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+    EXPECT_EQ(count(ORDER_MEASUREMENT), requestedAtStop) << "no request after STOP";
+    EXPECT_EQ(framesRolled(), requestedAtStop) << "the frame under way when STOP came is shown too";
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_VIDEO));
+
+    // The last frame is on the panel and in the newest point of the history.
+    int shown = 0;
+    GetCtrlVal(pPA, MAIN_MVALUE, &shown);
+    EXPECT_EQ(shown, raw.M_VALUE);
+    EXPECT_EQ(arrayNORM[kRollTraces * (kRollPoints - 1) + 3], raw.M_VALUE);
+    EXPECT_GT(raw.E_RIGHT, raw.E_LEFT);
+    EXPECT_GT(raw.CYCLE_TIME, 0u);
+    std::vector<double> trace;
+    GetGraphPlotY(pPA, MAIN_ROLL_GRAPH, 3, &trace);
+    EXPECT_EQ(trace.size(), 101u);
+}
+
+TEST_F(MeasureRunTest, SilentSensorEndsTheRunWithTheTimeOut)
+{
+    ASSERT_EQ(sim.command("fault silent always"), "ok");
+    pressRun();
+    EXPECT_EQ(stop_flag, -1);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout TCP-Server-error!");
+    EXPECT_EQ(activeTab(), 5);
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000);
+    EXPECT_EQ(count(ORDER_MEASUREMENT), 1);
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
+
+    // The next Run starts black again.
+    sim.command("fault none");
+    after(200, pressStop);
+    pressRun();
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0x000000);
+    EXPECT_EQ(stop_flag, 1);
+}
+
+TEST_F(MeasureRunTest, RequestsDuringTheRunGoOutAfterTheNextFrameInTheirOrder)
+{
+    ASSERT_EQ(sim.command("set baud 19200"), "ok");
+    // EEPROM selected before the run: the loop works on RAM.
+    SetCtrlVal(pPA, MAIN_RAM, 0);
+    SetCtrlVal(pPA, MAIN_EEPROM, 1);
+    target = EEPROM;
+    bool resetWentOutAtOnce = true;
+    after(150, [&] {
+        SimulateEvent(pPA, MAIN_RESET, EVENT_COMMIT);
+        resetWentOutAtOnce = count(ORDER_RESET_OUTPUT) > 0;
+        send_flag = get_flag = teach_flag = 1;
+        cal_start_flag = cal_save_flag = cal_exit_flag = 1;
+    });
+    pressRun(); // the calibration end stops the loop
+    EXPECT_FALSE(resetWentOutAtOnce);
+    EXPECT_EQ(target, RAM);
+    EXPECT_EQ(stop_flag, 1);
+    const std::vector<int> orders = sim.orders();
+    const auto first = std::find(orders.begin(), orders.end(), ORDER_WRITE_PARA_RAM);
+    ASSERT_NE(first, orders.end());
+    ASSERT_NE(first, orders.begin());
+    EXPECT_EQ(*(first - 1), ORDER_MEASUREMENT);
+    EXPECT_EQ(std::vector<int>(first, orders.end()), (std::vector<int>{1, 2, 6, 11, 12, 12, 12}));
+    EXPECT_EQ(reset_flag + send_flag + get_flag + teach_flag + cal_start_flag + cal_save_flag + cal_exit_flag, 0);
+
+    // Idle, Reset goes out at once.
+    sim.command("reset-stats");
+    SimulateEvent(pPA, MAIN_RESET, EVENT_COMMIT);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_RESET_OUTPUT}));
+    EXPECT_EQ(reset_flag, 0);
+}
+
+TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
+{
+    pset.Video_Thd_Fix = 40;
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
+    SetCtrlVal(pPA, MAIN_FILE, 1);
+    target = DATFILE;
+    SetCtrlVal(pPA, MAIN_COMPARE, 1);
+    SimulateEvent(pPA, MAIN_COMPARE, EVENT_VAL_CHANGED);
+    after(300, [&] {
+        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
+        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
+        send_flag = 1;
+        after(200, pressStop);
+    });
+    pressVideo();
+    EXPECT_EQ(target, RAM);
+    EXPECT_EQ(stop_flag, 1);
+    const int high = ADCMAX - 1;
+    ASSERT_EQ(ADCMAX, 1024) << "identified receiver";
+    const int highs = static_cast<int>(std::count(adbuf, adbuf + kCurvePoints, high));
+    const int lows = static_cast<int>(std::count(adbuf, adbuf + kCurvePoints, 0));
+    EXPECT_EQ(highs + lows, kCurvePoints);
+    EXPECT_GT(highs, 0) << "the light band";
+    EXPECT_GT(lows, 0) << "the shadow";
+    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
+    EXPECT_EQ(videoPlot(1), std::vector<double>(kCurvePoints, 409.0));
+
+    // SEND went to RAM between two passes; every pass is a frame and a profile.
+    const std::vector<int> orders = sim.orders();
+    const auto send = std::find(orders.begin(), orders.end(), ORDER_WRITE_PARA_RAM);
+    ASSERT_NE(send, orders.end());
+    EXPECT_EQ(*(send - 1), ORDER_CURVE);
+    EXPECT_EQ(*(send + 1), ORDER_MEASUREMENT);
+    EXPECT_EQ(count(ORDER_WRITE_PARA_EE), 0);
+    EXPECT_EQ(count(ORDER_MEASUREMENT), count(ORDER_CURVE));
+}
+
+TEST_F(MeasureRunTest, AutomaticThresholdShowsTheSensorsProfileOrTheWorkingOne)
+{
+    ASSERT_EQ(GetDATA(1), 1);
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
+    std::fill(thdArrayDYN, thdArrayDYN + kCurvePoints, 5);
+    SetCtrlVal(pPA, MAIN_COMPARE, 0);
+    after(200, pressStop);
+    pressVideo();
+    EXPECT_EQ(videoPlot(1), std::vector<double>(vtbuf, vtbuf + kCurvePoints)) << "compare off: the sensor's profile";
+    EXPECT_GT(*std::max_element(adbuf, adbuf + kCurvePoints), 600) << "a real profile, not a comparison";
+
+    SetCtrlVal(pPA, MAIN_COMPARE, 1);
+    after(200, pressStop);
+    pressVideo();
+    EXPECT_EQ(videoPlot(1), std::vector<double>(kCurvePoints, 5.0)) << "compare on: the working threshold";
+}
+
+TEST_F(MeasureRunTest, FailedFrameEndsTheVideoLoopBeforeTheProfileRequest)
+{
+    ASSERT_EQ(sim.command("fault silent order 8"), "ok");
+    pressVideo();
+    EXPECT_EQ(stop_flag, -1);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT}));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout TCP-Server-error!");
+
+    // A failed profile request shows the connection page.
+    SetActiveTabPage(pPA, MAIN_TAB, 0);
+    sim.command("reset-stats");
+    ASSERT_EQ(sim.command("fault silent order 9"), "ok");
+    pressVideo();
+    EXPECT_EQ(stop_flag, -1);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_CURVE}));
+    EXPECT_EQ(activeTab(), 5);
+}
+
+TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
+{
+    after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
+    pressRun();
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(exit_flag, 1);
+    EXPECT_NE(activeTab(), 5);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+    exit_flag = 0;
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// The simulated sensor's optics: the measurement frame agrees with the video profile and its
+// threshold, and power, exposure and threshold change what it sees the way a real one would.
+
+#include "sim/measurement.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace mqsim;
+
+namespace {
+
+class SimOptics : public ::testing::Test {
+protected:
+    // Video point nearest to a pixel.
+    size_t point(int pixel) const { return static_cast<size_t>(std::clamp(pixel * 256 / 4096, 0, 255)); }
+    MeasRecord measure(double t, const Curve *threshold = nullptr)
+    {
+        return model.measure(t, params, identity, false, threshold);
+    }
+
+    Identity identity;
+    ParamSet params = defaultParamSet();
+    MeasurementModel model;
+};
+
+TEST_F(SimOptics, EdgesSitWhereTheProfileCrossesTheFixedThreshold)
+{
+    params.Eval_End = 4096;
+    const int level = 1024 * params.Video_Thd_Fix / 100;
+    for (double t : {0.5, 7.0, 31.0, 95.5}) {
+        SCOPED_TRACE(t);
+        const MeasRecord r = measure(t);
+        ASSERT_EQ(r.EDGES, 2);
+        const Curve video = videoAt(t, params, identity);
+        // A few points outside the edges are bright, the middle of the shadow is dark.
+        EXPECT_GT(video[point(r.E_LEFT - 48)], level);
+        EXPECT_GT(video[point(r.E_RIGHT + 48)], level);
+        EXPECT_LT(video[point((r.E_LEFT + r.E_RIGHT) / 2)], level);
+        EXPECT_EQ(r.DARK_PIXELS, r.E_RIGHT - r.E_LEFT);
+    }
+}
+
+TEST_F(SimOptics, ThresholdMovesTheEdgesAlongTheFlanks)
+{
+    params.Eval_End = 4096;
+    params.Video_Thd_Fix = 20;
+    const MeasRecord low = measure(12.0);
+    params.Video_Thd_Fix = 70;
+    const MeasRecord high = measure(12.0);
+    ASSERT_EQ(low.EDGES, 2);
+    ASSERT_EQ(high.EDGES, 2);
+    EXPECT_LT(high.E_LEFT, low.E_LEFT) << "a higher level meets the falling flank earlier";
+    EXPECT_GT(high.E_RIGHT, low.E_RIGHT);
+
+    params.Video_Thd_Fix = 99;
+    EXPECT_EQ(measure(12.0).EDGES, 0) << "a threshold above the light band finds nothing";
+}
+
+TEST_F(SimOptics, PowerAndExposureSetTheBrightness)
+{
+    const auto peak = [&] {
+        const Curve v = videoAt(3.0, params, identity);
+        return *std::max_element(v.begin(), v.end());
+    };
+    const auto standard = peak();
+    params.Power = 150;
+    EXPECT_LT(peak(), standard * 0.4);
+    EXPECT_EQ(measure(3.0).EDGES, 0) << "too little light for a 40 % threshold";
+
+    params.Power = 500;
+    params.Exposure_Time = 4000;
+    EXPECT_EQ(peak(), 1023) << "a long exposure saturates";
+    EXPECT_EQ(measure(3.0).CYCLE_TIME, 4000u + 512u) << "exposure plus read-out";
+}
+
+TEST_F(SimOptics, RegulatedModesReportWhatTheyChose)
+{
+    params.Power_Mode = 1;
+    params.Exposure_Time = 1000;
+    const int powerShort = measure(2.0).DYN_POWER;
+    params.Exposure_Time = 2000;
+    const int powerLong = measure(2.0).DYN_POWER;
+    EXPECT_LT(powerLong, powerShort) << "more exposure needs less power";
+
+    params.Power_Mode = 2;
+    params.Power = 250;
+    const int exposureLow = measure(2.0).DYN_EXPOSURE;
+    params.Power = 500;
+    const int exposureHigh = measure(2.0).DYN_EXPOSURE;
+    EXPECT_GT(exposureLow, exposureHigh);
+    EXPECT_GT(measure(2.0).EDGES, 0) << "regulated light keeps the edges";
+}
+
+TEST_F(SimOptics, AutomaticModeUsesTheStoredProfile)
+{
+    params.Video_Thd_Mode = 1;
+    params.Eval_End = 4096;
+    const Curve taught = thresholdFrom(emptyVideoAt(0.0, params, identity), 50, 1024);
+    const MeasRecord r = measure(4.0, &taught);
+    ASSERT_EQ(r.EDGES, 2);
+    const Curve video = videoAt(4.0, params, identity);
+    EXPECT_LT(video[point((r.E_LEFT + r.E_RIGHT) / 2)], taught[point((r.E_LEFT + r.E_RIGHT) / 2)]);
+
+    Curve floor{};
+    EXPECT_EQ(measure(4.0, &floor).EDGES, 0) << "a zero threshold sees no shadow";
+}
+
+TEST_F(SimOptics, ExtremesStartEmptyAndIgnoreScansWithoutEdges)
+{
+    params.Power = 100;
+    const MeasRecord dark = measure(1.0);
+    EXPECT_EQ(dark.EDGES, 0);
+    EXPECT_EQ(dark.MAX_VALUE, 0);
+    EXPECT_EQ(dark.MIN_VALUE, 4095) << "no minimum yet";
+    params.Power = 500;
+    const MeasRecord lit = measure(1.1);
+    ASSERT_EQ(lit.EDGES, 2);
+    EXPECT_EQ(lit.MAX_VALUE, lit.M_VALUE);
+    EXPECT_EQ(lit.MIN_VALUE, lit.M_VALUE);
+}
+
+} // namespace
