@@ -1,5 +1,7 @@
 #include "calib/procedure.h"
 
+#include "display/measure.h"
+
 #include "app/state.h"
 #include "app/statusline.h"
 #include "app/text.h"
@@ -47,14 +49,6 @@ int ActivateCalibration(std::uint16_t mode)
 }
 
 bool CalibrationLoopRunning() { return stop_flag == 0; }
-
-void StartCalibrationMeasurement()
-{
-    // One frame until the measurement loop is part of the program: the current-pixel
-    // field then shows the reference object's size for Accept.
-    if (GetRAW() == 1)
-        SetCtrlVal(pCal1, CAL1_CUR_PIXEL, static_cast<int>(raw.M_VALUE));
-}
 
 namespace {
 
@@ -104,7 +98,8 @@ int CC_CheckActivateCalib(int panel, int control, int event, void *, int, int)
         if (!CalibrationLoopRunning()) {
             ActivateCalibration(1);
             DelayWithEventProcessing(0.1);
-            StartCalibrationMeasurement();
+            // Measure continuously: the current-pixel field follows the object.
+            PushRUN();
         } else {
             cal_start_flag = 1;
         }

@@ -13,9 +13,6 @@ int ActivateCalibration(std::uint16_t mode);
 // serve a request, so the callbacks then send their orders themselves.
 bool CalibrationLoopRunning();
 
-// Starts the continuous measurement so the current-pixel field follows the object.
-void StartCalibrationMeasurement();
-
 int CC_CheckActivateCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonAcceptCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonRefreshCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

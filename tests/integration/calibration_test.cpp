@@ -17,6 +17,8 @@
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
+#include <QTimer>
+
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -78,8 +80,11 @@ protected:
         GetCtrlVal(panel, control, &v);
         return v;
     }
+    // Switching on starts the measurement loop; the operator stops it after a few frames.
     void checkBox(int on)
     {
+        if (on && stop_flag != 0)
+            QTimer::singleShot(300, [] { stop_flag = 1; });
         SetCtrlVal(pCal1, CAL1_ACTIVATE, on);
         SimulateEvent(pCal1, CAL1_ACTIVATE, EVENT_VAL_CHANGED);
     }
