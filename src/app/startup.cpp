@@ -3,6 +3,7 @@
 
 #include "app/shell.h"
 #include "app/state.h"
+#include "files/locations.h"
 #include "app/statusline.h"
 #include "app/text.h"
 #include "calib/calrec.h"
@@ -99,8 +100,9 @@ void InitVars()
     ShowLogo(2);
 
     CopyText(dir_name, ProgramDirectory().c_str());
-    CopyText(proj_dir, dir_name);
-    CopyText(appini_pathname, JoinPath(dir_name, "MQ-Vista.ini").c_str());
+    const FileLocations where = ChooseFileLocations(dir_name, DirectoryWritable(dir_name));
+    CopyText(proj_dir, where.documentsDirectory.c_str());
+    CopyText(appini_pathname, where.settingsFile.c_str());
     ReadIniFile(appini_pathname);
 
     SetCtrlFrameColor(pConn, CONN_IPADDR, VAL_LT_GRAY);

@@ -2,10 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ui {
 
@@ -46,6 +50,40 @@ bool FileExists(const std::string &path)
 int SetFileHidden(const std::string &path) { return FileExists(path) ? 0 : -1; }
 
 int DeleteFileAt(const std::string &path) { return std::remove(path.c_str()) == 0 ? 0 : -1; }
+
+bool DirectoryWritable(const std::string &directory)
+{
+    std::string probe = JoinPath(directory.empty() ? "." : directory, ".mq-write-test-XXXXXX");
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+bool MakeDirectories(const std::string &directory)
+{
+    return !directory.empty() && QDir().mkpath(QString::fromStdString(directory));
+}
+
+bool CopyFileTo(const std::string &from, const std::string &to)
+{
+    QFile::remove(QString::fromStdString(to));
+    return QFile::copy(QString::fromStdString(from), QString::fromStdString(to));
+}
+
+std::string UserConfigDirectory()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base.isEmpty() ? std::string() : JoinPath(base.toStdString(), "mq-vista");
+}
+
+std::string UserDocumentsDirectory()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return base.isEmpty() ? std::string() : JoinPath(base.toStdString(), "MQ-Vista");
+}
 
 std::string DateStr() { return QDate::currentDate().toString("MM-dd-yyyy").toStdString(); }
 
