@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "files/locations.h"
+#include "link/serial_devices.h"
 #include "app/statusline.h"
 #include "app/text.h"
 #include "calib/calrec.h"
@@ -104,6 +105,7 @@ void InitVars()
     CopyText(proj_dir, where.documentsDirectory.c_str());
     CopyText(appini_pathname, where.settingsFile.c_str());
     ReadIniFile(appini_pathname);
+    FillSerialDeviceList();
 
     SetCtrlFrameColor(pConn, CONN_IPADDR, VAL_LT_GRAY);
 

@@ -8,6 +8,7 @@
 #include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
+#include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -24,6 +25,42 @@ constexpr const char *kConnection = "CONNECTION";
 constexpr const char *kAddresses = "IP ADDRESSES";
 constexpr const char *kApplication = "APPLICATION";
 constexpr const char *kHardware = "HARDWAREINFO";
+constexpr const char *kSerialPorts = "SERIAL PORTS";
+constexpr int kMaxComPort = 255;
+
+std::string comKey(int port, const char *what) { return "COM" + std::to_string(port) + " " + what; }
+
+// Serial devices bound to COM numbers: "COM<n> DEVICE", "COM<n> SERIAL", "COM<n> NAME".
+void readSerialBindings(IniText ini)
+{
+    for (int port : BoundComPorts())
+        SetComPortBinding(port, {});
+    if (!ini)
+        return;
+    char text[kPathSize];
+    for (int port = 1; port <= kMaxComPort; ++port) {
+        if (Ini_GetStringIntoBuffer(ini, kSerialPorts, comKey(port, "DEVICE").c_str(), text, sizeof text) != 1 ||
+            text[0] == '\0')
+            continue;
+        ComPortBinding binding;
+        binding.device = text;
+        if (Ini_GetStringIntoBuffer(ini, kSerialPorts, comKey(port, "SERIAL").c_str(), text, sizeof text) == 1)
+            binding.serialNumber = text;
+        if (Ini_GetStringIntoBuffer(ini, kSerialPorts, comKey(port, "NAME").c_str(), text, sizeof text) == 1)
+            binding.description = text;
+        SetComPortBinding(port, binding);
+    }
+}
+
+void writeSerialBindings(IniText ini)
+{
+    for (int port : BoundComPorts()) {
+        const ComPortBinding b = GetComPortBinding(port);
+        Ini_PutString(ini, kSerialPorts, comKey(port, "DEVICE").c_str(), b.device.c_str());
+        Ini_PutString(ini, kSerialPorts, comKey(port, "SERIAL").c_str(), b.serialNumber.c_str());
+        Ini_PutString(ini, kSerialPorts, comKey(port, "NAME").c_str(), b.description.c_str());
+    }
+}
 
 void takeDefaults()
 {
@@ -106,6 +143,7 @@ void ReadIniFile(const char *path)
         readGeometry(ini);
         readUnitSwitch(ini);
     }
+    readSerialBindings(ini);
     Ini_Dispose(ini);
     ShowConnectionSettings();
     char *end = nullptr;
@@ -151,6 +189,7 @@ int WriteIniFile(const char *path)
     Ini_PutInt(ini, kApplication, "Panel height", height);
     Ini_PutInt(ini, kApplication, "GUI mmButtonState", mm);
     Ini_PutInt(ini, kHardware, "Hardware-Type", HWTYPE >= 1 && HWTYPE <= 3 ? HWTYPE : 0);
+    writeSerialBindings(ini);
 
     const int written = path ? Ini_WriteToFile(ini, path) : -1;
     Ini_Dispose(ini);

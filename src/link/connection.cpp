@@ -1,4 +1,5 @@
 #include "link/connection.h"
+#include "link/serial_devices.h"
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -236,6 +237,17 @@ int CC_CBTNTryToConnect(int panel, int control, int event, void *, int, int)
         SetStatusColor(VAL_BLACK);
         showAndLog(kTextTryToConnect);
         TakeConnectionSettings();
+        // A bound adapter that is unplugged is named, not reported as a bare open error.
+        if (comtype == 0) {
+            if (const std::string missing = MissingBoundDeviceText(rs232port); !missing.empty()) {
+                CloseOpenLinks();
+                showAndLog(missing.c_str());
+                SetStatusColor(VAL_RED);
+                DimExchangeControls(1);
+                err_flag = 1;
+                break;
+            }
+        }
         DelayWithEventProcessing(0.2);
         CloseOpenLinks();
         ApplyLinkLayout(comtype, false);

@@ -3,6 +3,7 @@
 // QTcpSocket. Results: 0 or positive on success, negative codes on failure.
 
 #include <string>
+#include <vector>
 
 // ---- RS-232 ---------------------------------------------------------------------
 // Error codes of the serial services.
@@ -21,8 +22,33 @@ constexpr int kComStatParity = 0x0010;
 constexpr int kComStatFraming = 0x0040;
 
 // Port n opens the device that a symbolic link named com<n> in the program's directory
-// points to, when such a link exists, else /dev/ttyS<n-1>.
+// points to, when such a link exists; else the device bound to port n (found again by
+// its serial number when it has one, whatever its /dev name is now); else /dev/ttyS<n-1>.
 std::string ComPortDevicePath(int port);
+
+// The serial devices present on the machine (USB adapters included).
+struct SerialDeviceInfo {
+    std::string device;        // /dev path
+    std::string description;
+    std::string manufacturer;
+    std::string serialNumber;  // empty when the device has none
+};
+std::vector<SerialDeviceInfo> ListSerialDevices();
+
+// A device bound to a COM number by the operator.
+struct ComPortBinding {
+    std::string device;
+    std::string serialNumber;
+    std::string description;
+};
+// An empty device removes the binding.
+void SetComPortBinding(int port, const ComPortBinding &binding);
+// The binding of a port; device empty when there is none.
+ComPortBinding GetComPortBinding(int port);
+std::vector<int> BoundComPorts();
+// True when port n is bound (and no com<n> link overrides it) but its device is not
+// present.
+bool ComPortBindingMissing(int port);
 
 int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, int dataBits, int stopBits,
                   int inputQueueSize, int outputQueueSize);

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include <map>
 #include <memory>
@@ -23,6 +24,34 @@ std::map<int, Port> g_ports;
 
 constexpr int kMaxPort = 256;
 
+std::map<int, ComPortBinding> g_bindings;
+
+// The com<n> link beside the program, or empty.
+std::string linkedDevice(int port)
+{
+    const std::string link = ui::JoinPath(ui::ProgramDirectory(), "com" + std::to_string(port));
+    char target[4096];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0)
+        return {};
+    target[n] = '\0';
+    // A relative link target is relative to the link's own directory.
+    if (target[0] != '/')
+        return ui::JoinPath(ui::ProgramDirectory(), target);
+    return target;
+}
+
+// The bound device as it is present now: by serial number when it has one (a USB
+// adapter may come back under another name), else by its path. Empty when missing.
+std::string presentBoundDevice(const ComPortBinding &b)
+{
+    if (!b.serialNumber.empty())
+        for (const SerialDeviceInfo &d : ListSerialDevices())
+            if (d.serialNumber == b.serialNumber)
+                return d.device;
+    return ui::FileExists(b.device) ? b.device : std::string();
+}
+
 Port *openPort(int port)
 {
     auto it = g_ports.find(port);
@@ -35,17 +64,51 @@ Port *openPort(int port)
 
 std::string ComPortDevicePath(int port)
 {
-    const std::string link = ui::JoinPath(ui::ProgramDirectory(), "com" + std::to_string(port));
-    char target[4096];
-    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-        target[n] = '\0';
-        // A relative link target is relative to the link's own directory.
-        if (target[0] != '/')
-            return ui::JoinPath(ui::ProgramDirectory(), target);
-        return target;
+    if (std::string linked = linkedDevice(port); !linked.empty())
+        return linked;
+    auto bound = g_bindings.find(port);
+    if (bound != g_bindings.end()) {
+        const std::string present = presentBoundDevice(bound->second);
+        return present.empty() ? bound->second.device : present;
     }
     return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+std::vector<SerialDeviceInfo> ListSerialDevices()
+{
+    std::vector<SerialDeviceInfo> devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        devices.push_back({info.systemLocation().toStdString(), info.description().toStdString(),
+                           info.manufacturer().toStdString(), info.serialNumber().toStdString()});
+    return devices;
+}
+
+void SetComPortBinding(int port, const ComPortBinding &binding)
+{
+    if (binding.device.empty())
+        g_bindings.erase(port);
+    else
+        g_bindings[port] = binding;
+}
+
+ComPortBinding GetComPortBinding(int port)
+{
+    auto it = g_bindings.find(port);
+    return it == g_bindings.end() ? ComPortBinding{} : it->second;
+}
+
+std::vector<int> BoundComPorts()
+{
+    std::vector<int> ports;
+    for (const auto &entry : g_bindings)
+        ports.push_back(entry.first);
+    return ports;
+}
+
+bool ComPortBindingMissing(int port)
+{
+    auto it = g_bindings.find(port);
+    return it != g_bindings.end() && linkedDevice(port).empty() && presentBoundDevice(it->second).empty();
 }
 
 int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int parity, int dataBits, int stopBits,

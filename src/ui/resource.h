@@ -166,6 +166,8 @@ enum ControlId {
     CONN_HWINFO,
     CONN_STATUS,
     CONN_TCP_ONLY,
+    CONN_SERIAL_DEVICES,
+    CONN_BIND_DEVICE,
 
     // help pop-up
     HELP_TEXT = 700,

@@ -2,6 +2,7 @@
 
 #include "ui/resource_pages.h"
 #include "link/connection.h"
+#include "link/serial_devices.h"
 
 namespace ui::res {
 
@@ -26,7 +27,11 @@ void AddConnectionPage(std::vector<ControlDef> &c)
     c.push_back(make(CONN_ACCEPT, Kind::Button, PN, "ACCEPT", {row(1), 194, 24, 86}, CC_CBTNAcceptComSetting));
     c.push_back(make(CONN_CHANGE_BAUD, Kind::Button, PN, "SET BAUD", {row(1), 286, 24, 86}, CC_CBTNChangeBaudRate));
     c.push_back(make(CONN_HWINFO, Kind::Button, PN, "GENERATE HARDWARE INFO", {row(2) - 8, kColA, 24, 200}, CC_CBTNGenerateHWInfoFile));
-    c.push_back(make(CONN_STATUS, Kind::TextBox, PN, "", {row(2) + 22, kColA, 168, 370}));
+    c.push_back(make(CONN_STATUS, Kind::TextBox, PN, "", {row(2) + 22, kColA, 118, 370}));
+    c.push_back(ring(CONN_SERIAL_DEVICES, PN, "SERIAL DEVICE FOR THIS COM-PORT", {row(2) + 158, kColA, kFieldH, 270},
+                     {{"(no binding)", -1}}));
+    c.back().callback = CC_DROPserialDevice;
+    c.push_back(make(CONN_BIND_DEVICE, Kind::Button, PN, "BIND", {row(2) + 157, 290, 24, 90}, CC_BTNbindSerialDevice));
 }
 
 } // namespace ui::res

@@ -1,0 +1,113 @@
+// Serial devices bound to COM numbers: opened through the binding, a link beside the
+// program wins, a missing device is named on Connect, and bindings are kept in the
+// settings file.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "files/settings.h"
+#include "link/ident.h"
+#include "link/serial_devices.h"
+#include "link/transport.h"
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+#include "ui/comm.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+class SerialDevicesTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(sim.start({"--pty", programDir + "/sensor-pty", "--eeprom", programDir + "/sim.eeprom"}))
+            << sim.error();
+    }
+    void TearDown() override
+    {
+        for (int port : BoundComPorts())
+            SetComPortBinding(port, {});
+        CloseLinkAndPanels();
+        sim.stop();
+        AppFixture::TearDown();
+    }
+    void connectTo(int port)
+    {
+        SetCtrlVal(pConn, CONN_COMTYPE, 0);
+        SetCtrlVal(pConn, CONN_COMPORT, port);
+        SimulateEvent(pConn, CONN_CONNECT, EVENT_COMMIT);
+    }
+    SimProcess sim;
+};
+
+TEST_F(SerialDevicesTest, BoundDeviceIsOpenedThroughItsBinding)
+{
+    SetComPortBinding(4, {sim.ptyPath(), "", "simulated sensor"});
+    EXPECT_EQ(ComPortDevicePath(4), sim.ptyPath());
+    EXPECT_FALSE(ComPortBindingMissing(4));
+    connectTo(4);
+    EXPECT_EQ(rs232port, 4);
+    EXPECT_EQ(rs232con, 1);
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_EQ(CheckComLine(), 1);
+}
+
+TEST_F(SerialDevicesTest, LinkBesideTheProgramWinsOverABinding)
+{
+    SetComPortBinding(2, {"/dev/mq-no-such-adapter", "", "USB adapter"});
+    EXPECT_TRUE(ComPortBindingMissing(2));
+    linkComPort(2, sim.ptyPath());
+    EXPECT_FALSE(ComPortBindingMissing(2));
+    EXPECT_EQ(ComPortDevicePath(2), sim.ptyPath());
+    connectTo(2);
+    EXPECT_EQ(rs232con, 1);
+}
+
+TEST_F(SerialDevicesTest, MissingDeviceIsNamedOnConnect)
+{
+    SetComPortBinding(3, {"/dev/mq-no-such-adapter", "FT1234", "USB-Serial adapter"});
+    FillSerialDeviceList();
+    int count = 0;
+    GetNumListItems(pConn, CONN_SERIAL_DEVICES, &count);
+    std::string last;
+    GetListItemLabel(pConn, CONN_SERIAL_DEVICES, count - 1, &last);
+    EXPECT_EQ(last, "COM3: /dev/mq-no-such-adapter - MISSING");
+
+    connectTo(3);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "COM3: /dev/mq-no-such-adapter (USB-Serial adapter) is missing!");
+    EXPECT_EQ(err_flag, 1);
+    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
+    EXPECT_NE(rs232con, 1);
+}
+
+TEST_F(SerialDevicesTest, BindingsAreKeptInTheSettingsFileAndCanBeRemoved)
+{
+    SetComPortBinding(5, {"/dev/ttyUSB7", "A9XYZ", "FT232R USB UART"});
+    SetComPortBinding(9, {"/dev/ttyACM0", "", ""});
+    const std::string file = programDir + "/MQ-Vista.ini";
+    ASSERT_GE(WriteIniFile(file.c_str()), 0);
+    SetComPortBinding(5, {});
+    SetComPortBinding(9, {});
+    SetComPortBinding(6, {"/dev/stale", "", ""});
+    ReadIniFile(file.c_str());
+    EXPECT_EQ(BoundComPorts(), (std::vector<int>{5, 9}));
+    const ComPortBinding b = GetComPortBinding(5);
+    EXPECT_EQ(b.device, "/dev/ttyUSB7");
+    EXPECT_EQ(b.serialNumber, "A9XYZ");
+    EXPECT_EQ(b.description, "FT232R USB UART");
+
+    // "(no binding)" with BIND removes the binding of the COM number shown.
+    FillSerialDeviceList();
+    SetCtrlVal(pConn, CONN_COMPORT, 5);
+    SetCtrlVal(pConn, CONN_SERIAL_DEVICES, -1);
+    SimulateEvent(pConn, CONN_BIND_DEVICE, EVENT_COMMIT);
+    EXPECT_EQ(BoundComPorts(), (std::vector<int>{9}));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "COM5: binding removed");
+}
+
+} // namespace
