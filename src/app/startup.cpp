@@ -21,6 +21,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "recorder/recorder.h"
+#include "stats/statistics.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -237,6 +238,7 @@ int LoadAllPanels()
 void CloseLinkAndPanels()
 {
     CloseOpenLinks();
+    DiscardRecordStatistics();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

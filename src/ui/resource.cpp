@@ -5,6 +5,7 @@
 #include "ui/resource_pages.h"
 
 #include "app/shell.h"
+#include "stats/statistics.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -32,6 +33,7 @@ std::vector<ControlDef> buildControls()
     res::AddRecorderPage(c);
     res::AddConnectionPage(c);
     res::AddHelpPopup(c);
+    res::AddStatisticsWindow(c);
     return c;
 }
 
@@ -48,6 +50,7 @@ std::vector<PanelDef> buildPanels()
     p.push_back({PAGE_CONN, "CONNECT", 0, 0, nullptr, PANEL, MAIN_TAB, 5});
     p.push_back({PAGE_CAL1, "CALIBRATION", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 0});
     p.push_back({PAGE_CAL2, "SERVICE", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 1});
+    p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
     return p;
 }
 

@@ -22,6 +22,7 @@ enum PanelResource {
     PAGE_CONN = 106,
     PAGE_CAL1 = 111,
     PAGE_CAL2 = 112,
+    PANEL_STATS = 3,  // statistics of a record file, a window of its own
 };
 
 // Control ids, unique over the whole description.
@@ -152,6 +153,7 @@ enum ControlId {
     REC_TIME,
     REC_STATUS,
     REC_PROGRESS,
+    REC_STATS,
 
     // connection page
     CONN_COMTYPE = 600,
@@ -172,9 +174,50 @@ enum ControlId {
     // help pop-up
     HELP_TEXT = 700,
 
+    // statistics window
+    STATS_FILE = 800,
+    STATS_RELOAD,
+    STATS_CLOSE,
+    STATS_INFO,
+    STATS_MESSAGE,
+    STATS_SETPOINT,
+    STATS_UPPER_TOL,
+    STATS_LOWER_TOL,
+    STATS_SLOPE,
+    STATS_BINS,
+    STATS_SERIES,
+    STATS_HISTOGRAM,
+    STATS_RUNCHART,
+    STATS_SAVE_REPORT,
+    STATS_SAVE_HISTOGRAM,
+    STATS_SAVE_RUNCHART,
+    STATS_COL_PIXEL,
+    STATS_COL_UM,
+    STATS_ROW_LABEL = 850,  // + row
+    STATS_FIGURE = 870,     // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
+
     // first id handed out to controls created at run time
     FIRST_DYNAMIC_CONTROL = 1000,
 };
+
+// Rows of the statistics window's table of figures.
+enum StatsRow {
+    STATS_ROW_N,
+    STATS_ROW_MEAN,
+    STATS_ROW_STDDEV,
+    STATS_ROW_MIN,
+    STATS_ROW_MAX,
+    STATS_ROW_RANGE,
+    STATS_ROW_LSL,
+    STATS_ROW_USL,
+    STATS_ROW_ABOVE,
+    STATS_ROW_INSIDE,
+    STATS_ROW_BELOW,
+    STATS_ROW_CP,
+    STATS_ROW_CPK,
+    STATS_ROWS,
+};
+constexpr int StatsFigureId(int row, int column) { return STATS_FIGURE + row * 2 + column; }
 
 struct ListItem {
     std::string label;

@@ -92,5 +92,6 @@ void AddCalibrationPages(std::vector<ControlDef> &c);
 void AddRecorderPage(std::vector<ControlDef> &c);
 void AddConnectionPage(std::vector<ControlDef> &c);
 void AddHelpPopup(std::vector<ControlDef> &c);
+void AddStatisticsWindow(std::vector<ControlDef> &c);
 
 } // namespace ui::res

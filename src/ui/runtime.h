@@ -84,6 +84,9 @@ int GetCtrlVal(int panel, int control, unsigned int *value);
 // Text value cut to size - 1 characters and always terminated.
 int GetCtrlVal(int panel, int control, char *buffer, int size);
 std::string GetCtrlString(int panel, int control);
+// The same for texts in UTF-8 (characters beyond Latin-1, such as a dash for "none").
+int SetCtrlValUtf8(int panel, int control, const char *value);
+std::string GetCtrlStringUtf8(int panel, int control);
 
 // ---- Control attributes ----------------------------------------------------------
 int SetCtrlDimmed(int panel, int control, bool dimmed);
@@ -143,6 +146,13 @@ int SetAxisRange(int panel, int control, Axis axis, double minimum, double maxim
 int GetAxisRange(int panel, int control, Axis axis, double *minimum, double *maximum);
 int SetAxisCaption(int panel, int control, Axis axis, const char *caption);
 int SetAxisPrecision(int panel, int control, Axis axis, int decimals);
+// Bars of the given width centred on x (a histogram); counted as one plot.
+int PlotBars(int panel, int control, const double *x, const double *heights, int count, double width, int color);
+// A vertical line at x over the whole height (limits, a mean); counted as a plot.
+int PlotVerticalLine(int panel, int control, double x, int color, bool dashed);
+// Saves the graph as it is shown, as PDF when the path ends in ".pdf", else as PNG,
+// through QCustomPlot's own export; width/height 0 take the widget's size.
+int SaveGraphImage(int panel, int control, const char *path, int width = 0, int height = 0);
 int SetGraphAutoRefresh(int panel, int control, bool on);
 int RefreshGraph(int panel, int control);
 // What the graph holds, for tests and diagnostics.

@@ -128,12 +128,15 @@ int DeleteGraphPlots(int panel, int control)
     if (!c)
         return -1;
     QCustomPlot *plot = c->graph.plot;
-    plot->clearGraphs();
+    plot->clearPlottables();
     for (int i = plot->itemCount() - 1; i >= 0; --i) {
         QCPAbstractItem *item = plot->item(i);
         if (qobject_cast<QCPItemRect *>(item))
             plot->removeItem(item);
     }
+    for (QCPItemStraightLine *line : c->graph.markLines)
+        plot->removeItem(line);
+    c->graph.markLines.clear();
     c->graph.plots = 0;
     c->graph.rects = 0;
     ReplotIfAuto(*c);
@@ -178,6 +181,52 @@ int PlotRectangle(int panel, int control, double x1, double y1, double x2, doubl
     ++c->graph.rects;
     ReplotIfAuto(*c);
     return c->graph.rects;
+}
+
+int PlotBars(int panel, int control, const double *x, const double *heights, int count, double width, int color)
+{
+    ControlRec *c = graphControl(panel, control, false);
+    if (!c || !x || !heights || count < 0 || !(width > 0.0))
+        return -1;
+    auto *bars = new QCPBars(c->graph.plot->xAxis, c->graph.plot->yAxis);
+    QVector<double> xs(count), ys(count);
+    std::copy(x, x + count, xs.begin());
+    std::copy(heights, heights + count, ys.begin());
+    bars->setData(xs, ys, true);
+    bars->setWidth(width);
+    bars->setPen(QPen(toColor(color).darker(150)));
+    bars->setBrush(QBrush(toColor(color)));
+    ++c->graph.plots;
+    ReplotIfAuto(*c);
+    return c->graph.plots;
+}
+
+int PlotVerticalLine(int panel, int control, double x, int color, bool dashed)
+{
+    ControlRec *c = graphControl(panel, control, false);
+    if (!c)
+        return -1;
+    auto *line = new QCPItemStraightLine(c->graph.plot);
+    line->setPen(QPen(toColor(color), 2, dashed ? Qt::DashLine : Qt::SolidLine));
+    line->point1->setCoords(x, 0);
+    line->point2->setCoords(x, 1);
+    c->graph.markLines.push_back(line);
+    ++c->graph.plots;
+    ReplotIfAuto(*c);
+    return c->graph.plots;
+}
+
+int SaveGraphImage(int panel, int control, const char *path, int width, int height)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->graph.plot || !path || !*path || width < 0 || height < 0)
+        return -1;
+    QCustomPlot *plot = c->graph.plot;
+    const QString file = QString::fromLocal8Bit(path);
+    plot->replot(QCustomPlot::rpImmediateRefresh);
+    const bool ok = file.endsWith(".pdf", Qt::CaseInsensitive) ? plot->savePdf(file, width, height)
+                                                               : plot->savePng(file, width, height);
+    return ok ? 0 : -1;
 }
 
 int SetGraphCursor(int panel, int control, int cursor, double x, double y)

@@ -26,6 +26,7 @@ struct GraphState {
     int rects = 0;
     std::map<int, std::pair<double, double>> cursors;
     std::map<int, QCPItemStraightLine *> cursorLines;
+    std::vector<QCPItemStraightLine *> markLines;  // PlotVerticalLine, gone with the plots
     // strip chart
     int traces = 0;
     int pointsPerScreen = 101;

@@ -230,6 +230,40 @@ std::string GetCtrlString(int panel, int control)
     }
 }
 
+int SetCtrlValUtf8(int panel, int control, const char *value)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return -1;
+    ProgrammaticScope quiet;
+    const QString text = QString::fromUtf8(value ? value : "");
+    switch (c->kind) {
+    case Kind::TextMessage:
+        static_cast<QLabel *>(c->widget.data())->setText(text);
+        return 0;
+    case Kind::String:
+        static_cast<QLineEdit *>(c->widget.data())->setText(text);
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+std::string GetCtrlStringUtf8(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return {};
+    switch (c->kind) {
+    case Kind::TextMessage:
+        return static_cast<QLabel *>(c->widget.data())->text().toStdString();
+    case Kind::String:
+        return static_cast<QLineEdit *>(c->widget.data())->text().toStdString();
+    default:
+        return {};
+    }
+}
+
 int GetCtrlVal(int panel, int control, char *buffer, int size)
 {
     if (!buffer || size <= 0 || !FindControl(panel, control))

@@ -1,0 +1,164 @@
+// Exports of the statistics window: the report as CSV, the histogram and the run chart
+// as PNG or PDF. None of them may land on a record file.
+
+#include "stats/statistics.h"
+
+#include "app/text.h"
+#include "ui/popup.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+using namespace ui;
+
+namespace {
+
+constexpr char kTitle[] = "STATISTICS";
+const char *const kRowNames[STATS_ROWS] = {"n",           "MEAN",  "STD-DEV (n-1)", "MIN",    "MAX",
+                                           "RANGE",       "LOWER LIMIT", "UPPER LIMIT", "ABOVE", "INSIDE",
+                                           "BELOW",       "Cp",    "Cpk"};
+
+std::string csvField(const std::string &text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string lowerCase(std::string s)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool endsWith(const std::string &s, const char *suffix)
+{
+    const std::size_t n = std::strlen(suffix);
+    return s.size() >= n && lowerCase(s.substr(s.size() - n)) == suffix;
+}
+
+// True when a record file lives at path: the open one, or any file that begins as one.
+bool isRecordFile(const std::string &path)
+{
+    std::error_code ec;
+    if (stats_fname[0] && std::filesystem::equivalent(path, stats_fname, ec))
+        return true;
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char head[6] = {};
+    const bool record = std::fread(head, 1, sizeof head, f) == sizeof head && std::memcmp(head, "DATE:\t", 6) == 0;
+    std::fclose(f);
+    return record;
+}
+
+// Asks for the file to write; empty when the operator cancelled or declined.
+std::string chooseTarget(const char *title, const char *suffix, const char *filter, bool image)
+{
+    const std::filesystem::path record(stats_fname);
+    FileSelectRequest request;
+    request.defaultDirectory = record.has_parent_path() ? record.parent_path().string() : ProgramDirectory();
+    request.defaultFileName = record.stem().string() + suffix;
+    request.filter = filter;
+    request.title = title;
+    request.save = true;
+    std::string path;
+    if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED || path.empty())
+        return {};
+    if (image && !endsWith(path, ".png") && !endsWith(path, ".pdf"))
+        path += ".png";
+    if (!image && !endsWith(path, ".csv") && !endsWith(path, ".txt"))
+        path += ".csv";
+    if (isRecordFile(path)) {
+        MessagePopup(kTitle, (path + "\nis a record file - it is not overwritten.").c_str());
+        return {};
+    }
+    if (FileExists(path) && !ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
+        return {};
+    return path;
+}
+
+void saveGraph(int control, const char *title, const char *suffix)
+{
+    if (pStats == 0 || stats_fname[0] == '\0')
+        return;
+    const std::string path = chooseTarget(title, suffix, "*.png *.pdf", true);
+    if (path.empty())
+        return;
+    if (SaveGraphImage(pStats, control, path.c_str(), 800, 450) < 0)
+        MessagePopup(kTitle, ("The picture could not be written:\n" + path).c_str());
+}
+
+} // namespace
+
+std::string FormatStatisticsReport(const char *recordPath, const RecordReader &reader, ToleranceWindow pixels,
+                                   double slope)
+{
+    const ToleranceWindow microns{pixels.lower * slope, pixels.upper * slope};
+    const std::size_t n = reader.samples();
+    const SeriesFigures fpx = ComputeFigures(reader.mValue().data(), n, pixels);
+    const SeriesFigures fum = ComputeFigures(reader.mValUm().data(), n, microns);
+    const RecordHeader &h = reader.header();
+    char number[64];
+    std::string out;
+    out += "record file," + csvField(recordPath ? recordPath : "") + ",\r\n";
+    out += "recorded," + csvField(std::string(h.date) + " " + h.time) + ",\r\n";
+    FormatText(number, sizeof number, "%.6f", slope);
+    out += "slope [\xC2\xB5m/pixel],";
+    out += number;
+    out += ",\r\n";
+    out += "skipped lines," + std::to_string(reader.skippedLines()) + ",\r\n";
+    out += "figure,M-VALUE [pixel],M-VAL[um]\r\n";
+    for (int r = 0; r < STATS_ROWS; ++r) {
+        out += csvField(kRowNames[r]) + "," + csvField(FormatStatisticsFigure(r, fpx, pixels, true)) + "," +
+               csvField(FormatStatisticsFigure(r, fum, microns, true)) + "\r\n";
+    }
+    return out;
+}
+
+int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0')
+        return 0;
+    const std::string path = chooseTarget("Statistics report:", "-statistics.csv", "*.csv", false);
+    if (path.empty())
+        return 0;
+    const std::string report =
+        FormatStatisticsReport(stats_fname, StatisticsReader(), StatisticsWindowPixels(), StatisticsSlope());
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (f) {
+        ok = std::fwrite(report.data(), 1, report.size(), f) == report.size();
+        ok = std::fclose(f) == 0 && ok;
+    }
+    if (!ok)
+        MessagePopup(kTitle, ("The report could not be written:\n" + path).c_str());
+    return 0;
+}
+
+int CC_BTNstatsSaveHistogram(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT)
+        saveGraph(STATS_HISTOGRAM, "Histogram picture (PNG or PDF):", "-histogram.png");
+    return 0;
+}
+
+int CC_BTNstatsSaveRunChart(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT)
+        saveGraph(STATS_RUNCHART, "Run chart picture (PNG or PDF):", "-runchart.png");
+    return 0;
+}

@@ -1,0 +1,287 @@
+// Series figures against values worked out here by other formulas, and the record-file
+// reader on whole, growing, truncated, garbled and foreign files.
+
+#include "stats/figures.h"
+#include "stats/record_reader.h"
+#include "support/record_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <numeric>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Variance by the textbook one-pass formula, in long double so that it stays exact for
+// the small integer series it is used on.
+double referenceStddev(const std::vector<double> &v)
+{
+    long double sum = 0, squares = 0;
+    for (double x : v) {
+        sum += x;
+        squares += static_cast<long double>(x) * x;
+    }
+    const long double n = static_cast<long double>(v.size());
+    return static_cast<double>(std::sqrt((n * squares - sum * sum) / (n * (n - 1))));
+}
+
+TEST(SeriesFigures, KnownSeriesAgainstIndependentFormulas)
+{
+    const std::vector<std::uint16_t> values = {500, 502, 498, 505, 495, 510, 490};
+    const std::vector<double> asDouble(values.begin(), values.end());
+    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {495, 505});
+    EXPECT_EQ(f.n, 7u);
+    EXPECT_DOUBLE_EQ(f.mean, std::accumulate(asDouble.begin(), asDouble.end(), 0.0) / 7.0);
+    EXPECT_NEAR(f.stddev, referenceStddev(asDouble), 1e-12);
+    EXPECT_EQ(f.min, 490);
+    EXPECT_EQ(f.max, 510);
+    EXPECT_EQ(f.range, 20);
+    // The limits themselves are inside the window.
+    EXPECT_EQ(f.above, 1u);
+    EXPECT_EQ(f.inside, 5u);
+    EXPECT_EQ(f.below, 1u);
+    ASSERT_TRUE(f.capability);
+    EXPECT_NEAR(f.cp, 10.0 / (6.0 * f.stddev), 1e-12);
+}
+
+TEST(SeriesFigures, CpAndCpkOfASeriesWithAKnownAnswer)
+{
+    // Mean 10, standard deviation (n-1) exactly 1.
+    const std::vector<std::int32_t> values = {9, 10, 11};
+    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {7, 16});
+    EXPECT_DOUBLE_EQ(f.stddev, 1.0);
+    EXPECT_DOUBLE_EQ(f.cp, 1.5);   // 9 / 6
+    EXPECT_DOUBLE_EQ(f.cpk, 1.0);  // min(6, 3) / 3
+    const SeriesFigures shifted = ComputeFigures(values.data(), values.size(), {4, 13});
+    EXPECT_DOUBLE_EQ(shifted.cpk, 1.0);  // min(3, 6) / 3: the nearer limit counts
+}
+
+TEST(SeriesFigures, NoSpreadNoCapability)
+{
+    const std::vector<std::uint16_t> one = {700};
+    const SeriesFigures single = ComputeFigures(one.data(), 1, {600, 800});
+    EXPECT_EQ(single.n, 1u);
+    EXPECT_EQ(single.mean, 700);
+    EXPECT_EQ(single.stddev, 0.0);
+    EXPECT_FALSE(single.capability);
+
+    const std::vector<std::uint16_t> flat(50, 512);
+    const SeriesFigures constant = ComputeFigures(flat.data(), flat.size(), {412, 612});
+    EXPECT_EQ(constant.stddev, 0.0);
+    EXPECT_FALSE(constant.capability);
+    EXPECT_EQ(constant.inside, 50u);
+
+    const SeriesFigures empty = ComputeFigures(static_cast<const std::uint16_t *>(nullptr), 0, {0, 1});
+    EXPECT_EQ(empty.n, 0u);
+    EXPECT_FALSE(empty.capability);
+}
+
+TEST(SeriesFigures, NegativeMicronsAndEverythingOutside)
+{
+    const std::vector<std::int32_t> um = {-1200, -800, -1000, -1000};
+    const SeriesFigures f = ComputeFigures(um.data(), um.size(), {-1100, -900});
+    EXPECT_DOUBLE_EQ(f.mean, -1000.0);
+    EXPECT_EQ(f.min, -1200);
+    EXPECT_EQ(f.max, -800);
+    EXPECT_EQ(f.above, 1u);
+    EXPECT_EQ(f.inside, 2u);
+    EXPECT_EQ(f.below, 1u);
+
+    const SeriesFigures outside = ComputeFigures(um.data(), um.size(), {0, 500});
+    EXPECT_EQ(outside.below, 4u);
+    EXPECT_EQ(outside.inside + outside.above, 0u);
+    EXPECT_LT(outside.cpk, 0.0);  // the mean lies outside the window
+}
+
+TEST(SeriesFigures, SpreadStaysExactFarFromZero)
+{
+    // A one-pass sum of squares loses the spread of these values entirely in doubles.
+    const std::vector<std::int32_t> values = {2000000000, 2000000001, 2000000002};
+    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {1999999990, 2000000010});
+    EXPECT_NEAR(f.stddev, 1.0, 1e-9);
+    EXPECT_NEAR(f.cp, 20.0 / 6.0, 1e-6);
+}
+
+TEST(SeriesHistogram, SturgesBinsHoldEveryValue)
+{
+    EXPECT_EQ(SturgesBins(0), 1);
+    EXPECT_EQ(SturgesBins(1), 1);
+    EXPECT_EQ(SturgesBins(200), 9);   // ceil(log2 200) = 8
+    EXPECT_EQ(SturgesBins(1024), 11);
+    std::vector<std::uint16_t> values;
+    for (int i = 0; i < 200; ++i)
+        values.push_back(static_cast<std::uint16_t>(400 + (i * 37) % 101));
+    const Histogram h = MakeHistogram(values.data(), values.size(), 9);
+    ASSERT_EQ(h.counts.size(), 9u);
+    EXPECT_EQ(std::accumulate(h.counts.begin(), h.counts.end(), std::size_t{0}), values.size());
+    EXPECT_DOUBLE_EQ(h.first, 400.0);
+    EXPECT_DOUBLE_EQ(h.first + 9 * h.width, 500.0);
+    EXPECT_GT(h.counts.back(), 0u);  // the largest value is not lost past the last bin
+    std::size_t inFirst = 0;
+    for (std::uint16_t v : values)
+        inFirst += v < 400 + h.width;
+    EXPECT_EQ(h.counts.front(), inFirst);
+
+    const std::vector<std::int32_t> same(5, -300);
+    const Histogram one = MakeHistogram(same.data(), same.size(), 4);
+    EXPECT_EQ(std::accumulate(one.counts.begin(), one.counts.end(), std::size_t{0}), 5u);
+    EXPECT_GT(one.width, 0.0);
+}
+
+class RecordReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/mq-record-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = dir + "/RECORD.DAT";
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string dir, path;
+};
+
+TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
+{
+    std::string text = RecordHeaderText(0.5, 3, 4.8828125, "11-30-2026", "23:59:58");
+    text += RecordLineText({512, 300, 812, 2, 2500, "23:59:58"});
+    text += RecordLineText({65535, 0, 65535, 65535, -2147483647 - 1, "23:59:59"});
+    text += RecordLineText({0, 1, 2, 0, 2147483647, "00:00:00"});
+    ASSERT_TRUE(WriteBytes(path, text));
+    RecordReader r;
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_STREQ(r.header().date, "11-30-2026");
+    EXPECT_STREQ(r.header().time, "23:59:58");
+    EXPECT_DOUBLE_EQ(r.header().timeIncrement, 0.5);
+    EXPECT_DOUBLE_EQ(r.header().samplesPlanned, 3);
+    ASSERT_TRUE(r.header().haveSlope);
+    EXPECT_NEAR(r.header().slope, 4.8828125, 1e-6);  // six decimals in the field
+    EXPECT_TRUE(r.header().haveColumns);
+    EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{512, 65535, 0}));
+    EXPECT_EQ(r.mValUm(), (std::vector<std::int32_t>{2500, INT32_MIN, INT32_MAX}));
+    EXPECT_EQ(r.skippedLines(), 0u);
+    EXPECT_FALSE(r.pendingLine());
+
+    // The same file after an editor saved it as UTF-8 with bare line feeds.
+    std::string utf8 = text;
+    utf8.replace(utf8.find('\xB5'), 1, "\xC2\xB5");
+    for (std::size_t at; (at = utf8.find("\r\n")) != std::string::npos;)
+        utf8.erase(at, 1);
+    ASSERT_TRUE(WriteBytes(path, utf8));
+    RecordReader edited;
+    ASSERT_EQ(edited.Update(path), RecordStatus::Ok);
+    EXPECT_NEAR(edited.header().slope, 4.8828125, 1e-6);
+    EXPECT_EQ(edited.samples(), 3u);
+}
+
+TEST_F(RecordReaderTest, FileStillBeingWrittenIsReadOnAsItGrows)
+{
+    std::string text = RecordFileText({500, 501, 502});
+    const std::string next = RecordLineText({503, 1, 2, 2, 2515, "10:00:03"});
+    ASSERT_TRUE(WriteBytes(path, text + next.substr(0, 12)));  // the recorder is mid-line
+    RecordReader r;
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_EQ(r.samples(), 3u);
+    EXPECT_TRUE(r.pendingLine());
+    EXPECT_EQ(r.skippedLines(), 0u);  // a half-written line is not a bad one
+
+    ASSERT_TRUE(WriteBytes(path, next.substr(12) + RecordLineText({504, 1, 2, 2, 2520, "10:00:04"}), "ab"));
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{500, 501, 502, 503, 504}));
+    EXPECT_FALSE(r.pendingLine());
+    EXPECT_EQ(r.skippedLines(), 0u);
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);  // nothing new: nothing counted twice
+    EXPECT_EQ(r.samples(), 5u);
+
+    // Only the first header line so far: a record file without samples.
+    ASSERT_TRUE(WriteBytes(path, "DATE:\t12-0"));
+    RecordReader early;
+    EXPECT_EQ(early.Update(path), RecordStatus::Empty);
+}
+
+TEST_F(RecordReaderTest, ANewRecordingAtThePathIsReadFromItsStart)
+{
+    ASSERT_TRUE(WriteBytes(path, RecordFileText({500, 501, 502, 503, 504})));
+    RecordReader r;
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    ASSERT_EQ(r.samples(), 5u);
+    // The recorder deletes the file and writes a new one, longer than what was read.
+    std::string again = RecordHeaderText(1.0, 9, 5.0, "12-07-2026", "11:11:11");
+    for (int i = 0; i < 9; ++i)
+        again += RecordLineText({static_cast<std::uint16_t>(600 + i), 1, 2, 2, 3000, "11:11:11"});
+    std::filesystem::remove(path);
+    ASSERT_TRUE(WriteBytes(path, again));
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_EQ(r.samples(), 9u);
+    EXPECT_EQ(r.mValue().front(), 600);
+    EXPECT_STREQ(r.header().time, "11:11:11");
+}
+
+TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
+{
+    std::string text = RecordFileText({500, 510});
+    text += "10:00:02\t500\t10\t20\t2\r\n";               // a field missing
+    text += "garbage\r\n";
+    text += "10:00:03\t70000\t10\t20\t2\t100\r\n";         // not a 16-bit word
+    text += "10:00:04\t500\t10\t20\t2\t99999999999\r\n";   // not a 32-bit word
+    text += "10:00:05\t500\t10\t20\t2\t2500\tx\r\n";       // one field too many
+    static const char withNul[] = "10:00:06\t5\0\0\t10\t20\t2\t1\r\n";
+    text += std::string(withNul, sizeof withNul - 1);
+    text += std::string(5000, '7') + "\r\n";               // far too long for a sample
+    text += "\r\n";                                          // blank: nothing lost
+    text += "DATE:\t12-07-2026\r\n";                        // a second header after samples
+    text += RecordLineText({520, 1, 2, 2, 2600, "10:00:07"});
+    text += "10:00:08\t521\t1\t2";                           // cut off: the disk was full
+    ASSERT_TRUE(WriteBytes(path, text));
+    RecordReader r;
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{500, 510, 520}));
+    EXPECT_EQ(r.skippedLines(), 8u);
+    EXPECT_EQ(r.firstSkippedLine(), 9u);  // six header lines and two samples before it
+    EXPECT_TRUE(r.pendingLine());
+
+    // The same bytes in any split give the same result.
+    for (std::size_t step : {1u, 7u, 4096u}) {
+        RecordReader fed;
+        for (std::size_t at = 0; at < text.size(); at += step)
+            fed.Feed(text.data() + at, std::min(step, text.size() - at));
+        EXPECT_EQ(fed.mValue(), r.mValue()) << step;
+        EXPECT_EQ(fed.skippedLines(), r.skippedLines()) << step;
+    }
+}
+
+TEST_F(RecordReaderTest, ForeignMissingAndEmptyFiles)
+{
+    RecordReader r;
+    EXPECT_EQ(r.Update(dir + "/absent.dat"), RecordStatus::Unreadable);
+    EXPECT_EQ(r.Update(dir), RecordStatus::Unreadable);  // a directory
+
+    ASSERT_TRUE(WriteBytes(path, ""));
+    EXPECT_EQ(r.Update(path), RecordStatus::Empty);
+
+    ASSERT_TRUE(WriteBytes(path, "[PARA]\r\nPower=500\r\n10:00:00\t1\t2\t3\t4\t5\r\n"));
+    EXPECT_EQ(r.Update(path), RecordStatus::NotRecord);
+    EXPECT_EQ(r.samples(), 0u);
+
+    ASSERT_TRUE(WriteBytes(path, std::string(100000, '\x89')));  // a picture, no line end at all
+    EXPECT_EQ(r.Update(path), RecordStatus::NotRecord);
+}
+
+TEST_F(RecordReaderTest, HeaderWithoutSlopeLeavesItUnknown)
+{
+    std::string text = RecordHeaderText(1.0, 2, 0.0);  // a calibration record without slope
+    text += RecordLineText({500, 1, 2, 2, 0, "10:00:00"});
+    ASSERT_TRUE(WriteBytes(path, text));
+    RecordReader r;
+    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
+    EXPECT_FALSE(r.header().haveSlope);
+    EXPECT_EQ(r.skippedLines(), 1u);  // the header line that carries no usable slope
+    EXPECT_EQ(r.samples(), 1u);
+}
+
+} // namespace
