@@ -1,0 +1,333 @@
+// The statistics window driven through its callbacks: opened from the recorder page and
+// at the end of a recording, figures against the tolerance window, a growing file,
+// foreign files, and the exports, which never touch a record file.
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "params/pset.h"
+#include "stats/statistics.h"
+#include "support/app_fixture.h"
+#include "support/record_file.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+class StatsWindowTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        record = programDir + "/RECORD.DAT";
+        CopyText(rec_fname, record.c_str());
+    }
+    void TearDown() override
+    {
+        DiscardRecordStatistics();
+        AppFixture::TearDown();
+    }
+    void open() { ASSERT_EQ(SimulateEvent(pRec, REC_STATS, EVENT_COMMIT), 0); }
+    std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
+    double number(int row, int column) { return std::strtod(figure(row, column).c_str(), nullptr); }
+    void setField(int control, double value)
+    {
+        SetCtrlVal(pStats, control, value);
+        SimulateEvent(pStats, control, EVENT_VAL_CHANGED);
+    }
+
+    std::string record;
+};
+
+const std::string kDash = "\xE2\x80\x94";
+
+TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
+{
+    // 200 samples as an operator records them, with three outliers.
+    std::vector<int> values;
+    for (int i = 0; i < 200; ++i)
+        values.push_back(500 + (i * 7) % 21 - 10);
+    values[10] = 640;
+    values[20] = 380;
+    values[30] = 650;
+    ASSERT_TRUE(WriteBytes(record, RecordFileText(values, 5.0)));
+    const std::string before = ReadBytes(record);
+
+    open();
+    ASSERT_GT(pStats, 0);
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(GetCtrlString(pStats, STATS_FILE), record);
+
+    double sum = 0, sq = 0;
+    for (int v : values)
+        sum += v;
+    const double mean = sum / 200.0;
+    for (int v : values)
+        sq += (v - mean) * (v - mean);
+    const double s = std::sqrt(sq / 199.0);
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "200");
+    EXPECT_NEAR(number(STATS_ROW_MEAN, 0), mean, 1e-3);
+    EXPECT_NEAR(number(STATS_ROW_STDDEV, 0), s, 1e-3);
+    EXPECT_EQ(figure(STATS_ROW_MIN, 0), "380");
+    EXPECT_EQ(figure(STATS_ROW_MAX, 0), "650");
+    EXPECT_EQ(figure(STATS_ROW_RANGE, 0), "270");
+    // The parameter set's window: 512 - 100 .. 512 + 100 pixels, times the header's slope.
+    EXPECT_EQ(figure(STATS_ROW_LSL, 0), "412.000");
+    EXPECT_EQ(figure(STATS_ROW_USL, 0), "612.000");
+    EXPECT_EQ(figure(STATS_ROW_LSL, 1), "2060.000");
+    EXPECT_EQ(figure(STATS_ROW_USL, 1), "3060.000");
+    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "2");
+    EXPECT_EQ(figure(STATS_ROW_INSIDE, 0), "197");
+    EXPECT_EQ(figure(STATS_ROW_BELOW, 0), "1");
+    EXPECT_NEAR(number(STATS_ROW_CP, 0), 200.0 / (6 * s), 1e-3);
+    EXPECT_NEAR(number(STATS_ROW_CPK, 0), std::min(612 - mean, mean - 412) / (3 * s), 1e-3);
+    // The micrometre column: the same series five times larger.
+    EXPECT_NEAR(number(STATS_ROW_MEAN, 1), mean * 5, 1e-3);
+    EXPECT_NEAR(number(STATS_ROW_CP, 1), number(STATS_ROW_CP, 0), 1e-3);
+
+    int bins = 0;
+    GetCtrlVal(pStats, STATS_BINS, &bins);
+    EXPECT_EQ(bins, 9);  // Sturges for 200
+    EXPECT_EQ(GetNumGraphPlots(pStats, STATS_HISTOGRAM), 4);  // bars, two limits, mean
+    EXPECT_EQ(GetNumGraphPlots(pStats, STATS_RUNCHART), 4);   // two limits, mean, values
+    double lo = 0, hi = 0;
+    GetAxisRange(pStats, STATS_HISTOGRAM, XAXIS, &lo, &hi);
+    EXPECT_LT(lo, 380);
+    EXPECT_GT(hi, 650);
+
+    // A narrower window: Cp and Cpk follow, so do the counts.
+    setField(STATS_UPPER_TOL, 20);
+    setField(STATS_LOWER_TOL, 20);
+    setField(STATS_SETPOINT, 500);
+    EXPECT_EQ(figure(STATS_ROW_USL, 0), "520.000");
+    EXPECT_EQ(figure(STATS_ROW_USL, 1), "2600.000");
+    EXPECT_NEAR(number(STATS_ROW_CP, 0), 40.0 / (6 * s), 1e-3);
+    EXPECT_NEAR(number(STATS_ROW_CPK, 0), std::min(520 - mean, mean - 480) / (3 * s), 1e-3);
+    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "2");
+    EXPECT_EQ(figure(STATS_ROW_BELOW, 0), "1");
+    // Another slope moves only the micrometre limits.
+    setField(STATS_SLOPE, 2.5);
+    EXPECT_EQ(figure(STATS_ROW_USL, 1), "1300.000");
+    EXPECT_EQ(figure(STATS_ROW_ABOVE, 1), "200");  // the file's values are 5 µm per pixel
+
+    setField(STATS_SERIES, 1);
+    GetAxisRange(pStats, STATS_RUNCHART, YAXIS, &lo, &hi);
+    EXPECT_LT(lo, 380 * 5);
+    EXPECT_GT(hi, 650 * 5);
+
+    EXPECT_EQ(ReadBytes(record), before);
+}
+
+TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
+{
+    ASSERT_TRUE(WriteBytes(record, RecordFileText({700})));
+    open();
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "1");
+    EXPECT_EQ(figure(STATS_ROW_MEAN, 0), "700.000");
+    EXPECT_EQ(figure(STATS_ROW_STDDEV, 0), kDash);
+    EXPECT_EQ(figure(STATS_ROW_CP, 0), kDash);
+    EXPECT_EQ(figure(STATS_ROW_CPK, 1), kDash);
+    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "1");  // 700 > 612
+
+    ASSERT_TRUE(WriteBytes(record, RecordFileText(std::vector<int>(40, 512))));
+    open();
+    EXPECT_EQ(figure(STATS_ROW_STDDEV, 0), "0.000");
+    EXPECT_EQ(figure(STATS_ROW_CP, 0), kDash);
+    EXPECT_EQ(figure(STATS_ROW_CPK, 0), kDash);
+
+    // Header only: the window opens and says so.
+    ASSERT_TRUE(WriteBytes(record, RecordHeaderText()));
+    open();
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "0");
+    EXPECT_EQ(figure(STATS_ROW_MEAN, 0), kDash);
+    EXPECT_NE(GetCtrlString(pStats, STATS_MESSAGE).find("no samples"), std::string::npos);
+}
+
+TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
+{
+    std::string text = RecordFileText({500, 502, 504});
+    text += "10:00:0x\tbroken\r\n";
+    ASSERT_TRUE(WriteBytes(record, text + "10:00:0"));
+    open();
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "3");
+    const std::string message = GetCtrlString(pStats, STATS_MESSAGE);
+    EXPECT_NE(message.find("1 line(s) could not be read"), std::string::npos) << message;
+    EXPECT_NE(message.find("line 10"), std::string::npos) << message;
+    EXPECT_NE(message.find("still being written"), std::string::npos) << message;
+
+    // The recorder goes on; RELOAD reads the new lines only.
+    ASSERT_TRUE(WriteBytes(record, "3\t506\t1\t2\t2\t2530\r\n" + RecordLineText({508, 1, 2, 2, 2540, "10:00:04"}), "ab"));
+    SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "5");
+    EXPECT_EQ(figure(STATS_ROW_MAX, 0), "508");
+    EXPECT_EQ(figure(STATS_ROW_MAX, 1), "2540");
+
+    // Not a record file: a clear message, the window keeps what it showed.
+    const std::string ini = programDir + "/K-VOR-MQpara.ini";
+    ASSERT_TRUE(WriteBytes(ini, "[PARA]\r\nPower = 500\r\n"));
+    CopyText(rec_fname, ini.c_str());
+    popups->shown.clear();
+    open();
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "message");
+    EXPECT_NE(popups->shown[0].text.find("is not a record file"), std::string::npos);
+    EXPECT_EQ(GetCtrlString(pStats, STATS_FILE), record);
+    EXPECT_EQ(ReadBytes(ini), "[PARA]\r\nPower = 500\r\n");
+
+    CopyText(rec_fname, (programDir + "/none.dat").c_str());
+    popups->shown.clear();
+    open();
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_NE(popups->shown[0].text.find("Record file not found"), std::string::npos);
+}
+
+TEST_F(StatsWindowTest, OfferedAfterARecordingAndClosed)
+{
+    ASSERT_TRUE(WriteBytes(record, RecordFileText({500, 501})));
+    popups->confirmAnswers = {0};
+    OfferRecordStatistics();
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "confirm");
+    EXPECT_TRUE(pStats == 0 || !IsPanelVisible(pStats));
+
+    popups->confirmAnswers = {1};
+    OfferRecordStatistics();
+    ASSERT_GT(pStats, 0);
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "2");
+
+    SimulateEvent(pStats, 0, EVENT_CLOSE);
+    EXPECT_FALSE(IsPanelVisible(pStats));
+    EXPECT_STREQ(stats_fname, "");
+    SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);  // nothing to reload: no harm
+
+    // Opened again after closing, for the same file.
+    open();
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "2");
+
+    // No record file: nothing is offered.
+    std::remove(record.c_str());
+    popups->shown.clear();
+    OfferRecordStatistics();
+    EXPECT_TRUE(popups->shown.empty());
+}
+
+std::vector<std::vector<std::string>> csvRows(const std::string &text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        EXPECT_FALSE(line.empty());
+        EXPECT_EQ(line.back(), '\r');
+        line.pop_back();
+        std::vector<std::string> fields;
+        std::string field;
+        bool quoted = false;
+        for (char c : line) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (c == ',' && !quoted) {
+                fields.push_back(field);
+                field.clear();
+            } else
+                field += c;
+        }
+        fields.push_back(field);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
+{
+    std::vector<int> values;
+    for (int i = 0; i < 200; ++i)
+        values.push_back(480 + i % 41);
+    ASSERT_TRUE(WriteBytes(record, RecordFileText(values)));
+    const std::string before = ReadBytes(record);
+    open();
+
+    const std::string report = programDir + "/report, first.csv";
+    popups->filePaths = {report};
+    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    const auto rows = csvRows(ReadBytes(report));
+    ASSERT_EQ(rows.size(), 5u + STATS_ROWS);
+    for (const auto &r : rows)
+        EXPECT_EQ(r.size(), 3u);
+    EXPECT_EQ(rows[0][1], record);
+    EXPECT_EQ(rows[4], (std::vector<std::string>{"figure", "M-VALUE [pixel]", "M-VAL[um]"}));
+    EXPECT_EQ(rows[5], (std::vector<std::string>{"n", "200", "200"}));
+    EXPECT_EQ(rows[5 + STATS_ROW_CP][0], "Cp");
+    EXPECT_EQ(rows[5 + STATS_ROW_CP][1], figure(STATS_ROW_CP, 0));
+    EXPECT_EQ(rows[5 + STATS_ROW_MEAN][2], figure(STATS_ROW_MEAN, 1));
+
+    const std::string png = programDir + "/histogram.png";
+    const std::string pdf = programDir + "/run.pdf";
+    popups->filePaths = {png};
+    SimulateEvent(pStats, STATS_SAVE_HISTOGRAM, EVENT_COMMIT);
+    popups->filePaths = {pdf};
+    SimulateEvent(pStats, STATS_SAVE_RUNCHART, EVENT_COMMIT);
+    popups->filePaths = {programDir + "/noext"};
+    SimulateEvent(pStats, STATS_SAVE_RUNCHART, EVENT_COMMIT);
+    EXPECT_EQ(ReadBytes(png).substr(0, 4), "\x89PNG");
+    EXPECT_GT(ReadBytes(png).size(), 1000u);
+    EXPECT_EQ(ReadBytes(pdf).substr(0, 4), "%PDF");
+    EXPECT_EQ(ReadBytes(programDir + "/noext.png").substr(0, 4), "\x89PNG");
+
+    // An existing export is replaced only on yes.
+    popups->filePaths = {png};
+    popups->confirmAnswers = {0};
+    const std::string oldPng = ReadBytes(png);
+    WriteBytes(png, "keep");
+    SimulateEvent(pStats, STATS_SAVE_HISTOGRAM, EVENT_COMMIT);
+    EXPECT_EQ(ReadBytes(png), "keep");
+    (void)oldPng;
+
+    // The record file itself (under another name), or another one, is never written.
+    const std::string alias = programDir + "/alias.csv";
+    ASSERT_EQ(::symlink(record.c_str(), alias.c_str()), 0);
+    const std::string other = programDir + "/OTHER.csv";
+    const std::string otherPng = programDir + "/OTHER.png";
+    ASSERT_TRUE(WriteBytes(other, RecordFileText({1, 2, 3})));
+    ASSERT_TRUE(WriteBytes(otherPng, RecordFileText({4, 5})));
+    const std::string otherBefore = ReadBytes(other);
+    const std::string otherPngBefore = ReadBytes(otherPng);
+    popups->shown.clear();
+    popups->filePaths = {alias};
+    popups->confirmAnswers = {1};
+    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    popups->filePaths = {other};
+    popups->confirmAnswers = {1};
+    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    popups->filePaths = {otherPng};
+    popups->confirmAnswers = {1};
+    SimulateEvent(pStats, STATS_SAVE_HISTOGRAM, EVENT_COMMIT);
+    int refusals = 0;
+    for (const auto &p : popups->shown)
+        refusals += p.kind == "message" && p.text.find("is a record file") != std::string::npos;
+    EXPECT_EQ(refusals, 3);
+    EXPECT_EQ(ReadBytes(record), before);
+    EXPECT_EQ(ReadBytes(other), otherBefore);
+    EXPECT_EQ(ReadBytes(otherPng), otherPngBefore);
+
+    // A report that cannot be written says so.
+    popups->shown.clear();
+    popups->filePaths = {programDir + "/no-such-dir/report.csv"};
+    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    ASSERT_EQ(popups->shown.size(), 2u);
+    EXPECT_NE(popups->shown[1].text.find("could not be written"), std::string::npos);
+}
+
+} // namespace
