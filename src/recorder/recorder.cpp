@@ -13,6 +13,7 @@
 #include "params/pset.h"
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
+#include "stats/statistics.h"
 #include "ui/comm.h"
 #include "ui/popup.h"
 #include "ui/resource.h"
@@ -470,6 +471,10 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
     dimRecordingConflicts(false);
     SetCtrlVal(pPA, MAIN_IN0_LED, 0);
     showOutcome();
+    // A completed or stopped recording is worth a look; not while the program closes.
+    const bool offer = (stop_flag == 2 || stop_flag == 1) && exit_flag == 0;
     stop_flag = 1;
+    if (offer)
+        OfferRecordStatistics();
     return 0;
 }

@@ -22,9 +22,9 @@ void AddRecorderPage(std::vector<ControlDef> &c)
         c.push_back(f);
     }
     c.push_back(make(REC_FILE_BTN, Kind::Button, PR, "...", {row(2), kColA + 336, kFieldH, 30}, CC_PICBTNrecfile));
+    c.push_back(make(REC_STATS, Kind::Button, PR, "STATISTICS", {row(2) - 24, kColA + 276, kFieldH, 90}, CC_BTNStatistics));
     c.push_back(make(REC_START, Kind::Button, PR, "START", {row(3), kColA, 24, 80}, CC_CBTNStartRecord));
     c.push_back(make(REC_STOP, Kind::Button, PR, "STOP", {row(3), kColA + 90, 24, 80}, CC_PICBTNStopRecord));
-    c.push_back(make(REC_STATS, Kind::Button, PR, "STATISTICS", {row(2) - 24, kColA + 276, kFieldH, 90}, CC_BTNStatistics));
     c.push_back(display(REC_COUNT, PR, "SAMPLE", {row(3), kColB, kFieldH, 80}));
     c.push_back(display(REC_DAYS, PR, "DAYS", {row(4), kColA, kFieldH, 50}));
     c.push_back(display(REC_HOURS, PR, "HOURS", {row(4), kColA + 60, kFieldH, 50}));

@@ -8,7 +8,7 @@
 #include "params/pset.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
-#include "support/record_file.h"
+#include "support/record_samples.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -60,7 +60,7 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     values[10] = 640;
     values[20] = 380;
     values[30] = 650;
-    ASSERT_TRUE(WriteBytes(record, RecordFileText(values, 5.0)));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile(values, 5.0)));
     const std::string before = ReadBytes(record);
 
     open();
@@ -130,7 +130,7 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
 
 TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
 {
-    ASSERT_TRUE(WriteBytes(record, RecordFileText({700})));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile({700})));
     open();
     EXPECT_EQ(figure(STATS_ROW_N, 0), "1");
     EXPECT_EQ(figure(STATS_ROW_MEAN, 0), "700.000");
@@ -139,14 +139,14 @@ TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
     EXPECT_EQ(figure(STATS_ROW_CPK, 1), kDash);
     EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "1");  // 700 > 612
 
-    ASSERT_TRUE(WriteBytes(record, RecordFileText(std::vector<int>(40, 512))));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile(std::vector<int>(40, 512))));
     open();
     EXPECT_EQ(figure(STATS_ROW_STDDEV, 0), "0.000");
     EXPECT_EQ(figure(STATS_ROW_CP, 0), kDash);
     EXPECT_EQ(figure(STATS_ROW_CPK, 0), kDash);
 
     // Header only: the window opens and says so.
-    ASSERT_TRUE(WriteBytes(record, RecordHeaderText()));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordHeader()));
     open();
     EXPECT_EQ(figure(STATS_ROW_N, 0), "0");
     EXPECT_EQ(figure(STATS_ROW_MEAN, 0), kDash);
@@ -155,7 +155,7 @@ TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
 
 TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
 {
-    std::string text = RecordFileText({500, 502, 504});
+    std::string text = MakeRecordFile({500, 502, 504});
     text += "10:00:0x\tbroken\r\n";
     ASSERT_TRUE(WriteBytes(record, text + "10:00:0"));
     open();
@@ -166,7 +166,7 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     EXPECT_NE(message.find("still being written"), std::string::npos) << message;
 
     // The recorder goes on; RELOAD reads the new lines only.
-    ASSERT_TRUE(WriteBytes(record, "3\t506\t1\t2\t2\t2530\r\n" + RecordLineText({508, 1, 2, 2, 2540, "10:00:04"}), "ab"));
+    ASSERT_TRUE(WriteBytes(record, "3\t506\t1\t2\t2\t2530\r\n" + MakeRecordLine({508, 1, 2, 2, 2540, "10:00:04"}), "ab"));
     SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
     EXPECT_EQ(figure(STATS_ROW_N, 0), "5");
     EXPECT_EQ(figure(STATS_ROW_MAX, 0), "508");
@@ -193,7 +193,7 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
 
 TEST_F(StatsWindowTest, OfferedAfterARecordingAndClosed)
 {
-    ASSERT_TRUE(WriteBytes(record, RecordFileText({500, 501})));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile({500, 501})));
     popups->confirmAnswers = {0};
     OfferRecordStatistics();
     ASSERT_EQ(popups->shown.size(), 1u);
@@ -255,7 +255,7 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     std::vector<int> values;
     for (int i = 0; i < 200; ++i)
         values.push_back(480 + i % 41);
-    ASSERT_TRUE(WriteBytes(record, RecordFileText(values)));
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile(values)));
     const std::string before = ReadBytes(record);
     open();
 
@@ -300,8 +300,8 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     ASSERT_EQ(::symlink(record.c_str(), alias.c_str()), 0);
     const std::string other = programDir + "/OTHER.csv";
     const std::string otherPng = programDir + "/OTHER.png";
-    ASSERT_TRUE(WriteBytes(other, RecordFileText({1, 2, 3})));
-    ASSERT_TRUE(WriteBytes(otherPng, RecordFileText({4, 5})));
+    ASSERT_TRUE(WriteBytes(other, MakeRecordFile({1, 2, 3})));
+    ASSERT_TRUE(WriteBytes(otherPng, MakeRecordFile({4, 5})));
     const std::string otherBefore = ReadBytes(other);
     const std::string otherPngBefore = ReadBytes(otherPng);
     popups->shown.clear();

@@ -3,7 +3,7 @@
 
 #include "stats/figures.h"
 #include "stats/record_reader.h"
-#include "support/record_file.h"
+#include "support/record_samples.h"
 
 #include <gtest/gtest.h>
 
@@ -148,10 +148,10 @@ protected:
 
 TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
 {
-    std::string text = RecordHeaderText(0.5, 3, 4.8828125, "11-30-2026", "23:59:58");
-    text += RecordLineText({512, 300, 812, 2, 2500, "23:59:58"});
-    text += RecordLineText({65535, 0, 65535, 65535, -2147483647 - 1, "23:59:59"});
-    text += RecordLineText({0, 1, 2, 0, 2147483647, "00:00:00"});
+    std::string text = MakeRecordHeader(0.5, 3, 4.8828125, "11-30-2026", "23:59:58");
+    text += MakeRecordLine({512, 300, 812, 2, 2500, "23:59:58"});
+    text += MakeRecordLine({65535, 0, 65535, 65535, -2147483647 - 1, "23:59:59"});
+    text += MakeRecordLine({0, 1, 2, 0, 2147483647, "00:00:00"});
     ASSERT_TRUE(WriteBytes(path, text));
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
@@ -181,8 +181,8 @@ TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
 
 TEST_F(RecordReaderTest, FileStillBeingWrittenIsReadOnAsItGrows)
 {
-    std::string text = RecordFileText({500, 501, 502});
-    const std::string next = RecordLineText({503, 1, 2, 2, 2515, "10:00:03"});
+    std::string text = MakeRecordFile({500, 501, 502});
+    const std::string next = MakeRecordLine({503, 1, 2, 2, 2515, "10:00:03"});
     ASSERT_TRUE(WriteBytes(path, text + next.substr(0, 12)));  // the recorder is mid-line
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
@@ -190,7 +190,7 @@ TEST_F(RecordReaderTest, FileStillBeingWrittenIsReadOnAsItGrows)
     EXPECT_TRUE(r.pendingLine());
     EXPECT_EQ(r.skippedLines(), 0u);  // a half-written line is not a bad one
 
-    ASSERT_TRUE(WriteBytes(path, next.substr(12) + RecordLineText({504, 1, 2, 2, 2520, "10:00:04"}), "ab"));
+    ASSERT_TRUE(WriteBytes(path, next.substr(12) + MakeRecordLine({504, 1, 2, 2, 2520, "10:00:04"}), "ab"));
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
     EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{500, 501, 502, 503, 504}));
     EXPECT_FALSE(r.pendingLine());
@@ -206,14 +206,14 @@ TEST_F(RecordReaderTest, FileStillBeingWrittenIsReadOnAsItGrows)
 
 TEST_F(RecordReaderTest, ANewRecordingAtThePathIsReadFromItsStart)
 {
-    ASSERT_TRUE(WriteBytes(path, RecordFileText({500, 501, 502, 503, 504})));
+    ASSERT_TRUE(WriteBytes(path, MakeRecordFile({500, 501, 502, 503, 504})));
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
     ASSERT_EQ(r.samples(), 5u);
     // The recorder deletes the file and writes a new one, longer than what was read.
-    std::string again = RecordHeaderText(1.0, 9, 5.0, "12-07-2026", "11:11:11");
+    std::string again = MakeRecordHeader(1.0, 9, 5.0, "12-07-2026", "11:11:11");
     for (int i = 0; i < 9; ++i)
-        again += RecordLineText({static_cast<std::uint16_t>(600 + i), 1, 2, 2, 3000, "11:11:11"});
+        again += MakeRecordLine({static_cast<std::uint16_t>(600 + i), 1, 2, 2, 3000, "11:11:11"});
     std::filesystem::remove(path);
     ASSERT_TRUE(WriteBytes(path, again));
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
@@ -224,7 +224,7 @@ TEST_F(RecordReaderTest, ANewRecordingAtThePathIsReadFromItsStart)
 
 TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
 {
-    std::string text = RecordFileText({500, 510});
+    std::string text = MakeRecordFile({500, 510});
     text += "10:00:02\t500\t10\t20\t2\r\n";               // a field missing
     text += "garbage\r\n";
     text += "10:00:03\t70000\t10\t20\t2\t100\r\n";         // not a 16-bit word
@@ -235,7 +235,7 @@ TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
     text += std::string(5000, '7') + "\r\n";               // far too long for a sample
     text += "\r\n";                                          // blank: nothing lost
     text += "DATE:\t12-07-2026\r\n";                        // a second header after samples
-    text += RecordLineText({520, 1, 2, 2, 2600, "10:00:07"});
+    text += MakeRecordLine({520, 1, 2, 2, 2600, "10:00:07"});
     text += "10:00:08\t521\t1\t2";                           // cut off: the disk was full
     ASSERT_TRUE(WriteBytes(path, text));
     RecordReader r;
@@ -274,8 +274,8 @@ TEST_F(RecordReaderTest, ForeignMissingAndEmptyFiles)
 
 TEST_F(RecordReaderTest, HeaderWithoutSlopeLeavesItUnknown)
 {
-    std::string text = RecordHeaderText(1.0, 2, 0.0);  // a calibration record without slope
-    text += RecordLineText({500, 1, 2, 2, 0, "10:00:00"});
+    std::string text = MakeRecordHeader(1.0, 2, 0.0);  // a calibration record without slope
+    text += MakeRecordLine({500, 1, 2, 2, 0, "10:00:00"});
     ASSERT_TRUE(WriteBytes(path, text));
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);

@@ -14,7 +14,7 @@ struct RecordSampleLine {
 };
 
 // Header lines 1 to 6.
-inline std::string RecordHeaderText(double interval = 1.0, int samples = 100, double slope = 5.0,
+inline std::string MakeRecordHeader(double interval = 1.0, int samples = 100, double slope = 5.0,
                                     const char *date = "12-07-2026", const char *time = "10:00:00")
 {
     char buf[512];
@@ -25,7 +25,7 @@ inline std::string RecordHeaderText(double interval = 1.0, int samples = 100, do
     return buf;
 }
 
-inline std::string RecordLineText(const RecordSampleLine &s)
+inline std::string MakeRecordLine(const RecordSampleLine &s)
 {
     char buf[128];
     std::snprintf(buf, sizeof buf, "%s\t%i\t%i\t%i\t%i\t%i\r\n", s.time, s.mValue, s.eLeft, s.eRight, s.edges,
@@ -34,16 +34,16 @@ inline std::string RecordLineText(const RecordSampleLine &s)
 }
 
 // One sample per M-VALUE; M-VAL[um] = M-VALUE * slope as the sensor reports it.
-inline std::string RecordFileText(const std::vector<int> &mValues, double slope = 5.0)
+inline std::string MakeRecordFile(const std::vector<int> &mValues, double slope = 5.0)
 {
-    std::string text = RecordHeaderText(1.0, static_cast<int>(mValues.size()), slope);
+    std::string text = MakeRecordHeader(1.0, static_cast<int>(mValues.size()), slope);
     for (int v : mValues) {
         RecordSampleLine s;
         s.mValue = static_cast<std::uint16_t>(v);
         s.eLeft = 100;
         s.eRight = static_cast<std::uint16_t>(100 + v);
         s.mValUm = static_cast<std::int32_t>(v * slope);
-        text += RecordLineText(s);
+        text += MakeRecordLine(s);
     }
     return text;
 }
