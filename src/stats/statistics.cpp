@@ -38,12 +38,16 @@ double fieldValue(int control)
 void showInfo()
 {
     const RecordHeader &h = g_reader.header();
+    char interval[32] = "?", planned[32] = "?", slope[32] = "?";
+    if (h.haveTimeIncrement)
+        FormatText(interval, sizeof interval, "%g", h.timeIncrement);
+    if (h.haveSamplesPlanned)
+        FormatText(planned, sizeof planned, "%.0f", h.samplesPlanned);
+    if (h.haveSlope)
+        FormatText(slope, sizeof slope, "%g", h.slope);
     char info[200];
     FormatText(info, sizeof info, "RECORDED %s %s   INTERVAL %s s   PLANNED %s   SLOPE %s \xB5m/pixel   SAMPLES READ %zu",
-               h.date[0] ? h.date : "?", h.time[0] ? h.time : "?",
-               h.haveTimeIncrement ? std::to_string(h.timeIncrement).c_str() : "?",
-               h.haveSamplesPlanned ? std::to_string(static_cast<long long>(h.samplesPlanned)).c_str() : "?",
-               h.haveSlope ? std::to_string(h.slope).c_str() : "?", g_reader.samples());
+               h.date[0] ? h.date : "?", h.time[0] ? h.time : "?", interval, planned, slope, g_reader.samples());
     SetCtrlVal(pStats, STATS_INFO, info);
 
     std::string message;

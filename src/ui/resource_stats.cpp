@@ -1,5 +1,6 @@
 // Statistics window: the record file, the tolerance window, the table of figures, the
-// histogram and the run chart, and the exports.
+// histogram and the run chart, and the exports. Labels are UTF-8 (widgets are built
+// from them as such).
 
 #include "ui/resource_pages.h"
 #include "stats/statistics.h"
@@ -25,15 +26,15 @@ void AddStatisticsWindow(std::vector<ControlDef> &c)
                      CC_NUMstatsTolerance));
     c.push_back(bind(numeric(STATS_LOWER_TOL, PS, "TOL- [pixel]", {108, 225, kFieldH, 95}, 0, 65535, 100),
                      CC_NUMstatsTolerance));
-    c.push_back(bind(numeric(STATS_SLOPE, PS, "SLOPE [\xB5m/pixel]", {152, 10, kFieldH, 100}, 0.00001, 10000, 5.0, 5),
+    c.push_back(bind(numeric(STATS_SLOPE, PS, "SLOPE [µm/pixel]", {152, 10, kFieldH, 100}, 0.00001, 10000, 5.0, 5),
                      CC_NUMstatsTolerance));
     c.push_back(bind(numeric(STATS_BINS, PS, "BINS", {152, 120, kFieldH, 60}, 1, 500, 10), CC_NUMstatsBins));
     c.push_back(bind(ring(STATS_SERIES, PS, "GRAPHS OF", {152, 190, kFieldH, 130},
-                          {{"M-VALUE [pixel]", 0}, {"M-VAL [\xB5m]", 1}}),
+                          {{"M-VALUE [pixel]", 0}, {"M-VAL [µm]", 1}}),
                      CC_DROPstatsSeries));
 
     c.push_back(make(STATS_COL_PIXEL, Kind::TextMessage, PS, "M-VALUE [pixel]", {186, 120, 16, 100}));
-    c.push_back(make(STATS_COL_UM, Kind::TextMessage, PS, "M-VAL [\xB5m]", {186, 225, 16, 100}));
+    c.push_back(make(STATS_COL_UM, Kind::TextMessage, PS, "M-VAL [µm]", {186, 225, 16, 100}));
     static const char *const rowLabels[STATS_ROWS] = {
         "n", "MEAN", "STD-DEV (n-1)", "MIN", "MAX", "RANGE", "LOWER LIMIT",
         "UPPER LIMIT", "ABOVE", "INSIDE", "BELOW", "Cp", "Cpk"};
