@@ -26,7 +26,7 @@ void AddStatisticsWindow(std::vector<ControlDef> &c)
                      CC_NUMstatsTolerance));
     c.push_back(bind(numeric(STATS_LOWER_TOL, PS, "TOL- [pixel]", {108, 225, kFieldH, 95}, 0, 65535, 100),
                      CC_NUMstatsTolerance));
-    c.push_back(bind(numeric(STATS_SLOPE, PS, "SLOPE [µm/pixel]", {152, 10, kFieldH, 100}, 0.00001, 10000, 5.0, 5),
+    c.push_back(bind(numeric(STATS_SLOPE, PS, "SLOPE [µm/pixel]", {152, 10, kFieldH, 100}, 0.00001, 1000000, 5.0, 5),
                      CC_NUMstatsTolerance));
     c.push_back(bind(numeric(STATS_BINS, PS, "BINS", {152, 120, kFieldH, 60}, 1, 500, 10), CC_NUMstatsBins));
     c.push_back(bind(ring(STATS_SERIES, PS, "GRAPHS OF", {152, 190, kFieldH, 130},
