@@ -83,8 +83,8 @@ void showFigures()
     const SeriesFigures fpx = ComputeFigures(g_reader.mValue().data(), n, px);
     const SeriesFigures fum = ComputeFigures(g_reader.mValUm().data(), n, um);
     for (int r = 0; r < STATS_ROWS; ++r) {
-        SetCtrlValUtf8(pStats, StatsFigureId(r, 0), FormatStatisticsFigure(r, fpx, px, true).c_str());
-        SetCtrlValUtf8(pStats, StatsFigureId(r, 1), FormatStatisticsFigure(r, fum, um, true).c_str());
+        SetCtrlValUtf8(pStats, StatsFigureId(r, 0), FormatStatisticsFigure(r, fpx, px).c_str());
+        SetCtrlValUtf8(pStats, StatsFigureId(r, 1), FormatStatisticsFigure(r, fum, um).c_str());
     }
 }
 
@@ -204,7 +204,7 @@ ToleranceWindow StatisticsWindowMicrons()
     return {px.lower * slope, px.upper * slope};
 }
 
-std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWindow window, bool integerValues)
+std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWindow window)
 {
     char text[48];
     const bool none = f.n == 0;
@@ -222,7 +222,7 @@ std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWin
     case STATS_ROW_MAX:
     case STATS_ROW_RANGE: {
         const double v = row == STATS_ROW_MIN ? f.min : row == STATS_ROW_MAX ? f.max : f.range;
-        FormatText(text, sizeof text, none ? "\xE2\x80\x94" : integerValues ? "%.0f" : "%.3f", v);
+        FormatText(text, sizeof text, none ? "\xE2\x80\x94" : "%.0f", v);  // both columns hold whole numbers
         break;
     }
     case STATS_ROW_LSL:

@@ -36,7 +36,7 @@ double StatisticsSlope();
 std::string FormatStatisticsReport(const char *recordPath, const RecordReader &reader, ToleranceWindow pixels,
                                    double slope);
 // "—" when Cp/Cpk do not exist; the figures as the window shows them.
-std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWindow window, bool integerValues);
+std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWindow window);
 
 // Recorder page.
 int CC_BTNStatistics(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

@@ -123,8 +123,8 @@ std::string FormatStatisticsReport(const char *recordPath, const RecordReader &r
     out += "skipped lines," + std::to_string(reader.skippedLines()) + ",\r\n";
     out += "figure,M-VALUE [pixel],M-VAL[um]\r\n";
     for (int r = 0; r < STATS_ROWS; ++r) {
-        out += csvField(kRowNames[r]) + "," + csvField(FormatStatisticsFigure(r, fpx, pixels, true)) + "," +
-               csvField(FormatStatisticsFigure(r, fum, microns, true)) + "\r\n";
+        out += csvField(kRowNames[r]) + "," + csvField(FormatStatisticsFigure(r, fpx, pixels)) + "," +
+               csvField(FormatStatisticsFigure(r, fum, microns)) + "\r\n";
     }
     return out;
 }
