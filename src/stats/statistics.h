@@ -38,6 +38,19 @@ std::string FormatStatisticsReport(const char *recordPath, const RecordReader &r
 // "—" when Cp/Cpk do not exist; the figures as the window shows them.
 std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWindow window);
 
+// Exports: asks for the file to write (PNG/PDF or CSV, the extension added when it
+// is missing); empty when cancelled, when it is a record file (with a message) or when
+// an existing file is not to be overwritten.
+std::string ChooseExportTarget(const char *title, const std::string &directory, const std::string &fileName,
+                               bool image);
+// The same checks for a path chosen already.
+bool ConfirmExportTarget(const std::string &path);
+
+// The main panel's visible graph (video or roll graph) as PNG or PDF, and its data as
+// CSV beside it (same name, ".csv"): the 256 video points with their threshold in the
+// current unit, or the roll history of 100 points by 6 traces.
+int CC_BTNGraphExport(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+
 // Recorder page.
 int CC_BTNStatistics(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 // Statistics window.

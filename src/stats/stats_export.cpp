@@ -65,14 +65,24 @@ bool isRecordFile(const std::string &path)
     return record;
 }
 
-// Asks for the file to write; empty when the operator cancelled or declined.
-std::string chooseTarget(const char *title, const char *suffix, const char *filter, bool image)
+} // namespace
+
+bool ConfirmExportTarget(const std::string &path)
 {
-    const std::filesystem::path record(stats_fname);
+    if (isRecordFile(path)) {
+        MessagePopup(kTitle, (path + "\nis a record file - it is not overwritten.").c_str());
+        return false;
+    }
+    return !FileExists(path) || ConfirmPopup("ATTENTION !", "File already exist - overwrite ?");
+}
+
+std::string ChooseExportTarget(const char *title, const std::string &directory, const std::string &fileName,
+                               bool image)
+{
     FileSelectRequest request;
-    request.defaultDirectory = record.has_parent_path() ? record.parent_path().string() : ProgramDirectory();
-    request.defaultFileName = record.stem().string() + suffix;
-    request.filter = filter;
+    request.defaultDirectory = directory;
+    request.defaultFileName = fileName;
+    request.filter = image ? "*.png *.pdf" : "*.csv";
     request.title = title;
     request.save = true;
     std::string path;
@@ -82,20 +92,25 @@ std::string chooseTarget(const char *title, const char *suffix, const char *filt
         path += ".png";
     if (!image && !endsWith(path, ".csv") && !endsWith(path, ".txt"))
         path += ".csv";
-    if (isRecordFile(path)) {
-        MessagePopup(kTitle, (path + "\nis a record file - it is not overwritten.").c_str());
-        return {};
-    }
-    if (FileExists(path) && !ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
-        return {};
-    return path;
+    return ConfirmExportTarget(path) ? path : std::string();
+}
+
+namespace {
+
+// Asks for the file to write beside the record file; empty when the operator cancelled
+// or declined.
+std::string chooseTarget(const char *title, const char *suffix, bool image)
+{
+    const std::filesystem::path record(stats_fname);
+    return ChooseExportTarget(title, record.has_parent_path() ? record.parent_path().string() : ProgramDirectory(),
+                              record.stem().string() + suffix, image);
 }
 
 void saveGraph(int control, const char *title, const char *suffix)
 {
     if (pStats == 0 || stats_fname[0] == '\0')
         return;
-    const std::string path = chooseTarget(title, suffix, "*.png *.pdf", true);
+    const std::string path = chooseTarget(title, suffix, true);
     if (path.empty())
         return;
     if (SaveGraphImage(pStats, control, path.c_str(), 800, 450) < 0)
@@ -133,7 +148,7 @@ int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0')
         return 0;
-    const std::string path = chooseTarget("Statistics report:", "-statistics.csv", "*.csv", false);
+    const std::string path = chooseTarget("Statistics report:", "-statistics.csv", false);
     if (path.empty())
         return 0;
     const std::string report =

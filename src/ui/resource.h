@@ -71,6 +71,7 @@ enum ControlId {
     MAIN_ANALOG_MAX,
     MAIN_ANALOG_MIN,
     MAIN_RESET,
+    MAIN_GRAPH_EXPORT,
 
     // first parameter page
     PARA1_POLARITY = 100,
@@ -241,6 +242,7 @@ struct ControlDef {
     std::string onText = "ON";
     int color = -1;                // back colour of decorations and LEDs (on colour), -1 default
     int tabPages = 0;              // tab controls: number of pages
+    std::string shortcut;          // buttons: key sequence that presses them, e.g. "Ctrl+E"
 };
 
 struct PanelDef {

@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/target_buttons.h"
 #include "params/transfer.h"
+#include "stats/statistics.h"
 #include "app/main_callbacks.h"
 
 #include <utility>
@@ -82,6 +83,12 @@ void AddMainPanel(std::vector<ControlDef> &c)
     c.push_back(display(MAIN_ANALOG_MAX, PANEL, "MAX", {484, 488, 20, 68}));
     c.push_back(display(MAIN_ANALOG_MIN, PANEL, "MIN", {484, 562, 20, 68}));
     c.push_back(make(MAIN_RESET, Kind::Button, PANEL, "RESET", {478, 650, 26, 80}));
+    {
+        // Saves the visible graph and its data; Ctrl+E from anywhere on the panel.
+        ControlDef e = make(MAIN_GRAPH_EXPORT, Kind::Button, PANEL, "SAVE", {296, 494, 20, 44}, CC_BTNGraphExport);
+        e.shortcut = "Ctrl+E";
+        c.push_back(e);
+    }
 
     // Measurement and display controls.
     const std::pair<int, CtrlCallback> measurementCallbacks[] = {

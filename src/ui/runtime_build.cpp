@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -244,6 +245,8 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
     case Kind::Button: {
         auto *b = new QPushButton(QString::fromStdString(d.label), parent);
         b->setFocusPolicy(Qt::StrongFocus);
+        if (!d.shortcut.empty())
+            b->setShortcut(QKeySequence(QString::fromStdString(d.shortcut)));
         QObject::connect(b, &QPushButton::clicked, [id = d.id] {
             if (!Programmatic())
                 if (ControlRec *rec = g_controls.count(id) ? &g_controls[id] : nullptr)

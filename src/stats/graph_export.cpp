@@ -1,0 +1,91 @@
+// Export of the main panel's visible graph: the picture through the graph's own
+// export, and the data behind it as CSV beside the picture.
+
+#include "stats/statistics.h"
+
+#include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
+#include "calib/calrec.h"
+#include "display/buffers.h"
+#include "display/rollgraph.h"
+#include "ui/popup.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+#include "ui/system.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace ui;
+
+namespace {
+
+std::string videoCsv()
+{
+    // What the graph shows: plot 0 the profile, plot 1 the threshold it is drawn with.
+    std::vector<double> video, threshold;
+    GetGraphPlotY(pPA, MAIN_VIDEO_GRAPH, 0, &video);
+    GetGraphPlotY(pPA, MAIN_VIDEO_GRAPH, 1, &threshold);
+    std::string out = mm_flag ? "x [mm],video,threshold\r\n" : "x [pixel],video,threshold\r\n";
+    const std::size_t rows = std::min<std::size_t>(kCurvePoints, std::min(video.size(), threshold.size()));
+    char line[96];
+    for (std::size_t i = 0; i < rows; ++i) {
+        FormatText(line, sizeof line, "%.6g,%.0f,%.0f\r\n", xARRAY[i], video[i], threshold[i]);
+        out += line;
+    }
+    return out;
+}
+
+std::string rollCsv()
+{
+    std::string out = mm_flag ? "point,upper limit [mm],lower limit [mm],set point [mm],M-VALUE [mm],analog B,analog A\r\n"
+                              : "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A\r\n";
+    char line[200];
+    for (int p = 0; p < kRollPoints; ++p) {
+        const double *v = arrayNORM + p * kRollTraces;
+        FormatText(line, sizeof line, "%d,%.6g,%.6g,%.6g,%.6g,%.6g,%.6g\r\n", p + 1, v[0], v[1], v[2], v[3], v[4], v[5]);
+        out += line;
+    }
+    return out;
+}
+
+bool writeFile(const std::string &path, const std::string &bytes)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+int CC_BTNGraphExport(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT)
+        return 0;
+    const bool roll = IsCtrlVisible(pPA, MAIN_ROLL_GRAPH);
+    const int graph = roll ? MAIN_ROLL_GRAPH : MAIN_VIDEO_GRAPH;
+    const std::string picture = ChooseExportTarget(roll ? "Roll graph (PNG or PDF, data as CSV beside it):"
+                                                        : "Video graph (PNG or PDF, data as CSV beside it):",
+                                                   proj_dir[0] ? proj_dir : ProgramDirectory(),
+                                                   roll ? "roll-graph.png" : "video-graph.png", true);
+    if (picture.empty())
+        return 0;
+    if (SaveGraphImage(pPA, graph, picture.c_str()) < 0) {
+        MessagePopup("EXPORT", ("The picture could not be written:\n" + picture).c_str());
+        return 0;
+    }
+    const std::string data = std::filesystem::path(picture).replace_extension(".csv").string();
+    if (!ConfirmExportTarget(data))
+        return 0;
+    if (!writeFile(data, roll ? rollCsv() : videoCsv())) {
+        MessagePopup("EXPORT", ("The data could not be written:\n" + data).c_str());
+        return 0;
+    }
+    ShowStatusText(roll ? "Roll graph and its data saved." : "Video graph and its data saved.");
+    return 0;
+}
