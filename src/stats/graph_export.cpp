@@ -69,10 +69,23 @@ int CC_BTNGraphExport(int, int, int event, void *, int, int)
         return 0;
     const bool roll = IsCtrlVisible(pPA, MAIN_ROLL_GRAPH);
     const int graph = roll ? MAIN_ROLL_GRAPH : MAIN_VIDEO_GRAPH;
-    const std::string picture = ChooseExportTarget(roll ? "Roll graph (PNG or PDF, data as CSV beside it):"
-                                                        : "Video graph (PNG or PDF, data as CSV beside it):",
-                                                   proj_dir[0] ? proj_dir : ProgramDirectory(),
-                                                   roll ? "roll-graph.png" : "video-graph.png", true);
+    const std::string directory = proj_dir[0] ? proj_dir : ProgramDirectory();
+    std::string picture;
+    if (stop_flag == 0) {
+        // A loop is waiting for the sensor: a dialog now would hold its exchange past the
+        // time-out. Save a snapshot under a name of its own instead.
+        std::string stamp = DateStr() + "-" + TimeStr();
+        for (char &c : stamp)
+            if (c == ':')
+                c = '-';
+        picture = JoinPath(directory, (roll ? "roll-graph-" : "video-graph-") + stamp + ".png");
+        if (FileExists(picture) || FileExists(std::filesystem::path(picture).replace_extension(".csv").string()))
+            return 0;  // a second press within the same second
+    } else {
+        picture = ChooseExportTarget(roll ? "Roll graph (PNG or PDF, data as CSV beside it):"
+                                          : "Video graph (PNG or PDF, data as CSV beside it):",
+                                     directory, roll ? "roll-graph.png" : "video-graph.png", true);
+    }
     if (picture.empty())
         return 0;
     if (SaveGraphImage(pPA, graph, picture.c_str()) < 0) {
@@ -80,12 +93,13 @@ int CC_BTNGraphExport(int, int, int event, void *, int, int)
         return 0;
     }
     const std::string data = std::filesystem::path(picture).replace_extension(".csv").string();
-    if (!ConfirmExportTarget(data))
+    if (stop_flag != 0 && !ConfirmExportTarget(data))
         return 0;
     if (!writeFile(data, roll ? rollCsv() : videoCsv())) {
         MessagePopup("EXPORT", ("The data could not be written:\n" + data).c_str());
         return 0;
     }
-    ShowStatusText(roll ? "Roll graph and its data saved." : "Video graph and its data saved.");
+    ShowStatusText((std::string(roll ? "Roll graph and its data saved: " : "Video graph and its data saved: ") +
+                    std::filesystem::path(picture).filename().string()).c_str());
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "stats/statistics.h"
 
+#include "app/state.h"
 #include "app/text.h"
 #include "ui/popup.h"
 #include "ui/resource.h"
@@ -106,9 +107,20 @@ std::string chooseTarget(const char *title, const char *suffix, bool image)
                               record.stem().string() + suffix, image);
 }
 
+// A dialog opened while the recorder or a measurement waits for the sensor would hold
+// that exchange past its time-out; the exports wait for the loop to end.
+bool loopRunning()
+{
+    if (stop_flag != 0)
+        return false;
+    SetCtrlVal(pStats, STATS_MESSAGE, "Saving is possible once the recording or measurement has ended.");
+    SetCtrlTextColor(pStats, STATS_MESSAGE, VAL_RED);
+    return true;
+}
+
 void saveGraph(int control, const char *title, const char *suffix)
 {
-    if (pStats == 0 || stats_fname[0] == '\0')
+    if (pStats == 0 || stats_fname[0] == '\0' || loopRunning())
         return;
     const std::string path = chooseTarget(title, suffix, true);
     if (path.empty())
@@ -146,7 +158,7 @@ std::string FormatStatisticsReport(const char *recordPath, const RecordReader &r
 
 int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
 {
-    if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0')
+    if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0' || loopRunning())
         return 0;
     const std::string path = chooseTarget("Statistics report:", "-statistics.csv", false);
     if (path.empty())

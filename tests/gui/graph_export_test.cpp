@@ -12,7 +12,9 @@
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -108,6 +110,24 @@ TEST_F(GraphExportTest, RollGraphHistoryOfSixTraces)
         for (int t = 0; t < kRollTraces; ++t)
             EXPECT_EQ(rows[p][t + 1], p * 10 + t) << p << "," << t;
     }
+}
+
+TEST_F(GraphExportTest, WhileALoopRunsASnapshotIsSavedWithoutADialog)
+{
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
+    PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+    stop_flag = 0;  // the measurement loop waits for an answer
+    ASSERT_EQ(SimulateEvent(pPA, MAIN_GRAPH_EXPORT, EVENT_COMMIT), 0);
+    stop_flag = 1;
+    EXPECT_TRUE(popups->shown.empty());  // nothing modal held the exchange up
+    std::vector<std::string> saved;
+    for (const auto &entry : std::filesystem::directory_iterator(proj_dir))
+        if (entry.path().filename().string().rfind("video-graph-", 0) == 0)
+            saved.push_back(entry.path().extension().string());
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved, (std::vector<std::string>{".csv", ".png"}));
+    EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS).find("Video graph and its data saved: video-graph-"), std::string::npos);
 }
 
 TEST_F(GraphExportTest, DataBesideThePictureNeverReplacesARecordFile)

@@ -11,6 +11,7 @@
 #include "support/record_samples.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
+#include "ui/system.h"
 
 #include <cmath>
 #include <cstdio>
@@ -319,6 +320,18 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     EXPECT_EQ(ReadBytes(record), before);
     EXPECT_EQ(ReadBytes(other), otherBefore);
     EXPECT_EQ(ReadBytes(otherPng), otherPngBefore);
+
+    // Not while the recorder waits for the sensor: no dialog, a word in the window.
+    popups->shown.clear();
+    popups->filePaths = {programDir + "/late.csv"};
+    stop_flag = 0;
+    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    SimulateEvent(pStats, STATS_SAVE_RUNCHART, EVENT_COMMIT);
+    stop_flag = 1;
+    EXPECT_TRUE(popups->shown.empty());
+    EXPECT_FALSE(FileExists(programDir + "/late.csv"));
+    EXPECT_NE(GetCtrlString(pStats, STATS_MESSAGE).find("once the recording"), std::string::npos);
+    popups->filePaths.clear();
 
     // A report that cannot be written says so.
     popups->shown.clear();
