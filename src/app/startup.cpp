@@ -251,6 +251,9 @@ int WinMain(int argc, char **argv)
     if (LoadAllPanels() < 0)
         return -1;
 
+    // A termination signal closes the main panel as the operator would, also while the
+    // sensor is still being identified.
+    CloseOnTerminationSignal(pPA);
     InitVars();
     OpenLinkAtStartup();
     InitGUI();
@@ -258,8 +261,6 @@ int WinMain(int argc, char **argv)
     DisplayPanel(pPA);
     SetActivePanel(pPA);
     SetActiveCtrl(pPA, MAIN_STOP);
-    // A termination signal closes the main panel as the operator would.
-    CloseOnTerminationSignal(pPA);
 
     RunUserInterface();
 
