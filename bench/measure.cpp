@@ -10,6 +10,7 @@
 #include "display/measure.h"
 #include "link/ident.h"
 #include "link/transport.h"
+#include "support/scripted_popups.h"
 #include "support/sim_process.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
@@ -23,6 +24,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -131,6 +133,9 @@ int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ui::InitRuntime(argc, argv);
+    // Nobody answers pop-ups in a benchmark: every question is declined at once (the
+    // recorder offers the statistics when a recording ends).
+    ui::SetPopups(std::make_unique<ScriptedPopups>());
     char pattern[] = "/tmp/mq-bench-XXXXXX";
     if (!mkdtemp(pattern))
         return 1;

@@ -10,6 +10,7 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "recorder/recorder.h"
+#include "support/scripted_popups.h"
 #include "support/sim_process.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
@@ -23,6 +24,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -172,6 +174,9 @@ int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     InitRuntime(argc, argv);
+    // Nobody answers pop-ups in a benchmark: every question is declined at once (the
+    // recorder offers the statistics when a recording ends).
+    SetPopups(std::make_unique<ScriptedPopups>());
     char pattern[] = "/tmp/mq-bench-record-XXXXXX";
     if (!mkdtemp(pattern))
         return 1;
