@@ -1,5 +1,8 @@
 # Installation under a prefix and the Debian package.
 include(GNUInstallDirs)
+# The package and the install test need only the two programs, which are built first;
+# installing must not build every test too.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 install(TARGETS mq-vista mq-sensor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/mq-vista-logo.png DESTINATION ${CMAKE_INSTALL_DATADIR}/mq-vista)
