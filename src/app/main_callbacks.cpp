@@ -230,63 +230,53 @@ int CC_TOGGButtonRaw(int panel, int control, int event, void *, int, int)
     return 0;
 }
 
+namespace {
+
+// An evaluation edge entered on the panel, corrected against the usable pixels (a
+// corrected value is also stored in the set); the field and the bar's cursor show it.
+void commitEdge(int panel, int control, int cursor, std::uint16_t ParameterSet::*field, bool beginEdge)
+{
+    std::uint16_t v = 0;
+    GetCtrlVal(panel, control, &v);
+    int begin, end;
+    evaluationLimits(begin, end);
+    int value = v;
+    auto take = [&](int corrected) {
+        value = corrected;
+        pset.*field = static_cast<std::uint16_t>(value);
+    };
+    if (beginEdge) {
+        if (value < begin)
+            take(begin);
+        if (value > end)
+            take(std::max(end - 1, 0));
+    } else {
+        if (value > end)
+            take(end);
+        if (value < begin)
+            take(begin + 1);
+    }
+    SetCtrlVal(panel, control, value);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, cursor, value, 1.0);
+}
+
+} // namespace
+
 int CC_NEDITEdgeLeft(int panel, int control, int event, void *, int, int)
 {
-    switch (event) {
-    case EVENT_COMMIT: {
-        std::uint16_t v = 0;
-        GetCtrlVal(panel, control, &v);
-        int begin, end;
-        evaluationLimits(begin, end);
-        int value = v;
-        if (value < begin) {
-            value = begin;
-            pset.Eval_Begin = static_cast<std::uint16_t>(value);
-        }
-        if (value > end) {
-            value = std::max(end - 1, 0);
-            pset.Eval_Begin = static_cast<std::uint16_t>(value);
-        }
-        SetCtrlVal(panel, control, value);
-        SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, value, 1.0);
-        break;
-    }
-    case EVENT_RIGHT_CLICK:
+    if (event == EVENT_COMMIT)
+        commitEdge(panel, control, 2, &ParameterSet::Eval_Begin, true);
+    else if (event == EVENT_RIGHT_CLICK)
         showHelp(panel, control, kHelpEdgeLeft, HelpPlace::AtRight);
-        break;
-    default:
-        break;
-    }
     return 0;
 }
 
 int CC_NEDITEdgeRight(int panel, int control, int event, void *, int, int)
 {
-    switch (event) {
-    case EVENT_COMMIT: {
-        std::uint16_t v = 0;
-        GetCtrlVal(panel, control, &v);
-        int begin, end;
-        evaluationLimits(begin, end);
-        int value = v;
-        if (value > end) {
-            value = end;
-            pset.Eval_End = static_cast<std::uint16_t>(value);
-        }
-        if (value < begin) {
-            value = begin + 1;
-            pset.Eval_End = static_cast<std::uint16_t>(value);
-        }
-        SetCtrlVal(panel, control, value);
-        SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, value, 1.0);
-        break;
-    }
-    case EVENT_RIGHT_CLICK:
+    if (event == EVENT_COMMIT)
+        commitEdge(panel, control, 3, &ParameterSet::Eval_End, false);
+    else if (event == EVENT_RIGHT_CLICK)
         showHelp(panel, control, kHelpEdgeRight, HelpPlace::AtLeft);
-        break;
-    default:
-        break;
-    }
     return 0;
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 struct ToleranceWindow {
-    double lower = 0.0;  // lower specification limit
-    double upper = 0.0;  // upper specification limit
+    double lower = 0.0;  // lower tolerance limit (LSL)
+    double upper = 0.0;  // upper tolerance limit (USL)
 };
 
 struct SeriesFigures {

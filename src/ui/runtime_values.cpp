@@ -147,13 +147,16 @@ double getNumber(ControlRec *c, bool *ok)
 int SetCtrlVal(int panel, int control, int value) { return setNumber(FindControl(panel, control), value); }
 int SetCtrlVal(int panel, int control, double value) { return setNumber(FindControl(panel, control), value); }
 
-int SetCtrlVal(int panel, int control, const char *value)
+namespace {
+
+// Text controls show what they are given; the Latin-1 and UTF-8 forms differ only in
+// how the bytes are read.
+int setText(int panel, int control, const QString &text, const char *raw)
 {
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->widget)
         return -1;
     ProgrammaticScope quiet;
-    const QString text = QString::fromLatin1(value ? value : "");
     switch (c->kind) {
     case Kind::TextMessage:
         static_cast<QLabel *>(c->widget.data())->setText(text);
@@ -165,10 +168,41 @@ int SetCtrlVal(int panel, int control, const char *value)
         static_cast<QComboBox *>(c->widget.data())->setEditText(text);
         return 0;
     case Kind::TextBox:
-        return AppendTextBox(panel, control, value);
+        return AppendTextBox(panel, control, raw);
     default:
         return -1;
     }
+}
+
+// The text a text control shows, or nothing for other kinds (text boxes: their bytes).
+bool textOf(int panel, int control, QString *text, std::string *boxContent)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || !c->widget)
+        return false;
+    switch (c->kind) {
+    case Kind::TextMessage:
+        *text = static_cast<QLabel *>(c->widget.data())->text();
+        return true;
+    case Kind::String:
+        *text = static_cast<QLineEdit *>(c->widget.data())->text();
+        return true;
+    case Kind::ComboString:
+        *text = static_cast<QComboBox *>(c->widget.data())->currentText();
+        return true;
+    case Kind::TextBox:
+        *boxContent = c->textBoxContent;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+int SetCtrlVal(int panel, int control, const char *value)
+{
+    return setText(panel, control, QString::fromLatin1(value ? value : ""), value ? value : "");
 }
 
 int GetCtrlVal(int panel, int control, double *value)
@@ -213,55 +247,25 @@ int GetCtrlVal(int panel, int control, unsigned int *value)
 
 std::string GetCtrlString(int panel, int control)
 {
-    ControlRec *c = FindControl(panel, control);
-    if (!c || !c->widget)
+    QString text;
+    std::string box;
+    if (!textOf(panel, control, &text, &box))
         return {};
-    switch (c->kind) {
-    case Kind::TextMessage:
-        return static_cast<QLabel *>(c->widget.data())->text().toLatin1().toStdString();
-    case Kind::String:
-        return static_cast<QLineEdit *>(c->widget.data())->text().toLatin1().toStdString();
-    case Kind::ComboString:
-        return static_cast<QComboBox *>(c->widget.data())->currentText().toLatin1().toStdString();
-    case Kind::TextBox:
-        return c->textBoxContent;
-    default:
-        return {};
-    }
+    return box.empty() ? text.toLatin1().toStdString() : box;
 }
 
 int SetCtrlValUtf8(int panel, int control, const char *value)
 {
-    ControlRec *c = FindControl(panel, control);
-    if (!c || !c->widget)
-        return -1;
-    ProgrammaticScope quiet;
-    const QString text = QString::fromUtf8(value ? value : "");
-    switch (c->kind) {
-    case Kind::TextMessage:
-        static_cast<QLabel *>(c->widget.data())->setText(text);
-        return 0;
-    case Kind::String:
-        static_cast<QLineEdit *>(c->widget.data())->setText(text);
-        return 0;
-    default:
-        return -1;
-    }
+    return setText(panel, control, QString::fromUtf8(value ? value : ""), value ? value : "");
 }
 
 std::string GetCtrlStringUtf8(int panel, int control)
 {
-    ControlRec *c = FindControl(panel, control);
-    if (!c || !c->widget)
+    QString text;
+    std::string box;
+    if (!textOf(panel, control, &text, &box))
         return {};
-    switch (c->kind) {
-    case Kind::TextMessage:
-        return static_cast<QLabel *>(c->widget.data())->text().toStdString();
-    case Kind::String:
-        return static_cast<QLineEdit *>(c->widget.data())->text().toStdString();
-    default:
-        return {};
-    }
+    return box.empty() ? text.toStdString() : box;
 }
 
 int GetCtrlVal(int panel, int control, char *buffer, int size)
