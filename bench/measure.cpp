@@ -1,7 +1,8 @@
 // The Run and Video loops against the simulator with full drawing on the offscreen
 // platform: frames per second unpaced over TCP, paced at 115200 baud over a pty (as a
-// share of the line's limit), processor time per frame, and resident memory growth over
-// 100 000 frames. Prints key=value figures; never fails on its numbers.
+// share of the line's limit, beside bare exchanges on the same line), processor time per
+// frame, and resident memory growth over 100 000 frames. Prints key=value figures; never
+// fails on its numbers.
 
 #include "app/main_callbacks.h"
 #include "app/shell.h"
@@ -9,6 +10,7 @@
 #include "app/text.h"
 #include "display/measure.h"
 #include "link/ident.h"
+#include "link/orders.h"
 #include "link/transport.h"
 #include "support/scripted_popups.h"
 #include "support/sim_process.h"
@@ -111,6 +113,16 @@ Figures press(int button, unsigned long long frames)
     return f;
 }
 
+// Measurement exchanges per second with nothing shown; -1 if one failed.
+double bareExchanges(int count)
+{
+    const double start = ui::Timer();
+    for (int i = 0; i < count; ++i)
+        if (IssueOrder(ORDER_MEASUREMENT, 0) != 1)
+            return -1;
+    return count / (ui::Timer() - start);
+}
+
 bool startSim(SimProcess &sim, bool pty, bool paced)
 {
     std::vector<std::string> options = {"--eeprom", g_dir + "/sim.eeprom"};
@@ -167,11 +179,13 @@ int main(int argc, char **argv)
     // 8 + 48 bytes per frame; a video pass adds 8 + 520.
     const double runLimit = 11520.0 / 56.0;
     const double videoLimit = 11520.0 / 584.0;
-    double runRatio = -1, videoRatio = -1;
+    double runRatio = -1, videoRatio = -1, exchangeRatio = -1;
     {
         SimProcess sim;
         if (startSim(sim, true, true)) {
             press(ui::MAIN_RUN, 50);
+            // The same line without drawing: what the link itself allows on this machine now.
+            exchangeRatio = bareExchanges(1000) / runLimit;
             runRatio = press(ui::MAIN_RUN, 1000).perSecond / runLimit;
             press(ui::MAIN_VIDEO, 5);
             videoRatio = press(ui::MAIN_VIDEO, 100).perSecond / videoLimit;
@@ -179,8 +193,8 @@ int main(int argc, char **argv)
         }
     }
     std::printf("run_unpaced_per_s=%.0f run_paced_115200_ratio=%.3f video_paced_115200_ratio=%.3f "
-                "cpu_ms_per_frame=%.3f rss_growth_kb=%ld\n",
-                unpaced.perSecond, runRatio, videoRatio, unpaced.cpuMsPerFrame, rssGrowth);
+                "exchange_paced_115200_ratio=%.3f cpu_ms_per_frame=%.3f rss_growth_kb=%ld\n",
+                unpaced.perSecond, runRatio, videoRatio, exchangeRatio, unpaced.cpuMsPerFrame, rssGrowth);
     std::fflush(stdout);
 
     CloseLinkAndPanels();

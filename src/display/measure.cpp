@@ -147,6 +147,12 @@ void DimLoopButtons()
     SetCtrlDimmed(pCal1, CAL1_FACTORY, true);
 }
 
+bool DeferredRequestsPending()
+{
+    return send_flag == 1 || get_flag == 1 || teach_flag == 1 || reset_flag == 1 || cal_start_flag == 1 ||
+           cal_save_flag == 1 || cal_exit_flag == 1;
+}
+
 bool CarryOutDeferredRequests(bool honourExit)
 {
     if (send_flag == 1) {
@@ -197,8 +203,11 @@ void PushRUN()
 
     stop_flag = 0;
     int arrow = 0;
+    bool requested = false; // the next frame's request is already on the line
     do {
-        if (IssueOrder(ORDER_MEASUREMENT, 0) != 1) {
+        const int answer = requested ? AwaitAnswer() : IssueOrder(ORDER_MEASUREMENT, 0);
+        requested = false;
+        if (answer != 1) {
             // A close abandons the wait: that is the end of the program, not a time-out.
             if (exit_flag == 1) {
                 stop_flag = 1;
@@ -210,15 +219,27 @@ void PushRUN()
             stop_flag = -1;
             break;
         }
+        CopyAnswerData(&raw, sizeof raw);
+        // The next request goes out before this frame is shown, so showing it overlaps the
+        // answer's time on the line instead of adding to it. Not when the loop is to end or
+        // requests wait: those follow this frame.
+        if (stop_flag == 0 && exit_flag == 0 && !DeferredRequestsPending())
+            requested = SendOrder(ORDER_MEASUREMENT, 0) == 1;
         CopyText(szStatus, kArrowTexts[arrow]);
         arrow ^= 1;
         ShowStatus();
-        CopyAnswerData(&raw, sizeof raw);
         PlotVIDEOBarGraph();
         PlotRAWGraph();
+        // Drawing processes no events, so nothing can have become pending meanwhile; should
+        // it, the requests follow the frame already asked for.
+        if (requested)
+            continue;
         if (CarryOutDeferredRequests(true))
             break;
     } while (stop_flag == 0);
+    // An answer already asked for is taken off the line, not left to the next exchange.
+    if (requested)
+        AwaitAnswer();
     PushSTOP();
 }
 

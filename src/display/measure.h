@@ -16,6 +16,8 @@ void PlotVIDEOBarGraph();
 // Frames shown since start (every call of PlotVIDEOBarGraph), for figures and diagnostics.
 extern unsigned long long framesShown;
 
+// Whether a GET, SEND, teach, reset or calibration step waits for the loop.
+bool DeferredRequestsPending();
 // Carries out the requests remembered while a loop ran, in their fixed order. With
 // honourExit an exit_flag stops the loop too. True when the loop is to end now.
 bool CarryOutDeferredRequests(bool honourExit);

@@ -15,9 +15,22 @@
 
 int IssueOrder(unsigned char order, unsigned short address, const void *data, unsigned short length)
 {
-    FillTxBuf(order, address, data, length);
-    return DataExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+    if (SendOrder(order, address, data, length) != 1)
+        return -1;
+    return AwaitAnswer();
 }
+
+int SendOrder(unsigned char order, unsigned short address, const void *data, unsigned short length)
+{
+    if (exchange_busy) {
+        CopyText(szStatus, kTextExchangeBusy);
+        return -1;
+    }
+    FillTxBuf(order, address, data, length);
+    return BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+}
+
+int AwaitAnswer() { return FinishExchange(); }
 
 void CopyAnswerData(void *destination, unsigned count)
 {

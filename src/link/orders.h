@@ -32,6 +32,10 @@ constexpr unsigned short kHardwareDumpAddress = 0x2BAD;
 
 // One request (header plus data) and its answer; 1 or -1 as the exchange.
 int IssueOrder(unsigned char order, unsigned short address, const void *data = nullptr, unsigned short length = 0);
+// IssueOrder in two halves: the request goes out, and its answer is awaited later. Nothing
+// else may be exchanged in between; a second SendOrder is refused as busy.
+int SendOrder(unsigned char order, unsigned short address, const void *data = nullptr, unsigned short length = 0);
+int AwaitAnswer();
 // Copies count bytes of answer data (from byte 8 of the receive buffer).
 void CopyAnswerData(void *destination, unsigned count);
 

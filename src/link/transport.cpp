@@ -263,7 +263,12 @@ int GetDataFrame(unsigned short length)
     return DataVerdict(wait);
 }
 
-int DataExchange(unsigned short count)
+namespace {
+// Order code of the request whose answer is awaited.
+unsigned char pendingOrder = 0;
+} // namespace
+
+int BeginExchange(unsigned short count)
 {
     if (exchange_busy) {
         CopyText(szStatus, kTextExchangeBusy);
@@ -276,19 +281,35 @@ int DataExchange(unsigned short count)
     const LinkOps &link = CurrentLink();
     link.beginRequest();
     link.write(szWriteBuf, count);
-    const unsigned char requestOrder = szWriteBuf[1];
+    pendingOrder = szWriteBuf[1];
+    return 1;
+}
+
+int FinishExchange()
+{
+    if (!exchange_busy) {
+        CopyText(szStatus, kTextHeaderIncorrect);
+        return -1;
+    }
     int result = GetHeaderFrame(&head.order, &head.address, &head.length, &head.dataCrc);
     // Answers are taken whatever order code they carry, except the late answer to a request
     // that timed out: it would fill this request's record with another order's data.
-    if (result == 1 && staleOrder >= 0 && head.order == staleOrder && head.order != requestOrder) {
+    if (result == 1 && staleOrder >= 0 && head.order == staleOrder && head.order != pendingOrder) {
         CopyText(szStatus, kTextHeaderIncorrect);
         staleOrder = -1;
         result = -1;
     } else {
         if (result == 1 && head.length > 0)
             result = GetDataFrame(head.length);
-        staleOrder = result == 1 ? -1 : requestOrder;
+        staleOrder = result == 1 ? -1 : pendingOrder;
     }
     exchange_busy = false;
     return result;
+}
+
+int DataExchange(unsigned short count)
+{
+    if (BeginExchange(count) != 1)
+        return -1;
+    return FinishExchange();
 }

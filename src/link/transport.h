@@ -32,6 +32,11 @@ int CC_ClientTCP(unsigned handle, int event, int error, void *callbackData);
 // Sends the first count bytes of szWriteBuf and receives the answer into szReadBuf.
 // 1 when header and data passed their checks, -1 with the reason in szStatus.
 int DataExchange(unsigned short count);
+// The exchange in two halves, so that work can be done while the answer is on its way:
+// BeginExchange sends (1, or -1 when another exchange waits for its answer) and
+// FinishExchange receives as DataExchange does. Nothing else may be exchanged in between.
+int BeginExchange(unsigned short count);
+int FinishExchange();
 int GetHeaderFrame(unsigned char *order, unsigned short *address, unsigned short *length, unsigned char *dataCrc);
 int GetDataFrame(unsigned short length);
 

@@ -214,6 +214,23 @@ TEST_P(ExchangeTest, ExchangeStartedFromInsideAWaitIsRefused)
     EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502");
 }
 
+TEST_P(ExchangeTest, SentRequestHoldsTheLinkUntilItsAnswerIsTaken)
+{
+    ASSERT_EQ(SendOrder(ORDER_MEASUREMENT, 0), 1);
+    // Nothing else goes out meanwhile, and the request waiting for its answer stays as it was.
+    EXPECT_EQ(SendOrder(ORDER_ECHO, 0), -1);
+    EXPECT_EQ(std::string(szStatus), kTextExchangeBusy);
+    EXPECT_EQ(IssueOrder(ORDER_ECHO, 0), -1);
+    EXPECT_EQ(szWriteBuf[1], ORDER_MEASUREMENT);
+    ASSERT_EQ(AwaitAnswer(), 1) << szStatus;
+    EXPECT_EQ(head.order, ORDER_MEASUREMENT);
+    EXPECT_EQ(head.length, sizeof(MeasurementRecord));
+    // With no request under way there is no answer to wait for.
+    EXPECT_EQ(AwaitAnswer(), -1);
+    EXPECT_EQ(IssueOrder(ORDER_ECHO, 0), 1) << szStatus;
+    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_ECHO}));
+}
+
 TEST_P(ExchangeTest, LineErrorsOfTheSerialPortFailTheExchange)
 {
     if (GetParam() != Link::Pty)

@@ -41,8 +41,9 @@ protected:
             ADD_FAILURE() << "no TCP link";
             return -99;
         }
-        if (!controlBefore.empty())
+        if (!controlBefore.empty()) {
             EXPECT_EQ(sim.command(controlBefore), "ok");
+        }
         return InitDataExchange();
     }
 
