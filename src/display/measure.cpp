@@ -236,10 +236,8 @@ void PushRUN()
             continue;
         if (CarryOutDeferredRequests(true))
             break;
-    } while (stop_flag == 0);
-    // An answer already asked for is taken off the line, not left to the next exchange.
-    if (requested)
-        AwaitAnswer();
+        // A request already on the line is followed to its answer, which is shown.
+    } while (stop_flag == 0 || requested);
     PushSTOP();
 }
 

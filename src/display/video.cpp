@@ -46,8 +46,11 @@ void PushVIDEO()
     int arrow = 0;
     stop_flag = 0;
     int thresholdMode = kFixed;
+    bool requested = false; // the next pass's measurement request is already on the line
     do {
-        if (IssueOrder(ORDER_MEASUREMENT, 0) != 1) {
+        const int measured = requested ? AwaitAnswer() : IssueOrder(ORDER_MEASUREMENT, 0);
+        requested = false;
+        if (measured != 1) {
             if (exit_flag == 1) {
                 stop_flag = 1;
                 break;
@@ -64,10 +67,13 @@ void PushVIDEO()
             endOnFailure();
             break;
         }
+        CopyAnswerData(adbuf, sizeof adbuf);
+        // As in the Run loop, the next pass starts on the line while this one is shown.
+        if (stop_flag == 0 && exit_flag == 0 && !DeferredRequestsPending())
+            requested = SendOrder(ORDER_MEASUREMENT, 0) == 1;
         CopyText(szStatus, kArrowTexts[arrow]);
         arrow ^= 1;
         ShowStatus();
-        CopyAnswerData(adbuf, sizeof adbuf);
         PlotVIDEOBarGraph();
         DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);
         SetGraphAutoRefresh(pPA, MAIN_VIDEO_GRAPH, false);
@@ -86,8 +92,11 @@ void PushVIDEO()
         else
             PlotVIDEOCurve(adbuf, vtbuf, xARRAY);
 
-        CarryOutDeferredRequests(false);
+        // Requests that came up while a request was under way follow the next pass.
+        if (!requested)
+            CarryOutDeferredRequests(false);
         ProcessPendingEvents();
-    } while (stop_flag == 0);
+        // A request already on the line is followed to its answer, which is shown.
+    } while (stop_flag == 0 || requested);
     PushSTOP();
 }
