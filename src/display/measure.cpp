@@ -191,6 +191,23 @@ bool CarryOutDeferredRequests(bool honourExit)
     return false;
 }
 
+namespace {
+// How long showing a frame waits for the next request to be through; a sensor that is
+// slow to answer delays the display no longer than this.
+constexpr double kRequestThroughWait = 0.01;
+} // namespace
+
+bool RequestNextFrameEarly()
+{
+    if (stop_flag != 0 || exit_flag == 1 || DeferredRequestsPending())
+        return false;
+    if (SendOrder(ORDER_MEASUREMENT, 0) != 1)
+        return false;
+    // On a busy machine the request would otherwise reach the sensor only after the drawing.
+    LetRequestThrough(kRequestThroughWait);
+    return true;
+}
+
 void PushRUN()
 {
     SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, false);
@@ -204,6 +221,7 @@ void PushRUN()
     stop_flag = 0;
     int arrow = 0;
     bool requested = false; // the next frame's request is already on the line
+    PacedRepaints paced;
     do {
         const int answer = requested ? AwaitAnswer() : IssueOrder(ORDER_MEASUREMENT, 0);
         requested = false;
@@ -220,18 +238,14 @@ void PushRUN()
             break;
         }
         CopyAnswerData(&raw, sizeof raw);
-        // The next request goes out before this frame is shown, so showing it overlaps the
-        // answer's time on the line instead of adding to it. Not when the loop is to end or
-        // requests wait: those follow this frame.
-        if (stop_flag == 0 && exit_flag == 0 && !DeferredRequestsPending())
-            requested = SendOrder(ORDER_MEASUREMENT, 0) == 1;
+        requested = RequestNextFrameEarly();
         CopyText(szStatus, kArrowTexts[arrow]);
         arrow ^= 1;
         ShowStatus();
         PlotVIDEOBarGraph();
         PlotRAWGraph();
-        // Drawing processes no events, so nothing can have become pending meanwhile; should
-        // it, the requests follow the frame already asked for.
+        RepaintIfDue();
+        // Requests that came up while the next frame was on its way follow that frame.
         if (requested)
             continue;
         if (CarryOutDeferredRequests(true))

@@ -16,6 +16,11 @@ void PlotVIDEOBarGraph();
 // Frames shown since start (every call of PlotVIDEOBarGraph), for figures and diagnostics.
 extern unsigned long long framesShown;
 
+// Sends a loop's next measurement request before the frame just received is shown, so
+// that showing it overlaps the answer's time on the line instead of adding to it. Not when
+// the loop is to end or requests wait: those follow this frame. True when it went out;
+// its answer is then taken with AwaitAnswer.
+bool RequestNextFrameEarly();
 // Whether a GET, SEND, teach, reset or calibration step waits for the loop.
 bool DeferredRequestsPending();
 // Carries out the requests remembered while a loop ran, in their fixed order. With

@@ -68,9 +68,7 @@ void PushVIDEO()
             break;
         }
         CopyAnswerData(adbuf, sizeof adbuf);
-        // As in the Run loop, the next pass starts on the line while this one is shown.
-        if (stop_flag == 0 && exit_flag == 0 && !DeferredRequestsPending())
-            requested = SendOrder(ORDER_MEASUREMENT, 0) == 1;
+        requested = RequestNextFrameEarly();
         CopyText(szStatus, kArrowTexts[arrow]);
         arrow ^= 1;
         ShowStatus();

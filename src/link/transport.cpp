@@ -190,9 +190,9 @@ void tcpFetch(int, int, WaitResult &) {}
 int tcpDataTarget(int length) { return length + kHeaderSize; }
 
 const LinkOps kRS232Ops = {"RS-232",    rs232IsOpen, rs232Open, rs232Close,     rs232BeginRequest, rs232Write,
-                           rs232Poll,   rs232Fetch,  rs232DataTarget, TIMEOUT,  TIMEOUT};
+                           rs232Poll,   rs232Fetch,  rs232DataTarget, TIMEOUT,  TIMEOUT, true};
 const LinkOps kTCPOps = {"TCP/IP", tcpIsOpen, tcpOpen,       tcpClose,          tcpBeginRequest, tcpWrite, tcpPoll,
-                         tcpFetch, tcpDataTarget, TIMEOUT + 0.5, TCP_TIMEOUT / 1000.0};
+                         tcpFetch, tcpDataTarget, TIMEOUT + 0.5, TCP_TIMEOUT / 1000.0, false};
 
 // Order code of a request whose answer did not come in time, -1 when none is outstanding.
 int staleOrder = -1;
@@ -305,6 +305,17 @@ int FinishExchange()
     }
     exchange_busy = false;
     return result;
+}
+
+bool LetRequestThrough(double seconds)
+{
+    if (!exchange_busy)
+        return false;
+    const LinkOps &link = CurrentLink();
+    if (!link.deliversAfterWrite)
+        return true;
+    const WaitResult wait = waitForBytes(link, 1, seconds);
+    return !wait.abandoned && !wait.timedOut;
 }
 
 int DataExchange(unsigned short count)

@@ -37,6 +37,11 @@ int DataExchange(unsigned short count);
 // FinishExchange receives as DataExchange does. Nothing else may be exchanged in between.
 int BeginExchange(unsigned short count);
 int FinishExchange();
+// Leaves the processor to the link until the request sent is through: on a link that
+// delivers after the write, until the answer begins (processing events, at most `seconds`).
+// Work meant to overlap an answer calls this first, so that the request reaches the sensor
+// before the work takes the processor. False when the wait was abandoned or ran out.
+bool LetRequestThrough(double seconds);
 int GetHeaderFrame(unsigned char *order, unsigned short *address, unsigned short *length, unsigned char *dataCrc);
 int GetDataFrame(unsigned short length);
 
@@ -55,6 +60,9 @@ struct LinkOps {
     int (*dataTarget)(int length);       // dataSizeRec that completes a data block
     double headerTimeout;                // seconds
     double dataTimeout;
+    // Written bytes are passed on by a kernel worker after the write returns (serial ports
+    // and ptys), which competes with this program for the processor.
+    bool deliversAfterWrite;
 };
 const LinkOps &LinkOfType(int type);   // 0 RS-232, anything else TCP/IP
 const LinkOps &CurrentLink();          // the one comtype names

@@ -37,6 +37,21 @@ void WaitForEvents();
 // The same sleep, bounded by `seconds` instead of a millisecond: for loops that know
 // when their next step is due (a recorder waiting for its next interval).
 void WaitForEvents(double seconds);
+// While a PacedRepaints lives, windows and graphs are painted only from RepaintIfDue, which
+// paints what changed once the screen's interval has passed; should the caller stall, a
+// slow timer paints instead. A measurement loop calls RepaintIfDue just after sending a
+// request, so painting overlaps the answer's time on the line.
+class PacedRepaints {
+public:
+    PacedRepaints();
+    ~PacedRepaints();
+    PacedRepaints(const PacedRepaints &) = delete;
+    PacedRepaints &operator=(const PacedRepaints &) = delete;
+
+private:
+    bool previous_;
+};
+void RepaintIfDue();
 // Waits the given seconds while processing events.
 void DelayWithEventProcessing(double seconds);
 // Runs fn(data) once from a later round of event processing (not from inside this call),

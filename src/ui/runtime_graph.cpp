@@ -5,9 +5,6 @@
 
 #include <qcustomplot.h>
 
-#include <QCoreApplication>
-#include <QPointer>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -15,35 +12,6 @@ namespace ui {
 namespace detail {
 
 namespace {
-// Graphs are redrawn at most at the screen's rate: a loop that draws a thousand frames a
-// second would otherwise spend its time painting pictures nobody can see.
-constexpr int kReplotIntervalMs = 16;
-std::vector<QPointer<QCustomPlot>> g_dirtyPlots;
-QTimer *g_replotTimer = nullptr;
-
-void replotDirty()
-{
-    std::vector<QPointer<QCustomPlot>> plots;
-    plots.swap(g_dirtyPlots);
-    for (const QPointer<QCustomPlot> &plot : plots)
-        if (plot)
-            plot->replot(QCustomPlot::rpQueuedRefresh);
-}
-
-void scheduleReplot(QCustomPlot *plot)
-{
-    if (std::find(g_dirtyPlots.begin(), g_dirtyPlots.end(), plot) == g_dirtyPlots.end())
-        g_dirtyPlots.emplace_back(plot);
-    if (!g_replotTimer) {
-        g_replotTimer = new QTimer(QCoreApplication::instance());
-        g_replotTimer->setSingleShot(true);
-        QObject::connect(g_replotTimer, &QTimer::timeout, replotDirty);
-        QObject::connect(g_replotTimer, &QObject::destroyed, [] { g_replotTimer = nullptr; });
-    }
-    if (!g_replotTimer->isActive())
-        g_replotTimer->start(kReplotIntervalMs);
-}
-
 QColor toColor(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 ControlRec *graphControl(int panel, int control, bool strip)
@@ -79,7 +47,7 @@ void replotStrip(ControlRec &c)
         graph->setPen(QPen(toColor(g.traceColors[static_cast<size_t>(t)]), 1));
     }
     plot->xAxis->setRange(0, std::max(1, g.pointsPerScreen - 1));
-    scheduleReplot(plot);
+    ScheduleReplot(plot);
 }
 } // namespace
 
@@ -115,7 +83,7 @@ QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool comp
 void ReplotIfAuto(ControlRec &c)
 {
     if (c.graph.autoRefresh && c.graph.plot)
-        scheduleReplot(c.graph.plot);
+        ScheduleReplot(c.graph.plot);
 }
 
 } // namespace detail
@@ -319,7 +287,7 @@ int RefreshGraph(int panel, int control)
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->graph.plot)
         return -1;
-    scheduleReplot(c->graph.plot);
+    ScheduleReplot(c->graph.plot);
     return 0;
 }
 

@@ -99,4 +99,9 @@ void ApplyStyle(ControlRec &c);
 QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool compact);
 void ReplotIfAuto(ControlRec &c);
 
+// Repaint pacing (runtime_repaint.cpp): a window's update requests pass at most at the
+// screen's rate; a graph is replotted at most as often.
+void InstallRepaintThrottle(QWidget *window);
+void ScheduleReplot(QCustomPlot *plot);
+
 } // namespace ui::detail

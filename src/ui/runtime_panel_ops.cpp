@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -20,7 +19,6 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -28,7 +26,6 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -40,56 +37,6 @@ namespace ui {
 
 using namespace detail;
 
-namespace {
-
-// Windows repaint at most at the screen's rate. A measurement loop changes its displays a
-// thousand times a second; painting each change would cost more than the measurement.
-// Qt posts one update request per window and waits for it before posting another, so a
-// request held back here is delivered later and nothing is lost.
-class RepaintThrottle : public QObject {
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::UpdateRequest || passing_)
-            return false;
-        if (!clock_.isValid())
-            clock_.start();
-        const qint64 since = clock_.elapsed() - lastPaint_;
-        if (since >= kIntervalMs) {
-            lastPaint_ = clock_.elapsed();
-            return false;
-        }
-        if (!held_.contains(watched)) {
-            held_.append(watched);
-            QTimer::singleShot(static_cast<int>(kIntervalMs - since), this, [this, target = QPointer<QObject>(watched)] {
-                held_.removeAll(target.data());
-                if (!target)
-                    return;
-                lastPaint_ = clock_.elapsed();
-                QEvent request(QEvent::UpdateRequest);
-                passing_ = true;
-                QCoreApplication::sendEvent(target, &request);
-                passing_ = false;
-            });
-        }
-        return true;
-    }
-
-private:
-    static constexpr qint64 kIntervalMs = 16;
-    QElapsedTimer clock_;
-    qint64 lastPaint_ = -kIntervalMs;
-    QList<QObject *> held_;
-    bool passing_ = false;
-};
-
-RepaintThrottle *repaintThrottle()
-{
-    static RepaintThrottle *throttle = new RepaintThrottle;
-    return throttle;
-}
-
-} // namespace
 
 // ---- Panels --------------------------------------------------------------------------
 
@@ -114,7 +61,7 @@ int LoadPanel(int parentPanel, int resourceId)
         frame->setStyleSheet("QFrame{background:#FFFFE0;}");
     }
     if (!parentWidget)
-        w->installEventFilter(repaintThrottle());
+        InstallRepaintThrottle(w);
     w->resize(def->width, def->height);
     w->setWindowTitle(QString::fromStdString(def->title));
     w->hide();

@@ -15,6 +15,10 @@
 #include "support/app_fixture.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
+#include "ui/runtime_internal.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
 
 #include <cstring>
 #include <string>
@@ -557,6 +561,55 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
     EXPECT_EQ(lo, 1);
     EXPECT_EQ(hi, ADCMAX);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
+}
+
+// The Run loop paints where it has time for it: while it paces the repaints nothing is
+// painted behind its back, a stalled loop is still painted, and its last state is painted
+// when it ends.
+class PaintCounter : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override { ++paints; }
+};
+
+TEST_F(FrameDisplayTest, LoopPacesTheRepaintsAndAStalledLoopIsStillPainted)
+{
+    PaintCounter window;
+    window.resize(40, 40);
+    detail::InstallRepaintThrottle(&window);
+    window.show();
+    DelayWithEventProcessing(0.05);
+    int painted = window.paints;
+    window.update();
+    DelayWithEventProcessing(0.05);
+    ASSERT_EQ(window.paints, painted + 1) << "unpaced, a change is painted within the screen's interval";
+    {
+        PacedRepaints paced;
+        painted = window.paints;
+        window.update();
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 5; ++i)
+            ProcessPendingEvents();
+        if (clock.elapsed() < 90) {
+            EXPECT_EQ(window.paints, painted) << "held for the loop";
+        }
+        DelayWithEventProcessing(0.02);
+        RepaintIfDue();
+        EXPECT_EQ(window.paints, painted + 1);
+
+        window.update(); // the loop stalls: the slow timer paints
+        DelayWithEventProcessing(0.3);
+        EXPECT_EQ(window.paints, painted + 2);
+
+        window.update();
+        ProcessPendingEvents();
+    }
+    EXPECT_EQ(window.paints, painted + 3) << "the state the loop left is painted when it ends";
+    DelayWithEventProcessing(0.15);
+    EXPECT_EQ(window.paints, painted + 3) << "and only once";
 }
 
 } // namespace
