@@ -4,81 +4,21 @@
 // frame, and resident memory growth over 100 000 frames. Prints key=value figures; never
 // fails on its numbers.
 
-#include "app/main_callbacks.h"
-#include "app/shell.h"
 #include "app/state.h"
-#include "app/text.h"
+#include "bench_support.h"
 #include "display/measure.h"
 #include "link/ident.h"
 #include "link/orders.h"
-#include "link/transport.h"
-#include "support/scripted_popups.h"
-#include "support/sim_process.h"
-#include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
 
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-std::string g_dir;
-
-double processSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
-long residentKb()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-void closeLink()
-{
-    if (tcpcon > 0)
-        DisconnectFromTCPServer(tcp_hconversation);
-    if (rs232con > 0)
-        CloseCom(rs232port);
-    tcpcon = rs232con = 0;
-}
-
-bool open(SimProcess &sim, bool pty)
-{
-    if (pty) {
-        const std::string link = g_dir + "/com1";
-        ::unlink(link.c_str());
-        if (::symlink(sim.ptyPath().c_str(), link.c_str()) != 0)
-            return false;
-        comtype = 0;
-        rs232port = 1;
-        rs232con = InitRS232(1, 4);
-        if (rs232con != 1)
-            return false;
-    } else {
-        comtype = 1;
-        CopyText(szIPhostName, "127.0.0.1");
-        tcpport = sim.tcpPort();
-        if (InitTCP_IP() != 1)
-            return false;
-    }
-    return InitDataExchange() == 1;
-}
 
 struct Figures {
     double perSecond = -1;
@@ -97,10 +37,10 @@ Figures press(int button, unsigned long long frames)
             stop_flag = 1;
     });
     watch.start();
-    const double wall0 = ui::Timer(), cpu0 = processSeconds();
+    const double wall0 = ui::Timer(), cpu0 = ProcessSeconds();
     ui::SimulateEvent(pPA, button, ui::EVENT_LEFT_CLICK);
     ui::SimulateEvent(pPA, button, ui::EVENT_COMMIT);
-    const double wall = ui::Timer() - wall0, cpu = processSeconds() - cpu0;
+    const double wall = ui::Timer() - wall0, cpu = ProcessSeconds() - cpu0;
     watch.stop();
     Figures f;
     const double shown = static_cast<double>(framesShown - first);
@@ -123,17 +63,15 @@ double bareExchanges(int count)
     return count / (ui::Timer() - start);
 }
 
-bool startSim(SimProcess &sim, bool pty, bool paced)
+bool startSim(BenchProgram &program, SimProcess &sim, bool pty, bool paced)
 {
-    std::vector<std::string> options = {"--eeprom", g_dir + "/sim.eeprom"};
-    if (pty)
-        options.insert(options.end(), {"--pty", g_dir + "/sim-pty"});
-    else
-        options.insert(options.end(), {"--tcp", "0"});
+    std::vector<std::string> options;
     if (paced)
-        options.insert(options.end(), {"--baud", "115200"});
-    if (!sim.start(options) || !open(sim, pty)) {
-        std::fprintf(stderr, "simulator: %s %s\n", sim.error().c_str(), szStatus);
+        options = {"--baud", "115200"};
+    if (!program.startAndLink(sim, pty, options))
+        return false;
+    if (InitDataExchange() != 1) {
+        std::fprintf(stderr, "identification: %s\n", szStatus);
         return false;
     }
     return true;
@@ -143,33 +81,23 @@ bool startSim(SimProcess &sim, bool pty, bool paced)
 
 int main(int argc, char **argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::InitRuntime(argc, argv);
-    // Nobody answers pop-ups in a benchmark: every question is declined at once (the
-    // recorder offers the statistics when a recording ends).
-    ui::SetPopups(std::make_unique<ScriptedPopups>());
-    char pattern[] = "/tmp/mq-bench-XXXXXX";
-    if (!mkdtemp(pattern))
+    BenchProgram program(argc, argv);
+    if (!program.ok())
         return 1;
-    g_dir = pattern;
-    ui::SetProgramDirectory(g_dir);
-    if (LoadAllPanels() < 0)
-        return 1;
-    InitVars();
     ui::DisplayPanel(pPA);
 
     Figures unpaced;
     long rssGrowth = -1;
     {
         SimProcess sim;
-        if (startSim(sim, false, false)) {
+        if (startSim(program, sim, false, false)) {
             press(ui::MAIN_RUN, 1000);
-            const long before = residentKb();
+            const long before = ResidentKb();
             // MQ_BENCH_FRAMES shortens the run for profiling.
             const char *frames = std::getenv("MQ_BENCH_FRAMES");
             unpaced = press(ui::MAIN_RUN, frames ? std::strtoull(frames, nullptr, 10) : 99000);
-            rssGrowth = residentKb() - before;
-            closeLink();
+            rssGrowth = ResidentKb() - before;
+            CloseBenchLink();
         }
     }
     std::printf("run_unpaced_per_s=%.0f cpu_ms_per_frame=%.3f rss_growth_kb=%ld\n", unpaced.perSecond,
@@ -182,14 +110,14 @@ int main(int argc, char **argv)
     double runRatio = -1, videoRatio = -1, exchangeRatio = -1;
     {
         SimProcess sim;
-        if (startSim(sim, true, true)) {
+        if (startSim(program, sim, true, true)) {
             press(ui::MAIN_RUN, 50);
             // The same line without drawing: what the link itself allows on this machine now.
             exchangeRatio = bareExchanges(1000) / runLimit;
             runRatio = press(ui::MAIN_RUN, 1000).perSecond / runLimit;
             press(ui::MAIN_VIDEO, 5);
             videoRatio = press(ui::MAIN_VIDEO, 100).perSecond / videoLimit;
-            closeLink();
+            CloseBenchLink();
         }
     }
     std::printf("run_unpaced_per_s=%.0f run_paced_115200_ratio=%.3f video_paced_115200_ratio=%.3f "
@@ -197,8 +125,5 @@ int main(int argc, char **argv)
                 unpaced.perSecond, runRatio, videoRatio, exchangeRatio, unpaced.cpuMsPerFrame, rssGrowth);
     std::fflush(stdout);
 
-    CloseLinkAndPanels();
-    std::error_code ignored;
-    std::filesystem::remove_all(g_dir, ignored);
     return 0;
 }

@@ -3,51 +3,34 @@
 // processor time a recording costs while it waits for its next sample. Prints
 // key=value figures; never fails on its numbers.
 
-#include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
+#include "bench_support.h"
 #include "link/orders.h"
-#include "link/transport.h"
 #include "params/pset.h"
 #include "recorder/recorder.h"
-#include "support/scripted_popups.h"
-#include "support/sim_process.h"
-#include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
 
 #include <QTimer>
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace ui;
 
 namespace {
 
-std::string g_dir;
 std::vector<double> g_times;
 std::vector<double> g_cpu;
-
-double processSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 void hook(int, double time)
 {
     g_times.push_back(time);
-    g_cpu.push_back(processSeconds());
+    g_cpu.push_back(ProcessSeconds());
 }
 
 // Runs one recording; returns the timer value at Start.
@@ -64,24 +47,9 @@ double record(int mode, int samples, double interval)
     return start;
 }
 
-bool connect(SimProcess &sim)
-{
-    if (!sim.start({"--tcp", "0", "--eeprom", g_dir + "/sim.eeprom"})) {
-        std::fprintf(stderr, "%s\n", sim.error().c_str());
-        return false;
-    }
-    comtype = 1;
-    CopyText(szIPhostName, "127.0.0.1");
-    tcpport = sim.tcpPort();
-    return InitTCP_IP() == 1;
-}
+BenchProgram *g_program = nullptr;
 
-void disconnect(SimProcess &sim)
-{
-    DisconnectFromTCPServer(tcp_hconversation);
-    tcpcon = 0;
-    sim.stop();
-}
+bool connect(SimProcess &sim) { return g_program->startAndLink(sim, false); }
 
 // Mean absolute difference between each polled request and its planned time (one
 // interval after the previous request, the first one interval after Start), in ms;
@@ -105,7 +73,7 @@ void polledInterval(double *errorMs, double *driftMs)
         *errorMs = 1000.0 * sum / samples;
         *driftMs = 1000.0 * (g_times.back() - start - samples * dt);
     }
-    disconnect(sim);
+    CloseBenchLink();
 }
 
 // Frames recorded of `count` sent at one frame every `ms`; the rate they were recorded at.
@@ -150,7 +118,7 @@ double triggeredMax()
     }
     pset.RS_232_Mode = 0;
     IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset);
-    disconnect(sim);
+    CloseBenchLink();
     return best;
 }
 
@@ -162,7 +130,7 @@ double waitingCpu()
         return -1;
     pset.RS_232_Mode = 0;
     record(0, 2, 5.0);
-    disconnect(sim);
+    CloseBenchLink();
     if (g_times.size() != 2)
         return -1;
     return (g_cpu[1] - g_cpu[0]) / (g_times[1] - g_times[0]);
@@ -172,20 +140,11 @@ double waitingCpu()
 
 int main(int argc, char **argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    InitRuntime(argc, argv);
-    // Nobody answers pop-ups in a benchmark: every question is declined at once (the
-    // recorder offers the statistics when a recording ends).
-    SetPopups(std::make_unique<ScriptedPopups>());
-    char pattern[] = "/tmp/mq-bench-record-XXXXXX";
-    if (!mkdtemp(pattern))
+    BenchProgram program(argc, argv);
+    if (!program.ok())
         return 1;
-    g_dir = pattern;
-    SetProgramDirectory(g_dir);
-    if (LoadAllPanels() < 0)
-        return 1;
-    InitVars();
-    CopyText(rec_fname, (g_dir + "/RECORD.DAT").c_str());
+    g_program = &program;
+    CopyText(rec_fname, (program.dir() + "/RECORD.DAT").c_str());
     SetRecordSampleHook(hook);
 
     double errorMs = 0, driftMs = 0;
@@ -199,8 +158,5 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     SetRecordSampleHook(nullptr);
-    CloseLinkAndPanels();
-    std::error_code ignored;
-    std::filesystem::remove_all(g_dir, ignored);
     return 0;
 }

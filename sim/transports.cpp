@@ -28,6 +28,17 @@ double monotonicSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+namespace {
+// Both servers listen on 127.0.0.1 only: the simulator is never reachable from elsewhere.
+bool listenOnLoopback(QTcpServer &server, quint16 port, QString &error)
+{
+    if (server.listen(QHostAddress::LocalHost, port))
+        return true;
+    error = server.errorString();
+    return false;
+}
+} // namespace
+
 // ---------------------------------------------------------------------------------------------
 // TCP
 
@@ -40,18 +51,9 @@ TcpLink::TcpLink(SensorEngine &engine, QObject *parent)
     connect(server_, &QTcpServer::newConnection, this, [this] { acceptClient(); });
 }
 
-bool TcpLink::listen(quint16 port, QString &error)
-{
-    if (server_->listen(QHostAddress::LocalHost, port))
-        return true;
-    error = server_->errorString();
-    return false;
-}
+bool TcpLink::listen(quint16 port, QString &error) { return listenOnLoopback(*server_, port, error); }
 
-quint16 TcpLink::port() const
-{
-    return server_->serverPort();
-}
+quint16 TcpLink::port() const { return server_->serverPort(); }
 
 void TcpLink::acceptClient()
 {
@@ -470,18 +472,9 @@ ControlServer::ControlServer(SensorEngine &engine, QObject *parent)
     connect(server_, &QTcpServer::newConnection, this, [this] { acceptClient(); });
 }
 
-bool ControlServer::listen(quint16 port, QString &error)
-{
-    if (server_->listen(QHostAddress::LocalHost, port))
-        return true;
-    error = server_->errorString();
-    return false;
-}
+bool ControlServer::listen(quint16 port, QString &error) { return listenOnLoopback(*server_, port, error); }
 
-quint16 ControlServer::port() const
-{
-    return server_->serverPort();
-}
+quint16 ControlServer::port() const { return server_->serverPort(); }
 
 void ControlServer::acceptClient()
 {
