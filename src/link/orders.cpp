@@ -22,10 +22,7 @@ int IssueOrder(unsigned char order, unsigned short address, const void *data, un
 
 int SendOrder(unsigned char order, unsigned short address, const void *data, unsigned short length)
 {
-    if (exchange_busy) {
-        CopyText(szStatus, kTextExchangeBusy);
-        return -1;
-    }
+    // While another exchange waits, FillTxBuf leaves its request alone and BeginExchange refuses.
     FillTxBuf(order, address, data, length);
     return BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
 }

@@ -288,7 +288,7 @@ int BeginExchange(unsigned short count)
 int FinishExchange()
 {
     if (!exchange_busy) {
-        CopyText(szStatus, kTextHeaderIncorrect);
+        CopyText(szStatus, kTextNoAnswerAwaited);
         return -1;
     }
     int result = GetHeaderFrame(&head.order, &head.address, &head.length, &head.dataCrc);

@@ -70,3 +70,4 @@ const LinkOps &CurrentLink();          // the one comtype names
 void CloseOpenLinks();
 
 inline constexpr const char *kTextExchangeBusy = "EXCHANGE REFUSED - ANOTHER EXCHANGE IS WAITING!";
+inline constexpr const char *kTextNoAnswerAwaited = "NO REQUEST IS WAITING FOR AN ANSWER!";

@@ -227,6 +227,7 @@ TEST_P(ExchangeTest, SentRequestHoldsTheLinkUntilItsAnswerIsTaken)
     EXPECT_EQ(head.length, sizeof(MeasurementRecord));
     // With no request under way there is no answer to wait for.
     EXPECT_EQ(AwaitAnswer(), -1);
+    EXPECT_EQ(std::string(szStatus), kTextNoAnswerAwaited);
     EXPECT_EQ(IssueOrder(ORDER_ECHO, 0), 1) << szStatus;
     EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_ECHO}));
 }
