@@ -1,0 +1,358 @@
+// The simulator's line and control: pacing and baud-rate changes, injected faults,
+// triggered frames, the command line and the control commands.
+
+#include "unit/sim_engine_fixture.h"
+
+#include "sim/control.h"
+#include "sim/options.h"
+#include "sim/pacing.h"
+
+namespace {
+
+// --------------------------------------------------------------------------------------------
+// Baud rate and line model
+
+TEST(LineModel, AnswersQueueBehindEachOtherAtTheRealLineLimit)
+{
+    LineSchedule line;
+    const double bt = 10.0 / 115200;
+    EXPECT_DOUBLE_EQ(line.place(1.0, 8, 48, bt, 0.0), 1.0 + 8 * bt);
+    EXPECT_DOUBLE_EQ(line.freeAt(), 1.0 + 56 * bt);
+    // A request complete before the previous answer is out waits for the line.
+    EXPECT_DOUBLE_EQ(line.place(1.0 + bt, 8, 10, bt, 0.0), 1.0 + 56 * bt);
+    EXPECT_DOUBLE_EQ(line.place(5.0, 8, 8, bt, 2.5), 7.5 + 8 * bt);
+    line.reset();
+    EXPECT_DOUBLE_EQ(line.place(0.5, 8, 8, 0.0, 0.0), 0.5);
+
+    EXPECT_EQ(sliceBytes(bt), 11u);
+    EXPECT_EQ(sliceBytes(10.0 / 300), 1u);
+}
+
+TEST_F(EngineTest, BaudChangeAnswersAtTheOldRate)
+{
+    EXPECT_EQ(exchange(5).byteTime, 0.0) << "unpaced by default";
+    engine->setBaud(115200);
+    const Reply change = exchange(190, 0);
+    EXPECT_DOUBLE_EQ(change.byteTime, 10.0 / 115200);
+    EXPECT_EQ(parse(change.bytes).order, 190);
+    EXPECT_DOUBLE_EQ(exchange(5).byteTime, 10.0 / 9600);
+    EXPECT_EQ(engine->pacedBaud(), 9600);
+    EXPECT_EQ(ramSet().RS_232_Baudrate, 0);
+    exchange(190, 3);
+    EXPECT_EQ(engine->pacedBaud(), 57600);
+    engine->setBaud(0);
+    EXPECT_EQ(exchange(5).byteTime, 0.0);
+}
+
+// --------------------------------------------------------------------------------------------
+// Faults
+
+class FaultTest : public EngineTest {
+protected:
+    Bytes healthy(uint8_t order) { return exchange(order, 0, {}, 4.0).bytes; }
+    Reply faulty(Fault fault, uint8_t order)
+    {
+        engine->setFaultOnce(fault);
+        return exchange(order, 0, {}, 4.0);
+    }
+};
+
+TEST_F(FaultTest, HeaderAndCrcFaults)
+{
+    const Bytes good = healthy(8);
+    ASSERT_EQ(good.size(), 48u);
+
+    Bytes bytes = faulty(Fault::BadHeaderCrc, 8).bytes;
+    EXPECT_NE(crcOver(bytes, 0, 8), 0);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 7), Bytes(good.begin(), good.begin() + 7));
+
+    bytes = faulty(Fault::BadSync, 8).bytes;
+    EXPECT_NE(bytes[0], kSync);
+    EXPECT_EQ(crcOver(bytes, 0, 8), 0) << "only the sync is wrong";
+    EXPECT_EQ(Bytes(bytes.begin() + 1, bytes.begin() + 6), Bytes(good.begin() + 1, good.begin() + 6));
+
+    bytes = faulty(Fault::BadDataCrc, 8).bytes;
+    EXPECT_EQ(bytes[0], kSync);
+    EXPECT_EQ(crcOver(bytes, 0, 8), 0);
+    EXPECT_NE(bytes[6], crcOver(bytes, 8, 40));
+    EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.end()), Bytes(good.begin() + 8, good.end()));
+
+    EXPECT_EQ(faulty(Fault::Error1, 8).bytes, hexBytes("55 00 01 00 00 00 aa 1a"));
+    EXPECT_EQ(faulty(Fault::Error2, 5).bytes, hexBytes("55 00 02 00 00 00 aa 54"));
+}
+
+TEST_F(FaultTest, LengthFaults)
+{
+    Bytes bytes = faulty(Fault::ShortLength, 8).bytes;
+    ASSERT_EQ(bytes.size(), 48u) << "all the data is still sent";
+    EXPECT_EQ(crcOver(bytes, 0, 8), 0);
+    EXPECT_EQ(u16At(bytes, 4), 32);
+    EXPECT_EQ(bytes[6], crcOver(bytes, 8, 40));
+    EXPECT_NE(bytes[6], crcOver(bytes, 8, 32)) << "the receiver's check over 32 bytes must fail";
+    EXPECT_EQ(faulty(Fault::ShortLength, 6).bytes.size(), 10u) << "2 data bytes: left alone";
+    EXPECT_EQ(u16At(faulty(Fault::ShortLength, 6).bytes, 4), 2);
+
+    bytes = faulty(Fault::OversizedLength, 9).bytes;
+    ASSERT_EQ(bytes.size(), 8u + 512u);
+    EXPECT_EQ(crcOver(bytes, 0, 8), 0);
+    EXPECT_EQ(u16At(bytes, 4), 5000);
+    EXPECT_EQ(bytes[6], crcOver(bytes, 8, 512));
+}
+
+TEST_F(FaultTest, DeliveryFaults)
+{
+    const Bytes good = healthy(8);
+    EXPECT_TRUE(faulty(Fault::Silent, 8).bytes.empty());
+
+    engine->setLateMs(1200);
+    Reply reply = faulty(Fault::Late, 8);
+    EXPECT_DOUBLE_EQ(reply.delay, 1.2);
+    EXPECT_EQ(reply.bytes.size(), good.size());
+
+    reply = faulty(Fault::Half, 8);
+    EXPECT_EQ(reply.bytes.size(), 8u + 20u);
+    EXPECT_FALSE(reply.closeAfter);
+    EXPECT_EQ(crcOver(reply.bytes, 0, 8), 0);
+    EXPECT_EQ(faulty(Fault::Half, 5).bytes.size(), 4u) << "no data: half the header";
+
+    reply = faulty(Fault::Close, 8);
+    EXPECT_EQ(reply.bytes.size(), 28u);
+    EXPECT_TRUE(reply.closeAfter);
+
+    for (int i = 0; i < 300; ++i) {
+        reply = faulty(Fault::Garbage, 8);
+        ASSERT_EQ(reply.bytes.size(), 16u);
+        ASSERT_NE(reply.bytes[0], kSync);
+    }
+    EXPECT_NE(faulty(Fault::Garbage, 8).bytes, faulty(Fault::Garbage, 8).bytes);
+}
+
+TEST_F(FaultTest, OnceAlwaysAndNone)
+{
+    engine->setFaultAlways(Fault::Error2);
+    engine->setFaultOnce(Fault::Silent);
+    EXPECT_TRUE(exchange(5).bytes.empty()) << "the one-shot fault wins once";
+    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
+    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
+    engine->clearFaults();
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
+
+    // A one-shot fault aimed at one order waits for that order's answer.
+    engine->setFaultOnceForOrder(Fault::Silent, 10);
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
+    EXPECT_EQ(parse(exchange(7).bytes).order, 7);
+    EXPECT_TRUE(exchange(10).bytes.empty());
+    EXPECT_EQ(parse(exchange(10).bytes).order, 10);
+
+    config.fault = Fault::BadSync;
+    restart();
+    EXPECT_NE(exchange(5).bytes[0], kSync);
+    EXPECT_NE(exchange(8).bytes[0], kSync);
+}
+
+// --------------------------------------------------------------------------------------------
+// Triggered mode
+
+TEST_F(EngineTest, TriggerFramesOnlyInTriggeredMode)
+{
+    EXPECT_TRUE(engine->triggerFrame(2.0).empty());
+    ParamSet set = defaultParamSet();
+    set.RS_232_Mode = 1;
+    writeRam(set);
+    const Answer frame = parse(engine->triggerFrame(2.0));
+    EXPECT_EQ(frame.order, 0x12);
+    ASSERT_EQ(frame.data.size(), 12u);
+    const Bytes record = ask(8, 0, {}, 2.0).data;
+    EXPECT_EQ(frame.data, Bytes(record.begin(), record.begin() + 12));
+}
+
+TEST_F(EngineTest, TriggerFramesCountedLimitedDamagedAndListed)
+{
+    ControlInterpreter control(*engine);
+    ParamSet set = defaultParamSet();
+    set.RS_232_Mode = 1;
+    writeRam(set);
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("set trigger-ms 5"), "ok");
+    EXPECT_EQ(engine->triggerMs(), 5);
+    EXPECT_EQ(control.execute("set trigger-count 3"), "ok");
+    // A fault aimed at order 0x12 damages the next triggered frame only, and answers keep theirs.
+    EXPECT_EQ(control.execute("fault bad-header-crc order 18"), "ok");
+    const Bytes damaged = engine->triggerFrame(2.0);
+    ASSERT_EQ(damaged.size(), 20u);
+    EXPECT_NE(crcOver(damaged, 0, 8), 0);
+    const Answer good = parse(engine->triggerFrame(2.5));
+    EXPECT_EQ(good.order, 0x12);
+    const Bytes record = ask(8, 0, {}, 3.0).data;
+    EXPECT_FALSE(engine->triggerFrame(3.5).empty());
+    EXPECT_TRUE(engine->triggerFrame(4.0).empty()) << "three frames were allowed";
+    EXPECT_EQ(control.execute("triggered"), "ok 3");
+    // Only what went out intact is listed, in order: frame, answer, frame.
+    const std::string list = control.execute("measurements");
+    ASSERT_EQ(list.size(), 3u + 3 * 24 + 2);
+    EXPECT_EQ(list.substr(3, 24), toHex(good.data));
+    EXPECT_EQ(list.substr(28, 24), toHex(Bytes(record.begin(), record.begin() + 12)));
+    EXPECT_EQ(control.execute("set trigger-count 0"), "ok");
+    EXPECT_FALSE(engine->triggerFrame(4.5).empty()) << "0 lifts the limit";
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("measurements"), "ok ");
+}
+
+// --------------------------------------------------------------------------------------------
+// Command line
+
+ParseOutcome parseArgs(std::vector<const char *> args, Options &options, std::string &message)
+{
+    args.insert(args.begin(), "mq-sensor-sim");
+    return parseCommandLine(static_cast<int>(args.size()), args.data(), options, message);
+}
+
+TEST(CommandLine, ReadsEveryOption)
+{
+    Options options;
+    std::string message;
+    ASSERT_EQ(parseArgs({"--tcp", "0", "--pty", "/tmp/x/com1", "--control=0", "--baud", "115200", "--fault",
+                         "late", "--late-ms", "300", "--trigger-ms", "20", "--eeprom", "e.bin", "--firmware",
+                         "QUARVIN.V1.00 X Y", "--firmware-length", "40", "--firmware-no", "399", "--receiver-type",
+                         "101", "--hardware-type", "0x7E4CE", "--pixel-count", "2048", "--adc-code", "256",
+                         "--serial", "65535"},
+                        options, message),
+              ParseOutcome::Run)
+        << message;
+    EXPECT_EQ(options.tcpPort, 0);
+    EXPECT_EQ(options.ptyPath, "/tmp/x/com1");
+    EXPECT_EQ(options.controlPort, 0);
+    EXPECT_EQ(options.baud, 115200);
+    EXPECT_EQ(options.fault, Fault::Late);
+    EXPECT_EQ(options.lateMs, 300);
+    EXPECT_EQ(options.triggerMs, 20);
+    EXPECT_EQ(options.eepromPath, "e.bin");
+    EXPECT_EQ(options.identity.firmware, "QUARVIN.V1.00 X Y");
+    EXPECT_EQ(options.identity.firmwareLength, 40);
+    EXPECT_EQ(options.identity.firmwareNo, 399);
+    EXPECT_EQ(options.identity.receiverType, 101u);
+    EXPECT_EQ(options.identity.hardwareType, 517326u);
+    EXPECT_EQ(options.identity.pixelCount, 2048);
+    EXPECT_EQ(options.identity.adcCode, 256);
+    EXPECT_EQ(options.identity.serial, 65535);
+
+    Options defaults;
+    ASSERT_EQ(parseArgs({"--pty", "p"}, defaults, message), ParseOutcome::Run);
+    EXPECT_EQ(defaults.tcpPort, -1);
+    EXPECT_EQ(defaults.controlPort, -1);
+    EXPECT_EQ(defaults.eepromPath, "mq-sensor-sim.eeprom");
+    EXPECT_EQ(defaults.identity.firmware, "K-VOR-MQ.V4.06 20-CL 2016");
+    EXPECT_EQ(defaults.identity.pixelCount, 4096);
+}
+
+TEST(CommandLine, RefusesBadOptionsWithAReason)
+{
+    const std::vector<std::vector<const char *>> bad = {
+        {"--tcp", "0", "--bogus"},      {"--tcp"},
+        {"--tcp", "65536"},             {"--tcp", "12ab"},
+        {"--tcp", "-1"},                {"--pty", "p", "--fault", "loud"},
+        {"--pty", "p", "--baud", "0"},  {"--pty", "p", "--serial", "70000"},
+        {"--pty", "p", "--firmware-length", "513"},
+        {"--control", "0"},             {"plain"},
+        {"--pty", ""},
+    };
+    for (const auto &args : bad) {
+        Options options;
+        std::string message;
+        EXPECT_EQ(parseArgs(args, options, message), ParseOutcome::Error) << args.front();
+        EXPECT_FALSE(message.empty());
+    }
+    Options options;
+    std::string message;
+    EXPECT_EQ(parseArgs({"--tcp", "1", "--help"}, options, message), ParseOutcome::Help);
+    for (const char *documented : {"--tcp", "--pty", "--control", "--baud", "--fault", "--late-ms", "--trigger-ms",
+                                   "--eeprom", "--firmware-length", "--adc-code", "--serial", "oversized-length",
+                                   "reset-stats", "xflash PAGE", "trigger-count", "measurements"})
+        EXPECT_NE(usageText().find(documented), std::string::npos) << documented;
+}
+
+// --------------------------------------------------------------------------------------------
+// Control commands
+
+TEST_F(EngineTest, ControlFaultCommands)
+{
+    ControlInterpreter control(*engine);
+    EXPECT_EQ(control.execute("fault silent"), "ok");
+    EXPECT_TRUE(exchange(5).bytes.empty());
+    EXPECT_FALSE(exchange(5).bytes.empty());
+    EXPECT_EQ(control.execute("fault error-1 always\r\n"), "ok");
+    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
+    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
+    EXPECT_EQ(control.execute("fault none"), "ok");
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
+    EXPECT_EQ(control.execute("fault silent order 24"), "ok");
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
+    EXPECT_TRUE(exchange(24, 0x1100).bytes.empty()) << "aimed at order 24";
+}
+
+TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
+{
+    ControlInterpreter control(*engine);
+    EXPECT_EQ(control.execute("set firmware K-VOR-NX.V1.02 10 2020"), "ok");
+    EXPECT_EQ(control.execute("set serial 99"), "ok");
+    EXPECT_EQ(control.execute("set firmware-length 16"), "ok");
+    const Answer firmware = ask(7);
+    EXPECT_EQ(firmware.address, 99);
+    EXPECT_EQ(std::string(firmware.data.begin(), firmware.data.end()), "K-VOR-NX.V1.02 1");
+    for (const char *command : {"set hardware-type 517311", "set receiver-type 736215", "set firmware-no 410",
+                                "set pixel-count 100", "set adc-code 512"})
+        EXPECT_EQ(control.execute(command), "ok") << command;
+    const auto info = recordFrom<HwInfo>(ask(10));
+    EXPECT_EQ(info.hardwareType, 517311u);
+    EXPECT_EQ(info.receiverType, 736215u);
+    EXPECT_EQ(info.firmwareNo, 410);
+    EXPECT_EQ(info.pixelCount, 100);
+    EXPECT_EQ(info.adcCode, 512);
+    EXPECT_EQ(measure(2.0).EDGES, 2) << "a tiny pixel count still gives a usable model";
+
+    EXPECT_EQ(control.execute("set baud 19200"), "ok");
+    EXPECT_EQ(engine->pacedBaud(), 19200);
+    EXPECT_EQ(control.execute("set late-ms 10"), "ok");
+    EXPECT_EQ(engine->lateMs(), 10);
+}
+
+TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
+{
+    ControlInterpreter control(*engine);
+    const int triggerMs = engine->triggerMs();
+    for (const char *command : {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x",
+                                "set serial 65536", "set colour red", "set", "set trigger-ms -1", "triggered now",
+                                "xflash 16", "xflash", "ram please", "dance", ""}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
+    }
+    EXPECT_EQ(engine->identity().serial, 4711);
+    EXPECT_EQ(engine->triggerMs(), triggerMs);
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
+}
+
+TEST_F(EngineTest, ControlReportsStatsAndMemory)
+{
+    ControlInterpreter control(*engine);
+    EXPECT_EQ(control.execute("stats"), "ok requests=0 last= orders=");
+    exchange(5);
+    exchange(180, 0x1300);
+    EXPECT_EQ(control.execute("stats"), "ok requests=2 last=55b400130000aa" +
+                                            toHex(Bytes{crcOver(buildFrame(180, 0x1300), 0, 7)}) +
+                                            " orders=5,180");
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("stats"), "ok requests=0 last= orders=");
+
+    const std::string ram = control.execute("ram");
+    ASSERT_EQ(ram.size(), 3u + 120u);
+    EXPECT_EQ(ram.substr(0, 7), "ok f401") << "Power 500, little-endian";
+    EXPECT_EQ(ram.substr(ram.size() - 8), "00400100");
+    EXPECT_EQ(control.execute("eeprom"), ram);
+
+    const std::string page1 = control.execute("xflash 1");
+    ASSERT_EQ(page1.size(), 3u + 1024u);
+    EXPECT_EQ(page1.substr(3, 8), "c6e40700") << "HW-TYPE 517318";
+    EXPECT_EQ(control.execute("xflash 2"), "ok " + std::string(1024, 'f'));
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+// The simulator's memories: XFLASH pages with flash semantics and the EEPROM file that
+// keeps parameters, threshold and flash across restarts.
+
+#include "unit/sim_engine_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// --------------------------------------------------------------------------------------------
+// XFLASH
+
+TEST_F(EngineTest, CalibrationHeaderStartsValidForTheIdentity)
+{
+    const Answer answer = ask(24, 0x1100);
+    ASSERT_EQ(answer.data.size(), 24u);
+    const auto header = recordFrom<CalHeader>(answer);
+    EXPECT_EQ(header.HW_TYPE, 517318);
+    EXPECT_EQ(header.SER_NO, 4711);
+    EXPECT_EQ(header.XF_DIVISOR, 1);
+    EXPECT_EQ(header.XF_SIZE, 2048);
+    EXPECT_EQ(header.reserved, 0);
+    EXPECT_EQ(header.UM_SLOPE, 81920u);
+    EXPECT_EQ(header.UM_OFFSET, 0);
+    EXPECT_EQ(header.UM_RANGE, 20000);
+    XFlash::Page erased;
+    erased.fill(0xFF);
+    EXPECT_EQ(engine->xflash().page(0), erased);
+    EXPECT_EQ(engine->xflash().page(1)[24], 0xFF) << "only the header is written";
+}
+
+TEST_F(EngineTest, EraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
+{
+    for (uint16_t address : {0x1000, 0x1100, 0x1F00})
+        EXPECT_EQ(ask(180, address).order, 180) << std::hex << address;
+    const struct {
+        uint8_t order;
+        uint16_t address;
+    } refused[] = {{180, 0x0F00}, {180, 0x1080}, {180, 0x1001}, {180, 0x2000},
+                   {180, 0xFFFF}, {182, 0x0FFF}, {182, 0x2000}};
+    for (const auto &r : refused) {
+        SCOPED_TRACE(testing::Message() << int(r.order) << " at " << std::hex << r.address);
+        const Answer answer = ask(r.order, r.address, r.order == 182 ? Bytes{0} : Bytes{});
+        EXPECT_EQ(answer.order, 0);
+        EXPECT_EQ(answer.address, 1);
+    }
+    EXPECT_EQ(engine->xflash().page(1)[0], 0xFF) << "erasing page 1 wiped the header";
+}
+
+TEST_F(EngineTest, BlockWritesHaveFlashSemantics)
+{
+    ask(182, 0x1200, Bytes{0xF0, 0xFF, 0x00});
+    ask(182, 0x1200, Bytes{0x3C, 0x0F, 0xFF});
+    const auto &page = engine->xflash().page(2);
+    EXPECT_EQ(page[0], 0x30) << "bits only clear until the page is erased";
+    EXPECT_EQ(page[1], 0x0F);
+    EXPECT_EQ(page[2], 0x00);
+    EXPECT_EQ(page[3], 0xFF);
+    ask(180, 0x1200);
+    ask(182, 0x1200, Bytes{0x3C});
+    EXPECT_EQ(engine->xflash().page(2)[0], 0x3C);
+
+    // One address step is one 16-bit word; bytes past the page end are dropped, never spilled.
+    ask(182, 0x12FF, Bytes(8, 0x11));
+    EXPECT_EQ(engine->xflash().page(2)[510], 0x11);
+    EXPECT_EQ(engine->xflash().page(2)[511], 0x11);
+    EXPECT_EQ(engine->xflash().page(3)[0], 0xFF);
+    ask(182, 0x1FFF, Bytes(512, 0x00));
+    EXPECT_EQ(engine->xflash().page(15)[509], 0xFF);
+    EXPECT_EQ(engine->xflash().page(15)[511], 0x00);
+}
+
+// --------------------------------------------------------------------------------------------
+// EEPROM file
+
+class EepromFileTest : public EngineTest {
+protected:
+    std::filesystem::path path;
+    void SetUp() override
+    {
+        path = std::filesystem::temp_directory_path() /
+               ("sim_eeprom_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove(path);
+        config.eepromPath = path.string();
+        restart();
+    }
+    void TearDown() override { std::filesystem::remove(path); }
+};
+
+TEST_F(EepromFileTest, MissingFileMeansDefaultsWithAMessage)
+{
+    EXPECT_NE(log.str().find("not found"), std::string::npos);
+    EXPECT_EQ(ramSet().Power, 500);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written until the EEPROM is";
+}
+
+TEST_F(EepromFileTest, EepromAndThresholdSurviveARestart)
+{
+    ParamSet set = defaultParamSet();
+    set.Power = 321;
+    set.Teach_Value = 1234;
+    ask(3, 0, bytesOf(set));
+    ask(14, 45, {}, 30.0);
+    const Curve threshold = engine->eepromThreshold();
+    ParamSet ramOnly = set;
+    ramOnly.Power = 999;
+    ask(1, 0, bytesOf(ramOnly));
+
+    restart();
+    EXPECT_TRUE(log.str().empty()) << log.str();
+    const ParamSet ram = ramSet();
+    EXPECT_EQ(ram.Power, 321) << "RAM starts as the EEPROM";
+    EXPECT_EQ(ram.Teach_Value, 1234);
+    EXPECT_EQ(ram.Video_Thd_Auto, 45);
+    EXPECT_EQ(curve(1, 1.0), threshold);
+}
+
+TEST_F(EepromFileTest, XflashPagesSurviveARestart)
+{
+    const XFlash::Page header = engine->xflash().page(1);
+    EXPECT_EQ(u16At(Bytes(header.begin(), header.begin() + 24), 8), 2048) << "a new sensor has its header";
+
+    CalHeader written{};
+    written.HW_TYPE = 517465;
+    written.SER_NO = 1234;
+    written.UM_SLOPE = 57344;
+    EXPECT_EQ(ask(180, 0x1100).order, 180);
+    EXPECT_EQ(ask(23, 0x1100, bytesOf(written)).order, 23);
+    EXPECT_EQ(ask(180, 0x1500).order, 180);
+    Bytes piece(512);
+    for (size_t i = 0; i < piece.size(); ++i)
+        piece[i] = static_cast<uint8_t>(i * 7);
+    EXPECT_EQ(ask(182, 0x1500, piece).order, 182);
+    const auto pages = engine->xflash().pages();
+
+    config.identity.hardwareType = 517311; // the flash keeps what was written, not the identity
+    restart();
+    EXPECT_TRUE(log.str().empty()) << log.str();
+    EXPECT_EQ(engine->xflash().pages(), pages);
+    EXPECT_EQ(ask(24, 0x1100).data, bytesOf(written));
+
+    // A parameter write keeps the flash in the file as well.
+    ask(3, 0, bytesOf(defaultParamSet()));
+    restart();
+    EXPECT_EQ(engine->xflash().page(5), pages[5]);
+}
+
+TEST_F(EepromFileTest, CorruptOrShortFileFallsBackToDefaults)
+{
+    ParamSet set = defaultParamSet();
+    set.Power = 42;
+    ask(3, 0, bytesOf(set));
+    const auto size = std::filesystem::file_size(path);
+
+    for (int damage = 0; damage < 3; ++damage) {
+        SCOPED_TRACE(damage);
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            if (damage == 0) {
+                file.seekp(20);
+                file.put('\x7F'); // inside the parameter set
+            } else if (damage == 1) {
+                file.seekp(0);
+                file.put('X'); // wrong magic
+            }
+        }
+        if (damage == 2)
+            std::filesystem::resize_file(path, size - 10);
+        restart();
+        EXPECT_FALSE(log.str().empty());
+        EXPECT_EQ(ramSet().Power, 500);
+        EXPECT_EQ(recordFrom<ParamSet>(ask(4)).Power, 500);
+        ask(3, 0, bytesOf(set)); // rewrite a good file for the next kind of damage
+    }
+    std::ofstream(path, std::ios::binary | std::ios::app) << "trailing";
+    restart();
+    EXPECT_NE(log.str().find("too many"), std::string::npos);
+}
+
+} // namespace
