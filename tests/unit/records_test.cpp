@@ -24,57 +24,6 @@ TEST(ParameterSet, AllZeroAnswerIsShownWithItsReplacements)
     EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p));
 }
 
-TEST(ParameterSet, ReplacementsThatAreNotTheNearestBound)
-{
-    ParameterSet p;
-    SetParameterDefaults(p);
-    p.Power = 1001;
-    p.Eval_Mode = 9;
-    p.Eval_Begin = 1025;
-    p.Filter_Type = 65;
-    p.Tolerance_Mode = 61;
-    p.Hardware_Mode = 7;
-    p.Average = 300;
-    NormalizeParameterSet(p, 1024);
-    EXPECT_EQ(p.Power, 500);
-    EXPECT_EQ(p.Eval_Mode, 4);
-    EXPECT_EQ(p.Eval_Begin, 1);
-    EXPECT_EQ(p.Filter_Type, 2);
-    EXPECT_EQ(p.Tolerance_Mode, 0);
-    EXPECT_EQ(p.Hardware_Mode, 3);
-    EXPECT_EQ(p.Average, 256);
-
-    SetParameterDefaults(p);
-    p.Power = 1000;
-    p.Eval_Mode = 3;
-    p.Filter_Type = 64;
-    p.Eval_Begin = 1024;
-    NormalizeParameterSet(p, 1024);
-    EXPECT_EQ(p.Power, 1000);
-    EXPECT_EQ(p.Eval_Mode, 3);
-    EXPECT_EQ(p.Filter_Type, 64);
-    EXPECT_EQ(p.Eval_Begin, 1024);
-}
-
-TEST(ParameterSet, PixelBoundsAreUnsignedSixteenBit)
-{
-    ParameterSet p;
-    SetParameterDefaults(p);
-    p.Upper_Tolerance = 0xFFFF;  // -1 if it were compared signed
-    p.Eval_End = 0x8000;
-    p.Trigger_Pixel = 5000;
-    p.Video_Thd_Fix = 0xFFFF;
-    p.Video_Thd_Auto = 5;
-    p.Exposure_Time = 10001;
-    NormalizeParameterSet(p, 4096);
-    EXPECT_EQ(p.Upper_Tolerance, 4096);
-    EXPECT_EQ(p.Eval_End, 4096);
-    EXPECT_EQ(p.Trigger_Pixel, 4096);
-    EXPECT_EQ(p.Video_Thd_Fix, 950);
-    EXPECT_EQ(p.Video_Thd_Auto, 10);
-    EXPECT_EQ(p.Exposure_Time, 10000);
-}
-
 TEST(ParameterSet, UncorrectedFieldsKeepTheirValues)
 {
     ParameterSet p;
@@ -159,8 +108,6 @@ TEST(Calibration, DefaultsScalingAndMillimetrePoints)
     EXPECT_DOUBLE_EQ(RecomputeMillimetrePoints(), 0.0);
 }
 
-} // namespace
-
 // Every correction: the last value kept, the first value replaced and its replacement,
 // each field tested alone on a set that is otherwise in range.
 TEST(ParameterSet, EveryCorrectionAtItsBoundary)
@@ -179,6 +126,7 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         {"Polarity", &ParameterSet::Polarity, 1, 2, 1},
         {"Eval-Mode", &ParameterSet::Eval_Mode, 3, 9, 4},
         {"Upper-Tolerance above", &ParameterSet::Upper_Tolerance, pixels, pixels + 1, pixels},
+        {"Upper-Tolerance far above", &ParameterSet::Upper_Tolerance, pixels, 0xFFFF, pixels}, // -1 if signed
         {"Upper-Tolerance below", &ParameterSet::Upper_Tolerance, 1, 0, 1},
         {"Lower-Tolerance", &ParameterSet::Lower_Tolerance, 1, 0, 1},
         {"Video-Thd-Mode", &ParameterSet::Video_Thd_Mode, 1, 2, 0},
@@ -194,11 +142,13 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         {"RS-232-Baudrate", &ParameterSet::RS_232_Baudrate, 4, 5, 4},
         {"Filter-Type", &ParameterSet::Filter_Type, 64, 65, 2},
         {"Video-Thd-Fix above", &ParameterSet::Video_Thd_Fix, 950, 951, 950},
+        {"Video-Thd-Fix far above", &ParameterSet::Video_Thd_Fix, 950, 0xFFFF, 950},
         {"Video-Thd-Fix below", &ParameterSet::Video_Thd_Fix, 10, 9, 10},
         {"Video-Thd-Auto above", &ParameterSet::Video_Thd_Auto, 950, 951, 950},
         {"Video-Thd-Auto below", &ParameterSet::Video_Thd_Auto, 10, 9, 10},
         {"Int-Trigger-Mode", &ParameterSet::Int_Trigger_Mode, 2, 3, 0},
         {"Trigger-Pixel", &ParameterSet::Trigger_Pixel, pixels, pixels + 1, pixels},
+        {"Trigger-Pixel far above", &ParameterSet::Trigger_Pixel, pixels, 0x8000, pixels},
         {"Output-Mode", &ParameterSet::Output_Mode, 1, 2, 0},
         {"Exposure-Time", &ParameterSet::Exposure_Time, 10000, 10001, 10000},
         {"Tolerance-Mode", &ParameterSet::Tolerance_Mode, 60, 61, 0},
@@ -221,3 +171,5 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "another field changed";
     }
 }
+
+} // namespace
