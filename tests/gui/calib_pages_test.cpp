@@ -21,12 +21,6 @@ namespace {
 
 class CalibPagesTest : public AppFixture {
 protected:
-    double value(int panel, int control)
-    {
-        double v = -1;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     std::string writeFile(const std::string &name, const std::string &text)
     {
         const std::string path = programDir + "/" + name;
@@ -64,13 +58,13 @@ TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
         SetCtrlVal(pCal2, CAL2_SIZE, 1024);
         SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
         selectHARDWARE(c.code);
-        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), c.slope);
-        EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), c.slope);
-        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_RANGE), c.range);
-        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SIZE), 2048);
-        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_DIVISOR), 1);
-        EXPECT_DOUBLE_EQ(value(pCal2, CAL2_OFFSET), 0);
-        EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 0.0);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), c.slope);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), c.slope);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_RANGE), c.range);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SIZE), 2048);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_DIVISOR), 1);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_OFFSET), 0);
+        EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0);
     }
 }
 
@@ -79,10 +73,10 @@ TEST_F(CalibPagesTest, RingCommitSelectsTheModelOtherEventsDoNot)
     SetCtrlVal(pCal2, CAL2_HWTYPE, 517437);
     SetCtrlVal(pCal2, CAL2_SLOPE, 1.25);
     SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_VAL_CHANGED);
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 1.25);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 1.25);
     SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_COMMIT);
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 10.0);
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_RANGE), 40000);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 10.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_RANGE), 40000);
     // Nothing is sent: there is no link, and the header record is untouched.
     EXPECT_EQ(cal.HW_TYPE, 517318);
 }

@@ -10,6 +10,7 @@
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
+#include "support/files.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,14 +19,6 @@
 #include <string>
 
 namespace {
-
-std::string readText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class LocationsTest : public AppFixture {
 protected:
@@ -84,12 +77,12 @@ TEST_F(LocationsTest, SettingsBesideAReadOnlyProgramAreCarriedOverOnce)
     FileLocations where = ChooseFileLocations(old, false);
     EXPECT_FALSE(where.inProgramDirectory);
     EXPECT_EQ(where.settingsFile, home + "/.config/mq-vista/MQ-Vista.ini");
-    EXPECT_EQ(readText(where.settingsFile), "[CONNECTION]\nCOM PORT = 3\n");
+    EXPECT_EQ(ReadBytes(where.settingsFile), "[CONNECTION]\nCOM PORT = 3\n");
 
     // The user's own file is not overwritten by the old one again.
     { std::ofstream(where.settingsFile) << "[CONNECTION]\nCOM PORT = 4\n"; }
     where = ChooseFileLocations(old, false);
-    EXPECT_EQ(readText(where.settingsFile), "[CONNECTION]\nCOM PORT = 4\n");
+    EXPECT_EQ(ReadBytes(where.settingsFile), "[CONNECTION]\nCOM PORT = 4\n");
 
     where = ChooseFileLocations(old, true);
     EXPECT_TRUE(where.inProgramDirectory);

@@ -47,18 +47,6 @@ protected:
         PrepareRollGraph();
     }
 
-    double value(int panel, int control)
-    {
-        double v = 0;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
-    int intValue(int panel, int control)
-    {
-        int v = 0;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     double cursorX(int cursor)
     {
         double x = -1, y = -1;
@@ -89,7 +77,7 @@ TEST_F(FrameDisplayTest, CycleRateDecimalsFollowTheRate)
         SCOPED_TRACE(c.cycle);
         raw.CYCLE_TIME = c.cycle;
         PlotVIDEOBarGraph();
-        EXPECT_DOUBLE_EQ(value(pPA, MAIN_CYCLE_RATE), c.hertz);
+        EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_CYCLE_RATE), c.hertz);
         EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_CYCLE_RATE), c.decimals);
     }
 }
@@ -106,8 +94,8 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
         SCOPED_TRACE(c.state);
         raw.IN_STATE = static_cast<std::uint16_t>(c.state);
         PlotVIDEOBarGraph();
-        EXPECT_EQ(intValue(pPA, MAIN_IN0_LED), c.in0);
-        EXPECT_EQ(intValue(pPA, MAIN_IN1_LED), c.in1);
+        EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), c.in0);
+        EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), c.in1);
         EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), c.caption);
     }
 
@@ -117,8 +105,8 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
     pset.Hardware_Mode = 0;
     raw.IN_STATE = 4;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pPA, MAIN_IN0_LED), 1);
-    EXPECT_EQ(intValue(pPA, MAIN_IN1_LED), 1);
+    EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 1);
+    EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), 1);
     EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
 }
 
@@ -128,11 +116,11 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
     pset.Trigger_Pixel = 300;
     raw.DARK_PIXELS = 301;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pPA, MAIN_TRIG_LED), 1);
+    EXPECT_EQ(intOf(pPA, MAIN_TRIG_LED), 1);
     EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_DARK_PIXELS), 0xC0C0C0);
     raw.DARK_PIXELS = 300;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pPA, MAIN_TRIG_LED), 0);
+    EXPECT_EQ(intOf(pPA, MAIN_TRIG_LED), 0);
     EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_DARK_PIXELS), 0xE0E0E0);
 
     raw.MAX_VALUE = 1500;
@@ -141,13 +129,13 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
     for (int mode = 0; mode <= 4; ++mode) {
         pset.Analog_Mode = static_cast<std::uint16_t>(mode);
         PlotVIDEOBarGraph();
-        EXPECT_DOUBLE_EQ(value(pPA, MAIN_ANALOG_VALUE), expected[mode]) << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_ANALOG_VALUE), expected[mode]) << mode;
     }
     mm_flag = 1; // 5 µm per pixel
     pset.Analog_Mode = 1;
     PlotVIDEOBarGraph();
-    EXPECT_DOUBLE_EQ(value(pPA, MAIN_ANALOG_VALUE), 7.5);
-    EXPECT_DOUBLE_EQ(value(pPA, MAIN_ANALOG_MIN), 6.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_ANALOG_VALUE), 7.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_ANALOG_MIN), 6.0);
     mm_flag = 0;
 }
 
@@ -161,9 +149,9 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.M_VAL_um = 5500;
     PlotVIDEOBarGraph();
     EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000) << "on the upper limit is inside";
-    EXPECT_DOUBLE_EQ(value(pPA, MAIN_MVAL_MM), 5.5);
-    EXPECT_DOUBLE_EQ(value(pPara1, PARA1_TEACH_MM), 5.0);
-    EXPECT_DOUBLE_EQ(value(pPA, MAIN_LOWER_TOL_MM), 0.25);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_MVAL_MM), 5.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 5.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), 0.25);
     raw.M_VALUE = 1101;
     PlotVIDEOBarGraph();
     EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0xFF0000);
@@ -174,9 +162,9 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.AUTO_TOL = 120;
     raw.M_VALUE = 880;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pPara1, PARA1_UPPER_TOL), 120);
-    EXPECT_EQ(intValue(pPara1, PARA1_LOWER_TOL), 120);
-    EXPECT_EQ(intValue(pPara1, PARA1_TEACH_VALUE), 1000);
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 120);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 120);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1000);
     EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000);
 }
 
@@ -249,19 +237,19 @@ TEST_F(FrameDisplayTest, CalibrationPageAndRegulatedSlidersFollowTheFrame)
     SetCtrlVal(pCal1, CAL1_ACTIVATE, 0);
     SetCtrlVal(pCal1, CAL1_CUR_PIXEL, 7);
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pCal1, CAL1_CUR_PIXEL), 7);
+    EXPECT_EQ(intOf(pCal1, CAL1_CUR_PIXEL), 7);
     SetCtrlVal(pCal1, CAL1_ACTIVATE, 1);
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pCal1, CAL1_CUR_PIXEL), 1400);
+    EXPECT_EQ(intOf(pCal1, CAL1_CUR_PIXEL), 1400);
 
     pset.Power_Mode = 1;
     raw.DYN_POWER = 432;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intValue(pPara2, PARA2_POWER), 432);
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 432);
     pset.Power_Mode = 2;
     raw.DYN_EXPOSURE = 1500;
     PlotVIDEOBarGraph();
-    EXPECT_DOUBLE_EQ(value(pPara2, PARA2_EXPOSURE), 1.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 1.5);
 }
 
 // ---- Roll graph ----------------------------------------------------------------------
@@ -400,9 +388,8 @@ TEST_F(MainControlsTest, EvaluationFieldsClampToTheSensorsLimits)
     pixB = 10;
     pixE = 2000;
     const auto commit = [&](int control, int v) {
-        SetCtrlVal(pPA, control, v);
-        SimulateEvent(pPA, control, EVENT_COMMIT);
-        return intValue(pPA, control);
+        commitValue(pPA, control, v);
+        return intOf(pPA, control);
     };
     EXPECT_EQ(commit(MAIN_EDGE_LEFT, 3), 10);
     EXPECT_EQ(pset.Eval_Begin, 10);
@@ -464,8 +451,7 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
 {
     MAXRANGE_MM = 20.48;
     PRECISION = 2;
-    SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
-    SimulateEvent(pPA, MAIN_MM_SWITCH, EVENT_VAL_CHANGED);
+    changeValue(pPA, MAIN_MM_SWITCH, 1);
     EXPECT_EQ(mm_flag, 1);
     EXPECT_EQ(xARRAY, xArray_mm);
     double lo = 0, hi = 0;
@@ -480,8 +466,7 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
 
     DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);
     stop_flag = 0;
-    SetCtrlVal(pPA, MAIN_MM_SWITCH, 0);
-    SimulateEvent(pPA, MAIN_MM_SWITCH, EVENT_VAL_CHANGED);
+    changeValue(pPA, MAIN_MM_SWITCH, 0);
     stop_flag = 1;
     EXPECT_EQ(mm_flag, 0);
     EXPECT_EQ(xARRAY, xArray_pi);
@@ -498,13 +483,11 @@ TEST_F(MainControlsTest, ComparisonToggleFillsThresholdsOnlyWhenSwitchedOn)
     pset.Video_Thd_Fix = 40;
     pset.Video_Thd_Auto = 33;
     thdArrayDYN[7] = 5;
-    SetCtrlVal(pPA, MAIN_COMPARE, 1);
-    SimulateEvent(pPA, MAIN_COMPARE, EVENT_VAL_CHANGED);
+    changeValue(pPA, MAIN_COMPARE, 1);
     EXPECT_EQ(thdArray[0], 409);
     EXPECT_EQ(thdArrayDYN[7], 337);
     pset.Video_Thd_Fix = 10;
-    SetCtrlVal(pPA, MAIN_COMPARE, 0);
-    SimulateEvent(pPA, MAIN_COMPARE, EVENT_VAL_CHANGED);
+    changeValue(pPA, MAIN_COMPARE, 0);
     EXPECT_EQ(thdArray[255], 409) << "switching off leaves the curves";
     ADCMAX = 255;
 

@@ -12,6 +12,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -36,23 +37,10 @@ protected:
         SetPanelValues();
         DisplayPanel(pPA);  // the help pop-up is a child: visible only with its panel
     }
-    int intOf(int panel, int control)
-    {
-        int v = 0;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
-    double doubleOf(int panel, int control)
-    {
-        double v = 0;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     // Types a value into a field as the operator would: the value changes, then commits.
     void enter(int panel, int control, double value)
     {
-        SetCtrlVal(panel, control, value);
-        SimulateEvent(panel, control, EVENT_VAL_CHANGED);
+        changeValue(panel, control, value);
         SimulateEvent(panel, control, EVENT_COMMIT);
     }
     std::string helpText()
@@ -135,31 +123,27 @@ TEST_F(ParaControlsTest, GetAndSendHelpStandAboveRightOfTheirButtons)
 
 TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
 {
-    pset.Teach_Value = 1000;
-    enter(pPara1, PARA1_UPPER_TOL, 50);
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 23);
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 23 * 81920 / 16384000.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_UPPER_TOL_MM), 23 * 81920 / 16384000.0);
-    enter(pPara1, PARA1_UPPER_TOL, 24);  // 1000 + 24 = 1024 still fits
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 24);
-
-    // A set point on the last pixel leaves no room above it, rather than 65535.
-    pset.Teach_Value = 1023;
-    enter(pPara1, PARA1_UPPER_TOL, 5);
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 0);
-    pset.Teach_Value = 1024;
-    enter(pPara1, PARA1_UPPER_TOL, 5);
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 0);
-
-    pset.Teach_Value = 40;
-    enter(pPara1, PARA1_LOWER_TOL, 41);
-    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 39);
-    enter(pPara1, PARA1_LOWER_TOL, 40);
-    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 40);
-    pset.Teach_Value = 0;
-    enter(pPara1, PARA1_LOWER_TOL, 3);
-    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 0);
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), 0.0);
+    // A tolerance keeps set point +/- tolerance on the line of 1024 pixels, rather than wrap.
+    const struct {
+        std::uint16_t teach;
+        int control;
+        int entered, shown;
+    } clamps[] = {{1000, PARA1_UPPER_TOL, 50, 23}, {1000, PARA1_UPPER_TOL, 24, 24}, {1023, PARA1_UPPER_TOL, 5, 0},
+                  {1024, PARA1_UPPER_TOL, 5, 0},   {40, PARA1_LOWER_TOL, 41, 39},   {40, PARA1_LOWER_TOL, 40, 40},
+                  {0, PARA1_LOWER_TOL, 3, 0}};
+    for (const auto &c : clamps) {
+        SCOPED_TRACE(testing::Message() << "teach " << c.teach << " entered " << c.entered);
+        pset.Teach_Value = c.teach;
+        enter(pPara1, c.control, c.entered);
+        EXPECT_EQ(intOf(pPara1, c.control), c.shown);
+        const double mm = c.shown * 81920 / 16384000.0;
+        if (c.control == PARA1_UPPER_TOL) {
+            EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), mm);
+            EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_UPPER_TOL_MM), mm);
+        } else {
+            EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), mm);
+        }
+    }
 
     enter(pPara1, PARA1_TEACH_VALUE, 0);
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1);
@@ -173,29 +157,25 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
 {
     SetCtrlVal(pPara3, PARA3_OP_MODE, 0);
     SetCtrlVal(pPara2, PARA2_EXPOSURE, 2.0);
-    SetCtrlVal(pPara2, PARA2_EXPOSURE, 1.0);
-    SimulateEvent(pPara2, PARA2_EXPOSURE, EVENT_VAL_CHANGED);
+    changeValue(pPara2, PARA2_EXPOSURE, 1.0);
     EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 1.5);
 
     SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
     SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.2);
-    SetCtrlVal(pPara3, PARA3_OP_MODE, 2);
-    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_OP_MODE, 2);
     EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.4);
     EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.4);
 
     MIN_ITIME = 1.4;
     SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.5);
-    SetCtrlVal(pPara3, PARA3_OP_MODE, 1);
-    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_OP_MODE, 1);
     EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.7);
     EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.7);
 
     // The slider's own limit for mode 1 is half the shortest time, not rounded.
     MIN_ITIME = 1.5;
     SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
-    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.5);
-    SimulateEvent(pPara2, PARA2_EXPOSURE, EVENT_VAL_CHANGED);
+    changeValue(pPara2, PARA2_EXPOSURE, 0.5);
     EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.75);
 }
 
@@ -203,69 +183,56 @@ TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
 {
     ResetTextBox(pCalib, CALIB_HW_DESC, "model\nresolution old\nrange\n");
     hwinfo.hardwareType = 517465;
-    SetCtrlVal(pPara3, PARA3_OP_MODE, 2);
-    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_OP_MODE, 2);
     EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
     hwinfo.hardwareType = 123;
-    SetCtrlVal(pPara3, PARA3_OP_MODE, 0);
-    SimulateEvent(pPara3, PARA3_OP_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_OP_MODE, 0);
     EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
 }
 
 TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
 {
-    SetCtrlVal(pPara2, PARA2_POWER_MODE, 1);
-    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_POWER_MODE, 1);
     EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_POWER));
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
-    SetCtrlVal(pPara2, PARA2_POWER_MODE, 2);
-    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_POWER_MODE, 2);
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
     EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
-    SetCtrlVal(pPara2, PARA2_POWER_MODE, 0);
-    SimulateEvent(pPara2, PARA2_POWER_MODE, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_POWER_MODE, 0);
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
 
     for (int mode : {1, 3}) {
-        SetCtrlVal(pPara3, PARA3_HW_MODE, mode);
-        SimulateEvent(pPara3, PARA3_HW_MODE, EVENT_COMMIT);
+        commitValue(pPara3, PARA3_HW_MODE, mode);
         EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL)) << mode;
         EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL)) << mode;
     }
-    SetCtrlVal(pPara3, PARA3_HW_MODE, 2);
-    SimulateEvent(pPara3, PARA3_HW_MODE, EVENT_COMMIT);
+    commitValue(pPara3, PARA3_HW_MODE, 2);
     EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL));
 
     // Back to fixed tolerances: the fields show the set's values again.
     pset.Upper_Tolerance = 77;
     pset.Lower_Tolerance = 66;
-    SetCtrlVal(pPara1, PARA1_TOL_MODE, 5);
-    SimulateEvent(pPara1, PARA1_TOL_MODE, EVENT_COMMIT);
+    commitValue(pPara1, PARA1_TOL_MODE, 5);
     EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
     SetCtrlVal(pPara1, PARA1_UPPER_TOL, 3);
-    SetCtrlVal(pPara1, PARA1_TOL_MODE, 0);
-    SimulateEvent(pPara1, PARA1_TOL_MODE, EVENT_COMMIT);
+    commitValue(pPara1, PARA1_TOL_MODE, 0);
     EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
     EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 77);
     EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 66);
 
-    SetCtrlVal(pPara3, PARA3_INTRG_MODE, 2);
-    SimulateEvent(pPara3, PARA3_INTRG_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_INTRG_MODE, 2);
     EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
     for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
         EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
-    SetCtrlVal(pPara3, PARA3_INTRG_MODE, 0);
-    SimulateEvent(pPara3, PARA3_INTRG_MODE, EVENT_VAL_CHANGED);
+    changeValue(pPara3, PARA3_INTRG_MODE, 0);
     EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
     EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_TRIG_LED));
 
-    SetCtrlVal(pPara1, PARA1_ANALOG_MODE, 3);
-    SimulateEvent(pPara1, PARA1_ANALOG_MODE, EVENT_COMMIT);
+    commitValue(pPara1, PARA1_ANALOG_MODE, 3);
     for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
         EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
-    SetCtrlVal(pPara1, PARA1_ANALOG_MODE, 0);
-    SimulateEvent(pPara1, PARA1_ANALOG_MODE, EVENT_COMMIT);
+    commitValue(pPara1, PARA1_ANALOG_MODE, 0);
     EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_RESET));
 }
 
@@ -277,24 +244,20 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     }
     pset.Video_Thd_Fix = 40;
     pset.Video_Thd_Auto = 70;
-    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
-    SimulateEvent(pPara2, PARA2_VTHD_MODE, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_VTHD_MODE, 0);
     EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
     EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 40);
     EXPECT_EQ(thdArray[200], 255 * 40 / 100);
 
-    SetCtrlVal(pPara2, PARA2_VTHD, 50);
-    SimulateEvent(pPara2, PARA2_VTHD, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_VTHD, 50);
     EXPECT_EQ(thdArray[0], 255 * 50 / 100);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
 
-    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
-    SimulateEvent(pPara2, PARA2_VTHD_MODE, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_VTHD_MODE, 1);
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
     EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 70);
 
-    SetCtrlVal(pPara2, PARA2_VTHD, 50);
-    SimulateEvent(pPara2, PARA2_VTHD, EVENT_COMMIT);
+    commitValue(pPara2, PARA2_VTHD, 50);
     EXPECT_EQ(thdArrayDYN[201], 201 * 50 / 100);
     EXPECT_EQ(thdArrayEE[0], 33);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 3);  // video, stored and new threshold
@@ -377,8 +340,7 @@ TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
 
 TEST_F(ParaControlsTest, SlopeFieldSetsTheNewSlope)
 {
-    SetCtrlVal(pCal1, CAL1_SLOPE, 3.25);
-    SimulateEvent(pCal1, CAL1_SLOPE, EVENT_VAL_CHANGED);
+    changeValue(pCal1, CAL1_SLOPE, 3.25);
     EXPECT_DOUBLE_EQ(slopeval, 3.25);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.25);
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 3.25);
@@ -446,10 +408,7 @@ TEST_F(ParaFileButtonsTest, OverwriteIsAskedAndDeclineKeepsTheFile)
     EXPECT_EQ(status(), "Parameter not saved to file!");
     ASSERT_EQ(popups->shown.size(), 2u);
     EXPECT_EQ(popups->shown[1].text, "Parameter-File already exists - overwrite ?");
-    std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    EXPECT_EQ(s.str(), "[PARA]\nPower = 1\n");
+    EXPECT_EQ(ReadBytes(file), "[PARA]\nPower = 1\n");
 
     popups->filePaths = {file};
     popups->confirmAnswers = {1};

@@ -9,6 +9,7 @@
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
+#include "support/files.h"
 
 #include <fstream>
 #include <sstream>
@@ -20,28 +21,10 @@ namespace {
 
 class RecorderPageTest : public AppFixture {
 protected:
-    int value(int panel, int control)
-    {
-        int v = -1;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     std::string duration()
     {
-        return std::to_string(value(pRec, REC_DAYS)) + "d " + std::to_string(value(pRec, REC_HOURS)) + "h " +
-               std::to_string(value(pRec, REC_MINUTES)) + "m " + std::to_string(value(pRec, REC_SECONDS)) + "s";
-    }
-    void write(const std::string &path, const std::string &bytes)
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
-    }
-    std::string read(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return std::to_string(intOf(pRec, REC_DAYS)) + "d " + std::to_string(intOf(pRec, REC_HOURS)) + "h " +
+               std::to_string(intOf(pRec, REC_MINUTES)) + "m " + std::to_string(intOf(pRec, REC_SECONDS)) + "s";
     }
 };
 
@@ -63,8 +46,7 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
     };
     for (const Case c : {Case{2, true, true, true}, Case{1, true, false, false}, Case{3, true, true, true},
                          Case{4, true, true, true}, Case{0, false, false, false}}) {
-        SetCtrlVal(pRec, REC_MODE, c.mode);
-        SimulateEvent(pRec, REC_MODE, EVENT_VAL_CHANGED);
+        changeValue(pRec, REC_MODE, c.mode);
         EXPECT_EQ(IsCtrlDimmed(pRec, REC_INTERVAL), c.interval) << c.mode;
         EXPECT_EQ(IsCtrlDimmed(pRec, REC_SAMPLES), c.samples) << c.mode;
         for (int id : {REC_START, REC_STOP, REC_FILE_BTN})
@@ -80,22 +62,19 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
 TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
 {
     SetCtrlVal(pRec, REC_INTERVAL, 0.5);
-    SetCtrlVal(pRec, REC_SAMPLES, 125);
-    SimulateEvent(pRec, REC_SAMPLES, EVENT_VAL_CHANGED);
+    changeValue(pRec, REC_SAMPLES, 125);
     EXPECT_EQ(duration(), "0d 0h 1m 2s");  // 62.5 s, truncated
-    SetCtrlVal(pRec, REC_INTERVAL, 3599.0);
-    SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
+    changeValue(pRec, REC_INTERVAL, 3599.0);
     EXPECT_EQ(duration(), "5d 4h 57m 55s");
     // At the top of the samples range the display is left as it was.
     SetCtrlVal(pRec, REC_SAMPLES, 40000);
-    EXPECT_EQ(value(pRec, REC_SAMPLES), 32000);
+    EXPECT_EQ(intOf(pRec, REC_SAMPLES), 32000);
     SimulateEvent(pRec, REC_SAMPLES, EVENT_VAL_CHANGED);
     EXPECT_EQ(duration(), "5d 4h 57m 55s");
 
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
     SetCtrlDimmed(pCal1, CAL1_SLOPE, true);
-    SetCtrlVal(pRec, REC_INTERVAL, 6000.0);
-    SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
+    changeValue(pRec, REC_INTERVAL, 6000.0);
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
     double dt = 0;
@@ -154,12 +133,12 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
 
     // An existing file, overwrite declined: the file stays, the box keeps its text.
     const std::string old = programDir + "/old.dat";
-    write(old, "keep me");
+    WriteBytes(old, "keep me");
     popups->filePaths.push_back(old);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(popups->shown.back().title, "ATTENTION!");
     EXPECT_EQ(popups->shown.back().text, "Output-File already exist! - Overwrite ?");
-    EXPECT_EQ(read(old), "keep me");
+    EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
     EXPECT_STREQ(rec_fname, old.c_str());
 
@@ -167,7 +146,7 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     EXPECT_EQ(popups->shown.back().title, "ATTENTION !");
     EXPECT_EQ(popups->shown.back().text, "File already exist - overwrite ?");
-    EXPECT_EQ(read(old), "keep me");
+    EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(stop_flag, 1);
     EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
     EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));

@@ -17,6 +17,7 @@
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
+#include "support/files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,14 +29,6 @@
 using namespace ui;
 
 namespace {
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void writeFile(const std::string &path, const std::string &text)
 {
@@ -56,12 +49,6 @@ std::vector<std::string> addressList()
     return items;
 }
 
-void commitAddress(const std::string &address)
-{
-    SetCtrlVal(pConn, CONN_IPADDR, address.c_str());
-    SimulateEvent(pConn, CONN_IPADDR, EVENT_COMMIT);
-}
-
 class SettingsTest : public AppFixture {
 protected:
     std::string iniPath() const { return JoinPath(programDir, "MQ-Vista.ini"); }
@@ -71,7 +58,7 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
 {
     SetCtrlDimmed(pConn, CONN_ACCEPT, false);
     for (int i = 1; i <= 12; ++i)
-        commitAddress("10.0.0." + std::to_string(i));
+        commitValue(pConn, CONN_IPADDR, ("10.0.0." + std::to_string(i)).c_str());
     std::vector<std::string> list = addressList();
     ASSERT_EQ(list.size(), 10u);
     EXPECT_EQ(list.front(), "10.0.0.12");
@@ -80,7 +67,7 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
 
     // The third entry committed again moves to the top and is there once.
-    commitAddress("10.0.0.10");
+    commitValue(pConn, CONN_IPADDR, "10.0.0.10");
     list = addressList();
     ASSERT_EQ(list.size(), 10u);
     EXPECT_EQ(list[0], "10.0.0.10");
@@ -91,15 +78,13 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
 
 TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
 {
-    SetCtrlVal(pConn, CONN_COMTYPE, 1);
-    SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+    commitValue(pConn, CONN_COMTYPE, 1);
     EXPECT_EQ(1, comtype);
     EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
     EXPECT_TRUE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
     EXPECT_FALSE(IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
     EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
-    SetCtrlVal(pConn, CONN_COMTYPE, 0);
-    SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+    commitValue(pConn, CONN_COMTYPE, 0);
     EXPECT_EQ(0, comtype);
     EXPECT_FALSE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
     EXPECT_TRUE(IsCtrlVisible(pConn, CONN_BAUD));
@@ -132,8 +117,8 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     SetCtrlVal(pConn, CONN_COMPORT, 7);
     SetCtrlVal(pConn, CONN_BAUD, 2);
     SetCtrlVal(pConn, CONN_PORTNUM, "2001");
-    commitAddress("192.168.1.20");
-    commitAddress("192.168.1.30");
+    commitValue(pConn, CONN_IPADDR, "192.168.1.20");
+    commitValue(pConn, CONN_IPADDR, "192.168.1.30");
     SetPanelPos(pPA, 40, 30);
     SetPanelSize(pPA, 560, 790);
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
@@ -142,10 +127,8 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
 
     SimulateEvent(pConn, CONN_ACCEPT, EVENT_LEFT_CLICK);
     SimulateEvent(pConn, CONN_ACCEPT, EVENT_COMMIT);
-    int page = -1;
-    GetActiveTabPage(pPA, MAIN_TAB, &page);
-    EXPECT_EQ(0, page);
-    const std::string text = readFile(iniPath());
+    EXPECT_EQ(0, activeTab());
+    const std::string text = ReadBytes(iniPath());
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text.find("Panel width  = 790"), std::string::npos) << text;
     EXPECT_LT(text.find("[CONNECTION]"), text.find("[IP ADDRESSES]"));
@@ -268,15 +251,15 @@ TEST_F(SettingsTest, UnwritableSettingsFileIsReportedAndTheProgramStillCloses)
     SimulateEvent(pPA, 0, EVENT_CLOSE);
     EXPECT_EQ(1, stop_flag);
     EXPECT_EQ(1, exit_flag);
-    EXPECT_NE(readFile(iniPath()).find("RS232 PORT = 12"), std::string::npos);
+    EXPECT_NE(ReadBytes(iniPath()).find("RS232 PORT = 12"), std::string::npos);
 
     // Unwritable at close: reported, and the file written before stays as it was.
-    const std::string before = readFile(iniPath());
+    const std::string before = ReadBytes(iniPath());
     CopyText(appini_pathname, bad.c_str());
     SetCtrlVal(pConn, CONN_COMPORT, 13);
     SimulateEvent(pPA, 0, EVENT_CLOSE);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextSettingsNotWritten);
-    EXPECT_EQ(readFile(iniPath()), before);
+    EXPECT_EQ(ReadBytes(iniPath()), before);
 }
 
 TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
@@ -340,7 +323,7 @@ TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
                 "XF-DIVISOR: = 4\r\n"
                 "XF-SIZE:  = 1024\r\n"
                 "\r\n";
-    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
 
     // A file that cannot be written is reported as such.
     EXPECT_EQ(-1, WriteHardwareInfoFile(JoinPath(programDir, "missing/hw.ini").c_str()));

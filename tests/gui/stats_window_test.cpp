@@ -41,11 +41,6 @@ protected:
     void open() { ASSERT_EQ(SimulateEvent(pRec, REC_STATS, EVENT_COMMIT), 0); }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
     double number(int row, int column) { return std::strtod(figure(row, column).c_str(), nullptr); }
-    void setField(int control, double value)
-    {
-        SetCtrlVal(pStats, control, value);
-        SimulateEvent(pStats, control, EVENT_VAL_CHANGED);
-    }
 
     std::string record;
 };
@@ -107,9 +102,9 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_GT(hi, 650);
 
     // A narrower window: Cp and Cpk follow, so do the counts.
-    setField(STATS_UPPER_TOL, 20);
-    setField(STATS_LOWER_TOL, 20);
-    setField(STATS_SETPOINT, 500);
+    changeValue(pStats, STATS_UPPER_TOL, 20.0);
+    changeValue(pStats, STATS_LOWER_TOL, 20.0);
+    changeValue(pStats, STATS_SETPOINT, 500.0);
     EXPECT_EQ(figure(STATS_ROW_USL, 0), "520.000");
     EXPECT_EQ(figure(STATS_ROW_USL, 1), "2600.000");
     EXPECT_NEAR(number(STATS_ROW_CP, 0), 40.0 / (6 * s), 1e-3);
@@ -117,11 +112,11 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "2");
     EXPECT_EQ(figure(STATS_ROW_BELOW, 0), "1");
     // Another slope moves only the micrometre limits.
-    setField(STATS_SLOPE, 2.5);
+    changeValue(pStats, STATS_SLOPE, 2.5);
     EXPECT_EQ(figure(STATS_ROW_USL, 1), "1300.000");
     EXPECT_EQ(figure(STATS_ROW_ABOVE, 1), "200");  // the file's values are 5 µm per pixel
 
-    setField(STATS_SERIES, 1);
+    changeValue(pStats, STATS_SERIES, 1.0);
     GetAxisRange(pStats, STATS_RUNCHART, YAXIS, &lo, &hi);
     EXPECT_LT(lo, 380 * 5);
     EXPECT_GT(hi, 650 * 5);

@@ -74,24 +74,12 @@ protected:
     }
     std::string last() { return sim.lastRequestHex(); }
     std::vector<int> orders() { return sim.orders(); }
-    double value(int panel, int control)
-    {
-        double v = -1;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     // Switching on starts the measurement loop; the operator stops it after a few frames.
     void checkBox(int on)
     {
         if (on && stop_flag != 0)
             QTimer::singleShot(300, [] { stop_flag = 1; });
-        SetCtrlVal(pCal1, CAL1_ACTIVATE, on);
-        SimulateEvent(pCal1, CAL1_ACTIVATE, EVENT_VAL_CHANGED);
-    }
-    void press(int panel, int control)
-    {
-        SimulateEvent(panel, control, EVENT_LEFT_CLICK);
-        SimulateEvent(panel, control, EVENT_COMMIT);
+        changeValue(pCal1, CAL1_ACTIVATE, on);
     }
     // The slope word in the simulator's RAM parameter set (bytes 56..59).
     std::uint32_t simRamSlope()
@@ -149,14 +137,14 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SAVE));
     // 10 mm on a 20 mm model with 4096 pixels.
-    EXPECT_NEAR(value(pCal1, CAL1_CUR_PIXEL), 2048, 2);
+    EXPECT_NEAR(doubleOf(pCal1, CAL1_CUR_PIXEL), 2048, 2);
     EXPECT_NEAR(raw.M_VALUE, 2048, 2);
 
     SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
     raw.M_VALUE = 2000;
     press(pCal1, CAL1_ACCEPT);
     EXPECT_DOUBLE_EQ(slopeval, 5.0);
-    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 5.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 5.0);
     // Accept again with another reading: the last one counts, and the slope is truncated.
     raw.M_VALUE = 7000;
     press(pCal1, CAL1_ACCEPT);
@@ -167,16 +155,16 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "SAVE new calibration value to RAM ...");
     EXPECT_EQ(pset.um_Slope, 23405u) << "1.428571 * 16384 = 23405.71, truncated";
     EXPECT_DOUBLE_EQ(DSLOPE_UM, slopeval);
-    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), slopeval);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), slopeval);
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
     EXPECT_EQ(orders(), std::vector<int>{12}) << "SAVE and no STOP";
     EXPECT_EQ(last(), request(12, 2, le32(23405)));
     EXPECT_EQ(simRamSlope(), 23405u);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 23405 / 16384000.0);
     EXPECT_DOUBLE_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC);
-    EXPECT_DOUBLE_EQ(value(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0);
-    EXPECT_DOUBLE_EQ(value(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0);
-    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACTIVATE));
@@ -215,7 +203,7 @@ TEST_F(CalibrationTest, SaveWithoutANewSlopeKeepsTheSlopeInUse)
     EXPECT_EQ(pset.um_Slope, 81920u);
     EXPECT_TRUE(orders().empty());
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "No valid new slope: ACCEPT a reference first!");
-    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
+    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
     // A slope beyond the 32-bit word is refused the same way.
     slopeval = 300000.0;
     press(pCal1, CAL1_SAVE);
@@ -240,7 +228,7 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     EXPECT_DOUBLE_EQ(slopeval, 4.0);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
     EXPECT_EQ(pset.um_Slope, 81920u);
-    EXPECT_EQ(value(pCal1, CAL1_ACTIVATE), 0);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
 
     checkBox(1);
@@ -290,11 +278,11 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_COMMIT);
     EXPECT_EQ(last(), request(0x18, 0x1100));
     EXPECT_DOUBLE_EQ(slopeval, 5.0);
-    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 5.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 5.0);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.0) << "the slope in use changes only by saving";
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.0);
-    EXPECT_EQ(value(pCal2, CAL2_HWTYPE), 517318);
-    EXPECT_EQ(value(pCal2, CAL2_SIZE), 2048);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.0);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517318);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 2048);
 
     checkBox(1);
     press(pCal1, CAL1_SAVE);
@@ -323,8 +311,7 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     SetCtrlVal(pCal2, CAL2_SIZE, 1024);
     SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 9.9);
     pset.um_Slope = 81920;
-    SetCtrlVal(pCalib, CALIB_RBT_HEADER, 1);
-    SimulateEvent(pCalib, CALIB_RBT_HEADER, EVENT_COMMIT);
+    commitValue(pCalib, CALIB_RBT_HEADER, 1);
     ASSERT_FALSE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF));
 
     const double start = Timer();
@@ -335,8 +322,8 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(cal.reserved, 0xBEEF) << "carried through unchanged";
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
     EXPECT_EQ(pset.um_Slope, 81920u);
-    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_SLOPE), 3.5);
-    EXPECT_DOUBLE_EQ(value(pCal1, CAL1_NEW_SLOPE), 0.0);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 3.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0);
     EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
     const CalibrationHeader written = cal;
 
@@ -348,11 +335,11 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
     EXPECT_EQ(0, std::memcmp(&written, &cal, sizeof cal));
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
-    EXPECT_EQ(value(pCal2, CAL2_SERNO), 4321);
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.5);
-    EXPECT_EQ(value(pCal2, CAL2_HWTYPE), 517465);
-    EXPECT_EQ(value(pCal2, CAL2_OFFSET), -12);
-    EXPECT_EQ(value(pCal2, CAL2_SIZE), 1024);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SERNO), 4321);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517465);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), -12);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 1024);
 
     // The picture button shows the header's own slope and the file name.
     DSLOPE_UM = 6.0;
@@ -360,7 +347,7 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     CopyText(calib_fname, "/some/table.txt");
     SimulateEvent(pCal2, CAL2_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), "/some/table.txt");
-    EXPECT_DOUBLE_EQ(value(pCal2, CAL2_SLOPE), 3.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 6.0);
 }
 

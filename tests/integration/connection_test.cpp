@@ -15,17 +15,16 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "support/app_fixture.h"
+#include "support/scripted_sensor.h"
 #include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
+#include "support/files.h"
 
-#include <QProcess>
-#include <QSerialPort>
 #include <QTimer>
 
 #include <algorithm>
-#include <map>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -43,14 +42,6 @@ int openDescriptors()
     for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd"))
         ++count;
     return count;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class ConnectionTest : public AppFixture {
@@ -77,14 +68,12 @@ protected:
     void selectLink(Link link, int baudIndex = 4)
     {
         if (link == Link::Tcp) {
-            SetCtrlVal(pConn, CONN_COMTYPE, 1);
-            SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+            commitValue(pConn, CONN_COMTYPE, 1);
             SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
             SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(sim.tcpPort()).c_str());
         } else {
             linkComPort(3, sim.ptyPath());
-            SetCtrlVal(pConn, CONN_COMTYPE, 0);
-            SimulateEvent(pConn, CONN_COMTYPE, EVENT_COMMIT);
+            commitValue(pConn, CONN_COMTYPE, 0);
             SetCtrlVal(pConn, CONN_COMPORT, 3);
             SetCtrlVal(pConn, CONN_BAUD, baudIndex);
         }
@@ -257,9 +246,7 @@ TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
     EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_STOP));
     EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
     EXPECT_FALSE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    int page = -1;
-    GetActiveTabPage(pPA, MAIN_TAB, &page);
-    EXPECT_EQ(5, page);
+    EXPECT_EQ(5, activeTab());
     ASSERT_FALSE(popups->shown.empty());
     EXPECT_EQ(popups->shown.back().title, "Attention !!!");
 }
@@ -324,9 +311,7 @@ TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator
     EXPECT_EQ(0, rs232con);
     EXPECT_EQ(0, err_flag);
     EXPECT_EQ(sim.tcpPort(), tcpport);
-    int page = -1;
-    GetActiveTabPage(pPA, MAIN_TAB, &page);
-    EXPECT_EQ(0, page);
+    EXPECT_EQ(0, activeTab());
     EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
     EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
@@ -348,7 +333,7 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55c2ad2b0000");
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
     ASSERT_TRUE(FileExists(path));
-    const std::string text = readFile(path);
+    const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("[PARA]"), std::string::npos);
@@ -372,64 +357,7 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     EXPECT_FALSE(FileExists(path));
 }
 
-// A sensor played by the test on the far end of a socat pty pair, answering each order
-// with a frame of the test's choosing.
-class ScriptedSensorTest : public AppFixture {
-protected:
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        const std::string ours = programDir + "/program-end", theirs = programDir + "/sensor-end";
-        socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + ours),
-                              QString::fromStdString("pty,raw,echo=0,link=" + theirs)});
-        ASSERT_TRUE(socat.waitForStarted(5000));
-        for (int i = 0; i < 50 && !(FileExists(ours) && FileExists(theirs)); ++i)
-            DelayWithEventProcessing(0.05);
-        sensor.setPortName(QString::fromStdString(theirs));
-        ASSERT_TRUE(sensor.open(QIODevice::ReadWrite));
-        QObject::connect(&sensor, &QSerialPort::readyRead, [this] {
-            pending += sensor.readAll();
-            while (pending.size() >= 8) {
-                const auto order = static_cast<unsigned char>(pending[1]);
-                const int length = static_cast<unsigned char>(pending[4]) | static_cast<unsigned char>(pending[5]) << 8;
-                if (pending.size() < 8 + length)
-                    break;
-                pending.remove(0, 8 + length);
-                if (answers.count(order))
-                    sensor.write(answers[order]);
-            }
-        });
-        ASSERT_EQ(1, openSerial(ours));
-    }
-
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sensor.close();
-        socat.terminate();
-        socat.waitForFinished(3000);
-        AppFixture::TearDown();
-    }
-
-    static QByteArray frame(unsigned char order, unsigned short address, const QByteArray &data)
-    {
-        QByteArray f(8, 0);
-        f[0] = 0x55;
-        f[1] = static_cast<char>(order);
-        f[2] = static_cast<char>(address & 0xFF);
-        f[3] = static_cast<char>(address >> 8);
-        f[4] = static_cast<char>(data.size() & 0xFF);
-        f[5] = static_cast<char>(data.size() >> 8);
-        f[6] = static_cast<char>(crc8Update(data.constData(), 0, static_cast<unsigned>(data.size()), crc8Array));
-        f[7] = static_cast<char>(crc8Update(f.constData(), 0, 7, crc8Array));
-        return f + data;
-    }
-
-    QProcess socat;
-    QSerialPort sensor;
-    QByteArray pending;
-    std::map<unsigned char, QByteArray> answers;
-};
+using ScriptedSensorTest = ScriptedSensorFixture;
 
 TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithoutDerivingConstants)
 {
@@ -441,13 +369,13 @@ TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithout
     info.firmwareNo = 406;
     info.pixelCount = 2048;
     info.adcCode = 1024;
-    answers[ORDER_ECHO] = frame(ORDER_ECHO, 4711, {});
-    answers[ORDER_FIRMWARE] = frame(ORDER_FIRMWARE, 4711, firmware);
+    answers[ORDER_ECHO] = SensorFrame(ORDER_ECHO, 4711, {});
+    answers[ORDER_FIRMWARE] = SensorFrame(ORDER_FIRMWARE, 4711, firmware);
     // Order 10 answered under the reset order's code.
     answers[ORDER_HARDWARE_INFO] =
-        frame(ORDER_RESET_OUTPUT, 0, QByteArray(reinterpret_cast<const char *>(&info), sizeof info));
-    answers[ORDER_READ_CAL_HEADER] = frame(ORDER_READ_CAL_HEADER, 0, QByteArray(24, 0));
-    answers[ORDER_READ_PARA_RAM] = frame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0));
+        SensorFrame(ORDER_RESET_OUTPUT, 0, QByteArray(reinterpret_cast<const char *>(&info), sizeof info));
+    answers[ORDER_READ_CAL_HEADER] = SensorFrame(ORDER_READ_CAL_HEADER, 0, QByteArray(24, 0));
+    answers[ORDER_READ_PARA_RAM] = SensorFrame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0));
 
     const double pixelStep = xArray_pi[1];
     const int adcBefore = ADCMAX;
@@ -462,7 +390,7 @@ TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithout
 
 TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
 {
-    answers[ORDER_ECHO] = frame(ORDER_ECHO, 4711, {});
+    answers[ORDER_ECHO] = SensorFrame(ORDER_ECHO, 4711, {});
     SetCtrlVal(pConn, CONN_COMPORT, 1);
     SetCtrlVal(pConn, CONN_BAUD, 0);
     SimulateEvent(pConn, CONN_CHANGE_BAUD, EVENT_LEFT_CLICK);

@@ -10,6 +10,7 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
+#include "support/scripted_sensor.h"
 #include "support/sim_process.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
@@ -17,7 +18,6 @@
 #include "ui/system.h"
 
 #include <QProcess>
-#include <QSerialPort>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -245,93 +245,41 @@ TEST_P(ExchangeTest, LineErrorsOfTheSerialPortFailTheExchange)
 
 INSTANTIATE_TEST_SUITE_P(Links, ExchangeTest, ::testing::Values(Link::Tcp, Link::Pty, Link::Ser2net), linkName);
 
-// The test plays the sensor itself on the far end of a socat pty pair, to send answers
-// the simulator never would.
-class FakeSensorTest : public AppFixture {
-protected:
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        const std::string ours = programDir + "/program-end", theirs = programDir + "/sensor-end";
-        socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + ours),
-                              QString::fromStdString("pty,raw,echo=0,link=" + theirs)});
-        ASSERT_TRUE(socat.waitForStarted(5000));
-        for (int i = 0; i < 50 && !(ui::FileExists(ours) && ui::FileExists(theirs)); ++i)
-            ui::DelayWithEventProcessing(0.05);
-        sensor.setPortName(QString::fromStdString(theirs));
-        ASSERT_TRUE(sensor.open(QIODevice::ReadWrite));
-        QObject::connect(&sensor, &QSerialPort::readyRead, [this] {
-            request += sensor.readAll();
-            if (request.size() >= 8 && !answer.isEmpty()) {
-                sensor.write(answer);
-                sensor.flush();
-                answer.clear();
-            }
-        });
-        ASSERT_EQ(1, openSerial(ours));
-    }
-
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sensor.close();
-        socat.terminate();
-        socat.waitForFinished(3000);
-        AppFixture::TearDown();
-    }
-
-    static QByteArray frame(unsigned char order, unsigned short address, const QByteArray &data)
-    {
-        QByteArray f(8, 0);
-        f[0] = 0x55;
-        f[1] = static_cast<char>(order);
-        f[2] = static_cast<char>(address & 0xFF);
-        f[3] = static_cast<char>(address >> 8);
-        f[4] = static_cast<char>(data.size() & 0xFF);
-        f[5] = static_cast<char>(data.size() >> 8);
-        f[6] = static_cast<char>(crc8Update(data.constData(), 0, static_cast<unsigned>(data.size()), crc8Array));
-        f[7] = static_cast<char>(crc8Update(f.constData(), 0, 7, crc8Array));
-        return f + data;
-    }
-
-    QProcess socat;
-    QSerialPort sensor;
-    QByteArray request, answer;
-};
+using FakeSensorTest = ScriptedSensorFixture;
 
 TEST_F(FakeSensorTest, AnswerWithAnotherOrderCodeIsTakenButALateAnswerToATimedOutRequestIsNot)
 {
     // The program does not compare order codes: a measurement request answered under
     // another code fills the measurement record.
-    answer = frame(ORDER_READ_PARA_RAM, 0, QByteArray(40, 0x22));
+    nextAnswer = SensorFrame(ORDER_READ_PARA_RAM, 0, QByteArray(40, 0x22));
     std::memset(&raw, 0, sizeof raw);
     EXPECT_EQ(1, GetRAW());
     EXPECT_EQ(raw.M_VALUE, 0x2222);
 
     // A parameter request goes unanswered ...
-    request.clear();
+    received.clear();
     const ParameterSet before = pset;
     EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
     // ... and its answer turns up late, just after the next request went out: it is not
     // taken for the measurement record.
-    request.clear();
-    answer = frame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0x11));
+    received.clear();
+    nextAnswer = SensorFrame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0x11));
     std::memset(&raw, 0, sizeof raw);
     EXPECT_EQ(-1, GetRAW());
     EXPECT_EQ(raw.M_VALUE, 0);
     EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
-    EXPECT_EQ(request.left(2), QByteArray("\x55\x08", 2));
+    EXPECT_EQ(received.left(2), QByteArray("\x55\x08", 2));
 
     // The next answer is the measurement's own.
-    request.clear();
-    answer = frame(ORDER_MEASUREMENT, 0, QByteArray(40, 0x01));
+    received.clear();
+    nextAnswer = SensorFrame(ORDER_MEASUREMENT, 0, QByteArray(40, 0x01));
     EXPECT_EQ(1, GetRAW());
     EXPECT_EQ(raw.M_VALUE, 0x0101);
 }
 
 TEST_F(FakeSensorTest, HeaderOnlyAnswerOfAnOrderWithoutData)
 {
-    answer = frame(ORDER_RESET_OUTPUT, 0, {});
+    nextAnswer = SensorFrame(ORDER_RESET_OUTPUT, 0, {});
     EXPECT_EQ(0, PushRESET());
     EXPECT_STREQ(szStatus, "RESET analog/digital output ... -> Ok!");
 }

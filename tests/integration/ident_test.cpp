@@ -49,12 +49,6 @@ protected:
 
     std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
     std::vector<std::string> logLines() { return GetTextBoxLines(pConn, CONN_STATUS); }
-    int activeTab()
-    {
-        int index = -1;
-        GetActiveTabPage(pPA, MAIN_TAB, &index);
-        return index;
-    }
     bool exchangeButtonsDimmed()
     {
         return IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_GET) && IsCtrlDimmed(pPA, MAIN_SEND) &&
@@ -84,13 +78,8 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     EXPECT_EQ(cal.HW_TYPE, 517318);
     EXPECT_EQ(cal.SER_NO, 40000);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
-    int serial = 0;
-    GetCtrlVal(pCal2, CAL2_SERNO, &serial);
-    EXPECT_EQ(serial, 40000);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "K-VOR-MQ.V4   20-CL");
-    int teach = 0;
-    GetCtrlVal(pPara1, PARA1_TEACH_VALUE, &teach);
-    EXPECT_EQ(teach, pset.Teach_Value);
+    EXPECT_EQ(intOf(pCal2, CAL2_SERNO), 40000);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
 }
 
 TEST_F(IdentTest, NoEcho)

@@ -119,12 +119,6 @@ protected:
         const std::vector<int> all = sim.orders();
         return static_cast<int>(std::count(all.begin(), all.end(), order));
     }
-    int activeTab()
-    {
-        int index = -1;
-        GetActiveTabPage(pPA, MAIN_TAB, &index);
-        return index;
-    }
     std::vector<double> videoPlot(int index)
     {
         std::vector<double> y;
@@ -229,8 +223,7 @@ TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
     SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
     SetCtrlVal(pPA, MAIN_FILE, 1);
     target = DATFILE;
-    SetCtrlVal(pPA, MAIN_COMPARE, 1);
-    SimulateEvent(pPA, MAIN_COMPARE, EVENT_VAL_CHANGED);
+    changeValue(pPA, MAIN_COMPARE, 1);
     after(300, [&] {
         EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
         EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));

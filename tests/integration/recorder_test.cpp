@@ -13,6 +13,7 @@
 #include "recorder/record_file.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
 #include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -131,13 +132,7 @@ protected:
         startTime = Timer();
         SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     }
-    std::string fileBytes()
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string fileBytes() { return ReadBytes(path); }
     std::vector<std::string> measurementsSent()
     {
         const std::string reply = sim.command("measurements");
@@ -176,12 +171,6 @@ protected:
         GetCtrlVal(pPA, MAIN_IN0_LED, &lamp);
         EXPECT_EQ(lamp, 0);
     }
-    int ctrlInt(int panel, int control)
-    {
-        int v = -1;
-        GetCtrlVal(panel, control, &v);
-        return v;
-    }
     // Puts the sensor into the triggered serial mode, as SEND to RAM would.
     void sensorTriggeredMode()
     {
@@ -217,12 +206,12 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), kRecorderBlue);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder completed successfully!");
-    EXPECT_EQ(ctrlInt(pRec, REC_COUNT), 5);
-    EXPECT_EQ(ctrlInt(pRec, REC_PROGRESS), 5);
+    EXPECT_EQ(intOf(pRec, REC_COUNT), 5);
+    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 5);
     EXPECT_EQ(GetCtrlMax(pRec, REC_PROGRESS), 5.0);
     // About 1.5 s have passed, shown truncated to whole seconds.
-    EXPECT_GE(ctrlInt(pRec, REC_SECONDS), 1);
-    EXPECT_LE(ctrlInt(pRec, REC_SECONDS), 2);
+    EXPECT_GE(intOf(pRec, REC_SECONDS), 1);
+    EXPECT_LE(intOf(pRec, REC_SECONDS), 2);
     EXPECT_EQ(GetCtrlString(pRec, REC_DATE), DateStr());
     expectIdleAgain();
 }
@@ -238,7 +227,7 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder stopped!");
-    EXPECT_EQ(ctrlInt(pRec, REC_PROGRESS), 3);
+    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 3);
     expectIdleAgain();
 }
 
@@ -267,7 +256,7 @@ TEST_P(RecorderTest, TriggeredRecordingDropsDamagedAndForeignFrames)
                                   "fault none", "fault none"};
     std::vector<int> lampAtSample;
     g_onSample = [&](int count, double) {
-        lampAtSample.push_back(ctrlInt(pPA, MAIN_IN0_LED));
+        lampAtSample.push_back(intOf(pPA, MAIN_IN0_LED));
         EXPECT_EQ(sim.command(faults[count - 1]), "ok");
     };
     QTimer::singleShot(100, [this] {
@@ -328,7 +317,7 @@ TEST_P(RecorderTest, LinesThatCannotBeWrittenAreCountedAndShown)
     record(0, 5, 0.1);
     EXPECT_EQ(splitCrLf(written).size(), 8u);
     EXPECT_EQ(RecordLinesLost(), 3);
-    EXPECT_EQ(ctrlInt(pRec, REC_COUNT), 5);  // counted as taken, shown as not written
+    EXPECT_EQ(intOf(pRec, REC_COUNT), 5);  // counted as taken, shown as not written
     ASSERT_EQ(statusWhileLost.size(), 1u);
     EXPECT_NE(statusWhileLost[0].find("NOT WRITTEN: 2"), std::string::npos) << statusWhileLost[0];
     EXPECT_NE(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");

@@ -39,11 +39,6 @@ protected:
         sim.stop();
         AppFixture::TearDown();
     }
-    void press(int panel, int control)
-    {
-        SimulateEvent(panel, control, EVENT_LEFT_CLICK);
-        SimulateEvent(panel, control, EVENT_COMMIT);
-    }
     std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
 
     // Every field away from its default, each within its range so that nothing is

@@ -4,6 +4,7 @@
 #include "app/state.h"
 #include "app/text.h"
 #include "link/transport.h"
+#include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -61,4 +62,31 @@ int AppFixture::openTcp(int port)
     tcpport = port;
     tcpcon = InitTCP_IP();
     return tcpcon;
+}
+
+int AppFixture::intOf(int panel, int control)
+{
+    int v = -1;
+    ui::GetCtrlVal(panel, control, &v);
+    return v;
+}
+
+double AppFixture::doubleOf(int panel, int control)
+{
+    double v = -1;
+    ui::GetCtrlVal(panel, control, &v);
+    return v;
+}
+
+void AppFixture::press(int panel, int control)
+{
+    ui::SimulateEvent(panel, control, ui::EVENT_LEFT_CLICK);
+    ui::SimulateEvent(panel, control, ui::EVENT_COMMIT);
+}
+
+int AppFixture::activeTab()
+{
+    int index = -1;
+    ui::GetActiveTabPage(pPA, ui::MAIN_TAB, &index);
+    return index;
 }

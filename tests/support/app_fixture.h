@@ -3,6 +3,7 @@
 // program directory of its own (where com<n> links point COM ports at ptys).
 
 #include "support/scripted_popups.h"
+#include "ui/runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,25 @@ protected:
     // Opens the RS-232 link to a device through COM port 1 / the TCP link to a port.
     int openSerial(const std::string &device);
     int openTcp(int port);
+
+    // A control's value as the program reads it (-1 when the control cannot be read).
+    static int intOf(int panel, int control);
+    static double doubleOf(int panel, int control);
+    // A button pressed as the operator presses it: a click, then the commit.
+    static void press(int panel, int control);
+    // A value put into a control as its widget does, then the event the widget sends with it.
+    template <typename T> static void commitValue(int panel, int control, T value)
+    {
+        ui::SetCtrlVal(panel, control, value);
+        ui::SimulateEvent(panel, control, ui::EVENT_COMMIT);
+    }
+    template <typename T> static void changeValue(int panel, int control, T value)
+    {
+        ui::SetCtrlVal(panel, control, value);
+        ui::SimulateEvent(panel, control, ui::EVENT_VAL_CHANGED);
+    }
+    // The main panel's tab page on show.
+    static int activeTab();
 
     std::string programDir;
     ScriptedPopups *popups = nullptr;

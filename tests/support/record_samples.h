@@ -2,6 +2,8 @@
 // Record files written byte for byte as the recorder writes them, for the tests of
 // everything that reads them.
 
+#include "support/files.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -46,27 +48,4 @@ inline std::string MakeRecordFile(const std::vector<int> &mValues, double slope 
         text += MakeRecordLine(s);
     }
     return text;
-}
-
-inline bool WriteBytes(const std::string &path, const std::string &bytes, const char *mode = "wb")
-{
-    std::FILE *f = std::fopen(path.c_str(), mode);
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-inline std::string ReadBytes(const std::string &path)
-{
-    std::string out;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        out.append(buf, n);
-    std::fclose(f);
-    return out;
 }

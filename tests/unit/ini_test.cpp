@@ -1,6 +1,7 @@
 // The INI store: what it writes, what it reads, and the edges of both.
 
 #include "ini/ini.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -52,13 +53,6 @@ protected:
         dir = pattern;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string fileText(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     std::string dir;
 };
 
@@ -256,7 +250,7 @@ TEST_F(IniFiles, WrittenFileReadsBack)
         Ini_PutString(ini, "CONNECTION", "PORT NUMBER", "10001");
         ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
     }
-    EXPECT_EQ(fileText(path), "[APPLICATION]\r\nPanel width  = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
+    EXPECT_EQ(ReadBytes(path), "[APPLICATION]\r\nPanel width  = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
     Store back;
     ASSERT_GE(Ini_ReadFromFile(back, path.c_str()), 0);
     std::int32_t width = 0;
@@ -296,7 +290,7 @@ TEST_F(IniFiles, WriteThatFailsHalfwayLeavesTheOldFile)
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_LT(result, 0);
-    EXPECT_EQ(fileText(path), "[OLD]\r\nx = 1\r\n");
+    EXPECT_EQ(ReadBytes(path), "[OLD]\r\nx = 1\r\n");
     int entries = 0;
     for (const auto &entry : std::filesystem::directory_iterator(dir)) {
         (void)entry;

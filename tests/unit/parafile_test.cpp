@@ -4,6 +4,7 @@
 #include "ini/ini.h"
 #include "params/parafile.h"
 #include "params/pset.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +34,6 @@ protected:
     {
         std::ofstream(file, std::ios::binary) << text;
     }
-    std::string readText(const std::string &file) const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
 
     std::string dir;
 };
@@ -61,7 +55,7 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
     const ParameterSet written = pset;
     ASSERT_GT(WriteParaToIniFile(&pset, path("p.ini").c_str()), 0);
 
-    const std::string text = readText(path("p.ini"));
+    const std::string text = ReadBytes(path("p.ini"));
     const std::vector<std::string> keys = {
         "Power", "Power-Mode", "Background-Mode", "Polarity", "Eval-Mode", "Eval-Begin", "Eval-End", "Teach-Value",
         "Upper-Tolerance", "Lower-Tolerance", "Average", "Ext-Trigger-Mode", "Analog-Mode", "CCD-OP-Mode",

@@ -5,6 +5,7 @@
 #include "link/frame.h"
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -27,14 +28,6 @@ std::vector<unsigned char> frame(unsigned char order, const std::vector<unsigned
     f.push_back(crc8Update(f.data(), 0, 7, crc8Array));
     f.insert(f.end(), data.begin(), data.end());
     return f;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -88,7 +81,7 @@ TEST(RecordFile, AppendingKeepsEarlierBytesAndReportsFailures)
     const std::string path = std::string(pattern) + "/R.DAT";
     EXPECT_TRUE(AppendToRecordFile(path.c_str(), "ab\r\n"));
     EXPECT_TRUE(AppendToRecordFile(path.c_str(), std::string("c\0d", 3)));
-    EXPECT_EQ(readFile(path), std::string("ab\r\nc\0d", 7));
+    EXPECT_EQ(ReadBytes(path), std::string("ab\r\nc\0d", 7));
 
     EXPECT_FALSE(AppendToRecordFile((std::string(pattern) + "/missing/R.DAT").c_str(), "x"));
     // A full disk: the file opens, the bytes do not get there.
