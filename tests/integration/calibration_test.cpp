@@ -13,7 +13,8 @@
 #include "link/xflash.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "support/sim_fixture.h"
+#include "support/reference_frames.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -28,49 +29,19 @@ using namespace ui;
 
 namespace {
 
-// Bit by bit, independent of the table the program uses.
-unsigned char referenceCrc(const std::vector<unsigned char> &bytes)
-{
-    unsigned char reg = 0xAA;
-    for (unsigned char b : bytes) {
-        reg ^= b;
-        for (int i = 0; i < 8; ++i)
-            reg = (reg & 1) ? static_cast<unsigned char>((reg >> 1) ^ 0x8C) : static_cast<unsigned char>(reg >> 1);
-    }
-    return reg;
-}
-
-std::string request(unsigned char order, unsigned short address, const std::vector<unsigned char> &data = {})
-{
-    std::vector<unsigned char> f = {0x55, order, static_cast<unsigned char>(address & 0xFF),
-                                    static_cast<unsigned char>(address >> 8), static_cast<unsigned char>(data.size()),
-                                    static_cast<unsigned char>(data.size() >> 8), referenceCrc(data)};
-    f.push_back(referenceCrc(f));
-    f.insert(f.end(), data.begin(), data.end());
-    return ToHex(f.data(), static_cast<int>(f.size()));
-}
-
 std::vector<unsigned char> le32(std::uint32_t v)
 {
     return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v >> 16),
             static_cast<unsigned char>(v >> 24)};
 }
 
-class CalibrationTest : public AppFixture {
+class CalibrationTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom", "--reference-um", "10000"}))
-            << sim.error();
-        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp({"--reference-um", "10000"}));
         ASSERT_EQ(sim.command("reset-stats"), "ok");
-    }
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
     }
     std::string last() { return sim.lastRequestHex(); }
     std::vector<int> orders() { return sim.orders(); }
@@ -91,29 +62,27 @@ protected:
         return v;
     }
     std::string pageHex(int page) { return sim.command("xflash " + std::to_string(page)).substr(3); }
-
-    SimProcess sim;
 };
 
 TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
 {
     EXPECT_EQ(0, ActivateCalibration(1));
-    EXPECT_EQ(last(), request(12, 1));
+    EXPECT_EQ(last(), ReferenceRequest(12, 1));
     EXPECT_STREQ(szStatus, "START calibration ... -> Ok!");
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "START calibration ... -> Ok!");
 
     pset.um_Slope = 0x00012345;
     EXPECT_EQ(0, ActivateCalibration(2));
-    EXPECT_EQ(last(), request(12, 2, le32(0x00012345)));
+    EXPECT_EQ(last(), ReferenceRequest(12, 2, le32(0x00012345)));
     EXPECT_EQ(last().size(), 12u * 2);
     EXPECT_STREQ(szStatus, "SAVE calibration ... -> Ok!");
     EXPECT_EQ(simRamSlope(), 0x00012345u);
 
     EXPECT_EQ(0, ActivateCalibration(0));
-    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_EQ(last(), ReferenceRequest(12, 0));
     EXPECT_STREQ(szStatus, "STOP calibration ... -> Ok!");
     EXPECT_EQ(0, ActivateCalibration(7)) << "an unknown mode stops";
-    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_EQ(last(), ReferenceRequest(12, 0));
     EXPECT_STREQ(szStatus, "STOP calibration ... -> Ok!");
 
     ASSERT_EQ(sim.command("fault silent"), "ok");
@@ -158,7 +127,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), slopeval);
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
     EXPECT_EQ(orders(), std::vector<int>{12}) << "SAVE and no STOP";
-    EXPECT_EQ(last(), request(12, 2, le32(23405)));
+    EXPECT_EQ(last(), ReferenceRequest(12, 2, le32(23405)));
     EXPECT_EQ(simRamSlope(), 23405u);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 23405 / 16384000.0);
     EXPECT_DOUBLE_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC);
@@ -176,7 +145,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     press(pCal1, CAL1_SAVE);
     EXPECT_EQ(pset.um_Slope, 81920u);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
-    EXPECT_EQ(last(), request(12, 2, le32(81920)));
+    EXPECT_EQ(last(), ReferenceRequest(12, 2, le32(81920)));
 }
 
 TEST_F(CalibrationTest, AcceptNeedsAReferenceAndAReading)
@@ -224,7 +193,7 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "STOP calibration...");
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
     EXPECT_EQ(orders(), std::vector<int>{12});
-    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_EQ(last(), ReferenceRequest(12, 0));
     EXPECT_DOUBLE_EQ(slopeval, 4.0);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
     EXPECT_EQ(pset.um_Slope, 81920u);
@@ -235,7 +204,7 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     checkBox(0);
     EXPECT_EQ(orders(), std::vector<int>{12});
-    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_EQ(last(), ReferenceRequest(12, 0));
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_DISCARD));
 }
@@ -265,7 +234,7 @@ TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
     EXPECT_EQ(orders().front(), 12);
     checkBox(0);
     EXPECT_EQ(cal_exit_flag, 0);
-    EXPECT_EQ(last(), request(12, 0));
+    EXPECT_EQ(last(), ReferenceRequest(12, 0));
 }
 
 TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse)
@@ -276,7 +245,7 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_LEFT_CLICK);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "READ factory-setting from EEPROM ...");
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_COMMIT);
-    EXPECT_EQ(last(), request(0x18, 0x1100));
+    EXPECT_EQ(last(), ReferenceRequest(0x18, 0x1100));
     EXPECT_DOUBLE_EQ(slopeval, 5.0);
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 5.0);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.0) << "the slope in use changes only by saving";
@@ -384,7 +353,7 @@ TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
     std::vector<int> expected(8, 0xB4);
     expected.insert(expected.end(), 8, 0xB6);
     EXPECT_EQ(orders(), expected);
-    EXPECT_EQ(last(), request(0xB6, 0x1900, std::vector<unsigned char>(linArray + 3584, linArray + 4096)));
+    EXPECT_EQ(last(), ReferenceRequest(0xB6, 0x1900, std::vector<unsigned char>(linArray + 3584, linArray + 4096)));
     for (int page = 2; page <= 9; ++page)
         EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
     EXPECT_TRUE(popups->shown.size() == 1) << "only the file selection";
@@ -401,7 +370,7 @@ TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
     expected.assign(4, 0xB4);
     expected.insert(expected.end(), 4, 0xB6);
     EXPECT_EQ(orders(), expected);
-    EXPECT_EQ(last(), request(0xB6, 0x1500, std::vector<unsigned char>(linArray + 1536, linArray + 2048)));
+    EXPECT_EQ(last(), ReferenceRequest(0xB6, 0x1500, std::vector<unsigned char>(linArray + 1536, linArray + 2048)));
     for (int page = 2; page <= 5; ++page)
         EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
     EXPECT_EQ(pageHex(6), ToHex(marker.data(), 512));

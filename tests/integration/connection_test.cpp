@@ -15,8 +15,8 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
-#include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -34,8 +34,6 @@ using namespace ui;
 
 namespace {
 
-enum class Link { Tcp, Pty };
-
 int openDescriptors()
 {
     int count = 0;
@@ -44,26 +42,8 @@ int openDescriptors()
     return count;
 }
 
-class ConnectionTest : public AppFixture {
+class ConnectionTest : public SimFixture {
 protected:
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
-    }
-
-    void startSim(Link link, std::vector<std::string> extra = {})
-    {
-        std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom"};
-        if (link == Link::Tcp)
-            options.insert(options.end(), {"--tcp", "0"});
-        else
-            options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
-        options.insert(options.end(), extra.begin(), extra.end());
-        ASSERT_TRUE(sim.start(options)) << sim.error();
-    }
-
     // The page set up as the operator would for the simulator on this link.
     void selectLink(Link link, int baudIndex = 4)
     {
@@ -106,13 +86,9 @@ protected:
                 return false;
         return !IsCtrlDimmed(pRec, REC_START) && !IsCtrlDimmed(pPara1, PARA1_TEACH) && !IsCtrlDimmed(pConn, CONN_ACCEPT);
     }
-
-    SimProcess sim;
 };
 
 class ConnectionLinkTest : public ConnectionTest, public ::testing::WithParamInterface<Link> {};
-
-std::string linkName(const ::testing::TestParamInfo<Link> &info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; }
 
 TEST_P(ConnectionLinkTest, ConnectOpensIdentifiesAndEnablesTheExchangeControls)
 {
@@ -230,7 +206,7 @@ TEST_P(ConnectionLinkTest, FiftyReconnectsLeakNoDescriptorAndLeaveTheLinkUsable)
     EXPECT_EQ(1, GetRAW());
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp, Link::Pty), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
 
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 {

@@ -10,8 +10,8 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
-#include "support/sim_process.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -26,29 +26,12 @@
 
 namespace {
 
-enum class Link { Tcp, Pty, Ser2net };
-
-std::string linkName(const ::testing::TestParamInfo<Link> &info)
-{
-    switch (info.param) {
-    case Link::Tcp: return "Tcp";
-    case Link::Pty: return "Pty";
-    case Link::Ser2net: return "Ser2net";
-    }
-    return "?";
-}
-
-class ExchangeTest : public AppFixture, public ::testing::WithParamInterface<Link> {
+class ExchangeTest : public SimFixture, public ::testing::WithParamInterface<Link> {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom", "--late-ms", "2600"};
-        if (GetParam() == Link::Tcp)
-            options.insert(options.end(), {"--tcp", "0"});
-        else
-            options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
-        ASSERT_TRUE(sim.start(options)) << sim.error();
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSim(GetParam(), {"--late-ms", "2600"}));
         if (GetParam() == Link::Ser2net)
             startSer2net();
         ASSERT_EQ(1, connect());
@@ -64,8 +47,7 @@ protected:
             ser2net->waitForFinished(2000);
             delete ser2net;
         }
-        sim.stop();
-        AppFixture::TearDown();
+        SimFixture::TearDown();
     }
 
     void startSer2net()
@@ -94,12 +76,7 @@ protected:
 
     int connect()
     {
-        switch (GetParam()) {
-        case Link::Tcp: return openTcp(sim.tcpPort());
-        case Link::Pty: return openSerial(sim.ptyPath());
-        case Link::Ser2net: return openTcp(ser2netPort);
-        }
-        return 0;
+        return GetParam() == Link::Ser2net ? openTcp(ser2netPort) : openSimLink(GetParam());
     }
 
     // One exchange, leaving the link's own verdict in szStatus. The parameter set is
@@ -111,7 +88,6 @@ protected:
         return IssueOrder(ORDER_READ_PARA_RAM, 0);
     }
 
-    SimProcess sim;
     QProcess *ser2net = nullptr;
     int ser2netPort = 0;
 };
@@ -243,7 +219,7 @@ TEST_P(ExchangeTest, LineErrorsOfTheSerialPortFailTheExchange)
     EXPECT_EQ(1, exchange());
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, ExchangeTest, ::testing::Values(Link::Tcp, Link::Pty, Link::Ser2net), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, ExchangeTest, ::testing::Values(Link::Tcp, Link::Pty, Link::Ser2net), LinkName);
 
 using FakeSensorTest = ScriptedSensorFixture;
 

@@ -9,7 +9,7 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "support/sim_fixture.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -21,26 +21,13 @@ using namespace ui;
 
 namespace {
 
-class IdentTest : public AppFixture {
+class IdentTest : public SimFixture {
 protected:
-    void TearDown() override
+    int identify(const std::vector<std::string> &options, const std::string &controlBefore = "")
     {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
-    }
-
-    int identify(std::vector<std::string> options, const std::string &controlBefore = "")
-    {
-        options.insert(options.end(), {"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"});
-        if (!sim.start(options)) {
-            ADD_FAILURE() << sim.error();
+        startSimOverTcp(options);
+        if (HasFatalFailure())
             return -99;
-        }
-        if (openTcp(sim.tcpPort()) != 1) {
-            ADD_FAILURE() << "no TCP link";
-            return -99;
-        }
         if (!controlBefore.empty()) {
             EXPECT_EQ(sim.command(controlBefore), "ok");
         }
@@ -54,8 +41,6 @@ protected:
         return IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_GET) && IsCtrlDimmed(pPA, MAIN_SEND) &&
                IsCtrlDimmed(pPA, MAIN_VIDEO) && IsCtrlDimmed(pPA, MAIN_RESET) && IsCtrlDimmed(pPara1, PARA1_TEACH);
     }
-
-    SimProcess sim;
 };
 
 TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)

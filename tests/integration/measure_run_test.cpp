@@ -16,8 +16,8 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/scripted_popups.h"
-#include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -75,24 +75,17 @@ TEST(MeasureProgramTest, ClosingWhileRunningReturnsFromTheProgram)
     std::filesystem::remove_all(dir, ignored);
 }
 
-class MeasureRunTest : public AppFixture {
+class MeasureRunTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"})) << sim.error();
-        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
         ASSERT_EQ(1, InitDataExchange());
         std::memset(arrayNORM, 0, sizeof arrayNORM);
         send_flag = get_flag = teach_flag = reset_flag = 0;
         cal_start_flag = cal_save_flag = cal_exit_flag = 0;
         sim.command("reset-stats");
-    }
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
     }
 
     static void after(int ms, std::function<void()> what) { QTimer::singleShot(ms, std::move(what)); }
@@ -125,8 +118,6 @@ protected:
         GetGraphPlotY(pPA, MAIN_VIDEO_GRAPH, index, &y);
         return y;
     }
-
-    SimProcess sim;
 };
 
 TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)

@@ -15,8 +15,8 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -33,25 +33,15 @@ std::string request(unsigned char order, unsigned short address, const std::vect
     return ReferenceRequest(order, address, data);
 }
 
-class OrdersTest : public AppFixture {
+class OrdersTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom", "--serial", "777"}))
-            << sim.error();
-        ASSERT_EQ(1, openTcp(sim.tcpPort()));
-    }
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp({"--serial", "777"}));
     }
     std::string last() { return sim.lastRequestHex(); }
     int requests() { return static_cast<int>(sim.orders().size()); }
-
-    SimProcess sim;
 };
 
 TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytes)

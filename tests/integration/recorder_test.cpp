@@ -13,8 +13,8 @@
 #include "recorder/record_file.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/files.h"
-#include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -94,20 +94,13 @@ std::string fieldsOfHex(const std::string &hex)
     return line.substr(2, line.size() - 4);
 }
 
-enum class Link { Tcp, Pty };
-
-class RecorderTest : public AppFixture, public ::testing::WithParamInterface<Link> {
+class RecorderTest : public SimFixture, public ::testing::WithParamInterface<Link> {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom"};
-        if (GetParam() == Link::Tcp)
-            options.insert(options.end(), {"--tcp", "0"});
-        else
-            options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
-        ASSERT_TRUE(sim.start(options)) << sim.error();
-        ASSERT_EQ(1, GetParam() == Link::Tcp ? openTcp(sim.tcpPort()) : openSerial(sim.ptyPath()));
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSim(GetParam()));
+        ASSERT_EQ(1, openSimLink(GetParam()));
         g_sampleTimes.clear();
         g_onSample = nullptr;
         SetRecordSampleHook(sampleHook);
@@ -119,9 +112,7 @@ protected:
     {
         SetRecordSampleHook(nullptr);
         g_onSample = nullptr;
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
+        SimFixture::TearDown();
     }
 
     void record(int mode, int samples, double interval)
@@ -179,7 +170,6 @@ protected:
         ASSERT_EQ(sim.command("reset-stats"), "ok");
     }
 
-    SimProcess sim;
     std::string path;
     double startTime = 0;
 };
@@ -328,7 +318,6 @@ TEST_P(RecorderTest, LinesThatCannotBeWrittenAreCountedAndShown)
     expectIdleAgain();
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, RecorderTest, ::testing::Values(Link::Tcp, Link::Pty),
-                         [](const auto &info) { return info.param == Link::Tcp ? "Tcp" : "Pty"; });
+INSTANTIATE_TEST_SUITE_P(Links, RecorderTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
 
 } // namespace

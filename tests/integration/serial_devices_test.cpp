@@ -9,7 +9,7 @@
 #include "link/serial_devices.h"
 #include "link/transport.h"
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "support/sim_fixture.h"
 #include "ui/comm.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
@@ -20,21 +20,18 @@ using namespace ui;
 
 namespace {
 
-class SerialDevicesTest : public AppFixture {
+class SerialDevicesTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--pty", programDir + "/sensor-pty", "--eeprom", programDir + "/sim.eeprom"}))
-            << sim.error();
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
     }
     void TearDown() override
     {
         for (int port : BoundComPorts())
             SetComPortBinding(port, {});
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
+        SimFixture::TearDown();
     }
     void connectTo(int port)
     {
@@ -42,7 +39,6 @@ protected:
         SetCtrlVal(pConn, CONN_COMPORT, port);
         SimulateEvent(pConn, CONN_CONNECT, EVENT_COMMIT);
     }
-    SimProcess sim;
 };
 
 TEST_F(SerialDevicesTest, BoundDeviceIsOpenedThroughItsBinding)

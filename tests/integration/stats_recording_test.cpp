@@ -8,7 +8,7 @@
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "support/sim_fixture.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -33,13 +33,12 @@ void sampleHook(int count, double)
         g_onSample(count);
 }
 
-class StatsRecordingTest : public AppFixture {
+class StatsRecordingTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"})) << sim.error();
-        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
         path = programDir + "/REC.DAT";
         CopyText(rec_fname, path.c_str());
         SetRecordSampleHook(sampleHook);
@@ -50,9 +49,7 @@ protected:
         SetRecordSampleHook(nullptr);
         g_onSample = nullptr;
         DiscardRecordStatistics();
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
+        SimFixture::TearDown();
     }
     void record(int samples)
     {
@@ -82,7 +79,6 @@ protected:
     }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
 
-    SimProcess sim;
     std::string path;
 };
 

@@ -12,8 +12,8 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "support/sim_process.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
 
@@ -24,20 +24,13 @@ using namespace ui;
 
 namespace {
 
-class TransferTest : public AppFixture {
+class TransferTest : public SimFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/sim.eeprom"})) << sim.error();
-        ASSERT_EQ(1, openTcp(sim.tcpPort()));
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
         ASSERT_EQ(1, InitDataExchange());
-    }
-    void TearDown() override
-    {
-        CloseLinkAndPanels();
-        sim.stop();
-        AppFixture::TearDown();
     }
     std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
 
@@ -77,8 +70,6 @@ protected:
         p.um_Slope = 98765;
         return p;
     }
-
-    SimProcess sim;
 };
 
 TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)

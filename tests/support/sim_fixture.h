@@ -1,0 +1,31 @@
+#pragma once
+// A test with the real panels and the simulator behind them: the simulator keeps its EEPROM
+// file in the program directory, listens on a TCP port or a pty, and is stopped after the
+// program's link is closed.
+
+#include "support/app_fixture.h"
+#include "support/sim_process.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// How the program reaches the simulator: TCP, its pty through COM port 1, or ser2net
+// bridging a TCP port to its pty.
+enum class Link { Tcp, Pty, Ser2net };
+std::string LinkName(const ::testing::TestParamInfo<Link> &info);
+
+class SimFixture : public AppFixture {
+protected:
+    void TearDown() override;
+
+    // Starts the simulator on a TCP port (Tcp) or a pty (the serial links) with the extra options.
+    void startSim(Link link, const std::vector<std::string> &extra = {});
+    // Opens the program's link to the simulator (not for Ser2net, which needs its bridge).
+    int openSimLink(Link link);
+    // The usual start: the simulator on TCP, the program connected to it.
+    void startSimOverTcp(const std::vector<std::string> &extra = {});
+
+    SimProcess sim;
+};
