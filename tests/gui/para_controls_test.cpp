@@ -43,13 +43,6 @@ protected:
         changeValue(panel, control, value);
         SimulateEvent(panel, control, EVENT_COMMIT);
     }
-    std::string helpText()
-    {
-        std::string all;
-        for (const std::string &line : GetTextBoxLines(pPH, HELP_TEXT))
-            all += line + "\n";
-        return all;
-    }
 };
 
 TEST_F(ParaControlsTest, EveryHelpTextStandsRightOfTheTabLevelWithItsControl)
@@ -97,10 +90,7 @@ TEST_F(ParaControlsTest, EveryHelpTextStandsRightOfTheTabLevelWithItsControl)
         EXPECT_EQ(helpText().rfind(h.start, 0), 0u) << helpText();
         Rect ctl;
         GetCtrlBoundingRect(*h.page, h.control, &ctl);
-        int top = 0, left = 0;
-        GetPanelPos(pPH, &top, &left);
-        EXPECT_EQ(top, tab.top + ctl.top + 25);
-        EXPECT_EQ(left, tab.left + tab.width + 5);
+        EXPECT_EQ(helpPosition(), std::make_pair(tab.top + ctl.top + 25, tab.left + tab.width + 5));
     }
 }
 
@@ -109,15 +99,11 @@ TEST_F(ParaControlsTest, GetAndSendHelpStandAboveRightOfTheirButtons)
     Rect get, send;
     GetCtrlBoundingRect(pPA, MAIN_GET, &get);
     GetCtrlBoundingRect(pPA, MAIN_SEND, &send);
-    int top = 0, left = 0;
     SimulateEvent(pPA, MAIN_GET, EVENT_RIGHT_CLICK);
-    GetPanelPos(pPH, &top, &left);
-    EXPECT_EQ(top, get.top - 45);
-    EXPECT_EQ(left, get.left + get.width + 15);
+    EXPECT_EQ(helpPosition(), std::make_pair(get.top - 45, get.left + get.width + 15));
     EXPECT_EQ(helpText(), "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n");
     SimulateEvent(pPA, MAIN_SEND, EVENT_RIGHT_CLICK);
-    GetPanelPos(pPH, &top, &left);
-    EXPECT_EQ(top, send.top - 25);
+    EXPECT_EQ(helpPosition().first, send.top - 25);
     EXPECT_EQ(helpText(), "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n");
 }
 

@@ -99,16 +99,10 @@ TEST_F(RecorderPageTest, HelpTextsBesideTheirControls)
         HidePanel(pPH);
         SimulateEvent(pRec, c.control, EVENT_RIGHT_CLICK);
         EXPECT_TRUE(IsPanelVisible(pPH));
-        std::string text;
-        for (const std::string &line : GetTextBoxLines(pPH, HELP_TEXT))
-            text += line + "\n";
-        EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
+        EXPECT_EQ(helpText().rfind(c.start, 0), 0u) << helpText();
         Rect r;
         GetCtrlBoundingRect(pRec, c.control, &r);
-        int top = 0, left = 0;
-        GetPanelPos(pPH, &top, &left);
-        EXPECT_EQ(top, r.top + 25);
-        EXPECT_EQ(left, r.left + r.width + 5);
+        EXPECT_EQ(helpPosition(), std::make_pair(r.top + 25, r.left + r.width + 5));
     }
 }
 

@@ -30,12 +30,6 @@ using namespace ui;
 
 namespace {
 
-void writeFile(const std::string &path, const std::string &text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 std::vector<std::string> addressList()
 {
     int count = 0;
@@ -105,10 +99,7 @@ TEST_F(SettingsTest, HelpTextsSitRightOfTheTabControl)
     Rect tab, button;
     GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
     GetCtrlBoundingRect(pConn, CONN_DISCONNECT, &button);
-    int top = 0, left = 0;
-    GetPanelPos(pPH, &top, &left);
-    EXPECT_EQ(top, tab.top + button.top + 25);
-    EXPECT_EQ(left, tab.left + tab.width + 5);
+    EXPECT_EQ(helpPosition(), std::make_pair(tab.top + button.top + 25, tab.left + tab.width + 5));
 }
 
 TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
@@ -176,7 +167,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
         if (k != 3)
             text += "IP ADDR " + std::to_string(k) + " = 10.1.1." + std::to_string(k) + "\n";
     text += "[APPLICATION]\nPanel pos. x = 300\nPanel pos. y = 200\nPanel width = 500\nPanel height = 400\n";
-    writeFile(iniPath(), text);
+    WriteBytes(iniPath(), text);
     int heightBefore = 0, widthBefore = 0;
     GetPanelSize(pPA, &heightBefore, &widthBefore);
 
@@ -202,7 +193,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
     EXPECT_EQ(width, widthBefore);
     EXPECT_EQ(height, heightBefore);
 
-    writeFile(iniPath(), "[CONNECTION]\nRS232 PORT = 0\n[APPLICATION]\nPanel max = 1\n");
+    WriteBytes(iniPath(), "[CONNECTION]\nRS232 PORT = 0\n[APPLICATION]\nPanel max = 1\n");
     ReadIniFile(iniPath().c_str());
     EXPECT_EQ(9, rs232port);
     EXPECT_TRUE(IsPanelMaximized(pPA));
@@ -229,7 +220,7 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     for (size_t i = 0; i < garbage.size(); ++i)
         garbage[i] = static_cast<char>((i * 131 + 7) & 0xFF);
     garbage.insert(0, "[CONNECTION]\nCOMM TYPE = 1x\nRS232 PORT = \n[APPLICATION]\nPanel max = \xff\n");
-    writeFile(iniPath(), garbage);
+    WriteBytes(iniPath(), garbage);
     comtype = 0;
     rs232port = 1;
     ReadIniFile(iniPath().c_str());

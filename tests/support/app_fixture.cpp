@@ -90,3 +90,18 @@ int AppFixture::activeTab()
     ui::GetActiveTabPage(pPA, ui::MAIN_TAB, &index);
     return index;
 }
+
+std::string AppFixture::helpText()
+{
+    std::string all;
+    for (const std::string &line : ui::GetTextBoxLines(pPH, ui::HELP_TEXT))
+        all += line + "\n";
+    return all;
+}
+
+std::pair<int, int> AppFixture::helpPosition()
+{
+    int top = 0, left = 0;
+    ui::GetPanelPos(pPH, &top, &left);
+    return {top, left};
+}

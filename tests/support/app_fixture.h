@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -36,6 +37,9 @@ protected:
         ui::SetCtrlVal(panel, control, value);
         ui::SimulateEvent(panel, control, ui::EVENT_VAL_CHANGED);
     }
+    // The help pop-up's text, a line break after each line, and where it stands: {top, left}.
+    static std::string helpText();
+    static std::pair<int, int> helpPosition();
     // The main panel's tab page on show.
     static int activeTab();
 
