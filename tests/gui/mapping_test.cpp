@@ -99,10 +99,7 @@ TEST_F(MappingTest, MillimetreScalingWithTheStartUpPositions)
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
     SetPanelValues();
     EXPECT_DOUBLE_EQ(MAXRANGE_MM, 5.1);
-    double lo = 0, hi = 0;
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1.0);
-    EXPECT_EQ(hi, 6.0);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 6.0));
     EXPECT_EQ(xARRAY, xArray_mm);
     double mm = 0;
     GetCtrlVal(pPara1, PARA1_TEACH_MM, &mm);

@@ -358,22 +358,15 @@ TEST_F(FrameDisplayTest, HistoryRollsAndTheAxisFollowsUnitAndZoom)
     ASSERT_EQ(trace.size(), 101u);
     EXPECT_EQ(trace.back(), 503);
 
-    double lo = 0, hi = 0;
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 0);
-    EXPECT_EQ(hi, 1024);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(0.0, 1024.0));
     SetCtrlVal(pPA, MAIN_ZOOM, 1);
     PlotRAWGraph();
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 312);
-    EXPECT_EQ(hi, 712);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(312.0, 712.0));
 
     mm_flag = 1;
     YSCALE_FAC = 0.005;
     PlotRAWGraph();
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1);
-    EXPECT_EQ(hi, 4);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 4.0));
     EXPECT_DOUBLE_EQ(arrayNORM[6 * 99 + 3], 503 * 0.005);
     mm_flag = 0;
     hwinfo.pixelCount = 4096;
@@ -446,12 +439,8 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     changeValue(pPA, MAIN_MM_SWITCH, 1);
     EXPECT_EQ(mm_flag, 1);
     EXPECT_EQ(xARRAY, xArray_mm);
-    double lo = 0, hi = 0;
-    GetAxisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS, &lo, &hi);
-    EXPECT_EQ(hi, 21);
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1);
-    EXPECT_EQ(hi, 21);
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second, 21);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 21.0));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [mm]");
     EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_MAX), 2);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2) << "idle: the curve is redrawn";
@@ -464,8 +453,7 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     EXPECT_EQ(xARRAY, xArray_pi);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
     EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), 0);
-    GetAxisRange(pPA, MAIN_ROLL_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(hi, ADCMAX);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, ADCMAX);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 0) << "a running loop redraws it itself";
 }
 
@@ -528,13 +516,8 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
 
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 0);
     SimulateEvent(pPA, MAIN_VIDEO, EVENT_LEFT_CLICK);
-    double lo = 0, hi = 0;
-    GetAxisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1);
-    EXPECT_EQ(hi, 4096);
-    GetAxisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1);
-    EXPECT_EQ(hi, ADCMAX);
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::make_pair(1.0, 4096.0));
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS), std::make_pair(1.0, static_cast<double>(ADCMAX)));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
 }
 

@@ -338,10 +338,7 @@ TEST_F(ParaControlsTest, EvaluationBarKeepsOneWindowOverTheIdentifiedReceiver)
     for (int i = 0; i < 5; ++i)
         SetPanelValues();
     EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
-    double lo = 0, hi = 0;
-    GetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, &lo, &hi);
-    EXPECT_EQ(lo, 1.0);
-    EXPECT_EQ(hi, 1024.0);
+    EXPECT_EQ(axisRange(pPA, MAIN_BAR_GRAPH, XAXIS), std::make_pair(1.0, 1024.0));
 }
 
 // ---- parameter files through GET and SEND ---------------------------------------------

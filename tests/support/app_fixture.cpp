@@ -105,3 +105,10 @@ std::pair<int, int> AppFixture::helpPosition()
     ui::GetPanelPos(pPH, &top, &left);
     return {top, left};
 }
+
+std::pair<double, double> AppFixture::axisRange(int panel, int graph, ui::Axis axis)
+{
+    double lo = -1, hi = -1;
+    ui::GetAxisRange(panel, graph, axis, &lo, &hi);
+    return {lo, hi};
+}
