@@ -53,6 +53,14 @@ protected:
         dir = pattern;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+    // Files and directories in the test directory: a left-over temporary file shows here.
+    int entries() const
+    {
+        int count = 0;
+        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(dir))
+            ++count;
+        return count;
+    }
     std::string dir;
 };
 
@@ -256,11 +264,7 @@ TEST_F(IniFiles, WrittenFileReadsBack)
     std::int32_t width = 0;
     EXPECT_EQ(Ini_GetInt(back, "APPLICATION", "Panel width", &width), 1);
     EXPECT_EQ(width, 780);
-    // No temporary file is left behind.
-    int files = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        files += entry.is_regular_file();
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(entries(), 1) << "no temporary file is left behind";
 }
 
 TEST_F(IniFiles, MissingDirectoryOrFileGivesANegativeResult)
@@ -291,12 +295,7 @@ TEST_F(IniFiles, WriteThatFailsHalfwayLeavesTheOldFile)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_LT(result, 0);
     EXPECT_EQ(ReadBytes(path), "[OLD]\r\nx = 1\r\n");
-    int entries = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(dir)) {
-        (void)entry;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);  // the temporary file is gone
+    EXPECT_EQ(entries(), 1) << "the temporary file is gone";
 }
 
 TEST_F(IniFiles, RewriteKeepsTheFileMode)
@@ -320,12 +319,7 @@ TEST_F(IniFiles, WriteOverADirectoryFailsAndRemovesItsTemporaryFile)
     Store ini;
     Ini_PutInt(ini, "S", "t", 1);
     EXPECT_LT(Ini_WriteToFile(ini, target.c_str()), 0);
-    int entries = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(dir)) {
-        (void)entry;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(entries(), 1);
 }
 
 } // namespace
