@@ -40,8 +40,8 @@ int FinishExchange();
 // Leaves the processor to the link until the request sent is through: on a link that
 // delivers after the write, until the answer begins (processing events, at most `seconds`).
 // Work meant to overlap an answer calls this first, so that the request reaches the sensor
-// before the work takes the processor. False when the wait was abandoned or ran out.
-bool LetRequestThrough(double seconds);
+// before the work takes the processor.
+void LetRequestThrough(double seconds);
 int GetHeaderFrame(unsigned char *order, unsigned short *address, unsigned short *length, unsigned char *dataCrc);
 int GetDataFrame(unsigned short length);
 
