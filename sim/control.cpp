@@ -1,5 +1,7 @@
-#include <cstdlib>
 #include "control.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace mqsim {
 
@@ -26,6 +28,36 @@ std::string_view firstWord(std::string_view text, std::string_view &rest)
     rest = text.substr(space + 1);
     return text.substr(0, space);
 }
+
+// A plain decimal number within [min, max], the whole text.
+bool parseDecimal(std::string_view text, double min, double max, double &out)
+{
+    const std::string copy(text);
+    if (copy.empty() || copy.find_first_not_of("0123456789.+-") != std::string::npos)
+        return false;
+    char *end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (*end != '\0' || !(value >= min && value <= max))
+        return false;
+    out = value;
+    return true;
+}
+
+struct SceneKey {
+    const char *name;
+    double Scene::*field;
+    double min;
+    double max;
+};
+
+// The light band's surroundings, in the units the help text names.
+constexpr SceneKey kSceneKeys[] = {
+    {"ambient", &Scene::ambientPct, 0.0, 100.0},
+    {"noise", &Scene::noisePct, 0.0, 50.0},
+    {"dirt", &Scene::dirtPct, 0.0, 100.0},
+    {"dirt-at", &Scene::dirtAtPct, 0.0, 100.0},
+    {"defocus", &Scene::defocus, 1.0, 50.0},
+};
 
 template <typename T> std::string recordHex(const T &record)
 {
@@ -62,6 +94,14 @@ std::string ControlInterpreter::execute(std::string_view line)
     }
     if (command == "xflash")
         return xflash(trim(arguments));
+    if (command == "video-edges") {
+        if (!trim(arguments).empty())
+            return "error video-edges takes no argument";
+        const EdgePair edges = engine_.lastVideoEdges();
+        char text[96];
+        std::snprintf(text, sizeof text, "ok left=%.3f right=%.3f", edges.left, edges.right);
+        return text;
+    }
     if (command == "triggered" || command == "measurements") {
         if (!trim(arguments).empty())
             return "error " + std::string(command) + " takes no argument";
@@ -143,6 +183,18 @@ std::string ControlInterpreter::set(std::string_view arguments)
             engine_.setBaud(static_cast<int>(number));
         else
             engine_.setLateMs(static_cast<int>(number));
+        return "ok";
+    }
+    for (const SceneKey &scene : kSceneKeys) {
+        if (key != scene.name)
+            continue;
+        double number = 0.0;
+        if (!parseDecimal(value, scene.min, scene.max, number)) {
+            char text[96];
+            std::snprintf(text, sizeof text, "error %s wants a number from %g to %g", scene.name, scene.min, scene.max);
+            return text;
+        }
+        engine_.scene().*scene.field = number;
         return "ok";
     }
     if (!isIdentityKey(key))

@@ -170,7 +170,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         address = identity_.serial;
         return {};
     case kTeach: {
-        const MeasRecord record = model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_);
+        const MeasRecord record = model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_, scene_);
         ram_.Teach_Value = record.M_VALUE;
         return bytesOf(ram_.Teach_Value);
     }
@@ -181,9 +181,12 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         return text;
     }
     case kMeasurement:
-        return bytesOf(model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_));
+        return bytesOf(model_.measure(now, ram_, identity_, calibrating_, &ramThreshold_, scene_));
     case kCurve:
-        return curveBytes(request.address == 0 ? videoAt(now, ram_, identity_) : ramThreshold_);
+        if (request.address != 0)
+            return curveBytes(ramThreshold_);
+        lastVideoTime_ = now;
+        return curveBytes(videoAt(now, ram_, identity_, scene_));
     case kHardwareInfo:
         return bytesOf(makeHwInfo(identity_));
     case kResetOutput:
@@ -202,7 +205,8 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
     case kThresholdRam:
     case kThresholdEeprom:
         ram_.Video_Thd_Auto = request.address;
-        ramThreshold_ = thresholdFrom(emptyVideoAt(now, ram_, identity_), request.address, adcMax(identity_));
+        ramThreshold_ =
+            thresholdFrom(emptyVideoAt(now, ram_, identity_, scene_), request.address, adcMax(identity_));
         if (request.order == kThresholdEeprom) {
             eeprom_.params.Video_Thd_Auto = request.address;
             eeprom_.threshold = ramThreshold_;
@@ -257,7 +261,7 @@ Bytes SensorEngine::triggerFrame(double now)
             return {};
         --triggerLeft_;
     }
-    const Bytes record = bytesOf(model_.measure(now, ram_, identity_, calibrating_));
+    const Bytes record = bytesOf(model_.measure(now, ram_, identity_, calibrating_, nullptr, scene_));
     const Bytes frame = buildFrame(kTriggerFrame, 0, record.data(), 12);
     ++stats_.triggered;
     // A fault aimed at the triggered order damages the next unsolicited frame.

@@ -77,6 +77,10 @@ public:
     int lateMs() const { return lateMs_; }
 
     Identity &identity() { return identity_; }
+    // What the light band meets besides the object (ambient light, dirt, defocus, noise).
+    Scene &scene() { return scene_; }
+    // The object's true edges when the last video profile was taken (pixels).
+    EdgePair lastVideoEdges() const { return edgesAt(lastVideoTime_, ram_, identity_, calibrating_); }
     const ParamSet &ram() const { return ram_; }
     const ParamSet &eeprom() const { return eeprom_.params; }
     const Curve &ramThreshold() const { return ramThreshold_; }
@@ -104,6 +108,8 @@ private:
     Curve ramThreshold_{};
     XFlash xflash_;
     MeasurementModel model_;
+    Scene scene_;
+    double lastVideoTime_ = 0.0;
     bool calibrating_ = false;
     Fault onceFault_ = Fault::None;
     int onceOrder_ = -1;

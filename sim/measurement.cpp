@@ -159,12 +159,21 @@ uint32_t cycleMicroseconds(const ParamSet &params, const Identity &identity)
 
 namespace {
 
+// Stray light of the optics reaching the receiver, % of full scale at the standard exposure.
+constexpr double kStrayPct = 2.0;
+// What background compensation leaves of the background light.
+constexpr double kCompensatedShare = 0.1;
+
 struct Band {
     int pixels;
     double level;
     double flank;
     EdgePair edges;
     bool withObject;
+    double background;  // stray and ambient light, added everywhere
+    double dirtDepth;   // 0..1
+    double dirtCentre;  // pixel
+    double dirtSigma;   // pixels
 
     // Noise-free intensity at pixel x, saturating at full scale.
     double at(double x, double full) const
@@ -173,26 +182,47 @@ struct Band {
         const double envelope = 1.0 - 0.3 * u * u;
         const double shadow =
             withObject ? 1.0 - 0.95 * logistic((x - edges.left) / flank) * logistic((edges.right - x) / flank) : 1.0;
-        return std::min(full, level * envelope * shadow);
+        const double d = (x - dirtCentre) / dirtSigma;
+        const double dirt = 1.0 - dirtDepth * std::exp(-0.5 * d * d);
+        return std::min(full, level * envelope * shadow * dirt + background);
     }
 };
 
-Band bandAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, bool withObject)
+Band bandAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, bool withObject,
+            const Scene &scene)
 {
     const int pixels = effectivePixelCount(identity);
-    return {pixels, opticsAt(t, params, identity).level, std::max(1.0, pixels / 512.0),
-            edgesAt(t, params, identity, calibrating), withObject};
+    const Optics optics = opticsAt(t, params, identity);
+    const double full = adcMax(identity) - 1;
+    // Background light is collected over the whole exposure; the compensation takes most of it out.
+    double background = (kStrayPct + std::clamp(scene.ambientPct, 0.0, 100.0)) / 100.0 * full *
+                        exposureFactor(optics.dynExposure);
+    if (params.Background_Mode == 1)
+        background *= kCompensatedShare;
+    const Window window = evaluationWindow(params, identity);
+    const double span = window.end - window.begin;
+    const double pointPixels = pixels / 256.0;
+    return {pixels,
+            optics.level,
+            std::max(1.0, pixels / 512.0) * std::clamp(scene.defocus, 1.0, 50.0),
+            edgesAt(t, params, identity, calibrating),
+            withObject,
+            background,
+            std::clamp(scene.dirtPct, 0.0, 100.0) / 100.0,
+            window.begin + span * std::clamp(scene.dirtAtPct, 0.0, 100.0) / 100.0,
+            std::max(1.5 * pointPixels, 0.02 * span)};
 }
 
-Curve sampleVideo(const Band &band, double t, const ParamSet &params, const Identity &identity)
+Curve sampleVideo(const Band &band, double t, const ParamSet &params, const Identity &identity, const Scene &scene)
 {
     const int fullScale = adcMax(identity);
     const double step = band.pixels / 256.0;
     const int64_t scan = scanIndex(t, params);
+    const double amplitude = std::clamp(scene.noisePct, 0.0, 100.0) / 100.0 * fullScale;
     Curve video{};
     for (size_t i = 0; i < kCurvePoints; ++i) {
         const double x = static_cast<double>(i) * step;
-        const double value = band.at(x, fullScale - 1) + 0.01 * fullScale * noise(scan, 16 + i);
+        const double value = band.at(x, fullScale - 1) + amplitude * noise(scan, 16 + i);
         video[i] = static_cast<uint16_t>(std::clamp<long>(std::lround(value), 0, fullScale - 1));
     }
     return movingAverage(video, std::min<int>(params.Filter_Type, 64));
@@ -200,20 +230,20 @@ Curve sampleVideo(const Band &band, double t, const ParamSet &params, const Iden
 
 } // namespace
 
-Curve videoAt(double t, const ParamSet &params, const Identity &identity)
+Curve videoAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene)
 {
-    return sampleVideo(bandAt(t, params, identity, false, true), t, params, identity);
+    return sampleVideo(bandAt(t, params, identity, false, true, scene), t, params, identity, scene);
 }
 
-Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity)
+Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene)
 {
-    return sampleVideo(bandAt(t, params, identity, false, false), t, params, identity);
+    return sampleVideo(bandAt(t, params, identity, false, false, scene), t, params, identity, scene);
 }
 
 FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity, bool calibrating,
-                     const Curve *autoThreshold)
+                     const Curve *autoThreshold, const Scene &scene)
 {
-    const Band band = bandAt(t, params, identity, calibrating, true);
+    const Band band = bandAt(t, params, identity, calibrating, true, scene);
     // The reference object of a calibration is measured at its true size: the sensor's
     // calibration mode fits the edges instead of cutting the flanks at the threshold.
     if (calibrating)
@@ -227,7 +257,8 @@ FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity,
             const auto i = static_cast<size_t>(std::clamp<long>(std::lround(x / step), 0, kCurvePoints - 1));
             return static_cast<double>((*autoThreshold)[i]);
         }
-        const Band empty{band.pixels, band.level, band.flank, band.edges, false};
+        Band empty = band;
+        empty.withObject = false;
         return empty.at(x, full) * params.Video_Thd_Auto / 100.0;
     };
     // Searches pixel by pixel around the nominal edge for the crossing, refined linearly.
@@ -292,10 +323,11 @@ struct Scan {
     bool onlyRight = false;
 };
 
-Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, const Curve *threshold)
+Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, const Curve *threshold,
+            const Scene &scene)
 {
     const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
-    const FoundEdges found = findEdges(t, params, identity, calibrating, threshold);
+    const FoundEdges found = findEdges(t, params, identity, calibrating, threshold, scene);
     Scan scan;
     scan.edges = static_cast<uint16_t>(found.count);
     scan.onlyRight = found.onlyRight;
@@ -313,7 +345,7 @@ Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool cal
 } // namespace
 
 MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
-                                     const Curve *autoThreshold)
+                                     const Curve *autoThreshold, const Scene &scene)
 {
     const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
     // Catch up with the scans made since the last record, sampled so a long pause stays cheap.
@@ -322,14 +354,14 @@ MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Ide
         const double missed = std::min(64.0, std::floor((t - lastTracked_) / cycle));
         for (int k = 1; k < static_cast<int>(missed); ++k) {
             const double scanTime = lastTracked_ + (t - lastTracked_) * k / missed;
-            const Scan missedScan = scanAt(scanTime, params, identity, calibrating, autoThreshold);
+            const Scan missedScan = scanAt(scanTime, params, identity, calibrating, autoThreshold, scene);
             if (missedScan.edges > 0)
                 track(missedScan.value);
         }
     }
     lastTracked_ = t;
 
-    const Scan scan = scanAt(t, params, identity, calibrating, autoThreshold);
+    const Scan scan = scanAt(t, params, identity, calibrating, autoThreshold, scene);
     const Optics optics = opticsAt(t, params, identity);
     const int pixels = effectivePixelCount(identity);
     MeasRecord record{};

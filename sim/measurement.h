@@ -16,6 +16,16 @@ struct EdgePair {
     double right;
 };
 
+// What the light band meets on its way besides the object, set through the control channel so
+// that every fault of a set-up can be shown on purpose.
+struct Scene {
+    double ambientPct = 0.0;  // ambient light on the receiver, % of full scale at the standard exposure
+    double noisePct = 1.0;    // amplitude of the receiver noise, % of full scale
+    double dirtPct = 0.0;     // depth of the dip a dirty window leaves in the band, % of the band
+    double dirtAtPct = 8.0;   // where the dip sits, % of the evaluation window from its start
+    double defocus = 1.0;     // how many times softer than in focus the object's edges are
+};
+
 struct Window {
     int begin; // first pixel, 1-based
     int end;   // last pixel
@@ -31,9 +41,9 @@ EdgePair edgesAt(double t, const ParamSet &params, const Identity &identity, boo
 uint16_t measurementValue(uint16_t left, uint16_t right, const ParamSet &params, bool calibrating);
 
 // Intensity profile, 256 points over the receiver line.
-Curve videoAt(double t, const ParamSet &params, const Identity &identity);
+Curve videoAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene = {});
 // The light band without the object: what an automatic threshold is taught from.
-Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity);
+Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene = {});
 
 // Duration of one measuring cycle in microseconds: exposure plus line read-out.
 uint32_t cycleMicroseconds(const ParamSet &params, const Identity &identity);
@@ -56,7 +66,7 @@ struct FoundEdges {
     bool onlyRight; // with one edge: it is a dark-to-bright (right) edge
 };
 FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity, bool calibrating,
-                     const Curve *autoThreshold);
+                     const Curve *autoThreshold, const Scene &scene = {});
 
 // Stored auto threshold: the video scaled by `percent` / 100 and smoothed, limited to full scale.
 Curve thresholdFrom(const Curve &video, unsigned percent, int adcFullScale);
@@ -68,7 +78,7 @@ public:
     // autoThreshold: the stored threshold profile used with Video-Thd-Mode 1 (none: taught from
     // the empty band at Video-Thd-Auto percent).
     MeasRecord measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
-                       const Curve *autoThreshold = nullptr);
+                       const Curve *autoThreshold = nullptr, const Scene &scene = {});
     void resetExtremes() { haveExtremes_ = false; }
 
 private:

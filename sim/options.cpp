@@ -78,6 +78,12 @@ std::string usageText()
            "                        hardware-type, pixel-count, adc-code, serial, reference-um,\n"
            "                        late-ms, baud (0 = no pacing), trigger-ms (as --trigger-ms),\n"
            "                        trigger-count (send N more triggered frames, then stop; 0 = no limit)\n"
+           "  set ambient PCT       ambient light, % of full scale at 1 ms exposure (default 0)\n"
+           "  set noise PCT         receiver noise amplitude, % of full scale (default 1)\n"
+           "  set dirt PCT          a dirty window: a dip of PCT % in the light band (default 0)\n"
+           "  set dirt-at PCT       where the dip sits, % of the evaluation window (default 8)\n"
+           "  set defocus FACTOR    edges FACTOR times softer than in focus (1 to 50, default 1)\n"
+           "                        Background-Mode 1 takes most of the stray and ambient light out.\n"
            "  stats                 ok requests=<count> last=<hex of the last request>\n"
            "                        orders=<order codes of all requests, comma-separated>\n"
            "  reset-stats           forget the request statistics\n"
@@ -85,7 +91,9 @@ std::string usageText()
            "  measurements          ok <hex of the first 12 bytes of each measurement record sent\n"
            "                        intact (answers to order 8, triggered frames), comma-separated>\n"
            "  ram | eeprom          ok <hex of the 60-byte parameter set>\n"
-           "  xflash PAGE           ok <hex of the 512 bytes of XFLASH page PAGE (0..15)>\n";
+           "  xflash PAGE           ok <hex of the 512 bytes of XFLASH page PAGE (0..15)>\n"
+           "  video-edges           ok left=<pixel> right=<pixel>: the object's true edges when the\n"
+           "                        last video profile was taken\n";
 }
 
 ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &options, std::string &message)

@@ -314,6 +314,20 @@ TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
     EXPECT_EQ(engine->pacedBaud(), 19200);
     EXPECT_EQ(control.execute("set late-ms 10"), "ok");
     EXPECT_EQ(engine->lateMs(), 10);
+
+    for (const char *command : {"set ambient 20", "set noise 0.5", "set dirt 60", "set dirt-at 30", "set defocus 3"})
+        EXPECT_EQ(control.execute(command), "ok") << command;
+    const Scene &scene = engine->scene();
+    EXPECT_EQ(scene.ambientPct, 20.0);
+    EXPECT_EQ(scene.noisePct, 0.5);
+    EXPECT_EQ(scene.dirtPct, 60.0);
+    EXPECT_EQ(scene.dirtAtPct, 30.0);
+    EXPECT_EQ(scene.defocus, 3.0);
+    ask(9, 0, {}, 7.25);
+    const EdgePair truth = edgesAt(7.25, engine->ram(), engine->identity(), false);
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "ok left=%.3f right=%.3f", truth.left, truth.right);
+    EXPECT_EQ(control.execute("video-edges"), expected) << "the edges of the profile just served";
 }
 
 TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
@@ -322,12 +336,15 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
     const int triggerMs = engine->triggerMs();
     for (const char *command : {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x",
                                 "set serial 65536", "set colour red", "set", "set trigger-ms -1", "triggered now",
-                                "xflash 16", "xflash", "ram please", "dance", ""}) {
+                                "xflash 16", "xflash", "ram please", "dance", "", "set ambient -1",
+                                "set defocus 0.5", "set noise x", "set dirt 1e3", "video-edges now"}) {
         SCOPED_TRACE(command);
         EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
     }
     EXPECT_EQ(engine->identity().serial, 4711);
     EXPECT_EQ(engine->triggerMs(), triggerMs);
+    EXPECT_EQ(engine->scene().ambientPct, 0.0);
+    EXPECT_EQ(engine->scene().defocus, 1.0);
     EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
 }
 

@@ -107,6 +107,57 @@ TEST_F(SimOptics, AutomaticModeUsesTheStoredProfile)
     EXPECT_EQ(measure(4.0, &floor).EDGES, 0) << "a zero threshold sees no shadow";
 }
 
+TEST_F(SimOptics, SceneSetsBackgroundDirtDefocusAndNoise)
+{
+    Scene scene;
+    const auto video = [&] { return videoAt(5.0, params, identity, scene); };
+    const auto darkest = [&] {
+        const Curve v = video();
+        return *std::min_element(v.begin(), v.begin() + 64); // inside the evaluation window
+    };
+    const int background = darkest();
+    scene.ambientPct = 20;
+    EXPECT_GT(darkest(), background + 150) << "ambient light lifts the background";
+    params.Background_Mode = 1;
+    EXPECT_LT(darkest(), background + 15) << "the compensation takes it out";
+    params.Background_Mode = 0;
+    scene = {};
+
+    const Curve clean = video();
+    scene.dirtPct = 60;
+    EXPECT_LT(video()[point(84)], clean[point(84)] * 0.5) << "dirt leaves a dip where it sits";
+    EXPECT_EQ(video()[point(2000)], clean[point(2000)]) << "and nowhere else";
+    scene = {};
+
+    // Points on the left flank between 10 % and 90 % of the band.
+    const auto flankPoints = [&] {
+        const Curve v = video();
+        const MeasRecord r = measure(5.0);
+        const int lo = background + (v[point(r.E_LEFT - 160)] - background) / 10;
+        const int hi = background + (v[point(r.E_LEFT - 160)] - background) * 9 / 10;
+        int n = 0;
+        for (size_t i = point(r.E_LEFT - 160); i <= point(r.E_LEFT + 160); ++i)
+            n += v[i] > lo && v[i] < hi;
+        return n;
+    };
+    const int sharp = flankPoints();
+    scene.defocus = 4;
+    EXPECT_GE(flankPoints(), sharp * 3) << "defocus softens the edges";
+    scene = {};
+
+    const auto roughness = [&] {
+        const Curve v = video();
+        int worst = 0;
+        for (size_t i = 161; i < 255; ++i) // the band beyond the window
+            worst = std::max(worst, std::abs(v[i + 1] - 2 * v[i] + v[i - 1])); // the band's curve drops out
+        return worst;
+    };
+    scene.noisePct = 0;
+    EXPECT_LE(roughness(), 3);
+    scene.noisePct = 5;
+    EXPECT_GT(roughness(), 40);
+}
+
 TEST_F(SimOptics, ExtremesStartEmptyAndIgnoreScansWithoutEdges)
 {
     params.Power = 100;
