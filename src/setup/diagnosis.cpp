@@ -1,0 +1,269 @@
+#include "setup/diagnosis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace setup {
+
+namespace {
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), mid, values.end());
+    return *mid;
+}
+
+// The threshold the sensor compares point i with.
+double thresholdAt(const VideoInput &in, const ParameterSet &p, int i)
+{
+    if (p.Video_Thd_Mode == 1 && in.autoThreshold)
+        return in.autoThreshold[i];
+    return static_cast<double>(in.adcMax * p.Video_Thd_Fix / 100);
+}
+
+// Points between 10 % and 90 % of the contrast next to a crossing between points a and a + 1.
+int transitionPoints(const VideoInput &in, int a, double low, double high)
+{
+    const auto inside = [&](int i) { return in.video[i] > low && in.video[i] < high; };
+    int n = 0;
+    for (int i = a; i >= 0 && inside(i); --i)
+        ++n;
+    for (int i = a + 1; i < kPoints && inside(i); ++i)
+        ++n;
+    return n;
+}
+
+} // namespace
+
+VideoFigures MeasureVideo(const VideoInput &in, const ParameterSet &p)
+{
+    VideoFigures f;
+    const double full = in.adcMax;
+    const std::uint16_t clip = static_cast<std::uint16_t>(std::max(1, in.adcMax) - 1);
+    std::uint16_t lo = in.video[0], hi = in.video[0];
+    for (int i = 0; i < kPoints; ++i) {
+        lo = std::min(lo, in.video[i]);
+        hi = std::max(hi, in.video[i]);
+        f.saturatedPoints += in.video[i] >= clip;
+    }
+    f.saturatedPct = 100.0 * f.saturatedPoints / kPoints;
+    f.peakPct = 100.0 * hi / full;
+    f.pixelsPerPoint = (in.pixelOf[kPoints - 1] - in.pixelOf[0]) / (kPoints - 1);
+
+    // Band and background split halfway between the darkest and the brightest point.
+    const double split = (lo + hi) / 2.0;
+    std::vector<double> band, background;
+    for (int i = 0; i < kPoints; ++i)
+        (in.video[i] > split ? band : background).push_back(in.video[i]);
+    f.bandLevel = median(band);
+    f.backgroundLevel = background.empty() ? f.bandLevel : median(background);
+    const double contrast = f.bandLevel - f.backgroundLevel;
+    f.backgroundPct = 100.0 * f.backgroundLevel / full;
+    f.contrastPct = 100.0 * contrast / full;
+
+    // Crossings inside the evaluation window (pixels are 1-based there, point positions 0-based).
+    const double first = std::max<int>(1, p.Eval_Begin) - 1;
+    const double last = p.Eval_End >= p.Eval_Begin && p.Eval_End > 0 ? p.Eval_End - 1 : in.pixelOf[kPoints - 1];
+    const double low = f.backgroundLevel + 0.1 * contrast, high = f.backgroundLevel + 0.9 * contrast;
+    double thresholdSum = 0.0;
+    std::vector<double> windowThreshold;
+    int previous = -1;
+    for (int i = 0; i < kPoints; ++i) {
+        if (in.pixelOf[i] < first || in.pixelOf[i] > last)
+            continue;
+        windowThreshold.push_back(thresholdAt(in, p, i));
+        if (previous >= 0) {
+            const double d0 = in.video[previous] - thresholdAt(in, p, previous);
+            const double d1 = in.video[i] - thresholdAt(in, p, i);
+            if ((d0 > 0) != (d1 > 0)) {
+                if (f.crossings < kMaxEdges) {
+                    const double share = d0 / (d0 - d1);
+                    Crossing &c = f.edges[static_cast<size_t>(f.crossings)];
+                    c.pixel = in.pixelOf[previous] + share * (in.pixelOf[i] - in.pixelOf[previous]);
+                    c.falling = d0 > 0;
+                    c.transitionPoints = transitionPoints(in, previous, low, high);
+                    f.softestEdge = std::max(f.softestEdge, c.transitionPoints);
+                    thresholdSum += thresholdAt(in, p, previous) + share * (thresholdAt(in, p, i) - thresholdAt(in, p, previous));
+                }
+                ++f.crossings;
+            }
+        }
+        previous = i;
+    }
+    const int kept = std::min(f.crossings, kMaxEdges);
+    f.thresholdLevel = kept > 0 ? thresholdSum / kept : median(windowThreshold);
+    if (contrast > 0) {
+        f.lowerMarginPct = 100.0 * (f.thresholdLevel - f.backgroundLevel) / contrast;
+        f.upperMarginPct = 100.0 * (f.bandLevel - f.thresholdLevel) / contrast;
+    }
+    // The first edge is measured in mode 0; the other modes need both.
+    f.minEdges = p.Eval_Mode == 0 ? 1 : 2;
+    f.maxEdges = 2;
+
+    // Noise from second differences on the unclipped plateau: the band's slow curvature drops out.
+    double sum = 0.0;
+    int n = 0;
+    const auto plateau = [&](int i) { return in.video[i] >= high && in.video[i] < clip; };
+    for (int i = 1; i + 1 < kPoints; ++i) {
+        if (!plateau(i - 1) || !plateau(i) || !plateau(i + 1))
+            continue;
+        const double e = static_cast<double>(in.video[i + 1]) - 2.0 * in.video[i] + in.video[i - 1];
+        sum += e * e;
+        ++n;
+    }
+    f.haveNoise = n >= 8;
+    if (f.haveNoise)
+        f.noisePct = 100.0 * std::sqrt(sum / n / 6.0) / full;
+    return f;
+}
+
+namespace {
+
+Verdict band(double value, double okFrom, double okTo, double checkFrom, double checkTo)
+{
+    if (value >= okFrom && value <= okTo)
+        return Verdict::Ok;
+    if (value >= checkFrom && value <= checkTo)
+        return Verdict::Check;
+    return Verdict::Fault;
+}
+
+std::string format(const char *pattern, double a, double b = 0.0, double c = 0.0)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, pattern, a, b, c);
+    return text;
+}
+
+RowJudgement edgesRow(const VideoFigures &f, double mmPerPixel)
+{
+    RowJudgement r;
+    char text[200];
+    int used = std::snprintf(text, sizeof text, "%d (needs %d%s)", f.crossings, f.minEdges,
+                             f.minEdges == f.maxEdges ? "" : " or 2");
+    for (int k = 0; k < std::min(f.crossings, 4) && used > 0 && used < static_cast<int>(sizeof text); ++k) {
+        const Crossing &c = f.edges[static_cast<size_t>(k)];
+        used += std::snprintf(text + used, sizeof text - static_cast<size_t>(used), "%s %.1f px / %.3f mm",
+                              k == 0 ? ":" : ",", c.pixel, c.pixel * mmPerPixel);
+    }
+    r.figure = text;
+    if (f.crossings >= f.minEdges && f.crossings <= f.maxEdges)
+        return r;
+    r.verdict = Verdict::Fault;
+    if (f.crossings == 0)
+        r.advice = "No edge: the threshold misses the signal, or no object lies in the evaluation window.";
+    else if (f.crossings < f.minEdges)
+        r.advice = "One edge only: centre the object in the evaluation window, or widen the window.";
+    else
+        r.advice = "Too many edges: clean the window (a dip in the band crosses the threshold), or narrow "
+                   "the evaluation window.";
+    return r;
+}
+
+} // namespace
+
+RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
+{
+    RowJudgement r;
+    switch (row) {
+    case ROW_SATURATION:
+        r.figure = format("%.1f %% (%.0f points)", f.saturatedPct, f.saturatedPoints);
+        r.verdict = f.saturatedPoints == 0 ? Verdict::Ok : f.saturatedPoints <= 2 ? Verdict::Check : Verdict::Fault;
+        if (r.verdict != Verdict::Ok)
+            r.advice = "The light band is clipped: lower the power or the exposure time.";
+        break;
+    case ROW_PEAK:
+        r.figure = format("%.1f %% of full scale", f.peakPct);
+        r.verdict = band(f.peakPct, 60.0, 90.0, 40.0, 95.0);
+        if (f.peakPct > 90.0)
+            r.advice = "Too bright: lower the power, then the exposure time.";
+        else if (f.peakPct < 60.0)
+            r.advice = "Too dark: raise the power, then the exposure time; clean the window.";
+        break;
+    case ROW_BACKGROUND:
+        r.figure = format("%.1f %% of full scale", f.backgroundPct);
+        r.verdict = band(f.backgroundPct, 0.0, 15.0, 0.0, 30.0);
+        if (r.verdict != Verdict::Ok)
+            r.advice = "Much light outside the band: shield the sensor from ambient light or switch "
+                       "BACKGROUND-COMPENSATION on.";
+        break;
+    case ROW_CONTRAST:
+        r.figure = format("%.1f %% of full scale", f.contrastPct);
+        r.verdict = band(f.contrastPct, 40.0, 100.0, 20.0, 100.0);
+        if (r.verdict != Verdict::Ok)
+            r.advice = "Band and background too close: more light on the band, less ambient light.";
+        break;
+    case ROW_MARGIN: {
+        r.figure = format("%.0f %% above background, %.0f %% below band", f.lowerMarginPct, f.upperMarginPct);
+        const double worst = std::min(f.lowerMarginPct, f.upperMarginPct);
+        r.verdict = f.contrastPct <= 0.0 ? Verdict::Fault : band(worst, 15.0, 100.0, 5.0, 100.0);
+        if (r.verdict != Verdict::Ok)
+            r.advice = f.upperMarginPct < f.lowerMarginPct
+                           ? "Threshold too close to the band: lower V-THD (midway is best)."
+                           : "Threshold too close to the background: raise V-THD (midway is best).";
+        break;
+    }
+    case ROW_EDGES:
+        return edgesRow(f, mmPerPixel);
+    case ROW_SHARPNESS:
+        if (f.crossings == 0) {
+            r.figure = "\xE2\x80\x94";
+            r.verdict = Verdict::Check;
+            r.advice = "No edge to judge.";
+            break;
+        }
+        r.figure = format("%.0f points (%.0f px) at the softest edge", f.softestEdge, f.softestEdge * f.pixelsPerPoint);
+        r.verdict = f.softestEdge <= 3 ? Verdict::Ok : f.softestEdge <= 5 ? Verdict::Check : Verdict::Fault;
+        if (r.verdict != Verdict::Ok)
+            r.advice = "Soft edges: check the object's distance (focus), clean the window, align the object square "
+                       "to the band.";
+        break;
+    case ROW_NOISE:
+        if (!f.haveNoise) {
+            r.figure = "\xE2\x80\x94";
+            r.verdict = Verdict::Check;
+            r.advice = "No unclipped plateau to judge the noise on.";
+            break;
+        }
+        r.figure = format("%.2f %% of full scale", f.noisePct);
+        r.verdict = band(f.noisePct, 0.0, 1.5, 0.0, 3.0);
+        if (r.verdict != Verdict::Ok)
+            r.advice = "Noisy plateau: raise the exposure time and lower the power, or smooth the video signal.";
+        break;
+    default:
+        break;
+    }
+    return r;
+}
+
+const char *RowLabel(int row)
+{
+    static const char *const labels[kDiagnosisRows] = {"SATURATION", "PEAK LEVEL", "BACKGROUND", "CONTRAST",
+                                                       "THRESHOLD MARGIN", "EDGES", "EDGE SHARPNESS", "NOISE"};
+    return row >= 0 && row < kDiagnosisRows ? labels[row] : "";
+}
+
+const char *VerdictText(Verdict v)
+{
+    switch (v) {
+    case Verdict::Ok: return "OK";
+    case Verdict::Check: return "CHECK";
+    case Verdict::Fault: return "FAULT";
+    }
+    return "";
+}
+
+bool PeakOnTarget(const VideoFigures &f) { return f.saturatedPoints == 0 && f.peakPct >= 70.0 && f.peakPct <= 85.0; }
+
+std::uint16_t MidwayThresholdPct(const VideoFigures &f, int adcMax)
+{
+    const double pct = 100.0 * (f.bandLevel + f.backgroundLevel) / 2.0 / adcMax;
+    return static_cast<std::uint16_t>(std::clamp(std::lround(pct), 10L, 95L));
+}
+
+} // namespace setup
