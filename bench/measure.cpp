@@ -9,7 +9,7 @@
 #include "display/measure.h"
 #include "link/ident.h"
 #include "link/orders.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -91,11 +91,11 @@ int main(int argc, char **argv)
     {
         SimProcess sim;
         if (startSim(program, sim, false, false)) {
-            press(ui::MAIN_RUN, 1000);
+            press(panels::MAIN_RUN, 1000);
             const long before = ResidentKb();
             // MQ_BENCH_FRAMES shortens the run for profiling.
             const char *frames = std::getenv("MQ_BENCH_FRAMES");
-            unpaced = press(ui::MAIN_RUN, frames ? std::strtoull(frames, nullptr, 10) : 99000);
+            unpaced = press(panels::MAIN_RUN, frames ? std::strtoull(frames, nullptr, 10) : 99000);
             rssGrowth = ResidentKb() - before;
             CloseBenchLink();
         }
@@ -111,12 +111,12 @@ int main(int argc, char **argv)
     {
         SimProcess sim;
         if (startSim(program, sim, true, true)) {
-            press(ui::MAIN_RUN, 50);
+            press(panels::MAIN_RUN, 50);
             // The same line without drawing: what the link itself allows on this machine now.
             exchangeRatio = bareExchanges(1000) / runLimit;
-            runRatio = press(ui::MAIN_RUN, 1000).perSecond / runLimit;
-            press(ui::MAIN_VIDEO, 5);
-            videoRatio = press(ui::MAIN_VIDEO, 100).perSecond / videoLimit;
+            runRatio = press(panels::MAIN_RUN, 1000).perSecond / runLimit;
+            press(panels::MAIN_VIDEO, 5);
+            videoRatio = press(panels::MAIN_VIDEO, 100).perSecond / videoLimit;
             CloseBenchLink();
         }
     }

@@ -9,7 +9,7 @@
 #include "link/orders.h"
 #include "params/pset.h"
 #include "recorder/recorder.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -21,6 +21,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "app/hwtype.h"
 
 #include "app/state.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 ModelGeometry GeometryOfHardwareType(std::int32_t hardwareType)
 {

@@ -12,7 +12,7 @@
 #include "link/orders.h"
 #include "params/help.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -20,6 +20,7 @@
 #include <cstdint>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

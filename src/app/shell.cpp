@@ -4,10 +4,11 @@
 #include "files/settings.h"
 #include "link/transport.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 // Contact lines of the header band.

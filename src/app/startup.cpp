@@ -23,13 +23,14 @@
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 
@@ -218,6 +219,7 @@ void InitGUI()
 
 int LoadAllPanels()
 {
+    RegisterResources();
     pPA = LoadPanel(0, PANEL);
     if (pPA < 0)
         return -1;

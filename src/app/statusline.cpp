@@ -2,21 +2,21 @@
 
 #include "app/state.h"
 #include "app/text.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <string>
 
-void ShowStatus() { ui::SetCtrlVal(pPA, ui::MAIN_STATUS, szStatus); }
+void ShowStatus() { ui::SetCtrlVal(pPA, panels::MAIN_STATUS, szStatus); }
 
-void ShowStatusText(const char *text) { ui::SetCtrlVal(pPA, ui::MAIN_STATUS, text); }
+void ShowStatusText(const char *text) { ui::SetCtrlVal(pPA, panels::MAIN_STATUS, text); }
 
 void LogStatusLine(const char *text)
 {
     std::string line = text ? text : "";
     if (line.empty() || line.back() != '\n')
         line += '\n';
-    ui::AppendTextBox(pConn, ui::CONN_STATUS, line.c_str());
+    ui::AppendTextBox(pConn, panels::CONN_STATUS, line.c_str());
 }
 
 void ShowAndLogStatus()
@@ -28,6 +28,6 @@ void ShowAndLogStatus()
 
 void SetStatusColor(int color)
 {
-    ui::SetCtrlTextColor(pPA, ui::MAIN_STATUS, color);
-    ui::SetCtrlTextColor(pConn, ui::CONN_STATUS, color);
+    ui::SetCtrlTextColor(pPA, panels::MAIN_STATUS, color);
+    ui::SetCtrlTextColor(pConn, panels::CONN_STATUS, color);
 }

@@ -2,10 +2,11 @@
 
 #include "app/state.h"
 #include "params/transfer.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 void SelectStorageTarget(int which)
 {

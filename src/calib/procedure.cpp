@@ -12,13 +12,14 @@
 #include "link/xflash.h"
 #include "params/mapping.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cmath>
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 int ActivateCalibration(std::uint16_t mode)
 {

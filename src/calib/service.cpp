@@ -8,12 +8,13 @@
 #include "link/xflash.h"
 #include "params/pset.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

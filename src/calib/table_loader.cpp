@@ -6,7 +6,7 @@
 #include "calib/calrec.h"
 #include "calib/table_format.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstdio>
@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 int loadedBytes = 0;

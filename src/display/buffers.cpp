@@ -1,7 +1,7 @@
 #include "display/buffers.h"
 
 #include "app/state.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 MeasurementRecord raw;
@@ -15,9 +15,9 @@ unsigned char wbuf[520];
 
 void PlotVIDEOCurve(const std::uint16_t *video, const std::uint16_t *threshold, const double *x)
 {
-    ui::DeleteGraphPlots(pPA, ui::MAIN_VIDEO_GRAPH);
-    ui::SetGraphAutoRefresh(pPA, ui::MAIN_VIDEO_GRAPH, false);
-    ui::PlotXYu16(pPA, ui::MAIN_VIDEO_GRAPH, x, video, kCurvePoints, 0xFF0000, false);
-    ui::PlotXYu16(pPA, ui::MAIN_VIDEO_GRAPH, x, threshold, kCurvePoints, 0x008000, false);
-    ui::RefreshGraph(pPA, ui::MAIN_VIDEO_GRAPH);
+    ui::DeleteGraphPlots(pPA, panels::MAIN_VIDEO_GRAPH);
+    ui::SetGraphAutoRefresh(pPA, panels::MAIN_VIDEO_GRAPH, false);
+    ui::PlotXYu16(pPA, panels::MAIN_VIDEO_GRAPH, x, video, kCurvePoints, 0xFF0000, false);
+    ui::PlotXYu16(pPA, panels::MAIN_VIDEO_GRAPH, x, threshold, kCurvePoints, 0x008000, false);
+    ui::RefreshGraph(pPA, panels::MAIN_VIDEO_GRAPH);
 }

@@ -11,13 +11,14 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "params/transfer.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
 #include <cmath>
 
 using namespace ui;
+using namespace panels;
 
 unsigned long long framesShown;
 

@@ -4,13 +4,14 @@
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cmath>
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 double arrayNORM[kRollPoints * kRollTraces];
 

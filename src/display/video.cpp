@@ -8,10 +8,11 @@
 #include "display/measure.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 constexpr int kConnectionPage = 5;

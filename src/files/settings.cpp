@@ -9,7 +9,7 @@
 #include "link/hwinfo.h"
 #include "link/transport.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -18,6 +18,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstdlib>
@@ -20,6 +20,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -12,13 +12,14 @@
 #include "params/mapping.h"
 #include "params/transfer.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "link/frame.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -99,9 +99,9 @@ int PushTEACH()
                        std::uint16_t teach = 0;
                        CopyAnswerData(&teach, sizeof teach);
                        pset.Teach_Value = teach;
-                       ui::SetCtrlVal(pPara1, ui::PARA1_TEACH_VALUE, static_cast<int>(teach));
-                       ui::SetCtrlVal(pPara1, ui::PARA1_TEACH_MM, PixelsToMillimetres(teach, pset.um_Slope));
-                       ui::SetGraphCursor(pPA, ui::MAIN_BAR_GRAPH, 1, teach, 0.75);
+                       ui::SetCtrlVal(pPara1, panels::PARA1_TEACH_VALUE, static_cast<int>(teach));
+                       ui::SetCtrlVal(pPara1, panels::PARA1_TEACH_MM, PixelsToMillimetres(teach, pset.um_Slope));
+                       ui::SetGraphCursor(pPA, panels::MAIN_BAR_GRAPH, 1, teach, 0.75);
                    });
 }
 

@@ -5,12 +5,13 @@
 #include "app/statusline.h"
 #include "app/text.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

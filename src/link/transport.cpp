@@ -4,7 +4,7 @@
 #include "app/text.h"
 #include "link/frame.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -59,7 +59,7 @@ const char *TCPErrorText(int code)
 
 int InitRS232(int port, int baudIndex)
 {
-    ui::SetCtrlVal(pPA, ui::MAIN_COMPORT, port);
+    ui::SetCtrlVal(pPA, panels::MAIN_COMPORT, port);
     const int code = OpenComConfig(port, "", BaudRateOfIndex(baudIndex), 0, 8, 1, 4096, 4096);
     int result;
     if (code >= 0) {

@@ -2,10 +2,11 @@
 
 #include "app/shell.h"
 #include "app/state.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 void ShowParameterHelp(int page, int control, const char *text)
 {

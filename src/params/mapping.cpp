@@ -7,13 +7,14 @@
 #include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cmath>
 #include <cstdio>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

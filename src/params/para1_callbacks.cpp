@@ -7,10 +7,11 @@
 #include "link/orders.h"
 #include "params/help.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

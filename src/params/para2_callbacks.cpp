@@ -11,12 +11,13 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -9,12 +9,13 @@
 #include "link/hwinfo.h"
 #include "params/help.h"
 #include "params/mapping.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cmath>
 
 using namespace ui;
+using namespace panels;
 
 int CC_DROP_TrigMode(int panel, int control, int event, void *, int, int)
 {

@@ -9,7 +9,7 @@
 #include "params/mapping.h"
 #include "params/parafile.h"
 #include "params/pset.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/popup.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -32,8 +32,8 @@ void PushGET(std::uint16_t where)
         CopyText(szStatus, "Parameter-frame received! - Line Ok!");
     }
     if (pset.Video_Thd_Mode == 1 && where != DATFILE && stop_flag == 1 && teach_flag == 0) {
-        ui::SetCtrlVisible(pPA, ui::MAIN_VIDEO_GRAPH, true);
-        ui::SetCtrlVisible(pPA, ui::MAIN_ROLL_GRAPH, false);
+        ui::SetCtrlVisible(pPA, panels::MAIN_VIDEO_GRAPH, true);
+        ui::SetCtrlVisible(pPA, panels::MAIN_ROLL_GRAPH, false);
         if (GetDATA(1) == 1) {
             std::memcpy(thdArrayEE, vtbuf, sizeof thdArrayEE);
             std::memcpy(thdArrayDYN, thdArrayEE, sizeof thdArrayDYN);

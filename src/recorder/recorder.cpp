@@ -16,7 +16,7 @@
 #include "stats/statistics.h"
 #include "ui/comm.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -26,6 +26,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "display/buffers.h"
 #include "display/rollgraph.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -20,6 +20,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/text.h"
 #include "params/pset.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 int pStats = 0;
 char stats_fname[kPathSize] = "";

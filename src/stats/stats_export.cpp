@@ -6,7 +6,7 @@
 #include "app/state.h"
 #include "app/text.h"
 #include "ui/popup.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -16,6 +16,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -1,72 +1,39 @@
-// The panel resource description: the panels and the index over all controls. The
-// controls of each page are listed in its own resource_<page>.cpp.
+// The resource description the panels installed, and the index over its controls.
 
 #include "ui/resource.h"
-#include "ui/resource_pages.h"
 
-#include "app/shell.h"
-#include "stats/statistics.h"
-
-#include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 namespace ui {
-namespace res {
-
-void AddHelpPopup(std::vector<ControlDef> &c)
-{
-    c.push_back(make(HELP_TEXT, Kind::TextBox, PANEL_HELP, "", {2, 2, 126, 316}));
-}
-
-} // namespace res
-
 namespace {
 
-std::vector<ControlDef> buildControls()
-{
-    std::vector<ControlDef> c;
-    res::AddMainPanel(c);
-    res::AddPara1Page(c);
-    res::AddPara2Page(c);
-    res::AddPara3Page(c);
-    res::AddCalibrationPages(c);
-    res::AddRecorderPage(c);
-    res::AddConnectionPage(c);
-    res::AddHelpPopup(c);
-    res::AddStatisticsWindow(c);
-    return c;
-}
+struct Description {
+    std::vector<PanelDef> panels;
+    std::vector<ControlDef> controls;
+    std::unordered_map<int, const ControlDef *> index;
+};
 
-std::vector<PanelDef> buildPanels()
+Description &description()
 {
-    std::vector<PanelDef> p;
-    p.push_back({PANEL, "K-VOR-MQ-Series CONTROL-PANEL", 548, 780, CC_PANEL, 0, 0, -1});
-    p.push_back({PANEL_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
-    p.push_back({PAGE_PARA1, "PARA-1", 0, 0, nullptr, PANEL, MAIN_TAB, 0});
-    p.push_back({PAGE_PARA2, "PARA-2", 0, 0, nullptr, PANEL, MAIN_TAB, 1});
-    p.push_back({PAGE_PARA3, "PARA-3", 0, 0, nullptr, PANEL, MAIN_TAB, 2});
-    p.push_back({PAGE_CALIB, "CALIBRATION", 0, 0, nullptr, PANEL, MAIN_TAB, 3});
-    p.push_back({PAGE_REC, "RECORDER", 0, 0, nullptr, PANEL, MAIN_TAB, 4});
-    p.push_back({PAGE_CONN, "CONNECT", 0, 0, nullptr, PANEL, MAIN_TAB, 5});
-    p.push_back({PAGE_CAL1, "CALIBRATION", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 0});
-    p.push_back({PAGE_CAL2, "SERVICE", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 1});
-    p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
-    return p;
+    static Description d;
+    return d;
 }
 
 } // namespace
 
-const std::vector<PanelDef> &PanelDefs()
+void SetResourceDescription(std::vector<PanelDef> panels, std::vector<ControlDef> controls)
 {
-    static const std::vector<PanelDef> panels = buildPanels();
-    return panels;
+    Description &d = description();
+    d.panels = std::move(panels);
+    d.controls = std::move(controls);
+    d.index.clear();
+    for (const ControlDef &c : d.controls)
+        d.index.emplace(c.id, &c);
 }
 
-const std::vector<ControlDef> &ControlDefs()
-{
-    static const std::vector<ControlDef> controls = buildControls();
-    return controls;
-}
+const std::vector<PanelDef> &PanelDefs() { return description().panels; }
+const std::vector<ControlDef> &ControlDefs() { return description().controls; }
 
 const PanelDef *FindPanelDef(int resource)
 {
@@ -78,12 +45,7 @@ const PanelDef *FindPanelDef(int resource)
 
 const ControlDef *FindControlDef(int id)
 {
-    static const std::unordered_map<int, const ControlDef *> index = [] {
-        std::unordered_map<int, const ControlDef *> m;
-        for (const ControlDef &d : ControlDefs())
-            m.emplace(d.id, &d);
-        return m;
-    }();
+    const auto &index = description().index;
     auto it = index.find(id);
     return it == index.end() ? nullptr : it->second;
 }

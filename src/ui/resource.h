@@ -1,7 +1,7 @@
 #pragma once
-// The panel resource description: every panel, tab page and control of the program,
-// listed once. The Qt side builds the widgets from it; the logic refers to controls by
-// these role names.
+// The form of a panel resource description: panels, tab pages and controls, each listed
+// once. The panels hand their description to the run-time layer at start-up; the Qt side
+// builds the widgets from it.
 
 #include "ui/uitypes.h"
 
@@ -10,215 +10,9 @@
 
 namespace ui {
 
-// Panel resources. Tab pages are panels of their own, owned by a tab control.
-enum PanelResource {
-    PANEL = 1,       // main panel
-    PANEL_HELP = 2,  // help pop-up, loaded as a child of the main panel
-    PAGE_PARA1 = 101,
-    PAGE_PARA2 = 102,
-    PAGE_PARA3 = 103,
-    PAGE_CALIB = 104,
-    PAGE_REC = 105,
-    PAGE_CONN = 106,
-    PAGE_CAL1 = 111,
-    PAGE_CAL2 = 112,
-    PANEL_STATS = 3,  // statistics of a record file, a window of its own
-};
-
-// Control ids, unique over the whole description.
-enum ControlId {
-    // main panel
-    MAIN_HEADER = 1,
-    MAIN_LOGO,
-    MAIN_TAB,
-    MAIN_STATUS,
-    MAIN_COMPORT,
-    MAIN_IPHOST,
-    MAIN_RUN,
-    MAIN_STOP,
-    MAIN_VIDEO,
-    MAIN_GET,
-    MAIN_SEND,
-    MAIN_RAM,
-    MAIN_EEPROM,
-    MAIN_FILE,
-    MAIN_MM_SWITCH,
-    MAIN_EDGE_LEFT,
-    MAIN_EDGE_RIGHT,
-    MAIN_VIDEO_GRAPH,
-    MAIN_ROLL_GRAPH,
-    MAIN_BAR_GRAPH,
-    MAIN_AXIS_CAPTION,
-    MAIN_COMPARE,
-    MAIN_ZOOM,
-    MAIN_ELEFT,
-    MAIN_ERIGHT,
-    MAIN_MVALUE,
-    MAIN_MVAL_MM,
-    MAIN_CYCLE_RATE,
-    MAIN_UPPER_TOL_MM,
-    MAIN_LOWER_TOL_MM,
-    MAIN_DARK_PIXELS,
-    MAIN_TRIG_LED,
-    MAIN_TRIG_LABEL,
-    MAIN_IN0_LED,
-    MAIN_IN1_LED,
-    MAIN_BTN_LED,     // housing operating button: only the "-CL" models have one
-    MAIN_DECO_RUNSTOP,
-    MAIN_DECO_ANALOG,
-    MAIN_ANALOG_LABEL,
-    MAIN_ANALOG_VALUE,
-    MAIN_ANALOG_MAX,
-    MAIN_ANALOG_MIN,
-    MAIN_RESET,
-    MAIN_GRAPH_EXPORT,
-
-    // first parameter page
-    PARA1_POLARITY = 100,
-    PARA1_EVAL_MODE,
-    PARA1_TOL_MODE,
-    PARA1_UPPER_TOL,
-    PARA1_LOWER_TOL,
-    PARA1_TEACH_VALUE,
-    PARA1_TEACH,
-    PARA1_AVERAGE,
-    PARA1_ANALOG_MODE,
-    PARA1_OUTPUT_MODE,
-    PARA1_ZOOM_MODE,
-    PARA1_UPPER_TOL_MM,
-    PARA1_LOWER_TOL_MM,
-    PARA1_TEACH_MM,
-
-    // second parameter page
-    PARA2_POWER = 200,
-    PARA2_POWER_MODE,
-    PARA2_BG_MODE,
-    PARA2_VTHD_MODE,
-    PARA2_FILTER,
-    PARA2_EXPOSURE,
-    PARA2_VTHD,
-    PARA2_SAVE_THD,
-    PARA2_THD_TARGET,
-
-    // third parameter page
-    PARA3_TRIG_MODE = 300,
-    PARA3_HW_MODE,
-    PARA3_OP_MODE,
-    PARA3_INTRG_MODE,
-    PARA3_TRG_PIX,
-
-    // calibration page and its two inner pages
-    CALIB_TAB = 400,
-    CALIB_TEXT,
-    CALIB_HW_DESC,
-    CALIB_RBT_HEADER,
-    CALIB_RBT_LOOKUP,
-    CALIB_WRITE_XF,
-    CALIB_SERVICE_FRAME,
-    CAL1_ACTIVATE = 420,
-    CAL1_REF_SIZE,
-    CAL1_NEW_SLOPE,
-    CAL1_SLOPE,
-    CAL1_SLOPE_SHOWN,
-    CAL1_CUR_PIXEL,
-    CAL1_ACCEPT,
-    CAL1_FACTORY,
-    CAL1_SAVE,
-    CAL1_DISCARD,
-    CAL2_SERNO = 440,
-    CAL2_HWTYPE,
-    CAL2_OFFSET,
-    CAL2_SLOPE,
-    CAL2_RANGE,
-    CAL2_DIVISOR,
-    CAL2_SIZE,
-    CAL2_FILENAME,
-    CAL2_FILE_BTN,
-    CAL2_READ_XF,
-    CAL2_LOAD_TABLE,
-
-    // recorder page
-    REC_MODE = 500,
-    REC_SAMPLES,
-    REC_INTERVAL,
-    REC_FILENAME,
-    REC_FILE_BTN,
-    REC_START,
-    REC_STOP,
-    REC_COUNT,
-    REC_DAYS,
-    REC_HOURS,
-    REC_MINUTES,
-    REC_SECONDS,
-    REC_DATE,
-    REC_TIME,
-    REC_STATUS,
-    REC_PROGRESS,
-    REC_STATS,
-
-    // connection page
-    CONN_COMTYPE = 600,
-    CONN_BAUD,
-    CONN_COMPORT,
-    CONN_IPADDR,
-    CONN_PORTNUM,
-    CONN_CONNECT,
-    CONN_DISCONNECT,
-    CONN_ACCEPT,
-    CONN_CHANGE_BAUD,
-    CONN_HWINFO,
-    CONN_STATUS,
-    CONN_TCP_ONLY,
-    CONN_SERIAL_DEVICES,
-    CONN_BIND_DEVICE,
-
-    // help pop-up
-    HELP_TEXT = 700,
-
-    // statistics window
-    STATS_FILE = 800,
-    STATS_RELOAD,
-    STATS_CLOSE,
-    STATS_INFO,
-    STATS_MESSAGE,
-    STATS_SETPOINT,
-    STATS_UPPER_TOL,
-    STATS_LOWER_TOL,
-    STATS_SLOPE,
-    STATS_BINS,
-    STATS_SERIES,
-    STATS_HISTOGRAM,
-    STATS_RUNCHART,
-    STATS_SAVE_REPORT,
-    STATS_SAVE_HISTOGRAM,
-    STATS_SAVE_RUNCHART,
-    STATS_COL_PIXEL,
-    STATS_COL_UM,
-    STATS_ROW_LABEL = 850,  // + row
-    STATS_FIGURE = 870,     // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
-
-    // first id handed out to controls created at run time
-    FIRST_DYNAMIC_CONTROL = 1000,
-};
-
-// Rows of the statistics window's table of figures.
-enum StatsRow {
-    STATS_ROW_N,
-    STATS_ROW_MEAN,
-    STATS_ROW_STDDEV,
-    STATS_ROW_MIN,
-    STATS_ROW_MAX,
-    STATS_ROW_RANGE,
-    STATS_ROW_LSL,
-    STATS_ROW_USL,
-    STATS_ROW_ABOVE,
-    STATS_ROW_INSIDE,
-    STATS_ROW_BELOW,
-    STATS_ROW_CP,
-    STATS_ROW_CPK,
-    STATS_ROWS,
-};
-constexpr int StatsFigureId(int row, int column) { return STATS_FIGURE + row * 2 + column; }
+// Control ids of a description stay below this; the run-time layer hands out ids from
+// here on for controls created while the program runs.
+constexpr int kFirstDynamicControl = 1000;
 
 struct ListItem {
     std::string label;
@@ -257,6 +51,8 @@ struct PanelDef {
     int pageIndex = -1;
 };
 
+// Installs the description that LoadPanel builds from (replacing any earlier one).
+void SetResourceDescription(std::vector<PanelDef> panels, std::vector<ControlDef> controls);
 const std::vector<PanelDef> &PanelDefs();
 const std::vector<ControlDef> &ControlDefs();
 const PanelDef *FindPanelDef(int resource);

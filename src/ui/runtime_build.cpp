@@ -43,7 +43,7 @@ namespace {
 std::map<int, PanelRec> g_panels;
 std::map<int, ControlRec> g_controls;  // keyed by control id (unique)
 int g_nextPanel = 1;
-int g_nextDynamicControl = FIRST_DYNAMIC_CONTROL;
+int g_nextDynamicControl = kFirstDynamicControl;
 int g_programmatic = 0;
 
 class EventRelay;

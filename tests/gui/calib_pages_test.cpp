@@ -8,7 +8,7 @@
 #include "calib/service.h"
 #include "calib/table_loader.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -16,6 +16,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

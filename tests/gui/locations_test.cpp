@@ -7,7 +7,7 @@
 #include "files/settings.h"
 #include "link/transport.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 #include "support/files.h"
@@ -61,7 +61,7 @@ TEST_F(LocationsTest, ReadOnlyProgramDirectoryUsesTheUserDirectoriesAcrossRestar
     EXPECT_EQ(std::string(rec_fname), home + "/Documents/MQ-Vista/RECORD.DAT");
     EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/MQ-Vista"));
 
-    ui::SetCtrlVal(pConn, ui::CONN_COMPORT, 7);  // the file takes the connection page's settings
+    ui::SetCtrlVal(pConn, panels::CONN_COMPORT, 7);  // the file takes the connection page's settings
     ASSERT_GE(WriteIniFile(appini_pathname), 0);
     rs232port = 1;
     InitVars();  // a restart

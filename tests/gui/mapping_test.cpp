@@ -7,12 +7,13 @@
 #include "params/mapping.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

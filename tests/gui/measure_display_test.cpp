@@ -13,7 +13,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
 
@@ -25,6 +25,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "params/transfer.h"
 #include "support/app_fixture.h"
 #include "support/files.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -23,6 +23,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

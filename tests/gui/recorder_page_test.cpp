@@ -6,7 +6,7 @@
 #include "app/text.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 #include "support/files.h"
@@ -16,6 +16,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

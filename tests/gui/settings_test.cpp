@@ -14,7 +14,7 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 #include "support/files.h"
@@ -27,6 +27,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

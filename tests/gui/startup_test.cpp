@@ -10,7 +10,7 @@
 #include "support/app_fixture.h"
 #include "support/scripted_popups.h"
 #include "support/sim_process.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -22,6 +22,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -26,6 +26,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 #include "support/files.h"
@@ -31,6 +31,7 @@
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

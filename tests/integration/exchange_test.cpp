@@ -13,7 +13,7 @@
 #include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -269,8 +269,8 @@ TEST_F(LinkOpenTest, ComPortWithoutDeviceReportsItsCode)
     EXPECT_LT(result, 0);
     EXPECT_LE(rs232con, 0);
     EXPECT_STREQ(szStatus, "Invalid port number\n");
-    EXPECT_EQ(ui::GetCtrlString(pPA, ui::MAIN_STATUS), "Invalid port number");
-    const auto lines = ui::GetTextBoxLines(pConn, ui::CONN_STATUS);
+    EXPECT_EQ(ui::GetCtrlString(pPA, panels::MAIN_STATUS), "Invalid port number");
+    const auto lines = ui::GetTextBoxLines(pConn, panels::CONN_STATUS);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Invalid port number");
 }
@@ -280,7 +280,7 @@ TEST_F(LinkOpenTest, TcpServerNotListening)
     const int port = FreeLocalPort();
     ASSERT_EQ(0, openTcp(port));
     EXPECT_EQ(tcpcon, 0);
-    EXPECT_EQ(ui::GetCtrlString(pPA, ui::MAIN_STATUS), "FailedToConnect");
+    EXPECT_EQ(ui::GetCtrlString(pPA, panels::MAIN_STATUS), "FailedToConnect");
 }
 
 TEST_F(LinkOpenTest, ClosedSerialPortRunsOnTheCountLeftOver)

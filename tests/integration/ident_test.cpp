@@ -10,7 +10,7 @@
 #include "params/pset.h"
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cmath>
@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

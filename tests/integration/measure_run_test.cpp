@@ -18,7 +18,7 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/scripted_popups.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -33,6 +33,7 @@
 #include <unistd.h>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -25,6 +25,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/files.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -32,6 +32,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

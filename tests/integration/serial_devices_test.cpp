@@ -11,12 +11,13 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "ui/comm.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

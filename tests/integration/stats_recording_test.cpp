@@ -9,7 +9,7 @@
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -23,6 +23,7 @@
 #include <vector>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -14,13 +14,14 @@
 #include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
 #include <string>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "app/state.h"
 #include "app/text.h"
 #include "link/transport.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -87,14 +87,14 @@ void AppFixture::press(int panel, int control)
 int AppFixture::activeTab()
 {
     int index = -1;
-    ui::GetActiveTabPage(pPA, ui::MAIN_TAB, &index);
+    ui::GetActiveTabPage(pPA, panels::MAIN_TAB, &index);
     return index;
 }
 
 std::string AppFixture::helpText()
 {
     std::string all;
-    for (const std::string &line : ui::GetTextBoxLines(pPH, ui::HELP_TEXT))
+    for (const std::string &line : ui::GetTextBoxLines(pPH, panels::HELP_TEXT))
         all += line + "\n";
     return all;
 }

@@ -2,12 +2,14 @@
 // Helpers for the page files of the resource description: one file per panel page,
 // each adding its controls in the order they are built.
 
-#include "ui/resource.h"
+#include "panels/resource.h"
 
 #include <string>
 #include <vector>
 
-namespace ui::res {
+namespace panels::res {
+
+using namespace ui;
 
 inline const std::vector<ListItem> kBaudItems = {
     {"9600", 0}, {"19200", 1}, {"38400", 2}, {"57600", 3}, {"115200", 4}};
@@ -94,4 +96,4 @@ void AddConnectionPage(std::vector<ControlDef> &c);
 void AddHelpPopup(std::vector<ControlDef> &c);
 void AddStatisticsWindow(std::vector<ControlDef> &c);
 
-} // namespace ui::res
+} // namespace panels::res

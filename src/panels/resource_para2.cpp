@@ -1,10 +1,10 @@
 // Second parameter page: light source, exposure, video threshold and its save.
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 
 #include "params/para_callbacks.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddPara2Page(std::vector<ControlDef> &c)
 {
@@ -37,4 +37,4 @@ void AddPara2Page(std::vector<ControlDef> &c)
                      CC_BINSWTarget));
 }
 
-} // namespace ui::res
+} // namespace panels::res

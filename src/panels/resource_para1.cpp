@@ -1,10 +1,10 @@
 // First parameter page: evaluation, tolerances, set point and teach, average, analog output.
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 
 #include "params/para_callbacks.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddPara1Page(std::vector<ControlDef> &c)
 {
@@ -53,4 +53,4 @@ void AddPara1Page(std::vector<ControlDef> &c)
                      CC_DROPzoomMode));
 }
 
-} // namespace ui::res
+} // namespace panels::res

@@ -1,11 +1,11 @@
 // Third parameter page: external and internal trigger, housing controls, receiver
 // operating mode.
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 
 #include "params/para_callbacks.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddPara3Page(std::vector<ControlDef> &c)
 {
@@ -27,4 +27,4 @@ void AddPara3Page(std::vector<ControlDef> &c)
                      CC_NUMtrgPix));
 }
 
-} // namespace ui::res
+} // namespace panels::res

@@ -1,6 +1,6 @@
 // The main panel: header band, exchange buttons, graphs, value displays and the status line.
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 #include "app/shell.h"
 #include "app/target_buttons.h"
 #include "params/transfer.h"
@@ -9,7 +9,7 @@
 
 #include <utility>
 
-namespace ui::res {
+namespace panels::res {
 
 void AddMainPanel(std::vector<ControlDef> &c)
 {
@@ -106,4 +106,4 @@ void AddMainPanel(std::vector<ControlDef> &c)
                 d.callback = callback;
 }
 
-} // namespace ui::res
+} // namespace panels::res

@@ -1,6 +1,6 @@
 // Calibration page with its two inner pages (procedure and service).
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 
 #include "app/hwtype.h"
 #include "calib/procedure.h"
@@ -8,7 +8,7 @@
 #include "calib/table_loader.h"
 #include "params/para_callbacks.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddCalibrationPages(std::vector<ControlDef> &c)
 {
@@ -59,4 +59,4 @@ void AddCalibrationPages(std::vector<ControlDef> &c)
     c.push_back(make(CAL2_FILE_BTN, Kind::Button, C2, "...", {150, 314, kFieldH, 30}, CC_PICBTNcalibfile));
 }
 
-} // namespace ui::res
+} // namespace panels::res

@@ -2,10 +2,10 @@
 // histogram and the run chart, and the exports. Labels are UTF-8 (widgets are built
 // from them as such).
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 #include "stats/statistics.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddStatisticsWindow(std::vector<ControlDef> &c)
 {
@@ -57,4 +57,4 @@ void AddStatisticsWindow(std::vector<ControlDef> &c)
                      CC_BTNstatsSaveRunChart));
 }
 
-} // namespace ui::res
+} // namespace panels::res

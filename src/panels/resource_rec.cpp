@@ -2,9 +2,9 @@
 
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddRecorderPage(std::vector<ControlDef> &c)
 {
@@ -45,4 +45,4 @@ void AddRecorderPage(std::vector<ControlDef> &c)
     c.push_back(make(REC_STATUS, Kind::TextMessage, PR, "DATA-RECORDER READY", {row(5) + 26, kColA, 18, 370}));
 }
 
-} // namespace ui::res
+} // namespace panels::res

@@ -1,10 +1,10 @@
 // Connection page.
 
-#include "ui/resource_pages.h"
+#include "panels/resource_pages.h"
 #include "link/connection.h"
 #include "link/serial_devices.h"
 
-namespace ui::res {
+namespace panels::res {
 
 void AddConnectionPage(std::vector<ControlDef> &c)
 {
@@ -34,4 +34,4 @@ void AddConnectionPage(std::vector<ControlDef> &c)
     c.push_back(make(CONN_BIND_DEVICE, Kind::Button, PN, "BIND", {row(2) + 157, 290, 24, 90}, CC_BTNbindSerialDevice));
 }
 
-} // namespace ui::res
+} // namespace panels::res

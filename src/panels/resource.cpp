@@ -1,0 +1,63 @@
+// The panel resource description: the panels, and its registration with the run-time
+// layer. The controls of each page are listed in its own resource_<page>.cpp.
+
+#include "panels/resource.h"
+#include "panels/resource_pages.h"
+
+#include "app/shell.h"
+#include "stats/statistics.h"
+
+namespace panels {
+
+using ui::ControlDef;
+using ui::Kind;
+using ui::PanelDef;
+
+namespace res {
+
+void AddHelpPopup(std::vector<ControlDef> &c)
+{
+    c.push_back(make(HELP_TEXT, Kind::TextBox, PANEL_HELP, "", {2, 2, 126, 316}));
+}
+
+} // namespace res
+
+namespace {
+
+std::vector<ControlDef> buildControls()
+{
+    std::vector<ControlDef> c;
+    res::AddMainPanel(c);
+    res::AddPara1Page(c);
+    res::AddPara2Page(c);
+    res::AddPara3Page(c);
+    res::AddCalibrationPages(c);
+    res::AddRecorderPage(c);
+    res::AddConnectionPage(c);
+    res::AddHelpPopup(c);
+    res::AddStatisticsWindow(c);
+    return c;
+}
+
+std::vector<PanelDef> buildPanels()
+{
+    std::vector<PanelDef> p;
+    p.push_back({PANEL, "K-VOR-MQ-Series CONTROL-PANEL", 548, 780, CC_PANEL, 0, 0, -1});
+    p.push_back({PANEL_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
+    p.push_back({PAGE_PARA1, "PARA-1", 0, 0, nullptr, PANEL, MAIN_TAB, 0});
+    p.push_back({PAGE_PARA2, "PARA-2", 0, 0, nullptr, PANEL, MAIN_TAB, 1});
+    p.push_back({PAGE_PARA3, "PARA-3", 0, 0, nullptr, PANEL, MAIN_TAB, 2});
+    p.push_back({PAGE_CALIB, "CALIBRATION", 0, 0, nullptr, PANEL, MAIN_TAB, 3});
+    p.push_back({PAGE_REC, "RECORDER", 0, 0, nullptr, PANEL, MAIN_TAB, 4});
+    p.push_back({PAGE_CONN, "CONNECT", 0, 0, nullptr, PANEL, MAIN_TAB, 5});
+    p.push_back({PAGE_CAL1, "CALIBRATION", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 0});
+    p.push_back({PAGE_CAL2, "SERVICE", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 1});
+    p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
+    return p;
+}
+
+} // namespace
+
+void RegisterResources() { ui::SetResourceDescription(buildPanels(), buildControls()); }
+
+} // namespace panels
