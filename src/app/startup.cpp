@@ -20,6 +20,7 @@
 #include "params/mapping.h"
 #include "params/pset.h"
 #include "params/transfer.h"
+#include "plant/plant_link.h"
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
 #include "ui/comm.h"
@@ -239,6 +240,7 @@ int LoadAllPanels()
 
 void CloseLinkAndPanels()
 {
+    PlantStop();
     CloseOpenLinks();
     DiscardRecordStatistics();
     DiscardPanel(pPA);

@@ -12,6 +12,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "panels/resource.h"
+#include "plant/plant_link.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ using namespace ui;
 using namespace panels;
 
 unsigned long long framesShown;
+bool frameInTolerance;
 
 namespace {
 
@@ -244,6 +246,7 @@ void PushRUN()
         arrow ^= 1;
         ShowStatus();
         PlotVIDEOBarGraph();
+        PlantPublishFrame();
         PlotRAWGraph();
         RepaintIfDue();
         // Requests that came up while the next frame was on its way follow that frame.
@@ -346,6 +349,7 @@ void PlotVIDEOBarGraph()
     upperLimit = std::min(upperLimit, n - 1);
     lowerLimit = std::max(lowerLimit, 1);
     const bool out = r.M_VALUE > upperLimit || r.M_VALUE < lowerLimit;
+    frameInTolerance = !out;
     SetCtrlTextColor(pPA, MAIN_MVAL_MM, out ? kRed : kGreen);
     SetCtrlTextColor(pPA, MAIN_MVALUE, out ? kRed : kGreen);
 

@@ -15,6 +15,8 @@ void PlotVIDEOBarGraph();
 
 // Frames shown since start (every call of PlotVIDEOBarGraph), for figures and diagnostics.
 extern unsigned long long framesShown;
+// Whether the frame shown last had M-VALUE inside its evaluation window, limits included.
+extern bool frameInTolerance;
 
 // Sends a loop's next measurement request before the frame just received is shown, so
 // that showing it overlaps the answer's time on the line instead of adding to it. Not when

@@ -8,6 +8,7 @@
 #include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
+#include "plant/plant_link.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -145,6 +146,7 @@ void ReadIniFile(const char *path)
         readUnitSwitch(ini);
     }
     readSerialBindings(ini);
+    LoadPlantSettings(ini);
     Ini_Dispose(ini);
     ShowConnectionSettings();
     char *end = nullptr;
@@ -191,6 +193,7 @@ int WriteIniFile(const char *path)
     Ini_PutInt(ini, kApplication, "GUI mmButtonState", mm);
     Ini_PutInt(ini, kHardware, "Hardware-Type", HWTYPE >= 1 && HWTYPE <= 3 ? HWTYPE : 0);
     writeSerialBindings(ini);
+    WritePlantSettings(ini, plantSettings);
 
     const int written = path ? Ini_WriteToFile(ini, path) : -1;
     Ini_Dispose(ini);
@@ -200,5 +203,6 @@ int WriteIniFile(const char *path)
         return -1;
     }
     SetFileHidden(path);
+    RestrictPlantSettingsFile(path);
     return 1;
 }

@@ -11,6 +11,7 @@
 #include "link/xflash.h"
 #include "params/mapping.h"
 #include "params/transfer.h"
+#include "plant/plant_link.h"
 #include "ui/popup.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -307,6 +308,7 @@ int InitDataExchange()
             log = std::string(szVersion) + "\nSerial-No:" + std::to_string(static_cast<int>(static_cast<std::int16_t>(hwinfo.serialNo))) + "\n";
             result = 1;
             err_flag = 0;
+            PlantPublishIdentity();
         }();
     }
     ShowStatus();

@@ -4,17 +4,8 @@
 
 #include <cstdint>
 
-namespace {
-
-constexpr const char *kSection = "PARA";
-
-struct Key {
-    const char *name;
-    std::uint16_t ParameterSet::*field;
-};
-
 // File order of the keys. um-Slope, the only 32-bit field, follows them.
-const Key kKeys[] = {
+const ParaKey kParaKeys[] = {
     {"Power", &ParameterSet::Power},
     {"Power-Mode", &ParameterSet::Power_Mode},
     {"Background-Mode", &ParameterSet::Background_Mode},
@@ -44,6 +35,11 @@ const Key kKeys[] = {
     {"Tolerance-Mode", &ParameterSet::Tolerance_Mode},
     {"Free-Para", &ParameterSet::Free_Para},
 };
+const int kParaKeyCount = sizeof kParaKeys / sizeof kParaKeys[0];
+
+namespace {
+
+constexpr const char *kSection = "PARA";
 
 // Older files name four fields differently. Each pair is read in the order given, so
 // the second key wins when a file holds both.
@@ -80,7 +76,7 @@ const OlderKey *olderPairOf(std::uint16_t ParameterSet::*field)
 
 void PutIniParaTags(IniText ini)
 {
-    for (const Key &k : kKeys)
+    for (const ParaKey &k : kParaKeys)
         Ini_PutInt(ini, kSection, k.name, pset.*k.field);
     Ini_PutUInt(ini, kSection, "um-Slope", pset.um_Slope);
 }
@@ -88,7 +84,7 @@ void PutIniParaTags(IniText ini)
 int GetIniParaTags(IniText ini, ParameterSet *record)
 {
     int taken = 0;
-    for (const Key &k : kKeys) {
+    for (const ParaKey &k : kParaKeys) {
         if (const OlderKey *o = olderPairOf(k.field)) {
             taken += takeWord(ini, o->first, record->*k.field);
             taken += takeWord(ini, o->second, record->*k.field);

@@ -3,8 +3,15 @@
 // per field, in the record's order.
 
 #include "ini/ini.h"
+#include "params/pset.h"
 
-struct ParameterSet;
+// The file's 16-bit keys in file order, each with its field; "um-Slope" follows them.
+struct ParaKey {
+    const char *name;
+    std::uint16_t ParameterSet::*field;
+};
+extern const ParaKey kParaKeys[];
+extern const int kParaKeyCount;
 
 // Puts the keys of the global pset into section "PARA" of an INI object.
 void PutIniParaTags(IniText ini);

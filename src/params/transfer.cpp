@@ -10,6 +10,7 @@
 #include "params/parafile.h"
 #include "params/pset.h"
 #include "panels/resource.h"
+#include "plant/plant_link.h"
 #include "ui/popup.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
@@ -41,14 +42,16 @@ void PushGET(std::uint16_t where)
     }
     SetPanelValues();
     ShowStatus();
+    PlantPublishParameters(where);  // DATFILE is not the sensor: nothing goes out
 }
 
 void PushSEND(std::uint16_t where)
 {
     const unsigned char order = where == EEPROM ? ORDER_WRITE_PARA_EE : ORDER_WRITE_PARA_RAM;
-    if (IssueOrder(order, 0, &pset, sizeof pset) == 1)
+    if (IssueOrder(order, 0, &pset, sizeof pset) == 1) {
         CopyText(szStatus, "Transmission successful - Line Ok!");
-    else
+        PlantPublishParameters(where);
+    } else
         CopyText(szStatus, "Transmission error [SEND]!");
     ShowStatus();
 }

@@ -11,6 +11,7 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
+#include "plant/plant_link.h"
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
 #include "stats/statistics.h"
@@ -446,6 +447,7 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
             if (!AppendToRecordFile(rec_fname, RecordSampleLine(TimeStr(), raw)))
                 ++g_linesLost;
             ++count;
+            PlantPublishRecord(count);
             showSampleCount(count);
             if (mode == 1) {
                 SetCtrlVal(pPA, MAIN_IN0_LED, 1);

@@ -1,0 +1,64 @@
+#pragma once
+// The plant link's offline buffer: messages wait here, in order, until the broker has
+// acknowledged them. Free of the network so its rules can be checked on their own; the
+// publisher holds it under its lock.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+struct PlantMessage {
+    std::string topic;
+    std::string payload;
+    int qos = 1;
+    bool retain = false;
+};
+
+class PlantOutbox {
+public:
+    // capacity: messages kept at most (a full box drops its oldest); window: messages
+    // handed to the broker and not yet acknowledged, at most.
+    PlantOutbox(std::size_t capacity, std::size_t window);
+
+    void push(PlantMessage message);
+    // The oldest message not yet handed out, or nullptr when there is none or the window
+    // is full. Hand it out, then call markSent with the broker's message id.
+    const PlantMessage *nextToSend() const;
+    void markSent(int mid);
+    // The broker took the message sent under mid. Messages leave the box only from the
+    // front, so a late acknowledgement never lets a newer one overtake an older one.
+    void acknowledged(int mid);
+    // The connection went: everything handed out and not acknowledged goes out again,
+    // from the oldest on.
+    void connectionLost();
+
+    void setCapacity(std::size_t capacity);
+    std::size_t waiting() const { return entries_.size(); }
+    std::size_t inFlight() const { return sent_; }
+    std::uint64_t dropped() const { return dropped_; }
+
+private:
+    struct Entry {
+        PlantMessage message;
+        int mid = 0;
+        bool acked = false;
+    };
+    void dropOverflow();
+
+    std::deque<Entry> entries_;
+    std::size_t sent_ = 0;  // entries_[0 .. sent_) are with the broker
+    std::size_t capacity_;
+    std::size_t window_;
+    std::uint64_t dropped_ = 0;
+};
+
+// Waits between connection attempts: 1 s, doubling up to 30 s; back to 1 s once connected.
+class ReconnectBackoff {
+public:
+    double next();
+    void reset() { delay_ = 0.0; }
+
+private:
+    double delay_ = 0.0;
+};

@@ -1,0 +1,328 @@
+// The plant link against a real mosquitto started by each test: every Run frame once and
+// in order, retained identity, parameters and status, a broker restart during a Run, a
+// password, TLS with certificates made here, the last will of a killed program, and no
+// connection at all while the link is off.
+
+#include "app/state.h"
+#include "display/buffers.h"
+#include "display/measure.h"
+#include "files/settings.h"
+#include "link/hwinfo.h"
+#include "link/ident.h"
+#include "params/pset.h"
+#include "params/transfer.h"
+#include "plant/messages.h"
+#include "plant/plant_link.h"
+#include "support/broker_process.h"
+#include "support/files.h"
+#include "support/sim_fixture.h"
+#include "ui/resource.h"
+#include "ui/runtime.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+
+using namespace ui;
+
+namespace {
+
+QJsonObject json(const std::string &payload) { return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object(); }
+
+MeasurementRecord recordOfHex(const std::string &hex)
+{
+    MeasurementRecord r{};
+    auto *bytes = reinterpret_cast<unsigned char *>(&r);
+    for (std::size_t i = 0; i < sizeof r && 2 * i + 1 < hex.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    return r;
+}
+
+std::vector<std::string> split(const std::string &text, char by)
+{
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t to = text.find(by, from);
+        parts.push_back(text.substr(from, to == std::string::npos ? std::string::npos : to - from));
+        if (to == std::string::npos)
+            break;
+        from = to + 1;
+    }
+    return parts;
+}
+
+class PlantLinkTest : public SimFixture {
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
+        ASSERT_EQ(stop_flag, 1);
+    }
+    void TearDown() override
+    {
+        plantSettings = PlantSettings{};
+        PlantApplySettings();
+        broker.stop();
+        SimFixture::TearDown();
+    }
+    void enable(PlantSettings s)
+    {
+        s.enabled = true;
+        s.broker = "127.0.0.1";
+        if (s.port == 1883)
+            s.port = broker.port();
+        plantSettings = s;
+        PlantApplySettings();
+    }
+    std::string topic(const char *leaf) const { return PlantTopic("k-vor-mq", hwinfo.serialNo, leaf); }
+    bool stateIs(const std::string &text, double seconds = 10)
+    {
+        return WaitWithEvents([&] { return PlantLink().stateText() == text; }, seconds);
+    }
+    // Runs the measurement loop for the seconds, calling during(elapsed) on the way.
+    void runFor(double seconds, const std::function<void()> &during = {})
+    {
+        QTimer::singleShot(static_cast<int>(seconds * 1000), [] { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); });
+        if (during)
+            QTimer::singleShot(300, during);
+        SimulateEvent(pPA, MAIN_RUN, EVENT_LEFT_CLICK);
+        SimulateEvent(pPA, MAIN_RUN, EVENT_COMMIT);
+    }
+    std::vector<MeasurementRecord> framesSent()
+    {
+        const std::string reply = sim.command("measurements");
+        std::vector<MeasurementRecord> frames;
+        if (reply.size() > 3)
+            for (const std::string &hex : split(reply.substr(3), ','))
+                frames.push_back(recordOfHex(hex));
+        return frames;
+    }
+    std::string dir() const { return programDir; }
+
+    BrokerProcess broker;
+};
+
+TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAreRetained)
+{
+    ASSERT_TRUE(broker.start(dir())) << broker.error();
+    MqttSubscriber live;
+    ASSERT_TRUE(live.connect(broker.port(), "k-vor-mq/#"));
+    enable({});
+    ASSERT_EQ(InitDataExchange(), 1);
+    ASSERT_TRUE(stateIs("MQTT: connected to 127.0.0.1:" + std::to_string(broker.port())));
+    PushSEND(EEPROM);
+
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    const std::uint64_t seqBefore = plantFrameSeq;
+    runFor(0.6);
+    const std::vector<MeasurementRecord> sent = framesSent();
+    ASSERT_GT(sent.size(), 5u);
+    ASSERT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messagesOn(topic("measurement")).size() >= sent.size(); }, 10));
+    const std::vector<MqttMessage> frames = live.messagesOn(topic("measurement"));
+    ASSERT_EQ(frames.size(), sent.size()) << "each frame once";
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const QJsonObject m = json(frames[i].payload);
+        EXPECT_EQ(m["seq"].toInteger(), static_cast<qint64>(seqBefore + i + 1));
+        EXPECT_EQ(m["M-VALUE"].toInt(), sent[i].M_VALUE) << i;
+        EXPECT_EQ(m["E-LEFT"].toInt(), sent[i].E_LEFT) << i;
+        EXPECT_EQ(m["E-RIGHT"].toInt(), sent[i].E_RIGHT) << i;
+        EXPECT_EQ(m["EDGES"].toInt(), sent[i].EDGES) << i;
+        EXPECT_EQ(m["M-VAL[um]"].toInt(), static_cast<std::int32_t>(sent[i].M_VAL_um)) << i;
+        EXPECT_TRUE(m["time"].toString().endsWith('Z'));
+        EXPECT_FALSE(frames[i].retain);
+    }
+    EXPECT_EQ(json(frames.back().payload)["in_tolerance"].toBool(), frameInTolerance);
+
+    // A subscriber that comes later is given the sensor's state at once.
+    MqttSubscriber late;
+    ASSERT_TRUE(late.connect(broker.port(), "k-vor-mq/+/+"));
+    ASSERT_TRUE(late.waitFor([](const MqttSubscriber &s) { return s.messages().size() >= 3; }, 5));
+    std::map<std::string, MqttMessage> retained;
+    for (const MqttMessage &m : late.messages())
+        retained[m.topic] = m;
+    ASSERT_EQ(retained.size(), 3u);
+    EXPECT_TRUE(retained[topic("status")].retain);
+    EXPECT_EQ(retained[topic("status")].payload, "online");
+    const QJsonObject identity = json(retained[topic("identity")].payload);
+    EXPECT_EQ(identity["serial"].toInt(), hwinfo.serialNo);
+    EXPECT_EQ(identity["firmware_no"].toInt(), hwinfo.firmwareNo);
+    EXPECT_EQ(identity["pixel_count"].toInt(), PixelCount());
+    EXPECT_EQ(identity["firmware"].toString().toStdString(), szFirmwareVersion);
+    const QJsonObject parameters = json(retained[topic("parameters")].payload);
+    EXPECT_EQ(parameters["source"].toString(), "EEPROM") << "the SEND after the GET of the identification";
+    EXPECT_EQ(parameters["Eval-End"].toInt(), pset.Eval_End);
+    EXPECT_EQ(live.messagesOn(topic("parameters")).size(), 2u);
+}
+
+TEST_F(PlantLinkTest, BrokerStoppedDuringTheRunLosesNothing)
+{
+    // A persistent broker and subscriber session keep what arrives while the subscriber is away.
+    ASSERT_TRUE(broker.start(dir(), "persistence true\npersistence_location " + dir() + "/\n")) << broker.error();
+    auto live = std::make_unique<MqttSubscriber>();
+    ASSERT_TRUE(live->connect(broker.port(), "k-vor-mq/+/measurement", "plant-test-sub"));
+    enable({});
+    ASSERT_EQ(InitDataExchange(), 1);
+    ASSERT_TRUE(stateIs("MQTT: connected to 127.0.0.1:" + std::to_string(broker.port())));
+
+    const std::uint64_t first = plantFrameSeq + 1;
+    unsigned long long shownAtStop = 0, shownWhileAway = 0;
+    bool unreachableShown = false;
+    QTimer::singleShot(500, [&] {
+        broker.stop();
+        shownAtStop = framesShown;
+    });
+    QTimer::singleShot(3500, [&] {
+        shownWhileAway = framesShown - shownAtStop;
+        unreachableShown = PlantLink().stateText().rfind("MQTT: broker unreachable, ", 0) == 0;
+        EXPECT_TRUE(broker.restart()) << broker.error();
+    });
+    runFor(5.0);
+    const std::uint64_t last = plantFrameSeq;
+    EXPECT_GT(shownWhileAway, 5u) << "the program measures on";
+    EXPECT_TRUE(unreachableShown);
+    ASSERT_TRUE(live->waitFor(
+        [&](const MqttSubscriber &s) {
+            const auto m = s.messages();
+            return !m.empty() && json(m.back().payload)["seq"].toInteger() == static_cast<qint64>(last);
+        },
+        40));
+    // Repeats of unacknowledged messages are allowed; a gap or a step back is not.
+    std::uint64_t expected = first;
+    for (const MqttMessage &m : live->messages()) {
+        const auto seq = static_cast<std::uint64_t>(json(m.payload)["seq"].toInteger());
+        ASSERT_LE(seq, expected) << "gap before " << seq;
+        if (seq == expected)
+            ++expected;
+    }
+    EXPECT_EQ(expected, last + 1);
+    EXPECT_EQ(PlantLink().dropped(), 0u);
+}
+
+TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
+{
+    ASSERT_TRUE(MakeTlsFiles(dir()));
+    ASSERT_TRUE(MakePasswordFile(dir() + "/passwd", "sensor7", "right one"));
+    const int plainPort = FreeLocalPort();
+    // The link's listener asks for a client certificate and a password; the test's
+    // subscriber uses a plain one.
+    ASSERT_TRUE(broker.start(dir(),
+                             "cafile " + dir() + "/ca.crt\ncertfile " + dir() + "/server.crt\nkeyfile " + dir() +
+                                 "/server.key\nrequire_certificate true\nlistener " + std::to_string(plainPort) +
+                                 " 127.0.0.1\nallow_anonymous false\npassword_file " + dir() + "/passwd\n",
+                             plainPort))
+        << broker.error();
+    WriteBytes(dir() + "/right", "right one\n");
+    WriteBytes(dir() + "/wrong", "wrong one\n");
+    ASSERT_EQ(InitDataExchange(), 1);
+    const std::string connected = "MQTT: connected to 127.0.0.1:" + std::to_string(broker.port());
+    struct Case {
+        const char *passwordFile;
+        const char *ca;
+        const char *cert;
+        std::string state;
+    };
+    const Case cases[] = {
+        {"right", "ca.crt", "client", connected},
+        {"wrong", "ca.crt", "client", "MQTT: refused: not authorised"},
+        {"right", "other-ca.crt", "client", "MQTT: TLS refused: certificate verify failed"},
+        {"missing", "ca.crt", "client", "MQTT: password file not readable: " + dir() + "/missing"},
+    };
+    for (const Case &c : cases) {
+        PlantSettings s;
+        s.username = "sensor7";
+        s.passwordFile = dir() + "/" + c.passwordFile;
+        s.tls = true;
+        s.caFile = dir() + "/" + c.ca;
+        s.certFile = dir() + "/" + c.cert + ".crt";
+        s.keyFile = dir() + "/" + c.cert + ".key";
+        enable(s);
+        PlantPublishIdentity();
+        EXPECT_TRUE(stateIs(c.state)) << c.state << " / " << PlantLink().stateText();
+        // Said in the connection page's status box too.
+        EXPECT_TRUE(WaitWithEvents(
+            [&] {
+                const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+                return std::find(lines.begin(), lines.end(), c.state) != lines.end();
+            },
+            2))
+            << c.state;
+    }
+    // Nothing else changed: the sensor answers as before.
+    EXPECT_EQ(err_flag, 0);
+    PushGET(RAM);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter-frame received! - Line Ok!");
+}
+
+TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBrokerAndTheSettingsFileKeepsItsOwnerOnly)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    const std::string ini = dir() + "/MQ-Vista.ini";
+    WriteBytes(dir() + "/pw", "secret\n");
+    const struct {
+        const char *enabled;
+        bool contacts;
+    } cases[] = {{"0", false}, {"yes", false}, {"1", true}};
+    for (const auto &c : cases) {
+        WriteBytes(ini, std::string("[MQTT]\nENABLED = ") + c.enabled + "\nPORT = " + std::to_string(server.serverPort()) +
+                            "\nUSERNAME = \"sensor7\"\nPASSWORD FILE = \"" + dir() + "/pw\"\n");
+        ReadIniFile(ini.c_str());
+        ASSERT_EQ(InitDataExchange(), 1);
+        runFor(0.3);
+        EXPECT_EQ(WaitWithEvents([&] { return server.hasPendingConnections(); }, c.contacts ? 5 : 1.5), c.contacts)
+            << c.enabled;
+        EXPECT_EQ(PlantLink().running(), c.contacts) << c.enabled;
+        while (QTcpSocket *s = server.nextPendingConnection())
+            delete s;
+    }
+    ASSERT_EQ(WriteIniFile(ini.c_str()), 1);
+    struct stat st {};
+    ASSERT_EQ(stat(ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_NE(ReadBytes(ini).find("USERNAME = \"sensor7\""), std::string::npos) << "written with the rest";
+}
+
+// The real program, killed: the broker says "offline" for it.
+TEST_F(PlantLinkTest, KilledProgramLeavesItsLastWill)
+{
+    ASSERT_TRUE(broker.start(dir())) << broker.error();
+    MqttSubscriber live;
+    ASSERT_TRUE(live.connect(broker.port(), "k-vor-mq/+/status"));
+    const char *program = std::getenv("MQ_VISTA");
+    ASSERT_TRUE(program && *program);
+    const std::string copy = dir() + "/app";
+    std::filesystem::create_directories(copy);
+    std::filesystem::copy_file(program, copy + "/mq-vista");
+    WriteBytes(copy + "/MQ-Vista.ini", "[CONNECTION]\nCOMM TYPE = 1\nIP ADDRESS = \"127.0.0.1\"\nPORT NUMBER = \"" +
+                                           std::to_string(sim.tcpPort()) + "\"\n[MQTT]\nENABLED = 1\nPORT = " +
+                                           std::to_string(broker.port()) + "\n");
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    app.setProcessEnvironment(env);
+    app.start(QString::fromStdString(copy + "/mq-vista"), {});
+    ASSERT_TRUE(app.waitForStarted(5000));
+    const auto lastStatus = [](const MqttSubscriber &s) {
+        const auto m = s.messages();
+        return m.empty() ? std::string() : m.back().payload;
+    };
+    EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "online"; }, 30))
+        << app.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
+    app.waitForFinished(5000);
+    EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "offline"; }, 10));
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+// The plant link without a broker: the outbox's order, resend and overflow rules, the
+// back-off, the payloads' members and section "MQTT" of the settings file.
+
+#include "plant/messages.h"
+#include "plant/outbox.h"
+#include "plant/plant_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+PlantMessage message(int n) { return {"t", std::to_string(n), 1, false}; }
+
+// Hands out everything the window allows; returns the payloads, mids from firstMid on.
+std::vector<std::string> sendAll(PlantOutbox &box, int *nextMid)
+{
+    std::vector<std::string> sent;
+    while (const PlantMessage *m = box.nextToSend()) {
+        sent.push_back(m->payload);
+        box.markSent((*nextMid)++);
+    }
+    return sent;
+}
+
+using Payloads = std::vector<std::string>;
+
+TEST(PlantOutbox, OrderWindowAcknowledgementAndResend)
+{
+    PlantOutbox box(100, 3);
+    for (int i = 1; i <= 5; ++i)
+        box.push(message(i));
+    int mid = 1;
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"1", "2", "3"})) << "the window holds three";
+    // A late acknowledgement of the second does not let it leave before the first.
+    box.acknowledged(2);
+    EXPECT_EQ(box.waiting(), 5u);
+    EXPECT_EQ(sendAll(box, &mid), Payloads{});
+    box.acknowledged(1);
+    EXPECT_EQ(box.waiting(), 3u);
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"4", "5"}));
+    box.acknowledged(99);  // unknown ids change nothing
+    EXPECT_EQ(box.waiting(), 3u);
+    // The connection goes: the unacknowledged go out again, oldest first.
+    box.connectionLost();
+    EXPECT_EQ(box.inFlight(), 0u);
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"3", "4", "5"}));
+    for (int m = mid - 3; m < mid; ++m)
+        box.acknowledged(m);
+    EXPECT_EQ(box.waiting(), 0u);
+    EXPECT_EQ(box.dropped(), 0u);
+}
+
+TEST(PlantOutbox, FullBoxDropsTheOldestAndCountsThem)
+{
+    PlantOutbox box(3, 2);
+    for (int i = 1; i <= 3; ++i)
+        box.push(message(i));
+    int mid = 1;
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"1", "2"}));
+    box.push(message(4));  // drops "1", which was with the broker
+    box.push(message(5));  // drops "2"
+    EXPECT_EQ(box.dropped(), 2u);
+    EXPECT_EQ(box.waiting(), 3u);
+    box.acknowledged(1);  // the acknowledgement of a dropped message finds nothing
+    EXPECT_EQ(box.waiting(), 3u);
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"3", "4"}));
+    box.setCapacity(1);  // both with the broker go
+    EXPECT_EQ(box.dropped(), 4u);
+    EXPECT_EQ(sendAll(box, &mid), (Payloads{"5"}));
+}
+
+TEST(ReconnectBackoff, DoublesFromOneSecondToThirtyAndStartsAgainWhenConnected)
+{
+    ReconnectBackoff b;
+    std::vector<double> delays;
+    for (int i = 0; i < 7; ++i)
+        delays.push_back(b.next());
+    EXPECT_EQ(delays, (std::vector<double>{1, 2, 4, 8, 16, 30, 30}));
+    b.reset();
+    EXPECT_EQ(b.next(), 1.0);
+}
+
+QJsonObject parsed(const std::string &payload)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(payload), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << payload;
+    return doc.object();
+}
+
+TEST(PlantMessages, TopicsAndPayloadMembers)
+{
+    EXPECT_EQ(PlantTopic("k-vor-mq", 40000, "status"), "k-vor-mq/40000/status");
+    // 2026-12-08 03:04:05.006 UTC
+    EXPECT_EQ(PlantTimeText(1796699045006), "2026-12-08T03:04:05.006Z");
+
+    MeasurementRecord r{};
+    r.M_VALUE = 512;
+    r.E_LEFT = 400;
+    r.E_RIGHT = 624;
+    r.EDGES = 2;
+    r.M_VAL_um = static_cast<std::uint32_t>(-1250);
+    const QJsonObject m = parsed(MeasurementPayload(7, 1796699045006, r, true));
+    EXPECT_EQ(m.size(), 8);
+    EXPECT_EQ(m["seq"].toInteger(), 7);
+    EXPECT_EQ(m["time"].toString(), "2026-12-08T03:04:05.006Z");
+    EXPECT_EQ(m["M-VALUE"].toInt(), 512);
+    EXPECT_EQ(m["E-LEFT"].toInt(), 400);
+    EXPECT_EQ(m["E-RIGHT"].toInt(), 624);
+    EXPECT_EQ(m["EDGES"].toInt(), 2);
+    EXPECT_EQ(m["M-VAL[um]"].toInt(), -1250) << "signed";
+    EXPECT_EQ(m["in_tolerance"].toBool(), true);
+
+    const QJsonObject rec = parsed(RecordPayload(3, 0, r, false, 12, "RECORD.DAT"));
+    EXPECT_EQ(rec.size(), 10);
+    EXPECT_EQ(rec["sample"].toInt(), 12);
+    EXPECT_EQ(rec["file"].toString(), "RECORD.DAT");
+    EXPECT_EQ(rec["in_tolerance"].toBool(true), false);
+
+    ParameterSet p{};
+    p.Power = 80;
+    p.Free_Para = 65535;
+    p.Ext_Trigger_Mode = 3;
+    p.um_Slope = 3000000000u;
+    const QJsonObject par = parsed(ParametersPayload(p, "EEPROM"));
+    EXPECT_EQ(par.size(), 30) << "28 words, um-Slope and source";
+    EXPECT_EQ(par["Power"].toInt(), 80);
+    EXPECT_EQ(par["Free-Para"].toInt(), 65535);
+    EXPECT_EQ(par["Ext-Trigger-Mode"].toInt(), 3);
+    EXPECT_EQ(par["um-Slope"].toInteger(), 3000000000LL);
+    EXPECT_EQ(par["source"].toString(), "EEPROM");
+
+    PlantIdentity id{"K-VOR-MQ.V4.06 \xB5 x", {}, 1024, 5.25, "4.0.6"};
+    id.hardware.firmwareNo = 406;
+    id.hardware.hardwareType = 517311;
+    id.hardware.receiverType = 736214;
+    id.hardware.serialNo = 40000;
+    const QJsonObject ident = parsed(IdentityPayload(id));
+    EXPECT_EQ(ident.size(), 8);
+    EXPECT_EQ(ident["firmware"].toString(), QString::fromLatin1("K-VOR-MQ.V4.06 \xB5 x"));
+    EXPECT_EQ(ident["firmware_no"].toInt(), 406);
+    EXPECT_EQ(ident["hardware_type"].toInt(), 517311);
+    EXPECT_EQ(ident["receiver_type"].toInt(), 736214);
+    EXPECT_EQ(ident["pixel_count"].toInt(), 1024);
+    EXPECT_EQ(ident["serial"].toInt(), 40000);
+    EXPECT_DOUBLE_EQ(ident["slope_um_per_pixel"].toDouble(), 5.25);
+    EXPECT_EQ(ident["program_version"].toString(), "4.0.6");
+}
+
+PlantSettings readFrom(const char *text)
+{
+    IniText ini = Ini_New(0);
+    Ini_ReadFromText(ini, text, std::strlen(text));
+    PlantSettings s;
+    s.broker = "left over";
+    ReadPlantSettings(ini, &s);
+    Ini_Dispose(ini);
+    return s;
+}
+
+TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
+{
+    const PlantSettings defaults;
+    EXPECT_EQ(readFrom(""), defaults);
+    struct Case {
+        const char *text;
+        PlantSettings expected;
+    };
+    PlantSettings all;
+    all.enabled = true;
+    all.broker = "plant-broker.local";
+    all.port = 8883;
+    all.topicPrefix = "line4";
+    all.qos = 0;
+    all.username = "sensor7";
+    all.passwordFile = "/etc/mq/pw";
+    all.tls = true;
+    all.caFile = "ca.pem";
+    all.certFile = "c.pem";
+    all.keyFile = "k.pem";
+    all.buffer = 1000000;
+    const Case cases[] = {
+        {"[MQTT]\nENABLED = 1\nBROKER = \"plant-broker.local\"\nPORT = 8883\nTOPIC PREFIX = \"line4\"\nQOS = 0\n"
+         "USERNAME = \"sensor7\"\nPASSWORD FILE = \"/etc/mq/pw\"\nTLS = 1\nCA FILE = \"ca.pem\"\n"
+         "CERT FILE = \"c.pem\"\nKEY FILE = \"k.pem\"\nBUFFER = 1000000\n",
+         all},
+        // Out of range or not 1: ignored, as for the other keys.
+        {"[MQTT]\nENABLED = 2\nPORT = 0\nQOS = 2\nTLS = yes\nBUFFER = 0\n", defaults},
+        {"[MQTT]\nPORT = 65536\nQOS = -1\nBUFFER = 1000001\n", defaults},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(readFrom(c.text), c.expected) << c.text;
+
+    // Written and read back unchanged.
+    IniText ini = Ini_New(0);
+    WritePlantSettings(ini, all);
+    std::string text;
+    Ini_WriteToText(ini, &text);
+    Ini_Dispose(ini);
+    EXPECT_EQ(readFrom(text.c_str()), all) << text;
+}
+
+TEST(PlantSettings, PasswordIsTheFirstLineOfItsFile)
+{
+    const std::string path = ::testing::TempDir() + "plant_pw";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    std::fputs("s3cret word\r\nsecond line\n", f);
+    std::fclose(f);
+    std::string pw;
+    EXPECT_TRUE(ReadPasswordFile(path, &pw));
+    EXPECT_EQ(pw, "s3cret word");
+    std::remove(path.c_str());
+    EXPECT_FALSE(ReadPasswordFile(path, &pw));
+}
+
+} // namespace
