@@ -211,10 +211,13 @@ void PlantPublisher::run()
             generation = generation_;
         }
         SessionEnd end = SessionEnd::Failed;
+        bool connected = false;
         if (mosquitto *m = openSession(s, serial)) {
-            end = runSession(m, s, serial, generation);
+            end = runSession(m, s, serial, generation, &connected);
             mosquitto_destroy(m);
         }
+        if (connected)
+            backoff.reset();
         {
             std::lock_guard lock(mutex_);
             outbox_.connectionLost();
@@ -310,10 +313,10 @@ void PlantPublisher::pump(mosquitto *m)
 }
 
 PlantPublisher::SessionEnd PlantPublisher::runSession(mosquitto *m, const PlantSettings &s, unsigned serial,
-                                                      std::uint64_t generation)
+                                                      std::uint64_t generation, bool *wasConnected)
 {
     const auto started = Clock::now();
-    bool connected = false;
+    bool &connected = *wasConnected;
     for (;;) {
         bool stopping, reconfigured, busy;
         double drain;

@@ -46,7 +46,8 @@ private:
     enum class SessionEnd { Failed, Reconfigured, Stopped };
     void run();
     mosquitto *openSession(const PlantSettings &s, unsigned serial);
-    SessionEnd runSession(mosquitto *m, const PlantSettings &s, unsigned serial, std::uint64_t generation);
+    SessionEnd runSession(mosquitto *m, const PlantSettings &s, unsigned serial, std::uint64_t generation,
+                          bool *wasConnected);
     void closeCleanly(mosquitto *m, const PlantSettings &s, unsigned serial, double drainSeconds);
     void pump(mosquitto *m);
     void applyAcknowledgements();

@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <csignal>
 #include <fstream>
 #include <pwd.h>
 #include <unistd.h>
@@ -100,6 +101,12 @@ void BrokerProcess::stop()
     process_ = nullptr;
 }
 
+void BrokerProcess::signal(int sig)
+{
+    if (process_ && process_->state() == QProcess::Running)
+        ::kill(static_cast<pid_t>(process_->processId()), sig);
+}
+
 bool BrokerProcess::restart()
 {
     stop();
@@ -179,7 +186,6 @@ bool MqttSubscriber::connect(int port, const std::string &topic, const std::stri
     mosquitto_connect_callback_set(mosq_, onConnect);
     mosquitto_message_callback_set(mosq_, onMessage);
     mosquitto_subscribe_callback_set(mosq_, onSubscribe);
-    mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
     if (mosquitto_connect(mosq_, "127.0.0.1", port, 30) != MOSQ_ERR_SUCCESS || mosquitto_loop_start(mosq_) != 0)
         return false;
     return WaitWithEvents([&] { std::lock_guard lock(mutex_); return subscribed_; }, 5);

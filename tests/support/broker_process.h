@@ -21,6 +21,8 @@ public:
     void stop();
     // Starts it again on the same port with the same configuration.
     bool restart();
+    // Sends the broker a signal (SIGSTOP freezes it: what reaches it then is never answered).
+    void signal(int sig);
     int port() const { return port_; }
     const std::string &error() const { return error_; }
 
@@ -50,8 +52,8 @@ struct MqttMessage {
 class MqttSubscriber {
 public:
     ~MqttSubscriber();
-    // Subscribes to topic at QoS 1 and keeps subscribing after reconnections. A client id
-    // gives a persistent session: the broker keeps what arrives while the subscriber is away.
+    // Subscribes to topic at QoS 1. A client id gives a persistent session: the broker
+    // keeps what arrives while the subscriber is away.
     bool connect(int port, const std::string &topic, const std::string &clientId = "");
     std::vector<MqttMessage> messages() const;
     std::vector<MqttMessage> messagesOn(const std::string &topic) const;
