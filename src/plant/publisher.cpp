@@ -172,6 +172,15 @@ std::string PlantPublisher::unreachableText() const
     return text;
 }
 
+std::string PlantPublisher::failureText(int rc, const PlantSettings &s) const
+{
+    if (rc == MOSQ_ERR_EAI)
+        return "MQTT: unknown host " + s.broker;
+    if (rc == MOSQ_ERR_TLS || !tlsProblem_.empty())
+        return "MQTT: TLS refused: " + (tlsProblem_.empty() ? std::string("handshake failed") : tlsProblem_);
+    return unreachableText();
+}
+
 void PlantPublisher::onConnect(mosquitto *, void *self, int rc) { static_cast<PlantPublisher *>(self)->connack_ = rc; }
 
 void PlantPublisher::onPublish(mosquitto *, void *self, int mid)
@@ -270,14 +279,11 @@ mosquitto *PlantPublisher::openSession(const PlantSettings &s, unsigned serial)
         }
         mosquitto_tls_opts_set(m, 1, nullptr, nullptr);  // the broker's certificate is verified
     }
+    // A broker on this machine may take the TCP connection, and fail the TLS handshake,
+    // before the call returns.
     const int rc = mosquitto_connect_async(m, s.broker.c_str(), s.port, kKeepAliveSeconds);
-    if (rc == MOSQ_ERR_EAI) {
-        setState("MQTT: unknown host " + s.broker);
-        mosquitto_destroy(m);
-        return nullptr;
-    }
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
-        setState(unreachableText());
+        setState(failureText(rc, s));
         mosquitto_destroy(m);
         return nullptr;
     }
@@ -349,10 +355,7 @@ PlantPublisher::SessionEnd PlantPublisher::runSession(mosquitto *m, const PlantS
             return SessionEnd::Failed;
         }
         if (rc != MOSQ_ERR_SUCCESS) {
-            if (rc == MOSQ_ERR_TLS || !tlsProblem_.empty())
-                setState("MQTT: TLS refused: " + (tlsProblem_.empty() ? std::string("handshake failed") : tlsProblem_));
-            else
-                setState(unreachableText());
+            setState(failureText(rc, s));
             return SessionEnd::Failed;
         }
         if (!connected && connack_ == 0) {

@@ -53,6 +53,8 @@ private:
     void applyAcknowledgements();
     void setState(const std::string &text);
     std::string unreachableText() const;
+    // What a failed connection attempt or a lost connection is said as.
+    std::string failureText(int rc, const PlantSettings &s) const;
     void wake();
 
     static void onConnect(mosquitto *, void *self, int rc);

@@ -199,7 +199,8 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
     // Persistent, the broker keeps for the subscriber what it took before it stopped. The
     // link reaches it through a relay that freezes when the broker stops: what the link
     // sends then is never acknowledged, and is lost with the relay.
-    ASSERT_TRUE(broker.start(dir(), "persistence true\npersistence_location " + dir() + "/\n")) << broker.error();
+    ASSERT_TRUE(broker.start(dir(), "persistence true\npersistence_location " + dir() + "/\nmax_queued_messages 0\n"))
+        << broker.error();
     MqttSubscriber live;
     ASSERT_TRUE(live.connect(broker.port(), "k-vor-mq/+/measurement", "plant-test-sub"));
     const int relayPort = FreeLocalPort();
@@ -251,6 +252,8 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
         return l.rfind("MQTT: broker unreachable, ", 0) == 0;
     }));
+    relayAgain.kill();
+    relayAgain.waitForFinished(2000);
 }
 
 TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
