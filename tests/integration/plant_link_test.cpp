@@ -17,7 +17,7 @@
 #include "support/broker_process.h"
 #include "support/files.h"
 #include "support/sim_fixture.h"
-#include "ui/resource.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <QJsonDocument>
@@ -35,6 +35,7 @@
 #include <sys/stat.h>
 
 using namespace ui;
+using namespace panels;
 
 namespace {
 
