@@ -9,6 +9,7 @@
 
 #include "ui/uitypes.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -194,5 +195,9 @@ int ClearStripChart(int panel, int control);
 int SimulateEvent(int panel, int control, int event, int eventData1 = 0, int eventData2 = 0);
 // The panel that owns a control id, or -1.
 int PanelOfControl(int control);
+// Sees every event on its way to a callback (from the widgets and from SimulateEvent);
+// returning false keeps it from the callback. An empty observer removes it.
+using EventObserver = std::function<bool(int panel, int control, int event)>;
+void SetEventObserver(EventObserver observer);
 
 } // namespace ui

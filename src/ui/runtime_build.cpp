@@ -4,6 +4,7 @@
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
 #include "ui/system.h"
+#include "ui/widget_access.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,6 +46,7 @@ std::map<int, ControlRec> g_controls;  // keyed by control id (unique)
 int g_nextPanel = 1;
 int g_nextDynamicControl = kFirstDynamicControl;
 int g_programmatic = 0;
+EventObserver g_observer;
 
 class EventRelay;
 EventRelay *relay();
@@ -80,6 +82,8 @@ int Dispatch(int panel, int control, int event, int eventData1, int eventData2)
     }
     if (!cb)
         return -1;
+    if (g_observer && !g_observer(panel, control, event))
+        return 0;
     return cb(panel, control, event, nullptr, eventData1, eventData2);
 }
 
@@ -118,6 +122,8 @@ void ApplyStyle(ControlRec &c)
 
 namespace {
 
+bool isActivationKey(int key) { return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter; }
+
 // Turns mouse, key, focus, close and resize events of widgets into callback events.
 class EventRelay : public QObject {
 public:
@@ -138,6 +144,17 @@ public:
                     ctl = 0;
             }
         };
+        // A dimmed control is inert: Qt hands its mouse events on to the panel beneath,
+        // and only the right click that shows its help text reaches its own callback.
+        auto *widget = static_cast<QWidget *>(watched);
+        if (control != 0 && !widget->isEnabled()) {
+            if (event->type() == QEvent::MouseButtonPress &&
+                static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+                Dispatch(panel, control, EVENT_RIGHT_CLICK);
+                return true;
+            }
+            return event->type() == QEvent::Shortcut || event->type() == QEvent::ContextMenu;
+        }
         switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto *me = static_cast<QMouseEvent *>(event);
@@ -163,9 +180,27 @@ public:
             }
             break;
         }
+        case QEvent::Shortcut:
+            // A button's key sequence presses it as a click does: the left click now,
+            // the commit when the button comes up.
+            if (qobject_cast<QAbstractButton *>(widget) && control != 0)
+                Dispatch(panel, control, EVENT_LEFT_CLICK);
+            break;
         case QEvent::KeyPress:
-            if (control != 0)
-                Dispatch(panel, control, EVENT_KEYPRESS, static_cast<QKeyEvent *>(event)->key());
+            if (control != 0) {
+                auto *ke = static_cast<QKeyEvent *>(event);
+                if (auto *button = qobject_cast<QAbstractButton *>(widget); button && isActivationKey(ke->key())) {
+                    // Space or Enter on a focused button: the events of a mouse click, in its
+                    // order (left click on the way down, commit on the way up), nothing else.
+                    if (!ke->isAutoRepeat()) {
+                        Dispatch(panel, control, EVENT_LEFT_CLICK);
+                        if (ke->key() != Qt::Key_Space)
+                            button->click();
+                    }
+                    return ke->key() != Qt::Key_Space;
+                }
+                Dispatch(panel, control, EVENT_KEYPRESS, ke->key());
+            }
             break;
         case QEvent::FocusOut:
             if (control == 0 || FindControl(panel, control))
@@ -539,4 +574,19 @@ ControlRec *FindControlById(int control)
 }
 
 } // namespace detail
+
+void SetEventObserver(EventObserver observer) { detail::g_observer = std::move(observer); }
+
+QWidget *ControlWidget(int panel, int control)
+{
+    detail::ControlRec *c = detail::FindControl(panel, control);
+    return c ? c->widget.data() : nullptr;
+}
+
+QWidget *PanelWidget(int panel)
+{
+    detail::PanelRec *p = detail::FindPanel(panel);
+    return p ? p->widget.data() : nullptr;
+}
+
 } // namespace ui
