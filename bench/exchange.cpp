@@ -1,16 +1,22 @@
 // Exchanges per second of order 8 (8 + 48 bytes on the line) against the simulator,
-// over TCP and a pty unpaced, over a pty paced at 115200 baud, and the processor time
-// spent while waiting for a silent sensor. Prints key=value figures; never fails on
-// its numbers.
+// over TCP and a pty unpaced, over a pty paced at 115200 baud (through the program, and
+// the simulator alone with a bare blocking client), and the processor time spent while
+// waiting for a silent sensor. Prints key=value figures; never fails on its numbers.
 
 #include "app/state.h"
 #include "bench_support.h"
 #include "link/orders.h"
+#include "sim/protocol.h"
 #include "ui/runtime.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +43,60 @@ double measure(const std::vector<std::string> &options, bool pty, int count)
     const double r = rate(count);
     CloseBenchLink();
     return r;
+}
+
+// Reads exactly `count` bytes within `seconds`; false on a time-out or an error.
+bool readExactly(int fd, unsigned char *to, size_t count, double seconds)
+{
+    const double end = ui::Timer() + seconds;
+    while (count > 0) {
+        pollfd ready{fd, POLLIN, 0};
+        const int left = static_cast<int>((end - ui::Timer()) * 1000.0);
+        if (left <= 0 || ::poll(&ready, 1, left) <= 0)
+            return false;
+        const ssize_t got = ::read(fd, to, count);
+        if (got <= 0)
+            return false;
+        to += got;
+        count -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+// The simulator alone on its paced pty: a blocking client writes the request and reads the
+// 48 answer bytes, nothing else. What the line model lets through, with no program around it.
+double simAlonePaced(int count)
+{
+    SimProcess sim;
+    if (!sim.start({"--baud", "115200", "--pty", g_program->dir() + "/sim-alone-pty"})) {
+        std::fprintf(stderr, "simulator: %s\n", sim.error().c_str());
+        return -1;
+    }
+    const int fd = ::open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    termios mode{};
+    tcgetattr(fd, &mode);
+    cfmakeraw(&mode);
+    cfsetspeed(&mode, B115200);
+    tcsetattr(fd, TCSANOW, &mode);
+    // Order 8, address 0, no data: the request of every Run pass, framed by the simulator's own code.
+    const mqsim::Bytes frame = mqsim::buildFrame(8, 0);
+    unsigned char answer[48];
+    double result = -1;
+    double start = 0;
+    for (int i = -1; i < count; ++i) {
+        if (i == 0)
+            start = ui::Timer();  // the first exchange warms up
+        if (::write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()) || !readExactly(fd, answer, sizeof answer, 2.0)) {
+            std::fprintf(stderr, "bare exchange %d failed\n", i);
+            ::close(fd);
+            return -1;
+        }
+    }
+    result = count / (ui::Timer() - start);
+    ::close(fd);
+    return result;
 }
 
 double idleWaitCpu()
@@ -67,10 +127,13 @@ int main(int argc, char **argv)
     const double paced = measure({"--baud", "115200"}, true, 800);
     const double limit = 11520.0 / 56.0;
     std::printf("paced_115200_per_s=%.1f (line limit %.1f)\n", paced, limit);
+    const double simAlone = simAlonePaced(800);
+    std::printf("sim_paced_115200_ratio=%.3f\n", simAlone / limit);
     const double idle = idleWaitCpu();
     std::printf("idle_wait_cpu=%.4f\n", idle);
-    std::printf("unpaced_tcp_per_s=%.0f unpaced_pty_per_s=%.0f paced_115200_ratio=%.3f idle_wait_cpu=%.4f\n", tcp, pty,
-                paced / limit, idle);
+    std::printf("unpaced_tcp_per_s=%.0f unpaced_pty_per_s=%.0f paced_115200_ratio=%.3f sim_paced_115200_ratio=%.3f "
+                "idle_wait_cpu=%.4f\n",
+                tcp, pty, paced / limit, simAlone / limit, idle);
     std::fflush(stdout);
     return 0;
 }

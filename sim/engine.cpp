@@ -145,6 +145,11 @@ Reply SensorEngine::answer(const Request &request, double now)
     return reply;
 }
 
+void SensorEngine::prepare(double now)
+{
+    model_.trackUntil(now, ram_, identity_, calibrating_, &ramThreshold_, scene_);
+}
+
 Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &address, int &errorCode)
 {
     const Bytes &in = request.data;
@@ -278,7 +283,7 @@ Bytes SensorEngine::triggerFrame(double now)
 void SensorEngine::keepMeasurement(const uint8_t *record)
 {
     if (stats_.measurements.size() >= EngineStats::kMaxKept)
-        stats_.measurements.erase(stats_.measurements.begin());
+        stats_.measurements.pop_front();
     stats_.measurements.emplace_back(record, record + 12);
 }
 

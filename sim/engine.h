@@ -9,6 +9,7 @@
 #include "state.h"
 
 #include <cstdint>
+#include <deque>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ struct EngineStats {
     Bytes last;                 // the last complete request, header and data
     std::vector<uint8_t> orders; // order code of every request, in arrival order
     uint64_t triggered = 0;      // unsolicited frames sent, damaged ones included
-    std::vector<Bytes> measurements; // first 12 bytes of each measurement record sent intact, the last kMaxKept
+    std::deque<Bytes> measurements; // first 12 bytes of each measurement record sent intact, the last kMaxKept
     static constexpr size_t kMaxKept = 2000;
 };
 
@@ -52,6 +53,9 @@ public:
     void feed(FrameAssembler &line, const uint8_t *data, size_t count, double now, std::vector<Reply> &out);
     std::vector<Reply> feed(const uint8_t *data, size_t count, double now);
     Reply answer(const Request &request, double now);
+    // Work a request would otherwise do on arrival (the scans since the last record), done while
+    // the line is busy with an answer, so the next answer is ready within its request's line time.
+    void prepare(double now);
 
     // The unsolicited frame of the triggered serial mode, or nothing when that mode is not set.
     bool triggeredMode() const { return ram_.RS_232_Mode == 1; }

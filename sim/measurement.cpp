@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace mqsim {
 
@@ -315,13 +316,7 @@ void MeasurementModel::track(uint16_t value)
 
 namespace {
 
-struct Scan {
-    uint16_t left = 0;
-    uint16_t right = 0;
-    uint16_t edges = 0;
-    uint16_t value = 0;
-    bool onlyRight = false;
-};
+using Scan = MeasurementModel::Scan;
 
 Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool calibrating, const Curve *threshold,
             const Scene &scene)
@@ -344,24 +339,65 @@ Scan scanAt(double t, const ParamSet &params, const Identity &identity, bool cal
 
 } // namespace
 
+const Scan &MeasurementModel::scanOf(int64_t index, double t, const ParamSet &params, const Identity &identity,
+                                     bool calibrating, const Curve *autoThreshold, const Scene &scene)
+{
+    CachedScan &c = cache_;
+    const bool same = c.valid && c.index == index && c.calibrating == calibrating &&
+                      c.haveThreshold == (autoThreshold != nullptr) &&
+                      (!autoThreshold || c.threshold == *autoThreshold) &&
+                      std::memcmp(&c.params, &params, sizeof params) == 0 && c.identity == identity &&
+                      c.scene == scene;
+    if (!same) {
+        c.valid = true;
+        c.index = index;
+        c.params = params;
+        c.identity = identity;
+        c.scene = scene;
+        c.calibrating = calibrating;
+        c.haveThreshold = autoThreshold != nullptr;
+        if (autoThreshold)
+            c.threshold = *autoThreshold;
+        c.scan = scanAt(t, params, identity, calibrating, autoThreshold, scene);
+    }
+    return c.scan;
+}
+
+void MeasurementModel::trackUntil(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                                  const Curve *autoThreshold, const Scene &scene)
+{
+    if (!haveExtremes_ || !std::isfinite(t))
+        return;
+    const double cycle = cycleSeconds(params);
+    const int64_t index = scanIndex(t, params);
+    const double scanStart = static_cast<double>(index) * cycle;
+    if (scanStart <= lastTracked_)
+        return;
+    // The scans made since the last one tracked, sampled so a long pause stays cheap, then the one
+    // under way.
+    const double missed = std::min(64.0, std::floor((scanStart - lastTracked_) / cycle));
+    for (int k = 1; k < static_cast<int>(missed); ++k) {
+        const double scanTime = lastTracked_ + (scanStart - lastTracked_) * k / missed;
+        const Scan missedScan = scanAt(scanTime, params, identity, calibrating, autoThreshold, scene);
+        if (missedScan.edges > 0)
+            track(missedScan.value);
+    }
+    const Scan &current = scanOf(index, scanStart, params, identity, calibrating, autoThreshold, scene);
+    if (current.edges > 0)
+        track(current.value);
+    lastTracked_ = scanStart;
+}
+
 MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
                                      const Curve *autoThreshold, const Scene &scene)
 {
     const Window window = calibrating ? Window{1, effectivePixelCount(identity)} : evaluationWindow(params, identity);
-    // Catch up with the scans made since the last record, sampled so a long pause stays cheap.
-    if (haveExtremes_ && t > lastTracked_) {
-        const double cycle = cycleSeconds(params);
-        const double missed = std::min(64.0, std::floor((t - lastTracked_) / cycle));
-        for (int k = 1; k < static_cast<int>(missed); ++k) {
-            const double scanTime = lastTracked_ + (t - lastTracked_) * k / missed;
-            const Scan missedScan = scanAt(scanTime, params, identity, calibrating, autoThreshold, scene);
-            if (missedScan.edges > 0)
-                track(missedScan.value);
-        }
-    }
-    lastTracked_ = t;
+    const int64_t index = scanIndex(t, params);
+    const double scanStart = static_cast<double>(index) * cycleSeconds(params);
+    trackUntil(t, params, identity, calibrating, autoThreshold, scene);
+    lastTracked_ = scanStart;
 
-    const Scan scan = scanAt(t, params, identity, calibrating, autoThreshold, scene);
+    const Scan scan = scanOf(index, scanStart, params, identity, calibrating, autoThreshold, scene);
     const Optics optics = opticsAt(t, params, identity);
     const int pixels = effectivePixelCount(identity);
     MeasRecord record{};

@@ -24,6 +24,8 @@ struct Scene {
     double dirtPct = 0.0;     // depth of the dip a dirty window leaves in the band, % of the band
     double dirtAtPct = 8.0;   // where the dip sits, % of the evaluation window from its start
     double defocus = 1.0;     // how many times softer than in focus the object's edges are
+
+    bool operator==(const Scene &) const = default;
 };
 
 struct Window {
@@ -72,22 +74,50 @@ FoundEdges findEdges(double t, const ParamSet &params, const Identity &identity,
 Curve thresholdFrom(const Curve &video, unsigned percent, int adcFullScale);
 
 // Measurement records with MAX/MIN kept over every scan since the last reset, not only over the
-// scans somebody asked for.
+// scans somebody asked for. A record reports the scan under way at t (scans start on a fixed
+// grid of cycle times), so requests within one scan share its edges, found once.
 class MeasurementModel {
 public:
     // autoThreshold: the stored threshold profile used with Video-Thd-Mode 1 (none: taught from
     // the empty band at Video-Thd-Auto percent).
     MeasRecord measure(double t, const ParamSet &params, const Identity &identity, bool calibrating,
                        const Curve *autoThreshold = nullptr, const Scene &scene = {});
+    // Takes the scans up to t into MAX/MIN ahead of the next request, which then finds little
+    // left to catch up with. Only when extremes are kept; changes no record's content.
+    void trackUntil(double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                    const Curve *autoThreshold = nullptr, const Scene &scene = {});
     void resetExtremes() { haveExtremes_ = false; }
+
+    struct Scan {
+        uint16_t left = 0;
+        uint16_t right = 0;
+        uint16_t edges = 0;
+        uint16_t value = 0;
+        bool onlyRight = false;
+    };
 
 private:
     void track(uint16_t value);
+    const Scan &scanOf(int64_t index, double t, const ParamSet &params, const Identity &identity, bool calibrating,
+                       const Curve *autoThreshold, const Scene &scene);
 
     bool haveExtremes_ = false;
     uint16_t max_ = 0;
     uint16_t min_ = 0;
     double lastTracked_ = 0.0;
+
+    // The last scan found, with everything it was found from.
+    struct CachedScan {
+        bool valid = false;
+        int64_t index = 0;
+        ParamSet params{};
+        Identity identity;
+        Scene scene;
+        bool calibrating = false;
+        bool haveThreshold = false;
+        Curve threshold{};
+        Scan scan;
+    } cache_;
 };
 
 } // namespace mqsim

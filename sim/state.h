@@ -26,6 +26,8 @@ struct Identity {
     int16_t adcCode = 1024;
     uint16_t serial = 4711;
     uint32_t referenceUm = 10000; // size of the reference object measured in calibration mode
+
+    bool operator==(const Identity &) const = default;
 };
 
 constexpr size_t kMaxFirmwareLength = 512;

@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -28,6 +29,17 @@ double monotonicSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
+PrepareTimer::PrepareTimer(SensorEngine &engine, QObject *parent) : timer_(parent)
+{
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, [&engine] { engine.prepare(monotonicSeconds()); });
+}
+
+void PrepareTimer::answerEndsAt(double end)
+{
+    timer_.start(std::max(1, static_cast<int>((end - monotonicSeconds()) * 1000.0)));
+}
+
 namespace {
 // Both servers listen on 127.0.0.1 only: the simulator is never reachable from elsewhere.
 bool listenOnLoopback(QTcpServer &server, quint16 port, QString &error)
@@ -43,7 +55,7 @@ bool listenOnLoopback(QTcpServer &server, quint16 port, QString &error)
 // TCP
 
 TcpLink::TcpLink(SensorEngine &engine, QObject *parent)
-    : QObject(parent), engine_(engine), server_(new QTcpServer(this))
+    : QObject(parent), engine_(engine), server_(new QTcpServer(this)), prepare_(engine, this)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -106,6 +118,7 @@ void TcpLink::schedule(const Reply &reply, double requestComplete)
     job.closeAfter = reply.closeAfter;
     job.start = schedule_.place(requestComplete, reply.requestBytes, reply.bytes.size(), reply.byteTime, reply.delay);
     jobs_.push_back(std::move(job));
+    prepare_.answerEndsAt(schedule_.freeAt());
     pump(false);
 }
 
@@ -308,7 +321,7 @@ void PtyWriter::writeAll(const uint8_t *data, size_t count)
 // ---------------------------------------------------------------------------------------------
 // pty
 
-PtyLink::PtyLink(SensorEngine &engine, QObject *parent) : QObject(parent), engine_(engine) {}
+PtyLink::PtyLink(SensorEngine &engine, QObject *parent) : QObject(parent), engine_(engine), prepare_(engine, this) {}
 
 PtyLink::~PtyLink()
 {
@@ -400,8 +413,14 @@ void PtyLink::readMaster()
     for (;;) {
         const ssize_t got = ::read(master_, buffer, sizeof buffer);
         if (got > 0) {
+            // The line time of an answer counts from its request's arrival, not from the end of
+            // working out the answer.
+            const double arrival = monotonicSeconds();
+            replies.clear();
             if (lineRateMatches())
-                engine_.feed(line_, buffer, static_cast<size_t>(got), monotonicSeconds(), replies);
+                engine_.feed(line_, buffer, static_cast<size_t>(got), arrival, replies);
+            for (const auto &reply : replies)
+                schedule(reply, arrival);
             continue;
         }
         if (got < 0 && errno == EINTR)
@@ -413,9 +432,6 @@ void PtyLink::readMaster()
         }
         break;
     }
-    const double now = monotonicSeconds();
-    for (const auto &reply : replies)
-        schedule(reply, now);
 }
 
 void PtyLink::schedule(const Reply &reply, double requestComplete)
@@ -426,6 +442,7 @@ void PtyLink::schedule(const Reply &reply, double requestComplete)
     const double start =
         schedule_.place(requestComplete, reply.requestBytes, reply.bytes.size(), reply.byteTime, reply.delay);
     writer_->enqueue(reply.bytes, start, reply.byteTime);
+    prepare_.answerEndsAt(schedule_.freeAt());
 }
 
 void PtyLink::sendUnsolicited(const Bytes &frame)

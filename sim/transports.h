@@ -25,6 +25,17 @@ namespace mqsim {
 // CLOCK_MONOTONIC in seconds: the one clock for requests, pacing deadlines and the model.
 double monotonicSeconds();
 
+// Lets the engine get ready for the next request while an answer is still on the line: fires once
+// the last answer scheduled has gone out (a millisecond on, at the soonest).
+class PrepareTimer {
+public:
+    PrepareTimer(SensorEngine &engine, QObject *parent);
+    void answerEndsAt(double end);
+
+private:
+    QTimer timer_;
+};
+
 class TcpLink : public QObject {
 public:
     TcpLink(SensorEngine &engine, QObject *parent = nullptr);
@@ -55,6 +66,7 @@ private:
     std::deque<Job> jobs_;
     QTimer timer_;
     bool lastByteTimer_ = false; // the armed timer is the one for an answer's last byte
+    PrepareTimer prepare_;
 };
 
 // Writes paced bytes to the pty master from its own thread: Qt's millisecond timers are too coarse
@@ -111,6 +123,7 @@ private:
     PtyWriter *writer_ = nullptr;
     FrameAssembler line_;
     LineSchedule schedule_;
+    PrepareTimer prepare_;
 };
 
 class ControlServer : public QObject {
