@@ -255,29 +255,40 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
     }
 }
 
-Bytes SensorEngine::triggerFrame(double now)
+Reply SensorEngine::triggerReply(double now)
 {
+    Reply reply;
+    reply.order = kTriggerFrame;
+    reply.byteTime = byteTime();
     if (!triggeredMode())
-        return {};
+        return reply;
     if (!std::isfinite(now))
         now = 0.0;
     if (triggerLimited_) {
         if (triggerLeft_ == 0)
-            return {};
+            return reply;
         --triggerLeft_;
     }
     const Bytes record = bytesOf(model_.measure(now, ram_, identity_, calibrating_, nullptr, scene_));
     const Bytes frame = buildFrame(kTriggerFrame, 0, record.data(), 12);
     ++stats_.triggered;
-    // A fault aimed at the triggered order damages the next unsolicited frame.
+    // A fault aimed at the triggered order damages (or holds back, or cuts off) the next
+    // unsolicited frame as it would an answer.
     if (onceFault_ != Fault::None && onceOrder_ == kTriggerFrame) {
-        const Fault fault = onceFault_;
+        reply.fault = onceFault_;
         onceFault_ = Fault::None;
         onceOrder_ = -1;
-        return applyFault(frame, fault, ++garbageCount_).bytes;
+        Delivery delivery = applyFault(frame, reply.fault, ++garbageCount_);
+        if (delivery.bytes == frame) // late, or a fault that leaves so short a frame alone
+            keepMeasurement(record.data());
+        reply.bytes = std::move(delivery.bytes);
+        reply.closeAfter = delivery.closeAfter;
+        reply.delay = delivery.delayed ? lateMs_ / 1000.0 : 0.0;
+        return reply;
     }
     keepMeasurement(record.data());
-    return frame;
+    reply.bytes = frame;
+    return reply;
 }
 
 void SensorEngine::keepMeasurement(const uint8_t *record)

@@ -59,7 +59,8 @@ public:
 
     // The unsolicited frame of the triggered serial mode, or nothing when that mode is not set.
     bool triggeredMode() const { return ram_.RS_232_Mode == 1; }
-    Bytes triggerFrame(double now);
+    Reply triggerReply(double now);
+    Bytes triggerFrame(double now) { return triggerReply(now).bytes; }
     // Interval of those frames (0: none) and how many more may go (0: no limit).
     void setTriggerMs(int ms) { triggerMs_ = ms; }
     int triggerMs() const { return triggerMs_; }

@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     trigger.setInterval(triggerInterval());
     QObject::connect(&trigger, &QTimer::timeout, &app, [&] {
         if (engine.triggerMs() > 0) {
-            const mqsim::Bytes frame = engine.triggerFrame(mqsim::monotonicSeconds());
+            const mqsim::Reply frame = engine.triggerReply(mqsim::monotonicSeconds());
             tcp.sendUnsolicited(frame);
             pty.sendUnsolicited(frame);
         }

@@ -122,14 +122,9 @@ void TcpLink::schedule(const Reply &reply, double requestComplete)
     pump(false);
 }
 
-void TcpLink::sendUnsolicited(const Bytes &frame)
+void TcpLink::sendUnsolicited(const Reply &frame)
 {
-    if (frame.empty() || !client_)
-        return;
-    Reply reply;
-    reply.bytes = frame;
-    reply.byteTime = engine_.pacedBaud() > 0 ? 10.0 / engine_.pacedBaud() : 0.0;
-    schedule(reply, monotonicSeconds());
+    schedule(frame, monotonicSeconds());
 }
 
 void TcpLink::pump(bool fromTimer)
@@ -445,14 +440,9 @@ void PtyLink::schedule(const Reply &reply, double requestComplete)
     prepare_.answerEndsAt(schedule_.freeAt());
 }
 
-void PtyLink::sendUnsolicited(const Bytes &frame)
+void PtyLink::sendUnsolicited(const Reply &frame)
 {
-    if (frame.empty() || !writer_)
-        return;
-    Reply reply;
-    reply.bytes = frame;
-    reply.byteTime = engine_.pacedBaud() > 0 ? 10.0 / engine_.pacedBaud() : 0.0;
-    schedule(reply, monotonicSeconds());
+    schedule(frame, monotonicSeconds());
 }
 
 void PtyLink::shutdown()

@@ -41,7 +41,7 @@ public:
     TcpLink(SensorEngine &engine, QObject *parent = nullptr);
     bool listen(quint16 port, QString &error);
     quint16 port() const;
-    void sendUnsolicited(const Bytes &frame);
+    void sendUnsolicited(const Reply &frame);
 
 private:
     struct Job {
@@ -105,7 +105,7 @@ public:
     // Creates the pty and the link; on failure `error` says why and nothing is left behind.
     bool open(const QString &linkPath, QString &error);
     QString slavePath() const { return slavePath_; }
-    void sendUnsolicited(const Bytes &frame);
+    void sendUnsolicited(const Reply &frame);
     // Stops the writer, removes the link (if it is still ours) and closes the pty.
     void shutdown();
 

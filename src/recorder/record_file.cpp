@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 std::string RecordNumberField(double value)
 {
@@ -48,7 +49,15 @@ bool AppendToRecordFile(const char *path, const std::string &bytes)
     std::FILE *file = std::fopen(path, "ab");
     if (!file)
         return false;
+    // Unbuffered, so what failed to reach the file is known here and nothing is left to go out
+    // at close; the part of a line that did get there on a full disk is taken out again, and the
+    // file stays a record file up to its last whole line.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    const off_t start = ::lseek(fileno(file), 0, SEEK_END);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!written && start >= 0) {
+        [[maybe_unused]] const int ignored = ::ftruncate(fileno(file), start);
+    }
     const bool closed = std::fclose(file) == 0;
     return written && closed;
 }

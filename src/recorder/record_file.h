@@ -16,5 +16,6 @@ std::string RecordSampleLine(const std::string &time, const MeasurementRecord &r
 // many more as the value needs to read back exactly (up to 9).
 std::string RecordNumberField(double value);
 // Opens the file for appending (binary), writes the bytes and closes it again. True
-// only when every byte reached the file and it closed cleanly.
+// only when every byte reached the file and it closed cleanly; bytes that got there
+// from a failed append are taken out again.
 bool AppendToRecordFile(const char *path, const std::string &bytes);

@@ -132,13 +132,22 @@ int takeTriggeredFrame()
     const bool usable = result == 1 && head.length >= 12;
     if (usable)
         std::memcpy(&raw, szReadBuf + kHeaderSize, 12);
+    // A frame whose data failed may have been cut short, with the next frame's start among the
+    // bytes taken for its data: of such a frame only the header goes, and the search for the
+    // next one goes on in what followed it.
     if (comtype == 0) {
         g_heldHeaderBytes = 0;
+        if (result != 1 && head.length > 0) {
+            const unsigned char *data = szReadBuf + kHeaderSize;
+            const auto *sync = static_cast<const unsigned char *>(std::memchr(data, kSyncByte, head.length));
+            if (sync) {
+                const int keep = std::min<int>(kHeaderSize, static_cast<int>(data + head.length - sync));
+                std::memmove(szReadBuf, sync, static_cast<size_t>(keep));
+                g_heldHeaderBytes = keep;
+            }
+        }
     } else {
-        // A complete frame goes whole, even when its data failed the check; of an
-        // incomplete one only the header, and the search goes on in what follows.
-        const int frameBytes = kHeaderSize + head.length;
-        consumeReceived(dataSizeRec >= frameBytes ? frameBytes : kHeaderSize);
+        consumeReceived(result == 1 ? kHeaderSize + head.length : kHeaderSize);
     }
     head.order = 0;
     return usable ? 1 : 0;

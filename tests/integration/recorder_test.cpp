@@ -1,6 +1,7 @@
 // Recordings against the simulator, over TCP and over its pty: the record file against
-// the frames the simulator sent, the timing of the first request, stopping, a silent
-// sensor, triggered frames among damaged ones, and lines that cannot be written.
+// the frames the simulator sent, the timing of the first request, stopping, triggered
+// frames among damaged ones, and lines that cannot be written. Faults on the line in a
+// running recording: loop_faults_test.
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -16,6 +17,7 @@
 #include "support/sim_fixture.h"
 #include "support/files.h"
 #include "panels/resource.h"
+#include "support/record_lines.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -46,22 +48,6 @@ void sampleHook(int count, double time)
         g_onSample(count, time);
 }
 
-std::vector<std::string> splitCrLf(const std::string &bytes)
-{
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < bytes.size()) {
-        const size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) {
-            lines.push_back("UNTERMINATED:" + bytes.substr(at));
-            break;
-        }
-        lines.push_back(bytes.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 // '9' stands for any digit, every other character for itself.
 bool shaped(const std::string &text, const std::string &pattern)
 {
@@ -71,28 +57,6 @@ bool shaped(const std::string &text, const std::string &pattern)
         if (pattern[i] == '9' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != pattern[i])
             return false;
     return true;
-}
-
-std::vector<std::string> split(const std::string &text, char by)
-{
-    std::vector<std::string> parts;
-    std::stringstream s(text);
-    std::string part;
-    while (std::getline(s, part, by))
-        parts.push_back(part);
-    return parts;
-}
-
-// The five written fields of a measurement record given as the simulator's hex text.
-std::string fieldsOfHex(const std::string &hex)
-{
-    MeasurementRecord r{};
-    unsigned char bytes[12] = {};
-    for (int i = 0; i < 12 && 2 * i + 1 < static_cast<int>(hex.size()); ++i)
-        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-    std::memcpy(&r, bytes, 12);
-    const std::string line = RecordSampleLine("T", r);
-    return line.substr(2, line.size() - 4);
 }
 
 class RecorderTest : public SimFixture, public ::testing::WithParamInterface<Link> {
@@ -129,12 +93,12 @@ protected:
     {
         const std::string reply = sim.command("measurements");
         EXPECT_EQ(reply.rfind("ok", 0), 0u) << reply;
-        return reply.size() > 3 ? split(reply.substr(3), ',') : std::vector<std::string>{};
+        return reply.size() > 3 ? SplitText(reply.substr(3), ',') : std::vector<std::string>{};
     }
     // Header lines and the sample lines, each checked against the frames sent.
     void expectFileMatchesSent(const std::string &interval, int samples, size_t lines)
     {
-        const std::vector<std::string> all = splitCrLf(fileBytes());
+        const std::vector<std::string> all = SplitCrLf(fileBytes());
         ASSERT_EQ(all.size(), 6 + lines);
         EXPECT_TRUE(shaped(all[0], "DATE:\t99-99-9999")) << all[0];
         EXPECT_TRUE(shaped(all[1], "TIME:\t99:99:99")) << all[1];
@@ -149,7 +113,7 @@ protected:
             const std::string &line = all[6 + i];
             ASSERT_GT(line.size(), 9u);
             EXPECT_TRUE(shaped(line.substr(0, 9), "99:99:99\t")) << line;
-            EXPECT_EQ(line.substr(9), fieldsOfHex(sent[i])) << "line " << i;
+            EXPECT_EQ(line.substr(9), RecordFieldsOfHex(sent[i])) << "line " << i;
         }
     }
     void expectIdleAgain()
@@ -222,23 +186,6 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
     expectIdleAgain();
 }
 
-TEST_P(RecorderTest, SilentSensorEndsWithTheTimeOutAndKeepsTheLines)
-{
-    g_onSample = [this](int count, double) {
-        if (count == 2) {
-            EXPECT_EQ(sim.command("fault silent always"), "ok");
-        }
-    };
-    record(0, 10, 0.1);
-    EXPECT_EQ(sim.command("fault none"), "ok");
-    expectFileMatchesSent("0.1", 10, 2);
-    EXPECT_EQ(sim.orders().size(), 3u);  // the unanswered request ended it
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - TIMEOUT!");
-    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - rs232 timeout!");
-    expectIdleAgain();
-}
-
 TEST_P(RecorderTest, TriggeredRecordingDropsDamagedAndForeignFrames)
 {
     sensorTriggeredMode();
@@ -284,10 +231,10 @@ TEST_P(RecorderTest, TriggeredFramesBeforeStartAreNotSamples)
     record(1, 3, 1.0);
     const std::vector<std::string> sent = measurementsSent();
     ASSERT_EQ(sent.size(), before + 3);
-    const std::vector<std::string> lines = splitCrLf(fileBytes());
+    const std::vector<std::string> lines = SplitCrLf(fileBytes());
     ASSERT_EQ(lines.size(), 9u);
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(lines[6 + i].substr(9), fieldsOfHex(sent[before + i])) << i;
+        EXPECT_EQ(lines[6 + i].substr(9), RecordFieldsOfHex(sent[before + i])) << i;
     expectIdleAgain();
 }
 
@@ -306,7 +253,7 @@ TEST_P(RecorderTest, LinesThatCannotBeWrittenAreCountedAndShown)
             statusWhileLost.push_back(GetCtrlString(pPA, MAIN_STATUS));
     };
     record(0, 5, 0.1);
-    EXPECT_EQ(splitCrLf(written).size(), 8u);
+    EXPECT_EQ(SplitCrLf(written).size(), 8u);
     EXPECT_EQ(RecordLinesLost(), 3);
     EXPECT_EQ(intOf(pRec, REC_COUNT), 5);  // counted as taken, shown as not written
     ASSERT_EQ(statusWhileLost.size(), 1u);

@@ -8,11 +8,16 @@
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
+#include "support/record_lines.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -82,6 +87,46 @@ protected:
 
     std::string path;
 };
+
+// First in this file: the statistics window does not load again in a later test once a test
+// has discarded it.
+TEST_F(StatsRecordingTest, DiskFillingUpKeepsTheFileValidToItsLastWholeLine)
+{
+    // The file may grow by half a line more after the third sample: the fourth line is cut
+    // short on the disk, the later ones do not get there at all.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    g_onSample = [&](int count) {
+        if (count == 3) {
+            rlimit full = before;
+            full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(path) + 20);
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+        }
+    };
+    popups->confirmAnswers = {1};
+    record(8);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(RecordLinesLost(), 5);
+    EXPECT_NE(GetCtrlString(pRec, REC_STATUS).find("5 SAMPLE(S) NOT WRITTEN!"), std::string::npos)
+        << GetCtrlString(pRec, REC_STATUS);
+    const std::string bytes = ReadBytes(path);
+    const std::vector<std::string> lines = SplitCrLf(bytes);
+    ASSERT_EQ(lines.size(), 9u) << lines.back();
+    std::vector<double> px, um;
+    sentValues(&px, &um);
+    ASSERT_EQ(px.size(), 8u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(lines[6 + i].substr(9, lines[6 + i].find('\t', 9) - 9), std::to_string(static_cast<int>(px[i])));
+    // The statistics window offered at the end reads the three samples and nothing pending.
+    ASSERT_GT(pStats, 0);
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "3");
+    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");
+}
+
 
 TEST_F(StatsRecordingTest, ReadWhileRecordingAndOfferedAtTheEnd)
 {

@@ -1,6 +1,10 @@
 #include "support/sim_fixture.h"
 
 #include "app/shell.h"
+#include "ui/runtime.h"
+
+#include <QProcess>
+#include <QTcpSocket>
 
 std::string LinkName(const ::testing::TestParamInfo<Link> &info)
 {
@@ -15,6 +19,14 @@ std::string LinkName(const ::testing::TestParamInfo<Link> &info)
 void SimFixture::TearDown()
 {
     CloseLinkAndPanels();
+    if (ser2net_) {
+        ser2net_->terminate();
+        if (!ser2net_->waitForFinished(3000))
+            ser2net_->kill();
+        ser2net_->waitForFinished(2000);
+        delete ser2net_;
+        ser2net_ = nullptr;
+    }
     sim.stop();
     AppFixture::TearDown();
 }
@@ -28,11 +40,42 @@ void SimFixture::startSim(Link link, const std::vector<std::string> &extra)
         options.insert(options.end(), {"--pty", programDir + "/sim-pty"});
     options.insert(options.end(), extra.begin(), extra.end());
     ASSERT_TRUE(sim.start(options)) << sim.error();
+    if (link == Link::Ser2net)
+        startSer2net();
+}
+
+void SimFixture::startSer2net()
+{
+    ser2netPort_ = FreeLocalPort();
+    ASSERT_GT(ser2netPort_, 0);
+    ser2net_ = new QProcess;
+    const std::string accepter = "  accepter: tcp,127.0.0.1," + std::to_string(ser2netPort_);
+    const std::string connector = "  connector: serialdev," + sim.ptyPath() + ",115200n81,local";
+    ser2net_->start("ser2net", {"-n", "-u", "-P", QString::fromStdString(programDir + "/ser2net.pid"), "-Y",
+                                "connection: &sensor", "-Y", QString::fromStdString(accepter), "-Y",
+                                QString::fromStdString(connector)});
+    ASSERT_TRUE(ser2net_->waitForStarted(5000));
+    // ser2net listens a moment after it starts.
+    for (int i = 0; i < 50; ++i) {
+        QTcpSocket probe;
+        probe.connectToHost("127.0.0.1", static_cast<quint16>(ser2netPort_));
+        if (probe.waitForConnected(100)) {
+            probe.abort();
+            return;
+        }
+        ui::DelayWithEventProcessing(0.1);
+    }
+    FAIL() << "ser2net did not listen";
 }
 
 int SimFixture::openSimLink(Link link)
 {
-    return link == Link::Tcp ? openTcp(sim.tcpPort()) : openSerial(sim.ptyPath());
+    switch (link) {
+    case Link::Tcp: return openTcp(sim.tcpPort());
+    case Link::Ser2net: return openTcp(ser2netPort_);
+    case Link::Pty: break;
+    }
+    return openSerial(sim.ptyPath());
 }
 
 void SimFixture::startSimOverTcp(const std::vector<std::string> &extra)

@@ -16,16 +16,25 @@
 enum class Link { Tcp, Pty, Ser2net };
 std::string LinkName(const ::testing::TestParamInfo<Link> &info);
 
+class QProcess;
+
 class SimFixture : public AppFixture {
 protected:
     void TearDown() override;
 
-    // Starts the simulator on a TCP port (Tcp) or a pty (the serial links) with the extra options.
+    // Starts the simulator on a TCP port (Tcp) or a pty (the serial links) with the extra
+    // options; for Ser2net also ser2net, listening on a free port in front of the pty.
     void startSim(Link link, const std::vector<std::string> &extra = {});
-    // Opens the program's link to the simulator (not for Ser2net, which needs its bridge).
+    // Opens the program's link to the simulator (or to its ser2net bridge).
     int openSimLink(Link link);
     // The usual start: the simulator on TCP, the program connected to it.
     void startSimOverTcp(const std::vector<std::string> &extra = {});
 
     SimProcess sim;
+
+private:
+    void startSer2net();
+
+    QProcess *ser2net_ = nullptr;
+    int ser2netPort_ = 0;
 };
