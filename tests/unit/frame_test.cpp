@@ -47,36 +47,28 @@ protected:
     }
 };
 
-TEST(Crc8, TableAndKnownVectors)
+TEST(Crc8, KnownVectors)
 {
-    const unsigned char start[] = {0x00, 0x5E, 0xBC, 0xE2, 0x61, 0x3F, 0xDD, 0x83};
-    EXPECT_EQ(0, std::memcmp(crc8Array, start, sizeof start));
     EXPECT_EQ(0xDE, crc8Update("abc", 0, 3, crc8Array));
     EXPECT_EQ(0xAA, crc8Update("", 0, 0, crc8Array));
     // The start index is honoured.
     EXPECT_EQ(0xDE, crc8Update("xxabc", 2, 3, crc8Array));
 }
 
-TEST_F(FrameTest, EchoRequestIsTheKnownEightBytes)
+TEST_F(FrameTest, RequestsAreBuiltByteExactly)
 {
     FillTxBuf(5, 0, nullptr, 0);
     EXPECT_EQ(written(8), (std::vector<unsigned char>{0x55, 0x05, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x3C}));
-    EXPECT_EQ(0, crc8Update(szWriteBuf, 0, 8, crc8Array));
     EXPECT_EQ(head.order, 5);
     EXPECT_EQ(head.dataCrc, 0xAA);
     EXPECT_EQ(head.headerCrc, 0x3C);
-}
 
-TEST_F(FrameTest, SixtyByteRequestCoversDataAndHeaderSeparately)
-{
+    // Sixty data bytes: the data CRC covers the data, the header CRC the first seven bytes.
     unsigned char data[60];
     for (int i = 0; i < 60; ++i)
         data[i] = static_cast<unsigned char>(i * 7 + 1);
     FillTxBuf(1, 0x1234, data, 60);
-    EXPECT_EQ(szWriteBuf[2], 0x34);
-    EXPECT_EQ(szWriteBuf[3], 0x12);
-    EXPECT_EQ(szWriteBuf[4], 60);
-    EXPECT_EQ(szWriteBuf[5], 0);
+    EXPECT_EQ(written(6), (std::vector<unsigned char>{0x55, 0x01, 0x34, 0x12, 60, 0}));
     EXPECT_EQ(szWriteBuf[6], crc8Update(data, 0, 60, crc8Array));
     EXPECT_EQ(szWriteBuf[7], crc8Update(szWriteBuf, 0, 7, crc8Array));
     EXPECT_EQ(0, std::memcmp(szWriteBuf + 8, data, 60));
@@ -104,65 +96,53 @@ TEST_F(FrameTest, OversizedDataIsCutToTheBuffer)
     EXPECT_EQ(head.length, kMaxFrameData);
 }
 
-TEST_F(FrameTest, HeaderChecks)
+void announce(int length)
 {
-    receive(8, 3, std::vector<unsigned char>(40, 1));
-    head.order = 8;
-    EXPECT_EQ(1, headerVerdict());
-    EXPECT_EQ(head.length, 40);
-    EXPECT_EQ(head.address, 3);
-    EXPECT_STREQ(szStatus, "previous");
-
-    // Wrong header CRC, and wrong sync with a matching CRC: both refused.
-    receive(8, 3, std::vector<unsigned char>(40, 1));
-    szReadBuf[7] ^= 1;
-    head.order = 8;
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
-    EXPECT_EQ(head.order, 8);
-
-    receive(8, 3, {});
-    szReadBuf[0] = 0x54;
+    szReadBuf[4] = length & 0xFF;
+    szReadBuf[5] = (length >> 8) & 0xFF;
     resealHeader();
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
-
-    // An all-zero header fails (its CRC over 8 bytes is not 0).
-    std::memset(szReadBuf, 0, 8);
-    CopyText(szStatus, "previous");
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
 }
 
-TEST_F(FrameTest, HeaderAnnouncingMoreThanTheBufferIsRefused)
+TEST_F(FrameTest, HeaderVerdicts)
 {
-    receive(9, 0, {});
-    szReadBuf[4] = (kMaxFrameData + 1) & 0xFF;
-    szReadBuf[5] = (kMaxFrameData + 1) >> 8;
-    resealHeader();
-    head.length = 0;
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextHeaderIncorrect);
-    EXPECT_EQ(head.length, 0);
-
-    szReadBuf[4] = kMaxFrameData & 0xFF;
-    szReadBuf[5] = kMaxFrameData >> 8;
-    resealHeader();
-    EXPECT_EQ(1, headerVerdict());
-}
-
-TEST_F(FrameTest, ErrorAnswers)
-{
-    receive(0, 2, {});
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextReduceBaudrate);
-    receive(0, 1, {});
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, kTextInvalidOrder);
-    CopyText(szStatus, "previous");
-    receive(0, 9, {});
-    EXPECT_EQ(-1, headerVerdict());
-    EXPECT_STREQ(szStatus, "previous");
+    struct Row {
+        const char *name;
+        unsigned char order;
+        unsigned short address;
+        void (*spoil)();
+        int verdict;
+        const char *status;
+    };
+    const Row rows[] = {
+        {"a good answer", 8, 3, [] {}, 1, "previous"},
+        {"wrong header CRC", 8, 3, [] { szReadBuf[7] ^= 1; }, -1, kTextHeaderIncorrect},
+        {"wrong sync, matching CRC", 8, 3, [] { szReadBuf[0] = 0x54; resealHeader(); }, -1, kTextHeaderIncorrect},
+        // Its CRC over all eight bytes is not 0.
+        {"all-zero header", 8, 3, [] { std::memset(szReadBuf, 0, 8); }, -1, kTextHeaderIncorrect},
+        {"more data than the buffer", 9, 0, [] { announce(kMaxFrameData + 1); }, -1, kTextHeaderIncorrect},
+        {"data filling the buffer", 9, 0, [] { announce(kMaxFrameData); }, 1, "previous"},
+        {"error answer 2", 0, 2, [] {}, -1, kTextReduceBaudrate},
+        {"error answer 1", 0, 1, [] {}, -1, kTextInvalidOrder},
+        {"other error answer", 0, 9, [] {}, -1, "previous"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        CopyText(szStatus, "previous");
+        receive(row.order, row.address, std::vector<unsigned char>(40, 1));
+        row.spoil();
+        head.order = 7; // what a refused header must leave alone
+        head.length = 0;
+        EXPECT_EQ(headerVerdict(), row.verdict);
+        EXPECT_STREQ(szStatus, row.status);
+        if (row.verdict == 1) {
+            EXPECT_EQ(head.order, row.order);
+            EXPECT_EQ(head.address, row.address);
+            EXPECT_EQ(head.length, szReadBuf[4] | szReadBuf[5] << 8);
+        } else if (row.order != 0) {
+            EXPECT_EQ(head.order, 7);
+            EXPECT_EQ(head.length, 0);
+        }
+    }
 }
 
 TEST_F(FrameTest, TimeoutAndLineErrorTexts)
