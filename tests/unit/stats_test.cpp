@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -17,94 +18,64 @@
 
 namespace {
 
-// Variance by the textbook one-pass formula, in long double so that it stays exact for
-// the small integer series it is used on.
-double referenceStddev(const std::vector<double> &v)
+// Figures worked out by hand. Pixel series run through both overloads.
+TEST(SeriesFigures, KnownSeries)
 {
-    long double sum = 0, squares = 0;
-    for (double x : v) {
-        sum += x;
-        squares += static_cast<long double>(x) * x;
+    struct Row {
+        const char *name;
+        std::vector<std::int32_t> values;
+        ToleranceWindow window;
+        std::size_t n, above, inside, below;
+        double mean, stddev, min, max;
+        bool capability;
+        double cp, cpk;
+    };
+    const double s43 = std::sqrt(43.0), s80k = std::sqrt(80000.0 / 3);
+    const Row rows[] = {
+        // The limits themselves are inside the window.
+        {"spread around 500", {500, 502, 498, 505, 495, 510, 490}, {495, 505}, 7, 1, 5, 1, 500, s43, 490, 510,
+         true, 10 / (6 * s43), 5 / (3 * s43)},
+        {"upper limit nearer", {9, 10, 11}, {7, 16}, 3, 0, 3, 0, 10, 1, 9, 11, true, 1.5, 1.0},
+        {"lower limit nearer", {9, 10, 11}, {4, 13}, 3, 0, 3, 0, 10, 1, 9, 11, true, 1.5, 1.0},
+        {"one value", {700}, {600, 800}, 1, 0, 1, 0, 700, 0, 700, 700, false, 0, 0},
+        {"no spread", std::vector<std::int32_t>(50, 512), {412, 612}, 50, 0, 50, 0, 512, 0, 512, 512, false, 0, 0},
+        {"empty", {}, {0, 1}, 0, 0, 0, 0, 0, 0, 0, 0, false, 0, 0},
+        {"negative microns", {-1200, -800, -1000, -1000}, {-1100, -900}, 4, 1, 2, 1, -1000, s80k, -1200, -800,
+         true, 200 / (6 * s80k), 100 / (3 * s80k)},
+        // The mean lies outside the window: Cpk below 0.
+        {"all below", {-1200, -800, -1000, -1000}, {0, 500}, 4, 0, 0, 4, -1000, s80k, -1200, -800, true,
+         500 / (6 * s80k), -1000 / (3 * s80k)},
+        // A one-pass sum of squares loses this spread entirely in doubles.
+        {"far from zero", {2000000000, 2000000001, 2000000002}, {1999999990, 2000000010}, 3, 0, 3, 0, 2000000001,
+         1, 2000000000, 2000000002, true, 20.0 / 6, 3.0},
+    };
+    const auto near = [](double actual, double expected) {
+        EXPECT_NEAR(actual, expected, 1e-9 * std::max(1.0, std::abs(expected)));
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<SeriesFigures> results{ComputeFigures(row.values.data(), row.values.size(), row.window)};
+        if (std::all_of(row.values.begin(), row.values.end(), [](std::int32_t v) { return v >= 0 && v <= 65535; })) {
+            const std::vector<std::uint16_t> pixels(row.values.begin(), row.values.end());
+            results.push_back(ComputeFigures(pixels.data(), pixels.size(), row.window));
+        }
+        for (const SeriesFigures &f : results) {
+            EXPECT_EQ(f.n, row.n);
+            EXPECT_EQ(f.above, row.above);
+            EXPECT_EQ(f.inside, row.inside);
+            EXPECT_EQ(f.below, row.below);
+            near(f.mean, row.mean);
+            near(f.stddev, row.stddev);
+            EXPECT_EQ(f.min, row.min);
+            EXPECT_EQ(f.max, row.max);
+            EXPECT_EQ(f.range, row.max - row.min);
+            ASSERT_EQ(f.capability, row.capability);
+            if (row.capability) {
+                near(f.cp, row.cp);
+                near(f.cpk, row.cpk);
+            }
+        }
     }
-    const long double n = static_cast<long double>(v.size());
-    return static_cast<double>(std::sqrt((n * squares - sum * sum) / (n * (n - 1))));
-}
-
-TEST(SeriesFigures, KnownSeriesAgainstIndependentFormulas)
-{
-    const std::vector<std::uint16_t> values = {500, 502, 498, 505, 495, 510, 490};
-    const std::vector<double> asDouble(values.begin(), values.end());
-    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {495, 505});
-    EXPECT_EQ(f.n, 7u);
-    EXPECT_DOUBLE_EQ(f.mean, std::accumulate(asDouble.begin(), asDouble.end(), 0.0) / 7.0);
-    EXPECT_NEAR(f.stddev, referenceStddev(asDouble), 1e-12);
-    EXPECT_EQ(f.min, 490);
-    EXPECT_EQ(f.max, 510);
-    EXPECT_EQ(f.range, 20);
-    // The limits themselves are inside the window.
-    EXPECT_EQ(f.above, 1u);
-    EXPECT_EQ(f.inside, 5u);
-    EXPECT_EQ(f.below, 1u);
-    ASSERT_TRUE(f.capability);
-    EXPECT_NEAR(f.cp, 10.0 / (6.0 * f.stddev), 1e-12);
-}
-
-TEST(SeriesFigures, CpAndCpkOfASeriesWithAKnownAnswer)
-{
-    // Mean 10, standard deviation (n-1) exactly 1.
-    const std::vector<std::int32_t> values = {9, 10, 11};
-    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {7, 16});
-    EXPECT_DOUBLE_EQ(f.stddev, 1.0);
-    EXPECT_DOUBLE_EQ(f.cp, 1.5);   // 9 / 6
-    EXPECT_DOUBLE_EQ(f.cpk, 1.0);  // min(6, 3) / 3
-    const SeriesFigures shifted = ComputeFigures(values.data(), values.size(), {4, 13});
-    EXPECT_DOUBLE_EQ(shifted.cpk, 1.0);  // min(3, 6) / 3: the nearer limit counts
-}
-
-TEST(SeriesFigures, NoSpreadNoCapability)
-{
-    const std::vector<std::uint16_t> one = {700};
-    const SeriesFigures single = ComputeFigures(one.data(), 1, {600, 800});
-    EXPECT_EQ(single.n, 1u);
-    EXPECT_EQ(single.mean, 700);
-    EXPECT_EQ(single.stddev, 0.0);
-    EXPECT_FALSE(single.capability);
-
-    const std::vector<std::uint16_t> flat(50, 512);
-    const SeriesFigures constant = ComputeFigures(flat.data(), flat.size(), {412, 612});
-    EXPECT_EQ(constant.stddev, 0.0);
-    EXPECT_FALSE(constant.capability);
-    EXPECT_EQ(constant.inside, 50u);
-
-    const SeriesFigures empty = ComputeFigures(static_cast<const std::uint16_t *>(nullptr), 0, {0, 1});
-    EXPECT_EQ(empty.n, 0u);
-    EXPECT_FALSE(empty.capability);
-}
-
-TEST(SeriesFigures, NegativeMicronsAndEverythingOutside)
-{
-    const std::vector<std::int32_t> um = {-1200, -800, -1000, -1000};
-    const SeriesFigures f = ComputeFigures(um.data(), um.size(), {-1100, -900});
-    EXPECT_DOUBLE_EQ(f.mean, -1000.0);
-    EXPECT_EQ(f.min, -1200);
-    EXPECT_EQ(f.max, -800);
-    EXPECT_EQ(f.above, 1u);
-    EXPECT_EQ(f.inside, 2u);
-    EXPECT_EQ(f.below, 1u);
-
-    const SeriesFigures outside = ComputeFigures(um.data(), um.size(), {0, 500});
-    EXPECT_EQ(outside.below, 4u);
-    EXPECT_EQ(outside.inside + outside.above, 0u);
-    EXPECT_LT(outside.cpk, 0.0);  // the mean lies outside the window
-}
-
-TEST(SeriesFigures, SpreadStaysExactFarFromZero)
-{
-    // A one-pass sum of squares loses the spread of these values entirely in doubles.
-    const std::vector<std::int32_t> values = {2000000000, 2000000001, 2000000002};
-    const SeriesFigures f = ComputeFigures(values.data(), values.size(), {1999999990, 2000000010});
-    EXPECT_NEAR(f.stddev, 1.0, 1e-9);
-    EXPECT_NEAR(f.cp, 20.0 / 6.0, 1e-6);
 }
 
 TEST(SeriesHistogram, SturgesBinsHoldEveryValue)
