@@ -127,22 +127,23 @@ TEST_F(FaultTest, DeliveryFaults)
     EXPECT_NE(faulty(Fault::Garbage, 8).bytes, faulty(Fault::Garbage, 8).bytes);
 }
 
-TEST_F(FaultTest, OnceAlwaysAndNone)
+TEST_F(EngineTest, FaultCommandsOnceAlwaysAimedAndNone)
 {
-    engine->setFaultAlways(Fault::Error2);
-    engine->setFaultOnce(Fault::Silent);
+    ControlInterpreter control(*engine);
+    EXPECT_EQ(control.execute("fault error-1 always\r\n"), "ok");
+    EXPECT_EQ(control.execute("fault silent"), "ok");
     EXPECT_TRUE(exchange(5).bytes.empty()) << "the one-shot fault wins once";
-    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
-    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
-    engine->clearFaults();
+    EXPECT_EQ(exchange(5).bytes, hexBytes("55 00 01 00 00 00 aa 1a"));
+    EXPECT_EQ(exchange(5).bytes, hexBytes("55 00 01 00 00 00 aa 1a"));
+    EXPECT_EQ(control.execute("fault none"), "ok");
     EXPECT_EQ(parse(exchange(5).bytes).order, 5);
 
     // A one-shot fault aimed at one order waits for that order's answer.
-    engine->setFaultOnceForOrder(Fault::Silent, 10);
+    EXPECT_EQ(control.execute("fault silent order 24"), "ok");
     EXPECT_EQ(parse(exchange(5).bytes).order, 5);
     EXPECT_EQ(parse(exchange(7).bytes).order, 7);
-    EXPECT_TRUE(exchange(10).bytes.empty());
-    EXPECT_EQ(parse(exchange(10).bytes).order, 10);
+    EXPECT_TRUE(exchange(24, 0x1100).bytes.empty());
+    EXPECT_EQ(parse(exchange(24, 0x1100).bytes).order, 24);
 
     config.fault = Fault::BadSync;
     restart();
@@ -273,22 +274,6 @@ TEST(CommandLine, RefusesBadOptionsWithAReason)
 
 // --------------------------------------------------------------------------------------------
 // Control commands
-
-TEST_F(EngineTest, ControlFaultCommands)
-{
-    ControlInterpreter control(*engine);
-    EXPECT_EQ(control.execute("fault silent"), "ok");
-    EXPECT_TRUE(exchange(5).bytes.empty());
-    EXPECT_FALSE(exchange(5).bytes.empty());
-    EXPECT_EQ(control.execute("fault error-1 always\r\n"), "ok");
-    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
-    EXPECT_EQ(parse(exchange(5).bytes).order, 0);
-    EXPECT_EQ(control.execute("fault none"), "ok");
-    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
-    EXPECT_EQ(control.execute("fault silent order 24"), "ok");
-    EXPECT_EQ(parse(exchange(5).bytes).order, 5);
-    EXPECT_TRUE(exchange(24, 0x1100).bytes.empty()) << "aimed at order 24";
-}
 
 TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
 {
