@@ -26,16 +26,100 @@ double thresholdAt(const VideoInput &in, const ParameterSet &p, int i)
     return static_cast<double>(in.adcMax * p.Video_Thd_Fix / 100);
 }
 
-// Points between 10 % and 90 % of the contrast next to a crossing between points a and a + 1.
-int transitionPoints(const VideoInput &in, int a, double low, double high)
+// A straight line through the log-odds of the flank's points around points j and j + 1, each
+// weighted by how little the noise moves it there; its zero is the edge. Keeps the two-point
+// value when the flank has too few points for it.
+template <typename LogOdds>
+void refineOnFlank(const VideoInput &in, int j, Crossing &c, const LogOdds &logOdds, double swing)
 {
+    double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    int used = 0;
+    for (int i = std::max(0, j - 2); i <= std::min(kPoints - 1, j + 3); ++i) {
+        const double y = (in.video[i] - c.localBackground) / swing;
+        if (y < 0.03 || y > 0.97)
+            continue;
+        const double w = y * y * (1 - y) * (1 - y);
+        const double x = in.pixelOf[i], l = logOdds(i);
+        sw += w;
+        sx += w * x;
+        sy += w * l;
+        sxx += w * x * x;
+        sxy += w * x * l;
+        ++used;
+    }
+    const double det = sw * sxx - sx * sx;
+    if (used < 3 || std::fabs(det) < 1e-12)
+        return;
+    const double slope = (sw * sxy - sx * sy) / det;
+    const double offset = (sy - slope * sx) / sw;
+    if ((c.falling && slope >= 0) || (!c.falling && slope <= 0))
+        return;
+    const double x = -offset / slope;
+    if (x >= in.pixelOf[std::max(0, j - 1)] && x <= in.pixelOf[std::min(kPoints - 1, j + 2)])
+        c.pixel = x;
+}
+
+// The edge next to a threshold crossing between points a and a + 1, judged on the local swing:
+// the band is seldom level over the whole line, and its far ends say nothing about this edge.
+// Its position is where the profile passes halfway between the band and the shadow beside it,
+// which does not move with the threshold; the transition is the points between 10 % and 90 %.
+void describeEdge(const VideoInput &in, int a, Crossing &c)
+{
+    constexpr int kReach = 16;
+    const int from = std::max(0, a - kReach), to = std::min(kPoints - 1, a + 1 + kReach);
+    const auto [lo, hi] = std::minmax_element(in.video + from, in.video + to + 1);
+    const double split = (*lo + *hi) / 2.0;
+    // Medians, not extremes: noise on the plateau is no transition.
+    std::vector<double> band, shadow;
+    for (int i = from; i <= to; ++i)
+        (in.video[i] > split ? band : shadow).push_back(in.video[i]);
+    const double low = median(shadow) + 0.1 * (median(band) - median(shadow));
+    const double high = median(shadow) + 0.9 * (median(band) - median(shadow));
+    // For the position the levels of the few points nearest to the edge on either side: the
+    // band a little further off may already be brighter or darker.
+    constexpr size_t kNearest = 5;
+    band.clear();
+    shadow.clear();
+    for (int step = 0; step <= kReach + 1 && (band.size() < kNearest || shadow.size() < kNearest); ++step) {
+        for (int i : {a - step, a + 1 + step}) {
+            if (i < from || i > to)
+                continue;
+            std::vector<double> &side = in.video[i] > split ? band : shadow;
+            if (side.size() < kNearest)
+                side.push_back(in.video[i]);
+        }
+    }
+    c.localBand = median(band);
+    c.localBackground = median(shadow);
     const auto inside = [&](int i) { return in.video[i] > low && in.video[i] < high; };
-    int n = 0;
-    for (int i = a; i >= 0 && inside(i); --i)
-        ++n;
-    for (int i = a + 1; i < kPoints && inside(i); ++i)
-        ++n;
-    return n;
+    c.transitionPoints = 0;
+    for (int i = a; i >= from && inside(i); --i)
+        ++c.transitionPoints;
+    for (int i = a + 1; i <= to && inside(i); ++i)
+        ++c.transitionPoints;
+
+    // The halfway crossing nearest to the threshold crossing, in the same direction. Between the
+    // two points the flank is taken as S-shaped (interpolated on the log-odds of the swing), which
+    // a straight line between points several pixels apart is not.
+    const double swing = c.localBand - c.localBackground;
+    if (swing <= 0)
+        return;
+    const auto logOdds = [&](int i) {
+        const double y = std::clamp((in.video[i] - c.localBackground) / swing, 0.02, 0.98);
+        return std::log(y / (1.0 - y));
+    };
+    for (int step = 0; step <= kReach; ++step) {
+        for (int j : {a - step, a + step}) {
+            if (j < from || j + 1 > to)
+                continue;
+            const double d0 = logOdds(j), d1 = logOdds(j + 1);
+            if (c.falling ? (d0 > 0 && d1 <= 0) : (d0 <= 0 && d1 > 0)) {
+                c.pixel = in.pixelOf[j] + d0 / (d0 - d1) * (in.pixelOf[j + 1] - in.pixelOf[j]);
+                refineOnFlank(in, j, c, logOdds, swing);
+                return;
+            }
+        }
+    }
 }
 
 } // namespace
@@ -69,7 +153,7 @@ VideoFigures MeasureVideo(const VideoInput &in, const ParameterSet &p)
     // Crossings inside the evaluation window (pixels are 1-based there, point positions 0-based).
     const double first = std::max<int>(1, p.Eval_Begin) - 1;
     const double last = p.Eval_End >= p.Eval_Begin && p.Eval_End > 0 ? p.Eval_End - 1 : in.pixelOf[kPoints - 1];
-    const double low = f.backgroundLevel + 0.1 * contrast, high = f.backgroundLevel + 0.9 * contrast;
+    const double high = f.backgroundLevel + 0.9 * contrast;
     double thresholdSum = 0.0;
     std::vector<double> windowThreshold;
     int previous = -1;
@@ -86,7 +170,7 @@ VideoFigures MeasureVideo(const VideoInput &in, const ParameterSet &p)
                     Crossing &c = f.edges[static_cast<size_t>(f.crossings)];
                     c.pixel = in.pixelOf[previous] + share * (in.pixelOf[i] - in.pixelOf[previous]);
                     c.falling = d0 > 0;
-                    c.transitionPoints = transitionPoints(in, previous, low, high);
+                    describeEdge(in, previous, c);
                     f.softestEdge = std::max(f.softestEdge, c.transitionPoints);
                     thresholdSum += thresholdAt(in, p, previous) + share * (thresholdAt(in, p, i) - thresholdAt(in, p, previous));
                 }
@@ -262,7 +346,14 @@ bool PeakOnTarget(const VideoFigures &f) { return f.saturatedPoints == 0 && f.pe
 
 std::uint16_t MidwayThresholdPct(const VideoFigures &f, int adcMax)
 {
-    const double pct = 100.0 * (f.bandLevel + f.backgroundLevel) / 2.0 / adcMax;
+    double sum = f.bandLevel + f.backgroundLevel;
+    const int kept = std::min(f.crossings, kMaxEdges);
+    if (kept > 0) {
+        sum = 0.0;
+        for (int k = 0; k < kept; ++k)
+            sum += (f.edges[static_cast<size_t>(k)].localBand + f.edges[static_cast<size_t>(k)].localBackground) / kept;
+    }
+    const double pct = 100.0 * sum / 2.0 / adcMax;
     return static_cast<std::uint16_t>(std::clamp(std::lround(pct), 10L, 95L));
 }
 

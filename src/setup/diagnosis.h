@@ -30,9 +30,11 @@ enum DiagnosisRow {
 };
 
 struct Crossing {
-    double pixel;           // where the profile crosses the threshold, receiver pixels
+    double pixel;           // the edge next to the threshold crossing: halfway between band and shadow, pixels
     bool falling;           // from the band down into the shadow
-    int transitionPoints;   // points between 10 % and 90 % of the contrast at this edge
+    int transitionPoints;   // points between 10 % and 90 % of the local swing at this edge
+    double localBand;       // the band's level next to this edge, video units
+    double localBackground; // the shadow's level next to this edge
 };
 
 struct VideoFigures {
@@ -78,7 +80,8 @@ const char *VerdictText(Verdict v);
 
 // The light band where the automatic set-up wants it: 70 to 85 % of full scale, unclipped.
 bool PeakOnTarget(const VideoFigures &f);
-// The fixed threshold in percent of full scale midway between background and band.
+// The fixed threshold in percent of full scale midway between background and band, taken next
+// to the edges where there are some (the band is seldom level over the whole line).
 std::uint16_t MidwayThresholdPct(const VideoFigures &f, int adcMax);
 
 } // namespace setup

@@ -27,6 +27,7 @@ struct Scene {
     double noise = 4;         // amplitude, video units
     double dipPct = 0;        // dirt: share of the band lost at dipAt
     double dipAt = 110;
+    double tiltPct = 0;       // the band falls by this share from the line's start to its end
 };
 
 struct Profile {
@@ -46,7 +47,8 @@ Profile build(const Scene &s)
         const double dip = 1.0 - s.dipPct / 100.0 * std::exp(-0.5 * std::pow((x - s.dipAt) / 12.0, 2));
         seed = seed * 1103515245u + 12345u;
         const double noise = s.noise * ((seed >> 16) % 2001 / 1000.0 - 1.0);
-        const double v = kAdc * (s.backgroundPct + s.bandPct * shadow * dip) / 100.0 + noise;
+        const double tilt = 1.0 - s.tiltPct / 100.0 * i / kPoints;
+        const double v = kAdc * (s.backgroundPct + s.bandPct * tilt * shadow * dip) / 100.0 + noise;
         p.video[i] = static_cast<std::uint16_t>(std::clamp(std::lround(v), 0L, long(kAdc - 1)));
     }
     return p;
@@ -79,12 +81,13 @@ TEST(SetupDiagnosis, EachFaultIsJudgedOnItsRow)
 {
     const Case cases[] = {
         {"clean", {}, 40, 1, 1024, 1, 0, 2, {O, O, O, O, O, O, O, O}},
+        {"clean on an uneven band", {.tiltPct = 35}, 40, 1, 1024, 1, 0, 2, {O, O, O, O, O, O, O, O}},
         {"saturated", {.bandPct = 150}, 40, 1, 1024, 1, 0, 2, {F, F, O, O, O, O, O, C}},
         {"too dark", {.bandPct = 25}, 40, 1, 1024, 1, 0, 0, {O, F, O, C, F, F, C, O}},
         {"low contrast", {.bandPct = 18, .backgroundPct = 50}, 59, 1, 1024, 1, 0, 2, {O, O, F, F, O, O, O, O}},
         {"threshold close to the band", {}, 80, 1, 1024, 1, 0, 2, {O, O, O, O, F, O, O, O}},
         {"threshold close to the background", {}, 9, 1, 1024, 1, 0, 2, {O, O, O, O, C, O, O, O}},
-        {"three crossings (the dip is soft too)", {.dipPct = 80}, 40, 101, 1024, 1, 0, 3, {O, O, O, O, O, F, F, O}},
+        {"three crossings (the dip is soft too)", {.dipPct = 80}, 40, 101, 1024, 1, 0, 3, {O, O, O, O, O, F, C, O}},
         {"soft edges", {.flank = 20}, 40, 1, 1024, 1, 0, 2, {O, O, O, O, O, O, F, O}},
         {"noisy", {.noise = 60}, 40, 1, 1024, 1, 0, 2, {O, O, O, O, O, O, O, F}},
         {"one edge, first-edge mode", {}, 40, 1, 500, 0, 0, 1, {O, O, O, O, O, O, O, O}},
