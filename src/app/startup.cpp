@@ -22,6 +22,7 @@
 #include "params/transfer.h"
 #include "plant/plant_link.h"
 #include "recorder/recorder.h"
+#include "setup/assistant.h"
 #include "stats/statistics.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
@@ -243,6 +244,7 @@ void CloseLinkAndPanels()
     PlantStop();
     CloseOpenLinks();
     DiscardRecordStatistics();
+    DiscardSetupAssistant();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

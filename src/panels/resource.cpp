@@ -5,6 +5,7 @@
 #include "panels/resource_pages.h"
 
 #include "app/shell.h"
+#include "setup/assistant.h"
 #include "stats/statistics.h"
 
 namespace panels {
@@ -36,6 +37,7 @@ std::vector<ControlDef> buildControls()
     res::AddConnectionPage(c);
     res::AddHelpPopup(c);
     res::AddStatisticsWindow(c);
+    res::AddSetupWindow(c);
     return c;
 }
 
@@ -53,6 +55,7 @@ std::vector<PanelDef> buildPanels()
     p.push_back({PAGE_CAL1, "CALIBRATION", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 0});
     p.push_back({PAGE_CAL2, "SERVICE", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 1});
     p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
+    p.push_back({PANEL_SETUP, "SET-UP ASSISTANT", 540, 1000, CC_PANELsetup, 0, 0, -1});
     return p;
 }
 

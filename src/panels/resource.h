@@ -19,6 +19,7 @@ enum PanelResource {
     PAGE_CAL1 = 111,
     PAGE_CAL2 = 112,
     PANEL_STATS = 3,  // statistics of a record file, a window of its own
+    PANEL_SETUP = 4,  // set-up assistant, a window of its own
 };
 
 // Control ids, unique over the whole description.
@@ -95,6 +96,7 @@ enum ControlId {
     PARA2_VTHD,
     PARA2_SAVE_THD,
     PARA2_THD_TARGET,
+    PARA2_SETUP,
 
     // third parameter page
     PARA3_TRIG_MODE = 300,
@@ -192,6 +194,22 @@ enum ControlId {
     STATS_COL_UM,
     STATS_ROW_LABEL = 850,  // + row
     STATS_FIGURE = 870,     // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
+
+    // set-up assistant window
+    SETUP_GRAPH = 900,
+    SETUP_ANALYSE,
+    SETUP_AUTO,
+    SETUP_UNDO,
+    SETUP_CLOSE,
+    SETUP_STEPS,
+    SETUP_RESULT,
+    SETUP_COL_FIGURE,
+    SETUP_COL_VERDICT,
+    SETUP_COL_ADVICE,
+    SETUP_ROW_LABEL = 920,  // + row of the diagnosis
+    SETUP_FIGURE = 930,     // + row
+    SETUP_VERDICT = 940,    // + row
+    SETUP_ADVICE = 950,     // + row
     // ids stay below ui::kFirstDynamicControl
 };
 

@@ -95,5 +95,6 @@ void AddRecorderPage(std::vector<ControlDef> &c);
 void AddConnectionPage(std::vector<ControlDef> &c);
 void AddHelpPopup(std::vector<ControlDef> &c);
 void AddStatisticsWindow(std::vector<ControlDef> &c);
+void AddSetupWindow(std::vector<ControlDef> &c);
 
 } // namespace panels::res

@@ -3,6 +3,7 @@
 #include "panels/resource_pages.h"
 
 #include "params/para_callbacks.h"
+#include "setup/assistant.h"
 
 namespace panels::res {
 
@@ -35,6 +36,8 @@ void AddPara2Page(std::vector<ControlDef> &c)
     c.push_back(bind(make(PARA2_SAVE_THD, Kind::Button, P2, "SAVE V-THD", {row(5), kColA, 24, 110}), CC_CBTNSaveThreshold));
     c.push_back(bind(binarySwitch(PARA2_THD_TARGET, P2, "V-THD TARGET", {row(5), kColB, kFieldH, 120}, "RAM", "EEPROM"),
                      CC_BINSWTarget));
+    c.push_back(make(PARA2_SETUP, Kind::Button, P2, "SET-UP ASSISTANT", {row(5) + 34, kColA, 24, 170},
+                     CC_BTNsetupAssistant));
 }
 
 } // namespace panels::res

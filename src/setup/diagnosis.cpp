@@ -228,11 +228,11 @@ RowJudgement edgesRow(const VideoFigures &f, double mmPerPixel)
 {
     RowJudgement r;
     char text[200];
-    int used = std::snprintf(text, sizeof text, "%d (needs %d%s)", f.crossings, f.minEdges,
-                             f.minEdges == f.maxEdges ? "" : " or 2");
+    int used = std::snprintf(text, sizeof text, "%d of %d%s", f.crossings, f.minEdges,
+                             f.minEdges == f.maxEdges ? "" : "-2");
     for (int k = 0; k < std::min(f.crossings, 4) && used > 0 && used < static_cast<int>(sizeof text); ++k) {
         const Crossing &c = f.edges[static_cast<size_t>(k)];
-        used += std::snprintf(text + used, sizeof text - static_cast<size_t>(used), "%s %.1f px / %.3f mm",
+        used += std::snprintf(text + used, sizeof text - static_cast<size_t>(used), "%s %.1f px (%.3f mm)",
                               k == 0 ? ":" : ",", c.pixel, c.pixel * mmPerPixel);
     }
     r.figure = text;
@@ -240,12 +240,11 @@ RowJudgement edgesRow(const VideoFigures &f, double mmPerPixel)
         return r;
     r.verdict = Verdict::Fault;
     if (f.crossings == 0)
-        r.advice = "No edge: the threshold misses the signal, or no object lies in the evaluation window.";
+        r.advice = "No edge: the threshold misses the signal, or no object in the window.";
     else if (f.crossings < f.minEdges)
-        r.advice = "One edge only: centre the object in the evaluation window, or widen the window.";
+        r.advice = "One edge only: centre the object in the window, or widen it.";
     else
-        r.advice = "Too many edges: clean the window (a dip in the band crosses the threshold), or narrow "
-                   "the evaluation window.";
+        r.advice = "Too many edges: clean the sensor's window (a dip crosses the threshold).";
     return r;
 }
 
@@ -267,20 +266,19 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
         if (f.peakPct > 90.0)
             r.advice = "Too bright: lower the power, then the exposure time.";
         else if (f.peakPct < 60.0)
-            r.advice = "Too dark: raise the power, then the exposure time; clean the window.";
+            r.advice = "Too dark: raise the power, then the exposure time.";
         break;
     case ROW_BACKGROUND:
         r.figure = format("%.1f %% of full scale", f.backgroundPct);
         r.verdict = band(f.backgroundPct, 0.0, 15.0, 0.0, 30.0);
         if (r.verdict != Verdict::Ok)
-            r.advice = "Much light outside the band: shield the sensor from ambient light or switch "
-                       "BACKGROUND-COMPENSATION on.";
+            r.advice = "Light outside the band: shield the sensor, or BACKGROUND-COMPENSATION ON.";
         break;
     case ROW_CONTRAST:
         r.figure = format("%.1f %% of full scale", f.contrastPct);
         r.verdict = band(f.contrastPct, 40.0, 100.0, 20.0, 100.0);
         if (r.verdict != Verdict::Ok)
-            r.advice = "Band and background too close: more light on the band, less ambient light.";
+            r.advice = "Band and background too close: more light on the band, less around it.";
         break;
     case ROW_MARGIN: {
         r.figure = format("%.0f %% above background, %.0f %% below band", f.lowerMarginPct, f.upperMarginPct);
@@ -301,11 +299,12 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
             r.advice = "No edge to judge.";
             break;
         }
-        r.figure = format("%.0f points (%.0f px) at the softest edge", f.softestEdge, f.softestEdge * f.pixelsPerPoint);
+        r.figure = format(f.softestEdge == 1 ? "%.0f point (%.0f px) at the softest edge"
+                                              : "%.0f points (%.0f px) at the softest edge",
+                          f.softestEdge, f.softestEdge * f.pixelsPerPoint);
         r.verdict = f.softestEdge <= 3 ? Verdict::Ok : f.softestEdge <= 5 ? Verdict::Check : Verdict::Fault;
         if (r.verdict != Verdict::Ok)
-            r.advice = "Soft edges: check the object's distance (focus), clean the window, align the object square "
-                       "to the band.";
+            r.advice = "Soft edges: check the object's distance, clean the window, square it up.";
         break;
     case ROW_NOISE:
         if (!f.haveNoise) {
@@ -317,7 +316,7 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
         r.figure = format("%.2f %% of full scale", f.noisePct);
         r.verdict = band(f.noisePct, 0.0, 1.5, 0.0, 3.0);
         if (r.verdict != Verdict::Ok)
-            r.advice = "Noisy plateau: raise the exposure time and lower the power, or smooth the video signal.";
+            r.advice = "Noisy: longer exposure with less power, or SMOOTH-VIDEO-SIGNAL.";
         break;
     default:
         break;

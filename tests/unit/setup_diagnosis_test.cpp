@@ -134,7 +134,7 @@ TEST(SetupDiagnosis, FiguresOfACleanProfile)
     EXPECT_EQ(MidwayThresholdPct(f, kAdc), 44); // (5 + 83) / 2
     // Where the edges are, in pixels and millimetres.
     double px[2] = {}, mm[2] = {};
-    ASSERT_EQ(std::sscanf(JudgeRow(ROW_EDGES, f, 0.005).figure.c_str(), "2 (needs 2): %lf px / %lf mm, %lf px / %lf mm",
+    ASSERT_EQ(std::sscanf(JudgeRow(ROW_EDGES, f, 0.005).figure.c_str(), "2 of 2: %lf px (%lf mm), %lf px (%lf mm)",
                           &px[0], &mm[0], &px[1], &mm[1]),
               4);
     for (int k = 0; k < 2; ++k) {
