@@ -85,7 +85,7 @@ std::vector<const ControlDef *> boundControls()
 {
     std::vector<const ControlDef *> out;
     for (const ControlDef &d : ControlDefs())
-        if (d.callback && d.kind != Kind::Tab && d.panel != PANEL_STATS && d.panel != PANEL_HELP)
+        if (d.callback && d.kind != Kind::Tab && (d.panel == PANEL || FindPanelDef(d.panel)->ownerTab != 0))
             out.push_back(&d);
     return out;
 }
