@@ -344,8 +344,8 @@ int RunAutoSetup()
                       "EEPROM keeps it, UNDO takes it back.",
                       g_trials, g_figures.peakPct, g_figures.crossings == 1 ? "the edge" : "both edges");
     else
-        std::snprintf(text, sizeof text, "AUTO SET-UP ended after %d trials: %s. UNDO takes it back.", g_trials,
-                      reason.c_str());
+        std::snprintf(text, sizeof text, "AUTO SET-UP ended after %d trial%s: %s. UNDO takes it back.", g_trials,
+                      g_trials == 1 ? "" : "s", reason.c_str());
     showResult(text, outcome == 1 ? kOkColor : kFaultColor);
     return outcome;
 }

@@ -12,6 +12,8 @@
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <set>
 #include <string>
@@ -177,6 +179,14 @@ TEST_F(SetupAssistantTest, RefusesWhileALoopRunsAndRestoresTheRamWhenTheLineFail
     const std::vector<std::string> steps = GetTextBoxLines(pSetup, SETUP_STEPS);
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.back(), "The sensor's RAM set of the start is restored.");
+
+    // STOP ends it after the trial under way; UNDO is left to the operator.
+    ASSERT_EQ(sim.command("set baud 9600"), "ok");
+    QTimer::singleShot(200, [] { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); });
+    EXPECT_EQ(RunAutoSetup(), 0);
+    EXPECT_EQ(SetupResultText().rfind("AUTO SET-UP ended after 1 trial: stopped.", 0), 0u) << SetupResultText();
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_FALSE(IsCtrlDimmed(pSetup, SETUP_UNDO));
 }
 
 } // namespace
