@@ -3,6 +3,9 @@
 // or hand it what an operator or another program left behind.
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 
 // False when the file could not be written whole.
@@ -29,3 +32,19 @@ inline std::string ReadBytes(const std::string &path)
     std::fclose(f);
     return out;
 }
+
+// A fresh directory under /tmp, removed with everything in it at the end of the scope.
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
+        char pattern[] = "/tmp/mq-test-XXXXXX";
+        if (!mkdtemp(pattern))
+            throw std::runtime_error("no temporary directory");
+        path = pattern;
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    std::string operator/(const std::string &name) const { return path + "/" + name; }
+};

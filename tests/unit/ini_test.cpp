@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -46,22 +45,16 @@ std::string getString(IniText ini, const char *section, const char *tag, size_t 
 
 class IniFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/mq-ini-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     // Files and directories in the test directory: a left-over temporary file shows here.
     int entries() const
     {
         int count = 0;
-        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(dir))
+        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(tmp.path))
             ++count;
         return count;
     }
-    std::string dir;
+    TempDir tmp;
+    const std::string dir = tmp.path;
 };
 
 TEST(IniStore, PuttingATagAgainReplacesItInPlace)

@@ -8,11 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,22 +16,10 @@ namespace {
 
 class ParaFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/mq-parafile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        SetParameterDefaults(pset);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::string path(const char *name) const { return dir + "/" + name; }
-    void writeText(const std::string &file, const std::string &text) const
-    {
-        std::ofstream(file, std::ios::binary) << text;
-    }
-
-    std::string dir;
+    void SetUp() override { SetParameterDefaults(pset); }
+    std::string path(const char *name) const { return tmp / name; }
+    TempDir tmp;
+    const std::string dir = tmp.path;
 };
 
 ParameterSet unusualSet()
@@ -81,7 +65,7 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
 
 TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
 {
-    writeText(path("old.ini"), "[PARA]\r\n"
+    WriteBytes(path("old.ini"), "[PARA]\r\n"
                                "CCD-OP-Mode = 1\r\nCCD-Operation-Mode = 2\r\n"
                                "Ext.Trigger-Mode = 1\r\nExt-Trigger-Mode = 2\r\n"
                                "Analog-Out-Mode = 5\r\n"
@@ -94,7 +78,7 @@ TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
     EXPECT_EQ(p.Analog_Mode, 5);       // an older key alone is taken
     EXPECT_EQ(p.Int_Trigger_Mode, 2);
 
-    writeText(path("old2.ini"), "[PARA]\nAnalog-Out-Mode = 5\nAnalog-Mode = 3\nCCD-OP-Mode = 1\n");
+    WriteBytes(path("old2.ini"), "[PARA]\nAnalog-Out-Mode = 5\nAnalog-Mode = 3\nCCD-OP-Mode = 1\n");
     SetParameterDefaults(p);
     ASSERT_GT(ReadParaFromIniFile(&p, path("old2.ini").c_str()), 0);
     EXPECT_EQ(p.Analog_Mode, 3);
@@ -103,7 +87,7 @@ TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
 
 TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
 {
-    writeText(path("part.ini"), "[PARA]\nPower = 5000\nTeach-Value = -1\nEval-Mode = abc\nAverage = 70000\n");
+    WriteBytes(path("part.ini"), "[PARA]\nPower = 5000\nTeach-Value = -1\nEval-Mode = abc\nAverage = 70000\n");
     ParameterSet p{};
     SetParameterDefaults(p);
     p.um_Slope = 12345;
@@ -121,9 +105,9 @@ TEST_F(ParaFileTest, UnreadableOrEmptyFilesLeaveTheRecordAndSaySo)
     const ParameterSet before = p;
     EXPECT_EQ(ReadParaFromIniFile(&p, path("missing.ini").c_str()), kParaFileUnreadable);
     EXPECT_EQ(ReadParaFromIniFile(&p, dir.c_str()), kParaFileUnreadable);  // a directory
-    writeText(path("other.ini"), "[SETTINGS]\nPower = 7\n");
+    WriteBytes(path("other.ini"), "[SETTINGS]\nPower = 7\n");
     EXPECT_EQ(ReadParaFromIniFile(&p, path("other.ini").c_str()), kParaFileEmpty);
-    writeText(path("empty.ini"), "");
+    WriteBytes(path("empty.ini"), "");
     EXPECT_EQ(ReadParaFromIniFile(&p, path("empty.ini").c_str()), kParaFileEmpty);
     EXPECT_EQ(0, std::memcmp(&p, &before, sizeof p));
 }

@@ -12,8 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -76,20 +74,17 @@ TEST(RecordFile, SampleLineOrderAndSignedMicrometres)
 
 TEST(RecordFile, AppendingKeepsEarlierBytesAndReportsFailures)
 {
-    char pattern[] = "/tmp/mq-recfile-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/R.DAT";
+    const TempDir tmp;
+    const std::string path = tmp / "R.DAT";
     EXPECT_TRUE(AppendToRecordFile(path.c_str(), "ab\r\n"));
     EXPECT_TRUE(AppendToRecordFile(path.c_str(), std::string("c\0d", 3)));
     EXPECT_EQ(ReadBytes(path), std::string("ab\r\nc\0d", 7));
 
-    EXPECT_FALSE(AppendToRecordFile((std::string(pattern) + "/missing/R.DAT").c_str(), "x"));
+    EXPECT_FALSE(AppendToRecordFile((tmp / "missing/R.DAT").c_str(), "x"));
     // A full disk: the file opens, the bytes do not get there.
     if (access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(AppendToRecordFile("/dev/full", std::string(8192, 'x')));
     }
-    std::remove(path.c_str());
-    rmdir(pattern);
 }
 
 TEST(TriggerScan, HeaderVerdicts)

@@ -9,11 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <numeric>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -106,15 +103,8 @@ TEST(SeriesHistogram, SturgesBinsHoldEveryValue)
 
 class RecordReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/mq-record-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        path = dir + "/RECORD.DAT";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string dir, path;
+    TempDir tmp;
+    const std::string dir = tmp.path, path = tmp / "RECORD.DAT";
 };
 
 TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
