@@ -5,6 +5,8 @@
 #include "sim/control.h"
 #include "sim/engine.h"
 
+#include "link/crc8.h"
+
 #include <cstddef>
 #include <algorithm>
 #include <cstdint>
@@ -29,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         mqsim::Fault::Error1,       mqsim::Fault::Error2,         mqsim::Fault::ShortLength,
         mqsim::Fault::OversizedLength, mqsim::Fault::Garbage,     mqsim::Fault::Half,
         mqsim::Fault::Close};
-    engine.setFaultAlways(faults[data[0] % (sizeof faults / sizeof faults[0])]);
+    const mqsim::Fault fault = faults[data[0] % (sizeof faults / sizeof faults[0])];
+    engine.setFaultAlways(fault);
     if (data[0] & 0x80)
         engine.setBaud(9600);
     size_t at = 1;
@@ -45,9 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (line.pendingBytes() > mqsim::kHeaderSize + mqsim::kMaxRequestData)
             __builtin_trap();
     }
-    for (const auto &reply : replies)
-        if (reply.bytes.size() > mqsim::kHeaderSize + 5000)
+    for (const auto &reply : replies) {
+        const mqsim::Bytes &b = reply.bytes;
+        if (b.size() > mqsim::kHeaderSize + 5000)
             __builtin_trap();
+        // Without a fault every answer is one whole frame with a sound header.
+        if (fault == mqsim::Fault::None &&
+            (b.size() < mqsim::kHeaderSize || b[0] != mqsim::kSync || crc8Update(b.data(), 0, 8, crc8Array) != 0 ||
+             b.size() != mqsim::kHeaderSize + (b[4] | b[5] << 8)))
+            __builtin_trap();
+    }
 
     // The control channel takes text from outside too.
     mqsim::ControlInterpreter control(engine);

@@ -4,8 +4,6 @@
 
 #include "unit/sim_engine_fixture.h"
 
-#include <random>
-
 namespace {
 
 // --------------------------------------------------------------------------------------------
@@ -76,28 +74,6 @@ TEST_F(EngineTest, StaleHalfRequestDoesNotSwallowTheNextOne)
     engine->feed(line, echo.data(), echo.size(), 1.0 + 2 * FrameAssembler::kGapTimeout, replies);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(parse(replies[0].bytes).order, 5);
-}
-
-TEST_F(EngineTest, RandomBytesNeverCrashOrGrowTheBuffer)
-{
-    std::mt19937 random(7);
-    FrameAssembler line;
-    std::vector<Reply> replies;
-    for (int round = 0; round < 3000; ++round) {
-        Bytes chunk(random() % 64);
-        for (auto &byte : chunk)
-            byte = static_cast<uint8_t>(random() % 4 == 0 ? 0x55 : random());
-        if (round % 50 == 0) { // sprinkle valid requests with random orders and data
-            Bytes data(random() % 100);
-            const Bytes request = buildFrame(static_cast<uint8_t>(random()), static_cast<uint16_t>(random()), data);
-            chunk.insert(chunk.end(), request.begin(), request.end());
-        }
-        engine->feed(line, chunk.data(), chunk.size(), round * 0.01, replies);
-        ASSERT_LE(line.pendingBytes(), kHeaderSize + kMaxRequestData);
-    }
-    for (const auto &reply : replies)
-        parse(reply.bytes);
-    EXPECT_EQ(engine->stats().requests, replies.size());
 }
 
 // --------------------------------------------------------------------------------------------
