@@ -147,38 +147,31 @@ TEST_F(FrameTest, HeaderVerdicts)
 
 TEST_F(FrameTest, TimeoutAndLineErrorTexts)
 {
-    WaitResult wait;
-    wait.timedOut = true;
-    wait.lineStatus = 0x0010;
-    EXPECT_EQ(-1, headerVerdict(wait));
-    EXPECT_STREQ(szStatus, "TIMEOUT! COMM ERROR: PARITY!");
-
-    // A line error without a time-out appends to whatever the status line held.
-    CopyText(szStatus, "abc");
-    wait = {};
-    wait.lineStatus = 0x0001 | 0x0040 | 0x0100;
-    EXPECT_EQ(-1, DataVerdict(wait));
-    EXPECT_STREQ(szStatus, "abc COMM ERROR: INPUT LOST! COMM ERROR: FRAMING!");
-
-    // Abandoned waits leave the status line alone.
-    CopyText(szStatus, "kept");
-    wait = {};
-    wait.abandoned = true;
-    wait.timedOut = true;
-    EXPECT_EQ(-1, headerVerdict(wait));
-    EXPECT_STREQ(szStatus, "kept");
-}
-
-TEST_F(FrameTest, AllLineErrorTextsAfterTimeoutStayInsideTheStatusLine)
-{
-    // "TIMEOUT!" and all three texts are longer than the 72-byte status line; the
-    // sanitizer build catches any write past it.
-    WaitResult wait;
-    wait.timedOut = true;
-    wait.lineStatus = 0x0051;
-    EXPECT_EQ(-1, DataVerdict(wait));
-    EXPECT_EQ(std::strlen(szStatus), sizeof szStatus - 1);
-    EXPECT_EQ(0, std::strncmp(szStatus, "TIMEOUT! COMM ERROR: INPUT LOST! COMM ERROR: PARITY!", 52));
+    struct Row {
+        const char *name;
+        bool header, timedOut, abandoned;
+        int lineStatus;
+        const char *before, *after;
+    };
+    const Row rows[] = {
+        {"time-out and parity", true, true, false, 0x0010, "previous", "TIMEOUT! COMM ERROR: PARITY!"},
+        {"line errors append to the status line", false, false, false, 0x0001 | 0x0040 | 0x0100, "abc",
+         "abc COMM ERROR: INPUT LOST! COMM ERROR: FRAMING!"},
+        {"an abandoned wait leaves it alone", true, true, true, 0, "kept", "kept"},
+        // Longer than the 72-byte status line: the sanitizer build catches any write past it.
+        {"every text after a time-out", false, true, false, 0x0051, "",
+         "TIMEOUT! COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMIN"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        CopyText(szStatus, row.before);
+        WaitResult wait;
+        wait.timedOut = row.timedOut;
+        wait.abandoned = row.abandoned;
+        wait.lineStatus = row.lineStatus;
+        EXPECT_EQ(-1, row.header ? headerVerdict(wait) : DataVerdict(wait));
+        EXPECT_STREQ(szStatus, row.after);
+    }
 }
 
 TEST_F(FrameTest, DataCheckUsesTheAnnouncedLength)

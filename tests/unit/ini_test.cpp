@@ -81,44 +81,41 @@ TEST(IniStore, ExactFileTextOfASmallStore)
                          "[CALIBDATA]\r\nUM-SLOPE: = 0.1\r\nthird = 0.3333333333333333\r\nneg = -2147483648\r\n\r\n");
 }
 
-TEST(IniStore, NamesMatchWithoutCaseOrSurroundingBlanks)
+TEST(IniStore, IntegersAsRead)
 {
-    Store ini;
-    read(ini, "[para]\r\n   power   =   500   \r\n");
-    std::int32_t v = 0;
-    EXPECT_EQ(Ini_GetInt(ini, "PARA", "Power", &v), 1);
-    EXPECT_EQ(v, 500);
-    EXPECT_EQ(Ini_GetInt(ini, " Para ", "POWER ", &v), 1);
-}
-
-TEST(IniStore, SectionHeaderNeedsNothingButBlanksAfterTheBracket)
-{
-    Store ini;
-    read(ini, "[PARA] text\r\nPower = 5\r\n[ OK ]  \r\nPower = 6\r\n[]\r\nPower = 7\r\n");
-    std::int32_t v = 0;
-    EXPECT_EQ(Ini_GetInt(ini, "PARA", "Power", &v), 0);
-    EXPECT_EQ(Ini_GetInt(ini, "OK", "Power", &v), 1);
-    EXPECT_EQ(v, 6);  // the later items without a valid header belong to OK
-}
-
-TEST(IniStore, IntegerParsing)
-{
-    Store ini;
-    read(ini, "[S]\nletters = 12ab\nempty =\nbig = 2147483648\nsmall = -2147483648\nspaced = \" -7 \"\nplus = +3\nsign = -\n");
-    std::int32_t v = 42;
-    EXPECT_EQ(Ini_GetInt(ini, "S", "letters", &v), INI_ERR_INVALID_INTEGER);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "empty", &v), 0);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "big", &v), INI_ERR_INVALID_INTEGER);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "sign", &v), INI_ERR_INVALID_INTEGER);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "missing", &v), 0);
-    EXPECT_EQ(Ini_GetInt(ini, "T", "letters", &v), 0);
-    EXPECT_EQ(v, 42);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "small", &v), 1);
-    EXPECT_EQ(v, INT32_MIN);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "spaced", &v), 1);
-    EXPECT_EQ(v, -7);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "plus", &v), 1);
-    EXPECT_EQ(v, 3);
+    struct Row {
+        const char *name, *text, *section, *tag;
+        int result;
+        std::int32_t value; // 42 where nothing may be stored
+    };
+    const char *names = "[para]\r\n   power   =   500   \r\n";
+    const char *headers = "[PARA] text\r\nPower = 5\r\n[ OK ]  \r\nPower = 6\r\n[]\r\nPower = 7\r\n";
+    const char *numbers = "[S]\nletters = 12ab\nempty =\nbig = 2147483648\nsmall = -2147483648\n"
+                          "spaced = \" -7 \"\nplus = +3\nsign = -\n";
+    const Row rows[] = {
+        {"names without case or blanks", names, "PARA", "Power", 1, 500},
+        {"asked with blanks", names, " Para ", "POWER ", 1, 500},
+        // A section header needs nothing but blanks after the bracket.
+        {"text after the bracket", headers, "PARA", "Power", 0, 42},
+        {"items after an invalid header stay with the last valid one", headers, "OK", "Power", 1, 6},
+        {"letters", numbers, "S", "letters", INI_ERR_INVALID_INTEGER, 42},
+        {"empty", numbers, "S", "empty", 0, 42},
+        {"too big", numbers, "S", "big", INI_ERR_INVALID_INTEGER, 42},
+        {"sign alone", numbers, "S", "sign", INI_ERR_INVALID_INTEGER, 42},
+        {"missing tag", numbers, "S", "missing", 0, 42},
+        {"missing section", numbers, "T", "letters", 0, 42},
+        {"smallest", numbers, "S", "small", 1, INT32_MIN},
+        {"quoted with blanks", numbers, "S", "spaced", 1, -7},
+        {"plus sign", numbers, "S", "plus", 1, 3},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Store ini;
+        read(ini, row.text);
+        std::int32_t v = 42;
+        EXPECT_EQ(Ini_GetInt(ini, row.section, row.tag, &v), row.result);
+        EXPECT_EQ(v, row.value);
+    }
 }
 
 TEST(IniStore, StringsAreEscapedAndReadBackUnchanged)
