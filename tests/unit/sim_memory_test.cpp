@@ -13,17 +13,9 @@ namespace {
 
 TEST_F(EngineTest, CalibrationHeaderStartsValidForTheIdentity)
 {
-    const Answer answer = ask(24, 0x1100);
-    ASSERT_EQ(answer.data.size(), 24u);
-    const auto header = recordFrom<CalHeader>(answer);
-    EXPECT_EQ(header.HW_TYPE, 517318);
-    EXPECT_EQ(header.SER_NO, 4711);
-    EXPECT_EQ(header.XF_DIVISOR, 1);
-    EXPECT_EQ(header.XF_SIZE, 2048);
-    EXPECT_EQ(header.reserved, 0);
-    EXPECT_EQ(header.UM_SLOPE, 81920u);
-    EXPECT_EQ(header.UM_OFFSET, 0);
-    EXPECT_EQ(header.UM_RANGE, 20000);
+    const CalHeader expected{.HW_TYPE = 517318, .SER_NO = 4711, .XF_DIVISOR = 1, .XF_SIZE = 2048,
+                             .reserved = 0, .UM_SLOPE = 81920, .UM_OFFSET = 0, .UM_RANGE = 20000};
+    EXPECT_EQ(ask(24, 0x1100).data, bytesOf(expected));
     XFlash::Page erased;
     erased.fill(0xFF);
     EXPECT_EQ(engine->xflash().page(0), erased);
