@@ -236,8 +236,10 @@ int trySettings(ParameterSet &work, std::string &reason)
             continue;
         }
         if (!edgesAndMarginsHold()) {
-            reason = work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold's margins or the edges need "
-                                                "attention (see the rows)"
+            // The sensor's AUTO threshold profile was taught at the light it had then; teaching it
+            // again writes the EEPROM or needs a free measuring section, which is the operator's call.
+            reason = work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
+                                                "free the measuring section and press SAVE V-THD"
                                               : "the light is set; the edges need attention (see the rows)";
             return 0;
         }
@@ -317,6 +319,13 @@ int RunAutoSetup()
     }
     CopyAnswerData(&g_undo, sizeof g_undo);
     g_haveUndo = true;
+    // The margins of an AUTO threshold are judged against the profile the sensor holds now.
+    if (g_undo.Video_Thd_Mode == 1 && GetDATA(1) != 1) {
+        linkFailed();
+        holdControls(false);
+        showResult("AUTO SET-UP failed: the sensor's threshold profile could not be read.", kFaultColor);
+        return -1;
+    }
 
     ParameterSet work = g_undo;
     if (work.Power_Mode != 0) {

@@ -104,12 +104,13 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
     struct Start {
         const char *name;
         int power, exposure, fix, powerMode, opMode;
+        int autoPct = 0; // > 0: AUTO threshold at this percentage, left as it is
     };
     const Start starts[] = {
         {"saturated", 1000, 3000, 40, 0, 0},        {"saturated at standard exposure", 1000, 0, 40, 0, 0},
         {"too dark", 60, 1000, 40, 0, 0},           {"nearly black at short exposure", 20, 400, 40, 0, 2},
         {"threshold at the band", 500, 1000, 85, 0, 0}, {"regulated power", 500, 1000, 40, 1, 0},
-        {"far too bright", 1000, 10000, 20, 0, 1},
+        {"far too bright", 1000, 10000, 20, 0, 1},  {"AUTO threshold", 1000, 3000, 40, 0, 0, 70},
     };
     for (const Start &s : starts) {
         SCOPED_TRACE(s.name);
@@ -120,10 +121,13 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
         p.Power_Mode = static_cast<std::uint16_t>(s.powerMode);
         p.CCD_OP_Mode = static_cast<std::uint16_t>(s.opMode);
         p.Free_Para = 0xBEEF; // carried through untouched
+        p.Video_Thd_Mode = s.autoPct > 0 ? 1 : 0;
+        p.Video_Thd_Auto = static_cast<std::uint16_t>(s.autoPct > 0 ? s.autoPct : 70);
         ASSERT_NO_FATAL_FAILURE(startFrom(p));
         const std::string before = ramHex();
 
         press(pSetup, SETUP_AUTO);
+        // With AUTO the margins are judged against the threshold profile the sensor holds.
         EXPECT_EQ(SetupResultText().rfind("AUTO SET-UP done", 0), 0u) << SetupResultText();
         EXPECT_LE(SetupTrials(), 8);
         const setup::VideoFigures &f = SetupFigures();
@@ -139,7 +143,8 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
         EXPECT_EQ(pset.Power_Mode, 0);
         EXPECT_EQ(pset.Free_Para, 0xBEEF);
         EXPECT_EQ(intOf(pPara2, PARA2_POWER), pset.Power);
-        EXPECT_EQ(intOf(pPara2, PARA2_VTHD), pset.Video_Thd_Fix);
+        EXPECT_EQ(intOf(pPara2, PARA2_VTHD), s.autoPct > 0 ? s.autoPct : pset.Video_Thd_Fix);
+        EXPECT_EQ(pset.Video_Thd_Auto, p.Video_Thd_Auto);
         EXPECT_GE(pset.Exposure_Time == 0 ? 1000 : pset.Exposure_Time, s.opMode == 2 ? 400 : 100);
 
         EXPECT_FALSE(IsCtrlDimmed(pSetup, SETUP_UNDO));
