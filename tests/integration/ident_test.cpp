@@ -68,24 +68,44 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
 }
 
-TEST_F(IdentTest, NoEcho)
+TEST_F(IdentTest, EachUnansweredStepEndsTheIdentificationWithItsText)
 {
-    EXPECT_EQ(0, identify({"--fault", "silent"}));
-    EXPECT_EQ(err_flag, 1);
-    EXPECT_EQ(status(), "read error - not sync byte 0x55!");
-    EXPECT_EQ(activeTab(), 5);
-    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    EXPECT_TRUE(exchangeButtonsDimmed());
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_RED);
-    EXPECT_TRUE(popups->shown.empty());
-    EXPECT_EQ(sim.orders(), (std::vector<int>{5}));
-}
-
-TEST_F(IdentTest, ShortFirmwareAnswer)
-{
-    EXPECT_EQ(0, identify({"--firmware-length", "40"}));
-    EXPECT_EQ(status(), "Timeout/Error reading firmware-info!");
-    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7}));
+    const struct {
+        std::vector<std::string> options;
+        const char *control;  // a fault aimed at one step
+        int result;
+        int errFlag;  // -1: not looked at
+        const char *status;
+        std::vector<int> orders;  // the steps that went out
+    } cases[] = {
+        {{"--fault", "silent"}, "", 0, 1, "read error - not sync byte 0x55!", {5}},
+        {{"--firmware-length", "40"}, "", 0, -1, "Timeout/Error reading firmware-info!", {5, 7}},
+        {{}, "fault silent order 10", 0, 1, "Error reading HARDWARE-info!", {5, 7, 10}},
+        // The header and the parameters stay as they were; the sensor stays usable.
+        {{}, "fault error-1 order 24", -1, 0, "Error reading Xflash-Data", {5, 7, 10, 24}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.status);
+        EXPECT_EQ(c.result, identify(c.options, c.control));
+        if (c.errFlag >= 0) {
+            EXPECT_EQ(err_flag, c.errFlag);
+        }
+        EXPECT_EQ(status(), c.status);
+        EXPECT_EQ(sim.orders(), c.orders);
+        EXPECT_TRUE(popups->shown.empty());
+        if (c.orders.size() == 1) {
+            // No echo: the connection page shows why.
+            EXPECT_EQ(activeTab(), 5);
+            EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+            EXPECT_TRUE(exchangeButtonsDimmed());
+            EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_RED);
+        }
+        if (c.result == -1) {
+            EXPECT_EQ(cal.SER_NO, 0);
+        }
+        SimFixture::TearDown();
+        SimFixture::SetUp();
+    }
 }
 
 TEST_F(IdentTest, FirmwareTextOfSeventyTwoBytesWithoutATerminator)
@@ -97,118 +117,68 @@ TEST_F(IdentTest, FirmwareTextOfSeventyTwoBytesWithoutATerminator)
     EXPECT_EQ(err_flag, 0);
 }
 
-struct Refusal {
-    const char *firmware;
-    const char *popup;
-    const char *status;
-    bool buttonsDimmed;
-};
-
-TEST_F(IdentTest, RefusedFamiliesGetTheirMessage)
+TEST_F(IdentTest, FamilyAndFirmwareGenerationDecideWhetherTheSensorIsServed)
 {
-    const Refusal cases[] = {
-        {"K-VOR-NX.V4.06 A B", "Incompatible hardware detected!\nPlease use K-VOR-NX-Vista software version!",
+    const char *const kVista = "Incompatible hardware detected!\nPlease use ";
+    const struct {
+        const char *option;
+        const char *value;
+        int result;
+        bool served;
+        std::string popup;  // empty: none
+        const char *status;
+        bool buttonsDimmed;
+    } cases[] = {
+        {"--firmware", "K-VOR-NX.V4.06 A B", 1, false, kVista + std::string("K-VOR-NX-Vista software version!"),
          "Please use K-VOR-NX-Vista software version!", true},
-        {"K-VOR-PZ.V4.06 A B", "Incompatible hardware detected!\nPlease use K-VOR-PZ-Vista software version!",
+        {"--firmware", "K-VOR-PZ.V4.06 A B", 1, false, kVista + std::string("K-VOR-PZ-Vista software version!"),
          "Please use K-VOR-PZ-Vista software version!", true},
-        {"HJW12.V4.06 A B", "Nordal-Metrik HJW-TOOL firmware-version detected!\nPlease use HJW-TOOL-V4.x software!",
+        {"--firmware", "HJW12.V4.06 A B", 1, false,
+         "Nordal-Metrik HJW-TOOL firmware-version detected!\nPlease use HJW-TOOL-V4.x software!",
          "Please use HJW-TOOL-V4.x software!", false},
-        {"QUARVIN.V4.06 A B", "Incompatible hardware detected!\nPlease use QUARVIN-Vista software version!",
+        {"--firmware", "QUARVIN.V4.06 A B", 1, false, kVista + std::string("QUARVIN-Vista software version!"),
          "Please use QUARVIN-Vista software version!", true},
+        // A text without "." is token 1 whole; the rest are empty. Not usable, and no message.
+        {"--firmware", "ACME", 1, false, "", "ACME.   ", true},
+        {"--firmware", "K-VOR-VUE.V4.05 X Y", 1, true, "", "K-VOR-VUE.V4   X", false},
+        {"--firmware-no", "409", 1, true, "", "K-VOR-MQ.V4   20-CL", false},
+        {"--firmware-no", "400", 1, true, "", "K-VOR-MQ.V4   20-CL", false},
+        {"--firmware-no", "410", 0, false,
+         "Incompatible or newer firmware detected!\nPlease use K-VOR-MQ-Vista software version newer than V4.09 !",
+         "Please use K-VOR-MQ-Vista Version newer than V4.0 !", true},
+        {"--firmware-no", "399", 0, false,
+         "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !",
+         "Please use K-VOR-MQ-Vista Version 3.xx !", true},
     };
-    for (const Refusal &c : cases) {
-        SCOPED_TRACE(c.firmware);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
         popups->shown.clear();
-        EXPECT_EQ(1, identify({"--firmware", c.firmware}));
-        EXPECT_EQ(err_flag, 1);
-        ASSERT_EQ(popups->shown.size(), 1u);
-        EXPECT_EQ(popups->shown[0].title, "Attention !!!");
-        EXPECT_EQ(popups->shown[0].text, c.popup);
+        EXPECT_EQ(c.result, identify({c.option, c.value}));
+        EXPECT_EQ(err_flag, c.served ? 0 : 1);
         EXPECT_EQ(status(), c.status);
         EXPECT_EQ(exchangeButtonsDimmed(), c.buttonsDimmed);
-        // The refusal's line, then the short version as the log text.
-        const auto lines = logLines();
-        ASSERT_GE(lines.size(), 2u);
-        EXPECT_EQ(lines[lines.size() - 2], c.status);
-        EXPECT_EQ(lines[lines.size() - 1], szVersion);
-        // No hardware information was asked for.
-        EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7}));
-        CloseLinkAndPanels();
-        ASSERT_EQ(LoadAllPanels(), 0);
-        InitVars();
-    }
-}
-
-TEST_F(IdentTest, UnrecognisedFamilyIsNotUsableWithoutAMessage)
-{
-    EXPECT_EQ(1, identify({"--firmware", "ACME"}));
-    EXPECT_EQ(err_flag, 1);
-    EXPECT_TRUE(popups->shown.empty());
-    // A text without "." is token 1 whole; the rest are empty.
-    EXPECT_STREQ(szVersion, "ACME.   ");
-    EXPECT_EQ(status(), "ACME.   ");
-    EXPECT_TRUE(exchangeButtonsDimmed());
-}
-
-TEST_F(IdentTest, SiblingPrefixOfTheServedFamilyIsServed)
-{
-    EXPECT_EQ(1, identify({"--firmware", "K-VOR-VUE.V4.05 X Y"}));
-    EXPECT_EQ(err_flag, 0);
-    EXPECT_STREQ(szVersion, "K-VOR-VUE.V4   X");
-}
-
-TEST_F(IdentTest, HardwareInfoFailure)
-{
-    EXPECT_EQ(0, identify({}, "fault silent order 10"));
-    EXPECT_EQ(err_flag, 1);
-    EXPECT_EQ(status(), "Error reading HARDWARE-info!");
-    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10}));
-}
-
-TEST_F(IdentTest, FirmwareGenerations)
-{
-    struct Case {
-        const char *number;
-        int result;
-        const char *popup;
-        const char *status;
-    } cases[] = {
-        {"409", 1, nullptr, "K-VOR-MQ.V4   20-CL"},
-        {"400", 1, nullptr, "K-VOR-MQ.V4   20-CL"},
-        {"410", 0,
-         "Incompatible or newer firmware detected!\nPlease use K-VOR-MQ-Vista software version newer than V4.09 !",
-         "Please use K-VOR-MQ-Vista Version newer than V4.0 !"},
-        {"399", 0, "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !",
-         "Please use K-VOR-MQ-Vista Version 3.xx !"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.number);
-        popups->shown.clear();
-        EXPECT_EQ(c.result, identify({"--firmware-no", c.number}));
-        EXPECT_EQ(status(), c.status);
-        EXPECT_EQ(err_flag, c.result == 1 ? 0 : 1);
-        if (c.popup) {
+        if (c.popup.empty()) {
+            EXPECT_TRUE(popups->shown.empty());
+        } else {
             ASSERT_EQ(popups->shown.size(), 1u);
             EXPECT_EQ(popups->shown[0].title, "Attention !!!");
             EXPECT_EQ(popups->shown[0].text, c.popup);
-            EXPECT_TRUE(exchangeButtonsDimmed());
-        } else {
-            EXPECT_TRUE(popups->shown.empty());
+        }
+        if (c.result == 1 && !c.popup.empty()) {
+            // The refusal's line, then the short version as the log text; no hardware
+            // information was asked for.
+            const auto lines = logLines();
+            ASSERT_GE(lines.size(), 2u);
+            EXPECT_EQ(lines[lines.size() - 2], c.status);
+            EXPECT_EQ(lines[lines.size() - 1], szVersion);
+            EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7}));
+        } else if (c.result == 1) {
+            EXPECT_STREQ(szVersion, c.status);
         }
         CloseLinkAndPanels();
         ASSERT_EQ(LoadAllPanels(), 0);
         InitVars();
     }
-}
-
-TEST_F(IdentTest, UnreadableCalibrationHeader)
-{
-    EXPECT_EQ(-1, identify({}, "fault error-1 order 24"));
-    EXPECT_EQ(status(), "Error reading Xflash-Data");
-    EXPECT_EQ(err_flag, 0);
-    // The header and the parameters stay as they were.
-    EXPECT_EQ(cal.SER_NO, 0);
-    EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24}));
 }
 
 struct Model {

@@ -230,7 +230,11 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         DelayWithEventProcessing(1.5);
     if (closesLink) {
         EXPECT_EQ(tcpcon, 0);
-        ASSERT_EQ(1, openSimLink(c.link));
+        commitValue(pConn, CONN_COMTYPE, 1);
+        SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
+        SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(sim.tcpPort()).c_str());
+        press(pConn, CONN_CONNECT);
+        ASSERT_EQ(tcpcon, 1);
     }
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
     ASSERT_EQ(sim.command("reset-stats"), "ok");

@@ -250,15 +250,6 @@ TEST_F(MeasureRunTest, FailedFrameEndsTheVideoLoopBeforeTheProfileRequest)
     EXPECT_EQ(stop_flag, -1);
     EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT}));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout TCP-Server-error!");
-
-    // A failed profile request shows the connection page.
-    SetActiveTabPage(pPA, MAIN_TAB, 0);
-    sim.command("reset-stats");
-    ASSERT_EQ(sim.command("fault silent order 9"), "ok");
-    pressVideo();
-    EXPECT_EQ(stop_flag, -1);
-    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_CURVE}));
-    EXPECT_EQ(activeTab(), 5);
 }
 
 TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
