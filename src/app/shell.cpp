@@ -44,9 +44,10 @@ void ShowLogo(int brandVariant)
 
 void ShowHelpPopup(int top, int left, const char *text)
 {
+    ResetTextBox(pPH, HELP_TEXT, text);
+    FitPanelToTextBox(pPH, HELP_TEXT);
     SetPanelPos(pPH, top, left);
     DisplayPanel(pPH);
-    ResetTextBox(pPH, HELP_TEXT, text);
 }
 
 int CC_PANEL(int panel, int /*control*/, int event, void *, int, int)

@@ -125,6 +125,9 @@ void ApplyLinkLayout(int type, bool full)
     SetCtrlVisible(pConn, CONN_CHANGE_BAUD, rs232);
     SetCtrlVisible(pConn, CONN_IPADDR, !rs232);
     SetCtrlVisible(pConn, CONN_PORTNUM, !rs232);
+    // Binding a device to a COM port means nothing to a TCP/IP link.
+    SetCtrlVisible(pConn, CONN_SERIAL_DEVICES, rs232);
+    SetCtrlVisible(pConn, CONN_BIND_DEVICE, rs232);
     if (full)
         SetCtrlVisible(pConn, CONN_TCP_ONLY, !rs232);
     SetCtrlVisible(pPA, MAIN_COMPORT, rs232);

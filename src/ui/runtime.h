@@ -81,8 +81,12 @@ int SetPanelTitle(int panel, const char *title);
 std::string GetPanelTitle(int panel);
 int SetPanelSize(int panel, int height, int width);
 int GetPanelSize(int panel, int *height, int *width);
+// A child panel is kept wholly inside its parent, moved the least distance from (top, left).
 int SetPanelPos(int panel, int top, int left);
 int GetPanelPos(int panel, int *top, int *left);
+// Grows a panel from its built size until its text box shows the whole text, wrapped:
+// taller first, then wider, up to its parent's size.
+int FitPanelToTextBox(int panel, int control);
 int SetPanelMaximized(int panel, bool maximized);
 bool IsPanelMaximized(int panel);
 // Moves a top-level panel to the centre of the screen.

@@ -246,8 +246,7 @@ int GetCtrlBoundingRect(int panel, int control, Rect *rect)
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->widget || !rect)
         return -1;
-    const QRect g = c->widget->geometry();
-    *rect = {g.y(), g.x(), g.height(), g.width()};
+    *rect = c->design;
     return 0;
 }
 
@@ -256,7 +255,9 @@ int SetCtrlPos(int panel, int control, int top, int left)
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->widget)
         return -1;
-    c->widget->move(left, top);
+    c->design.top = top;
+    c->design.left = left;
+    PlaceControl(*c);
     return 0;
 }
 
@@ -268,6 +269,18 @@ int SetActiveCtrl(int panel, int control)
     c->widget->setFocus();
     return 0;
 }
+
+namespace {
+// A text message takes the size of its text at 100 %, then the window's scale.
+void fitToText(ControlRec &c)
+{
+    c.widget->setFont(c.baseFont);
+    c.widget->adjustSize();
+    c.design.width = c.widget->width();
+    c.design.height = c.widget->height();
+    PlaceControl(c);
+}
+} // namespace
 
 int NewTextMessage(int panel, const char *text, int top, int left)
 {
@@ -283,7 +296,7 @@ int NewTextMessage(int panel, const char *text, int top, int left)
     if (AddControl(panel, p->widget, d) < 0)
         return -1;
     ControlRec &c = *FindControlById(d.id);
-    c.widget->adjustSize();
+    fitToText(c);
     c.widget->show();
     c.widget->raise();
     return d.id;
@@ -294,14 +307,14 @@ int SetCtrlFont(int panel, int control, const char *family, int pointSize)
     ControlRec *c = FindControl(panel, control);
     if (!c || !c->widget)
         return -1;
-    QFont f = c->widget->font();
+    QFont f = c->baseFont;
     if (family && *family)
         f.setFamily(QString::fromLatin1(family));
     // Sizes are pixel heights, as the panel layout is in pixels.
     if (pointSize > 0)
         f.setPixelSize(pointSize);
-    c->widget->setFont(f);
-    c->widget->adjustSize();
+    c->baseFont = f;
+    fitToText(*c);
     return 0;
 }
 

@@ -124,6 +124,19 @@ namespace {
 
 bool isActivationKey(int key) { return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// A child panel floats over its window as a pop-up (the help text) and goes at the next
+// press anywhere else in that window.
+void hideFloatingPanels(QWidget *pressed)
+{
+    for (auto &[handle, p] : g_panels) {
+        QWidget *w = p.widget;
+        if (p.parent == 0 || !w || w->isWindow() || !w->isVisible() || FindPanelDef(p.resource)->ownerTab != 0)
+            continue;
+        if (w->window() == pressed->window() && w != pressed && !w->isAncestorOf(pressed))
+            w->hide();
+    }
+}
+
 // Turns mouse, key, focus, close and resize events of widgets into callback events.
 class EventRelay : public QObject {
 public:
@@ -147,13 +160,17 @@ public:
         // A dimmed control is inert: Qt hands its mouse events on to the panel beneath,
         // and only the right click that shows its help text reaches its own callback.
         auto *widget = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            hideFloatingPanels(widget);
+        if (event->type() == QEvent::ContextMenu)
+            return true;  // a right click is the control's own: no edit menus
         if (control != 0 && !widget->isEnabled()) {
             if (event->type() == QEvent::MouseButtonPress &&
                 static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
                 Dispatch(panel, control, EVENT_RIGHT_CLICK);
                 return true;
             }
-            return event->type() == QEvent::Shortcut || event->type() == QEvent::ContextMenu;
+            return event->type() == QEvent::Shortcut;
         }
         switch (event->type()) {
         case QEvent::MouseButtonPress: {
@@ -214,8 +231,10 @@ public:
             }
             break;
         case QEvent::Resize:
-            if (control == 0 && static_cast<QWidget *>(watched)->isWindow())
+            if (control == 0 && static_cast<QWidget *>(watched)->isWindow()) {
+                RescaleWindow(panel);
                 Dispatch(panel, 0, EVENT_PANEL_SIZE);
+            }
             break;
         default:
             break;
@@ -247,6 +266,10 @@ void userChange(const ControlRec &c, bool commit)
     if (Programmatic())
         return;
     const int panel = c.panel, id = c.id;
+    // Buttons emit their change before they refresh; a loop run from the callback would
+    // otherwise show the old state until it ends.
+    if (c.widget)
+        c.widget->update();
     Dispatch(panel, id, EVENT_VAL_CHANGED);
     if (commit)
         Dispatch(panel, id, EVENT_COMMIT);
@@ -267,11 +290,41 @@ QLabel *makeCaption(QWidget *parent, const ControlDef &d)
     QFont f = label->font();
     f.setPointSize(7);
     label->setFont(f);
-    label->setGeometry(d.rect.left, d.rect.top - 15, std::max(d.rect.width, 120), 14);
     return label;
 }
 
 int buildPanel(int resource, int parentHandle, QWidget *host);
+
+// A numeric field takes any number typed into it; one beyond its range becomes the
+// nearest bound when the entry is done, instead of losing the digit that overshoots.
+class NumericField : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        const QValidator::State state = QDoubleSpinBox::validate(input, pos);
+        return state == QValidator::Invalid && outOfRange(input) ? QValidator::Intermediate : state;
+    }
+    void fixup(QString &input) const override
+    {
+        double v = 0.0;
+        if (outOfRange(input, &v))
+            input = textFromValue(std::clamp(v, minimum(), maximum()));
+        else
+            QDoubleSpinBox::fixup(input);
+    }
+
+private:
+    bool outOfRange(const QString &input, double *v = nullptr) const
+    {
+        bool ok = false;
+        const double typed = locale().toDouble(input.trimmed(), &ok);
+        if (v)
+            *v = typed;
+        return ok && (typed > maximum() || typed < minimum());
+    }
+};
 
 QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
 {
@@ -324,7 +377,8 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         break;
     }
     case Kind::Numeric: {
-        auto *spin = new QDoubleSpinBox(parent);
+        auto *spin = new NumericField(parent);
+        spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         spin->setDecimals(d.precision);
         if (d.minimum < d.maximum)
             spin->setRange(d.minimum, d.maximum);
@@ -412,7 +466,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
     case Kind::TextBox: {
         auto *text = new QPlainTextEdit(parent);
         text->setReadOnly(true);
-        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         QFont f = text->font();
         f.setPointSize(8);
         text->setFont(f);
@@ -482,12 +536,18 @@ int addControl(int panelHandle, QWidget *host, const ControlDef &d)
         return -1;
     ControlRec &c = it->second;
     QWidget *w = createWidget(c, d, host);
-    w->setGeometry(d.rect.left, d.rect.top, d.rect.width, d.rect.height);
     c.widget = w;
+    c.design = d.rect;
+    c.baseFont = w->font();
     if (d.kind != Kind::Button && d.kind != Kind::Radio && d.kind != Kind::CheckBox && d.kind != Kind::Toggle &&
         d.kind != Kind::TextMessage && d.kind != Kind::Decoration && d.kind != Kind::Picture && d.kind != Kind::Tab &&
         d.kind != Kind::Graph && d.kind != Kind::StripChart)
         c.caption = makeCaption(host, d);
+    if (c.caption) {
+        c.captionDesign = {d.rect.top - 15, d.rect.left, 14, std::max(d.rect.width, 120)};
+        c.captionFont = c.caption->font();
+    }
+    PlaceControl(c);
     updateSwitchText(c);
     ApplyStyle(c);
     if (d.kind == Kind::Decoration)
@@ -566,6 +626,14 @@ int PanelOwningControl(int control)
 {
     auto it = g_controls.find(control);
     return it == g_controls.end() ? -1 : it->second.panel;
+}
+std::vector<int> ChildPanels(int handle)
+{
+    std::vector<int> children;
+    for (const auto &[h, rec] : g_panels)
+        if (rec.parent == handle)
+            children.push_back(h);
+    return children;
 }
 ControlRec *FindControlById(int control)
 {

@@ -7,6 +7,7 @@
 #include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 #include <QApplication>
+#include <QStringList>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -15,7 +16,11 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,16 +64,63 @@ int CloseOnTerminationSignal(int panel)
     return 0;
 }
 
+namespace {
+
+constexpr char kNoDisplay[] = "the display could not be opened: set DISPLAY to a running X server, "
+                              "or QT_QPA_PLATFORM (offscreen runs without one)";
+
+// The platform Qt will start: "-platform" among the arguments, else QT_QPA_PLATFORM.
+QByteArray chosenPlatform(int argc, char **argv)
+{
+    for (int i = 1; argv && i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return argv[i + 1];
+    return qgetenv("QT_QPA_PLATFORM");
+}
+
+bool displayNamed(const QByteArray &platform)
+{
+    if (platform.startsWith("wayland"))
+        return !qgetenv("WAYLAND_DISPLAY").isEmpty();
+    if (platform.isEmpty() || platform.startsWith("xcb"))
+        return !qgetenv("DISPLAY").isEmpty() || (platform.isEmpty() && !qgetenv("WAYLAND_DISPLAY").isEmpty());
+    return true;  // offscreen, vnc, framebuffers: no display to name
+}
+
+// Qt ends the process when a named display cannot be reached, after warnings of its own;
+// that case gets the same one line instead, and the warnings of a good start pass on.
+QStringList g_startWarnings;
+
+void fatalWhileStarting(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        g_startWarnings.append(message);
+        return;
+    }
+    std::fprintf(stderr, "mq-vista: %s\n", kNoDisplay);
+    std::_Exit(1);
+}
+
+} // namespace
+
 int InitRuntime(int argc, char **argv)
 {
     if (QCoreApplication::instance())
         return 0;
+    if (!displayNamed(chosenPlatform(argc, argv))) {
+        std::fprintf(stderr, "mq-vista: %s\n", kNoDisplay);
+        return -1;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(fatalWhileStarting);
     if (argc > 0 && argv) {
         g_argc = argc;
         g_app = new QApplication(g_argc, argv);
     } else {
         g_app = new QApplication(g_argc, g_argv);
     }
+    qInstallMessageHandler(previous);
+    for (const QString &warning : std::exchange(g_startWarnings, {}))
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     g_wakeTimer = new QTimer(g_app);
     g_wakeTimer->setSingleShot(true);
     g_wakeTimer->setTimerType(Qt::PreciseTimer);

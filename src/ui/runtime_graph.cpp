@@ -51,12 +51,26 @@ void replotStrip(ControlRec &c)
 }
 } // namespace
 
+void ScaleGraphFonts(ControlRec &c, double scale)
+{
+    QCustomPlot *plot = c.graph.plot;
+    if (!plot)
+        return;
+    const QFont font = ScaledFont(c.baseFont, scale);
+    for (QCPAxis *axis : {plot->xAxis, plot->yAxis}) {
+        axis->setTickLabelFont(font);
+        axis->setLabelFont(font);
+    }
+    ScheduleReplot(plot);
+}
+
 QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool compact)
 {
     auto *plot = new QCustomPlot(parent);
     plot->setBackground(QBrush(QColor(0xF8, 0xF8, 0xF8)));
     QFont small = plot->font();
     small.setPointSize(7);
+    plot->setFont(small);  // the graph's size at 100 %, which scaling starts from
     plot->xAxis->setTickLabelFont(small);
     plot->yAxis->setTickLabelFont(small);
     plot->xAxis->setLabelFont(small);

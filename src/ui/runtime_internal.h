@@ -4,6 +4,7 @@
 #include "ui/resource.h"
 #include "ui/uitypes.h"
 
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -54,6 +55,11 @@ struct ControlRec {
     std::string textBoxContent;
     GraphState graph;
     std::vector<int> pages;        // tab controls: page panel handles
+    // Place and fonts at 100 %: the logic sees these, the widgets show them scaled.
+    Rect design;
+    Rect captionDesign;
+    QFont baseFont;
+    QFont captionFont;
 };
 
 struct PanelRec {
@@ -63,6 +69,7 @@ struct PanelRec {
     CtrlCallback callback = nullptr;
     QPointer<QWidget> widget;
     std::vector<int> controls;
+    Rect design;  // child panels: place and size at 100 % on their parent
 };
 
 PanelRec *FindPanel(int handle);
@@ -87,7 +94,16 @@ void DiscardPanelTree(int handle);
 void UpdateSwitchText(ControlRec &c);
 int NextDynamicControlId();
 int PanelOwningControl(int control);
+std::vector<int> ChildPanels(int handle);
 ControlRec *FindControlById(int control);
+
+// Scaling (runtime_scale.cpp): a window's contents follow its size, keeping proportions;
+// 100 % is the panel's built size. Positions and sizes the logic sees stay at 100 %.
+double PanelScale(int panel);
+void PlaceControl(ControlRec &c);
+void PlacePanel(PanelRec &p);
+void RescaleWindow(int panel);
+QFont ScaledFont(const QFont &base, double scale);
 
 // Keeps a text box from growing without end over a long run.
 constexpr size_t kTextBoxMaxChars = 200000;
@@ -98,6 +114,7 @@ void ApplyStyle(ControlRec &c);
 // Graph and strip-chart construction and refresh (runtime_graph.cpp).
 QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool compact);
 void ReplotIfAuto(ControlRec &c);
+void ScaleGraphFonts(ControlRec &c, double scale);
 
 // Repaint pacing (runtime_repaint.cpp): a window's update requests pass at most at the
 // screen's rate; a graph is replotted at most as often.

@@ -26,6 +26,7 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -70,6 +71,9 @@ int LoadPanel(int parentPanel, int resourceId)
         delete w;
         return -1;
     }
+    PanelRec *p = FindPanel(handle);
+    p->design = {0, 0, def->height, def->width};
+    PlacePanel(*p);
     return handle;
 }
 
@@ -154,12 +158,35 @@ std::string GetPanelTitle(int panel)
     return p && p->widget ? p->widget->windowTitle().toStdString() : std::string();
 }
 
+namespace {
+
+bool isChildPanel(const PanelRec &p) { return p.parent != 0 && p.widget && !p.widget->isWindow(); }
+
+// A panel's size at 100 %: a window's built size, a child panel's own.
+QSize designSize(const PanelRec &p)
+{
+    if (isChildPanel(p))
+        return {p.design.width, p.design.height};
+    const PanelDef *def = FindPanelDef(p.resource);
+    return def ? QSize(def->width, def->height) : QSize();
+}
+
+} // namespace
+
+// Windows have the size the operator gave them; child panels are sized and placed at 100 %
+// on their parent, and shown scaled with it.
 int SetPanelSize(int panel, int height, int width)
 {
     PanelRec *p = FindPanel(panel);
     if (!p || !p->widget || height <= 0 || width <= 0)
         return -1;
-    p->widget->resize(width, height);
+    if (isChildPanel(*p)) {
+        p->design.height = height;
+        p->design.width = width;
+        PlacePanel(*p);
+    } else {
+        p->widget->resize(width, height);
+    }
     return 0;
 }
 
@@ -168,8 +195,9 @@ int GetPanelSize(int panel, int *height, int *width)
     PanelRec *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
-    *height = p->widget->height();
-    *width = p->widget->width();
+    const QSize size = isChildPanel(*p) ? designSize(*p) : p->widget->size();
+    *height = size.height();
+    *width = size.width();
     return 0;
 }
 
@@ -178,7 +206,15 @@ int SetPanelPos(int panel, int top, int left)
     PanelRec *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
-    p->widget->move(left, top);
+    if (!isChildPanel(*p)) {
+        p->widget->move(left, top);
+        return 0;
+    }
+    // A child panel shows only inside its parent: the least move that puts it wholly there.
+    const QSize room = designSize(*FindPanel(p->parent));
+    p->design.left = std::max(0, std::min(left, room.width() - p->design.width));
+    p->design.top = std::max(0, std::min(top, room.height() - p->design.height));
+    PlacePanel(*p);
     return 0;
 }
 
@@ -187,8 +223,46 @@ int GetPanelPos(int panel, int *top, int *left)
     PanelRec *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
-    *top = p->widget->y();
-    *left = p->widget->x();
+    *top = isChildPanel(*p) ? p->design.top : p->widget->y();
+    *left = isChildPanel(*p) ? p->design.left : p->widget->x();
+    return 0;
+}
+
+int FitPanelToTextBox(int panel, int control)
+{
+    PanelRec *p = FindPanel(panel);
+    ControlRec *c = FindControl(panel, control);
+    const PanelDef *def = p ? FindPanelDef(p->resource) : nullptr;
+    if (!def || !p->widget || !c || c->kind != Kind::TextBox || !c->widget)
+        return -1;
+    auto *edit = static_cast<QPlainTextEdit *>(c->widget.data());
+    const QSize room = isChildPanel(*p) ? designSize(*FindPanel(p->parent)) : QSize(def->width, def->height);
+    // The box's margins on the panel and the text's inside the box, as built.
+    const int marginX = def->width - FindControlDef(control)->rect.width;
+    const int marginY = def->height - FindControlDef(control)->rect.height;
+    const int inner = 2 * (edit->frameWidth() + static_cast<int>(std::ceil(edit->document()->documentMargin()))) + 4;
+    QTextDocument doc;
+    doc.setDefaultFont(c->baseFont);
+    doc.setDocumentMargin(0);
+    doc.setPlainText(edit->toPlainText());
+    auto heightAt = [&](int width) {
+        doc.setTextWidth(width - marginX - inner);
+        return static_cast<int>(std::ceil(doc.size().height())) + inner + marginY;
+    };
+    // Taller first, wider only once the window's height is used up.
+    int width = def->width;
+    int height = heightAt(width);
+    while (height > room.height() && width < room.width()) {
+        width = std::min(room.width(), width + 40);
+        height = heightAt(width);
+    }
+    height = std::clamp(height, def->height, std::max(def->height, room.height()));
+    p->design.width = width;
+    p->design.height = height;
+    c->design.width = width - marginX;
+    c->design.height = height - marginY;
+    PlacePanel(*p);
+    PlaceControl(*c);
     return 0;
 }
 

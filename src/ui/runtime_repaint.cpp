@@ -62,6 +62,13 @@ public:
 
     qint64 sinceLastPaint() { return clock().elapsed() - lastPaint_; }
 
+    // A window that goes while its request is held back is forgotten with it.
+    void watch(QWidget *window)
+    {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this](QObject *gone) { held_.removeAll(gone); });
+    }
+
     // Paints every window whose request was held back, and whatever requests are posted.
     void deliverAll()
     {
@@ -118,7 +125,7 @@ void replotDirty()
 
 } // namespace
 
-void InstallRepaintThrottle(QWidget *window) { window->installEventFilter(throttle()); }
+void InstallRepaintThrottle(QWidget *window) { throttle()->watch(window); }
 
 void ScheduleReplot(QCustomPlot *plot)
 {

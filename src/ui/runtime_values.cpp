@@ -90,6 +90,9 @@ int setNumber(ControlRec *c, double value)
     case Kind::CheckBox:
         static_cast<QAbstractButton *>(c->widget.data())->setChecked(value != 0.0);
         UpdateSwitchText(*c);
+        // A button holds its own refresh back while its click is delivered; a loop run
+        // from that click must still see the change painted.
+        c->widget->update();
         return 0;
     case Kind::ProgressBar: {
         auto *bar = static_cast<QProgressBar *>(c->widget.data());

@@ -421,15 +421,15 @@ TEST_F(MainControlsTest, HelpTextsOpenBesideTheirControls)
         EXPECT_EQ(lines[0] + "\n", c.start);
         Rect r;
         GetCtrlBoundingRect(pPA, c.control, &r);
-        EXPECT_EQ(helpPosition(), std::make_pair(r.top + 25, r.left + r.width + 5));
+        EXPECT_EQ(helpPosition(), helpPositionFor(r.top + 25, r.left + r.width + 5));
     }
     Rect r;
     SimulateEvent(pPA, MAIN_EDGE_LEFT, EVENT_RIGHT_CLICK);
     GetCtrlBoundingRect(pPA, MAIN_EDGE_LEFT, &r);
-    EXPECT_EQ(helpPosition(), std::make_pair(r.top, r.left + r.width));
+    EXPECT_EQ(helpPosition(), helpPositionFor(r.top, r.left + r.width));
     SimulateEvent(pPA, MAIN_EDGE_RIGHT, EVENT_RIGHT_CLICK);
     GetCtrlBoundingRect(pPA, MAIN_EDGE_RIGHT, &r);
-    EXPECT_EQ(helpPosition(), std::make_pair(r.top, r.left - r.width - 200));
+    EXPECT_EQ(helpPosition(), helpPositionFor(r.top, r.left - r.width - 200));
     EXPECT_EQ(GetTextBoxLines(pPH, HELP_TEXT)[0], "E-END:");
 }
 

@@ -91,7 +91,7 @@ TEST_F(ParaControlsTest, EveryHelpTextStandsRightOfTheTabLevelWithItsControl)
         EXPECT_EQ(helpText().rfind(h.start, 0), 0u) << helpText();
         Rect ctl;
         GetCtrlBoundingRect(*h.page, h.control, &ctl);
-        EXPECT_EQ(helpPosition(), std::make_pair(tab.top + ctl.top + 25, tab.left + tab.width + 5));
+        EXPECT_EQ(helpPosition(), helpPositionFor(tab.top + ctl.top + 25, tab.left + tab.width + 5));
     }
 }
 
@@ -101,7 +101,7 @@ TEST_F(ParaControlsTest, GetAndSendHelpStandAboveRightOfTheirButtons)
     GetCtrlBoundingRect(pPA, MAIN_GET, &get);
     GetCtrlBoundingRect(pPA, MAIN_SEND, &send);
     SimulateEvent(pPA, MAIN_GET, EVENT_RIGHT_CLICK);
-    EXPECT_EQ(helpPosition(), std::make_pair(get.top - 45, get.left + get.width + 15));
+    EXPECT_EQ(helpPosition(), helpPositionFor(get.top - 45, get.left + get.width + 15));
     EXPECT_EQ(helpText(), "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n");
     SimulateEvent(pPA, MAIN_SEND, EVENT_RIGHT_CLICK);
     EXPECT_EQ(helpPosition().first, send.top - 25);

@@ -103,7 +103,7 @@ TEST_F(RecorderPageTest, HelpTextsBesideTheirControls)
         EXPECT_EQ(helpText().rfind(c.start, 0), 0u) << helpText();
         Rect r;
         GetCtrlBoundingRect(pRec, c.control, &r);
-        EXPECT_EQ(helpPosition(), std::make_pair(r.top + 25, r.left + r.width + 5));
+        EXPECT_EQ(helpPosition(), helpPositionFor(r.top + 25, r.left + r.width + 5));
     }
 }
 

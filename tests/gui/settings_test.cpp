@@ -73,17 +73,18 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
 
 TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
 {
-    commitValue(pConn, CONN_COMTYPE, 1);
-    EXPECT_EQ(1, comtype);
-    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
-    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
-    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
-    commitValue(pConn, CONN_COMTYPE, 0);
-    EXPECT_EQ(0, comtype);
-    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_TCP_ONLY));
-    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_BAUD));
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    // Controls of the TCP/IP layout (true) and of the RS-232 one (false).
+    const std::vector<std::pair<int, bool>> layout = {
+        {CONN_IPADDR, true},         {CONN_PORTNUM, true},    {CONN_TCP_ONLY, true}, {CONN_BAUD, false},
+        {CONN_COMPORT, false},       {CONN_CHANGE_BAUD, false}, {CONN_SERIAL_DEVICES, false},
+        {CONN_BIND_DEVICE, false}};
+    for (int type : {1, 0}) {
+        commitValue(pConn, CONN_COMTYPE, type);
+        EXPECT_EQ(type, comtype);
+        for (auto [control, tcp] : layout)
+            EXPECT_EQ(IsCtrlVisible(pConn, control), tcp == (type == 1)) << "control " << control << " type " << type;
+        EXPECT_EQ(IsCtrlVisible(pPA, MAIN_COMPORT), type == 0);
+    }
 
     // A port number edit dims Accept until the next successful Connect.
     SetCtrlDimmed(pConn, CONN_ACCEPT, false);
@@ -100,7 +101,7 @@ TEST_F(SettingsTest, HelpTextsSitRightOfTheTabControl)
     Rect tab, button;
     GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
     GetCtrlBoundingRect(pConn, CONN_DISCONNECT, &button);
-    EXPECT_EQ(helpPosition(), std::make_pair(tab.top + button.top + 25, tab.left + tab.width + 5));
+    EXPECT_EQ(helpPosition(), helpPositionFor(tab.top + button.top + 25, tab.left + tab.width + 5));
 }
 
 TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)

@@ -17,9 +17,12 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace ui;
@@ -266,6 +269,27 @@ TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheHostInsteadOfThePort)
     EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
     EXPECT_FALSE(IsCtrlVisible(pConn, CONN_BAUD));
     EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).front(), "TCP-server-connect successful!");
+}
+
+// Without a display, whether none is named or the named one cannot be reached, the
+// program says so in one line and fails.
+TEST(NoDisplayTest, OneLineNamingTheDisplayAndAFailingStatus)
+{
+    for (const char *env : {"-u DISPLAY -u WAYLAND_DISPLAY", "-u WAYLAND_DISPLAY DISPLAY=:65000"}) {
+        SCOPED_TRACE(env);
+        const std::string command = std::string("env ") + env + " QT_QPA_PLATFORM=xcb " + MQ_VISTA_PROGRAM + " 2>&1";
+        FILE *pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        const int status = ::pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << status;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_NE(out.find("DISPLAY"), std::string::npos) << out;
+        EXPECT_NE(out.find("QT_QPA_PLATFORM"), std::string::npos) << out;
+    }
 }
 
 } // namespace

@@ -9,9 +9,15 @@
 #include "ui/runtime.h"
 #include "ui/widget_access.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -39,7 +45,9 @@ protected:
         SetEventObserver([this](int, int control, int event) {
             if (control != 0)
                 delivered.push_back({control, event});
-            return false;
+            if (whileDelivering)
+                whileDelivering(control, event);
+            return passRightClicks && event == EVENT_RIGHT_CLICK;
         });
     }
     void TearDown() override
@@ -78,6 +86,21 @@ protected:
     }
 
     std::vector<Delivered> delivered;
+    bool passRightClicks = false;  // let right clicks reach the callbacks (help texts)
+    std::function<void(int control, int event)> whileDelivering;  // stands in for a callback
+};
+
+// Counts the paint events of one widget.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget *w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
 };
 
 // Every control bound to a callback on the main panel and its pages.
@@ -138,6 +161,173 @@ TEST_F(WidgetsTest, KeysPressAButtonWithTheEventsOfAClick)
         ++buttons;
     }
     EXPECT_GT(buttons, 25);
+}
+
+TEST_F(WidgetsTest, EveryHelpTextShowsWholeInsideTheWindowAndNoEditMenu)
+{
+    passRightClicks = true;
+    QWidget *window = PanelWidget(pPA);
+    window->resize(780, 548);
+    auto *text = static_cast<QPlainTextEdit *>(ControlWidget(pPH, HELP_TEXT));
+    int shown = 0;
+    for (const ControlDef *d : boundControls()) {
+        SCOPED_TRACE(d->label + " (" + std::to_string(d->id) + ")");
+        showPage(d->panel);
+        HidePanel(pPH);
+        auto [w, at] = hit(*d);
+        QTest::mouseClick(w, Qt::RightButton, {}, at);
+        bool menu = false;
+        QTimer::singleShot(0, [&menu] {
+            if (QWidget *popup = QApplication::activePopupWidget()) {
+                menu = true;
+                popup->close();
+            }
+        });
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+        QApplication::sendEvent(w, &request);
+        QApplication::processEvents();
+        EXPECT_FALSE(menu);
+        if (d->id == PARA1_TEACH_VALUE || d->id == PARA1_UPPER_TOL || d->id == REC_SAMPLES) {
+            EXPECT_TRUE(IsPanelVisible(pPH));  // numeric fields: the help, never the edit menu
+        }
+        if (!IsPanelVisible(pPH))
+            continue;
+        ++shown;
+        const QRect popup = PanelWidget(pPH)->geometry();
+        EXPECT_EQ(popup.intersected(window->rect()), popup);
+        EXPECT_EQ(text->verticalScrollBar()->maximum(), 0) << helpText();
+        EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0) << helpText();
+    }
+    EXPECT_GE(shown, 50);
+}
+
+TEST_F(WidgetsTest, HelpGoesAtAClickAnywhereInTheWindow)
+{
+    int clicked = 0;
+    for (const ControlDef &d : ControlDefs()) {
+        if (d.panel != PANEL || d.callback || d.kind == Kind::Tab)
+            continue;
+        SCOPED_TRACE(std::to_string(d.id));
+        QWidget *w = ControlWidget(pPA, d.id);
+        if (!w->isVisible())
+            continue;
+        DisplayPanel(pPH);
+        auto [target, at] = hit(d);
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        EXPECT_FALSE(IsPanelVisible(pPH));
+        ++clicked;
+    }
+    EXPECT_GT(clicked, 10);
+}
+
+// Typed digits are never cut: a number beyond a field's range becomes its nearest bound.
+TEST_F(WidgetsTest, TypedNumberBeyondTheRangeBecomesTheBound)
+{
+    struct Case {
+        const char *typed;
+        int expected;
+    };
+    showPage(PAGE_REC);
+    auto [w, at] = hit(*FindControlDef(REC_SAMPLES));
+    for (const Case &c : std::vector<Case>{{"50000", 32000}, {"0", 1}, {"1234", 1234}}) {
+        SCOPED_TRACE(c.typed);
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w, c.typed);
+        QTest::keyClick(w, Qt::Key_Return);
+        EXPECT_EQ(intOf(pRec, REC_SAMPLES), c.expected);
+    }
+}
+
+// A callback that runs a loop from a click on a check box or switch (a calibration
+// measurement): the click's change, and what the loop sets, are painted while it runs.
+TEST_F(WidgetsTest, LoopRunFromAClickPaintsTheChangedControl)
+{
+    int checked = 0;
+    for (const ControlDef *d : boundControls()) {
+        if (d->kind != Kind::CheckBox && d->kind != Kind::Radio && d->kind != Kind::Toggle &&
+            d->kind != Kind::BinarySwitch)
+            continue;
+        SCOPED_TRACE(d->label + " (" + std::to_string(d->id) + ")");
+        const int panel = PanelOfControl(d->id);
+        showPage(d->panel);
+        SetCtrlDimmed(panel, d->id, false);
+        QWidget *w = ControlWidget(panel, d->id);
+        if (!w->isVisible())
+            continue;
+        DelayWithEventProcessing(0.03);
+        PaintCount count(w);
+        int onClick = -1, onSet = -1;
+        whileDelivering = [&](int control, int event) {
+            if (control != d->id || event != EVENT_COMMIT)
+                return;
+            PacedRepaints paced;
+            for (int step = 0; step < 20; ++step) {
+                DelayWithEventProcessing(0.002);
+                RepaintIfDue();
+            }
+            onClick = count.paints;
+            SetCtrlVal(panel, d->id, intOf(panel, d->id) == 0 ? 1 : 0);
+            for (int step = 0; step < 20; ++step) {
+                DelayWithEventProcessing(0.002);
+                RepaintIfDue();
+            }
+            onSet = count.paints - onClick;
+        };
+        QTest::mouseClick(w, Qt::LeftButton);
+        whileDelivering = nullptr;
+        EXPECT_GT(onClick, 0);
+        EXPECT_GT(onSet, 0);
+        ++checked;
+    }
+    EXPECT_GT(checked, 5);
+}
+
+// The contents follow the window with one factor and stand centred in it; the logic, and
+// the help pop-up's placement, still see the panel at 100 %.
+TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
+{
+    struct Case {
+        int width, height;
+        double factor;
+        int offsetX, offsetY;
+    };
+    passRightClicks = true;
+    QWidget *window = PanelWidget(pPA);
+    window->resize(780, 548);
+    QApplication::processEvents();
+    const double point = ControlWidget(pPA, MAIN_RUN)->font().pointSizeF();
+    for (const Case &c : std::vector<Case>{
+             {780, 548, 1.0, 0, 0}, {1560, 1096, 2.0, 0, 0}, {1170, 822, 1.5, 0, 0}, {1560, 548, 1.0, 390, 0},
+             {780, 1096, 1.0, 0, 274}, {1920, 1096, 2.0, 180, 0}}) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        window->resize(c.width, c.height);
+        QApplication::processEvents();
+        for (int id : {MAIN_RUN, MAIN_VIDEO_GRAPH, MAIN_HEADER, PARA1_TEACH, REC_SAMPLES}) {
+            const int panel = PanelOfControl(id);
+            Rect r;
+            GetCtrlBoundingRect(panel, id, &r);
+            EXPECT_EQ(r.width, FindControlDef(id)->rect.width);  // the logic sees 100 %
+            const bool onWindow = panel == pPA;
+            const QRect g = ControlWidget(panel, id)->geometry();
+            EXPECT_NEAR(g.x(), r.left * c.factor + (onWindow ? c.offsetX : 0), 1) << id;
+            EXPECT_NEAR(g.y(), r.top * c.factor + (onWindow ? c.offsetY : 0), 1) << id;
+            EXPECT_NEAR(g.width(), r.width * c.factor, 1) << id;
+            EXPECT_NEAR(g.height(), r.height * c.factor, 1) << id;
+        }
+        EXPECT_DOUBLE_EQ(ControlWidget(pPA, MAIN_RUN)->font().pointSizeF(), point * c.factor);
+        for (int id : {MAIN_RESET, MAIN_VIDEO_GRAPH}) {
+            HidePanel(pPH);
+            SimulateEvent(pPA, id, EVENT_RIGHT_CLICK);
+            ASSERT_TRUE(IsPanelVisible(pPH));
+            const QRect popup = PanelWidget(pPH)->geometry();
+            const QRect contents(c.offsetX, c.offsetY, static_cast<int>(780 * c.factor), static_cast<int>(548 * c.factor));
+            EXPECT_EQ(popup.intersected(contents), popup) << id;
+            const auto [top, left] = helpPosition();
+            EXPECT_NEAR(popup.x(), left * c.factor + c.offsetX, 1) << id;
+            EXPECT_NEAR(popup.y(), top * c.factor + c.offsetY, 1) << id;
+        }
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "ui/runtime.h"
 #include "ui/system.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -104,6 +105,14 @@ std::pair<int, int> AppFixture::helpPosition()
     int top = 0, left = 0;
     ui::GetPanelPos(pPH, &top, &left);
     return {top, left};
+}
+
+std::pair<int, int> AppFixture::helpPositionFor(int top, int left)
+{
+    int height = 0, width = 0, windowHeight = 0, windowWidth = 0;
+    ui::GetPanelSize(pPH, &height, &width);
+    ui::GetPanelSize(pPA, &windowHeight, &windowWidth);
+    return {std::clamp(top, 0, windowHeight - height), std::clamp(left, 0, windowWidth - width)};
 }
 
 std::pair<double, double> AppFixture::axisRange(int panel, int graph, ui::Axis axis)

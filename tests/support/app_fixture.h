@@ -40,6 +40,8 @@ protected:
     // The help pop-up's text, a line break after each line, and where it stands: {top, left}.
     static std::string helpText();
     static std::pair<int, int> helpPosition();
+    // Where the pop-up stands when asked for (top, left): moved the least into the main window.
+    static std::pair<int, int> helpPositionFor(int top, int left);
     // A graph axis's range: {minimum, maximum}.
     static std::pair<double, double> axisRange(int panel, int graph, ui::Axis axis);
     // The main panel's tab page on show.
