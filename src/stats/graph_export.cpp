@@ -100,7 +100,9 @@ int CC_BTNGraphExport(int, int, int event, void *, int, int)
         MessagePopup("EXPORT", ("The data could not be written:\n" + data).c_str());
         return 0;
     }
+    const std::filesystem::path written(picture);
     ShowStatusText((std::string(roll ? "Roll graph and its data saved: " : "Video graph and its data saved: ") +
-                    std::filesystem::path(picture).filename().string()).c_str());
+                    written.filename().string() + " and .csv in " + written.parent_path().string())
+                       .c_str());
     return 0;
 }

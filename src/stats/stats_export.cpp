@@ -108,6 +108,13 @@ std::string chooseTarget(const char *title, const char *suffix, bool image)
                               record.stem().string() + suffix, image);
 }
 
+// What an export wrote, and where, in the window's message line.
+void saidSaved(const std::string &text)
+{
+    SetCtrlVal(pStats, STATS_MESSAGE, text.c_str());
+    SetCtrlTextColor(pStats, STATS_MESSAGE, VAL_BLACK);
+}
+
 // A dialog opened while the recorder or a measurement waits for the sensor would hold
 // that exchange past its time-out; the exports wait for the loop to end.
 bool loopRunning()
@@ -128,6 +135,8 @@ void saveGraph(int control, const char *title, const char *suffix)
         return;
     if (SaveGraphImage(pStats, control, path.c_str(), 800, 450) < 0)
         MessagePopup(kTitle, ("The picture could not be written:\n" + path).c_str());
+    else
+        saidSaved("Picture saved: " + path);
 }
 
 } // namespace
@@ -174,6 +183,8 @@ int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
     }
     if (!ok)
         MessagePopup(kTitle, ("The report could not be written:\n" + path).c_str());
+    else
+        saidSaved("Report saved: " + path);
     return 0;
 }
 

@@ -128,7 +128,9 @@ TEST_F(GraphExportTest, WhileALoopRunsASnapshotIsSavedWithoutADialog)
             saved.push_back(entry.path().extension().string());
     std::sort(saved.begin(), saved.end());
     EXPECT_EQ(saved, (std::vector<std::string>{".csv", ".png"}));
-    EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS).find("Video graph and its data saved: video-graph-"), std::string::npos);
+    const std::string status = GetCtrlString(pPA, MAIN_STATUS);
+    EXPECT_EQ(status.rfind("Video graph and its data saved: video-graph-", 0), 0u) << status;
+    EXPECT_NE(status.find(" and .csv in " + std::string(proj_dir)), std::string::npos) << status;
 }
 
 TEST_F(GraphExportTest, DataBesideThePictureNeverReplacesARecordFile)

@@ -259,6 +259,7 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     const std::string report = programDir + "/report, first.csv";
     popups->filePaths = {report};
     SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "Report saved: " + report);
     const auto rows = csvRows(ReadBytes(report));
     ASSERT_EQ(rows.size(), 5u + STATS_ROWS);
     for (const auto &r : rows)
@@ -274,6 +275,7 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     const std::string pdf = programDir + "/run.pdf";
     popups->filePaths = {png};
     SimulateEvent(pStats, STATS_SAVE_HISTOGRAM, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "Picture saved: " + png);
     popups->filePaths = {pdf};
     SimulateEvent(pStats, STATS_SAVE_RUNCHART, EVENT_COMMIT);
     popups->filePaths = {programDir + "/noext"};
