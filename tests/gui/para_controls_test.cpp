@@ -15,6 +15,9 @@
 #include "support/files.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
+#include "ui/widget_access.h"
+
+#include <QTest>
 
 #include <cstring>
 #include <filesystem>
@@ -281,17 +284,15 @@ TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
     EXPECT_EQ(pset.Video_Thd_Auto, 70);
 }
 
-TEST_F(ParaControlsTest, StorageTargetGroupAlwaysHasOneButtonOn)
+TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
 {
     auto state = [&] {
         return std::to_string(intOf(pPA, MAIN_RAM)) + std::to_string(intOf(pPA, MAIN_EEPROM)) + std::to_string(intOf(pPA, MAIN_FILE)) +
                " " + std::to_string(target);
     };
     EXPECT_EQ(state(), "100 1");
-    auto click = [&](int id) {
-        SetCtrlVal(pPA, id, intOf(pPA, id) ? 0 : 1);  // what the widget does on a click
-        SimulateEvent(pPA, id, EVENT_VAL_CHANGED);
-    };
+    DisplayPanel(pPA);
+    auto click = [&](int id) { QTest::mouseClick(ControlWidget(pPA, id), Qt::LeftButton); };
     click(MAIN_EEPROM);
     EXPECT_EQ(state(), "010 2");
     click(MAIN_FILE);
