@@ -153,7 +153,7 @@ int CC_ButtonReset(int panel, int control, int event, void *, int, int)
 {
     switch (event) {
     case EVENT_COMMIT:
-        if (stop_flag == 1) {
+        if (!RequestsWaitForLoop()) {
             PushRESET();
             reset_flag = 0;
         } else {

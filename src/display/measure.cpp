@@ -150,6 +150,24 @@ void DimLoopButtons()
     SetCtrlDimmed(pCal1, CAL1_FACTORY, true);
 }
 
+namespace {
+// A Run or Video loop is under way, up to its last answer (STOP does not end it at once).
+bool loopUnderWay = false;
+} // namespace
+
+LoopUnderWay::LoopUnderWay() { loopUnderWay = true; }
+LoopUnderWay::~LoopUnderWay() { loopUnderWay = false; }
+
+void ReportLoopTimeOut()
+{
+    CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
+    ShowStatus();
+    // The link's history on the connection page includes the time-out that ended the loop.
+    LogStatusLine(szStatus);
+}
+
+bool RequestsWaitForLoop() { return stop_flag == 0 || loopUnderWay; }
+
 bool DeferredRequestsPending()
 {
     return send_flag == 1 || get_flag == 1 || teach_flag == 1 || reset_flag == 1 || cal_start_flag == 1 ||
@@ -158,33 +176,34 @@ bool DeferredRequestsPending()
 
 bool CarryOutDeferredRequests(bool honourExit)
 {
+    // Each flag is cleared before its call: a press during the call's exchange sets it anew.
     if (send_flag == 1) {
-        PushSEND(static_cast<std::uint16_t>(target));
         send_flag = 0;
+        PushSEND(static_cast<std::uint16_t>(target));
     }
     if (get_flag == 1) {
-        PushGET(static_cast<std::uint16_t>(target));
         get_flag = 0;
+        PushGET(static_cast<std::uint16_t>(target));
     }
     if (teach_flag == 1) {
-        PushTEACH();
         teach_flag = 0;
+        PushTEACH();
     }
     if (reset_flag == 1) {
-        PushRESET();
         reset_flag = 0;
+        PushRESET();
     }
     if (cal_start_flag == 1) {
-        ActivateCalibration(1);
         cal_start_flag = 0;
+        ActivateCalibration(1);
     }
     if (cal_save_flag == 1) {
-        ActivateCalibration(2);
         cal_save_flag = 0;
+        ActivateCalibration(2);
     }
     if (cal_exit_flag == 1) {
-        ActivateCalibration(0);
         cal_exit_flag = 0;
+        ActivateCalibration(0);
         stop_flag = 1;
     }
     if (honourExit && exit_flag == 1) {
@@ -221,6 +240,7 @@ void PushRUN()
     DimLoopButtons();
     SelectRamTarget();
 
+    const LoopUnderWay underWay;
     stop_flag = 0;
     int arrow = 0;
     bool requested = false; // the next frame's request is already on the line
@@ -235,8 +255,7 @@ void PushRUN()
                 break;
             }
             showLoopFailure();
-            CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
-            ShowStatus();
+            ReportLoopTimeOut();
             stop_flag = -1;
             break;
         }

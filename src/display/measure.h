@@ -23,6 +23,19 @@ extern bool frameInTolerance;
 // the loop is to end or requests wait: those follow this frame. True when it went out;
 // its answer is then taken with AwaitAnswer.
 bool RequestNextFrameEarly();
+// Whether a GET, SEND, teach or reset is left to a loop rather than done at once: while a
+// loop runs or takes the answer it asked for before STOP. After a loop's time-out
+// (stop_flag -1) none runs, and a request left now would go out later, unasked.
+bool RequestsWaitForLoop();
+// Shows the time-out that ends a loop and adds it to the connection page's log.
+void ReportLoopTimeOut();
+// Marks a Run or Video loop as under way for its lifetime.
+struct LoopUnderWay {
+    LoopUnderWay();
+    ~LoopUnderWay();
+    LoopUnderWay(const LoopUnderWay &) = delete;
+    LoopUnderWay &operator=(const LoopUnderWay &) = delete;
+};
 // Whether a GET, SEND, teach, reset or calibration step waits for the loop.
 bool DeferredRequestsPending();
 // Carries out the requests remembered while a loop ran, in their fixed order. With

@@ -24,6 +24,7 @@ void endOnFailure()
 {
     SetActiveTabPage(pPA, MAIN_TAB, kConnectionPage);
     SetStatusColor(0xFF0000);
+    ReportLoopTimeOut();
     stop_flag = -1;
 }
 } // namespace
@@ -44,6 +45,7 @@ void PushVIDEO()
     SetCtrlVisible(pPA, MAIN_AXIS_CAPTION, true);
     DimLoopButtons();
 
+    const LoopUnderWay underWay;
     int arrow = 0;
     stop_flag = 0;
     int thresholdMode = kFixed;
@@ -56,10 +58,18 @@ void PushVIDEO()
                 stop_flag = 1;
                 break;
             }
+            ReportLoopTimeOut();
             stop_flag = -1;
             break;
         }
         CopyAnswerData(&raw, sizeof raw);
+        if (stop_flag != 0) {
+            // STOP came while this frame was on its way: it is shown, no profile is asked
+            // for, and requests pressed meanwhile go out now instead of meeting a busy line.
+            PlotVIDEOBarGraph();
+            CarryOutDeferredRequests(false);
+            break;
+        }
         if (IssueOrder(ORDER_CURVE, 0) != 1) {
             if (exit_flag == 1) {
                 stop_flag = 1;

@@ -1,5 +1,7 @@
 #include "files/locations.h"
 
+#include "app/text.h"
+#include "ui/popup.h"
 #include "ui/system.h"
 
 namespace {
@@ -29,4 +31,20 @@ FileLocations ChooseFileLocations(const std::string &programDirectory, bool prog
         where.inProgramDirectory = false;
     }
     return where;
+}
+
+bool TakeChosenPath(const std::string &chosen, const char *extension, char *buffer, std::size_t size)
+{
+    std::string path = chosen;
+    const std::size_t name = path.find_last_of('/');
+    if (extension && path.find('.', name == std::string::npos ? 0 : name + 1) == std::string::npos)
+        path += extension;
+    if (path.size() >= size) {
+        // Cut to the buffer it would name another file.
+        const std::string text = "The path is longer than " + std::to_string(size - 1) + " characters:\n" + path;
+        ui::MessagePopup("ATTENTION!", text.c_str());
+        return false;
+    }
+    CopyText(buffer, size, path.c_str());
+    return true;
 }

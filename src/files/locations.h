@@ -5,6 +5,7 @@
 // directory and its record, parameter and hardware-information files default to the
 // user's documents directory.
 
+#include <cstddef>
 #include <string>
 
 struct FileLocations {
@@ -17,3 +18,8 @@ struct FileLocations {
 // directories when they are needed. A settings file found beside a program that
 // cannot write there is carried over once into the user's configuration directory.
 FileLocations ChooseFileLocations(const std::string &programDirectory, bool programDirectoryWritable);
+
+// A path chosen in a file selection, put into a path buffer of `size` bytes, with
+// `extension` (".ini") added when the name has none (null: none added). A path that does
+// not fit is refused: the operator is told why, the buffer is unchanged and the result false.
+bool TakeChosenPath(const std::string &chosen, const char *extension, char *buffer, std::size_t size);

@@ -151,6 +151,15 @@ void SetPanelValues()
 
     for (const FieldControl &f : kDirectFields)
         SetCtrlVal(*f.panel, f.control, static_cast<int>(pset.*f.field));
+    // The slider clamps to the minimum it has: the new mode's minimum comes first.
+    double minimum = MIN_ITIME, lifted = MIN_ITIME;
+    if (pset.CCD_OP_Mode == 2) {
+        minimum = lifted = 0.4;
+    } else if (pset.CCD_OP_Mode == 1) {
+        minimum = MIN_ITIME / 2;
+        lifted = std::floor(10.0 * MIN_ITIME / 2) / 10.0;
+    }
+    SetCtrlMin(pPara2, PARA2_EXPOSURE, minimum);
     SetCtrlVal(pPara2, PARA2_EXPOSURE, ExposureWordToMs(pset.Exposure_Time));
     const double slope = SlopeWordToMicrons(pset.um_Slope);
     SetCtrlVal(pCal1, CAL1_SLOPE, slope);
@@ -188,14 +197,6 @@ void SetPanelValues()
     for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
         SetCtrlVisible(pPA, id, intTrigger);
 
-    double minimum = MIN_ITIME, lifted = MIN_ITIME;
-    if (pset.CCD_OP_Mode == 2) {
-        minimum = lifted = 0.4;
-    } else if (pset.CCD_OP_Mode == 1) {
-        minimum = MIN_ITIME / 2;
-        lifted = std::floor(10.0 * MIN_ITIME / 2) / 10.0;
-    }
-    SetCtrlMin(pPara2, PARA2_EXPOSURE, minimum);
     double exposureShown = 0;
     GetCtrlVal(pPara2, PARA2_EXPOSURE, &exposureShown);
     if (exposureShown < minimum)

@@ -3,6 +3,7 @@
 #include "params/para_callbacks.h"
 
 #include "app/state.h"
+#include "display/measure.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "params/help.h"
@@ -151,7 +152,7 @@ int CC_ButtonTeach(int panel, int control, int event, void *, int, int)
         teach_flag = 1;
         break;
     case EVENT_COMMIT:
-        if (stop_flag == 1) {
+        if (!RequestsWaitForLoop()) {
             PushTEACH();
             teach_flag = 0;
         } else {

@@ -4,6 +4,9 @@
 #include "app/statusline.h"
 #include "app/text.h"
 #include "display/buffers.h"
+#include "display/measure.h"
+#include "files/locations.h"
+#include "link/hwinfo.h"
 #include "link/orders.h"
 #include "params/help.h"
 #include "params/mapping.h"
@@ -32,7 +35,7 @@ void PushGET(std::uint16_t where)
         CopyAnswerData(&pset, sizeof pset);
         CopyText(szStatus, "Parameter-frame received! - Line Ok!");
     }
-    if (pset.Video_Thd_Mode == 1 && where != DATFILE && stop_flag == 1 && teach_flag == 0) {
+    if (pset.Video_Thd_Mode == 1 && where != DATFILE && !RequestsWaitForLoop() && teach_flag == 0) {
         ui::SetCtrlVisible(pPA, panels::MAIN_VIDEO_GRAPH, true);
         ui::SetCtrlVisible(pPA, panels::MAIN_ROLL_GRAPH, false);
         if (GetDATA(1) == 1) {
@@ -71,8 +74,29 @@ bool selectParameterFile(bool save)
     std::string path;
     if (ui::CurrentPopups().FileSelect(request, &path) == ui::VAL_NO_FILE_SELECTED || path.empty())
         return false;
-    CopyText(para_pathname, path.c_str());
-    return true;
+    return TakeChosenPath(path, ".ini", para_pathname, sizeof para_pathname);
+}
+
+// A set the sensor cannot work with (its evaluation window inverted, its tolerance band
+// reaching past the line) is sent only when the operator confirms it, naming the values.
+bool confirmSetSendable()
+{
+    std::string problems;
+    if (pset.Eval_Begin > pset.Eval_End)
+        problems += "E-BEG " + std::to_string(pset.Eval_Begin) + " > E-END " + std::to_string(pset.Eval_End) + "\n";
+    if (pset.Tolerance_Mode == 0) {
+        const int pixels = PixelCount();
+        if (pset.Teach_Value + pset.Upper_Tolerance > pixels)
+            problems += "TEACH-VALUE " + std::to_string(pset.Teach_Value) + " + TOL-HIGH " +
+                        std::to_string(pset.Upper_Tolerance) + " > " + std::to_string(pixels) + " pixels\n";
+        if (pset.Lower_Tolerance > pset.Teach_Value)
+            problems += "TOL-LOW " + std::to_string(pset.Lower_Tolerance) + " > TEACH-VALUE " +
+                        std::to_string(pset.Teach_Value) + "\n";
+    }
+    if (problems.empty())
+        return true;
+    const std::string text = "The parameter-set cannot work at the sensor:\n" + problems + "Send it anyway ?";
+    return ui::ConfirmPopup("ATTENTION!", text.c_str()) != 0;
 }
 
 void reportFileProblem(const char *what)
@@ -129,9 +153,11 @@ int CC_BTNGet(int panel, int control, int event, void *, int, int)
                                                          : "Parameter-File could not be read:");
                 break;
             }
-            ShowStatusText("Parameter read from file!");
+            // PushGET ends by showing the status line: it reports the file read.
+            CopyText(szStatus, "Parameter read from file!");
+            ShowStatus();
         }
-        if (stop_flag == 1) {
+        if (!RequestsWaitForLoop()) {
             PushGET(static_cast<std::uint16_t>(target));
             get_flag = 0;
         } else {
@@ -156,9 +182,13 @@ int CC_BTNSend(int panel, int control, int event, void *, int, int)
         break;
     case ui::EVENT_COMMIT:
         GetPanelValues();
+        if (!confirmSetSendable()) {
+            ShowStatusText(target == DATFILE ? "Parameter not saved to file!" : "Parameter-frame not sent!");
+            break;
+        }
         if (target == DATFILE) {
             saveParameterFile();
-        } else if (stop_flag == 1) {
+        } else if (!RequestsWaitForLoop()) {
             PushSEND(static_cast<std::uint16_t>(target));
             send_flag = 0;
         } else {

@@ -252,6 +252,91 @@ TEST_F(MeasureRunTest, FailedFrameEndsTheVideoLoopBeforeTheProfileRequest)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout TCP-Server-error!");
 }
 
+TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenWorks)
+{
+    // Late answers keep the loop waiting, each request counted long before its answer.
+    ASSERT_EQ(sim.command("set late-ms 150"), "ok");
+    ASSERT_EQ(sim.command("fault late always"), "ok");
+    std::vector<int> atStop;
+    std::function<void()> watch = [&] {
+        // The next pass's measurement is on its way once more frames than profiles went out.
+        if (count(ORDER_MEASUREMENT) >= 2 && count(ORDER_MEASUREMENT) > count(ORDER_CURVE)) {
+            atStop = sim.orders();
+            pressStop();
+            press(pPA, MAIN_GET);
+            return;
+        }
+        after(10, watch);
+    };
+    after(10, watch);
+    pressVideo();
+    sim.command("fault none");
+    ASSERT_FALSE(atStop.empty());
+    atStop.push_back(ORDER_READ_PARA_RAM);
+    EXPECT_EQ(sim.orders(), atStop) << "the frame on its way is taken, no profile asked for, then the GET";
+    EXPECT_EQ(get_flag, 0);
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_NE(activeTab(), 5);
+}
+
+TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
+{
+    ASSERT_EQ(sim.command("set late-ms 100"), "ok");
+    ASSERT_EQ(sim.command("fault late always"), "ok");
+    int sends = 0, polls = 0;
+    std::function<void()> watch = [&] {
+        const std::vector<int> orders = sim.orders();
+        // The second SEND lands while the first one's exchange waits for its answer.
+        const bool firstOnTheLine = sends == 1 && !orders.empty() && orders.back() == ORDER_WRITE_PARA_RAM;
+        if (sends == 0 || firstOnTheLine) {
+            SetCtrlVal(pPara3, PARA3_TRG_PIX, ++sends == 1 ? 111 : 222);
+            press(pPA, MAIN_SEND);
+        }
+        if (count(ORDER_WRITE_PARA_RAM) == 2 || ++polls > 500)
+            return pressStop();
+        after(10, watch);
+    };
+    after(50, watch);
+    pressRun();
+    sim.command("fault none");
+    EXPECT_EQ(count(ORDER_WRITE_PARA_RAM), 2);
+    ParameterSet inSensor{};
+    const std::string hex = sim.command("ram").substr(3);
+    for (size_t i = 0; i < sizeof inSensor; ++i)
+        reinterpret_cast<unsigned char *>(&inSensor)[i] = static_cast<unsigned char>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
+    EXPECT_EQ(inSensor.Trigger_Pixel, 222);
+    EXPECT_EQ(send_flag, 0);
+}
+
+TEST_F(MeasureRunTest, AfterATimeOutRequestsActAtOnceAndFailWithTheirOwnTexts)
+{
+    ASSERT_EQ(sim.command("fault silent order 8"), "ok");
+    pressRun();
+    ASSERT_EQ(stop_flag, -1);
+    struct Row {
+        int panel, control, order;
+        int *flag;
+    };
+    const Row rows[] = {{pPA, MAIN_GET, ORDER_READ_PARA_RAM, &get_flag},
+                        {pPA, MAIN_SEND, ORDER_WRITE_PARA_RAM, &send_flag},
+                        {pPara1, PARA1_TEACH, ORDER_TEACH, &teach_flag},
+                        {pPA, MAIN_RESET, ORDER_RESET_OUTPUT, &reset_flag}};
+    for (const Row &row : rows) {
+        sim.command("reset-stats");
+        press(row.panel, row.control);
+        ASSERT_FALSE(sim.orders().empty()) << row.order;
+        EXPECT_EQ(sim.orders().front(), row.order);
+        EXPECT_EQ(*row.flag, 0) << row.order;
+    }
+    ASSERT_EQ(sim.command("fault silent always"), "ok");
+    press(pPA, MAIN_GET);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout-RS-232...");
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Transmission error [SEND]!");
+    EXPECT_EQ(get_flag + send_flag, 0) << "nothing left to go out later";
+    sim.command("fault none");
+}
+
 TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
 {
     after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });

@@ -9,6 +9,7 @@
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "params/mapping.h"
+#include "params/parafile.h"
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
@@ -16,6 +17,7 @@
 #include "support/reference_frames.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
+#include "ui/system.h"
 
 #include <cstring>
 #include <string>
@@ -93,6 +95,75 @@ TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
     // and back again: what GET showed, SEND sends unchanged
     press(pPA, MAIN_SEND);
     EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&original, sizeof original)));
+}
+
+TEST_F(TransferTest, ExposureOfTheReceiverModeSurvivesGetAndFileRead)
+{
+    // The slider starts from the minimum of mode 0 (MIN_ITIME), as after any other set.
+    struct Row {
+        std::uint16_t where, mode, stored;
+        double shownMs;
+        std::uint16_t sent;
+    };
+    const Row rows[] = {{EEPROM, 2, 600, 0.6, 600}, {EEPROM, 2, 200, 0.4, 400}, {DATFILE, 2, 600, 0.6, 600}};
+    ASSERT_GT(MIN_ITIME, 0.6);
+    const std::string file = programDir + "/mode2.ini";
+    for (const Row &row : rows) {
+        press(pPA, MAIN_GET);
+        ASSERT_EQ(pset.CCD_OP_Mode, 0);
+        pset.CCD_OP_Mode = row.mode;
+        pset.Exposure_Time = row.stored;
+        if (row.where == DATFILE)
+            WriteParaToIniFile(&pset, file.c_str());
+        else
+            PushSEND(row.where);
+        popups->filePaths = {file};
+        SelectStorageTarget(row.where);
+        press(pPA, MAIN_GET);
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), row.shownMs) << row.stored;
+        SelectStorageTarget(RAM);
+        press(pPA, MAIN_SEND);
+        EXPECT_EQ(pset.Exposure_Time, row.sent) << row.stored;
+        pset.CCD_OP_Mode = 0;
+        PushSEND(RAM);
+        PushSEND(EEPROM);
+    }
+}
+
+TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
+{
+    struct Row {
+        int control, value;
+        const char *named;
+    };
+    const Row rows[] = {{MAIN_EDGE_LEFT, 2000, "E-BEG 2000 > E-END"},
+                        {PARA1_UPPER_TOL, 4000, "TOL-HIGH 4000 >"},
+                        {PARA1_LOWER_TOL, 4000, "TOL-LOW 4000 > TEACH-VALUE"}};
+    SelectStorageTarget(RAM);
+    press(pPA, MAIN_GET);
+    const ParameterSet good = pset;
+    for (const Row &row : rows) {
+        SetPanelValues();
+        SetCtrlVal(row.control == MAIN_EDGE_LEFT ? pPA : pPara1, row.control, row.value);
+        sim.command("reset-stats");
+        popups->confirmAnswers = {0};
+        press(pPA, MAIN_SEND);
+        EXPECT_TRUE(sim.orders().empty()) << row.named;
+        ASSERT_FALSE(popups->shown.empty());
+        EXPECT_NE(popups->shown.back().text.find(row.named), std::string::npos) << popups->shown.back().text;
+        EXPECT_EQ(status(), "Parameter-frame not sent!");
+        pset = good;
+    }
+    // Confirmed, it goes out; to a file, declined, nothing is written.
+    SetCtrlVal(pPA, MAIN_EDGE_LEFT, 2000);
+    popups->confirmAnswers = {1};
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(sim.orders(), std::vector<int>{1});
+    SelectStorageTarget(DATFILE);
+    popups->filePaths = {programDir + "/odd.ini"};
+    press(pPA, MAIN_SEND);
+    EXPECT_FALSE(FileExists(programDir + "/odd.ini"));
+    EXPECT_EQ(status(), "Parameter not saved to file!");
 }
 
 TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
