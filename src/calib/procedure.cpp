@@ -51,6 +51,15 @@ int ActivateCalibration(std::uint16_t mode)
 
 bool CalibrationLoopRunning() { return stop_flag == 0; }
 
+void ShowSlopeInUse()
+{
+    YSCALE_FAC = ScaleOfSlopeWord(pset.um_Slope);
+    MAXRANGE_MM = RecomputeMillimetrePoints();
+    ApplyUnitScaling();
+    ShowToleranceMillimetres(pset.Upper_Tolerance, pset.Lower_Tolerance);
+    SetCtrlVal(pCal1, CAL1_SLOPE_SHOWN, SlopeWordToMicrons(pset.um_Slope));
+}
+
 namespace {
 
 // Step buttons: usable only while a calibration is active.
@@ -145,11 +154,7 @@ int CC_ButtonRefreshCalib(int, int, int event, void *, int, int)
         ShowStatusText("No valid new slope: ACCEPT a reference first!");
         return 0;
     }
-    YSCALE_FAC = ScaleOfSlopeWord(pset.um_Slope);
-    MAXRANGE_MM = RecomputeMillimetrePoints();
-    ApplyUnitScaling();
-    ShowToleranceMillimetres(pset.Upper_Tolerance, pset.Lower_Tolerance);
-    SetCtrlVal(pCal1, CAL1_SLOPE_SHOWN, SlopeWordToMicrons(pset.um_Slope));
+    ShowSlopeInUse();
     if (!CalibrationLoopRunning())
         ActivateCalibration(2);
     else

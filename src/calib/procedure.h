@@ -12,6 +12,8 @@ int ActivateCalibration(std::uint16_t mode);
 // After a loop ended (on a time-out, or a finished recording) no loop is left to
 // serve a request, so the callbacks then send their orders themselves.
 bool CalibrationLoopRunning();
+// Derives the scaling and the millimetre displays from pset's slope and shows it as in use.
+void ShowSlopeInUse();
 
 int CC_CheckActivateCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonAcceptCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

@@ -1,7 +1,11 @@
 #include "calib/service.h"
 
 #include "app/state.h"
+#include "app/statusline.h"
+#include "app/text.h"
 #include "calib/calrec.h"
+#include "calib/procedure.h"
+#include "calib/table_format.h"
 #include "calib/table_loader.h"
 #include "display/buffers.h"
 #include "link/ident.h"
@@ -58,6 +62,8 @@ void showServiceSection()
     // The table can be chosen for writing only once a valid one is loaded.
     SetCtrlDimmed(pCalib, CALIB_RBT_LOOKUP, cal_file_flag != 1);
     followRadioButtons();
+    // A header written now carries the slope in use, also one a calibration just saved.
+    SetCtrlVal(pCal2, CAL2_SLOPE, SlopeWordToMicrons(pset.um_Slope));
     for (int id : kEditableFields)
         SetCtrlDimmed(pCal2, id, false);
     for (int id : kFixedFields)
@@ -94,8 +100,21 @@ void writeHeader()
         return;
     takeHeaderFieldsIntoCal();
     WriteCalibDataToXF(&cal, sizeof cal);
+    // The header's slope is the one in use from now on: the next SEND and every
+    // millimetre display follow it.
+    pset.um_Slope = cal.UM_SLOPE;
     SetCtrlVal(pCal1, CAL1_SLOPE, DSLOPE_UM);
+    ShowSlopeInUse();
     SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 0.0);
+}
+
+// Names the page where the table write stopped, on the status line and in the link log.
+void reportTableStopped(int piece, const char *what)
+{
+    char text[kTextSize];
+    FormatText(text, sizeof text, "XFLASH-PAGE%d %s - table incomplete!", piece + 2, what);
+    ShowStatusText(text);
+    LogStatusLine(text);
 }
 
 void writeTable()
@@ -105,19 +124,30 @@ void writeTable()
         return;
     }
     const int pieces = TablePiecesForSize(cal.XF_SIZE);
-    // A table loaded for four pages would send stale bytes in the other four.
-    if (LoadedTableBytes() < pieces * kXflashTablePiece) {
-        MessagePopup("Info", "The loaded calibration table is shorter than XF-SIZE needs!");
+    // The table must be as long as the header says: a shorter one would send stale bytes,
+    // a longer one only its first part.
+    const int loaded = LoadedTableBytes() / 2;
+    if (loaded != CalibrationTableEntries(cal.XF_SIZE)) {
+        char text[160];
+        FormatText(text, sizeof text,
+                   "The loaded calibration table holds %d entries, the header's XF-SIZE is %d:\n"
+                   "the table is not written!",
+                   loaded, static_cast<int>(cal.XF_SIZE));
+        MessagePopup("Info", text);
         return;
     }
     for (int i = 0; i < pieces; ++i) {
-        ClearXFLASHpage(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep));
+        const int erased = ClearXFLASHpage(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep));
         DelayWithEventProcessing(kFlashSettle);
+        if (erased != 0)
+            return reportTableStopped(i, "not erased");
     }
     for (int i = 0; i < pieces; ++i) {
-        WriteXFLASH(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep),
-                    linArray + i * kXflashTablePiece, kXflashTablePiece);
+        const int written = WriteXFLASH(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep),
+                                        linArray + i * kXflashTablePiece, kXflashTablePiece);
         DelayWithEventProcessing(kFlashSettle);
+        if (written != 1)
+            return reportTableStopped(i, "not written");
     }
 }
 
@@ -129,6 +159,9 @@ void InitCalibrationPages()
 {
     SetCtrlDimmed(pCal1, CAL1_ACCEPT, true);
     SetCtrlDimmed(pCal1, CAL1_SAVE, true);
+    // An edit of the slope would reach the sensor with the next SEND: only the recorder's
+    // service value opens the field.
+    SetCtrlDimmed(pCal1, CAL1_SLOPE, true);
     for (int id : kEditableFields)
         SetCtrlDimmed(pCal2, id, true);
     for (int id : kFixedFields)

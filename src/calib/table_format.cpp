@@ -59,12 +59,24 @@ bool ParseCalibrationTable(const char *text, std::size_t size, std::uint16_t xfS
     int entries = 0;
     int line = 0;
     std::size_t pos = 0;
+    // Editors may lead with a UTF-8 byte-order mark.
+    if (size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0)
+        pos = 3;
     while (pos < size) {
         ++line;
         const char *start = text + pos;
-        const void *nl = std::memchr(start, '\n', size - pos);
-        const std::size_t length = nl ? static_cast<std::size_t>(static_cast<const char *>(nl) - start) : size - pos;
-        pos += length + (nl ? 1 : 0);
+        // Lines end in LF, CR LF or a lone CR.
+        std::size_t length = 0;
+        while (pos + length < size && start[length] != '\n' && start[length] != '\r')
+            ++length;
+        pos += length;
+        if (pos < size && text[pos] == '\r') {
+            ++pos;
+            if (pos < size && text[pos] == '\n')
+                ++pos;
+        } else if (pos < size) {
+            ++pos;
+        }
 
         const char *begin = start, *end = start + length;
         if (const void *hash = std::memchr(begin, '#', length))

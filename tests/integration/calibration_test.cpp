@@ -291,8 +291,11 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(cal.UM_SLOPE, 57344u);
     EXPECT_EQ(cal.reserved, 0xBEEF) << "carried through unchanged";
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
-    EXPECT_EQ(pset.um_Slope, 81920u);
+    // The header's slope is in use: shown, scaling the millimetres, sent with the next SEND.
+    EXPECT_EQ(pset.um_Slope, 57344u);
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 3.5);
+    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE_SHOWN), 3.5);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 57344 / 16384000.0);
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0);
     EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
     const CalibrationHeader written = cal;
@@ -319,6 +322,21 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), "/some/table.txt");
     EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5);
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 6.0);
+}
+
+TEST_F(CalibrationTest, HeaderWrittenAfterACalibrationCarriesTheSlopeInUse)
+{
+    slopeval = 4.8804;
+    press(pCal1, CAL1_SAVE);
+    ASSERT_EQ(pset.um_Slope, 79960u);
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_NEAR(doubleOf(pCal2, CAL2_SLOPE), 4.8804, 1e-4);
+    commitValue(pCalib, CALIB_RBT_HEADER, 1);
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_EQ(cal.UM_SLOPE, 79960u);
+    SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
+    press(pPA, MAIN_SEND);
+    EXPECT_EQ(simRamSlope(), 79960u);
 }
 
 TEST_F(CalibrationTest, FailedHeaderEraseWritesNothing)
@@ -359,14 +377,28 @@ TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
         EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
     EXPECT_TRUE(popups->shown.size() == 1) << "only the file selection";
 
+    // A header size that is not the table's own refuses the write, naming both.
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    cal.XF_SIZE = 1024;
+    SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+    EXPECT_TRUE(orders().empty());
+    EXPECT_EQ(popups->shown.back().text,
+              "The loaded calibration table holds 2048 entries, the header's XF-SIZE is 1024:\n"
+              "the table is not written!");
+
     // Four pages: the upper four keep what they hold.
     ASSERT_EQ(0, ClearXFLASHpage(0x1600));
     const std::vector<unsigned char> marker(512, 0x3C);
     ASSERT_EQ(1, WriteXFLASH(0x1600, marker.data(), 512));
-    for (int i = 0; i < 2048; ++i)
-        linArray[i] = static_cast<unsigned char>(255 - i % 251);
+    SetCtrlVal(pCal2, CAL2_SIZE, 1024);
+    std::string four;
+    for (int i = 0; i < 1024; ++i)
+        four += std::to_string(255 - i % 251) + "\n";
+    std::ofstream(path) << four;
+    popups->filePaths.push_back(path);
+    SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
+    ASSERT_EQ(LoadedTableBytes(), 2048);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
-    cal.XF_SIZE = 1024;
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     expected.assign(4, 0xB4);
     expected.insert(expected.end(), 4, 0xB6);
@@ -405,7 +437,25 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSize)
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     EXPECT_TRUE(orders().empty());
     EXPECT_EQ(popups->shown.back().title, "Info");
-    EXPECT_EQ(popups->shown.back().text, "The loaded calibration table is shorter than XF-SIZE needs!");
+    EXPECT_EQ(popups->shown.back().text.substr(0, 48), "The loaded calibration table holds 1024 entries,");
+
+    // A failed erase or write stops the table there, named, and not as written.
+    SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
+    cal.XF_SIZE = 1024;
+    const struct {
+        const char *fault;
+        std::vector<int> sent;
+        const char *text;
+    } failures[] = {{"fault error-1 order 0xB4", {0xB4}, "XFLASH-PAGE2 not erased - table incomplete!"},
+                    {"fault error-1 order 0xB6", {0xB4, 0xB4, 0xB4, 0xB4, 0xB6}, "XFLASH-PAGE2 not written - table incomplete!"}};
+    for (const auto &f : failures) {
+        ASSERT_EQ(sim.command("reset-stats"), "ok");
+        ASSERT_EQ(sim.command(f.fault), "ok");
+        SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
+        EXPECT_EQ(orders(), f.sent) << f.fault;
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), f.text);
+        EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).back(), f.text);
+    }
 }
 
 TEST_F(CalibrationTest, NothingSelectedSendsNothing)

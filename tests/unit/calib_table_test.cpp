@@ -75,6 +75,20 @@ TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
     EXPECT_EQ(p.table[4094] | p.table[4095] << 8, 2047 * 32);
 }
 
+TEST(CalibrationTable, ByteOrderMarkAndEveryLineEndAreRead)
+{
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        std::string text = "\xEF\xBB\xBF";
+        for (int i = 0; i < 1024; ++i)
+            text += std::to_string(i) + end;
+        Parsed p = parse(text, 1024);
+        ASSERT_TRUE(p.ok) << p.error;
+        EXPECT_EQ(p.table[2046] | p.table[2047] << 8, 1023);
+        // An empty line counts as one line, whatever ends it.
+        EXPECT_EQ(parse("1" + end + end + "x" + end, 1024).error.substr(0, 7), "Line 3:");
+    }
+}
+
 TEST(CalibrationTable, BadFileIsRefusedWithTheLineAndTheTableKept)
 {
     struct Row {
