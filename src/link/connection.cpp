@@ -108,6 +108,22 @@ bool deferWhileExchangeWaits(int panel, int control)
     return true;
 }
 
+// Disconnect's press raises exit_flag to abandon a waiting exchange. A press released
+// outside the button brings no commit, so the flag is dropped once no exchange waits.
+bool g_disconnectRaisedExit = false;
+
+void dropDisconnectExit(void *)
+{
+    if (!g_disconnectRaisedExit)
+        return;
+    if (exchange_busy) {
+        PostDeferredCall(dropDisconnectExit, nullptr, 5);
+        return;
+    }
+    g_disconnectRaisedExit = false;
+    exit_flag = 0;
+}
+
 int ringValue(int control)
 {
     int value = 0;
@@ -160,6 +176,21 @@ void TakeConnectionSettings()
     char *end = nullptr;
     const long number = std::strtol(szPortNum, &end, 10);
     tcpport = end != szPortNum && number > 0 && number <= 65535 ? static_cast<int>(number) : 0;
+}
+
+void KeepExitFlag() { g_disconnectRaisedExit = false; }
+
+void NoticeLostLink()
+{
+    const bool tcp = tcpcon > 0;
+    CloseOpenLinks();
+    CopyText(szStatus, tcp ? kTextServerClosed : kTextPortLost);
+    SetStatusColor(VAL_RED);
+    ShowAndLogStatus();
+    DimExchangeControls(1);
+    SetCtrlDimmed(pPA, MAIN_RESET, true);
+    // Connect stays usable to restore the link.
+    SetCtrlDimmed(pConn, CONN_CONNECT, false);
 }
 
 void DimExchangeControls(int dim)
@@ -285,6 +316,8 @@ int CC_CBTNDisconnect(int panel, int control, int event, void *, int, int)
         if (rs232con > 0 || tcpcon > 0) {
             stop_flag = 1;
             exit_flag = 1;
+            g_disconnectRaisedExit = true;
+            PostDeferredCall(dropDisconnectExit, nullptr, 5);
         }
         break;
     case EVENT_COMMIT:
@@ -292,8 +325,9 @@ int CC_CBTNDisconnect(int panel, int control, int event, void *, int, int)
             break;
         DelayWithEventProcessing(0.1);
         if (rs232con > 0) {
-            rs232port = static_cast<std::uint16_t>(ringValue(CONN_COMPORT));
+            // The port that is open is closed, whatever number the field shows now.
             LinkOfType(0).close();
+            rs232port = static_cast<std::uint16_t>(ringValue(CONN_COMPORT));
             exit_flag = 0;
         }
         if (tcpcon > 0) {
@@ -345,33 +379,37 @@ int CC_CBTNChangeBaudRate(int panel, int control, int event, void *, int, int)
         if (deferWhileExchangeWaits(panel, control))
             break;
         rs232baudrate = static_cast<std::uint16_t>(ringValue(CONN_BAUD));
-        rs232port = static_cast<std::uint16_t>(ringValue(CONN_COMPORT));
+        // The sensor whose rate changes is on the open port: that port is reopened, and a
+        // number edited in the field waits for the next Connect.
+        const int port = rs232openport;
         if (IssueOrder(ORDER_CHANGE_BAUDRATE, rs232baudrate) == 1) {
             showAndLog(kTextBaudChangeOk);
-            InitRS232(rs232port, rs232baudrate);
-            FlushInQ(rs232port);
-            FlushOutQ(rs232port);
-            CloseCom(rs232port);
-            const int code = OpenComConfig(rs232port, "", BaudRateOfIndex(rs232baudrate), 0, 8, 1, 4096, 4096);
+            // The open reports (and logs) its own outcome; the line feed it adds is not shown.
+            InitRS232(port, rs232baudrate);
+            if (const std::size_t n = std::strlen(szStatus); n > 0 && szStatus[n - 1] == '\n')
+                szStatus[n - 1] = '\0';
+            FlushInQ(port);
+            FlushOutQ(port);
+            CloseCom(port);
+            const int code = OpenComConfig(port, "", BaudRateOfIndex(rs232baudrate), 0, 8, 1, 4096, 4096);
             if (code < 0) {
                 CopyText(szStatus, RS232ErrorText(code));
                 // The port is closed now; exchanges must not take it for open.
                 rs232con = 0;
+                ShowAndLogStatus();
             } else {
-                SetComTime(rs232port, TIMEOUT);
-                FlushInQ(rs232port);
-                FlushOutQ(rs232port);
-                SetCTSMode(rs232port, 0);
+                SetComTime(port, TIMEOUT);
+                FlushInQ(port);
+                FlushOutQ(port);
+                SetCTSMode(port, 0);
                 rs232con = 1;
                 SetCtrlDimmed(pConn, CONN_CONNECT, false);
+                ShowStatus();
             }
         } else {
             CopyText(szStatus, kTextBaudChangeTimeout);
+            ShowAndLogStatus();
         }
-        // The open's report already carries its line feed; the log gets the line once.
-        if (const std::size_t n = std::strlen(szStatus); n > 0 && szStatus[n - 1] == '\n')
-            szStatus[n - 1] = '\0';
-        ShowAndLogStatus();
         break;
     }
     default:

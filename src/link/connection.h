@@ -13,6 +13,12 @@ void ShowConnectionSettings();
 void TakeConnectionSettings();
 // Enables (0) or dims (1) the controls that need a connected sensor.
 void DimExchangeControls(int dim);
+// The link went away (the server closed the connection, the serial device failed): it is
+// closed, the loss is shown and logged, and what needs the link is dimmed until the next
+// Connect.
+void NoticeLostLink();
+// From the program's close on, exit_flag stays raised (a Disconnect press no longer drops it).
+void KeepExitFlag();
 
 int CC_DROPComType(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_DROPBaudRate(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
@@ -32,3 +38,5 @@ inline constexpr const char *kTextDisconnected = "SENSOR DISCONNECTED!";
 inline constexpr const char *kTextTryBaudChange = "Try to change baudrate...";
 inline constexpr const char *kTextBaudChangeOk = "Baudrate-change OK!";
 inline constexpr const char *kTextBaudChangeTimeout = "Timeout: changing RS-232-baudrate...";
+inline constexpr const char *kTextServerClosed = "SERVER HAS CLOSED CONNECTION! - connection lost";
+inline constexpr const char *kTextPortLost = "COM-PORT ERROR! - connection lost";

@@ -2,6 +2,7 @@
 
 #include "app/statusline.h"
 #include "app/text.h"
+#include "link/connection.h"
 #include "link/frame.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
@@ -11,6 +12,7 @@
 
 std::uint16_t comtype;
 std::uint16_t rs232port = 1;
+std::uint16_t rs232openport = 1;
 std::uint16_t rs232baudrate = 4;
 int rs232con;
 int tcpcon;
@@ -57,6 +59,22 @@ const char *TCPErrorText(int code)
     return "Connection to server failed";
 }
 
+namespace {
+// Counts the links opened, so that a loss reported for one link is not taken for the next.
+std::uintptr_t linkGeneration = 0;
+
+// The link's own signal reports the loss; closing it is left until that signal has returned.
+void noticeLostLinkLater()
+{
+    ui::PostDeferredCall(
+        [](void *generation) {
+            if (reinterpret_cast<std::uintptr_t>(generation) == linkGeneration && (rs232con > 0 || tcpcon > 0))
+                NoticeLostLink();
+        },
+        reinterpret_cast<void *>(linkGeneration));
+}
+} // namespace
+
 int InitRS232(int port, int baudIndex)
 {
     ui::SetCtrlVal(pPA, panels::MAIN_COMPORT, port);
@@ -69,6 +87,12 @@ int InitRS232(int port, int baudIndex)
         SetCTSMode(port, 0);
         CopyText(szStatus, "RS232 open-com-port: successful!");
         rs232con = 1;
+        rs232openport = static_cast<std::uint16_t>(port);
+        ++linkGeneration;
+        SetComLostCallback([](int lost) {
+            if (rs232con > 0 && lost == rs232openport)
+                noticeLostLinkLater();
+        });
         result = 1;
     } else {
         CopyText(szStatus, RS232ErrorText(code));
@@ -93,6 +117,7 @@ int InitTCP_IP()
     if (code >= 0) {
         CopyText(szStatus, "TCP-server-connect successful!");
         tcpcon = 1;
+        ++linkGeneration;
     } else {
         CopyText(szStatus, TCPErrorText(code));
         tcp_hconversation = 0;
@@ -115,9 +140,8 @@ int CC_ClientTCP(unsigned handle, int event, int /*error*/, void * /*callbackDat
         }
         break;
     case TCP_DISCONNECT:
-        CopyText(szStatus, "SERVER HAS CLOSED CONNECTION!");
-        tcp_hconversation = 0;
-        tcpcon = 0;
+        if (handle == tcp_hconversation && tcpcon > 0)
+            noticeLostLinkLater();
         break;
     default:
         break;
@@ -135,32 +159,32 @@ bool rs232IsOpen() { return rs232con > 0; }
 int rs232Open() { return rs232con = InitRS232(rs232port, rs232baudrate); }
 void rs232Close()
 {
-    if (GetOutQLen(rs232port) > 0)
-        FlushOutQ(rs232port);
-    if (GetInQLen(rs232port) > 0)
-        FlushInQ(rs232port);
-    CloseCom(rs232port);
+    if (GetOutQLen(rs232openport) > 0)
+        FlushOutQ(rs232openport);
+    if (GetInQLen(rs232openport) > 0)
+        FlushInQ(rs232openport);
+    CloseCom(rs232openport);
     rs232con = 0;
 }
 void rs232BeginRequest()
 {
-    FlushInQ(rs232port);
-    FlushOutQ(rs232port);
+    FlushInQ(rs232openport);
+    FlushOutQ(rs232openport);
 }
-void rs232Write(const unsigned char *data, int count) { ComWrt(rs232port, reinterpret_cast<const char *>(data), count); }
+void rs232Write(const unsigned char *data, int count) { ComWrt(rs232openport, reinterpret_cast<const char *>(data), count); }
 // The count of bytes waiting in the port; with the port closed the last count stands.
 void rs232Poll()
 {
     if (rs232con > 0)
-        dataSizeRec = GetInQLen(rs232port);
+        dataSizeRec = GetInQLen(rs232openport);
 }
 // The port hands over the bytes of one part of the answer; the line errors seen so far go with them.
 void rs232Fetch(int offset, int count, WaitResult &wait)
 {
     if (rs232con <= 0)
         return;
-    wait.lineStatus = GetComStat(rs232port);
-    ComRd(rs232port, reinterpret_cast<char *>(szReadBuf) + offset, count);
+    wait.lineStatus = GetComStat(rs232openport);
+    ComRd(rs232openport, reinterpret_cast<char *>(szReadBuf) + offset, count);
 }
 // After the header was read from the port only the data bytes are counted.
 int rs232DataTarget(int length) { return length; }

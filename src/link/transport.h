@@ -7,7 +7,8 @@
 #include <cstdint>
 
 extern std::uint16_t comtype;       // 0 RS-232, 1 TCP/IP
-extern std::uint16_t rs232port;     // COM port number 1..256
+extern std::uint16_t rs232port;     // COM port number 1..256 chosen for the next open
+extern std::uint16_t rs232openport; // the COM port that is open while rs232con > 0
 extern std::uint16_t rs232baudrate; // baud-rate index 0..4
 extern int rs232con;                // 1 open; 0 or a negative open code otherwise
 extern int tcpcon;                  // 1 connected

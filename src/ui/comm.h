@@ -66,6 +66,9 @@ int GetOutQLen(int port);
 // Line-error bits seen since the last call; reading clears them.
 int GetComStat(int port);
 bool IsComOpen(int port);
+// Called (while events are processed) when an open port's device goes away or fails.
+using ComLostCallback = void (*)(int port);
+void SetComLostCallback(ComLostCallback callback);
 // Test hook: line-error bits to report on the next GetComStat (the serial driver of this
 // platform reports no parity or framing errors itself).
 void InjectComLineErrors(int port, int bits);

@@ -21,6 +21,7 @@ struct Port {
 };
 
 std::map<int, Port> g_ports;
+ComLostCallback g_lostCallback = nullptr;
 
 constexpr int kMaxPort = 256;
 
@@ -145,6 +146,10 @@ int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int pari
         // Qt 6 reports no parity or framing errors; lost input is what it can tell.
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
             g_ports[port].lineErrors |= kComStatInputLost;
+        // A device unplugged reports a resource error; a pty whose far end closed keeps
+        // reporting read errors. Either way the port is of no more use.
+        if (g_lostCallback && (error == QSerialPort::ReadError || error == QSerialPort::ResourceError))
+            g_lostCallback(port);
     });
     p.serial = std::move(serial);
     p.lineErrors = 0;
@@ -250,6 +255,8 @@ int GetComStat(int port)
 }
 
 bool IsComOpen(int port) { return openPort(port) != nullptr; }
+
+void SetComLostCallback(ComLostCallback callback) { g_lostCallback = callback; }
 
 void InjectComLineErrors(int port, int bits)
 {

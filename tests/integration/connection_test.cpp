@@ -22,6 +22,7 @@
 #include "ui/system.h"
 #include "support/files.h"
 
+#include <QProcess>
 #include <QTimer>
 
 #include <algorithm>
@@ -207,6 +208,29 @@ TEST_P(ConnectionLinkTest, FiftyReconnectsLeakNoDescriptorAndLeaveTheLinkUsable)
     EXPECT_EQ(1, GetRAW());
 }
 
+TEST_P(ConnectionLinkTest, LostLinkIsNoticedDimmedAndRestoredByConnect)
+{
+    startSim(GetParam());
+    selectLink(GetParam());
+    press(CONN_CONNECT);
+    ASSERT_TRUE(linkOpen());
+    sim.stop();
+    for (int i = 0; i < 100 && linkOpen(); ++i)
+        DelayWithEventProcessing(0.02);
+    EXPECT_FALSE(linkOpen());
+    const std::string lost = GetParam() == Link::Tcp ? kTextServerClosed : kTextPortLost;
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), lost);
+    EXPECT_TRUE(logHas(lost));
+    for (int id : {MAIN_RUN, MAIN_GET, MAIN_SEND, MAIN_VIDEO})
+        EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
+
+    startSim(GetParam());
+    selectLink(GetParam());
+    press(CONN_CONNECT);
+    EXPECT_TRUE(linkOpen());
+    EXPECT_TRUE(exchangeControlsEnabled());
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
 
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
@@ -255,11 +279,13 @@ TEST_F(ConnectionTest, ChangeBaudRateOrdersTheSensorAndReopensThePortAtTheNewRat
     ASSERT_EQ(1, rs232con);
 
     SetCtrlVal(pConn, CONN_BAUD, 2);
+    const int opened = logCount("RS232 open-com-port: successful!");
     press(CONN_CHANGE_BAUD);
     // Order 0xBE, address 2, no data.
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
     EXPECT_TRUE(logHas(kTextTryBaudChange));
     EXPECT_TRUE(logHas(kTextBaudChangeOk));
+    EXPECT_EQ(logCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
     EXPECT_EQ(1, rs232con);
     EXPECT_EQ(2, rs232baudrate);
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
@@ -269,6 +295,64 @@ TEST_F(ConnectionTest, ChangeBaudRateOrdersTheSensorAndReopensThePortAtTheNewRat
     EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
     ASSERT_EQ(1, InitRS232(3, 2));
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
+}
+
+TEST_F(ConnectionTest, ThePortThatIsOpenIsClosedWhateverTheFieldShows)
+{
+    startSim(Link::Pty);
+    selectLink(Link::Pty);
+    press(CONN_CONNECT);
+    ASSERT_EQ(1, rs232con);
+    // COM 4: a second pseudo-terminal pair, with nobody answering on its far end.
+    QProcess socat;
+    const std::string four = programDir + "/pty4";
+    socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + four),
+                          QString::fromStdString("pty,raw,echo=0,link=" + four + "-far")});
+    for (int i = 0; i < 100 && !std::filesystem::exists(four); ++i)
+        DelayWithEventProcessing(0.02);
+    ASSERT_TRUE(std::filesystem::exists(four));
+    linkComPort(4, four);
+    const auto held = [](const std::string &device) {
+        const std::string wanted = std::filesystem::canonical(device).string();
+        for (const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            if (std::filesystem::read_symlink(entry.path(), ignored).string() == wanted)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(held(sim.ptyPath()));
+
+    // The baud-rate change goes over the open port.
+    SetCtrlVal(pConn, CONN_COMPORT, 4);
+    press(CONN_CHANGE_BAUD);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be04000000");
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
+
+    press(CONN_DISCONNECT);
+    EXPECT_FALSE(held(sim.ptyPath())) << "COM 3 closed although the field shows 4";
+
+    SetCtrlVal(pConn, CONN_COMPORT, 3);
+    press(CONN_CONNECT);
+    ASSERT_TRUE(held(sim.ptyPath()));
+    SetCtrlVal(pConn, CONN_COMPORT, 4);
+    press(CONN_CONNECT);
+    EXPECT_FALSE(held(sim.ptyPath()));
+    EXPECT_TRUE(held(four));
+    CloseOpenLinks();
+    socat.terminate();
+    socat.waitForFinished(3000);
+}
+
+TEST_F(ConnectionTest, DisconnectPressedAndReleasedOutsideLeavesNoExitFlag)
+{
+    startSim(Link::Tcp);
+    selectLink(Link::Tcp);
+    press(CONN_CONNECT);
+    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK);
+    DelayWithEventProcessing(0.05);
+    EXPECT_EQ(0, exit_flag);
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 }
 
 TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator)
