@@ -2,7 +2,10 @@
 
 #include "app/state.h"
 #include "files/settings.h"
+#include "link/connection.h"
 #include "link/transport.h"
+#include "recorder/recorder.h"
+#include "ui/popup.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -54,15 +57,20 @@ int CC_PANEL(int panel, int /*control*/, int event, void *, int, int)
 {
     switch (event) {
     case EVENT_CLOSE:
+        // A running recording is not ended without a word: the operator may go on recording.
+        if (RecordingRuns() &&
+            !ConfirmPopup("ATTENTION!", "DATA-RECORDER is recording! - Stop recording and close ?"))
+            break;
         stop_flag = 1;
         exit_flag = 1;
+        KeepExitFlag();
         WriteIniFile(appini_pathname);
         DelayWithEventProcessing(0.5);
         if (rs232con > 0) {
-            if (GetOutQLen(rs232port) > 0)
-                FlushOutQ(rs232port);
-            if (GetInQLen(rs232port) > 0)
-                FlushInQ(rs232port);
+            if (GetOutQLen(rs232openport) > 0)
+                FlushOutQ(rs232openport);
+            if (GetInQLen(rs232openport) > 0)
+                FlushInQ(rs232openport);
         }
         QuitUserInterface(0);
         break;

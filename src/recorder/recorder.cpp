@@ -7,6 +7,7 @@
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "display/measure.h"
+#include "files/locations.h"
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
@@ -34,6 +35,7 @@ namespace {
 RecordSampleHook g_sampleHook = nullptr;
 int g_linesLost = 0;
 bool g_headerWritten = false;  // the last writeFileHeader reached the file
+bool g_recording = false;      // a recording runs (its loop is under way)
 // Header bytes already taken off the serial port while looking for a triggered frame.
 int g_heldHeaderBytes = 0;
 
@@ -93,7 +95,7 @@ unsigned short readSamples()
 int triggeredBytesWaiting()
 {
     if (comtype == 0)
-        return rs232con > 0 ? g_heldHeaderBytes + std::max(0, GetInQLen(rs232port)) : g_heldHeaderBytes;
+        return rs232con > 0 ? g_heldHeaderBytes + std::max(0, GetInQLen(rs232openport)) : g_heldHeaderBytes;
     return dataSizeRec;
 }
 
@@ -115,7 +117,7 @@ int takeTriggeredFrame()
         return 0;
     if (comtype == 0) {
         const int missing = kHeaderSize - g_heldHeaderBytes;
-        if (missing > 0 && ComRd(rs232port, reinterpret_cast<char *>(szReadBuf) + g_heldHeaderBytes, missing) != missing)
+        if (missing > 0 && ComRd(rs232openport, reinterpret_cast<char *>(szReadBuf) + g_heldHeaderBytes, missing) != missing)
             return 0;
         g_heldHeaderBytes = kHeaderSize;
     }
@@ -159,7 +161,7 @@ void discardTriggeredInput()
     g_heldHeaderBytes = 0;
     if (comtype == 0) {
         if (rs232con > 0)
-            FlushInQ(rs232port);
+            FlushInQ(rs232openport);
     } else {
         ClientTCPDiscardInput(tcp_hconversation);
         dataSizeRec = 0;
@@ -237,7 +239,26 @@ void showOutcome()
     ShowStatus();
 }
 
+// Deletes the record file before it is written anew. A file that stays would get a second
+// header and the new lines behind the old recording: refused, with the reason.
+bool deleteOldRecord()
+{
+    if (DeleteFileAt(rec_fname) >= 0 && !FileExists(rec_fname))
+        return true;
+    showRecStatus("DATA-RECORDER: OLD DATA-FILE CANNOT BE DELETED!", VAL_RED);
+    const std::string text = std::string("Output-File cannot be overwritten (not deleted):\n") + rec_fname;
+    MessagePopup("ATTENTION!", text.c_str());
+    return false;
+}
+
+struct RecordingUnderWay {
+    RecordingUnderWay() { g_recording = true; }
+    ~RecordingUnderWay() { g_recording = false; }
+};
+
 } // namespace
+
+bool RecordingRuns() { return g_recording; }
 
 int RecordLinesLost() { return g_linesLost; }
 
@@ -338,12 +359,11 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
         return 0;
-    CopyText(rec_fname, path.c_str());
+    if (!TakeChosenPath(path, ".dat", rec_fname, sizeof rec_fname))
+        return 0;
     if (FileExists(rec_fname)) {
-        if (ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?")) {
-            DeleteFileAt(rec_fname);
+        if (ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?") && deleteOldRecord())
             SetCtrlVal(pRec, REC_FILENAME, rec_fname);
-        }
     } else {
         SetCtrlVal(pRec, REC_FILENAME, rec_fname);
     }
@@ -368,13 +388,18 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
         return 0;
     // A Start from inside a running recording (or while another loop runs) would nest a
     // loop in the loop.
-    if (stop_flag == 0)
+    if (RequestsWaitForLoop()) {
+        if (!g_recording)
+            showRecStatus("DATA-RECORDER: STOP RUN / VIDEO FIRST!", VAL_RED);
         return 0;
+    }
     if (FileExists(rec_fname)) {
         if (!ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
             return 0;
-        DeleteFileAt(rec_fname);
+        if (!deleteOldRecord())
+            return 0;
     }
+    const RecordingUnderWay underWay;
 
     dimRecordingConflicts(true);
     for (int id : {REC_DATE, REC_TIME, REC_COUNT, REC_DAYS, REC_HOURS, REC_MINUTES, REC_SECONDS})
@@ -433,6 +458,7 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
                 CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
                 SetStatusColor(VAL_RED);
                 ShowStatus();
+                LogStatusLine(szStatus);
                 stop_flag = -1;
                 break;
             }

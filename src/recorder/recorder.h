@@ -24,6 +24,8 @@ void ApplyRecorderMode(int mode);
 // Shows the frame just recorded on the main panel's value displays.
 void ShowRecordedFrame();
 
+// Whether a recording runs.
+bool RecordingRuns();
 // Samples of the current or last recording whose line could not be written.
 int RecordLinesLost();
 

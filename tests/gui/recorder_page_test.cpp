@@ -3,7 +3,9 @@
 
 #include "app/shell.h"
 #include "app/state.h"
+#include "app/target_buttons.h"
 #include "app/text.h"
+#include "params/transfer.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
 #include "panels/resource.h"
@@ -11,6 +13,7 @@
 #include "ui/system.h"
 #include "support/files.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -74,7 +77,7 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     EXPECT_EQ(duration(), "5d 4h 57m 55s");
 
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
-    SetCtrlDimmed(pCal1, CAL1_SLOPE, true);
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SLOPE)) << "an edit would reach the sensor with SEND";
     changeValue(pRec, REC_INTERVAL, 6000.0);
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
@@ -152,6 +155,56 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     EXPECT_FALSE(FileExists(old));
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), old);
+}
+
+TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
+{
+    popups->filePaths = {programDir + "/plain"};
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_STREQ(rec_fname, (programDir + "/plain.dat").c_str());
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), programDir + "/plain.dat");
+
+    const std::string longPath = programDir + "/" + std::string(300, 'x') + ".dat";
+    popups->filePaths = {longPath};
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_STREQ(rec_fname, (programDir + "/plain.dat").c_str());
+    EXPECT_EQ(popups->shown.back().kind, "message");
+    EXPECT_NE(popups->shown.back().text.find("longer than 259 characters"), std::string::npos);
+
+    // The parameter file alike: SEND to a file named without extension writes the .ini.
+    SelectStorageTarget(DATFILE);
+    popups->filePaths = {programDir + "/set"};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_TRUE(FileExists(programDir + "/set.ini"));
+    popups->filePaths = {programDir + "/" + std::string(300, 'p') + ".ini"};
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter saving to file failed!");
+    EXPECT_STREQ(para_pathname, (programDir + "/set.ini").c_str());
+}
+
+TEST_F(RecorderPageTest, StartAndOverwriteRefusalsSayWhy)
+{
+    // A record file that cannot be deleted (a directory with something in it) is not
+    // written behind the old recording.
+    const std::string stuck = programDir + "/stuck.dat";
+    std::filesystem::create_directories(stuck + "/inside");
+    popups->filePaths = {stuck};
+    popups->confirmAnswers = {1};
+    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
+    EXPECT_NE(GetCtrlString(pRec, REC_FILENAME), stuck);
+    EXPECT_EQ(popups->shown.back().text, "Output-File cannot be overwritten (not deleted):\n" + stuck);
+    popups->confirmAnswers = {1};
+    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: OLD DATA-FILE CANNOT BE DELETED!");
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+
+    // While Run or Video runs, Start says so instead of doing nothing.
+    stop_flag = 0;
+    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    stop_flag = 1;
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: STOP RUN / VIDEO FIRST!");
+    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
 }
 
 TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)

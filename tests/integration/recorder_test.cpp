@@ -173,11 +173,17 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
 
 TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
 {
-    g_onSample = [](int count, double) {
+    g_onSample = [this](int count, double) {
+        // Closing the window asks first; declined, the recording goes on.
+        if (count == 2)
+            SimulateEvent(pPA, 0, EVENT_CLOSE);
         if (count == 3)
             SimulateEvent(pRec, REC_STOP, EVENT_COMMIT);
     };
     record(0, 100, 0.1);
+    ASSERT_FALSE(popups->shown.empty());
+    EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
+    EXPECT_EQ(exit_flag, 0);
     expectFileMatchesSent("0.1", 100, 3);
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
