@@ -122,6 +122,9 @@ void InitVars()
     for (int id : {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME})
         SetCtrlVisible(pCalib, id, false);
     InitCalibrationPages();
+    // The analog-output group starts hidden, as deco_flag 0 says: its double click shows it.
+    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
+        SetCtrlVisible(pPA, id, false);
     drawEvaluationWindowBar();
 
     SetStatusColor(VAL_BLACK);

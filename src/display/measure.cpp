@@ -41,9 +41,13 @@ double millimetres(int pixels, std::uint32_t slope)
 
 void setLamp(int control, bool on) { SetCtrlVal(pPA, control, on ? 1 : 0); }
 
+// The housing button has a lamp of its own (dimmed on models without one), so IN1 keeps
+// its caption and state 4 lights the BTN lamp instead of a second "BTN".
 void showInputLamps(int inState)
 {
-    const char *caption = "IN1";
+    if (inState == 4 && pset.Hardware_Mode == 0)
+        return;
+    setLamp(MAIN_BTN_LED, inState == 4);
     switch (inState) {
     case 1:
         setLamp(MAIN_IN0_LED, true);
@@ -58,20 +62,12 @@ void showInputLamps(int inState)
         setLamp(MAIN_IN0_LED, true);
         setLamp(MAIN_IN1_LED, true);
         break;
-    case 4:
-        // The housing button: only models wired for it report it.
-        if (pset.Hardware_Mode == 0)
-            return;
-        setLamp(MAIN_IN0_LED, false);
-        setLamp(MAIN_IN1_LED, true);
-        caption = "BTN";
-        break;
     default:
+        // The housing button (4; only models wired for it report it) and no input.
         setLamp(MAIN_IN0_LED, false);
         setLamp(MAIN_IN1_LED, false);
         break;
     }
-    SetCtrlLabel(pPA, MAIN_IN1_LED, caption);
 }
 
 void showLoopFailure()

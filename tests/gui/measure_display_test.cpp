@@ -87,17 +87,17 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
 {
     pset.Hardware_Mode = 1;
     struct Case {
-        int state, in0, in1;
-        const char *caption;
-    } cases[] = {{1, 1, 0, "IN1"}, {2, 0, 1, "IN1"}, {3, 1, 1, "IN1"}, {4, 0, 1, "BTN"},
-                 {5, 0, 0, "IN1"}, {6, 0, 1, "IN1"}, {0, 0, 0, "IN1"}, {9, 0, 0, "IN1"}};
+        int state, in0, in1, button;
+    } cases[] = {{1, 1, 0, 0}, {2, 0, 1, 0}, {3, 1, 1, 0}, {4, 0, 0, 1},
+                 {5, 0, 0, 0}, {6, 0, 1, 0}, {0, 0, 0, 0}, {9, 0, 0, 0}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.state);
         raw.IN_STATE = static_cast<std::uint16_t>(c.state);
         PlotVIDEOBarGraph();
         EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), c.in0);
         EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), c.in1);
-        EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), c.caption);
+        EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), c.button) << "the button has its own lamp";
+        EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
     }
 
     // Without the housing button state 4 changes nothing.
@@ -108,7 +108,7 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
     PlotVIDEOBarGraph();
     EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 1);
     EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), 1);
-    EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
+    EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), 0);
 }
 
 TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
@@ -487,7 +487,9 @@ TEST_F(MainControlsTest, ComparisonToggleFillsThresholdsOnlyWhenSwitchedOn)
 TEST_F(MainControlsTest, AnalogGroupShowsAndHidesOnDoubleClick)
 {
     SetCtrlVisible(pPA, MAIN_ANALOG_LABEL, false);
-    deco_flag = 0;
+    ASSERT_EQ(deco_flag, 0);
+    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
+        EXPECT_FALSE(IsCtrlVisible(pPA, id)) << "hidden from the start, as deco_flag says";
     SimulateEvent(pPA, MAIN_DECO_ANALOG, EVENT_LEFT_DOUBLE_CLICK);
     EXPECT_EQ(deco_flag, 1);
     for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
