@@ -97,6 +97,7 @@ enum ControlId {
     PARA2_SAVE_THD,
     PARA2_THD_TARGET,
     PARA2_SETUP,
+    PARA2_VTHD_ENTRY,  // exact entry beside the threshold slider, whose pixel is about 3 %
 
     // third parameter page
     PARA3_TRIG_MODE = 300,

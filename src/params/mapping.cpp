@@ -6,6 +6,7 @@
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
+#include "params/para_callbacks.h"
 #include "params/pset.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -168,12 +169,12 @@ void SetPanelValues()
     SetCtrlDimmed(pPara2, PARA2_POWER, pset.Power_Mode != 0);
 
     if (pset.Video_Thd_Mode == 0) {
-        SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(pset.Video_Thd_Fix));
+        ShowVideoThreshold(pset.Video_Thd_Fix);
         SetCtrlDimmed(pPara2, PARA2_SAVE_THD, true);
         fillFixedThreshold();
         PlotVIDEOCurve(adbuf, thdArray, xARRAY);
     } else {
-        SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(pset.Video_Thd_Auto));
+        ShowVideoThreshold(pset.Video_Thd_Auto);
         SetCtrlDimmed(pPara2, PARA2_SAVE_THD, false);
         PlotVIDEOCurve(adbuf, thdArrayEE, xARRAY);
     }

@@ -7,6 +7,7 @@
 #include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
+#include "app/statusline.h"
 #include "params/help.h"
 #include "params/pset.h"
 #include "params/transfer.h"
@@ -66,9 +67,34 @@ int CC_SLIDEIntegrationTime(int panel, int control, int event, void *, int, int)
     return 0;
 }
 
+void ShowVideoThreshold(unsigned percent)
+{
+    SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(percent));
+    SetCtrlVal(pPara2, PARA2_VTHD_ENTRY, static_cast<int>(percent));
+}
+
+int CC_NEDITVideoThreshold(int panel, int control, int event, void *data, int data1, int data2)
+{
+    // The entry is the slider's exact twin: the slider takes its value and acts as on a commit.
+    if (event == EVENT_COMMIT) {
+        int percent = 0;
+        GetCtrlVal(panel, control, &percent);
+        SetCtrlVal(pPara2, PARA2_VTHD, percent);
+    }
+    if (event == EVENT_RIGHT_CLICK)
+        return CC_SLIDEVideoThreshold(panel, control, event, data, data1, data2);
+    return CC_SLIDEVideoThreshold(pPara2, PARA2_VTHD, event, data, data1, data2);
+}
+
 int CC_SLIDEVideoThreshold(int panel, int control, int event, void *, int, int)
 {
     switch (event) {
+    case EVENT_VAL_CHANGED: {
+        int percent = 0;
+        GetCtrlVal(pPara2, PARA2_VTHD, &percent);
+        SetCtrlVal(pPara2, PARA2_VTHD_ENTRY, percent);
+        break;
+    }
     case EVENT_RIGHT_CLICK:
         ShowParameterHelp(panel, control,
                           "V-THD:\nWith this slider, the video-threshold for the calculation of the edges can be set. "
@@ -84,9 +110,13 @@ int CC_SLIDEVideoThreshold(int panel, int control, int event, void *, int, int)
         const unsigned short mode = thresholdMode();
         unsigned short percent = 0;
         GetCtrlVal(panel, control, &percent);
+        SetCtrlVal(pPara2, PARA2_VTHD_ENTRY, static_cast<int>(percent));
         if (mode == 0) {
             fillThreshold(thdArray, percent);
             PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+            // The video signal never reaches a fixed level above its full scale.
+            if (percent > 100)
+                ShowStatusText("V-THD above 100 %: the fixed threshold leaves no edge to find!");
             break;
         }
         for (int i = 0; i < kCurvePoints; ++i)
@@ -150,11 +180,11 @@ int CC_DROPvthdmode(int panel, int control, int event, void *, int, int)
     if (mode == 0) {
         SetCtrlDimmed(pPara2, PARA2_SAVE_THD, true);
         fillThreshold(thdArray, pset.Video_Thd_Fix);
-        SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(pset.Video_Thd_Fix));
+        ShowVideoThreshold(pset.Video_Thd_Fix);
         PlotVIDEOCurve(adbuf, thdArray, xARRAY);
     } else {
         SetCtrlDimmed(pPara2, PARA2_SAVE_THD, false);
-        SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(pset.Video_Thd_Auto));
+        ShowVideoThreshold(pset.Video_Thd_Auto);
         PlotVIDEOCurve(adbuf, compare == 1 ? thdArrayDYN : thdArrayEE, xARRAY);
     }
     return 0;

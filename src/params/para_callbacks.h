@@ -4,6 +4,9 @@
 // dim dependent controls, clamp an entry, redraw the video threshold or start a sensor
 // action (teach, threshold save).
 
+// Shows a threshold in percent on the slider and on the entry beside it.
+void ShowVideoThreshold(unsigned percent);
+
 #define MQ_CALLBACK(name) int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
 
 // first parameter page
@@ -22,6 +25,7 @@ MQ_CALLBACK(CC_NEDITTeach);
 MQ_CALLBACK(CC_SLIDEpower);
 MQ_CALLBACK(CC_SLIDEIntegrationTime);
 MQ_CALLBACK(CC_SLIDEVideoThreshold);
+MQ_CALLBACK(CC_NEDITVideoThreshold);  // the exact entry beside the threshold slider
 MQ_CALLBACK(CC_DROPpowerMode);
 MQ_CALLBACK(CC_DROPbgMode);
 MQ_CALLBACK(CC_DROP_FilterType);

@@ -244,10 +244,18 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     commitValue(pPara2, PARA2_VTHD, 50);
     EXPECT_EQ(thdArray[0], 255 * 50 / 100);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
+    // The entry beside the slider sets it exactly, and follows it; above 100 % is named.
+    commitValue(pPara2, PARA2_VTHD_ENTRY, 57);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 57);
+    EXPECT_EQ(thdArray[0], 255 * 57 / 100);
+    commitValue(pPara2, PARA2_VTHD, 120);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 120);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "V-THD above 100 %: the fixed threshold leaves no edge to find!");
 
     commitValue(pPara2, PARA2_VTHD_MODE, 1);
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
     EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 70);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 70);
 
     commitValue(pPara2, PARA2_VTHD, 50);
     EXPECT_EQ(thdArrayDYN[201], 201 * 50 / 100);

@@ -337,6 +337,47 @@ TEST_F(MeasureRunTest, AfterATimeOutRequestsActAtOnceAndFailWithTheirOwnTexts)
     sim.command("fault none");
 }
 
+TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWithTheStoredProfile)
+{
+    ASSERT_EQ(sim.command("set late-ms 100"), "ok");
+    ASSERT_EQ(sim.command("fault late always"), "ok");
+    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
+    SetCtrlVal(pPA, MAIN_COMPARE, 1);
+    const int high = ADCMAX - 1;
+    for (const int passes : {1, 3}) {
+        std::fill(thdArray, thdArray + kCurvePoints, 0);          // everything above it
+        std::fill(thdArrayEE, thdArrayEE + kCurvePoints, ADCMAX); // nothing above it
+        std::function<void()> watch = [&] {
+            if (count(ORDER_CURVE) >= passes)
+                return pressStop();
+            after(5, watch);
+        };
+        sim.command("reset-stats");
+        after(5, watch);
+        pressVideo();
+        const auto highs = std::count(adbuf, adbuf + kCurvePoints, high);
+        if (passes == 1)
+            EXPECT_GT(highs, 0) << "the first pass against thdArray";
+        else
+            EXPECT_EQ(highs, 0) << "later passes against thdArrayEE";
+    }
+    sim.command("fault none");
+}
+
+TEST_F(MeasureRunTest, TimeOutsOverRs232AreWordedForTheLineAndLogged)
+{
+    sim.stop();
+    ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
+    ASSERT_EQ(1, openSimLink(Link::Pty));
+    ASSERT_EQ(sim.command("fault silent order 8"), "ok");
+    pressRun();
+    EXPECT_EQ(stop_flag, -1);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout RS232 Line!");
+    const std::vector<std::string> log = GetTextBoxLines(pConn, CONN_STATUS);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Timeout RS232-Line!") << "the loop's own text, in the link's history";
+}
+
 TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
 {
     after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });

@@ -221,6 +221,24 @@ TEST_P(RecorderTest, TriggeredRecordingDropsDamagedAndForeignFrames)
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
 }
 
+TEST_P(RecorderTest, InputLampGoesDarkAfterATriggeredSampleWhileTheRecordingGoesOn)
+{
+    sensorTriggeredMode();
+    std::vector<int> lampLater;
+    g_onSample = [&](int count, double) {
+        if (count == 1)
+            QTimer::singleShot(250, [&] { lampLater = {intOf(pPA, MAIN_IN0_LED), stop_flag}; });
+    };
+    QTimer::singleShot(100, [this] {
+        EXPECT_EQ(sim.command("set trigger-count 2"), "ok");
+        EXPECT_EQ(sim.command("set trigger-ms 500"), "ok");
+    });
+    record(1, 2, 1.0);
+    EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
+    EXPECT_EQ(lampLater, (std::vector<int>{0, 0})) << "dark 0.1 s on, the recording still running";
+    EXPECT_EQ(intOf(pRec, REC_COUNT), 2);
+}
+
 TEST_P(RecorderTest, TriggeredFramesBeforeStartAreNotSamples)
 {
     sensorTriggeredMode();

@@ -166,6 +166,33 @@ TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
     EXPECT_EQ(status(), "Parameter not saved to file!");
 }
 
+TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
+{
+    pset.Video_Thd_Mode = 1;
+    PushSEND(RAM);
+    PushSEND(EEPROM);
+    const std::string file = programDir + "/auto.ini";
+    WriteParaToIniFile(&pset, file.c_str());
+    const struct {
+        int where, teach;
+        std::vector<int> sent;
+    } rows[] = {{RAM, 0, {2, 9}}, {EEPROM, 0, {4, 9}}, {RAM, 1, {2}}, {DATFILE, 0, {}}};
+    for (const auto &row : rows) {
+        SelectStorageTarget(row.where);
+        popups->filePaths = {file};
+        teach_flag = row.teach;
+        sim.command("reset-stats");
+        SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+        teach_flag = 0;
+        EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
+        if (row.sent.size() == 2) {
+            EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
+            EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf));
+            EXPECT_EQ(0, std::memcmp(thdArrayDYN, vtbuf, sizeof vtbuf));
+        }
+    }
+}
+
 TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
 {
     SelectStorageTarget(RAM);
