@@ -23,6 +23,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace ui;
@@ -149,36 +150,29 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     EXPECT_EQ(last(), ReferenceRequest(12, 2, le32(81920)));
 }
 
-TEST_F(CalibrationTest, AcceptNeedsAReferenceAndAReading)
+TEST_F(CalibrationTest, AcceptAndSaveNeedAReferenceAReadingAndAUsableSlope)
 {
+    // Accept without a reference or without a reading keeps the candidate slope.
     slopeval = 1.5;
-    SetCtrlVal(pCal1, CAL1_REF_SIZE, 0);
-    raw.M_VALUE = 1000;
-    press(pCal1, CAL1_ACCEPT);
-    EXPECT_DOUBLE_EQ(slopeval, 1.5);
-    SetCtrlVal(pCal1, CAL1_REF_SIZE, 5000);
-    raw.M_VALUE = 0;
-    press(pCal1, CAL1_ACCEPT);
-    EXPECT_DOUBLE_EQ(slopeval, 1.5);
+    for (const auto &[reference, reading] : {std::pair{0, 1000}, std::pair{5000, 0}}) {
+        SetCtrlVal(pCal1, CAL1_REF_SIZE, reference);
+        raw.M_VALUE = static_cast<std::uint16_t>(reading);
+        press(pCal1, CAL1_ACCEPT);
+        EXPECT_DOUBLE_EQ(slopeval, 1.5);
+    }
     EXPECT_TRUE(orders().empty());
-}
-
-TEST_F(CalibrationTest, SaveWithoutANewSlopeKeepsTheSlopeInUse)
-{
+    // Save without a slope accepted, or with one beyond the 32-bit word, keeps the slope in use.
     pset.um_Slope = 81920;
-    slopeval = 0.0;  // nothing accepted yet
     checkBox(1);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
-    press(pCal1, CAL1_SAVE);
-    EXPECT_EQ(pset.um_Slope, 81920u);
-    EXPECT_TRUE(orders().empty());
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "No valid new slope: ACCEPT a reference first!");
+    for (const double candidate : {0.0, 300000.0}) {
+        slopeval = candidate;
+        press(pCal1, CAL1_SAVE);
+        EXPECT_EQ(pset.um_Slope, 81920u);
+        EXPECT_TRUE(orders().empty());
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "No valid new slope: ACCEPT a reference first!");
+    }
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
-    // A slope beyond the 32-bit word is refused the same way.
-    slopeval = 300000.0;
-    press(pCal1, CAL1_SAVE);
-    EXPECT_EQ(pset.um_Slope, 81920u);
-    EXPECT_TRUE(orders().empty());
 }
 
 TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)

@@ -223,7 +223,9 @@ TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
     EXPECT_EQ(*(send - 1), ORDER_CURVE);
     EXPECT_EQ(*(send + 1), ORDER_MEASUREMENT);
     EXPECT_EQ(count(ORDER_WRITE_PARA_EE), 0);
-    EXPECT_EQ(count(ORDER_MEASUREMENT), count(ORDER_CURVE));
+    // Every pass is a frame and a profile; a frame on its way when STOP came is taken alone.
+    EXPECT_GE(count(ORDER_MEASUREMENT) - count(ORDER_CURVE), 0);
+    EXPECT_LE(count(ORDER_MEASUREMENT) - count(ORDER_CURVE), 1);
 }
 
 TEST_F(MeasureRunTest, AutomaticThresholdShowsTheSensorsProfileOrTheWorkingOne)

@@ -222,33 +222,6 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
     EXPECT_EQ(shown, 321);
 }
 
-TEST_F(TransferTest, FileRoundTripReachesTheSensor)
-{
-    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 444);
-    SelectStorageTarget(DATFILE);
-    const std::string file = programDir + "/set.ini";
-    popups->filePaths = {file};
-    press(pPA, MAIN_SEND);
-    EXPECT_EQ(status(), "Parameter saved to file!");
-
-    SelectStorageTarget(RAM);
-    press(pPA, MAIN_GET);
-    EXPECT_NE(pset.Teach_Value, 444);
-
-    SelectStorageTarget(DATFILE);
-    popups->filePaths = {file};
-    sim.command("reset-stats");
-    press(pPA, MAIN_GET);
-    EXPECT_TRUE(sim.orders().empty()) << "a file read talks to nobody";
-    EXPECT_EQ(pset.Teach_Value, 444);
-
-    SelectStorageTarget(RAM);
-    press(pPA, MAIN_SEND);
-    std::memset(&pset, 0, sizeof pset);
-    press(pPA, MAIN_GET);
-    EXPECT_EQ(pset.Teach_Value, 444);
-}
-
 TEST_F(TransferTest, FailedExchangesKeepSetAndPanel)
 {
     press(pPA, MAIN_GET);
