@@ -76,6 +76,9 @@ void ShowVideoThreshold(unsigned percent)
 int CC_NEDITVideoThreshold(int panel, int control, int event, void *data, int data1, int data2)
 {
     // The entry is the slider's exact twin: the slider takes its value and acts as on a commit.
+    // While the operator types, the entry is left alone (the slider would put its value back).
+    if (event == EVENT_VAL_CHANGED)
+        return 0;
     if (event == EVENT_COMMIT) {
         int percent = 0;
         GetCtrlVal(panel, control, &percent);

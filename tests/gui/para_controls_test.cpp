@@ -245,6 +245,8 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     EXPECT_EQ(thdArray[0], 255 * 50 / 100);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
     // The entry beside the slider sets it exactly, and follows it; above 100 % is named.
+    changeValue(pPara2, PARA2_VTHD_ENTRY, 63);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 63) << "what is being typed stays";
     commitValue(pPara2, PARA2_VTHD_ENTRY, 57);
     EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 57);
     EXPECT_EQ(thdArray[0], 255 * 57 / 100);
