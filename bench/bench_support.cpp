@@ -3,11 +3,15 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
+#include "display/measure.h"
+#include "link/ident.h"
 #include "link/transport.h"
 #include "support/scripted_popups.h"
 #include "ui/comm.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
+
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +74,44 @@ bool BenchProgram::startAndLink(SimProcess &sim, bool pty, std::vector<std::stri
     if (!linked)
         std::fprintf(stderr, "link: %s\n", szStatus);
     return linked;
+}
+
+bool BenchProgram::startLinkAndIdentify(SimProcess &sim, bool pty, std::vector<std::string> options)
+{
+    if (!startAndLink(sim, pty, std::move(options)))
+        return false;
+    if (InitDataExchange() != 1) {
+        std::fprintf(stderr, "identification: %s\n", szStatus);
+        return false;
+    }
+    return true;
+}
+
+LoopFigures PressLoop(int button, unsigned long long frames)
+{
+    const unsigned long long target = framesShown + frames;
+    const unsigned long long first = framesShown;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (framesShown >= target)
+            stop_flag = 1;
+    });
+    watch.start();
+    const double wall0 = ui::Timer(), cpu0 = ProcessSeconds();
+    ui::SimulateEvent(pPA, button, ui::EVENT_LEFT_CLICK);
+    ui::SimulateEvent(pPA, button, ui::EVENT_COMMIT);
+    const double wall = ui::Timer() - wall0, cpu = ProcessSeconds() - cpu0;
+    watch.stop();
+    LoopFigures f;
+    const double shown = static_cast<double>(framesShown - first);
+    if (stop_flag == -1 || shown <= 0) {
+        std::fprintf(stderr, "loop ended early: %s\n", szStatus);
+        return f;
+    }
+    f.perSecond = shown / wall;
+    f.cpuMsPerFrame = 1000.0 * cpu / shown;
+    return f;
 }
 
 void CloseBenchLink()

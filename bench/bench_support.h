@@ -22,11 +22,21 @@ public:
     // opens the link to it (the pty through the COM-port link com1). False with the reason
     // on stderr.
     bool startAndLink(SimProcess &sim, bool pty, std::vector<std::string> options = {});
+    // startAndLink, then the sensor's identification.
+    bool startLinkAndIdentify(SimProcess &sim, bool pty, std::vector<std::string> options = {});
 
 private:
     std::string dir_;
     bool ok_ = false;
 };
+
+// Frames per second and processor time per frame of a loop; -1 when it ended early.
+struct LoopFigures {
+    double perSecond = -1;
+    double cpuMsPerFrame = -1;
+};
+// Presses RUN (or VIDEO) and stops the loop once `frames` more frames were shown.
+LoopFigures PressLoop(int button, unsigned long long frames);
 
 void CloseBenchLink();
 double ProcessSeconds();

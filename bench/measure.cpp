@@ -7,7 +7,6 @@
 #include "app/state.h"
 #include "bench_support.h"
 #include "display/measure.h"
-#include "link/ident.h"
 #include "link/orders.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -19,39 +18,6 @@
 #include <string>
 
 namespace {
-
-struct Figures {
-    double perSecond = -1;
-    double cpuMsPerFrame = -1;
-};
-
-// Presses RUN (or VIDEO) and stops the loop once `frames` more frames were shown.
-Figures press(int button, unsigned long long frames)
-{
-    const unsigned long long target = framesShown + frames;
-    const unsigned long long first = framesShown;
-    QTimer watch;
-    watch.setInterval(20);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (framesShown >= target)
-            stop_flag = 1;
-    });
-    watch.start();
-    const double wall0 = ui::Timer(), cpu0 = ProcessSeconds();
-    ui::SimulateEvent(pPA, button, ui::EVENT_LEFT_CLICK);
-    ui::SimulateEvent(pPA, button, ui::EVENT_COMMIT);
-    const double wall = ui::Timer() - wall0, cpu = ProcessSeconds() - cpu0;
-    watch.stop();
-    Figures f;
-    const double shown = static_cast<double>(framesShown - first);
-    if (stop_flag == -1 || shown <= 0) {
-        std::fprintf(stderr, "loop ended early: %s\n", szStatus);
-        return f;
-    }
-    f.perSecond = shown / wall;
-    f.cpuMsPerFrame = 1000.0 * cpu / shown;
-    return f;
-}
 
 // Measurement exchanges per second with nothing shown; -1 if one failed.
 double bareExchanges(int count)
@@ -65,16 +31,8 @@ double bareExchanges(int count)
 
 bool startSim(BenchProgram &program, SimProcess &sim, bool pty, bool paced)
 {
-    std::vector<std::string> options;
-    if (paced)
-        options = {"--baud", "115200"};
-    if (!program.startAndLink(sim, pty, options))
-        return false;
-    if (InitDataExchange() != 1) {
-        std::fprintf(stderr, "identification: %s\n", szStatus);
-        return false;
-    }
-    return true;
+    return program.startLinkAndIdentify(sim, pty, paced ? std::vector<std::string>{"--baud", "115200"}
+                                                        : std::vector<std::string>{});
 }
 
 } // namespace
@@ -86,16 +44,16 @@ int main(int argc, char **argv)
         return 1;
     ui::DisplayPanel(pPA);
 
-    Figures unpaced;
+    LoopFigures unpaced;
     long rssGrowth = -1;
     {
         SimProcess sim;
         if (startSim(program, sim, false, false)) {
-            press(panels::MAIN_RUN, 1000);
+            PressLoop(panels::MAIN_RUN, 1000);
             const long before = ResidentKb();
             // MQ_BENCH_FRAMES shortens the run for profiling.
             const char *frames = std::getenv("MQ_BENCH_FRAMES");
-            unpaced = press(panels::MAIN_RUN, frames ? std::strtoull(frames, nullptr, 10) : 999000);
+            unpaced = PressLoop(panels::MAIN_RUN, frames ? std::strtoull(frames, nullptr, 10) : 999000);
             rssGrowth = ResidentKb() - before;
             CloseBenchLink();
         }
@@ -111,12 +69,12 @@ int main(int argc, char **argv)
     {
         SimProcess sim;
         if (startSim(program, sim, true, true)) {
-            press(panels::MAIN_RUN, 50);
+            PressLoop(panels::MAIN_RUN, 50);
             // The same line without drawing: what the link itself allows on this machine now.
             exchangeRatio = bareExchanges(1000) / runLimit;
-            runRatio = press(panels::MAIN_RUN, 1000).perSecond / runLimit;
-            press(panels::MAIN_VIDEO, 5);
-            videoRatio = press(panels::MAIN_VIDEO, 100).perSecond / videoLimit;
+            runRatio = PressLoop(panels::MAIN_RUN, 1000).perSecond / runLimit;
+            PressLoop(panels::MAIN_VIDEO, 5);
+            videoRatio = PressLoop(panels::MAIN_VIDEO, 100).perSecond / videoLimit;
             CloseBenchLink();
         }
     }

@@ -5,6 +5,7 @@
 #include "panels/resource_pages.h"
 
 #include "app/shell.h"
+#include "plant/plant_dialog.h"
 #include "setup/assistant.h"
 #include "stats/statistics.h"
 
@@ -38,6 +39,7 @@ std::vector<ControlDef> buildControls()
     res::AddHelpPopup(c);
     res::AddStatisticsWindow(c);
     res::AddSetupWindow(c);
+    res::AddPlantLinkDialog(c);
     return c;
 }
 
@@ -56,6 +58,7 @@ std::vector<PanelDef> buildPanels()
     p.push_back({PAGE_CAL2, "SERVICE", 0, 0, nullptr, PAGE_CALIB, CALIB_TAB, 1});
     p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
     p.push_back({PANEL_SETUP, "SET-UP ASSISTANT", 540, 1000, CC_PANELsetup, 0, 0, -1});
+    p.push_back({PANEL_PLANT, "PLANT LINK", 430, 420, CC_PANELplant, 0, 0, -1});
     return p;
 }
 

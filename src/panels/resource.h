@@ -20,6 +20,7 @@ enum PanelResource {
     PAGE_CAL2 = 112,
     PANEL_STATS = 3,  // statistics of a record file, a window of its own
     PANEL_SETUP = 4,  // set-up assistant, a window of its own
+    PANEL_PLANT = 5,  // plant link settings, a dialog of its own
 };
 
 // Control ids, unique over the whole description.
@@ -170,6 +171,7 @@ enum ControlId {
     CONN_TCP_ONLY,
     CONN_SERIAL_DEVICES,
     CONN_BIND_DEVICE,
+    CONN_PLANT_LINK,
 
     // help pop-up
     HELP_TEXT = 700,
@@ -193,6 +195,22 @@ enum ControlId {
     STATS_SAVE_RUNCHART,
     STATS_COL_PIXEL,
     STATS_COL_UM,
+    // plant link dialog, in the order of its settings
+    PLANT_ENABLED = 1000,
+    PLANT_BROKER,
+    PLANT_PORT,
+    PLANT_PREFIX,
+    PLANT_QOS,
+    PLANT_USERNAME,
+    PLANT_PASSWORD_FILE,
+    PLANT_TLS,
+    PLANT_CA_FILE,
+    PLANT_CERT_FILE,
+    PLANT_KEY_FILE,
+    PLANT_BUFFER,
+    PLANT_STATE,
+    PLANT_ACCEPT,
+    PLANT_CANCEL,
     STATS_ROW_LABEL = 850,  // + row
     STATS_FIGURE = 870,     // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
 

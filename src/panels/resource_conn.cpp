@@ -3,6 +3,7 @@
 #include "panels/resource_pages.h"
 #include "link/connection.h"
 #include "link/serial_devices.h"
+#include "plant/plant_dialog.h"
 
 namespace panels::res {
 
@@ -27,6 +28,7 @@ void AddConnectionPage(std::vector<ControlDef> &c)
     c.push_back(make(CONN_ACCEPT, Kind::Button, PN, "ACCEPT", {row(1), 194, 24, 86}, CC_CBTNAcceptComSetting));
     c.push_back(make(CONN_CHANGE_BAUD, Kind::Button, PN, "SET BAUD", {row(1), 286, 24, 86}, CC_CBTNChangeBaudRate));
     c.push_back(make(CONN_HWINFO, Kind::Button, PN, "GENERATE HARDWARE INFO", {row(2) - 8, kColA, 24, 200}, CC_CBTNGenerateHWInfoFile));
+    c.push_back(make(CONN_PLANT_LINK, Kind::Button, PN, "PLANT LINK", {row(2) - 8, 220, 24, 160}, CC_BTNplantLink));
     c.push_back(make(CONN_STATUS, Kind::TextBox, PN, "", {row(2) + 22, kColA, 118, 370}));
     c.push_back(ring(CONN_SERIAL_DEVICES, PN, "SERIAL DEVICE FOR THIS COM-PORT", {row(2) + 158, kColA, kFieldH, 270},
                      {{"(no binding)", -1}}));

@@ -96,5 +96,6 @@ void AddConnectionPage(std::vector<ControlDef> &c);
 void AddHelpPopup(std::vector<ControlDef> &c);
 void AddStatisticsWindow(std::vector<ControlDef> &c);
 void AddSetupWindow(std::vector<ControlDef> &c);
+void AddPlantLinkDialog(std::vector<ControlDef> &c);
 
 } // namespace panels::res

@@ -7,6 +7,7 @@
 #include "link/hwinfo.h"
 #include "params/transfer.h"
 #include "plant/messages.h"
+#include "plant/plant_dialog.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -35,6 +36,7 @@ void showState(const std::string &text)
         [text] {
             if (pConn)
                 LogStatusLine(text.c_str());
+            ShowPlantStateInDialog(text);
         },
         Qt::QueuedConnection);
 }
@@ -72,7 +74,11 @@ void RestrictPlantSettingsFile(const char *path)
         chmod(path, S_IRUSR | S_IWUSR);
 }
 
-void PlantStop() { PlantLink().stop(); }
+void PlantStop()
+{
+    PlantLink().stop();
+    DiscardPlantDialog();
+}
 
 void PlantPublishFrame()
 {

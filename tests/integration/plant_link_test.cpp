@@ -13,6 +13,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "plant/messages.h"
+#include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
 #include "support/broker_process.h"
 #include "support/files.h"
@@ -312,7 +313,7 @@ TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter-frame received! - Line Ok!");
 }
 
-TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBrokerAndTheSettingsFileKeepsItsOwnerOnly)
+TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBroker)
 {
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
@@ -334,11 +335,40 @@ TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBrokerAndTheSettingsFileKeepsItsO
         while (QTcpSocket *s = server.nextPendingConnection())
             delete s;
     }
-    ASSERT_EQ(WriteIniFile(ini.c_str()), 1);
+}
+
+TEST_F(PlantLinkTest, PlantLinkDialogWritesTheSettingsFileForItsOwnerOnlyAndReconnects)
+{
+    ASSERT_TRUE(broker.start(dir())) << broker.error();
+    ASSERT_EQ(InitDataExchange(), 1);
+    const std::string ini = dir() + "/MQ-Vista.ini";
+    CopyText(appini_pathname, ini.c_str());
+    press(pConn, CONN_PLANT_LINK);
+    ASSERT_NE(pPlant, 0);
+    EXPECT_TRUE(IsPanelVisible(pPlant));
+    EXPECT_EQ(intOf(pPlant, PLANT_ENABLED), 0);
+    EXPECT_EQ(GetCtrlString(pPlant, PLANT_BROKER), "127.0.0.1");
+    EXPECT_EQ(intOf(pPlant, PLANT_PORT), 1883);
+    EXPECT_EQ(GetCtrlString(pPlant, PLANT_STATE), "MQTT: off");
+
+    SetCtrlVal(pPlant, PLANT_ENABLED, 1);
+    SetCtrlVal(pPlant, PLANT_PORT, broker.port());
+    SetCtrlVal(pPlant, PLANT_PREFIX, "line4");
+    SetCtrlVal(pPlant, PLANT_USERNAME, "sensor7");
+    press(pPlant, PLANT_ACCEPT);
+    EXPECT_FALSE(IsPanelVisible(pPlant));
+    const std::string connected = "MQTT: connected to 127.0.0.1:" + std::to_string(broker.port());
+    EXPECT_TRUE(stateIs(connected));
+    EXPECT_TRUE(WaitWithEvents([&] { return GetCtrlString(pPlant, PLANT_STATE) == connected; }, 2));
+
     struct stat st {};
     ASSERT_EQ(stat(ini.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_NE(ReadBytes(ini).find("USERNAME = \"sensor7\""), std::string::npos) << "written with the rest";
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "a user name is set";
+    const PlantSettings accepted = plantSettings;
+    plantSettings = PlantSettings{};
+    ReadIniFile(ini.c_str());
+    EXPECT_EQ(plantSettings, accepted);
+    EXPECT_EQ(plantSettings.topicPrefix, "line4");
 }
 
 // The real program, killed: the broker says "offline" for it.
