@@ -27,8 +27,6 @@ void publishing(bool on, int port)
     plantSettings.enabled = on;
     plantSettings.port = port;
     PlantApplySettings();
-    if (on)
-        PlantPublishIdentity();  // the link connects once it knows the sensor
     WaitWithEvents([&] { return !on || PlantLink().stateText().rfind("MQTT: connected", 0) == 0; }, 10);
 }
 

@@ -43,6 +43,8 @@ void showState(const std::string &text)
 
 unsigned serialOfSensor() { return hwinfo.serialNo; }
 
+bool g_identified = false;  // a served sensor was identified in this run
+
 void send(const char *leaf, std::string payload, bool retain)
 {
     PlantLink().publish({PlantTopic(plantSettings.topicPrefix, serialOfSensor(), leaf), std::move(payload), 1, retain});
@@ -60,7 +62,13 @@ PlantPublisher &PlantLink()
     return *link;
 }
 
-void PlantApplySettings() { PlantLink().configure(plantSettings); }
+void PlantApplySettings()
+{
+    PlantLink().configure(plantSettings);
+    // A link switched on after the identification still learns which sensor it serves.
+    if (g_identified)
+        PlantPublishIdentity();
+}
 
 void LoadPlantSettings(IniText ini)
 {
@@ -90,6 +98,7 @@ void PlantPublishFrame()
 
 void PlantPublishIdentity()
 {
+    g_identified = true;
     if (!plantSettings.enabled)
         return;
     PlantLink().setSerial(serialOfSensor());
