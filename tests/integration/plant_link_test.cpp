@@ -194,7 +194,13 @@ void startRelay(QProcess &relay, int port, int to)
     relay.start("socat", {QString("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr").arg(port), QString("TCP:127.0.0.1:%1").arg(to)});
     ASSERT_TRUE(relay.waitForStarted(5000));
 }
-void signalRelay(QProcess &relay, int sig) { ::kill(static_cast<pid_t>(relay.processId()), sig); }
+// Only a running relay: a process id of 0 would signal the whole process group.
+void signalRelay(QProcess &relay, int sig)
+{
+    EXPECT_EQ(relay.state(), QProcess::Running) << "the relay ended early";
+    if (relay.state() == QProcess::Running && relay.processId() > 0)
+        ::kill(static_cast<pid_t>(relay.processId()), sig);
+}
 
 TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
 {
@@ -208,10 +214,11 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
     const int relayPort = FreeLocalPort();
     QProcess relay, relayAgain;
     ASSERT_NO_FATAL_FAILURE(startRelay(relay, relayPort, broker.port()));
+    // Identified first: the relay carries one connection, and a new serial reconnects.
+    ASSERT_EQ(InitDataExchange(), 1);
     PlantSettings s;
     s.port = relayPort;
     enable(s);
-    ASSERT_EQ(InitDataExchange(), 1);
     ASSERT_TRUE(stateIs("MQTT: connected to 127.0.0.1:" + std::to_string(relayPort)));
 
     const std::uint64_t first = plantFrameSeq + 1;
@@ -398,6 +405,7 @@ TEST_F(PlantLinkTest, KilledProgramLeavesItsLastWill)
     };
     EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "online"; }, 30))
         << app.readAllStandardError().toStdString();
+    ASSERT_GT(app.processId(), 0) << "the program ended early";  // 0 would kill the process group
     ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
     app.waitForFinished(5000);
     EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "offline"; }, 10));

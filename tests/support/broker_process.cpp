@@ -103,7 +103,7 @@ void BrokerProcess::stop()
 
 void BrokerProcess::signal(int sig)
 {
-    if (process_ && process_->state() == QProcess::Running)
+    if (process_ && process_->state() == QProcess::Running && process_->processId() > 0)
         ::kill(static_cast<pid_t>(process_->processId()), sig);
 }
 
