@@ -89,12 +89,14 @@ TEST_F(SetupAssistantTest, AnalyseShowsEachDiagnosisTheSensorIsSetUpFor)
         ASSERT_NO_FATAL_FAILURE(startFrom(p));
         press(pSetup, SETUP_ANALYSE);
         EXPECT_EQ(verdict(c.row), c.verdict) << GetCtrlString(pSetup, SETUP_FIGURE + c.row);
-        if (std::string(c.name) == "three crossings")
+        if (std::string(c.name) == "three crossings") {
             EXPECT_EQ(SetupFigures().crossings, 3);
-        if (std::string(c.name) == "clean")
+        }
+        if (std::string(c.name) == "clean") {
             for (int row = 0; row < setup::kDiagnosisRows; ++row)
                 EXPECT_EQ(verdict(row), "OK") << setup::RowLabel(row) << ": "
                                               << GetCtrlString(pSetup, SETUP_FIGURE + row);
+        }
         EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_CURVE})) << "one VIDEO pass";
     }
 }
