@@ -86,20 +86,7 @@ bool BrokerProcess::launch()
     return false;
 }
 
-void BrokerProcess::stop()
-{
-    if (!process_)
-        return;
-    if (process_->state() != QProcess::NotRunning) {
-        process_->terminate();
-        if (!process_->waitForFinished(5000)) {
-            process_->kill();
-            process_->waitForFinished(2000);
-        }
-    }
-    delete process_;
-    process_ = nullptr;
-}
+void BrokerProcess::stop() { StopChildProcess(process_); }
 
 void BrokerProcess::signal(int sig)
 {

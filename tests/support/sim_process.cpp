@@ -55,20 +55,22 @@ bool SimProcess::start(const std::vector<std::string> &options)
     return false;
 }
 
-void SimProcess::stop()
+void StopChildProcess(QProcess *&process)
 {
-    if (!process_)
+    if (!process)
         return;
-    if (process_->state() != QProcess::NotRunning) {
-        process_->terminate();
-        if (!process_->waitForFinished(5000)) {
-            process_->kill();
-            process_->waitForFinished(2000);
+    if (process->state() != QProcess::NotRunning) {
+        process->terminate();
+        if (!process->waitForFinished(5000)) {
+            process->kill();
+            process->waitForFinished(2000);
         }
     }
-    delete process_;
-    process_ = nullptr;
+    delete process;
+    process = nullptr;
 }
+
+void SimProcess::stop() { StopChildProcess(process_); }
 
 std::string SimProcess::command(const std::string &line)
 {

@@ -7,6 +7,9 @@
 
 class QProcess;
 
+// Terminates a child (killed after 5 s), waits for it and deletes it; null afterwards.
+void StopChildProcess(QProcess *&process);
+
 class SimProcess {
 public:
     SimProcess() = default;
