@@ -103,6 +103,10 @@ double PanelScale(int panel);
 void PlaceControl(ControlRec &c);
 void PlacePanel(PanelRec &p);
 void RescaleWindow(int panel);
+// Hands the events of a widget and its children to the callbacks of (panel, control).
+void WatchWidget(QWidget *w, int panel, int control);
+// Hides the floating child panels (the help pop-up) of the window a press landed in.
+void HideFloatingPanels(QWidget *pressed);
 QFont ScaledFont(const QFont &base, double scale);
 
 // Keeps a text box from growing without end over a long run.
