@@ -1,10 +1,12 @@
 // The simulator's memories: XFLASH pages with flash semantics and the EEPROM file that
 // keeps parameters, threshold and flash across restarts.
 
+#include "support/files.h"
 #include "unit/sim_engine_fixture.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -42,25 +44,23 @@ TEST_F(EngineTest, EraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
 
 TEST_F(EngineTest, BlockWritesHaveFlashSemantics)
 {
+    const auto bytesAt = [&](int page, size_t from, size_t count) {
+        const XFlash::Page &p = engine->xflash().page(page);
+        return Bytes(p.begin() + from, p.begin() + from + count);
+    };
     ask(182, 0x1200, Bytes{0xF0, 0xFF, 0x00});
     ask(182, 0x1200, Bytes{0x3C, 0x0F, 0xFF});
-    const auto &page = engine->xflash().page(2);
-    EXPECT_EQ(page[0], 0x30) << "bits only clear until the page is erased";
-    EXPECT_EQ(page[1], 0x0F);
-    EXPECT_EQ(page[2], 0x00);
-    EXPECT_EQ(page[3], 0xFF);
+    EXPECT_EQ(bytesAt(2, 0, 4), hexBytes("30 0f 00 ff")) << "bits only clear until the page is erased";
     ask(180, 0x1200);
     ask(182, 0x1200, Bytes{0x3C});
-    EXPECT_EQ(engine->xflash().page(2)[0], 0x3C);
+    EXPECT_EQ(bytesAt(2, 0, 1), hexBytes("3c"));
 
     // One address step is one 16-bit word; bytes past the page end are dropped, never spilled.
     ask(182, 0x12FF, Bytes(8, 0x11));
-    EXPECT_EQ(engine->xflash().page(2)[510], 0x11);
-    EXPECT_EQ(engine->xflash().page(2)[511], 0x11);
-    EXPECT_EQ(engine->xflash().page(3)[0], 0xFF);
+    EXPECT_EQ(bytesAt(2, 510, 2), hexBytes("11 11"));
+    EXPECT_EQ(bytesAt(3, 0, 1), hexBytes("ff"));
     ask(182, 0x1FFF, Bytes(512, 0x00));
-    EXPECT_EQ(engine->xflash().page(15)[509], 0xFF);
-    EXPECT_EQ(engine->xflash().page(15)[511], 0x00);
+    EXPECT_EQ(bytesAt(15, 509, 3), hexBytes("ff 00 00"));
 }
 
 // --------------------------------------------------------------------------------------------
@@ -68,17 +68,13 @@ TEST_F(EngineTest, BlockWritesHaveFlashSemantics)
 
 class EepromFileTest : public EngineTest {
 protected:
-    std::filesystem::path path;
     void SetUp() override
     {
-        path = std::filesystem::temp_directory_path() /
-               ("sim_eeprom_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove(path);
-        config.eepromPath = path.string();
+        config.eepromPath = path;
         restart();
     }
-    void TearDown() override { std::filesystem::remove(path); }
+    TempDir tmp;
+    const std::string path = tmp / "sim.eeprom";
 };
 
 TEST_F(EepromFileTest, MissingFileMeansDefaultsWithAMessage)
@@ -88,7 +84,7 @@ TEST_F(EepromFileTest, MissingFileMeansDefaultsWithAMessage)
     EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written until the EEPROM is";
 }
 
-TEST_F(EepromFileTest, EepromAndThresholdSurviveARestart)
+TEST_F(EepromFileTest, EepromThresholdAndFlashSurviveARestart)
 {
     ParamSet set = defaultParamSet();
     set.Power = 321;
@@ -99,24 +95,8 @@ TEST_F(EepromFileTest, EepromAndThresholdSurviveARestart)
     ParamSet ramOnly = set;
     ramOnly.Power = 999;
     ask(1, 0, bytesOf(ramOnly));
-
-    restart();
-    EXPECT_TRUE(log.str().empty()) << log.str();
-    const ParamSet ram = ramSet();
-    EXPECT_EQ(ram.Power, 321) << "RAM starts as the EEPROM";
-    EXPECT_EQ(ram.Teach_Value, 1234);
-    EXPECT_EQ(ram.Video_Thd_Auto, 45);
-    EXPECT_EQ(curve(1, 1.0), threshold);
-}
-
-TEST_F(EepromFileTest, XflashPagesSurviveARestart)
-{
-    const XFlash::Page header = engine->xflash().page(1);
-    EXPECT_EQ(u16At(Bytes(header.begin(), header.begin() + 24), 8), 2048) << "a new sensor has its header";
-
     CalHeader written{};
     written.HW_TYPE = 517465;
-    written.SER_NO = 1234;
     written.UM_SLOPE = 57344;
     EXPECT_EQ(ask(180, 0x1100).order, 180);
     EXPECT_EQ(ask(23, 0x1100, bytesOf(written)).order, 23);
@@ -130,6 +110,11 @@ TEST_F(EepromFileTest, XflashPagesSurviveARestart)
     config.identity.hardwareType = 517311; // the flash keeps what was written, not the identity
     restart();
     EXPECT_TRUE(log.str().empty()) << log.str();
+    const ParamSet ram = ramSet();
+    EXPECT_EQ(ram.Power, 321) << "RAM starts as the EEPROM";
+    EXPECT_EQ(ram.Teach_Value, 1234);
+    EXPECT_EQ(ram.Video_Thd_Auto, 45);
+    EXPECT_EQ(curve(1, 1.0), threshold);
     EXPECT_EQ(engine->xflash().pages(), pages);
     EXPECT_EQ(ask(24, 0x1100).data, bytesOf(written));
 
@@ -139,36 +124,35 @@ TEST_F(EepromFileTest, XflashPagesSurviveARestart)
     EXPECT_EQ(engine->xflash().page(5), pages[5]);
 }
 
-TEST_F(EepromFileTest, CorruptOrShortFileFallsBackToDefaults)
+TEST_F(EepromFileTest, CorruptShortOrLongFileFallsBackToDefaults)
 {
     ParamSet set = defaultParamSet();
     set.Power = 42;
     ask(3, 0, bytesOf(set));
     const auto size = std::filesystem::file_size(path);
-
-    for (int damage = 0; damage < 3; ++damage) {
-        SCOPED_TRACE(damage);
-        {
-            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-            if (damage == 0) {
-                file.seekp(20);
-                file.put('\x7F'); // inside the parameter set
-            } else if (damage == 1) {
-                file.seekp(0);
-                file.put('X'); // wrong magic
-            }
-        }
-        if (damage == 2)
-            std::filesystem::resize_file(path, size - 10);
+    const auto poke = [&](long at, char byte) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(at);
+        file.put(byte);
+    };
+    const struct {
+        const char *says;
+        std::function<void()> damage;
+    } damages[] = {
+        {"corrupt", [&] { poke(20, '\x7F'); }}, // inside the parameter set
+        {"corrupt", [&] { poke(0, 'X'); }},      // wrong magic
+        {"too few", [&] { std::filesystem::resize_file(path, size - 10); }},
+        {"too many", [&] { std::ofstream(path, std::ios::binary | std::ios::app) << "trailing"; }},
+    };
+    for (const auto &d : damages) {
+        SCOPED_TRACE(d.says);
+        d.damage();
         restart();
-        EXPECT_FALSE(log.str().empty());
+        EXPECT_NE(log.str().find(d.says), std::string::npos) << log.str();
         EXPECT_EQ(ramSet().Power, 500);
         EXPECT_EQ(recordFrom<ParamSet>(ask(4)).Power, 500);
         ask(3, 0, bytesOf(set)); // rewrite a good file for the next kind of damage
     }
-    std::ofstream(path, std::ios::binary | std::ios::app) << "trailing";
-    restart();
-    EXPECT_NE(log.str().find("too many"), std::string::npos);
 }
 
 } // namespace
