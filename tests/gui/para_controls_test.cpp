@@ -1,6 +1,6 @@
-// The parameter controls driven as the widgets drive them: help texts and their place,
-// clamps, dimming, threshold redraws, the storage-target group, deferred requests, and
-// parameter files through the GET and SEND buttons.
+// The parameter set on the panel and its controls driven as the widgets drive them: what is
+// shown reads back unchanged, clamps, dimming, threshold redraws, the storage-target group,
+// deferred requests, and parameter files through the GET and SEND buttons.
 
 #include "app/state.h"
 #include "app/target_buttons.h"
@@ -8,7 +8,6 @@
 #include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "params/mapping.h"
-#include "params/parafile.h"
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
@@ -20,9 +19,7 @@
 #include <QTest>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <tuple>
 #include <string>
 
 using namespace ui;
@@ -48,68 +45,6 @@ protected:
         SimulateEvent(panel, control, EVENT_COMMIT);
     }
 };
-
-TEST_F(ParaControlsTest, EveryHelpTextStandsRightOfTheTabLevelWithItsControl)
-{
-    struct Help {
-        int *page;
-        int control;
-        const char *start;
-    };
-    const Help helps[] = {
-        {&pPara1, PARA1_EVAL_MODE, "EVALUATION-MODE:\nDrop-down"},
-        {&pPara1, PARA1_TOL_MODE, "TOLERANCE-MODE:\n"},
-        {&pPara1, PARA1_POLARITY, "POLARITY:\n"},
-        {&pPara1, PARA1_AVERAGE, "AVERAGE:\nNumber N"},
-        {&pPara1, PARA1_ANALOG_MODE, "ANALOG-OUT:\n"},
-        {&pPara1, PARA1_OUTPUT_MODE, "ANALOG-OUT-MODE:\n"},
-        {&pPara1, PARA1_ZOOM_MODE, "ZOOM-MODE:\n"},
-        {&pPara1, PARA1_UPPER_TOL, "TOLERANCE-HIGH:\n"},
-        {&pPara1, PARA1_LOWER_TOL, "TOLERANCE-LOW:\n"},
-        {&pPara1, PARA1_TEACH, "TEACH-BUTTON:\n"},
-        {&pPara1, PARA1_TEACH_VALUE, "TEACH-VALUE [Pixel]:\n"},
-        {&pPara2, PARA2_POWER, "POWER:\n"},
-        {&pPara2, PARA2_EXPOSURE, "EXPOSURE-TIME [ms]:\n"},
-        {&pPara2, PARA2_VTHD, "V-THD:\n"},
-        {&pPara2, PARA2_POWER_MODE, "POWER-MODE:\n"},
-        {&pPara2, PARA2_BG_MODE, "BACKGROUND-COMP-MODE:\n"},
-        {&pPara2, PARA2_FILTER, "SMOOTH-VIDEO-SIGNAL:\n"},
-        {&pPara2, PARA2_VTHD_MODE, "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video"},
-        {&pPara2, PARA2_SAVE_THD, "SAVE V-THD:\n"},
-        {&pPara2, PARA2_THD_TARGET, "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store"},
-        {&pPara3, PARA3_TRIG_MODE, "EXT-IN0-TRIG-MODE:\n"},
-        {&pPara3, PARA3_HW_MODE, "HARDWARE OPERATION-MODE:\n"},
-        {&pPara3, PARA3_OP_MODE, "CCD-OPERATION-MODE:\n"},
-        {&pPara3, PARA3_INTRG_MODE, "INTERNAL-TRIGGGER-MODE:\n"},
-        {&pPara3, PARA3_TRG_PIX, "MIN-TRIGGER-PIXEL:\n"},
-    };
-    Rect tab;
-    ASSERT_EQ(GetCtrlBoundingRect(pPA, MAIN_TAB, &tab), 0);
-    for (const Help &h : helps) {
-        SCOPED_TRACE(h.start);
-        HidePanel(pPH);
-        ResetTextBox(pPH, HELP_TEXT, "");
-        SimulateEvent(*h.page, h.control, EVENT_RIGHT_CLICK);
-        EXPECT_TRUE(IsPanelVisible(pPH));
-        EXPECT_EQ(helpText().rfind(h.start, 0), 0u) << helpText();
-        Rect ctl;
-        GetCtrlBoundingRect(*h.page, h.control, &ctl);
-        EXPECT_EQ(helpPosition(), helpPositionFor(tab.top + ctl.top + 25, tab.left + tab.width + 5));
-    }
-}
-
-TEST_F(ParaControlsTest, GetAndSendHelpStandAboveRightOfTheirButtons)
-{
-    Rect get, send;
-    GetCtrlBoundingRect(pPA, MAIN_GET, &get);
-    GetCtrlBoundingRect(pPA, MAIN_SEND, &send);
-    SimulateEvent(pPA, MAIN_GET, EVENT_RIGHT_CLICK);
-    EXPECT_EQ(helpPosition(), helpPositionFor(get.top - 45, get.left + get.width + 15));
-    EXPECT_EQ(helpText(), "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n");
-    SimulateEvent(pPA, MAIN_SEND, EVENT_RIGHT_CLICK);
-    EXPECT_EQ(helpPosition().first, send.top - 25);
-    EXPECT_EQ(helpText(), "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n");
-}
 
 TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
 {
@@ -184,15 +119,12 @@ TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
 
 TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
 {
-    commitValue(pPara2, PARA2_POWER_MODE, 1);
-    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_POWER));
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
-    commitValue(pPara2, PARA2_POWER_MODE, 2);
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
-    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
-    commitValue(pPara2, PARA2_POWER_MODE, 0);
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_POWER));
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_EXPOSURE));
+    // Regulated power or exposure: the regulated one is dimmed.
+    for (auto [mode, power, exposure] : {std::tuple{1, true, false}, {2, false, true}, {0, false, false}}) {
+        commitValue(pPara2, PARA2_POWER_MODE, mode);
+        EXPECT_EQ(IsCtrlDimmed(pPara2, PARA2_POWER), power) << mode;
+        EXPECT_EQ(IsCtrlDimmed(pPara2, PARA2_EXPOSURE), exposure) << mode;
+    }
 
     for (int mode : {1, 3}) {
         commitValue(pPara3, PARA3_HW_MODE, mode);
@@ -303,7 +235,6 @@ TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
                " " + std::to_string(target);
     };
     EXPECT_EQ(state(), "100 1");
-    DisplayPanel(pPA);
     auto click = [&](int id) { QTest::mouseClick(ControlWidget(pPA, id), Qt::LeftButton); };
     click(MAIN_EEPROM);
     EXPECT_EQ(state(), "010 2");
@@ -351,6 +282,94 @@ TEST_F(ParaControlsTest, EvaluationBarKeepsOneWindowOverTheIdentifiedReceiver)
     EXPECT_EQ(axisRange(pPA, MAIN_BAR_GRAPH, XAXIS), std::make_pair(1.0, 1024.0));
 }
 
+TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
+{
+    MIN_ITIME = 1.4;
+    hwinfo.pixelCount = 4096;
+    SetParameterDefaults(pset);
+    pset.Power = 733;
+    pset.Background_Mode = 1;
+    pset.Polarity = 0;
+    pset.Eval_Mode = 2;
+    pset.Eval_Begin = 17;
+    pset.Eval_End = 3999;
+    pset.Teach_Value = 2047;
+    pset.Upper_Tolerance = 33;
+    pset.Lower_Tolerance = 44;
+    pset.Average = 3;  // not among the ring's items
+    pset.Ext_Trigger_Mode = 5;
+    pset.Analog_Mode = 6;
+    pset.CCD_OP_Mode = 1;
+    pset.Hardware_Mode = 0;
+    pset.Video_Thd_Fix = 55;
+    pset.Video_Thd_Auto = 66;
+    pset.RS_232_Mode = 1;
+    pset.RS_232_Baudrate = 2;
+    pset.Filter_Type = 5;
+    pset.Analog_Zoom_Mode = 2;
+    pset.Int_Trigger_Mode = 2;
+    pset.Trigger_Pixel = 99;
+    pset.Output_Mode = 1;
+    pset.Exposure_Time = 2300;
+    pset.Free_Para = 0xABCD;
+    pset.um_Slope = 12346;  // not a round number of µm per pixel at any display precision
+    SetPanelValues();
+    const ParameterSet shown = pset;
+
+    std::memset(&pset, 0, sizeof pset);
+    pset.Free_Para = 0xABCD;  // no control carries it
+    pset.Video_Thd_Auto = 66;  // the slider carries the fixed threshold in this mode
+    GetPanelValues();
+    EXPECT_EQ(0, std::memcmp(&shown, &pset, sizeof pset));
+    EXPECT_EQ(pset.um_Slope, 12346u);
+    EXPECT_EQ(pset.Average, 3);
+    EXPECT_DOUBLE_EQ(YSCALE_FAC, 12346 / 16384000.0);
+}
+
+TEST_F(ParaControlsTest, ThresholdSliderFollowsTheThresholdMode)
+{
+    SetParameterDefaults(pset);
+    pset.Video_Thd_Mode = 1;
+    pset.Video_Thd_Fix = 20;
+    pset.Video_Thd_Auto = 80;
+    SetPanelValues();
+    int slider = 0;
+    GetCtrlVal(pPara2, PARA2_VTHD, &slider);
+    EXPECT_EQ(slider, 80);
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
+    SetCtrlVal(pPara2, PARA2_VTHD, 90);
+    GetPanelValues();
+    EXPECT_EQ(pset.Video_Thd_Auto, 90);
+    EXPECT_EQ(pset.Video_Thd_Fix, 20);
+}
+
+TEST_F(ParaControlsTest, DimmButtonsTreatsAnythingAboveOneAsOne)
+{
+    DimmButtons(7);
+    for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
+        EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
+    EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_TEACH));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_STOP));
+    EXPECT_EQ(GetCtrlTextColor(pConn, CONN_STATUS), VAL_RED);
+    DimmButtons(0);
+    for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
+        EXPECT_FALSE(IsCtrlDimmed(pPA, id)) << id;
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_BLACK);
+}
+
+TEST_F(ParaControlsTest, MillimetreScalingWithTheStartUpPositions)
+{
+    SetParameterDefaults(pset);
+    SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
+    SetPanelValues();
+    EXPECT_DOUBLE_EQ(MAXRANGE_MM, 5.1);
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 6.0));
+    EXPECT_EQ(xARRAY, xArray_mm);
+    double mm = 0;
+    GetCtrlVal(pPara1, PARA1_TEACH_MM, &mm);
+    EXPECT_DOUBLE_EQ(mm, 2.56);
+}
+
 // ---- parameter files through GET and SEND ---------------------------------------------
 
 class ParaFileButtonsTest : public ParaControlsTest {
@@ -394,7 +413,7 @@ TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
 
 TEST_F(ParaFileButtonsTest, OverwriteIsAskedAndDeclineKeepsTheFile)
 {
-    { std::ofstream(file) << "[PARA]\nPower = 1\n"; }
+    WriteBytes(file, "[PARA]\nPower = 1\n");
     popups->filePaths = {file};
     popups->confirmAnswers = {0};
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
@@ -431,7 +450,7 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
     EXPECT_NE(popups->shown.back().text.find("could not be read"), std::string::npos);
     EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
 
-    { std::ofstream(programDir + "/garbage.ini") << "\x01\x02 not an ini file\n[OTHER]\nx=1\n"; }
+    WriteBytes(programDir + "/garbage.ini", "\x01\x02 not an ini file\n[OTHER]\nx=1\n");
     popups->filePaths = {programDir + "/garbage.ini"};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     EXPECT_EQ(status(), "Parameter not read from file!");
@@ -442,13 +461,12 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
 
 TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
 {
-    { std::ofstream(file) << "; written by hand\n[PARA]\nPower = 5000\nCCD-OP-Mode = 1\nCCD-Operation-Mode = 2\n"
-                             "Ext.Trigger-Mode = 4\nEval-End = 0\nTeach-Value = 600\n"; }
+    WriteBytes(file, "; written by hand\n[PARA]\nPower = 5000\nCCD-OP-Mode = 1\nCCD-Operation-Mode = 2\n"
+                     "Ext.Trigger-Mode = 4\nEval-End = 0\n");
     pset.um_Slope = 98304;  // 6.0 µm per pixel, absent from the file
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     EXPECT_EQ(pset.Power, 500);
-    EXPECT_EQ(pset.CCD_OP_Mode, 2);
     EXPECT_EQ(pset.Ext_Trigger_Mode, 4);
     EXPECT_EQ(pset.Eval_End, 256);
     EXPECT_EQ(pset.um_Slope, 98304u);

@@ -1,5 +1,6 @@
 // The real widgets pressed as an operator presses them (QTest mouse and keys), for what
-// depends on the widget rather than on the callbacks: dimmed controls, keyboard activation.
+// depends on the widget rather than on the callbacks: dimmed controls, keyboard activation,
+// where each help text opens, repaints during a loop, the scaled window.
 
 #include "support/app_fixture.h"
 
@@ -7,10 +8,12 @@
 #include "panels/resource.h"
 #include "ui/resource.h"
 #include "ui/runtime.h"
+#include "ui/runtime_internal.h"
 #include "ui/widget_access.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -163,17 +166,81 @@ TEST_F(WidgetsTest, KeysPressAButtonWithTheEventsOfAClick)
     EXPECT_GT(buttons, 25);
 }
 
+// How a help text begins and where it opens: beside the tab control level with a page's
+// control, or by the control's own rectangle; then moved the least into the window.
+enum Anchor { BesideTab, RightOf, LeftOf };
+struct Placement {
+    int control;
+    const char *start;
+    Anchor anchor;
+    int dTop, dLeft;
+};
+const Placement kPlacements[] = {
+    {PARA1_EVAL_MODE, "EVALUATION-MODE:\nDrop-down", BesideTab, 25, 5},
+    {PARA1_TOL_MODE, "TOLERANCE-MODE:\n", BesideTab, 25, 5},
+    {PARA1_POLARITY, "POLARITY:\n", BesideTab, 25, 5},
+    {PARA1_AVERAGE, "AVERAGE:\nNumber N", BesideTab, 25, 5},
+    {PARA1_ANALOG_MODE, "ANALOG-OUT:\n", BesideTab, 25, 5},
+    {PARA1_OUTPUT_MODE, "ANALOG-OUT-MODE:\n", BesideTab, 25, 5},
+    {PARA1_ZOOM_MODE, "ZOOM-MODE:\n", BesideTab, 25, 5},
+    {PARA1_UPPER_TOL, "TOLERANCE-HIGH:\n", BesideTab, 25, 5},
+    {PARA1_LOWER_TOL, "TOLERANCE-LOW:\n", BesideTab, 25, 5},
+    {PARA1_TEACH, "TEACH-BUTTON:\n", BesideTab, 25, 5},
+    {PARA1_TEACH_VALUE, "TEACH-VALUE [Pixel]:\n", BesideTab, 25, 5},
+    {PARA2_POWER, "POWER:\n", BesideTab, 25, 5},
+    {PARA2_EXPOSURE, "EXPOSURE-TIME [ms]:\n", BesideTab, 25, 5},
+    {PARA2_VTHD, "V-THD:\n", BesideTab, 25, 5},
+    {PARA2_POWER_MODE, "POWER-MODE:\n", BesideTab, 25, 5},
+    {PARA2_BG_MODE, "BACKGROUND-COMP-MODE:\n", BesideTab, 25, 5},
+    {PARA2_FILTER, "SMOOTH-VIDEO-SIGNAL:\n", BesideTab, 25, 5},
+    {PARA2_VTHD_MODE, "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video", BesideTab, 25, 5},
+    {PARA2_SAVE_THD, "SAVE V-THD:\n", BesideTab, 25, 5},
+    {PARA2_THD_TARGET, "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store", BesideTab, 25, 5},
+    {PARA3_TRIG_MODE, "EXT-IN0-TRIG-MODE:\n", BesideTab, 25, 5},
+    {PARA3_HW_MODE, "HARDWARE OPERATION-MODE:\n", BesideTab, 25, 5},
+    {PARA3_OP_MODE, "CCD-OPERATION-MODE:\n", BesideTab, 25, 5},
+    {PARA3_INTRG_MODE, "INTERNAL-TRIGGGER-MODE:\n", BesideTab, 25, 5},
+    {PARA3_TRG_PIX, "MIN-TRIGGER-PIXEL:\n", BesideTab, 25, 5},
+    {CONN_DISCONNECT, "DISCONNECT:\n", BesideTab, 25, 5},
+    {MAIN_RUN, "RUN-BUTTON:\n", RightOf, 25, 5},
+    {MAIN_STOP, "STOP-BUTTON:\n", RightOf, 25, 5},
+    {MAIN_VIDEO, "VIDEO-BUTTON:\n", RightOf, 25, 5},
+    {MAIN_RESET, "RESET-BUTTON:\n", RightOf, 25, 5},
+    {MAIN_MM_SWITCH, "MM/PIXEL SWITCH:\n", RightOf, 25, 5},
+    {MAIN_ZOOM, "ZOOM-TOGGLE-BUTTON:\n", RightOf, 25, 5},
+    {MAIN_ROLL_GRAPH, "ROLL-GRAPH-WINDOW:\n", RightOf, 25, 5},
+    {MAIN_VIDEO_GRAPH, "VIDEO-GRAPH-WINDOW:\n", RightOf, 25, 5},
+    {MAIN_EDGE_LEFT, "E-BEG:\n", RightOf, 0, 0},
+    {MAIN_EDGE_RIGHT, "E-END:\n", LeftOf, 0, -200},
+    {MAIN_GET, "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n", RightOf, -45, 15},
+    {MAIN_SEND, "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n", RightOf, -25, 15},
+    {REC_MODE, "RS-232-MODE for meas-data output:\n", RightOf, 25, 5},  // the page's rectangle
+    {REC_SAMPLES, "SAMPLES [MAX 32000]:\n", RightOf, 25, 5},
+    {REC_INTERVAL, "TIME-INTERVAL [0.1 ..3600] sec:\n", RightOf, 25, 5},
+};
+
 TEST_F(WidgetsTest, EveryHelpTextShowsWholeInsideTheWindowAndNoEditMenu)
 {
     passRightClicks = true;
     QWidget *window = PanelWidget(pPA);
     window->resize(780, 548);
     auto *text = static_cast<QPlainTextEdit *>(ControlWidget(pPH, HELP_TEXT));
+    const auto placedAt = [](const Placement &p) {
+        Rect tab, r;
+        GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
+        GetCtrlBoundingRect(PanelOfControl(p.control), p.control, &r);
+        if (p.anchor == BesideTab)
+            return helpPositionFor(tab.top + r.top + p.dTop, tab.left + tab.width + p.dLeft);
+        const int left = p.anchor == RightOf ? r.left + r.width : r.left - r.width;
+        return helpPositionFor(r.top + p.dTop, left + p.dLeft);
+    };
     int shown = 0;
+    size_t placed = 0;
     for (const ControlDef *d : boundControls()) {
         SCOPED_TRACE(d->label + " (" + std::to_string(d->id) + ")");
         showPage(d->panel);
         HidePanel(pPH);
+        ResetTextBox(pPH, HELP_TEXT, "");
         auto [w, at] = hit(*d);
         QTest::mouseClick(w, Qt::RightButton, {}, at);
         bool menu = false;
@@ -187,8 +254,13 @@ TEST_F(WidgetsTest, EveryHelpTextShowsWholeInsideTheWindowAndNoEditMenu)
         QApplication::sendEvent(w, &request);
         QApplication::processEvents();
         EXPECT_FALSE(menu);
-        if (d->id == PARA1_TEACH_VALUE || d->id == PARA1_UPPER_TOL || d->id == REC_SAMPLES) {
-            EXPECT_TRUE(IsPanelVisible(pPH));  // numeric fields: the help, never the edit menu
+        for (const Placement &p : kPlacements) {
+            if (p.control != d->id)
+                continue;
+            ++placed;
+            EXPECT_TRUE(IsPanelVisible(pPH));  // numeric fields too: the help, never the edit menu
+            EXPECT_EQ(helpText().rfind(p.start, 0), 0u) << helpText();
+            EXPECT_EQ(helpPosition(), placedAt(p));
         }
         if (!IsPanelVisible(pPH))
             continue;
@@ -198,6 +270,7 @@ TEST_F(WidgetsTest, EveryHelpTextShowsWholeInsideTheWindowAndNoEditMenu)
         EXPECT_EQ(text->verticalScrollBar()->maximum(), 0) << helpText();
         EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0) << helpText();
     }
+    EXPECT_EQ(placed, std::size(kPlacements));
     EXPECT_GE(shown, 50);
 }
 
@@ -281,6 +354,48 @@ TEST_F(WidgetsTest, LoopRunFromAClickPaintsTheChangedControl)
         ++checked;
     }
     EXPECT_GT(checked, 5);
+}
+
+// The Run loop paints where it has time for it: while it paces the repaints nothing is
+// painted behind its back, a stalled loop is still painted, and its last state is painted
+// when it ends.
+TEST_F(WidgetsTest, LoopPacesTheRepaintsAndAStalledLoopIsStillPainted)
+{
+    QWidget window;
+    PaintCount count(&window);
+    window.resize(40, 40);
+    detail::InstallRepaintThrottle(&window);
+    window.show();
+    DelayWithEventProcessing(0.05);
+    int painted = count.paints;
+    window.update();
+    DelayWithEventProcessing(0.05);
+    ASSERT_EQ(count.paints, painted + 1) << "unpaced, a change is painted within the screen's interval";
+    {
+        PacedRepaints paced;
+        painted = count.paints;
+        window.update();
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 5; ++i)
+            ProcessPendingEvents();
+        if (clock.elapsed() < 90) {
+            EXPECT_EQ(count.paints, painted) << "held for the loop";
+        }
+        DelayWithEventProcessing(0.02);
+        RepaintIfDue();
+        EXPECT_EQ(count.paints, painted + 1);
+
+        window.update(); // the loop stalls: the slow timer paints
+        DelayWithEventProcessing(0.3);
+        EXPECT_EQ(count.paints, painted + 2);
+
+        window.update();
+        ProcessPendingEvents();
+    }
+    EXPECT_EQ(count.paints, painted + 3) << "the state the loop left is painted when it ends";
+    DelayWithEventProcessing(0.15);
+    EXPECT_EQ(count.paints, painted + 3) << "and only once";
 }
 
 // The contents follow the window with one factor and stand centred in it; the logic, and
