@@ -1,5 +1,5 @@
-// The display of one measurement frame, the roll graph and the main panel's measurement
-// controls, driven offscreen without a sensor.
+// The display of one measurement frame, the roll graph, the main panel's measurement
+// controls and SAVE by the graph, driven offscreen without a sensor.
 
 #include "app/main_callbacks.h"
 #include "app/shell.h"
@@ -13,14 +13,15 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/record_samples.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
-#include "ui/runtime_internal.h"
 
-#include <QElapsedTimer>
-#include <QWidget>
-
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -269,41 +270,30 @@ RollInputs pixelsInput(int toleranceMode, int upper, int lower)
 
 TEST(RollPoint, ZoomWindowFollowsTolerancesAndOutliers)
 {
-    MeasurementRecord r{};
-    r.SETPOINT = 512;
-    r.M_VALUE = 300;
-    RollPoint p = ComputeRollPoint(r, pixelsInput(0, 100, 100));
-    EXPECT_EQ(p.zoomBottom, 200) << "312 moved to the value minus 100";
-    EXPECT_EQ(p.zoomTop, 712);
-    EXPECT_EQ(p.values[0], 612);
-    EXPECT_EQ(p.values[1], 412);
-
-    r.M_VALUE = 560;
-    p = ComputeRollPoint(r, pixelsInput(0, 10, 10));
-    EXPECT_EQ(p.zoomBottom, 472);
-    EXPECT_EQ(p.zoomTop, 620) << "beyond s + 40: value + 60";
-
-    r.SETPOINT = 20;
-    r.M_VALUE = 20;
-    p = ComputeRollPoint(r, pixelsInput(0, 10, 10));
-    EXPECT_EQ(p.zoomBottom, 1) << "-20 limited to 1";
-    EXPECT_EQ(p.values[1], 10);
-
-    // The sensor's tolerance sets both sides.
-    r.SETPOINT = 512;
-    r.M_VALUE = 512;
-    r.AUTO_TOL = 50;
-    p = ComputeRollPoint(r, pixelsInput(5, 0, 0));
-    EXPECT_EQ(p.zoomBottom, 412);
-    EXPECT_EQ(p.zoomTop, 612);
-    EXPECT_EQ(p.values[0], 562);
-    EXPECT_EQ(p.upperTolerance, 50);
-
-    r.SETPOINT = 1020;
-    r.M_VALUE = 1023;
-    p = ComputeRollPoint(r, pixelsInput(0, 100, 100));
-    EXPECT_EQ(p.zoomTop, 1023);
-    EXPECT_EQ(p.values[0], 1023) << "upper limit at most N - 1";
+    struct Case {
+        const char *name;
+        int setpoint, value, autoTol, toleranceMode, tolerance;
+        int zoomBottom, zoomTop, upper, lower, upperTolerance;
+    } cases[] = {
+        {"value below the window: bottom at value - 100", 512, 300, 0, 0, 100, 200, 712, 612, 412, 100},
+        {"beyond s + 40: top at value + 60", 512, 560, 0, 0, 10, 472, 620, 522, 502, 10},
+        {"bottom limited to 1", 20, 20, 0, 0, 10, 1, 60, 30, 10, 10},
+        {"the sensor's tolerance sets both sides", 512, 512, 50, 5, 0, 412, 612, 562, 462, 50},
+        {"upper limit at most N - 1", 1020, 1023, 0, 0, 100, 820, 1023, 1023, 920, 100},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MeasurementRecord r{};
+        r.SETPOINT = static_cast<std::uint16_t>(c.setpoint);
+        r.M_VALUE = static_cast<std::uint16_t>(c.value);
+        r.AUTO_TOL = static_cast<std::uint16_t>(c.autoTol);
+        const RollPoint p = ComputeRollPoint(r, pixelsInput(c.toleranceMode, c.tolerance, c.tolerance));
+        EXPECT_EQ(p.zoomBottom, c.zoomBottom);
+        EXPECT_EQ(p.zoomTop, c.zoomTop);
+        EXPECT_EQ(p.values[0], c.upper);
+        EXPECT_EQ(p.values[1], c.lower);
+        EXPECT_EQ(p.upperTolerance, c.upperTolerance);
+    }
 }
 
 TEST(RollPoint, MillimetresScaleValuesAndRoundTheWindowOutwards)
@@ -401,38 +391,6 @@ TEST_F(MainControlsTest, EvaluationFieldsClampToTheSensorsLimits)
     EXPECT_EQ(cursorX(3), 11);
 }
 
-TEST_F(MainControlsTest, HelpTextsOpenBesideTheirControls)
-{
-    struct Case {
-        int control;
-        const char *start;
-    } cases[] = {{MAIN_RUN, "RUN-BUTTON:\n"},       {MAIN_STOP, "STOP-BUTTON:\n"},
-                 {MAIN_VIDEO, "VIDEO-BUTTON:\n"},   {MAIN_RESET, "RESET-BUTTON:\n"},
-                 {MAIN_MM_SWITCH, "MM/PIXEL SWITCH:\n"}, {MAIN_ZOOM, "ZOOM-TOGGLE-BUTTON:\n"},
-                 {MAIN_ROLL_GRAPH, "ROLL-GRAPH-WINDOW:\n"}, {MAIN_VIDEO_GRAPH, "VIDEO-GRAPH-WINDOW:\n"}};
-    DisplayPanel(pPA);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.start);
-        HidePanel(pPH);
-        SimulateEvent(pPA, c.control, EVENT_RIGHT_CLICK);
-        EXPECT_TRUE(IsPanelVisible(pPH));
-        const std::vector<std::string> lines = GetTextBoxLines(pPH, HELP_TEXT);
-        ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines[0] + "\n", c.start);
-        Rect r;
-        GetCtrlBoundingRect(pPA, c.control, &r);
-        EXPECT_EQ(helpPosition(), helpPositionFor(r.top + 25, r.left + r.width + 5));
-    }
-    Rect r;
-    SimulateEvent(pPA, MAIN_EDGE_LEFT, EVENT_RIGHT_CLICK);
-    GetCtrlBoundingRect(pPA, MAIN_EDGE_LEFT, &r);
-    EXPECT_EQ(helpPosition(), helpPositionFor(r.top, r.left + r.width));
-    SimulateEvent(pPA, MAIN_EDGE_RIGHT, EVENT_RIGHT_CLICK);
-    GetCtrlBoundingRect(pPA, MAIN_EDGE_RIGHT, &r);
-    EXPECT_EQ(helpPosition(), helpPositionFor(r.top, r.left - r.width - 200));
-    EXPECT_EQ(GetTextBoxLines(pPH, HELP_TEXT)[0], "E-END:");
-}
-
 TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
 {
     MAXRANGE_MM = 20.48;
@@ -486,20 +444,22 @@ TEST_F(MainControlsTest, ComparisonToggleFillsThresholdsOnlyWhenSwitchedOn)
 
 TEST_F(MainControlsTest, AnalogGroupShowsAndHidesOnDoubleClick)
 {
+    // Value, maximum, minimum, Reset and the group's label: shown (1) or hidden (0).
+    const auto shown = [] {
+        std::string out;
+        for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET, MAIN_ANALOG_LABEL})
+            out += IsCtrlVisible(pPA, id) ? '1' : '0';
+        return out;
+    };
     SetCtrlVisible(pPA, MAIN_ANALOG_LABEL, false);
     ASSERT_EQ(deco_flag, 0);
-    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
-        EXPECT_FALSE(IsCtrlVisible(pPA, id)) << "hidden from the start, as deco_flag says";
+    EXPECT_EQ(shown(), "00000") << "hidden from the start, as deco_flag says";
     SimulateEvent(pPA, MAIN_DECO_ANALOG, EVENT_LEFT_DOUBLE_CLICK);
     EXPECT_EQ(deco_flag, 1);
-    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
-        EXPECT_TRUE(IsCtrlVisible(pPA, id));
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ANALOG_LABEL));
+    EXPECT_EQ(shown(), "11111");
     SimulateEvent(pPA, MAIN_DECO_ANALOG, EVENT_LEFT_DOUBLE_CLICK);
     EXPECT_EQ(deco_flag, 0);
-    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
-        EXPECT_FALSE(IsCtrlVisible(pPA, id));
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ANALOG_LABEL));
+    EXPECT_EQ(shown(), "00001");
 }
 
 TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
@@ -524,53 +484,136 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
 }
 
-// The Run loop paints where it has time for it: while it paces the repaints nothing is
-// painted behind its back, a stalled loop is still painted, and its last state is painted
-// when it ends.
-class PaintCounter : public QWidget {
-public:
-    int paints = 0;
+// ---- SAVE by the graph: the visible graph as PNG or PDF and its data as CSV beside it,
+// in the unit shown; never over a record file.
 
+// The CSV beside a picture: its header line, then rows of numbers, every line ending in CR LF.
+std::vector<std::vector<double>> numericRows(const std::string &csv, std::string *header)
+{
+    std::vector<std::vector<double>> rows;
+    std::istringstream in(csv);
+    std::string line;
+    std::getline(in, *header);
+    EXPECT_EQ(header->back(), '\r');
+    header->pop_back();
+    while (std::getline(in, line)) {
+        EXPECT_EQ(line.back(), '\r');
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, ','))
+            row.push_back(std::strtod(field.c_str(), nullptr));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+class GraphExportTest : public AppFixture {
 protected:
-    void paintEvent(QPaintEvent *) override { ++paints; }
+    void save(const std::string &picture)
+    {
+        popups->filePaths = {picture};
+        ASSERT_EQ(SimulateEvent(pPA, MAIN_GRAPH_EXPORT, EVENT_COMMIT), 0);
+    }
 };
 
-TEST_F(FrameDisplayTest, LoopPacesTheRepaintsAndAStalledLoopIsStillPainted)
+TEST_F(GraphExportTest, VideoGraphWithItsThresholdInTheUnitShown)
 {
-    PaintCounter window;
-    window.resize(40, 40);
-    detail::InstallRepaintThrottle(&window);
-    window.show();
-    DelayWithEventProcessing(0.05);
-    int painted = window.paints;
-    window.update();
-    DelayWithEventProcessing(0.05);
-    ASSERT_EQ(window.paints, painted + 1) << "unpaced, a change is painted within the screen's interval";
-    {
-        PacedRepaints paced;
-        painted = window.paints;
-        window.update();
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i < 5; ++i)
-            ProcessPendingEvents();
-        if (clock.elapsed() < 90) {
-            EXPECT_EQ(window.paints, painted) << "held for the loop";
-        }
-        DelayWithEventProcessing(0.02);
-        RepaintIfDue();
-        EXPECT_EQ(window.paints, painted + 1);
-
-        window.update(); // the loop stalls: the slow timer paints
-        DelayWithEventProcessing(0.3);
-        EXPECT_EQ(window.paints, painted + 2);
-
-        window.update();
-        ProcessPendingEvents();
+    for (int i = 0; i < kCurvePoints; ++i) {
+        adbuf[i] = static_cast<unsigned short>(i * 3);
+        thdArray[i] = static_cast<unsigned short>(40 + i % 7);
+        xArray_mm[i] = i * 0.02;
     }
-    EXPECT_EQ(window.paints, painted + 3) << "the state the loop left is painted when it ends";
-    DelayWithEventProcessing(0.15);
-    EXPECT_EQ(window.paints, painted + 3) << "and only once";
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
+    mm_flag = 1;
+    xARRAY = xArray_mm;
+    PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+
+    save(programDir + "/video");  // no extension: a PNG
+    EXPECT_EQ(ReadBytes(programDir + "/video.png").substr(0, 4), "\x89PNG");
+    std::string header;
+    const auto rows = numericRows(ReadBytes(programDir + "/video.csv"), &header);
+    EXPECT_EQ(header, "x [mm],video,threshold");
+    ASSERT_EQ(rows.size(), static_cast<size_t>(kCurvePoints));
+    for (int i : {0, 1, 128, 255}) {
+        ASSERT_EQ(rows[i].size(), 3u);
+        EXPECT_NEAR(rows[i][0], i * 0.02, 1e-9) << i;
+        EXPECT_EQ(rows[i][1], i * 3) << i;
+        EXPECT_EQ(rows[i][2], 40 + i % 7) << i;
+    }
+
+    mm_flag = 0;
+    xARRAY = xArray_pi;
+    PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+    save(programDir + "/video-px.pdf");
+    EXPECT_EQ(ReadBytes(programDir + "/video-px.pdf").substr(0, 4), "%PDF");
+    const auto pixels = numericRows(ReadBytes(programDir + "/video-px.csv"), &header);
+    EXPECT_EQ(header, "x [pixel],video,threshold");
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(kCurvePoints));
+    EXPECT_EQ(pixels[255][0], xArray_pi[255]);
+}
+
+TEST_F(GraphExportTest, RollGraphHistoryOfSixTraces)
+{
+    for (int p = 0; p < kRollPoints; ++p)
+        for (int t = 0; t < kRollTraces; ++t)
+            arrayNORM[p * kRollTraces + t] = p * 10 + t;
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, true);
+    mm_flag = 0;
+    PrepareRollGraph();
+    PlotStripChart(pPA, MAIN_ROLL_GRAPH, arrayNORM, kRollPoints * kRollTraces);
+
+    save(programDir + "/roll.pdf");
+    EXPECT_EQ(ReadBytes(programDir + "/roll.pdf").substr(0, 4), "%PDF");
+    std::string header;
+    const auto rows = numericRows(ReadBytes(programDir + "/roll.csv"), &header);
+    EXPECT_EQ(header, "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A");
+    ASSERT_EQ(rows.size(), static_cast<size_t>(kRollPoints));
+    for (int p : {0, 50, 99}) {
+        ASSERT_EQ(rows[p].size(), 7u);
+        EXPECT_EQ(rows[p][0], p + 1);
+        for (int t = 0; t < kRollTraces; ++t)
+            EXPECT_EQ(rows[p][t + 1], p * 10 + t) << p << "," << t;
+    }
+}
+
+TEST_F(GraphExportTest, WhileALoopRunsASnapshotIsSavedWithoutADialog)
+{
+    SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
+    SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
+    PlotVIDEOCurve(adbuf, thdArray, xARRAY);
+    stop_flag = 0;  // the measurement loop waits for an answer
+    ASSERT_EQ(SimulateEvent(pPA, MAIN_GRAPH_EXPORT, EVENT_COMMIT), 0);
+    stop_flag = 1;
+    EXPECT_TRUE(popups->shown.empty());  // nothing modal held the exchange up
+    std::vector<std::string> saved;
+    for (const auto &entry : std::filesystem::directory_iterator(proj_dir))
+        if (entry.path().filename().string().rfind("video-graph-", 0) == 0)
+            saved.push_back(entry.path().extension().string());
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved, (std::vector<std::string>{".csv", ".png"}));
+    const std::string status = GetCtrlString(pPA, MAIN_STATUS);
+    EXPECT_EQ(status.rfind("Video graph and its data saved: video-graph-", 0), 0u) << status;
+    EXPECT_NE(status.find(" and .csv in " + std::string(proj_dir)), std::string::npos) << status;
+}
+
+TEST_F(GraphExportTest, DataBesideThePictureNeverReplacesARecordFile)
+{
+    const std::string record = programDir + "/RUN1.csv";
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile({500, 501})));
+    const std::string before = ReadBytes(record);
+    save(programDir + "/RUN1.png");
+    EXPECT_EQ(ReadBytes(record), before);
+    ASSERT_FALSE(popups->shown.empty());
+    EXPECT_NE(popups->shown.back().text.find("is a record file"), std::string::npos);
+
+    // Cancelled: nothing written, nothing asked beyond the file selection.
+    popups->shown.clear();
+    ASSERT_EQ(SimulateEvent(pPA, MAIN_GRAPH_EXPORT, EVENT_COMMIT), 0);
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "file");
 }
 
 } // namespace
