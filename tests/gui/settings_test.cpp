@@ -1,6 +1,6 @@
 // The settings file "MQ-Vista.ini" and the hardware information file, on the real
 // panels offscreen: the address list, writing and reading back, range checks, defaults,
-// write failures, and the exact layout of the hardware information file.
+// write failures, where the files go, and the exact layout of the hardware information file.
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -8,10 +8,12 @@
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "files/hwinfofile.h"
+#include "files/locations.h"
 #include "files/settings.h"
 #include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
+#include "params/parafile.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
 #include "panels/resource.h"
@@ -20,9 +22,10 @@
 #include "support/files.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,14 @@ std::vector<std::string> addressList()
 class SettingsTest : public AppFixture {
 protected:
     std::string iniPath() const { return JoinPath(programDir, "MQ-Vista.ini"); }
+    // The main panel's {height, width, top, left}.
+    static std::array<int, 4> panelGeometry()
+    {
+        std::array<int, 4> g{};
+        GetPanelSize(pPA, &g[0], &g[1]);
+        GetPanelPos(pPA, &g[2], &g[3]);
+        return g;
+    }
 };
 
 TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
@@ -92,18 +103,6 @@ TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
 }
 
-TEST_F(SettingsTest, HelpTextsSitRightOfTheTabControl)
-{
-    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_RIGHT_CLICK);
-    const std::vector<std::string> lines = GetTextBoxLines(pPH, HELP_TEXT);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "DISCONNECT:");
-    Rect tab, button;
-    GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
-    GetCtrlBoundingRect(pConn, CONN_DISCONNECT, &button);
-    EXPECT_EQ(helpPosition(), helpPositionFor(tab.top + button.top + 25, tab.left + tab.width + 5));
-}
-
 TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
 {
     SetCtrlVal(pConn, CONN_COMTYPE, 1);
@@ -141,19 +140,9 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     EXPECT_EQ(2001, tcpport);
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
     EXPECT_EQ(GetCtrlString(pConn, CONN_IPADDR), "192.168.1.30");
-    int ring = -1;
-    GetCtrlVal(pConn, CONN_BAUD, &ring);
-    EXPECT_EQ(2, ring);
-    int height = 0, width = 0, top = 0, left = 0;
-    GetPanelSize(pPA, &height, &width);
-    GetPanelPos(pPA, &top, &left);
-    EXPECT_EQ(width, 790);
-    EXPECT_EQ(height, 560);
-    EXPECT_EQ(top, 40);
-    EXPECT_EQ(left, 30);
-    int mm = 0;
-    GetCtrlVal(pPA, MAIN_MM_SWITCH, &mm);
-    EXPECT_EQ(1, mm);
+    EXPECT_EQ(2, intOf(pConn, CONN_BAUD));
+    EXPECT_EQ(panelGeometry(), (std::array{560, 790, 40, 30}));
+    EXPECT_EQ(1, intOf(pPA, MAIN_MM_SWITCH));
     EXPECT_EQ(1, mm_flag);
     // Start-up puts the pixel points back until the sensor is identified; the file alone
     // selects the millimetre points.
@@ -170,8 +159,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
             text += "IP ADDR " + std::to_string(k) + " = 10.1.1." + std::to_string(k) + "\n";
     text += "[APPLICATION]\nPanel pos. x = 300\nPanel pos. y = 200\nPanel width = 500\nPanel height = 400\n";
     WriteBytes(iniPath(), text);
-    int heightBefore = 0, widthBefore = 0;
-    GetPanelSize(pPA, &heightBefore, &widthBefore);
+    const auto geometryBefore = panelGeometry();
 
     comtype = 1;
     rs232port = 9;
@@ -189,11 +177,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
     // No "IP ADDRESS" and no "PORT NUMBER": empty address, the default port.
     EXPECT_STREQ(szIPhostName, "");
     EXPECT_STREQ(szPortNum, "10001");
-    // "Panel max" absent: the geometry keys are not used.
-    int height = 0, width = 0;
-    GetPanelSize(pPA, &height, &width);
-    EXPECT_EQ(width, widthBefore);
-    EXPECT_EQ(height, heightBefore);
+    EXPECT_EQ(panelGeometry(), geometryBefore) << "\"Panel max\" absent: the geometry keys are not used";
 
     WriteBytes(iniPath(), "[CONNECTION]\nRS232 PORT = 0\n[APPLICATION]\nPanel max = 1\n");
     ReadIniFile(iniPath().c_str());
@@ -214,9 +198,7 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     EXPECT_EQ(4, rs232baudrate);
     EXPECT_STREQ(szIPhostName, "");
     EXPECT_STREQ(szPortNum, "10001");
-    int ring = -1;
-    GetCtrlVal(pConn, CONN_BAUD, &ring);
-    EXPECT_EQ(4, ring);
+    EXPECT_EQ(4, intOf(pConn, CONN_BAUD));
 
     std::string garbage(5000, '\0');
     for (size_t i = 0; i < garbage.size(); ++i)
@@ -296,15 +278,10 @@ TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
         std::snprintf(tag, sizeof tag, "DATA Line%04d = \"", piece + 1);
         expected += tag + data.substr(piece * 80, 80) + "\"\r\n";
     }
+    // The parameter file's keys (their names and order are the parameter file's tests').
     expected += "\r\n[PARA]\r\n";
-    const char *const keys[] = {"Power", "Power-Mode", "Background-Mode", "Polarity", "Eval-Mode", "Eval-Begin",
-                                "Eval-End", "Teach-Value", "Upper-Tolerance", "Lower-Tolerance", "Average",
-                                "Ext-Trigger-Mode", "Analog-Mode", "CCD-OP-Mode", "Hardware-Mode", "Video-Thd-Mode",
-                                "Video-Thd-Fix", "Video-Thd-Auto", "RS-232-Mode", "RS-232-Baudrate", "Filter-Type",
-                                "Analog-Zoom-Mode", "Int-Trigger-Mode", "Trigger-Pixel", "Output-Mode",
-                                "Exposure-Time", "Tolerance-Mode", "Free-Para"};
-    for (int i = 0; i < 28; ++i)
-        expected += std::string(keys[i]) + " = " + std::to_string(100 + i) + "\r\n";
+    for (int i = 0; i < kParaKeyCount; ++i)
+        expected += std::string(kParaKeys[i].name) + " = " + std::to_string(100 + i) + "\r\n";
     expected += "um-Slope = 81920\r\n"
                 "\r\n"
                 "[CALIBDATA]\r\n"
@@ -320,6 +297,85 @@ TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
 
     // A file that cannot be written is reported as such.
     EXPECT_EQ(-1, WriteHardwareInfoFile(JoinPath(programDir, "missing/hw.ini").c_str()));
+}
+
+// ---- Where the settings and the operator's files go: beside a program that can write
+// there, else in the user's configuration and documents directories.
+
+class LocationsTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        home = programDir + "/home";
+        std::filesystem::create_directories(home);
+        savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        setenv("HOME", savedHome.c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        ui::SetProgramDirectory(programDir);
+        AppFixture::TearDown();
+    }
+    std::string home, savedHome;
+};
+
+TEST_F(LocationsTest, WritableProgramDirectoryKeepsEverythingBesideTheProgram)
+{
+    InitVars();  // the settings and record file beside it: PanelEventTest.HeaderBandAndDefaultsOfStartUp
+    EXPECT_EQ(std::string(proj_dir), programDir);
+    EXPECT_FALSE(std::filesystem::exists(home + "/.config/mq-vista")) << "nothing is created in the user's home";
+}
+
+TEST_F(LocationsTest, ReadOnlyProgramDirectoryUsesTheUserDirectoriesAcrossRestarts)
+{
+    // /proc cannot take a new file, not even for root.
+    ASSERT_FALSE(ui::DirectoryWritable("/proc"));
+    ui::SetProgramDirectory("/proc");
+    InitVars();
+    EXPECT_EQ(std::string(appini_pathname), home + "/.config/mq-vista/MQ-Vista.ini");
+    EXPECT_EQ(std::string(proj_dir), home + "/Documents/MQ-Vista");
+    EXPECT_EQ(std::string(rec_fname), home + "/Documents/MQ-Vista/RECORD.DAT");
+    EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/MQ-Vista"));
+
+    SetCtrlVal(pConn, CONN_COMPORT, 7);  // the file takes the connection page's settings
+    ASSERT_GE(WriteIniFile(appini_pathname), 0);
+    rs232port = 1;
+    InitVars();  // a restart
+    EXPECT_EQ(rs232port, 7);
+}
+
+TEST_F(LocationsTest, SettingsBesideAReadOnlyProgramAreCarriedOverOnce)
+{
+    const std::string old = programDir + "/old";
+    std::filesystem::create_directories(old);
+    WriteBytes(old + "/MQ-Vista.ini", "[CONNECTION]\nCOM PORT = 3\n");
+
+    FileLocations where = ChooseFileLocations(old, false);
+    EXPECT_FALSE(where.inProgramDirectory);
+    EXPECT_EQ(where.settingsFile, home + "/.config/mq-vista/MQ-Vista.ini");
+    EXPECT_EQ(ReadBytes(where.settingsFile), "[CONNECTION]\nCOM PORT = 3\n");
+
+    // The user's own file is not overwritten by the old one again.
+    WriteBytes(where.settingsFile, "[CONNECTION]\nCOM PORT = 4\n");
+    where = ChooseFileLocations(old, false);
+    EXPECT_EQ(ReadBytes(where.settingsFile), "[CONNECTION]\nCOM PORT = 4\n");
+
+    where = ChooseFileLocations(old, true);
+    EXPECT_TRUE(where.inProgramDirectory);
+    EXPECT_EQ(where.settingsFile, old + "/MQ-Vista.ini");
+    EXPECT_EQ(where.documentsDirectory, old);
+}
+
+TEST_F(LocationsTest, WritabilityIsTriedNotGuessed)
+{
+    EXPECT_TRUE(ui::DirectoryWritable(programDir));
+    EXPECT_FALSE(ui::DirectoryWritable(programDir + "/missing"));
+    for (const auto &entry : std::filesystem::directory_iterator(programDir))
+        EXPECT_EQ(entry.path().filename().string().rfind(".mq-write-test", 0), std::string::npos) << "probe left behind";
 }
 
 } // namespace
