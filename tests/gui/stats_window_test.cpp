@@ -5,7 +5,6 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
-#include "params/pset.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
@@ -188,32 +187,20 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     EXPECT_NE(popups->shown[0].text.find("Record file not found"), std::string::npos);
 }
 
-TEST_F(StatsWindowTest, OfferedAfterARecordingAndClosed)
+// Offered at the end of a recording, yes and no: StatsRecordingTest.
+TEST_F(StatsWindowTest, ClosedWindowOpensAgainAndNoFileIsNotOffered)
 {
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile({500, 501})));
-    popups->confirmAnswers = {0};
-    OfferRecordStatistics();
-    ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].kind, "confirm");
-    EXPECT_TRUE(pStats == 0 || !IsPanelVisible(pStats));
-
-    popups->confirmAnswers = {1};
-    OfferRecordStatistics();
-    ASSERT_GT(pStats, 0);
-    EXPECT_TRUE(IsPanelVisible(pStats));
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "2");
-
+    open();
     SimulateEvent(pStats, 0, EVENT_CLOSE);
     EXPECT_FALSE(IsPanelVisible(pStats));
     EXPECT_STREQ(stats_fname, "");
     SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);  // nothing to reload: no harm
 
-    // Opened again after closing, for the same file.
     open();
     EXPECT_TRUE(IsPanelVisible(pStats));
     EXPECT_EQ(figure(STATS_ROW_N, 0), "2");
 
-    // No record file: nothing is offered.
     std::remove(record.c_str());
     popups->shown.clear();
     OfferRecordStatistics();
@@ -295,29 +282,21 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     // The record file itself (under another name), or another one, is never written.
     const std::string alias = programDir + "/alias.csv";
     ASSERT_EQ(::symlink(record.c_str(), alias.c_str()), 0);
-    const std::string other = programDir + "/OTHER.csv";
-    const std::string otherPng = programDir + "/OTHER.png";
-    ASSERT_TRUE(WriteBytes(other, MakeRecordFile({1, 2, 3})));
-    ASSERT_TRUE(WriteBytes(otherPng, MakeRecordFile({4, 5})));
-    const std::string otherBefore = ReadBytes(other);
-    const std::string otherPngBefore = ReadBytes(otherPng);
-    popups->shown.clear();
-    popups->filePaths = {alias};
-    popups->confirmAnswers = {1};
-    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
-    popups->filePaths = {other};
-    popups->confirmAnswers = {1};
-    SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
-    popups->filePaths = {otherPng};
-    popups->confirmAnswers = {1};
-    SimulateEvent(pStats, STATS_SAVE_HISTOGRAM, EVENT_COMMIT);
-    int refusals = 0;
-    for (const auto &p : popups->shown)
-        refusals += p.kind == "message" && p.text.find("is a record file") != std::string::npos;
-    EXPECT_EQ(refusals, 3);
+    ASSERT_TRUE(WriteBytes(programDir + "/OTHER.csv", MakeRecordFile({1, 2, 3})));
+    ASSERT_TRUE(WriteBytes(programDir + "/OTHER.png", MakeRecordFile({4, 5})));
+    for (auto [path, button] : {std::pair{alias, STATS_SAVE_REPORT}, {programDir + "/OTHER.csv", STATS_SAVE_REPORT},
+                                {programDir + "/OTHER.png", STATS_SAVE_HISTOGRAM}}) {
+        SCOPED_TRACE(path);
+        const std::string bytes = ReadBytes(path);
+        popups->shown.clear();
+        popups->filePaths = {path};
+        popups->confirmAnswers = {1};
+        SimulateEvent(pStats, button, EVENT_COMMIT);
+        ASSERT_FALSE(popups->shown.empty());
+        EXPECT_NE(popups->shown.back().text.find("is a record file"), std::string::npos);
+        EXPECT_EQ(ReadBytes(path), bytes);
+    }
     EXPECT_EQ(ReadBytes(record), before);
-    EXPECT_EQ(ReadBytes(other), otherBefore);
-    EXPECT_EQ(ReadBytes(otherPng), otherPngBefore);
 
     // Not while the recorder waits for the sensor: no dialog, a word in the window.
     popups->shown.clear();
