@@ -8,11 +8,11 @@
 #include "calib/service.h"
 #include "calib/table_loader.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
 #include <cstring>
-#include <fstream>
 #include <string>
 
 using namespace ui;
@@ -25,7 +25,7 @@ protected:
     std::string writeFile(const std::string &name, const std::string &text)
     {
         const std::string path = programDir + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_TRUE(WriteBytes(path, text));
         return path;
     }
     static std::string entries(int count)
@@ -84,15 +84,31 @@ TEST_F(CalibPagesTest, RingCommitSelectsTheModelOtherEventsDoNot)
 
 TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
 {
-    const int service[] = {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME};
-    const int editable[] = {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE};
-    const int fixed[] = {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN};
+    // Service controls shown (v), then the editable and the fixed fields dimmed (d), then
+    // GET and SEND dimmed.
+    const auto marks = [](int panel, std::initializer_list<int> ids, bool (*on)(int, int), char mark) {
+        std::string out;
+        for (int id : ids)
+            out += on(panel, id) ? mark : '-';
+        return out;
+    };
+    const auto state = [&] {
+        const std::string service =
+            marks(pCalib, {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME}, IsCtrlVisible, 'v');
+        const std::string editable =
+            marks(pCal2, {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE}, IsCtrlDimmed, 'd');
+        const std::string fixed =
+            marks(pCal2, {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN}, IsCtrlDimmed, 'd');
+        return service + " " + editable + " " + fixed + " " + marks(pPA, {MAIN_GET, MAIN_SEND}, IsCtrlDimmed, 'd');
+    };
+    const auto page = [] {
+        int index = -1;
+        GetActiveTabPage(pCalib, CALIB_TAB, &index);
+        return index;
+    };
     // Hidden at start-up with every service field dimmed.
     EXPECT_EQ(hide_flag, 1);
-    for (int id : service)
-        EXPECT_FALSE(IsCtrlVisible(pCalib, id)) << id;
-    for (int id : editable)
-        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
+    EXPECT_EQ(state(), "---- ddddd ddddd --");
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
 
@@ -103,41 +119,23 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
     SetActiveTabPage(pCalib, CALIB_TAB, 0);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     EXPECT_EQ(hide_flag, 0);
-    int page = -1;
-    GetActiveTabPage(pCalib, CALIB_TAB, &page);
-    EXPECT_EQ(page, 1);
-    for (int id : service)
-        EXPECT_TRUE(IsCtrlVisible(pCalib, id)) << id;
+    EXPECT_EQ(page(), 1);
+    EXPECT_EQ(state(), "vvvv ----- ddddd dd");
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP)) << "no table loaded yet";
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF)) << "neither radio button set";
-    for (int id : editable)
-        EXPECT_FALSE(IsCtrlDimmed(pCal2, id)) << id;
-    for (int id : fixed)
-        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_SEND));
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
 
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     EXPECT_EQ(hide_flag, 1);
-    GetActiveTabPage(pCalib, CALIB_TAB, &page);
-    EXPECT_EQ(page, 1);
-    for (int id : service)
-        EXPECT_FALSE(IsCtrlVisible(pCalib, id)) << id;
+    EXPECT_EQ(page(), 1);
+    EXPECT_EQ(state(), "---- ddddd ddddd --");
     EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
-    for (int id : editable)
-        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
-    for (int id : fixed)
-        EXPECT_TRUE(IsCtrlDimmed(pCal2, id)) << id;
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND));
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_GET));
 
     // Without a usable sensor hiding does not release the exchange buttons.
     err_flag = 1;
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_SEND));
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
+    EXPECT_EQ(state(), "---- ddddd ddddd dd");
 }
 
 TEST_F(CalibPagesTest, WriteButtonFollowsTheRadioButtons)
