@@ -1,5 +1,5 @@
 // The recorder page without a sensor: the mode ring's dimming, planned durations, the
-// service interval, help texts, choosing the record file, and Start's refusals.
+// service interval, choosing the record file, and Start's refusals.
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -14,8 +14,6 @@
 #include "support/files.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 using namespace ui;
@@ -88,26 +86,6 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
     EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SLOPE));
-}
-
-TEST_F(RecorderPageTest, HelpTextsBesideTheirControls)
-{
-    const struct {
-        int control;
-        const char *start;
-    } cases[] = {{REC_MODE, "RS-232-MODE for meas-data output:\n"},
-                 {REC_SAMPLES, "SAMPLES [MAX 32000]:\n"},
-                 {REC_INTERVAL, "TIME-INTERVAL [0.1 ..3600] sec:\n"}};
-    DisplayPanel(pPA);
-    for (const auto &c : cases) {
-        HidePanel(pPH);
-        SimulateEvent(pRec, c.control, EVENT_RIGHT_CLICK);
-        EXPECT_TRUE(IsPanelVisible(pPH));
-        EXPECT_EQ(helpText().rfind(c.start, 0), 0u) << helpText();
-        Rect r;
-        GetCtrlBoundingRect(pRec, c.control, &r);
-        EXPECT_EQ(helpPosition(), helpPositionFor(r.top + 25, r.left + r.width + 5));
-    }
 }
 
 TEST_F(RecorderPageTest, ChoosingTheRecordFile)
