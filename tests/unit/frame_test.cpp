@@ -55,27 +55,8 @@ TEST(Crc8, KnownVectors)
     EXPECT_EQ(0xDE, crc8Update("xxabc", 2, 3, crc8Array));
 }
 
-TEST_F(FrameTest, RequestsAreBuiltByteExactly)
-{
-    FillTxBuf(5, 0, nullptr, 0);
-    EXPECT_EQ(written(8), (std::vector<unsigned char>{0x55, 0x05, 0x00, 0x00, 0x00, 0x00, 0xAA, 0x3C}));
-    EXPECT_EQ(head.order, 5);
-    EXPECT_EQ(head.dataCrc, 0xAA);
-    EXPECT_EQ(head.headerCrc, 0x3C);
-
-    // Sixty data bytes: the data CRC covers the data, the header CRC the first seven bytes.
-    unsigned char data[60];
-    for (int i = 0; i < 60; ++i)
-        data[i] = static_cast<unsigned char>(i * 7 + 1);
-    FillTxBuf(1, 0x1234, data, 60);
-    EXPECT_EQ(written(6), (std::vector<unsigned char>{0x55, 0x01, 0x34, 0x12, 60, 0}));
-    EXPECT_EQ(szWriteBuf[6], crc8Update(data, 0, 60, crc8Array));
-    EXPECT_EQ(szWriteBuf[7], crc8Update(szWriteBuf, 0, 7, crc8Array));
-    EXPECT_EQ(0, std::memcmp(szWriteBuf + 8, data, 60));
-    EXPECT_EQ(head.length, 60);
-    EXPECT_EQ(head.address, 0x1234);
-}
-
+// The bytes of every request are compared with independently built frames in the order tests
+// against the simulator; here what they cannot reach.
 TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaits)
 {
     FillTxBuf(8, 0, nullptr, 0);
@@ -172,17 +153,6 @@ TEST_F(FrameTest, TimeoutAndLineErrorTexts)
         EXPECT_EQ(-1, row.header ? headerVerdict(wait) : DataVerdict(wait));
         EXPECT_STREQ(szStatus, row.after);
     }
-}
-
-TEST_F(FrameTest, DataCheckUsesTheAnnouncedLength)
-{
-    receive(8, 0, std::vector<unsigned char>(40, 0x33));
-    head.order = 8;
-    ASSERT_EQ(1, headerVerdict());
-    EXPECT_EQ(1, DataVerdict({}));
-    szReadBuf[8 + 39] ^= 0x80;
-    EXPECT_EQ(-1, DataVerdict({}));
-    EXPECT_STREQ(szStatus, kTextDataIncorrect);
 }
 
 TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
