@@ -43,33 +43,7 @@ std::string getString(IniText ini, const char *section, const char *tag, size_t 
     return buffer.c_str();
 }
 
-class IniFiles : public ::testing::Test {
-protected:
-    // Files and directories in the test directory: a left-over temporary file shows here.
-    int entries() const
-    {
-        int count = 0;
-        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(tmp.path))
-            ++count;
-        return count;
-    }
-    TempDir tmp;
-    const std::string dir = tmp.path;
-};
-
-TEST(IniStore, PuttingATagAgainReplacesItInPlace)
-{
-    Store ini;
-    Ini_PutInt(ini, "PARA", "Power", 500);
-    Ini_PutInt(ini, "PARA", "Average", 1);
-    Ini_PutInt(ini, "para", "POWER", 700);
-    EXPECT_EQ(text(ini), "[PARA]\r\nPOWER = 700\r\nAverage = 1\r\n\r\n");
-    // Matched without blanks, written as given: some files carry keys with trailing blanks.
-    Ini_PutInt(ini, "para", "Power ", 800);
-    EXPECT_EQ(text(ini), "[PARA]\r\nPower  = 800\r\nAverage = 1\r\n\r\n");
-}
-
-TEST(IniStore, ExactFileTextOfASmallStore)
+TEST(IniStore, ExactFileTextAndATagPutAgainReplacedInPlace)
 {
     Store ini;
     Ini_PutInt(ini, "CONNECTION", "COMM TYPE", 1);
@@ -77,7 +51,8 @@ TEST(IniStore, ExactFileTextOfASmallStore)
     Ini_PutDouble(ini, "CALIBDATA", "UM-SLOPE:", 0.1);
     Ini_PutDouble(ini, "CALIBDATA", "third", 1.0 / 3.0);
     Ini_PutInt(ini, "CALIBDATA", "neg", -2147483647 - 1);
-    EXPECT_EQ(text(ini), "[CONNECTION]\r\nCOMM TYPE = 1\r\nIP ADDRESS = \"127.0.0.1\"\r\n\r\n"
+    Ini_PutInt(ini, "connection", "comm type ", 2); // matched without case or blanks, written as given
+    EXPECT_EQ(text(ini), "[CONNECTION]\r\ncomm type  = 2\r\nIP ADDRESS = \"127.0.0.1\"\r\n\r\n"
                          "[CALIBDATA]\r\nUM-SLOPE: = 0.1\r\nthird = 0.3333333333333333\r\nneg = -2147483648\r\n\r\n");
 }
 
@@ -91,7 +66,7 @@ TEST(IniStore, IntegersAsRead)
     const char *names = "[para]\r\n   power   =   500   \r\n";
     const char *headers = "[PARA] text\r\nPower = 5\r\n[ OK ]  \r\nPower = 6\r\n[]\r\nPower = 7\r\n";
     const char *numbers = "[S]\nletters = 12ab\nempty =\nbig = 2147483648\nsmall = -2147483648\n"
-                          "spaced = \" -7 \"\nplus = +3\nsign = -\n";
+                          "spaced = \" -7 \"\nplus = +3\nsign = -\nt = 1\nt = 2\n";
     const Row rows[] = {
         {"names without case or blanks", names, "PARA", "Power", 1, 500},
         {"asked with blanks", names, " Para ", "POWER ", 1, 500},
@@ -107,6 +82,7 @@ TEST(IniStore, IntegersAsRead)
         {"smallest", numbers, "S", "small", 1, INT32_MIN},
         {"quoted with blanks", numbers, "S", "spaced", 1, -7},
         {"plus sign", numbers, "S", "plus", 1, 3},
+        {"the first of two", numbers, "S", "t", 1, 1},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -143,69 +119,61 @@ TEST(IniStore, LongValuesAreWrittenInEightyCharacterPieces)
     for (int i = 0; i < 200; ++i)
         value += static_cast<char>('a' + i % 26);
     Ini_PutString(ini, "IP ADDRESSES", "LIST", value.c_str());
+    Ini_PutString(ini, "S", "eighty", value.substr(0, 80).c_str()); // stays on one line
+    Ini_PutInt(ini, "S", std::string(300, 'T').c_str(), 1);
     const std::string written = text(ini);
-    EXPECT_NE(written.find("LIST Line0001 = \"" + value.substr(0, 80) + "\"\r\n"), std::string::npos);
-    EXPECT_NE(written.find("LIST Line0002 = \"" + value.substr(80, 80) + "\"\r\n"), std::string::npos);
-    EXPECT_NE(written.find("LIST Line0003 = \"" + value.substr(160) + "\"\r\n"), std::string::npos);
-    EXPECT_EQ(written.find("Line0004"), std::string::npos);
+    EXPECT_EQ(written, "[IP ADDRESSES]\r\nLIST Line0001 = \"" + value.substr(0, 80) + "\"\r\nLIST Line0002 = \"" +
+                           value.substr(80, 80) + "\"\r\nLIST Line0003 = \"" + value.substr(160) +
+                           "\"\r\n\r\n[S]\r\neighty = \"" + value.substr(0, 80) + "\"\r\n" + std::string(255, 'T') +
+                           " = 1\r\n\r\n");
     Store back;
     read(back, written);
     EXPECT_EQ(getString(back, "IP ADDRESSES", "list"), value);
-    // Exactly 80 characters stay on one line.
-    Ini_PutString(ini, "S", "eighty", value.substr(0, 80).c_str());
-    EXPECT_NE(text(ini).find("eighty = \""), std::string::npos);
-    Store tags;
-    Ini_PutInt(tags, "S", std::string(300, 'T').c_str(), 1);
-    EXPECT_EQ(text(tags), "[S]\r\n" + std::string(255, 'T') + " = 1\r\n\r\n");
 }
 
-TEST(IniStore, CommentsGoBackWhereTheyWere)
+// Read, then written again: what a file carries besides items, and what it cannot carry.
+TEST(IniStore, ReadTextIsWrittenBackAsItStood)
 {
-    Store ini;
-    read(ini, "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\n\r\n\r\nAverage = 2\r\n; the end\r\n");
-    EXPECT_EQ(text(ini), "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\nAverage = 2\r\n\r\n"
-                         "; the end\r\n");
-}
-
-TEST(IniStore, LineEndsOfAnyKind)
-{
-    for (const char *eol : {"\r\n", "\n", "\r"}) {
+    const struct {
+        const char *name;
+        std::string in, out;
+    } rows[] = {
+        {"comments where they were",
+         "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\n\r\n\r\nAverage = 2\r\n; the end\r\n",
+         "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\nAverage = 2\r\n\r\n; the end\r\n"},
+        {"items before the first section are ignored", "x = 1\n[S]\ny = 2\n", "[S]\r\ny = 2\r\n\r\n"},
+        {"line feeds", "[A]\nx = 1\n[B]\nz = \"3\"", "[A]\r\nx = 1\r\n\r\n[B]\r\nz = \"3\"\r\n\r\n"},
+        {"carriage returns", "[A]\rx = 1\r[B]\rz = \"3\"", "[A]\r\nx = 1\r\n\r\n[B]\r\nz = \"3\"\r\n\r\n"},
+        // Only quoted values are unescaped; a lone quote is not a quoted value; a gap in the
+        // numbering ends the run of pieces.
+        {"duplicates and bare values", "[S]\nt = 1\nt = 2\ndir = C:\\temp\\new\nq = \"\nLIST Line0001 = ab\n"
+                                       "LIST Line0003 = cd\n",
+         "[S]\r\nt = 1\r\nt = 2\r\ndir = C:\\temp\\new\r\nq = \"\r\nLIST = ab\r\nLIST Line0003 = cd\r\n\r\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
         Store ini;
-        const std::string e = eol;
-        read(ini, "[A]" + e + "x = 1" + e + "y = \"two\"" + e + "[B]" + e + "z = 3");
-        std::int32_t v = 0;
-        EXPECT_EQ(Ini_GetInt(ini, "A", "x", &v), 1);
-        EXPECT_EQ(getString(ini, "A", "y"), "two");
-        EXPECT_EQ(Ini_GetInt(ini, "B", "z", &v), 1);
-        EXPECT_EQ(v, 3);
+        read(ini, row.in);
+        EXPECT_EQ(text(ini), row.out);
     }
-}
-
-TEST(IniStore, ItemsBeforeTheFirstSectionAreIgnored)
-{
     Store ini;
-    read(ini, "x = 1\n[S]\ny = 2\n");
-    EXPECT_EQ(text(ini), "[S]\r\ny = 2\r\n\r\n");
-}
-
-TEST(IniStore, ReadKeepsDuplicatesAndBareValuesAsTheyStand)
-{
-    Store ini;
-    read(ini, "[S]\nt = 1\nt = 2\ndir = C:\\temp\\new\nq = \"\nLIST Line0001 = ab\nLIST Line0003 = cd\n");
-    std::int32_t v = 0;
-    EXPECT_EQ(Ini_GetInt(ini, "S", "t", &v), 1);
-    EXPECT_EQ(v, 1);
-    // Only quoted values are unescaped; a lone quote is not a quoted value.
+    read(ini, rows[4].in);
     EXPECT_EQ(getString(ini, "S", "dir"), "C:\\temp\\new");
     EXPECT_EQ(getString(ini, "S", "q"), "\"");
-    // A gap in the numbering ends the run of pieces.
     EXPECT_EQ(getString(ini, "S", "LIST"), "ab");
     EXPECT_EQ(getString(ini, "S", "LIST Line0003"), "cd");
-    EXPECT_EQ(text(ini), "[S]\r\nt = 1\r\nt = 2\r\ndir = C:\\temp\\new\r\nq = \"\r\nLIST = ab\r\n"
-                         "LIST Line0003 = cd\r\n\r\n");
+
+    // The part past 1024 characters would read as an item of its own if it were not dropped.
+    Store cut;
+    read(cut, "[S]\nlong = " + std::string(1017, 'z') + "hidden = 9 " + std::string(5000, 'z') + "\nafter = 1\n");
+    EXPECT_EQ(getString(cut, "S", "long"), std::string(1017, 'z'));
+    std::int32_t v = 0;
+    EXPECT_EQ(Ini_GetInt(cut, "S", "hidden", &v), 0);
+    EXPECT_EQ(Ini_GetInt(cut, "S", "after", &v), 1);
+    EXPECT_EQ(v, 1);
 }
 
-TEST(IniStore, BufferIsCutAndEmptiedWhenNotFound)
+TEST(IniStore, BufferIsCutAndEmptiedWhenNotFoundAndNullArgumentsRefused)
 {
     Store ini;
     Ini_PutString(ini, "S", "t", "0123456789");
@@ -214,50 +182,48 @@ TEST(IniStore, BufferIsCutAndEmptiedWhenNotFound)
     char buffer[8] = "keep";
     EXPECT_EQ(Ini_GetStringIntoBuffer(ini, "S", "missing", buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
-}
 
-TEST(IniStore, OverlongLinesAreCutSafely)
-{
-    Store ini;
-    // The part past 1024 characters would read as an item of its own if it were not dropped.
-    read(ini, "[S]\nlong = " + std::string(1017, 'z') + "hidden = 9 " + std::string(5000, 'z') +
-                  "\nafter = 1\n");
-    EXPECT_EQ(getString(ini, "S", "long"), std::string(1017, 'z'));
-    std::int32_t v = 0;
-    EXPECT_EQ(Ini_GetInt(ini, "S", "hidden", &v), 0);
-    EXPECT_EQ(Ini_GetInt(ini, "S", "after", &v), 1);
-    EXPECT_EQ(v, 1);
-}
-
-TEST(IniStore, NullArguments)
-{
     std::int32_t v = 0;
     EXPECT_EQ(Ini_PutInt(nullptr, "S", "t", 1), INI_ERR_NULL_ARGUMENT);
-    Store ini;
     EXPECT_EQ(Ini_PutInt(ini, nullptr, "t", 1), INI_ERR_NULL_ARGUMENT);
     EXPECT_EQ(Ini_GetInt(ini, "S", nullptr, &v), INI_ERR_NULL_ARGUMENT);
     EXPECT_EQ(Ini_WriteToFile(ini, nullptr), INI_ERR_NULL_ARGUMENT);
 }
 
-TEST_F(IniFiles, WrittenFileReadsBack)
-{
-    const std::string path = dir + "/MQ-Vista.ini";
+class IniFiles : public ::testing::Test {
+protected:
+    // Files and directories in the test directory: a left-over temporary file shows here.
+    int entries() const
     {
-        Store ini;
-        Ini_PutInt(ini, "APPLICATION", "Panel width ", 780);
-        Ini_PutString(ini, "CONNECTION", "PORT NUMBER", "10001");
-        ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
+        int count = 0;
+        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(tmp.path))
+            ++count;
+        return count;
     }
-    EXPECT_EQ(ReadBytes(path), "[APPLICATION]\r\nPanel width  = 780\r\n\r\n[CONNECTION]\r\nPORT NUMBER = \"10001\"\r\n\r\n");
+    TempDir tmp;
+    const std::string dir = tmp.path;
+};
+
+// The file is replaced whole, with the old file's mode, and nothing else is left behind.
+TEST_F(IniFiles, RewriteKeepsTheModeAndLeavesNoTemporaryFile)
+{
+    const std::string path = dir + "/mode.ini";
+    { std::ofstream(path) << "[OLD]\r\n"; }
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    Store ini;
+    Ini_PutInt(ini, "S", "t", 1);
+    ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nt = 1\r\n\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
     Store back;
     ASSERT_GE(Ini_ReadFromFile(back, path.c_str()), 0);
-    std::int32_t width = 0;
-    EXPECT_EQ(Ini_GetInt(back, "APPLICATION", "Panel width", &width), 1);
-    EXPECT_EQ(width, 780);
-    EXPECT_EQ(entries(), 1) << "no temporary file is left behind";
+    EXPECT_EQ(text(back), text(ini));
+    EXPECT_EQ(entries(), 1);
 }
 
-TEST_F(IniFiles, MissingDirectoryOrFileGivesANegativeResult)
+TEST_F(IniFiles, FailedReadOrWriteChangesNothing)
 {
     Store ini;
     Ini_PutInt(ini, "S", "t", 1);
@@ -265,6 +231,10 @@ TEST_F(IniFiles, MissingDirectoryOrFileGivesANegativeResult)
     EXPECT_LT(Ini_WriteToFile(ini, (dir + "/missing/x.ini").c_str()), 0);
     EXPECT_LT(Ini_ReadFromFile(ini, (dir + "/missing.ini").c_str()), 0);
     EXPECT_EQ(text(ini), before);
+    // Renaming onto a directory fails even for root.
+    ASSERT_EQ(mkdir((dir + "/a-directory").c_str(), 0755), 0);
+    EXPECT_LT(Ini_WriteToFile(ini, (dir + "/a-directory").c_str()), 0);
+    EXPECT_EQ(entries(), 1) << "the temporary file is gone";
 }
 
 TEST_F(IniFiles, WriteThatFailsHalfwayLeavesTheOldFile)
@@ -286,30 +256,6 @@ TEST_F(IniFiles, WriteThatFailsHalfwayLeavesTheOldFile)
     EXPECT_LT(result, 0);
     EXPECT_EQ(ReadBytes(path), "[OLD]\r\nx = 1\r\n");
     EXPECT_EQ(entries(), 1) << "the temporary file is gone";
-}
-
-TEST_F(IniFiles, RewriteKeepsTheFileMode)
-{
-    const std::string path = dir + "/mode.ini";
-    { std::ofstream(path) << "[OLD]\r\n"; }
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    Store ini;
-    Ini_PutInt(ini, "S", "t", 1);
-    ASSERT_GE(Ini_WriteToFile(ini, path.c_str()), 0);
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
-TEST_F(IniFiles, WriteOverADirectoryFailsAndRemovesItsTemporaryFile)
-{
-    // Renaming onto a directory fails even for root.
-    const std::string target = dir + "/a-directory";
-    ASSERT_EQ(mkdir(target.c_str(), 0755), 0);
-    Store ini;
-    Ini_PutInt(ini, "S", "t", 1);
-    EXPECT_LT(Ini_WriteToFile(ini, target.c_str()), 0);
-    EXPECT_EQ(entries(), 1);
 }
 
 } // namespace
