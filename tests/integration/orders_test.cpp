@@ -21,6 +21,7 @@
 #include "ui/runtime.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,6 @@ using namespace ui;
 using namespace panels;
 
 namespace {
-
-std::string request(unsigned char order, unsigned short address, const std::vector<unsigned char> &data = {})
-{
-    return ReferenceRequest(order, address, data);
-}
 
 class OrdersTest : public SimFixture {
 protected:
@@ -43,75 +39,66 @@ protected:
     }
     std::string last() { return sim.lastRequestHex(); }
     int requests() { return static_cast<int>(sim.orders().size()); }
+    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
 };
 
-TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytes)
+TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
 {
     EXPECT_EQ(1, CheckComLine());
     EXPECT_EQ(last(), "550500000000aa3c");
-    EXPECT_EQ(last(), request(5, 0));
     EXPECT_EQ(hwinfo.serialNo, 777);
-
-    GetVERSIONInfo();
-    EXPECT_EQ(last(), request(7, 0));
-    EXPECT_EQ(hwinfo.serialNo, 777);
-    GetHARDWAREInfo();
-    EXPECT_EQ(last(), request(10, 0));
-    PushGET(RAM);
-    EXPECT_EQ(last(), request(2, 0));
-    PushGET(EEPROM);
-    EXPECT_EQ(last(), request(4, 0));
-    GetRAW();
-    EXPECT_EQ(last(), request(8, 0));
-    GetDATA(0);
-    EXPECT_EQ(last(), request(9, 0));
-    GetDATA(2);
-    EXPECT_EQ(last(), request(9, 2));
-    PushTEACH();
-    EXPECT_EQ(last(), request(6, 0));
-    PushRESET();
-    EXPECT_EQ(last(), request(11, 0));
-    WriteVideoDataToRAM(70);
-    EXPECT_EQ(last(), request(13, 70));
-    WriteVideoDataToEE(65);
-    EXPECT_EQ(last(), request(14, 65));
-
-    const auto set = BytesOf(&pset, sizeof pset);
-    IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset);
-    EXPECT_EQ(last(), request(1, 0, set));
-    EXPECT_EQ(last().size(), 68u * 2);
-    IssueOrder(ORDER_WRITE_PARA_EE, 0, &pset, sizeof pset);
-    EXPECT_EQ(last(), request(3, 0, set));
-    IssueOrder(ORDER_CALIBRATION, 1);
-    EXPECT_EQ(last(), request(12, 1));
-    IssueOrder(ORDER_CALIBRATION, 2, &pset.um_Slope, 4);
-    EXPECT_EQ(last(), request(12, 2, BytesOf(&pset.um_Slope, 4)));
-    IssueOrder(ORDER_CHANGE_BAUDRATE, 4);
-    EXPECT_EQ(last(), request(0xBE, 4));
-    IssueOrder(ORDER_HARDWARE_DUMP, kHardwareDumpAddress);
-    EXPECT_EQ(last(), request(0xC2, 0x2BAD));
-    EXPECT_EQ(head.length, 512);
-
-    ClearXFLASHpage(0x1100);
-    EXPECT_EQ(last(), request(0xB4, 0x1100));
-    WriteCalibDataToXF(&cal, sizeof cal);
-    EXPECT_EQ(last(), request(0x17, 0x1100, BytesOf(&cal, sizeof cal)));
-    ReadCalibDataFromXF(datbuf, 24);
-    EXPECT_EQ(last(), request(0x18, 0x1100));
+    // Requests carrying data first, before a GET or TEACH changes the set they carry.
     const std::vector<unsigned char> block(512, 0x5A);
-    WriteXFLASH(0x1200, block.data(), 512);
-    EXPECT_EQ(last(), request(0xB6, 0x1200, block));
+    const auto set = BytesOf(&pset, sizeof pset);
+    const auto slope = BytesOf(&pset.um_Slope, 4);
+    std::memset(datbuf, 0xCC, sizeof datbuf);
+    const struct {
+        std::function<void()> call;
+        int order, address;
+        std::vector<unsigned char> data;  // carried with the request
+        const char *status = nullptr;     // szStatus afterwards
+    } routines[] = {
+        {[] { IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset); }, 1, 0, set},
+        {[] { IssueOrder(ORDER_WRITE_PARA_EE, 0, &pset, sizeof pset); }, 3, 0, set},
+        {[] { IssueOrder(ORDER_CALIBRATION, 1); }, 12, 1, {}},
+        {[] { IssueOrder(ORDER_CALIBRATION, 2, &pset.um_Slope, 4); }, 12, 2, slope},
+        {[] { IssueOrder(ORDER_CHANGE_BAUDRATE, 4); }, 0xBE, 4, {}},
+        {[] { IssueOrder(ORDER_HARDWARE_DUMP, kHardwareDumpAddress); }, 0xC2, 0x2BAD, {}},
+        {[] { ClearXFLASHpage(0x1100); }, 0xB4, 0x1100, {}, "Erase XFLASH-PAGE1 -> Ok!"},
+        {[] { WriteCalibDataToXF(&cal, sizeof cal); }, 0x17, 0x1100, BytesOf(&cal, sizeof cal),
+         "WRITE calibration-data to XFLASH ... -> Ok!"},
+        {[] { ReadCalibDataFromXF(datbuf, 24); }, 0x18, 0x1100, {}, "Read XFLASH-ADDR: 0x1100 ... Bytes OK: 24"},
+        {[&] { WriteXFLASH(0x1200, block.data(), 512); }, 0xB6, 0x1200, block, "Write XFLASH OK Addr=0x1200"},
+        {GetVERSIONInfo, 7, 0, {}},
+        {GetHARDWAREInfo, 10, 0, {}},
+        {[] { PushGET(RAM); }, 2, 0, {}, "Parameter-frame received! - Line Ok!"},
+        {[] { PushGET(EEPROM); }, 4, 0, {}},
+        {GetRAW, 8, 0, {}, "Transmission successful - Line Ok!"},
+        {[] { GetDATA(0); }, 9, 0, {}, "Transmission successful  - Line Ok!"},
+        {[] { GetDATA(2); }, 9, 2, {}},
+        {PushTEACH, 6, 0, {}, "TEACH new setpoint value ... -> Ok!"},
+        {PushRESET, 11, 0, {}, "RESET analog/digital output ... -> Ok!"},
+        {[] { WriteVideoDataToRAM(70); }, 13, 70, {}},
+        {[] { WriteVideoDataToEE(65); }, 14, 65, {}},
+    };
+    for (const auto &r : routines) {
+        SCOPED_TRACE(r.order);
+        CopyText(szStatus, "");
+        r.call();
+        EXPECT_EQ(last(), ReferenceRequest(r.order, r.address, r.data));
+        if (r.status) {
+            EXPECT_STREQ(szStatus, r.status);
+        }
+    }
+    EXPECT_EQ(hwinfo.serialNo, 777) << "taken from the firmware answer too";
+    // Exactly the asked-for bytes of the header were copied.
+    EXPECT_EQ(0, std::memcmp(datbuf, &cal, 24));
+    EXPECT_EQ(datbuf[24], 0xCC);
 }
 
-TEST_F(OrdersTest, FetchesFillTheirRecords)
+TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
 {
-    ASSERT_EQ(1, GetRAW());
-    EXPECT_STREQ(szStatus, "Transmission successful - Line Ok!");
-    EXPECT_EQ(raw.SETPOINT, pset.Teach_Value);
-    EXPECT_GT(raw.CYCLE_TIME, 0u);
-
     ASSERT_EQ(1, GetDATA(0));
-    EXPECT_STREQ(szStatus, "Transmission successful  - Line Ok!");
     std::uint16_t video[256];
     std::memcpy(video, adbuf, sizeof video);
     std::memset(vtbuf, 0, sizeof vtbuf);
@@ -121,13 +108,6 @@ TEST_F(OrdersTest, FetchesFillTheirRecords)
     for (std::uint16_t v : vtbuf)
         nonZero += v != 0;
     EXPECT_GT(nonZero, 0);
-
-    ASSERT_EQ(1, GetHARDWAREInfo());
-    EXPECT_EQ(hwinfo.receiverType, 736214u);
-    EXPECT_EQ(hwinfo.hardwareType, 517318u);
-    EXPECT_EQ(hwinfo.firmwareNo, 406);
-    EXPECT_EQ(hwinfo.pixelCount, 4096);
-    EXPECT_EQ(hwinfo.adcCode, 1024);
 }
 
 TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
@@ -135,57 +115,62 @@ TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
     pset.um_Slope = 81920;
     pset.Teach_Value = 1;
     ASSERT_EQ(0, PushTEACH());
-    EXPECT_STREQ(szStatus, "TEACH new setpoint value ... -> Ok!");
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "TEACH new setpoint value ... -> Ok!");
+    EXPECT_EQ(status(), "TEACH new setpoint value ... -> Ok!");
     // The simulator's RAM set now holds the taught value (bytes 14..15).
     const std::string ram = sim.command("ram").substr(3);
     const int taught = std::stoi(ram.substr(28, 2), nullptr, 16) | std::stoi(ram.substr(30, 2), nullptr, 16) << 8;
     EXPECT_EQ(pset.Teach_Value, taught);
-    int field = 0;
-    GetCtrlVal(pPara1, PARA1_TEACH_VALUE, &field);
-    EXPECT_EQ(field, taught);
-    double mm = 0;
-    GetCtrlVal(pPara1, PARA1_TEACH_MM, &mm);
-    EXPECT_NEAR(mm, taught * 81920.0 / 16384000.0, 0.05);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), taught);
+    EXPECT_NEAR(doubleOf(pPara1, PARA1_TEACH_MM), taught * 81920.0 / 16384000.0, 0.05);
     double x = 0, y = 0;
     ASSERT_EQ(0, GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y));
     EXPECT_EQ(x, taught);
     EXPECT_EQ(y, 0.75);
+    // The measurement record reports the same set point.
+    ASSERT_EQ(1, GetRAW());
+    EXPECT_EQ(raw.SETPOINT, taught);
 }
 
 TEST_F(OrdersTest, FailedCommandsNameTheOperationAndTheLink)
 {
-    struct Case {
-        int (*routine)();
-        const char *tcpText;
-        const char *rs232Text;
-    };
-    const Case cases[] = {
-        {PushTEACH, "Teach-Error:Timeout TCP-Server-error!", "Teach-Error:Timeout RS232-Line!"},
-        {PushRESET, "Reset-Error:Timeout TCP-Server-error!", "Reset-Error:Timeout RS232-Line!"},
-        {[] { return WriteVideoDataToRAM(50); }, "VTHD-Write-Error:Timeout TCP-Server-error!",
-         "VTHD-Write-Error:Timeout RS232-Line!"},
-        {[] { return WriteVideoDataToEE(50); }, "VTHD-Write-Error:Timeout TCP-Server-error!",
-         "VTHD-Write-Error:Timeout RS232-Line!"},
+    // Each text is its operation's, then the link's: "TCP-Server-error!" or "RS232-Line!".
+    const struct {
+        std::function<int()> routine;
+        const char *operation;
+        bool inStatusText;  // also left in szStatus, not only on the status line
+    } cases[] = {
+        {PushTEACH, "Teach-Error:Timeout ", true},
+        {PushRESET, "Reset-Error:Timeout ", true},
+        {[] { return WriteVideoDataToRAM(50); }, "VTHD-Write-Error:Timeout ", true},
+        {[] { return WriteVideoDataToEE(50); }, "VTHD-Write-Error:Timeout ", true},
+        {[] { return ClearXFLASHpage(0x1200); }, "Erase-Error:Timeout ", false},
+        {[] { return WriteCalibDataToXF(&cal, sizeof cal); }, "CALIB-Write-Error:Timeout ", true},
+        {[] { return ReadCalibDataFromXF(datbuf, 24); }, "XFlash-Read-Error:Timeout ", true},
     };
     pset.Teach_Value = 123;
-    for (const Case &c : cases) {
-        // Whatever the cause: an error answer here.
-        ASSERT_EQ(sim.command("fault error-1"), "ok");
-        EXPECT_EQ(-1, c.routine());
-        EXPECT_STREQ(szStatus, c.tcpText);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), c.tcpText);
+    for (const bool tcp : {true, false}) {
+        if (!tcp) {
+            // The RS-232 wording, on a closed port that fails at once.
+            comtype = 0;
+            rs232con = 0;
+        }
+        for (const auto &c : cases) {
+            const std::string text = std::string(c.operation) + (tcp ? "TCP-Server-error!" : "RS232-Line!");
+            SCOPED_TRACE(text);
+            // Whatever the cause: an error answer here, or no port at all.
+            if (tcp) {
+                ASSERT_EQ(sim.command("fault error-1"), "ok");
+            } else {
+                dataSizeRec = 8;
+            }
+            EXPECT_EQ(-1, c.routine());
+            EXPECT_EQ(status(), text);
+            if (c.inStatusText) {
+                EXPECT_EQ(szStatus, text);
+            }
+        }
     }
     EXPECT_EQ(pset.Teach_Value, 123);
-
-    // The RS-232 wording, on a closed port that fails at once.
-    comtype = 0;
-    rs232con = 0;
-    for (const Case &c : cases) {
-        dataSizeRec = 8;
-        EXPECT_EQ(-1, c.routine());
-        EXPECT_STREQ(szStatus, c.rs232Text);
-    }
     dataSizeRec = 8;
     stop_flag = 0;
     EXPECT_EQ(-1, GetRAW());
@@ -217,105 +202,61 @@ TEST_F(OrdersTest, ParameterSetReadIsNormalisedOnThePanel)
     std::memset(&zero, 0, sizeof zero);
     ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &zero, sizeof zero));
     PushGET(RAM);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(status(), "Parameter-frame received! - Line Ok!");
     EXPECT_EQ(pset.Upper_Tolerance, 1);
     EXPECT_EQ(pset.Eval_End, 256);
-    int value = 0;
-    GetCtrlVal(pPara1, PARA1_UPPER_TOL, &value);
-    EXPECT_EQ(value, 1);
-    GetCtrlVal(pPA, MAIN_EDGE_RIGHT, &value);
-    EXPECT_EQ(value, 256);
-    GetCtrlVal(pPara2, PARA2_VTHD, &value);
-    EXPECT_EQ(value, 10);
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 1);
+    EXPECT_EQ(intOf(pPA, MAIN_EDGE_RIGHT), 256);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 10);
     // Average 0 is not offered by its ring, yet the ring shows it and reads it back.
-    GetCtrlVal(pPara1, PARA1_AVERAGE, &value);
-    EXPECT_EQ(value, 0);
-    double slope = -1;
-    GetCtrlVal(pCal1, CAL1_SLOPE, &slope);
-    EXPECT_EQ(slope, 0.0);
-
-    // A failed GET leaves the set and the panel as they were.
-    const ParameterSet before = pset;
-    ASSERT_EQ(sim.command("fault silent"), "ok");
-    PushGET(EEPROM);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout-RS-232...");
-    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+    EXPECT_EQ(intOf(pPara1, PARA1_AVERAGE), 0);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), 0.0);
 }
 
-TEST_F(OrdersTest, XflashEraseChecksThePageAddress)
+TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
 {
-    const int before = requests();
-    EXPECT_EQ(-1, ClearXFLASHpage(0x1180));
-    EXPECT_STREQ(szStatus, "Erase error: no valid XFLASH-Address");
-    EXPECT_EQ(-1, ClearXFLASHpage(0x0F00));
-    EXPECT_EQ(-1, ClearXFLASHpage(0x2000));
-    EXPECT_EQ(requests(), before);
-
-    EXPECT_EQ(0, ClearXFLASHpage(0x1F00));
-    EXPECT_STREQ(szStatus, "Erase XFLASH-PAGE15 -> Ok!");
-    EXPECT_EQ(0, ClearXFLASHpage(0x1000));
-    EXPECT_STREQ(szStatus, "Erase XFLASH-PAGE0 -> Ok!");
+    // Only page addresses 0x1000..0x1F00 are erased; a refused address sends nothing.
+    const char *const kNoPage = "Erase error: no valid XFLASH-Address";
+    const struct {
+        std::uint16_t page;
+        int result;
+        const char *status;
+    } erases[] = {{0x1180, -1, kNoPage}, {0x0F00, -1, kNoPage}, {0x2000, -1, kNoPage},
+                  {0x1F00, 0, "Erase XFLASH-PAGE15 -> Ok!"}, {0x1000, 0, "Erase XFLASH-PAGE0 -> Ok!"},
+                  {0x1300, 0, "Erase XFLASH-PAGE3 -> Ok!"}};
+    for (const auto &e : erases) {
+        SCOPED_TRACE(e.page);
+        const int before = requests();
+        EXPECT_EQ(ClearXFLASHpage(e.page), e.result);
+        EXPECT_STREQ(szStatus, e.status);
+        EXPECT_EQ(requests(), before + (e.result == 0 ? 1 : 0));
+    }
     EXPECT_EQ(sim.command("xflash 0").substr(3, 8), "ffffffff");
 
-    ASSERT_EQ(sim.command("fault silent"), "ok");
-    EXPECT_EQ(-1, ClearXFLASHpage(0x1200));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Erase-Error:Timeout TCP-Server-error!");
-    EXPECT_STREQ(szStatus, "TIMEOUT!");
-}
-
-TEST_F(OrdersTest, XflashBlockWriteChecksTheRangeAndCutsTheLength)
-{
-    const int before = requests();
-    std::vector<unsigned char> data(600, 0x0F);
-    EXPECT_EQ(-2, WriteXFLASH(0x2000, data.data(), 600));
-    EXPECT_EQ(-2, WriteXFLASH(0x0FFF, data.data(), 600));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "XFLASH write-error -2:address out of range!");
-    EXPECT_EQ(requests(), before);
-
-    EXPECT_EQ(1, WriteXFLASH(0x1FFF, data.data(), 10));
-    EXPECT_STREQ(szStatus, "Write XFLASH OK Addr=0x1fff");
-    ClearXFLASHpage(0x1300);
-    EXPECT_EQ(1, WriteXFLASH(0x1300, data.data(), 600));
-    EXPECT_STREQ(szStatus, "Write XFLASH OK Addr=0x1300");
+    // Blocks go to 0x1000..0x1FFF and are cut to 512 bytes.
+    const char *const kOutOfRange = "XFLASH write-error -2:address out of range!";
+    const std::vector<unsigned char> data(600, 0x0F);
+    const struct {
+        std::uint16_t address, length;
+        int result;
+        const char *status;
+    } writes[] = {{0x2000, 600, -2, kOutOfRange}, {0x0FFF, 600, -2, kOutOfRange},
+                  {0x1FFF, 10, 1, "Write XFLASH OK Addr=0x1fff"}, {0x1300, 600, 1, "Write XFLASH OK Addr=0x1300"}};
+    for (const auto &w : writes) {
+        SCOPED_TRACE(w.address);
+        const int before = requests();
+        EXPECT_EQ(WriteXFLASH(w.address, data.data(), w.length), w.result);
+        EXPECT_EQ(status(), w.status);
+        EXPECT_EQ(requests(), before + (w.result == 1 ? 1 : 0));
+    }
     EXPECT_EQ(last().size(), 520u * 2);
-    std::string expectedPage;
+    std::string page;
     for (int i = 0; i < 512; ++i)
-        expectedPage += "0f";
-    EXPECT_EQ(sim.command("xflash 3").substr(3), expectedPage);
-
-    ASSERT_EQ(sim.command("fault error-2"), "ok");
-    EXPECT_EQ(-1, WriteXFLASH(0x1200, data.data(), 4));
-    EXPECT_STREQ(szStatus, "Write XFLASH Error Addr=0x1200");
-}
-
-TEST_F(OrdersTest, CalibrationHeaderWriteAndReadBack)
-{
-    CalibrationHeader written{};
-    written.HW_TYPE = 517437;
-    written.SER_NO = 999;
-    written.XF_DIVISOR = 3;
-    written.XF_SIZE = 1024;
-    written.reserved = 0x1234;
-    written.UM_SLOPE = 163840;
-    written.UM_OFFSET = -25;
-    written.UM_RANGE = 40000;
-    ASSERT_EQ(0, ClearXFLASHpage(kXflashHeaderAddress));
-    ASSERT_EQ(1, WriteCalibDataToXF(&written, sizeof written));
-    EXPECT_STREQ(szStatus, "WRITE calibration-data to XFLASH ... -> Ok!");
-
-    std::memset(datbuf, 0xCC, sizeof datbuf);
-    ASSERT_EQ(1, ReadCalibDataFromXF(datbuf, 24));
-    EXPECT_STREQ(szStatus, "Read XFLASH-ADDR: 0x1100 ... Bytes OK: 24");
-    EXPECT_EQ(0, std::memcmp(datbuf, &written, 24));
-    // Exactly the asked-for bytes are copied.
-    EXPECT_EQ(datbuf[24], 0xCC);
-
-    ASSERT_EQ(sim.command("fault silent"), "ok");
-    EXPECT_EQ(-1, ReadCalibDataFromXF(datbuf, 24));
-    EXPECT_STREQ(szStatus, "XFlash-Read-Error:Timeout TCP-Server-error!");
+        page += "0f";
+    EXPECT_EQ(sim.command("xflash 3").substr(3), page);
     ASSERT_EQ(sim.command("fault error-1"), "ok");
-    EXPECT_EQ(-1, WriteCalibDataToXF(&written, sizeof written));
-    EXPECT_STREQ(szStatus, "CALIB-Write-Error:Timeout TCP-Server-error!");
+    EXPECT_EQ(-1, WriteXFLASH(0x1200, data.data(), 4));
+    EXPECT_EQ(status(), "Write XFLASH Error Addr=0x1200");
 }
 
 } // namespace
