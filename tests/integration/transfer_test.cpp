@@ -36,82 +36,52 @@ protected:
         ASSERT_EQ(1, InitDataExchange());
     }
     std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
-
-    // Every field away from its default, each within its range so that nothing is
-    // corrected on the way, and slopes and rings the panel has no item for.
-    static ParameterSet unusualSet()
-    {
-        ParameterSet p{};
-        p.Power = 733;
-        p.Power_Mode = 0;
-        p.Background_Mode = 1;
-        p.Polarity = 0;
-        p.Eval_Mode = 3;
-        p.Eval_Begin = 17;
-        p.Eval_End = 999;
-        p.Teach_Value = 411;
-        p.Upper_Tolerance = 33;
-        p.Lower_Tolerance = 44;
-        p.Average = 3;
-        p.Ext_Trigger_Mode = 5;
-        p.Analog_Mode = 6;
-        p.CCD_OP_Mode = 1;
-        p.Hardware_Mode = 2;
-        p.Video_Thd_Mode = 0;
-        p.Video_Thd_Fix = 55;
-        p.Video_Thd_Auto = 66;
-        p.RS_232_Mode = 2;
-        p.RS_232_Baudrate = 2;
-        p.Filter_Type = 5;
-        p.Analog_Zoom_Mode = 9;
-        p.Int_Trigger_Mode = 2;
-        p.Trigger_Pixel = 99;
-        p.Output_Mode = 1;
-        p.Exposure_Time = 2300;
-        p.Tolerance_Mode = 0;
-        p.Free_Para = 0xABCD;
-        p.um_Slope = 98765;
-        return p;
-    }
 };
+
+// Every field away from its default, each within its range so that nothing is corrected on
+// the way, and slopes and rings the panel has no item for.
+const ParameterSet kUnusualSet{
+    .Power = 733, .Power_Mode = 0, .Background_Mode = 1, .Polarity = 0, .Eval_Mode = 3, .Eval_Begin = 17,
+    .Eval_End = 999, .Teach_Value = 411, .Upper_Tolerance = 33, .Lower_Tolerance = 44, .Average = 3,
+    .Ext_Trigger_Mode = 5, .Analog_Mode = 6, .CCD_OP_Mode = 1, .Hardware_Mode = 2, .Video_Thd_Mode = 0,
+    .Video_Thd_Fix = 55, .Video_Thd_Auto = 66, .RS_232_Mode = 2, .RS_232_Baudrate = 2, .Filter_Type = 5,
+    .Analog_Zoom_Mode = 9, .Int_Trigger_Mode = 2, .Trigger_Pixel = 99, .Output_Mode = 1, .Exposure_Time = 2300,
+    .Tolerance_Mode = 0, .Free_Para = 0xABCD, .um_Slope = 98765};
 
 TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
 {
-    const ParameterSet original = unusualSet();
-    pset = original;
+    pset = kUnusualSet;
     SelectStorageTarget(RAM);
-    ASSERT_GE(MIN_ITIME, 0.0);
     SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
     SetPanelValues();
     press(pPA, MAIN_SEND);
     EXPECT_EQ(status(), "Transmission successful - Line Ok!");
-    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&original, sizeof original)));
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&kUnusualSet, sizeof kUnusualSet)));
 
     std::memset(&pset, 0, sizeof pset);
     press(pPA, MAIN_GET);
     EXPECT_EQ(status(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(0, std::memcmp(&pset, &original, sizeof pset));
+    EXPECT_EQ(0, std::memcmp(&pset, &kUnusualSet, sizeof pset));
 
     // and back again: what GET showed, SEND sends unchanged
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&original, sizeof original)));
+    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&kUnusualSet, sizeof kUnusualSet)));
 }
 
 TEST_F(TransferTest, ExposureOfTheReceiverModeSurvivesGetAndFileRead)
 {
-    // The slider starts from the minimum of mode 0 (MIN_ITIME), as after any other set.
-    struct Row {
-        std::uint16_t where, mode, stored;
+    // Receiver mode 2; the slider starts from the minimum of mode 0 (MIN_ITIME), as after any other set.
+    const struct {
+        std::uint16_t where, stored;
         double shownMs;
         std::uint16_t sent;
-    };
-    const Row rows[] = {{EEPROM, 2, 600, 0.6, 600}, {EEPROM, 2, 200, 0.4, 400}, {DATFILE, 2, 600, 0.6, 600}};
+    } rows[] = {{EEPROM, 600, 0.6, 600}, {EEPROM, 200, 0.4, 400}, {DATFILE, 600, 0.6, 600}};
     ASSERT_GT(MIN_ITIME, 0.6);
     const std::string file = programDir + "/mode2.ini";
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         press(pPA, MAIN_GET);
         ASSERT_EQ(pset.CCD_OP_Mode, 0);
-        pset.CCD_OP_Mode = row.mode;
+        pset.CCD_OP_Mode = 2;
         pset.Exposure_Time = row.stored;
         if (row.where == DATFILE)
             WriteParaToIniFile(&pset, file.c_str());
@@ -132,19 +102,18 @@ TEST_F(TransferTest, ExposureOfTheReceiverModeSurvivesGetAndFileRead)
 
 TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
 {
-    struct Row {
-        int control, value;
+    const struct {
+        int panel, control, value;
         const char *named;
-    };
-    const Row rows[] = {{MAIN_EDGE_LEFT, 2000, "E-BEG 2000 > E-END"},
-                        {PARA1_UPPER_TOL, 4000, "TOL-HIGH 4000 >"},
-                        {PARA1_LOWER_TOL, 4000, "TOL-LOW 4000 > TEACH-VALUE"}};
+    } rows[] = {{pPA, MAIN_EDGE_LEFT, 2000, "E-BEG 2000 > E-END"},
+                {pPara1, PARA1_UPPER_TOL, 4000, "TOL-HIGH 4000 >"},
+                {pPara1, PARA1_LOWER_TOL, 4000, "TOL-LOW 4000 > TEACH-VALUE"}};
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
     const ParameterSet good = pset;
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         SetPanelValues();
-        SetCtrlVal(row.control == MAIN_EDGE_LEFT ? pPA : pPara1, row.control, row.value);
+        SetCtrlVal(row.panel, row.control, row.value);
         sim.command("reset-stats");
         popups->confirmAnswers = {0};
         press(pPA, MAIN_SEND);
@@ -217,9 +186,7 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
     EXPECT_EQ(sim.orders().back(), 4);
     EXPECT_EQ(pset.Teach_Value, 600);
     EXPECT_EQ(pset.Power, 321);
-    int shown = 0;
-    GetCtrlVal(pPara2, PARA2_POWER, &shown);
-    EXPECT_EQ(shown, 321);
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 321);
 }
 
 TEST_F(TransferTest, FailedExchangesKeepSetAndPanel)
@@ -250,10 +217,7 @@ TEST_F(TransferTest, TeachAndThresholdSaveSendTheirOrders)
     popups->confirmAnswers = {1};
     sim.command("reset-stats");
     SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
-    const std::vector<int> sent = sim.orders();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0], 13);
-    EXPECT_EQ(sent[1], 9);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{13, 9}));
     EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
     EXPECT_EQ(pset.Video_Thd_Auto, 61);
     EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)) << "the stored curve is the sensor's new one";
