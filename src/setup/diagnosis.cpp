@@ -26,43 +26,48 @@ double thresholdAt(const VideoInput &in, const ParameterSet &p, int i)
     return static_cast<double>(in.adcMax * p.Video_Thd_Fix / 100);
 }
 
-// A straight line through the log-odds of the flank's points around points j and j + 1, each
-// weighted by how little the noise moves it there; its zero is the edge. Keeps the two-point
-// value when the flank has too few points for it.
-template <typename LogOdds>
-void refineOnFlank(const VideoInput &in, int j, Crossing &c, const LogOdds &logOdds, double swing)
+// A level beside an edge as a straight line over the pixels: the band is seldom level, and a
+// level taken a few points off the edge is not the level at the edge.
+struct Level {
+    double x0 = 0, at = 0, slope = 0;
+    double operator()(double x) const { return at + slope * (x - x0); }
+};
+
+// The plateau on one side of the crossing: from `start` outwards in steps of `dir`, past the
+// flank's points (those inside `flank`) and as many points again as a margin (at least one),
+// then up to `points` points that stay on their side of `split`: their mean, and with `sloped`
+// a straight line through them. `fallback` where the plateau has no point.
+template <typename InFlank>
+Level plateauLevel(const VideoInput &in, int start, int dir, int from, int to, bool bright, double split,
+                   const InFlank &inFlank, int points, bool sloped, double fallback)
 {
-    double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    int used = 0;
-    for (int i = std::max(0, j - 2); i <= std::min(kPoints - 1, j + 3); ++i) {
-        const double y = (in.video[i] - c.localBackground) / swing;
-        if (y < 0.03 || y > 0.97)
-            continue;
-        const double w = y * y * (1 - y) * (1 - y);
-        const double x = in.pixelOf[i], l = logOdds(i);
-        sw += w;
-        sx += w * x;
-        sy += w * l;
-        sxx += w * x * x;
-        sxy += w * x * l;
-        ++used;
+    int i = start, flankPoints = 0;
+    for (; i >= from && i <= to && inFlank(i); i += dir)
+        ++flankPoints;
+    i += dir * std::max(1, flankPoints);
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (; i >= from && i <= to && n < points && (in.video[i] > split) == bright; i += dir) {
+        const double x = in.pixelOf[i], y = in.video[i];
+        n += 1;
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
     }
-    const double det = sw * sxx - sx * sx;
-    if (used < 3 || std::fabs(det) < 1e-12)
-        return;
-    const double slope = (sw * sxy - sx * sy) / det;
-    const double offset = (sy - slope * sx) / sw;
-    if ((c.falling && slope >= 0) || (!c.falling && slope <= 0))
-        return;
-    const double x = -offset / slope;
-    if (x >= in.pixelOf[std::max(0, j - 1)] && x <= in.pixelOf[std::min(kPoints - 1, j + 2)])
-        c.pixel = x;
+    if (n == 0)
+        return {0.0, fallback, 0.0};
+    Level line{sx / n, sy / n, 0.0};
+    const double sxxCentred = sxx - sx * sx / n;
+    if (sloped && n >= 2 && sxxCentred > 1e-9)
+        line.slope = (sxy - sx * sy / n) / sxxCentred;
+    return line;
 }
 
 // The edge next to a threshold crossing between points a and a + 1, judged on the local swing:
 // the band is seldom level over the whole line, and its far ends say nothing about this edge.
-// Its position is where the profile passes halfway between the band and the shadow beside it,
-// which does not move with the threshold; the transition is the points between 10 % and 90 %.
+// Its position is where the profile passes halfway between the band and the shadow, both taken
+// as straight lines through their plateaus beside the edge, which does not move with the
+// threshold; the transition is the points between 10 % and 90 %.
 void describeEdge(const VideoInput &in, int a, Crossing &c)
 {
     constexpr int kReach = 16;
@@ -73,24 +78,9 @@ void describeEdge(const VideoInput &in, int a, Crossing &c)
     std::vector<double> band, shadow;
     for (int i = from; i <= to; ++i)
         (in.video[i] > split ? band : shadow).push_back(in.video[i]);
-    const double low = median(shadow) + 0.1 * (median(band) - median(shadow));
-    const double high = median(shadow) + 0.9 * (median(band) - median(shadow));
-    // For the position the levels of the few points nearest to the edge on either side: the
-    // band a little further off may already be brighter or darker.
-    constexpr size_t kNearest = 5;
-    band.clear();
-    shadow.clear();
-    for (int step = 0; step <= kReach + 1 && (band.size() < kNearest || shadow.size() < kNearest); ++step) {
-        for (int i : {a - step, a + 1 + step}) {
-            if (i < from || i > to)
-                continue;
-            std::vector<double> &side = in.video[i] > split ? band : shadow;
-            if (side.size() < kNearest)
-                side.push_back(in.video[i]);
-        }
-    }
-    c.localBand = median(band);
-    c.localBackground = median(shadow);
+    const double bandMedian = median(band), shadowMedian = median(shadow);
+    const double low = shadowMedian + 0.1 * (bandMedian - shadowMedian);
+    const double high = shadowMedian + 0.9 * (bandMedian - shadowMedian);
     const auto inside = [&](int i) { return in.video[i] > low && in.video[i] < high; };
     c.transitionPoints = 0;
     for (int i = a; i >= from && inside(i); --i)
@@ -98,26 +88,67 @@ void describeEdge(const VideoInput &in, int a, Crossing &c)
     for (int i = a + 1; i <= to && inside(i); ++i)
         ++c.transitionPoints;
 
-    // The halfway crossing nearest to the threshold crossing, in the same direction. Between the
-    // two points the flank is taken as S-shaped (interpolated on the log-odds of the swing), which
-    // a straight line between points several pixels apart is not.
-    const double swing = c.localBand - c.localBackground;
-    if (swing <= 0)
-        return;
+    // A falling edge has the band before it, a rising one after it. The band's slope beside the
+    // edge moves the halfway level by a good part of a pixel; the shadow holds too little light
+    // for a slope worth its noise.
+    const int bandStart = c.falling ? a : a + 1, shadowStart = c.falling ? a + 1 : a;
+    const int bandDir = c.falling ? -1 : 1;
+    const Level bandLine = plateauLevel(in, bandStart, bandDir, from, to, true, split, inside, 16, true, bandMedian);
+    const Level shadowLine =
+        plateauLevel(in, shadowStart, -bandDir, from, to, false, split, inside, 12, false, shadowMedian);
+    c.localBand = bandLine(c.pixel);
+    c.localBackground = shadowLine(c.pixel);
+
+    // Each point's share of the swing at its own place; on the flank the share is S-shaped, so
+    // its log-odds are a straight line whose zero is the edge.
+    const auto share = [&](int i) {
+        const double swing = bandLine(in.pixelOf[i]) - shadowLine(in.pixelOf[i]);
+        return swing > 0 ? (in.video[i] - shadowLine(in.pixelOf[i])) / swing : 0.5;
+    };
     const auto logOdds = [&](int i) {
-        const double y = std::clamp((in.video[i] - c.localBackground) / swing, 0.02, 0.98);
+        const double y = std::clamp(share(i), 0.02, 0.98);
         return std::log(y / (1.0 - y));
     };
+    if (c.localBand <= c.localBackground)
+        return;
+    // The halfway crossing nearest to the threshold crossing, in the same direction, then a
+    // straight line through the log-odds of the flank's points around it, each weighted by how
+    // little the noise moves it there. Keeps the two-point value when the flank has too few
+    // points for the line.
     for (int step = 0; step <= kReach; ++step) {
         for (int j : {a - step, a + step}) {
             if (j < from || j + 1 > to)
                 continue;
             const double d0 = logOdds(j), d1 = logOdds(j + 1);
-            if (c.falling ? (d0 > 0 && d1 <= 0) : (d0 <= 0 && d1 > 0)) {
-                c.pixel = in.pixelOf[j] + d0 / (d0 - d1) * (in.pixelOf[j + 1] - in.pixelOf[j]);
-                refineOnFlank(in, j, c, logOdds, swing);
-                return;
+            if (!(c.falling ? (d0 > 0 && d1 <= 0) : (d0 <= 0 && d1 > 0)))
+                continue;
+            c.pixel = in.pixelOf[j] + d0 / (d0 - d1) * (in.pixelOf[j + 1] - in.pixelOf[j]);
+            double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+            int used = 0;
+            for (int i = std::max(0, j - 2); i <= std::min(kPoints - 1, j + 3); ++i) {
+                const double y = share(i);
+                if (y < 0.03 || y > 0.97)
+                    continue;
+                const double w = y * y * (1 - y) * (1 - y);
+                const double x = in.pixelOf[i], l = logOdds(i);
+                sw += w;
+                sx += w * x;
+                sy += w * l;
+                sxx += w * x * x;
+                sxy += w * x * l;
+                ++used;
             }
+            const double det = sw * sxx - sx * sx;
+            if (used >= 3 && std::fabs(det) > 1e-12) {
+                const double slope = (sw * sxy - sx * sy) / det;
+                const double x = -(sy - slope * sx) / sw / slope;
+                if ((c.falling ? slope < 0 : slope > 0) && x >= in.pixelOf[std::max(0, j - 1)] &&
+                    x <= in.pixelOf[std::min(kPoints - 1, j + 2)])
+                    c.pixel = x;
+            }
+            c.localBand = bandLine(c.pixel);
+            c.localBackground = shadowLine(c.pixel);
+            return;
         }
     }
 }
