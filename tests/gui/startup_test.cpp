@@ -8,7 +8,6 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "support/scripted_popups.h"
 #include "support/sim_process.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -19,46 +18,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace ui;
 using namespace panels;
 
 namespace {
 
-// Runs the real entry point in a program directory of its own. `whileRunning` is called
-// once the event loop runs; it ends the run by closing the main panel.
-class StartupTest : public ::testing::Test {
+// Runs the real entry point in a program directory of its own; it loads its own panels.
+// `whileRunning` is called once the event loop runs; it ends the run by closing the main panel.
+class StartupTest : public AppFixture {
 protected:
     void SetUp() override
     {
-        static char arg0[] = "mq-tests";
-        static char *argv[] = {arg0, nullptr};
-        InitRuntime(1, argv);
-        char pattern[] = "/tmp/mq-vista-start-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        SetProgramDirectory(dir);
-        auto scripted = std::make_unique<ScriptedPopups>();
-        popups = scripted.get();
-        SetPopups(std::move(scripted));
-    }
-
-    void TearDown() override
-    {
-        SetPopups(nullptr);
-        SetProgramDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-
-    void linkCom1(const std::string &device)
-    {
-        ASSERT_EQ(::symlink(device.c_str(), (dir + "/com1").c_str()), 0);
+        AppFixture::SetUp();
+        CloseLinkAndPanels();
     }
 
     // Start-up processes events while it identifies the sensor; the checks wait for
@@ -82,23 +57,15 @@ protected:
         return WinMain(1, argv);
     }
 
-    int activeTab()
-    {
-        int index = -1;
-        GetActiveTabPage(pPA, MAIN_TAB, &index);
-        return index;
-    }
-
-    std::string dir;
-    ScriptedPopups *popups = nullptr;
     bool closed = false;
 };
 
 TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--fault", "silent", "--eeprom", dir + "/e"})) << sim.error();
-    linkCom1(sim.ptyPath());
+    ASSERT_TRUE(sim.start({"--pty", programDir + "/sim-pty", "--fault", "silent", "--eeprom", programDir + "/e"}))
+        << sim.error();
+    linkComPort(1, sim.ptyPath());
     const int result = runProgram([&] {
         EXPECT_EQ(activeTab(), 5);
         EXPECT_EQ(rs232con, 1);
@@ -137,7 +104,7 @@ TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
 
 TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
 {
-    linkCom1(dir + "/nothing-here");
+    linkComPort(1, programDir + "/nothing-here");
     const int result = runProgram([&] {
         EXPECT_EQ(activeTab(), 5);
         EXPECT_LE(rs232con, 0);
@@ -150,8 +117,9 @@ TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
 TEST_F(StartupTest, SimulatedSensorIsIdentifiedAndItsParametersShown)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--eeprom", dir + "/e", "--serial", "1234"})) << sim.error();
-    linkCom1(sim.ptyPath());
+    ASSERT_TRUE(sim.start({"--pty", programDir + "/sim-pty", "--eeprom", programDir + "/e", "--serial", "1234"}))
+        << sim.error();
+    linkComPort(1, sim.ptyPath());
     const int result = runProgram([&] {
         EXPECT_EQ(activeTab(), 0);
         EXPECT_EQ(err_flag, 0);
@@ -170,9 +138,7 @@ TEST_F(StartupTest, SimulatedSensorIsIdentifiedAndItsParametersShown)
         EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_BLACK);
         // The sensor's parameter set reached the panel.
-        int teach = 0;
-        GetCtrlVal(pPara1, PARA1_TEACH_VALUE, &teach);
-        EXPECT_EQ(teach, pset.Teach_Value);
+        EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
         EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
     });
     EXPECT_EQ(result, 0);
@@ -181,8 +147,9 @@ TEST_F(StartupTest, SimulatedSensorIsIdentifiedAndItsParametersShown)
 TEST_F(StartupTest, ClosingWhileStartUpStillWaitsForTheSensorEndsTheRun)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--fault", "silent", "--eeprom", dir + "/e"})) << sim.error();
-    linkCom1(sim.ptyPath());
+    ASSERT_TRUE(sim.start({"--pty", programDir + "/sim-pty", "--fault", "silent", "--eeprom", programDir + "/e"}))
+        << sim.error();
+    linkComPort(1, sim.ptyPath());
     // The close arrives during the echo wait, before the event loop runs.
     QTimer::singleShot(200, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
     static char arg0[] = "mq-vista";
@@ -232,9 +199,8 @@ TEST_F(PanelEventTest, HelpPopupHidesOnClickFocusLossAndClose)
 
 TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
 {
+    // The software name and build: ConnectionTest.HardwareInfoFileIsWrittenWhereTheOperatorChooses.
     EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_HEADER), 0x0080FF);
-    EXPECT_STREQ(szSoftName, "K-VOR-MQ-Vista");
-    EXPECT_STREQ(szSoftBuildDate, "Build: V4.0.6  02/Feb/2016");
     EXPECT_EQ(std::string(appini_pathname), programDir + "/MQ-Vista.ini");
     EXPECT_EQ(std::string(rec_fname), programDir + "/RECORD.DAT");
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), programDir + "/RECORD.DAT");
@@ -252,20 +218,13 @@ TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
     EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
 }
 
-TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheHostInsteadOfThePort)
+// The link itself and the main panel's host field: ConnectionTest.StartUpFromASettingsFileThatSelectsTcp...
+TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheConnectionPagesTcpLayout)
 {
     SimProcess sim;
     ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/e"})) << sim.error();
-    comtype = 1;
-    std::snprintf(szIPhostName, sizeof szIPhostName, "127.0.0.1");
-    tcpport = sim.tcpPort();
-    OpenLinkAtStartup();
+    ASSERT_EQ(openTcp(sim.tcpPort()), 1);
     InitGUI();
-    EXPECT_EQ(tcpcon, 1);
-    EXPECT_EQ(err_flag, 0);
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
     EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
     EXPECT_FALSE(IsCtrlVisible(pConn, CONN_BAUD));
     EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).front(), "TCP-server-connect successful!");
