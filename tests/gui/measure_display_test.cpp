@@ -55,16 +55,20 @@ protected:
         GetGraphCursor(pPA, MAIN_BAR_GRAPH, cursor, &x, &y);
         return x;
     }
-    struct Box {
-        double x1, y1, x2, y2;
-    };
-    std::vector<Box> rects()
+    // The bar graph's rectangles as {x1, x2}; y: the first one's y1 and the last one's y2.
+    using Spans = std::vector<std::pair<double, double>>;
+    Spans spans(std::pair<double, double> *y = nullptr)
     {
-        std::vector<Box> boxes;
-        Box b{};
-        for (int i = 0; GetGraphRect(pPA, MAIN_BAR_GRAPH, i, &b.x1, &b.y1, &b.x2, &b.y2) == 0; ++i)
-            boxes.push_back(b);
-        return boxes;
+        Spans out;
+        double x1, y1, x2, y2;
+        for (int i = 0; GetGraphRect(pPA, MAIN_BAR_GRAPH, i, &x1, &y1, &x2, &y2) == 0; ++i) {
+            out.push_back({x1, x2});
+            if (y && i == 0)
+                y->first = y1;
+            if (y)
+                y->second = y2;
+        }
+        return out;
     }
 };
 
@@ -182,42 +186,31 @@ TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)
     EXPECT_EQ(cursorX(1), 1200);
     EXPECT_EQ(cursorX(2), 200);
     EXPECT_EQ(cursorX(3), 3900);
-    std::vector<Box> boxes = rects();
-    ASSERT_EQ(boxes.size(), 3u) << "the edge region and two bands for a width";
-    EXPECT_EQ(boxes[0].x1, 1000);
-    EXPECT_EQ(boxes[0].x2, 1400);
-    EXPECT_EQ(boxes[0].y1, 0.5);
-    EXPECT_EQ(boxes[1].x1, 1200 - 200 - 10);
-    EXPECT_EQ(boxes[1].x2, 1200 - 200 + 5);
-    EXPECT_EQ(boxes[2].x1, 1200 + 200 - 5);
-    EXPECT_EQ(boxes[2].x2, 1200 + 200 + 10);
-    EXPECT_EQ(boxes[2].y2, 0.5);
+    std::pair<double, double> y;
+    // The edge region and two bands for a width: set point -/+ 200, widened by the tolerances.
+    EXPECT_EQ(spans(&y), (Spans{{1000, 1400}, {1200 - 200 - 10, 1200 - 200 + 5}, {1200 + 200 - 5, 1200 + 200 + 10}}));
+    EXPECT_EQ(y, std::make_pair(0.5, 0.5)) << "the edge region above the middle, the bands below";
 
     // A width without edges: no band; the position falls back to pixel 1, then pixB.
     pixB = 64;
     raw.EDGES = 0;
     raw.E_LEFT = 0;
     PlotVIDEOBarGraph();
-    EXPECT_TRUE(rects().empty());
+    EXPECT_EQ(spans(), Spans{});
     EXPECT_EQ(cursorX(1), 64);
 
-    // One edge: the object lies on the side the side values name.
+    // One edge: the object lies on the side the side values name; one band: set point minus
+    // lower tolerance.
     raw.EDGES = 1;
     raw.E_LEFT = 900;
     raw.SIDE_VALUE_1 = 0;
     raw.SIDE_VALUE_2 = 1;
     pset.Eval_Mode = 0;
     PlotVIDEOBarGraph();
-    boxes = rects();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].x1, 900);
-    EXPECT_EQ(boxes[0].x2, 4096);
-    EXPECT_EQ(boxes[1].x1, 390) << "one band: set point minus lower tolerance";
-    EXPECT_EQ(boxes[1].x2, 420);
+    EXPECT_EQ(spans(), (Spans{{900, 4096}, {390, 420}}));
     raw.SIDE_VALUE_1 = 2;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(rects()[0].x1, 1);
-    EXPECT_EQ(rects()[0].x2, 900);
+    EXPECT_EQ(spans().at(0), std::make_pair(1.0, 900.0));
 }
 
 TEST_F(FrameDisplayTest, ToleranceBandLimitsAtTheLineEnds)
@@ -569,7 +562,8 @@ TEST_F(GraphExportTest, RollGraphHistoryOfSixTraces)
     EXPECT_EQ(ReadBytes(programDir + "/roll.pdf").substr(0, 4), "%PDF");
     std::string header;
     const auto rows = numericRows(ReadBytes(programDir + "/roll.csv"), &header);
-    EXPECT_EQ(header, "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A");
+    EXPECT_EQ(header,
+              "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A");
     ASSERT_EQ(rows.size(), static_cast<size_t>(kRollPoints));
     for (int p : {0, 50, 99}) {
         ASSERT_EQ(rows[p].size(), 7u);

@@ -328,14 +328,11 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
 
 TEST_F(ParaControlsTest, ThresholdSliderFollowsTheThresholdMode)
 {
-    SetParameterDefaults(pset);
     pset.Video_Thd_Mode = 1;
     pset.Video_Thd_Fix = 20;
     pset.Video_Thd_Auto = 80;
     SetPanelValues();
-    int slider = 0;
-    GetCtrlVal(pPara2, PARA2_VTHD, &slider);
-    EXPECT_EQ(slider, 80);
+    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 80);
     EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
     SetCtrlVal(pPara2, PARA2_VTHD, 90);
     GetPanelValues();
@@ -359,15 +356,12 @@ TEST_F(ParaControlsTest, DimmButtonsTreatsAnythingAboveOneAsOne)
 
 TEST_F(ParaControlsTest, MillimetreScalingWithTheStartUpPositions)
 {
-    SetParameterDefaults(pset);
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
     SetPanelValues();
     EXPECT_DOUBLE_EQ(MAXRANGE_MM, 5.1);
     EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 6.0));
     EXPECT_EQ(xARRAY, xArray_mm);
-    double mm = 0;
-    GetCtrlVal(pPara1, PARA1_TEACH_MM, &mm);
-    EXPECT_DOUBLE_EQ(mm, 2.56);
+    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 2.56);
 }
 
 // ---- parameter files through GET and SEND ---------------------------------------------
@@ -444,19 +438,16 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
     pset.Power = 777;
     SetPanelValues();
     const ParameterSet before = pset;
-    popups->filePaths = {programDir + "/absent.ini"};
-    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(status(), "Parameter not read from file!");
-    EXPECT_NE(popups->shown.back().text.find("could not be read"), std::string::npos);
-    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
-
     WriteBytes(programDir + "/garbage.ini", "\x01\x02 not an ini file\n[OTHER]\nx=1\n");
-    popups->filePaths = {programDir + "/garbage.ini"};
-    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(status(), "Parameter not read from file!");
-    EXPECT_NE(popups->shown.back().text.find("holds no parameters"), std::string::npos);
-    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
-    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 777);
+    for (auto [name, message] : {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"}}) {
+        SCOPED_TRACE(name);
+        popups->filePaths = {programDir + "/" + name};
+        SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
+        EXPECT_EQ(status(), "Parameter not read from file!");
+        EXPECT_NE(popups->shown.back().text.find(message), std::string::npos);
+        EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+        EXPECT_EQ(intOf(pPara2, PARA2_POWER), 777);
+    }
 }
 
 TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
