@@ -82,28 +82,23 @@ TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
 
 TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
 {
-    SetCtrlVal(pPara3, PARA3_OP_MODE, 0);
-    SetCtrlVal(pPara2, PARA2_EXPOSURE, 2.0);
-    changeValue(pPara2, PARA2_EXPOSURE, 1.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 1.5);
-
-    SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
-    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.2);
-    changeValue(pPara3, PARA3_OP_MODE, 2);
-    EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.4);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.4);
-
-    MIN_ITIME = 1.4;
-    SetCtrlVal(pPara2, PARA2_EXPOSURE, 0.5);
-    changeValue(pPara3, PARA3_OP_MODE, 1);
-    EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), 0.7);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.7);
-
-    // The slider's own limit for mode 1 is half the shortest time, not rounded.
-    MIN_ITIME = 1.5;
-    SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
-    changeValue(pPara2, PARA2_EXPOSURE, 0.5);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), 0.75);
+    // The slider lifts a time below its mode's shortest (half of it in mode 1, not rounded).
+    // Its own minimum goes first: else the widget, not the callback, would lift the value.
+    for (auto [mode, entered, shown] : {std::tuple{0, 1.0, 1.5}, {1, 0.5, 0.75}}) {
+        SetCtrlVal(pPara3, PARA3_OP_MODE, mode);
+        SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
+        changeValue(pPara2, PARA2_EXPOSURE, entered);
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), shown) << mode;
+    }
+    // The operating mode ring moves the slider's minimum, and a time below it up to it.
+    for (auto [mode, shortest, time, minimum] : {std::tuple{2, 1.5, 0.2, 0.4}, {1, 1.4, 0.5, 0.7}}) {
+        MIN_ITIME = shortest;
+        SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
+        SetCtrlVal(pPara2, PARA2_EXPOSURE, time);
+        changeValue(pPara3, PARA3_OP_MODE, mode);
+        EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), minimum) << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), minimum) << mode;
+    }
 }
 
 TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
