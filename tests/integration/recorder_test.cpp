@@ -1,36 +1,35 @@
 // Recordings against the simulator, over TCP and over its pty: the record file against
 // the frames the simulator sent, the timing of the first request, stopping, triggered
-// frames among damaged ones, and lines that cannot be written. Faults on the line in a
-// running recording: loop_faults_test.
+// frames, lines that cannot be written, and the statistics of the recording, read while
+// it grows and offered when it ends. Faults on the line in a running recording:
+// loop_faults_test.
 
 #include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
 #include "link/orders.h"
-#include "link/transport.h"
 #include "params/pset.h"
 #include "recorder/record_file.h"
 #include "recorder/recorder.h"
-#include "support/app_fixture.h"
-#include "support/sim_fixture.h"
+#include "stats/statistics.h"
 #include "support/files.h"
-#include "panels/resource.h"
 #include "support/record_lines.h"
+#include "support/sim_fixture.h"
+#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <cstring>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace ui;
@@ -39,13 +38,13 @@ using namespace panels;
 namespace {
 
 // The sample hook is a plain function; the test's reaction to each sample lives here.
-std::function<void(int, double)> g_onSample;
+std::function<void(int)> g_onSample;
 std::vector<double> g_sampleTimes;
 void sampleHook(int count, double time)
 {
     g_sampleTimes.push_back(time);
     if (g_onSample)
-        g_onSample(count, time);
+        g_onSample(count);
 }
 
 // '9' stands for any digit, every other character for itself.
@@ -59,13 +58,15 @@ bool shaped(const std::string &text, const std::string &pattern)
     return true;
 }
 
-class RecorderTest : public SimFixture, public ::testing::WithParamInterface<Link> {
+// Recordings over TCP; RecorderTest runs them over each link.
+class RecordingTest : public SimFixture {
 protected:
+    virtual Link link() const { return Link::Tcp; }
     void SetUp() override
     {
         SimFixture::SetUp();
-        ASSERT_NO_FATAL_FAILURE(startSim(GetParam()));
-        ASSERT_EQ(1, openSimLink(GetParam()));
+        ASSERT_NO_FATAL_FAILURE(startSim(link()));
+        ASSERT_EQ(1, openSimLink(link()));
         g_sampleTimes.clear();
         g_onSample = nullptr;
         SetRecordSampleHook(sampleHook);
@@ -77,6 +78,7 @@ protected:
     {
         SetRecordSampleHook(nullptr);
         g_onSample = nullptr;
+        DiscardRecordStatistics();
         SimFixture::TearDown();
     }
 
@@ -88,7 +90,6 @@ protected:
         startTime = Timer();
         SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     }
-    std::string fileBytes() { return ReadBytes(path); }
     std::vector<std::string> measurementsSent()
     {
         const std::string reply = sim.command("measurements");
@@ -98,7 +99,7 @@ protected:
     // Header lines and the sample lines, each checked against the frames sent.
     void expectFileMatchesSent(const std::string &interval, int samples, size_t lines)
     {
-        const std::vector<std::string> all = SplitCrLf(fileBytes());
+        const std::vector<std::string> all = SplitCrLf(ReadBytes(path));
         ASSERT_EQ(all.size(), 6 + lines);
         EXPECT_TRUE(shaped(all[0], "DATE:\t99-99-9999")) << all[0];
         EXPECT_TRUE(shaped(all[1], "TIME:\t99:99:99")) << all[1];
@@ -123,26 +124,31 @@ protected:
             EXPECT_FALSE(IsCtrlDimmed(pPA, id));
         EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_TEACH));
         EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
-        int lamp = -1;
-        GetCtrlVal(pPA, MAIN_IN0_LED, &lamp);
-        EXPECT_EQ(lamp, 0);
+        EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 0);
     }
-    // Puts the sensor into the triggered serial mode, as SEND to RAM would.
-    void sensorTriggeredMode()
+    // The M-VALUE (column 0) or M-VAL[um] (column 1) of every measurement record sent.
+    std::vector<double> sentValues(int column)
     {
-        pset.RS_232_Mode = 1;
-        ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset));
-        ASSERT_EQ(sim.command("reset-stats"), "ok");
+        std::vector<double> values;
+        for (const std::string &hex : measurementsSent())
+            values.push_back(std::stod(SplitText(RecordFieldsOfHex(hex), '\t')[column == 0 ? 0 : 4]));
+        return values;
     }
+    std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
 
     std::string path;
     double startTime = 0;
 };
 
+class RecorderTest : public RecordingTest, public ::testing::WithParamInterface<Link> {
+protected:
+    Link link() const override { return GetParam(); }
+};
+
 TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
 {
     std::vector<bool> dimmedWhileRecording;
-    g_onSample = [&](int, double) {
+    g_onSample = [&](int) {
         dimmedWhileRecording.push_back(IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_VIDEO) &&
                                        IsCtrlDimmed(pPara1, PARA1_TEACH) && IsCtrlDimmed(pRec, REC_START));
     };
@@ -171,9 +177,9 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
     expectIdleAgain();
 }
 
-TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
+TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
 {
-    g_onSample = [this](int count, double) {
+    g_onSample = [](int count) {
         // Closing the window asks first; declined, the recording goes on.
         if (count == 2)
             SimulateEvent(pPA, 0, EVENT_CLOSE);
@@ -181,7 +187,7 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
             SimulateEvent(pRec, REC_STOP, EVENT_COMMIT);
     };
     record(0, 100, 0.1);
-    ASSERT_FALSE(popups->shown.empty());
+    ASSERT_EQ(popups->shown.size(), 2u);
     EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
     EXPECT_EQ(exit_flag, 0);
     expectFileMatchesSent("0.1", 100, 3);
@@ -190,106 +196,130 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLines)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder stopped!");
     EXPECT_EQ(intOf(pRec, REC_PROGRESS), 3);
     expectIdleAgain();
+    // The stopped recording's statistics are offered too; declined, nothing opens.
+    EXPECT_EQ(popups->shown.back().kind, "confirm");
+    EXPECT_TRUE(pStats == 0 || !IsPanelVisible(pStats));
 }
 
-TEST_P(RecorderTest, TriggeredRecordingDropsDamagedAndForeignFrames)
+TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampBriefly)
 {
-    sensorTriggeredMode();
-    // Frames start once the recording runs; each good sample aims a fault at the next frame.
-    const char *const faults[] = {"fault error-1 order 18", "fault bad-sync order 18", "fault bad-data-crc order 18",
-                                  "fault none", "fault none"};
-    std::vector<int> lampAtSample;
-    g_onSample = [&](int count, double) {
+    pset.RS_232_Mode = 1;
+    ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset));
+    // Frames that piled up in the link before Start are not samples.
+    EXPECT_EQ(sim.command("set trigger-ms 20"), "ok");
+    DelayWithEventProcessing(0.3);
+    EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
+    DelayWithEventProcessing(0.1);
+    ASSERT_GT(measurementsSent().size(), 5u);
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    // The first frame after Start is damaged and dropped; the lamp is on at each sample and
+    // dark 0.25 s later, the recording still running.
+    std::vector<int> lampAtSample, lampLater;
+    g_onSample = [&](int count) {
         lampAtSample.push_back(intOf(pPA, MAIN_IN0_LED));
-        EXPECT_EQ(sim.command(faults[count - 1]), "ok");
+        if (count == 1)
+            QTimer::singleShot(250, [&] { lampLater = {intOf(pPA, MAIN_IN0_LED), stop_flag}; });
     };
     QTimer::singleShot(100, [this] {
         EXPECT_EQ(sim.command("fault bad-header-crc order 18"), "ok");
-        EXPECT_EQ(sim.command("set trigger-count 9"), "ok");
-        EXPECT_EQ(sim.command("set trigger-ms 60"), "ok");
+        EXPECT_EQ(sim.command("set trigger-count 4"), "ok");
+        EXPECT_EQ(sim.command("set trigger-ms 400"), "ok");
     });
-    record(1, 5, 2.0);
+    record(1, 3, 2.0);
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
 
-    EXPECT_EQ(sim.command("triggered"), "ok 9");
-    expectFileMatchesSent("0.0", 5, 5);  // the interval reads 0.0 in the triggered mode
+    EXPECT_EQ(sim.command("triggered"), "ok 4");
+    expectFileMatchesSent("0.0", 3, 3);  // the interval reads 0.0 in the triggered mode
     EXPECT_TRUE(sim.orders().empty());   // nothing was asked for
-    EXPECT_EQ(lampAtSample, std::vector<int>(5, 1));
+    EXPECT_EQ(lampAtSample, std::vector<int>(3, 1));
+    EXPECT_EQ(lampLater, (std::vector<int>{0, 0}));
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
     expectIdleAgain();
     // The link is free for exchanges again.
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
 }
 
-TEST_P(RecorderTest, InputLampGoesDarkAfterATriggeredSampleWhileTheRecordingGoesOn)
-{
-    sensorTriggeredMode();
-    std::vector<int> lampLater;
-    g_onSample = [&](int count, double) {
-        if (count == 1)
-            QTimer::singleShot(250, [&] { lampLater = {intOf(pPA, MAIN_IN0_LED), stop_flag}; });
-    };
-    QTimer::singleShot(100, [this] {
-        EXPECT_EQ(sim.command("set trigger-count 2"), "ok");
-        EXPECT_EQ(sim.command("set trigger-ms 500"), "ok");
-    });
-    record(1, 2, 1.0);
-    EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
-    EXPECT_EQ(lampLater, (std::vector<int>{0, 0})) << "dark 0.1 s on, the recording still running";
-    EXPECT_EQ(intOf(pRec, REC_COUNT), 2);
-}
+INSTANTIATE_TEST_SUITE_P(Links, RecorderTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
 
-TEST_P(RecorderTest, TriggeredFramesBeforeStartAreNotSamples)
+TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLastWholeLine)
 {
-    sensorTriggeredMode();
-    EXPECT_EQ(sim.command("set trigger-ms 20"), "ok");
-    DelayWithEventProcessing(0.3);  // frames pile up in the link
-    EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
-    DelayWithEventProcessing(0.1);
-    const size_t before = measurementsSent().size();
-    ASSERT_GT(before, 5u);
-    QTimer::singleShot(100, [this] {
-        EXPECT_EQ(sim.command("set trigger-count 3"), "ok");
-        EXPECT_EQ(sim.command("set trigger-ms 30"), "ok");
-    });
-    record(1, 3, 1.0);
-    const std::vector<std::string> sent = measurementsSent();
-    ASSERT_EQ(sent.size(), before + 3);
-    const std::vector<std::string> lines = SplitCrLf(fileBytes());
-    ASSERT_EQ(lines.size(), 9u);
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(lines[6 + i].substr(9), RecordFieldsOfHex(sent[before + i])) << i;
-    expectIdleAgain();
-}
-
-TEST_P(RecorderTest, LinesThatCannotBeWrittenAreCountedAndShown)
-{
-    std::string written;
+    // The file may grow by half a line more after the third sample: the fourth line is cut
+    // short on the disk, the later ones do not get there at all.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> statusWhileLost;
-    g_onSample = [&](int count, double) {
-        if (count == 2) {
-            // The record file becomes a directory: appending fails from now on.
-            written = fileBytes();
-            std::filesystem::remove(path);
-            std::filesystem::create_directory(path);
+    g_onSample = [&](int count) {
+        if (count == 3) {
+            rlimit full = before;
+            full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(path) + 20);
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
         }
-        if (count == 4)
+        if (count == 5)
             statusWhileLost.push_back(GetCtrlString(pPA, MAIN_STATUS));
     };
-    record(0, 5, 0.1);
-    EXPECT_EQ(SplitCrLf(written).size(), 8u);
-    EXPECT_EQ(RecordLinesLost(), 3);
-    EXPECT_EQ(intOf(pRec, REC_COUNT), 5);  // counted as taken, shown as not written
+    popups->confirmAnswers = {1};
+    record(0, 8, 0.1);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    // Counted as taken, shown as not written: while recording and at the end.
+    EXPECT_EQ(RecordLinesLost(), 5);
+    EXPECT_EQ(intOf(pRec, REC_COUNT), 8);
     ASSERT_EQ(statusWhileLost.size(), 1u);
     EXPECT_NE(statusWhileLost[0].find("NOT WRITTEN: 2"), std::string::npos) << statusWhileLost[0];
-    EXPECT_NE(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
-    EXPECT_NE(GetCtrlString(pRec, REC_STATUS).find("3 SAMPLE(S) NOT WRITTEN!"), std::string::npos);
+    EXPECT_NE(GetCtrlString(pRec, REC_STATUS).find("5 SAMPLE(S) NOT WRITTEN!"), std::string::npos)
+        << GetCtrlString(pRec, REC_STATUS);
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder completed successfully!");
     EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS).find("NOT WRITTEN"), std::string::npos);
     expectIdleAgain();
+    const std::vector<std::string> lines = SplitCrLf(ReadBytes(path));
+    ASSERT_EQ(lines.size(), 9u) << lines.back();
+    const std::vector<std::string> sent = measurementsSent();
+    ASSERT_EQ(sent.size(), 8u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(lines[6 + i].substr(9), RecordFieldsOfHex(sent[i])) << i;
+    // The statistics window offered at the end reads the three samples and nothing pending.
+    ASSERT_GT(pStats, 0);
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(figure(STATS_ROW_N, 0), "3");
+    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, RecorderTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
+TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
+{
+    std::vector<std::string> seenWhileRecording;
+    g_onSample = [&](int count) {
+        if (count == 4)
+            SimulateEvent(pRec, REC_STATS, EVENT_COMMIT);  // the operator looks in early
+        if (count == 9)
+            SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
+        if (count == 4 || count == 9)
+            seenWhileRecording.push_back(figure(STATS_ROW_N, 0));
+    };
+    popups->confirmAnswers = {1};
+    record(0, 20, 0.1);
+    ASSERT_GT(pStats, 0);
+    EXPECT_EQ(seenWhileRecording, (std::vector<std::string>{"4", "9"}));
+
+    // Offered once at the end; on yes the window shows the whole recording.
+    ASSERT_EQ(popups->shown.size(), 1u);
+    EXPECT_EQ(popups->shown[0].kind, "confirm");
+    EXPECT_TRUE(IsPanelVisible(pStats));
+    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");  // nothing skipped, nothing pending
+    for (int column : {0, 1}) {
+        SCOPED_TRACE(column);
+        const std::vector<double> values = sentValues(column);
+        ASSERT_EQ(values.size(), 20u);
+        double sum = 0;
+        for (double v : values)
+            sum += v;
+        const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+        EXPECT_EQ(figure(STATS_ROW_N, column), "20");
+        EXPECT_EQ(figure(STATS_ROW_MIN, column), std::to_string(static_cast<int>(*lowest)));
+        EXPECT_EQ(figure(STATS_ROW_MAX, column), std::to_string(static_cast<int>(*highest)));
+        EXPECT_NEAR(std::strtod(figure(STATS_ROW_MEAN, column).c_str(), nullptr), sum / 20, 1e-3);
+    }
+}
 
 } // namespace
