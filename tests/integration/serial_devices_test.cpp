@@ -8,7 +8,6 @@
 #include "link/ident.h"
 #include "link/serial_devices.h"
 #include "link/transport.h"
-#include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
@@ -23,11 +22,6 @@ namespace {
 
 class SerialDevicesTest : public SimFixture {
 protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
-    }
     void TearDown() override
     {
         for (int port : BoundComPorts())
@@ -42,8 +36,9 @@ protected:
     }
 };
 
-TEST_F(SerialDevicesTest, BoundDeviceIsOpenedThroughItsBinding)
+TEST_F(SerialDevicesTest, BoundDeviceIsOpenedUnlessALinkBesideTheProgramNamesAnother)
 {
+    ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
     SetComPortBinding(4, {sim.ptyPath(), "", "simulated sensor"});
     EXPECT_EQ(ComPortDevicePath(4), sim.ptyPath());
     EXPECT_FALSE(ComPortBindingMissing(4));
@@ -52,16 +47,14 @@ TEST_F(SerialDevicesTest, BoundDeviceIsOpenedThroughItsBinding)
     EXPECT_EQ(rs232con, 1);
     EXPECT_EQ(err_flag, 0);
     EXPECT_EQ(CheckComLine(), 1);
-}
 
-TEST_F(SerialDevicesTest, LinkBesideTheProgramWinsOverABinding)
-{
     SetComPortBinding(2, {"/dev/mq-no-such-adapter", "", "USB adapter"});
     EXPECT_TRUE(ComPortBindingMissing(2));
     linkComPort(2, sim.ptyPath());
     EXPECT_FALSE(ComPortBindingMissing(2));
     EXPECT_EQ(ComPortDevicePath(2), sim.ptyPath());
     connectTo(2);
+    EXPECT_EQ(rs232port, 2);
     EXPECT_EQ(rs232con, 1);
 }
 
