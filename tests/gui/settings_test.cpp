@@ -50,6 +50,8 @@ std::vector<std::string> addressList()
 class SettingsTest : public AppFixture {
 protected:
     std::string iniPath() const { return JoinPath(programDir, "MQ-Vista.ini"); }
+    // The link settings {comtype, rs232port, rs232baudrate}.
+    static std::array<int, 3> linkSettings() { return {comtype, rs232port, rs232baudrate}; }
     // The main panel's {height, width, top, left}.
     static std::array<int, 4> panelGeometry()
     {
@@ -132,9 +134,7 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     CloseLinkAndPanels();
     ASSERT_EQ(LoadAllPanels(), 0);
     InitVars();
-    EXPECT_EQ(1, comtype);
-    EXPECT_EQ(7, rs232port);
-    EXPECT_EQ(2, rs232baudrate);
+    EXPECT_EQ(linkSettings(), (std::array{1, 7, 2}));
     EXPECT_STREQ(szIPhostName, "192.168.1.30");
     EXPECT_STREQ(szPortNum, "2001");
     EXPECT_EQ(2001, tcpport);
@@ -165,15 +165,11 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
     rs232port = 9;
     rs232baudrate = 1;
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(1, comtype);
-    EXPECT_EQ(9, rs232port);
-    EXPECT_EQ(1, rs232baudrate);
-    const std::vector<std::string> list = addressList();
-    ASSERT_EQ(list.size(), 9u);
-    EXPECT_EQ(list[0], "10.1.1.1");
-    EXPECT_EQ(list[1], "10.1.1.2");
-    EXPECT_EQ(list[2], "10.1.1.4");
-    EXPECT_EQ(list[8], "10.1.1.10");
+    EXPECT_EQ(linkSettings(), (std::array{1, 9, 1}));
+    std::vector<std::string> tenAtMost;  // the gap at 3 closed, 11 and 12 beyond ten
+    for (int k : {1, 2, 4, 5, 6, 7, 8, 9, 10})
+        tenAtMost.push_back("10.1.1." + std::to_string(k));
+    EXPECT_EQ(addressList(), tenAtMost);
     // No "IP ADDRESS" and no "PORT NUMBER": empty address, the default port.
     EXPECT_STREQ(szIPhostName, "");
     EXPECT_STREQ(szPortNum, "10001");
@@ -193,9 +189,7 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     CopyText(szIPhostName, "1.2.3.4");
     CopyText(szPortNum, "77");
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(0, comtype);
-    EXPECT_EQ(1, rs232port);
-    EXPECT_EQ(4, rs232baudrate);
+    EXPECT_EQ(linkSettings(), (std::array{0, 1, 4}));
     EXPECT_STREQ(szIPhostName, "");
     EXPECT_STREQ(szPortNum, "10001");
     EXPECT_EQ(4, intOf(pConn, CONN_BAUD));
@@ -208,9 +202,7 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     comtype = 0;
     rs232port = 1;
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(0, comtype);
-    EXPECT_EQ(1, rs232port);
-    EXPECT_EQ(4, rs232baudrate);
+    EXPECT_EQ(linkSettings(), (std::array{0, 1, 4}));
     EXPECT_FALSE(IsPanelMaximized(pPA));
 }
 

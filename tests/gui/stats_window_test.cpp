@@ -187,7 +187,8 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     EXPECT_NE(popups->shown[0].text.find("Record file not found"), std::string::npos);
 }
 
-// Offered at the end of a recording, yes and no: StatsRecordingTest.
+// Offered at the end of a recording, yes and no: RecordingTest.StatisticsAreReadWhileRecording...
+// and RecorderTest.StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics.
 TEST_F(StatsWindowTest, ClosedWindowOpensAgainAndNoFileIsNotOffered)
 {
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile({500, 501})));
