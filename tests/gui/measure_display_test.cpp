@@ -364,24 +364,19 @@ TEST_F(MainControlsTest, EvaluationFieldsClampToTheSensorsLimits)
 {
     pixB = 10;
     pixE = 2000;
-    const auto commit = [&](int control, int v) {
-        commitValue(pPA, control, v);
-        return intOf(pPA, control);
-    };
-    EXPECT_EQ(commit(MAIN_EDGE_LEFT, 3), 10);
-    EXPECT_EQ(pset.Eval_Begin, 10);
-    EXPECT_EQ(cursorX(2), 10);
-    EXPECT_EQ(commit(MAIN_EDGE_LEFT, 2500), 1999);
-    EXPECT_EQ(pset.Eval_Begin, 1999);
-    EXPECT_EQ(commit(MAIN_EDGE_LEFT, 500), 500);
-    EXPECT_EQ(cursorX(2), 500);
-    EXPECT_EQ(pset.Eval_Begin, 1999) << "a value inside reaches the set with the next panel read";
-
-    EXPECT_EQ(commit(MAIN_EDGE_RIGHT, 3000), 2000);
-    EXPECT_EQ(pset.Eval_End, 2000);
-    EXPECT_EQ(commit(MAIN_EDGE_RIGHT, 5), 11);
-    EXPECT_EQ(pset.Eval_End, 11);
-    EXPECT_EQ(cursorX(3), 11);
+    struct Case {
+        int control, entered, shown, inSet;
+    } cases[] = {{MAIN_EDGE_LEFT, 3, 10, 10}, {MAIN_EDGE_LEFT, 2500, 1999, 1999},
+                 {MAIN_EDGE_LEFT, 500, 500, 1999},  // inside: it reaches the set with the next panel read
+                 {MAIN_EDGE_RIGHT, 3000, 2000, 2000}, {MAIN_EDGE_RIGHT, 5, 11, 11}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "control " << c.control << " entered " << c.entered);
+        const bool begin = c.control == MAIN_EDGE_LEFT;
+        commitValue(pPA, c.control, c.entered);
+        EXPECT_EQ(intOf(pPA, c.control), c.shown);
+        EXPECT_EQ(begin ? pset.Eval_Begin : pset.Eval_End, c.inSet);
+        EXPECT_EQ(cursorX(begin ? 2 : 3), c.shown);
+    }
 }
 
 TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
