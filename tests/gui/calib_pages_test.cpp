@@ -84,22 +84,22 @@ TEST_F(CalibPagesTest, RingCommitSelectsTheModelOtherEventsDoNot)
 
 TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
 {
-    // Service controls shown (v), then the editable and the fixed fields dimmed (d), then
+    // Service controls shown (+), then the editable and the fixed fields dimmed (d), then
     // GET and SEND dimmed.
-    const auto marks = [](int panel, std::initializer_list<int> ids, bool (*on)(int, int), char mark) {
+    const auto mark = [](int panel, std::initializer_list<int> ids, bool (*on)(int, int), char sign) {
         std::string out;
         for (int id : ids)
-            out += on(panel, id) ? mark : '-';
+            out += on(panel, id) ? sign : '-';
         return out;
     };
     const auto state = [&] {
         const std::string service =
-            marks(pCalib, {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME}, IsCtrlVisible, 'v');
+            mark(pCalib, {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME}, IsCtrlVisible, '+');
         const std::string editable =
-            marks(pCal2, {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE}, IsCtrlDimmed, 'd');
+            mark(pCal2, {CAL2_HWTYPE, CAL2_SERNO, CAL2_SLOPE, CAL2_RANGE, CAL2_LOAD_TABLE}, IsCtrlDimmed, 'd');
         const std::string fixed =
-            marks(pCal2, {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN}, IsCtrlDimmed, 'd');
-        return service + " " + editable + " " + fixed + " " + marks(pPA, {MAIN_GET, MAIN_SEND}, IsCtrlDimmed, 'd');
+            mark(pCal2, {CAL2_OFFSET, CAL2_DIVISOR, CAL2_SIZE, CAL2_FILENAME, CAL2_FILE_BTN}, IsCtrlDimmed, 'd');
+        return service + " " + editable + " " + fixed + " " + mark(pPA, {MAIN_GET, MAIN_SEND}, IsCtrlDimmed, 'd');
     };
     const auto page = [] {
         int index = -1;
@@ -120,7 +120,7 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     EXPECT_EQ(hide_flag, 0);
     EXPECT_EQ(page(), 1);
-    EXPECT_EQ(state(), "vvvv ----- ddddd dd");
+    EXPECT_EQ(state(), "++++ ----- ddddd dd");
     EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP)) << "no table loaded yet";
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF)) << "neither radio button set";

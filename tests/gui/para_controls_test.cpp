@@ -226,8 +226,8 @@ TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
 TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
 {
     auto state = [&] {
-        return std::to_string(intOf(pPA, MAIN_RAM)) + std::to_string(intOf(pPA, MAIN_EEPROM)) + std::to_string(intOf(pPA, MAIN_FILE)) +
-               " " + std::to_string(target);
+        return std::to_string(intOf(pPA, MAIN_RAM)) + std::to_string(intOf(pPA, MAIN_EEPROM)) +
+               std::to_string(intOf(pPA, MAIN_FILE)) + " " + std::to_string(target);
     };
     EXPECT_EQ(state(), "100 1");
     auto click = [&](int id) { QTest::mouseClick(ControlWidget(pPA, id), Qt::LeftButton); };
@@ -434,7 +434,8 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
     SetPanelValues();
     const ParameterSet before = pset;
     WriteBytes(programDir + "/garbage.ini", "\x01\x02 not an ini file\n[OTHER]\nx=1\n");
-    for (auto [name, message] : {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"}}) {
+    for (auto [name, message] :
+         {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"}}) {
         SCOPED_TRACE(name);
         popups->filePaths = {programDir + "/" + name};
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);

@@ -367,7 +367,8 @@ TEST_F(LocationsTest, WritabilityIsTriedNotGuessed)
     EXPECT_TRUE(ui::DirectoryWritable(programDir));
     EXPECT_FALSE(ui::DirectoryWritable(programDir + "/missing"));
     for (const auto &entry : std::filesystem::directory_iterator(programDir))
-        EXPECT_EQ(entry.path().filename().string().rfind(".mq-write-test", 0), std::string::npos) << "probe left behind";
+        EXPECT_EQ(entry.path().filename().string().rfind(".mq-write-test", 0), std::string::npos)
+            << "probe left behind";
 }
 
 } // namespace

@@ -162,7 +162,8 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     EXPECT_NE(message.find("still being written"), std::string::npos) << message;
 
     // The recorder goes on; RELOAD reads the new lines only.
-    ASSERT_TRUE(WriteBytes(record, "3\t506\t1\t2\t2\t2530\r\n" + MakeRecordLine({508, 1, 2, 2, 2540, "10:00:04"}), "ab"));
+    const std::string rest = "3\t506\t1\t2\t2\t2530\r\n" + MakeRecordLine({508, 1, 2, 2, 2540, "10:00:04"});
+    ASSERT_TRUE(WriteBytes(record, rest, "ab"));
     SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
     EXPECT_EQ(figure(STATS_ROW_N, 0), "5");
     EXPECT_EQ(figure(STATS_ROW_MAX, 0), "508");
