@@ -1,12 +1,10 @@
 // Every order of the catalogue as the simulator receives it, what each routine takes
 // from the answer, the routines' status texts, and the XFLASH primitives.
 
-#include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
-#include "link/frame.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
@@ -14,7 +12,6 @@
 #include "link/xflash.h"
 #include "params/pset.h"
 #include "params/transfer.h"
-#include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
 #include "panels/resource.h"
@@ -194,23 +191,6 @@ TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
     const auto bytes = BytesOf(&raw, sizeof raw);
     for (size_t i = 32; i < 40; ++i)
         EXPECT_EQ(bytes[i], 0) << i;
-}
-
-TEST_F(OrdersTest, ParameterSetReadIsNormalisedOnThePanel)
-{
-    ParameterSet zero;
-    std::memset(&zero, 0, sizeof zero);
-    ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &zero, sizeof zero));
-    PushGET(RAM);
-    EXPECT_EQ(status(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(pset.Upper_Tolerance, 1);
-    EXPECT_EQ(pset.Eval_End, 256);
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 1);
-    EXPECT_EQ(intOf(pPA, MAIN_EDGE_RIGHT), 256);
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 10);
-    // Average 0 is not offered by its ring, yet the ring shows it and reads it back.
-    EXPECT_EQ(intOf(pPara1, PARA1_AVERAGE), 0);
-    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), 0.0);
 }
 
 TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)

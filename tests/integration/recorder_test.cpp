@@ -4,7 +4,6 @@
 // it grows and offered when it ends. Faults on the line in a running recording:
 // loop_faults_test.
 
-#include "app/shell.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
@@ -96,25 +95,22 @@ protected:
         EXPECT_EQ(reply.rfind("ok", 0), 0u) << reply;
         return reply.size() > 3 ? SplitText(reply.substr(3), ',') : std::vector<std::string>{};
     }
-    // Header lines and the sample lines, each checked against the frames sent.
-    void expectFileMatchesSent(const std::string &interval, int samples, size_t lines)
+    // The header of this recording (its text is the writer's unit test's) and a line for
+    // each frame sent.
+    void expectFileMatchesSent(double interval, int samples, size_t lines)
     {
         const std::vector<std::string> all = SplitCrLf(ReadBytes(path));
         ASSERT_EQ(all.size(), 6 + lines);
         EXPECT_TRUE(shaped(all[0], "DATE:\t99-99-9999")) << all[0];
         EXPECT_TRUE(shaped(all[1], "TIME:\t99:99:99")) << all[1];
-        EXPECT_EQ(all[2], "TIME-INCREMENT[s]:\t" + std::string(24 - interval.size(), ' ') + interval);
-        const std::string n = std::to_string(samples);
-        EXPECT_EQ(all[3], "NUMBER OF SAMPLES:\t" + std::string(24 - n.size(), ' ') + n);
-        EXPECT_EQ(all[4], "SLOPE-VALUE [\xB5m/pixel]:\t" + RecordNumberField(cal.UM_SLOPE / 16384.0));
-        EXPECT_EQ(all[5], "TIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]");
+        const std::string header =
+            RecordHeaderText(all[0].substr(6), all[1].substr(6), interval, samples, cal.UM_SLOPE / 16384.0);
+        EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 6), SplitCrLf(header));
         const std::vector<std::string> sent = measurementsSent();
         ASSERT_EQ(sent.size(), lines);
         for (size_t i = 0; i < lines; ++i) {
-            const std::string &line = all[6 + i];
-            ASSERT_GT(line.size(), 9u);
-            EXPECT_TRUE(shaped(line.substr(0, 9), "99:99:99\t")) << line;
-            EXPECT_EQ(line.substr(9), RecordFieldsOfHex(sent[i])) << "line " << i;
+            EXPECT_TRUE(shaped(all[6 + i].substr(0, 9), "99:99:99\t")) << all[6 + i];
+            EXPECT_EQ(all[6 + i].substr(9), RecordFieldsOfHex(sent[i])) << "line " << i;
         }
     }
     void expectIdleAgain()
@@ -125,14 +121,6 @@ protected:
         EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_TEACH));
         EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
         EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 0);
-    }
-    // The M-VALUE (column 0) or M-VAL[um] (column 1) of every measurement record sent.
-    std::vector<double> sentValues(int column)
-    {
-        std::vector<double> values;
-        for (const std::string &hex : measurementsSent())
-            values.push_back(std::stod(SplitText(RecordFieldsOfHex(hex), '\t')[column == 0 ? 0 : 4]));
-        return values;
     }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
 
@@ -154,7 +142,7 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
     };
     record(0, 5, 0.3);
 
-    expectFileMatchesSent("0.3", 5, 5);
+    expectFileMatchesSent(0.3, 5, 5);
     EXPECT_EQ(sim.orders(), std::vector<int>(5, ORDER_MEASUREMENT));
     ASSERT_EQ(g_sampleTimes.size(), 5u);
     // The first request goes out one interval after Start, not at once.
@@ -190,7 +178,7 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
     ASSERT_EQ(popups->shown.size(), 2u);
     EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
     EXPECT_EQ(exit_flag, 0);
-    expectFileMatchesSent("0.1", 100, 3);
+    expectFileMatchesSent(0.1, 100, 3);
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder stopped!");
@@ -229,7 +217,7 @@ TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampB
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
 
     EXPECT_EQ(sim.command("triggered"), "ok 4");
-    expectFileMatchesSent("0.0", 3, 3);  // the interval reads 0.0 in the triggered mode
+    expectFileMatchesSent(0.0, 3, 3);  // the interval reads 0.0 in the triggered mode
     EXPECT_TRUE(sim.orders().empty());   // nothing was asked for
     EXPECT_EQ(lampAtSample, std::vector<int>(3, 1));
     EXPECT_EQ(lampLater, (std::vector<int>{0, 0}));
@@ -307,9 +295,12 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
     EXPECT_EQ(popups->shown[0].kind, "confirm");
     EXPECT_TRUE(IsPanelVisible(pStats));
     EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");  // nothing skipped, nothing pending
+    // The figures of M-VALUE (column 0) and M-VAL[um] (column 1) against the frames sent.
     for (int column : {0, 1}) {
         SCOPED_TRACE(column);
-        const std::vector<double> values = sentValues(column);
+        std::vector<double> values;
+        for (const std::string &hex : measurementsSent())
+            values.push_back(std::stod(SplitText(RecordFieldsOfHex(hex), '\t')[column == 0 ? 0 : 4]));
         ASSERT_EQ(values.size(), 20u);
         double sum = 0;
         for (double v : values)

@@ -2,7 +2,6 @@
 // program wins, a missing device is named on Connect, and bindings are kept in the
 // settings file.
 
-#include "app/shell.h"
 #include "app/state.h"
 #include "files/settings.h"
 #include "link/ident.h"

@@ -1,10 +1,8 @@
 // The parameter set between panel, simulator RAM and EEPROM, and file, driven through
 // the buttons; the frames the simulator received for SEND, teach and threshold save.
 
-#include "app/shell.h"
 #include "app/state.h"
 #include "app/target_buttons.h"
-#include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
@@ -12,7 +10,6 @@
 #include "params/parafile.h"
 #include "params/pset.h"
 #include "params/transfer.h"
-#include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
 #include "panels/resource.h"
@@ -162,7 +159,7 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
     }
 }
 
-TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
+TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
 {
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
@@ -187,11 +184,8 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRam)
     EXPECT_EQ(pset.Teach_Value, 600);
     EXPECT_EQ(pset.Power, 321);
     EXPECT_EQ(intOf(pPara2, PARA2_POWER), 321);
-}
 
-TEST_F(TransferTest, FailedExchangesKeepSetAndPanel)
-{
-    press(pPA, MAIN_GET);
+    // Failed exchanges keep the set.
     const ParameterSet before = pset;
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
@@ -209,26 +203,25 @@ TEST_F(TransferTest, TeachAndThresholdSaveSendTheirOrders)
     EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(6, 0));
     EXPECT_EQ(teach_flag, 0);
 
-    for (int i = 0; i < kCurvePoints; ++i)
-        thdArrayDYN[i] = 7;
+    // Saved to RAM (the switch's off position) or EEPROM, then the sensor's new curve is fetched.
     SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
     SetCtrlVal(pPara2, PARA2_VTHD, 61);
-    SetCtrlVal(pPara2, PARA2_THD_TARGET, 0);  // RAM
-    popups->confirmAnswers = {1};
-    sim.command("reset-stats");
-    SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
-    EXPECT_EQ(sim.orders(), (std::vector<int>{13, 9}));
-    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
-    EXPECT_EQ(pset.Video_Thd_Auto, 61);
-    EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)) << "the stored curve is the sensor's new one";
-    EXPECT_NE(thdArrayEE[128], 7);
-
-    SetCtrlVal(pPara2, PARA2_THD_TARGET, 1);  // EEPROM
-    popups->confirmAnswers = {1};
-    sim.command("reset-stats");
-    SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
-    ASSERT_FALSE(sim.orders().empty());
-    EXPECT_EQ(sim.orders().front(), 14);
+    for (const auto &[toEeprom, order] : {std::pair{0, 13}, {1, 14}}) {
+        SCOPED_TRACE(order);
+        for (int i = 0; i < kCurvePoints; ++i) {
+            thdArrayEE[i] = 7;
+            thdArrayDYN[i] = 7;
+        }
+        SetCtrlVal(pPara2, PARA2_THD_TARGET, toEeprom);
+        popups->confirmAnswers = {1};
+        sim.command("reset-stats");
+        SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
+        EXPECT_EQ(sim.orders(), (std::vector<int>{order, 9}));
+        EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
+        EXPECT_EQ(pset.Video_Thd_Auto, 61);
+        EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)) << "the stored curve is the sensor's new one";
+        EXPECT_NE(thdArrayEE[128], 7);
+    }
 }
 
 } // namespace
