@@ -57,6 +57,7 @@ constexpr SceneKey kSceneKeys[] = {
     {"dirt", &Scene::dirtPct, 0.0, 100.0},
     {"dirt-at", &Scene::dirtAtPct, 0.0, 100.0},
     {"defocus", &Scene::defocus, 1.0, 50.0},
+    {"brightness", &Scene::brightnessPct, 1.0, 1000.0},
 };
 
 template <typename T> std::string recordHex(const T &record)

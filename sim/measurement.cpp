@@ -118,34 +118,36 @@ uint16_t measurementValue(uint16_t left, uint16_t right, const ParamSet &params,
     }
 }
 
-Optics opticsAt(double t, const ParamSet &params, const Identity &identity)
+Optics opticsAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene)
 {
     const double full = adcMax(identity) - 1;
+    // The band's light at a power of 500 and the standard exposure.
+    const double usual = 0.9 * full * (std::clamp(scene.brightnessPct, 1.0, 1000.0) / 100.0);
     const double exposure = exposureFactor(params.Exposure_Time);
     // The regulated modes aim at 80 % of full scale and wander a little around the setting.
     const double target = 0.8 * full;
     Optics optics{};
     switch (params.Power_Mode) {
     case 1: {
-        const double power = 500.0 * target / (0.9 * full * exposure) * (1.0 + 0.03 * std::sin(kTwoPi * t / 13.0));
+        const double power = 500.0 * target / (usual * exposure) * (1.0 + 0.03 * std::sin(kTwoPi * t / 13.0));
         optics.dynPower = static_cast<uint16_t>(std::clamp<long>(std::lround(power), 1, 1000));
         optics.dynExposure = params.Exposure_Time;
-        optics.level = 0.9 * full * optics.dynPower / 500.0 * exposure;
+        optics.level = usual * optics.dynPower / 500.0 * exposure;
         break;
     }
     case 2: {
         const double power = std::max<double>(1, params.Power);
-        const double us = kStandardExposureUs * target / (0.9 * full * power / 500.0) *
+        const double us = kStandardExposureUs * target / (usual * power / 500.0) *
                           (1.0 + 0.05 * std::sin(kTwoPi * t / 17.0));
         optics.dynExposure = static_cast<uint16_t>(std::clamp<long>(std::lround(us), 100, 10000));
         optics.dynPower = params.Power;
-        optics.level = 0.9 * full * power / 500.0 * exposureFactor(optics.dynExposure);
+        optics.level = usual * power / 500.0 * exposureFactor(optics.dynExposure);
         break;
     }
     default:
         optics.dynPower = params.Power;
         optics.dynExposure = params.Exposure_Time;
-        optics.level = 0.9 * full * params.Power / 500.0 * exposure;
+        optics.level = usual * params.Power / 500.0 * exposure;
         break;
     }
     return optics;
@@ -193,7 +195,7 @@ Band bandAt(double t, const ParamSet &params, const Identity &identity, bool cal
             const Scene &scene)
 {
     const int pixels = effectivePixelCount(identity);
-    const Optics optics = opticsAt(t, params, identity);
+    const Optics optics = opticsAt(t, params, identity, scene);
     const double full = adcMax(identity) - 1;
     // Background light is collected over the whole exposure; the compensation takes most of it out.
     double background = (kStrayPct + std::clamp(scene.ambientPct, 0.0, 100.0)) / 100.0 * full *
@@ -398,7 +400,7 @@ MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Ide
     lastTracked_ = scanStart;
 
     const Scan scan = scanOf(index, scanStart, params, identity, calibrating, autoThreshold, scene);
-    const Optics optics = opticsAt(t, params, identity);
+    const Optics optics = opticsAt(t, params, identity, scene);
     const int pixels = effectivePixelCount(identity);
     MeasRecord record{};
     record.E_LEFT = scan.left;

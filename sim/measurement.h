@@ -19,11 +19,12 @@ struct EdgePair {
 // What the light band meets on its way besides the object, set through the control channel so
 // that every fault of a set-up can be shown on purpose.
 struct Scene {
-    double ambientPct = 0.0;  // ambient light on the receiver, % of full scale at the standard exposure
-    double noisePct = 1.0;    // amplitude of the receiver noise, % of full scale
-    double dirtPct = 0.0;     // depth of the dip a dirty window leaves in the band, % of the band
-    double dirtAtPct = 8.0;   // where the dip sits, % of the evaluation window from its start
-    double defocus = 1.0;     // how many times softer than in focus the object's edges are
+    double ambientPct = 0.0;      // ambient light on the receiver, % of full scale at the standard exposure
+    double noisePct = 1.0;        // amplitude of the receiver noise, % of full scale
+    double dirtPct = 0.0;         // depth of the dip a dirty window leaves in the band, % of the band
+    double dirtAtPct = 8.0;       // where the dip sits, % of the evaluation window from its start
+    double defocus = 1.0;         // how many times softer than in focus the object's edges are
+    double brightnessPct = 100.0; // light of the band, % of the usual at the same power and exposure
 
     bool operator==(const Scene &) const = default;
 };
@@ -50,13 +51,14 @@ Curve emptyVideoAt(double t, const ParamSet &params, const Identity &identity, c
 // Duration of one measuring cycle in microseconds: exposure plus line read-out.
 uint32_t cycleMicroseconds(const ParamSet &params, const Identity &identity);
 
-// Brightness of the light band and what the sensor's own regulation chose.
+// Brightness of the light band and what the sensor's own regulation chose; the regulation sees
+// the band as bright as the scene makes it.
 struct Optics {
     double level;         // plateau of the profile before saturation
     uint16_t dynPower;    // power in use (regulated with Power-Mode 1)
     uint16_t dynExposure; // exposure in use in microseconds (regulated with Power-Mode 2)
 };
-Optics opticsAt(double t, const ParamSet &params, const Identity &identity);
+Optics opticsAt(double t, const ParamSet &params, const Identity &identity, const Scene &scene = {});
 
 // Edges as the sensor finds them: where the profile crosses the threshold in use (the fixed
 // level, or the stored automatic profile). A band too dark or a threshold out of reach finds none.

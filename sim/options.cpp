@@ -83,6 +83,8 @@ std::string usageText()
            "  set dirt PCT          a dirty window: a dip of PCT % in the light band (default 0)\n"
            "  set dirt-at PCT       where the dip sits, % of the evaluation window (default 8)\n"
            "  set defocus FACTOR    edges FACTOR times softer than in focus (1 to 50, default 1)\n"
+           "  set brightness PCT    light of the band, % of the usual at the same power and exposure\n"
+           "                        (1 to 1000, default 100)\n"
            "                        Background-Mode 1 takes most of the stray and ambient light out.\n"
            "  stats                 ok requests=<count> last=<hex of the last request>\n"
            "                        orders=<order codes of all requests, comma-separated>\n"
