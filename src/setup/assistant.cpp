@@ -19,6 +19,7 @@
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -204,6 +205,15 @@ bool edgesAndMarginsHold()
 int trySettings(ParameterSet &work, std::string &reason)
 {
     const setup::ExposureLimits limits = setup::ExposureLimitsFor(work.CCD_OP_Mode, MIN_ITIME);
+    // The exposure slider cannot show a time outside the limits (0, never set, included) and SEND
+    // would send what it shows: the trials start from that.
+    if (work.Exposure_Time < limits.minUs || work.Exposure_Time > limits.maxUs) {
+        work.Exposure_Time = std::clamp(work.Exposure_Time, limits.minUs, limits.maxUs);
+        char text[120];
+        std::snprintf(text, sizeof text, "EXPOSURE-TIME set to %.1f ms, within the receiver mode's limits.",
+                      work.Exposure_Time / 1000.0);
+        logStep(text);
+    }
     int thresholdMoves = 0;
     while (g_trials < kMaxSetupTrials) {
         if (stop_flag != 0) {

@@ -62,8 +62,7 @@ TEST(SetupDiagnosis, EachFaultIsJudgedOnItsRow)
     struct Case {
         const char *name;
         Scene scene;
-        int fix, evalEnd, evalMode, evalBegin, autoPct; // as measure() takes them
-        int crossings;
+        int fix, evalEnd, evalMode, evalBegin, autoPct, crossings; // as measure() takes them; then the crossings
         std::array<Verdict, kDiagnosisRows> verdicts; // saturation, peak, background, contrast, margin, edges, sharpness, noise
     };
     const Case cases[] = {
@@ -113,7 +112,6 @@ TEST(SetupDiagnosis, FiguresOfACleanProfile)
     // receiver with 16 pixels per point.
     for (double tilt : {0.0, 50.0}) {
         const VideoFigures t = measure({.tiltPct = tilt});
-        ASSERT_EQ(t.crossings, 2);
         EXPECT_NEAR(t.edges[0].pixel, 300.0, 0.07) << tilt;
         EXPECT_NEAR(t.edges[1].pixel, 700.0, 0.07) << tilt;
     }
