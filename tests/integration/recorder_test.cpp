@@ -246,7 +246,6 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
         if (count == 5)
             statusWhileLost.push_back(GetCtrlString(pPA, MAIN_STATUS));
     };
-    popups->confirmAnswers = {1};
     record(0, 8, 0.1);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
@@ -261,17 +260,13 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
     EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS).find("NOT WRITTEN"), std::string::npos);
     expectIdleAgain();
+    // No part of the fourth line is left behind the third.
     const std::vector<std::string> lines = SplitCrLf(ReadBytes(path));
     ASSERT_EQ(lines.size(), 9u) << lines.back();
     const std::vector<std::string> sent = measurementsSent();
     ASSERT_EQ(sent.size(), 8u);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(lines[6 + i].substr(9), RecordFieldsOfHex(sent[i])) << i;
-    // The statistics window offered at the end reads the three samples and nothing pending.
-    ASSERT_GT(pStats, 0);
-    EXPECT_TRUE(IsPanelVisible(pStats));
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "3");
-    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");
 }
 
 TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
