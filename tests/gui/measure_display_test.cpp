@@ -90,13 +90,14 @@ TEST_F(FrameDisplayTest, CycleRateDecimalsFollowTheRate)
 
 TEST_F(FrameDisplayTest, InputLampsByInState)
 {
-    pset.Hardware_Mode = 1;
+    // In turn; without the housing button (hardware mode 0) state 4 changes nothing.
     struct Case {
-        int state, in0, in1, button;
-    } cases[] = {{1, 1, 0, 0}, {2, 0, 1, 0}, {3, 1, 1, 0}, {4, 0, 0, 1},
-                 {5, 0, 0, 0}, {6, 0, 1, 0}, {0, 0, 0, 0}, {9, 0, 0, 0}};
+        int hardwareMode, state, in0, in1, button;
+    } cases[] = {{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
+                 {1, 5, 0, 0, 0}, {1, 6, 0, 1, 0}, {1, 0, 0, 0, 0}, {1, 9, 0, 0, 0}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.state);
+        SCOPED_TRACE(testing::Message() << "mode " << c.hardwareMode << " state " << c.state);
+        pset.Hardware_Mode = static_cast<std::uint16_t>(c.hardwareMode);
         raw.IN_STATE = static_cast<std::uint16_t>(c.state);
         PlotVIDEOBarGraph();
         EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), c.in0);
@@ -104,16 +105,6 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
         EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), c.button) << "the button has its own lamp";
         EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
     }
-
-    // Without the housing button state 4 changes nothing.
-    raw.IN_STATE = 3;
-    PlotVIDEOBarGraph();
-    pset.Hardware_Mode = 0;
-    raw.IN_STATE = 4;
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 1);
-    EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), 1);
-    EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), 0);
 }
 
 TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
@@ -219,8 +210,7 @@ TEST_F(FrameDisplayTest, ToleranceBandLimitsAtTheLineEnds)
     ASSERT_EQ(band.count, 1);
     EXPECT_EQ(band.range[0].from, 1) << "below 0 starts at 1";
     EXPECT_EQ(band.range[0].to, 35);
-    band = ToleranceBandOf(0, 2, 0, 4090, 30, 20, 4096);
-    EXPECT_EQ(band.range[0].to, 4096);
+    EXPECT_EQ(ToleranceBandOf(0, 2, 0, 4090, 30, 20, 4096).range[0].to, 4096);
     band = ToleranceBandOf(2, 2, 10, 40, 30, 20, 4096);
     ASSERT_EQ(band.count, 2);
     EXPECT_EQ(band.range[0].from, 1);

@@ -67,21 +67,19 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
     SetCtrlDimmed(pConn, CONN_ACCEPT, false);
     for (int i = 1; i <= 12; ++i)
         commitValue(pConn, CONN_IPADDR, ("10.0.0." + std::to_string(i)).c_str());
-    std::vector<std::string> list = addressList();
-    ASSERT_EQ(list.size(), 10u);
-    EXPECT_EQ(list.front(), "10.0.0.12");
-    EXPECT_EQ(list.back(), "10.0.0.3");
+    const auto addresses = [](std::initializer_list<int> last) {
+        std::vector<std::string> out;
+        for (int k : last)
+            out.push_back("10.0.0." + std::to_string(k));
+        return out;
+    };
+    EXPECT_EQ(addressList(), addresses({12, 11, 10, 9, 8, 7, 6, 5, 4, 3}));
     EXPECT_STREQ(szIPhostName, "10.0.0.12");
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
 
     // The third entry committed again moves to the top and is there once.
     commitValue(pConn, CONN_IPADDR, "10.0.0.10");
-    list = addressList();
-    ASSERT_EQ(list.size(), 10u);
-    EXPECT_EQ(list[0], "10.0.0.10");
-    EXPECT_EQ(list[1], "10.0.0.12");
-    EXPECT_EQ(list[2], "10.0.0.11");
-    EXPECT_EQ(std::count(list.begin(), list.end(), "10.0.0.10"), 1);
+    EXPECT_EQ(addressList(), addresses({10, 12, 11, 9, 8, 7, 6, 5, 4, 3}));
 }
 
 TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
