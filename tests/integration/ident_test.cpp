@@ -55,6 +55,8 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     // A firmware text of all 72 bytes, without a terminator, in millimetre units.
     const std::string text = "K-VOR-MQ.V4.06 20-CL " + std::string(72 - 21, 'X');
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
+    SetCtrlVal(pPara2, PARA2_THD_TARGET, 1);
+    SetCtrlDimmed(pPara2, PARA2_THD_TARGET, true);
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
     EXPECT_EQ(err_flag, 0);
     EXPECT_EQ(status(), "K-VOR-MQ.V4   20-CL");
@@ -76,6 +78,9 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
     EXPECT_EQ(intOf(pCal2, CAL2_SERNO), 40000);
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
+    // The threshold is saved to RAM unless chosen otherwise.
+    EXPECT_EQ(intOf(pPara2, PARA2_THD_TARGET), 0);
+    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_THD_TARGET));
     // The graphs are scaled in millimetres.
     EXPECT_EQ(mm_flag, 1);
     EXPECT_EQ(xARRAY, xArray_mm);
@@ -213,7 +218,6 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         }
         // Firmware 4.03 has no receiver operating modes.
         EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
-        EXPECT_EQ(intOf(pPara2, PARA2_THD_TARGET), 0);
         ASSERT_NO_FATAL_FAILURE(restart());
     }
 }

@@ -195,40 +195,36 @@ TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
 
 TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
 {
-    // Only page addresses 0x1000..0x1F00 are erased; a refused address sends nothing.
+    // Pages are erased at 0x1000..0x1F00 only, blocks written at 0x1000..0x1FFF and cut to
+    // 512 bytes; a refused address sends nothing.
     const char *const kNoPage = "Erase error: no valid XFLASH-Address";
-    const struct {
-        std::uint16_t page;
-        int result;
-        const char *status;
-    } erases[] = {{0x1180, -1, kNoPage}, {0x0F00, -1, kNoPage}, {0x2000, -1, kNoPage},
-                  {0x1F00, 0, "Erase XFLASH-PAGE15 -> Ok!"}, {0x1000, 0, "Erase XFLASH-PAGE0 -> Ok!"},
-                  {0x1300, 0, "Erase XFLASH-PAGE3 -> Ok!"}};
-    for (const auto &e : erases) {
-        SCOPED_TRACE(e.page);
-        const int before = requests();
-        EXPECT_EQ(ClearXFLASHpage(e.page), e.result);
-        EXPECT_STREQ(szStatus, e.status);
-        EXPECT_EQ(requests(), before + (e.result == 0 ? 1 : 0));
-    }
-    EXPECT_EQ(sim.command("xflash 0").substr(3, 8), "ffffffff");
-
-    // Blocks go to 0x1000..0x1FFF and are cut to 512 bytes.
     const char *const kOutOfRange = "XFLASH write-error -2:address out of range!";
     const std::vector<unsigned char> data(600, 0x0F);
     const struct {
-        std::uint16_t address, length;
+        std::function<int()> call;
         int result;
-        const char *status;
-    } writes[] = {{0x2000, 600, -2, kOutOfRange}, {0x0FFF, 600, -2, kOutOfRange},
-                  {0x1FFF, 10, 1, "Write XFLASH OK Addr=0x1fff"}, {0x1300, 600, 1, "Write XFLASH OK Addr=0x1300"}};
-    for (const auto &w : writes) {
-        SCOPED_TRACE(w.address);
+        const char *text;
+        bool shown;  // on the status line; else in szStatus
+    } cases[] = {
+        {[] { return ClearXFLASHpage(0x1180); }, -1, kNoPage, false},
+        {[] { return ClearXFLASHpage(0x0F00); }, -1, kNoPage, false},
+        {[] { return ClearXFLASHpage(0x2000); }, -1, kNoPage, false},
+        {[] { return ClearXFLASHpage(0x1F00); }, 0, "Erase XFLASH-PAGE15 -> Ok!", false},
+        {[] { return ClearXFLASHpage(0x1000); }, 0, "Erase XFLASH-PAGE0 -> Ok!", false},
+        {[&] { return WriteXFLASH(0x2000, data.data(), 600); }, -2, kOutOfRange, true},
+        {[&] { return WriteXFLASH(0x0FFF, data.data(), 600); }, -2, kOutOfRange, true},
+        {[&] { return WriteXFLASH(0x1FFF, data.data(), 10); }, 1, "Write XFLASH OK Addr=0x1fff", true},
+        {[] { return ClearXFLASHpage(0x1300); }, 0, "Erase XFLASH-PAGE3 -> Ok!", false},
+        {[&] { return WriteXFLASH(0x1300, data.data(), 600); }, 1, "Write XFLASH OK Addr=0x1300", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
         const int before = requests();
-        EXPECT_EQ(WriteXFLASH(w.address, data.data(), w.length), w.result);
-        EXPECT_EQ(status(), w.status);
-        EXPECT_EQ(requests(), before + (w.result == 1 ? 1 : 0));
+        EXPECT_EQ(c.call(), c.result);
+        EXPECT_EQ(c.shown ? status() : std::string(szStatus), c.text);
+        EXPECT_EQ(requests(), before + (c.result >= 0 ? 1 : 0));
     }
+    EXPECT_EQ(sim.command("xflash 0").substr(3, 8), "ffffffff");
     EXPECT_EQ(last().size(), 520u * 2);
     std::string page;
     for (int i = 0; i < 512; ++i)
