@@ -189,13 +189,8 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
     sim.command("fault none");
 }
 
-TEST_F(TransferTest, TeachAndThresholdSaveSendTheirOrders)
+TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
 {
-    sim.command("reset-stats");
-    press(pPara1, PARA1_TEACH);
-    EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(6, 0));
-    EXPECT_EQ(teach_flag, 0);
-
     // Saved to RAM (the switch's off position) or EEPROM, then the sensor's new curve is fetched.
     SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
     SetCtrlVal(pPara2, PARA2_VTHD, 61);
