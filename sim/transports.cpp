@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHostAddress>
-#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -12,8 +11,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -189,21 +190,27 @@ void TcpLink::closeClient()
 }
 
 // ---------------------------------------------------------------------------------------------
-// pty writer thread
+// pty line thread
 
 namespace {
 constexpr double kSpinSeconds = 100e-6;
 constexpr size_t kMaxQueuedAnswers = 256;
 }
 
-PtyWriter::PtyWriter(int fd) : fd_(fd), thread_([this] { run(); }) {}
-
-PtyWriter::~PtyWriter()
+PtyLine::PtyLine(int fd, Received received)
+    : fd_(fd), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), received_(std::move(received)),
+      thread_([this] { run(); })
 {
-    stop();
 }
 
-void PtyWriter::enqueue(Bytes bytes, double start, double byteTime)
+PtyLine::~PtyLine()
+{
+    stop();
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+void PtyLine::enqueue(Bytes bytes, double start, double byteTime)
 {
     {
         std::lock_guard lock(mutex_);
@@ -212,40 +219,44 @@ void PtyWriter::enqueue(Bytes bytes, double start, double byteTime)
             queue_.pop_front();
         queue_.push_back({std::move(bytes), start, byteTime});
     }
-    wake_.notify_one();
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
 }
 
-void PtyWriter::stop()
+void PtyLine::stop()
 {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         queue_.clear();
     }
-    wake_.notify_all();
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
     if (thread_.joinable())
         thread_.join();
 }
 
-void PtyWriter::run()
+void PtyLine::run()
 {
     // The default 50 us timer slack alone would use up the whole budget for a byte's lateness.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    for (;;) {
+    while (!stopping_) {
         Job job;
         {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
-                return;
-            job = std::move(queue_.front());
-            queue_.pop_front();
+            std::lock_guard lock(mutex_);
+            if (!queue_.empty()) {
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
         }
-        transmit(job);
+        if (job.bytes.empty())
+            serve(std::numeric_limits<double>::infinity());
+        else
+            transmit(job);
     }
 }
 
-void PtyWriter::transmit(const Job &job)
+void PtyLine::transmit(const Job &job)
 {
     const size_t total = job.bytes.size();
     if (job.byteTime <= 0.0) {
@@ -265,33 +276,59 @@ void PtyWriter::transmit(const Job &job)
     }
 }
 
-bool PtyWriter::sleepUntil(double deadline, bool exact)
+bool PtyLine::sleepUntil(double deadline, bool exact)
 {
-    // Long waits (a late answer) sleep on the condition so that stop() is not held up.
-    for (;;) {
-        if (stopping_)
-            return false;
-        const double left = deadline - monotonicSeconds();
-        if (left <= 0.003)
-            break;
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, std::chrono::duration<double>(left - 0.002), [this] { return stopping_.load(); });
-    }
-    // A wake-up from clock_nanosleep comes some tens of microseconds late here; for an exact
-    // deadline sleep to just short of it and spin the rest.
+    // A wake-up from the kernel comes some tens of microseconds late here; for an exact deadline
+    // wait until just short of it and spin the rest. Requests are read while waiting.
     const double wakeAt = exact ? deadline - kSpinSeconds : deadline;
-    timespec target{};
-    const double whole = std::floor(wakeAt);
-    target.tv_sec = static_cast<time_t>(whole);
-    target.tv_nsec = std::min(999999999L, static_cast<long>((wakeAt - whole) * 1e9));
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
-    }
-    while (exact && monotonicSeconds() < deadline) {
+    for (double left = wakeAt - monotonicSeconds(); left > 0.0 && !stopping_; left = wakeAt - monotonicSeconds())
+        serve(left);
+    while (exact && !stopping_ && monotonicSeconds() < deadline) {
     }
     return !stopping_;
 }
 
-void PtyWriter::writeAll(const uint8_t *data, size_t count)
+void PtyLine::serve(double seconds)
+{
+    pollfd ready[2] = {{wakeFd_, POLLIN, 0}, {fd_, static_cast<short>(reading_ ? POLLIN : 0), 0}};
+    timespec timeout{};
+    if (std::isfinite(seconds)) {
+        const double whole = std::floor(seconds);
+        timeout.tv_sec = static_cast<time_t>(whole);
+        timeout.tv_nsec = std::min(999999999L, static_cast<long>((seconds - whole) * 1e9));
+    }
+    if (::ppoll(ready, 2, std::isfinite(seconds) ? &timeout : nullptr, nullptr) <= 0)
+        return;
+    if (ready[0].revents & POLLIN) {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t ignored = ::read(wakeFd_, &count, sizeof count);
+    }
+    if (ready[1].revents & POLLIN)
+        readAll();
+}
+
+void PtyLine::readAll()
+{
+    uint8_t buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+        if (got > 0) {
+            // The line time of an answer counts from its request's arrival, which is now.
+            received_(Bytes(buffer, buffer + got), monotonicSeconds());
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && errno != EAGAIN) {
+            // Cannot happen while our slave descriptor is open; never let it turn into a busy loop.
+            std::fprintf(stderr, "mq-sensor-sim: pty read failed: %s\n", std::strerror(errno));
+            reading_ = false;
+        }
+        return;
+    }
+}
+
+void PtyLine::writeAll(const uint8_t *data, size_t count)
 {
     while (count > 0 && !stopping_) {
         const ssize_t written = ::write(fd_, data, count);
@@ -374,9 +411,10 @@ bool PtyLink::open(const QString &linkPath, QString &error)
 
     slavePath_ = QString::fromLocal8Bit(name);
     linkPath_ = linkPath;
-    writer_ = new PtyWriter(master_);
-    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { readMaster(); });
+    io_ = new PtyLine(master_, [this](Bytes bytes, double arrival) {
+        QMetaObject::invokeMethod(
+            this, [this, bytes = std::move(bytes), arrival] { received(bytes, arrival); }, Qt::QueuedConnection);
+    });
     return true;
 }
 
@@ -401,42 +439,24 @@ bool PtyLink::lineRateMatches() const
     return false;
 }
 
-void PtyLink::readMaster()
+void PtyLink::received(const Bytes &bytes, double arrival)
 {
-    uint8_t buffer[4096];
+    if (!lineRateMatches())
+        return;
     std::vector<Reply> replies;
-    for (;;) {
-        const ssize_t got = ::read(master_, buffer, sizeof buffer);
-        if (got > 0) {
-            // The line time of an answer counts from its request's arrival, not from the end of
-            // working out the answer.
-            const double arrival = monotonicSeconds();
-            replies.clear();
-            if (lineRateMatches())
-                engine_.feed(line_, buffer, static_cast<size_t>(got), arrival, replies);
-            for (const auto &reply : replies)
-                schedule(reply, arrival);
-            continue;
-        }
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && errno != EAGAIN) {
-            // Cannot happen while our slave descriptor is open; never let it turn into a busy loop.
-            std::fprintf(stderr, "mq-sensor-sim: pty read failed: %s\n", std::strerror(errno));
-            notifier_->setEnabled(false);
-        }
-        break;
-    }
+    engine_.feed(line_, bytes.data(), bytes.size(), arrival, replies);
+    for (const auto &reply : replies)
+        schedule(reply, arrival);
 }
 
 void PtyLink::schedule(const Reply &reply, double requestComplete)
 {
-    if (reply.bytes.empty() || !writer_)
+    if (reply.bytes.empty() || !io_)
         return;
     // A pty has no connection to drop: the close fault leaves the answer half sent, like 'half'.
     const double start =
         schedule_.place(requestComplete, reply.requestBytes, reply.bytes.size(), reply.byteTime, reply.delay);
-    writer_->enqueue(reply.bytes, start, reply.byteTime);
+    io_->enqueue(reply.bytes, start, reply.byteTime);
     prepare_.answerEndsAt(schedule_.freeAt());
 }
 
@@ -447,10 +467,8 @@ void PtyLink::sendUnsolicited(const Reply &frame)
 
 void PtyLink::shutdown()
 {
-    delete notifier_;
-    notifier_ = nullptr;
-    delete writer_; // joins the thread before the descriptor goes
-    writer_ = nullptr;
+    delete io_; // joins the thread before the descriptor goes
+    io_ = nullptr;
     if (!linkPath_.isEmpty()) {
         const QByteArray link = linkPath_.toLocal8Bit();
         char target[512] = {};

@@ -11,12 +11,11 @@
 #include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
-class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 
@@ -69,12 +68,17 @@ private:
     PrepareTimer prepare_;
 };
 
-// Writes paced bytes to the pty master from its own thread: Qt's millisecond timers are too coarse
-// to put a byte out within tens of microseconds of its due time.
-class PtyWriter {
+// The pty master's own thread: it reads requests as they come, stamping their arrival at once, and
+// writes paced answers. Qt's millisecond timers are too coarse to put a byte out within tens of
+// microseconds of its due time, and a wake-up through the event loop would date every request late.
+class PtyLine {
 public:
-    explicit PtyWriter(int fd);
-    ~PtyWriter();
+    // `received` runs on the line's thread with the bytes read and the time they arrived.
+    using Received = std::function<void(Bytes bytes, double arrival)>;
+    PtyLine(int fd, Received received);
+    ~PtyLine();
+    PtyLine(const PtyLine &) = delete;
+    PtyLine &operator=(const PtyLine &) = delete;
     void enqueue(Bytes bytes, double start, double byteTime);
     void stop();
 
@@ -88,11 +92,15 @@ private:
     void run();
     void transmit(const Job &job);
     bool sleepUntil(double deadline, bool exact);
+    void serve(double seconds);
+    void readAll();
     void writeAll(const uint8_t *data, size_t count);
 
     int fd_;
+    int wakeFd_;
+    bool reading_ = true;
+    Received received_;
     std::mutex mutex_;
-    std::condition_variable wake_;
     std::deque<Job> queue_;
     std::atomic<bool> stopping_{false};
     std::thread thread_;
@@ -110,7 +118,7 @@ public:
     void shutdown();
 
 private:
-    void readMaster();
+    void received(const Bytes &bytes, double arrival);
     void schedule(const Reply &reply, double requestComplete);
     bool lineRateMatches() const;
 
@@ -119,8 +127,7 @@ private:
     int slave_ = -1;
     QString slavePath_;
     QString linkPath_;
-    QSocketNotifier *notifier_ = nullptr;
-    PtyWriter *writer_ = nullptr;
+    PtyLine *io_ = nullptr;
     FrameAssembler line_;
     LineSchedule schedule_;
     PrepareTimer prepare_;
