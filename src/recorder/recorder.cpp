@@ -193,6 +193,16 @@ void waitForNextStep(int mode, double t0, double last, double dt, bool lampOn)
         WaitForEvents(wait - 0.001);
 }
 
+// The loop's own end when the link fails it.
+void endOnLinkFailure()
+{
+    CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
+    SetStatusColor(VAL_RED);
+    ShowStatus();
+    LogStatusLine(szStatus);
+    stop_flag = -1;
+}
+
 void showSampleCount(int count)
 {
     SetCtrlVal(pRec, REC_COUNT, count);
@@ -455,11 +465,7 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
                 ready = true;
                 sampleTime = last;
             } else {
-                CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
-                SetStatusColor(VAL_RED);
-                ShowStatus();
-                LogStatusLine(szStatus);
-                stop_flag = -1;
+                endOnLinkFailure();
                 break;
             }
         }
@@ -475,6 +481,12 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
             if (elapsed >= 0.1 && lampOn) {
                 SetCtrlVal(pPA, MAIN_IN0_LED, 0);
                 lampOn = false;
+            }
+            // A lost link brings no more triggers: the recording ends as a polled one does,
+            // once the frames taken before the loss are written.
+            if (!ready && !CurrentLink().isOpen()) {
+                endOnLinkFailure();
+                break;
             }
         }
         if (ready) {

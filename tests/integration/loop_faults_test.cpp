@@ -213,11 +213,15 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         };
         record(1, 100, 8, late ? 2.3 : 0);
         EXPECT_EQ(sim.command("triggered"), "ok 8");
-        // Only the damaged frame is missing, unless the fault took the connection with it.
-        if (closesLink)
+        // Only the damaged frame is missing, unless the fault took the connection with it: then
+        // the recording ends by itself, as a polled one does.
+        if (closesLink) {
+            EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - TIMEOUT!");
+            EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - rs232 timeout!");
             expectLinesAreTheIntactFrames(2, true);
-        else
+        } else {
             expectLinesAreTheIntactFrames(7);
+        }
         break;
     }
     g_onSample = nullptr;
