@@ -1,6 +1,5 @@
 // The connection page against the simulated sensor over TCP and over its pty: connect,
-// disconnect, reconnect, the baud-rate change, start-up from the settings file and the
-// hardware information file.
+// disconnect, reconnect, a lost link, the baud-rate change and the hardware information file.
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -9,26 +8,22 @@
 #include "display/buffers.h"
 #include "files/hwinfofile.h"
 #include "link/connection.h"
-#include "link/frame.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
 #include "link/transport.h"
-#include "support/app_fixture.h"
-#include "support/sim_fixture.h"
+#include "support/files.h"
 #include "support/scripted_sensor.h"
+#include "support/sim_fixture.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
-#include "support/files.h"
 
 #include <QProcess>
 #include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 using namespace ui;
@@ -47,7 +42,7 @@ int openDescriptors()
 class ConnectionTest : public SimFixture {
 protected:
     // The page set up as the operator would for the simulator on this link.
-    void selectLink(Link link, int baudIndex = 4)
+    void selectLink(Link link)
     {
         if (link == Link::Tcp) {
             commitValue(pConn, CONN_COMTYPE, 1);
@@ -57,27 +52,22 @@ protected:
             linkComPort(3, sim.ptyPath());
             commitValue(pConn, CONN_COMTYPE, 0);
             SetCtrlVal(pConn, CONN_COMPORT, 3);
-            SetCtrlVal(pConn, CONN_BAUD, baudIndex);
+            SetCtrlVal(pConn, CONN_BAUD, 4);
         }
     }
-
-    static void press(int control)
+    // The simulator started on the link and CONNECT pressed for it.
+    void connectTo(Link link, const std::vector<std::string> &options = {})
     {
-        SimulateEvent(pConn, control, EVENT_LEFT_CLICK);
-        SimulateEvent(pConn, control, EVENT_COMMIT);
+        ASSERT_NO_FATAL_FAILURE(startSim(link, options));
+        selectLink(link);
+        press(pConn, CONN_CONNECT);
     }
 
     static bool linkOpen() { return rs232con > 0 || tcpcon > 0; }
 
-    static std::vector<std::string> log() { return GetTextBoxLines(pConn, CONN_STATUS); }
-    static bool logHas(const std::string &line)
-    {
-        const auto lines = log();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
     static int logCount(const std::string &line)
     {
-        const auto lines = log();
+        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
         return static_cast<int>(std::count(lines.begin(), lines.end(), line));
     }
 
@@ -92,35 +82,31 @@ protected:
 
 class ConnectionLinkTest : public ConnectionTest, public ::testing::WithParamInterface<Link> {};
 
-TEST_P(ConnectionLinkTest, ConnectOpensIdentifiesAndEnablesTheExchangeControls)
+TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnectsLeakNothing)
 {
-    startSim(GetParam());
-    selectLink(GetParam());
+    const bool tcp = GetParam() == Link::Tcp;
     DimExchangeControls(1);
-    press(CONN_CONNECT);
-
-    EXPECT_EQ(GetParam() == Link::Tcp ? 1 : 0, comtype);
-    EXPECT_EQ(1, GetParam() == Link::Tcp ? tcpcon : rs232con);
+    connectTo(GetParam());
+    EXPECT_EQ(tcp ? 1 : 0, comtype);
+    EXPECT_EQ(1, tcp ? tcpcon : rs232con);
     EXPECT_EQ(0, err_flag);
     EXPECT_TRUE(exchangeControlsEnabled());
-    EXPECT_TRUE(logHas(kTextTryToConnect));
+    EXPECT_EQ(logCount(kTextTryToConnect), 1);
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
     // The layout follows the link: the main panel names the COM port or the host.
-    EXPECT_EQ(GetParam() == Link::Tcp, IsCtrlVisible(pPA, MAIN_IPHOST));
-    EXPECT_EQ(GetParam() == Link::Pty, IsCtrlVisible(pPA, MAIN_COMPORT));
-    EXPECT_EQ(GetParam() == Link::Pty, IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
-    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
-}
+    EXPECT_EQ(tcp, IsCtrlVisible(pPA, MAIN_IPHOST));
+    EXPECT_EQ(!tcp, IsCtrlVisible(pPA, MAIN_COMPORT));
+    EXPECT_EQ(!tcp, IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
 
-TEST_P(ConnectionLinkTest, DisconnectAbandonsAWaitingExchangeAndClosesTheLink)
-{
-    startSim(GetParam());
-    selectLink(GetParam());
-    press(CONN_CONNECT);
-    ASSERT_TRUE(linkOpen());
+    // DISCONNECT pressed and released outside the button: nothing is left to abandon a later wait.
+    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK);
+    DelayWithEventProcessing(0.05);
+    EXPECT_EQ(0, exit_flag);
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 
+    // Pressed while an exchange waits, it ends the wait at once, without a text.
     ASSERT_EQ(sim.command("fault silent"), "ok");
     QTimer::singleShot(200, [] { SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK); });
     CopyText(szStatus, "before");
@@ -129,72 +115,19 @@ TEST_P(ConnectionLinkTest, DisconnectAbandonsAWaitingExchangeAndClosesTheLink)
     EXPECT_LT(Timer() - start, 1.0) << "the wait ran to its time-out";
     EXPECT_STREQ(szStatus, "before");
     EXPECT_EQ(1, exit_flag);
-
     SimulateEvent(pConn, CONN_DISCONNECT, EVENT_COMMIT);
     EXPECT_FALSE(linkOpen());
     EXPECT_EQ(0, exit_flag);
-    EXPECT_TRUE(logHas(kTextDisconnected));
+    EXPECT_EQ(logCount(kTextDisconnected), 1);
     EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
     EXPECT_TRUE(IsCtrlDimmed(pRec, REC_START));
 
-    // Connect brings it all back.
+    // Connect brings it all back, as often as it is pressed, and leaks no descriptor.
     ASSERT_EQ(sim.command("fault none"), "ok");
-    press(CONN_CONNECT);
+    press(pConn, CONN_CONNECT);
     EXPECT_TRUE(linkOpen());
     EXPECT_TRUE(exchangeControlsEnabled());
-}
-
-TEST_P(ConnectionLinkTest, ConnectWhileAMeasurementRunsStopsTheLoopAndThenReconnects)
-{
-    startSim(GetParam());
-    selectLink(GetParam());
-    press(CONN_CONNECT);
-    ASSERT_TRUE(linkOpen());
-    ASSERT_EQ(sim.command("reset-stats"), "ok");
-
-    // The loop as the measurement runs it: frames until stop_flag leaves 0. The operator's
-    // click arrives while a frame is awaited.
-    stop_flag = 0;
-    QTimer::singleShot(150, [] {
-        SimulateEvent(pConn, CONN_CONNECT, EVENT_LEFT_CLICK);
-        SimulateEvent(pConn, CONN_CONNECT, EVENT_COMMIT);
-    });
-    int frames = 0;
-    bool failed = false;
-    const double start = Timer();
-    while (stop_flag == 0 && Timer() - start < 10.0) {
-        if (GetRAW() != 1) {
-            failed = true;
-            break;
-        }
-        ++frames;
-    }
-    EXPECT_FALSE(failed) << szStatus;
-    EXPECT_GT(frames, 0);
-    EXPECT_EQ(1, stop_flag);
-
-    for (int i = 0; i < 100 && logCount(kTextTryToConnect) < 2; ++i)
-        DelayWithEventProcessing(0.05);
-    for (int i = 0; i < 100 && sim.orders().size() < static_cast<size_t>(frames) + 3; ++i)
-        DelayWithEventProcessing(0.05);
-    EXPECT_EQ(2, logCount(kTextTryToConnect));
-    EXPECT_TRUE(linkOpen());
-    EXPECT_EQ(0, err_flag);
-    const std::vector<int> orders = sim.orders();
-    ASSERT_GE(orders.size(), static_cast<size_t>(frames) + 1);
-    EXPECT_EQ(8, orders.front());
-    EXPECT_EQ(5, orders[frames]) << "the new identification starts after the last frame";
-    for (const std::string &line : log())
-        EXPECT_EQ(line.find(kTextExchangeBusy), std::string::npos);
-}
-
-TEST_P(ConnectionLinkTest, FiftyReconnectsLeakNoDescriptorAndLeaveTheLinkUsable)
-{
-    startSim(GetParam());
-    selectLink(GetParam());
-    press(CONN_CONNECT);
-    ASSERT_TRUE(linkOpen());
     DelayWithEventProcessing(0.05);
     const int before = openDescriptors();
     for (int i = 0; i < 50; ++i) {
@@ -208,25 +141,52 @@ TEST_P(ConnectionLinkTest, FiftyReconnectsLeakNoDescriptorAndLeaveTheLinkUsable)
     EXPECT_EQ(1, GetRAW());
 }
 
-TEST_P(ConnectionLinkTest, LostLinkIsNoticedDimmedAndRestoredByConnect)
+TEST_P(ConnectionLinkTest, ConnectDuringARunStopsItFirstAndALostLinkIsDimmedUntilConnect)
 {
-    startSim(GetParam());
-    selectLink(GetParam());
-    press(CONN_CONNECT);
+    connectTo(GetParam());
     ASSERT_TRUE(linkOpen());
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    // The loop as the measurement runs it: frames until stop_flag leaves 0. The operator's
+    // click arrives while a frame is awaited.
+    stop_flag = 0;
+    QTimer::singleShot(150, [] { press(pConn, CONN_CONNECT); });
+    int frames = 0;
+    bool failed = false;
+    const double start = Timer();
+    while (stop_flag == 0 && Timer() - start < 10.0) {
+        if (GetRAW() != 1) {
+            failed = true;
+            break;
+        }
+        ++frames;
+    }
+    EXPECT_FALSE(failed) << szStatus;
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(1, stop_flag);
+    for (int i = 0; i < 100 && logCount(kTextTryToConnect) < 2; ++i)
+        DelayWithEventProcessing(0.05);
+    for (int i = 0; i < 100 && sim.orders().size() < static_cast<size_t>(frames) + 3; ++i)
+        DelayWithEventProcessing(0.05);
+    EXPECT_EQ(2, logCount(kTextTryToConnect));
+    EXPECT_TRUE(linkOpen());
+    EXPECT_EQ(0, err_flag);
+    const std::vector<int> orders = sim.orders();
+    ASSERT_GE(orders.size(), static_cast<size_t>(frames) + 1);
+    EXPECT_EQ(8, orders.front());
+    EXPECT_EQ(5, orders[frames]) << "the new identification starts after the last frame";
+    EXPECT_EQ(logCount(kTextExchangeBusy), 0);
+
+    // The sensor goes away: the program notices, says so and dims what needs it.
     sim.stop();
     for (int i = 0; i < 100 && linkOpen(); ++i)
         DelayWithEventProcessing(0.02);
     EXPECT_FALSE(linkOpen());
     const std::string lost = GetParam() == Link::Tcp ? kTextServerClosed : kTextPortLost;
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), lost);
-    EXPECT_TRUE(logHas(lost));
+    EXPECT_EQ(logCount(lost), 1);
     for (int id : {MAIN_RUN, MAIN_GET, MAIN_SEND, MAIN_VIDEO})
         EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
-
-    startSim(GetParam());
-    selectLink(GetParam());
-    press(CONN_CONNECT);
+    connectTo(GetParam());
     EXPECT_TRUE(linkOpen());
     EXPECT_TRUE(exchangeControlsEnabled());
 }
@@ -235,10 +195,7 @@ INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp,
 
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 {
-    startSim(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
-    selectLink(Link::Tcp);
-    press(CONN_CONNECT);
-
+    connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
     EXPECT_EQ(1, tcpcon);
     EXPECT_EQ(0, err_flag);
     for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
@@ -252,56 +209,36 @@ TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
     EXPECT_EQ(popups->shown.back().title, "Attention !!!");
 }
 
-TEST_F(ConnectionTest, ConnectToAServerThatIsNotThereDimsAcceptAndMarksTheSensorUnusable)
+TEST_F(ConnectionTest, ConnectToNothingDimsAcceptMarksTheSensorUnusableAndSaysWhy)
 {
-    const int port = FreeLocalPort();
     SetCtrlVal(pConn, CONN_COMTYPE, 1);
     SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
-    SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(port).c_str());
-    press(CONN_CONNECT);
+    SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(FreeLocalPort()).c_str());
+    press(pConn, CONN_CONNECT);
     EXPECT_EQ(0, tcpcon);
     EXPECT_EQ(1, err_flag);
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    EXPECT_GE(log().size(), 2u);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "FailedToConnect");
+    EXPECT_EQ(logCount("FailedToConnect"), 1);
 
     // A port text that is no number is refused as well, without a connection attempt elsewhere.
     SetCtrlVal(pConn, CONN_PORTNUM, "ten");
-    press(CONN_CONNECT);
+    press(pConn, CONN_CONNECT);
     EXPECT_EQ(0, tcpcon);
     EXPECT_EQ(1, err_flag);
+
+    // A COM port without a device gives its code and the code's text.
+    linkComPort(3, programDir + "/no-such-device");
+    EXPECT_LT(InitRS232(3, 4), 0);
+    EXPECT_LE(rs232con, 0);
+    EXPECT_STREQ(szStatus, "Invalid port number\n");
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Invalid port number");
+    EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).back(), "Invalid port number");
 }
 
-TEST_F(ConnectionTest, ChangeBaudRateOrdersTheSensorAndReopensThePortAtTheNewRate)
+TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate)
 {
-    startSim(Link::Pty);
-    selectLink(Link::Pty);
-    press(CONN_CONNECT);
-    ASSERT_EQ(1, rs232con);
-
-    SetCtrlVal(pConn, CONN_BAUD, 2);
-    const int opened = logCount("RS232 open-com-port: successful!");
-    press(CONN_CHANGE_BAUD);
-    // Order 0xBE, address 2, no data.
-    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
-    EXPECT_TRUE(logHas(kTextTryBaudChange));
-    EXPECT_TRUE(logHas(kTextBaudChangeOk));
-    EXPECT_EQ(logCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
-    EXPECT_EQ(1, rs232con);
-    EXPECT_EQ(2, rs232baudrate);
-    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
-
-    // The sensor listens at 38400 only now: the old rate gets no answer.
-    ASSERT_EQ(1, InitRS232(3, 4));
-    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
-    ASSERT_EQ(1, InitRS232(3, 2));
-    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
-}
-
-TEST_F(ConnectionTest, ThePortThatIsOpenIsClosedWhateverTheFieldShows)
-{
-    startSim(Link::Pty);
-    selectLink(Link::Pty);
-    press(CONN_CONNECT);
+    connectTo(Link::Pty);
     ASSERT_EQ(1, rs232con);
     // COM 4: a second pseudo-terminal pair, with nobody answering on its far end.
     QProcess socat;
@@ -323,20 +260,34 @@ TEST_F(ConnectionTest, ThePortThatIsOpenIsClosedWhateverTheFieldShows)
     };
     ASSERT_TRUE(held(sim.ptyPath()));
 
-    // The baud-rate change goes over the open port.
+    // The field shows COM 4; the change goes over the open COM 3: order 0xBE, address 2, no data.
     SetCtrlVal(pConn, CONN_COMPORT, 4);
-    press(CONN_CHANGE_BAUD);
-    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be04000000");
+    SetCtrlVal(pConn, CONN_BAUD, 2);
+    const int opened = logCount("RS232 open-com-port: successful!");
+    press(pConn, CONN_CHANGE_BAUD);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
+    EXPECT_EQ(logCount(kTextTryBaudChange), 1);
+    EXPECT_EQ(logCount(kTextBaudChangeOk), 1);
+    EXPECT_EQ(logCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
+    EXPECT_EQ(1, rs232con);
+    EXPECT_EQ(2, rs232baudrate);
+    EXPECT_TRUE(held(sim.ptyPath()));
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 
-    press(CONN_DISCONNECT);
-    EXPECT_FALSE(held(sim.ptyPath())) << "COM 3 closed although the field shows 4";
+    // The sensor listens at 38400 only now: the old rate gets no answer.
+    ASSERT_EQ(1, InitRS232(3, 4));
+    EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
+    ASSERT_EQ(1, InitRS232(3, 2));
+    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0));
 
+    // DISCONNECT closes the port that is open, whatever the field shows; CONNECT opens the field's.
+    press(pConn, CONN_DISCONNECT);
+    EXPECT_FALSE(held(sim.ptyPath())) << "COM 3 closed although the field shows 4";
     SetCtrlVal(pConn, CONN_COMPORT, 3);
-    press(CONN_CONNECT);
+    press(pConn, CONN_CONNECT);
     ASSERT_TRUE(held(sim.ptyPath()));
     SetCtrlVal(pConn, CONN_COMPORT, 4);
-    press(CONN_CONNECT);
+    press(pConn, CONN_CONNECT);
     EXPECT_FALSE(held(sim.ptyPath()));
     EXPECT_TRUE(held(four));
     CloseOpenLinks();
@@ -344,56 +295,15 @@ TEST_F(ConnectionTest, ThePortThatIsOpenIsClosedWhateverTheFieldShows)
     socat.waitForFinished(3000);
 }
 
-TEST_F(ConnectionTest, DisconnectPressedAndReleasedOutsideLeavesNoExitFlag)
-{
-    startSim(Link::Tcp);
-    selectLink(Link::Tcp);
-    press(CONN_CONNECT);
-    SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK);
-    DelayWithEventProcessing(0.05);
-    EXPECT_EQ(0, exit_flag);
-    EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
-}
-
-TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator)
-{
-    startSim(Link::Tcp);
-    {
-        std::ofstream ini(JoinPath(programDir, "MQ-Vista.ini"));
-        ini << "[CONNECTION]\nCOMM TYPE = 1\nRS232 PORT = 1\nRS232 BAUDRATE = 4\nIP ADDRESS = 127.0.0.1\n"
-            << "PORT NUMBER = " << sim.tcpPort() << "\n";
-    }
-    InitVars();
-    OpenLinkAtStartup();
-    InitGUI();
-
-    EXPECT_EQ(1, comtype);
-    EXPECT_EQ(1, tcpcon);
-    EXPECT_EQ(0, rs232con);
-    EXPECT_EQ(0, err_flag);
-    EXPECT_EQ(sim.tcpPort(), tcpport);
-    EXPECT_EQ(0, activeTab());
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
-    const std::vector<int> orders = sim.orders();
-    ASSERT_FALSE(orders.empty());
-    EXPECT_EQ(5, orders.front());
-}
-
 TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
 {
-    startSim(Link::Tcp);
-    selectLink(Link::Tcp);
-    press(CONN_CONNECT);
+    connectTo(Link::Tcp);
     ASSERT_EQ(1, tcpcon);
-
     const std::string path = JoinPath(programDir, "hw.ini");
     popups->filePaths.push_back(path);
-    press(CONN_HWINFO);
+    press(pConn, CONN_HWINFO);
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55c2ad2b0000");
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
-    ASSERT_TRUE(FileExists(path));
     const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
@@ -404,7 +314,7 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
 
     // Cancelled: no file, the transfer still reported.
     std::filesystem::remove(path);
-    press(CONN_HWINFO);
+    press(pConn, CONN_HWINFO);
     EXPECT_FALSE(FileExists(path));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
 
@@ -412,7 +322,7 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     ASSERT_EQ(sim.command("fault silent"), "ok");
     const size_t asked = popups->shown.size();
     popups->filePaths.push_back(path);
-    press(CONN_HWINFO);
+    press(pConn, CONN_HWINFO);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionError);
     EXPECT_EQ(popups->shown.size(), asked);
     EXPECT_FALSE(FileExists(path));
@@ -454,9 +364,7 @@ TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
     answers[ORDER_ECHO] = SensorFrame(ORDER_ECHO, 4711, {});
     SetCtrlVal(pConn, CONN_COMPORT, 1);
     SetCtrlVal(pConn, CONN_BAUD, 0);
-    SimulateEvent(pConn, CONN_CHANGE_BAUD, EVENT_LEFT_CLICK);
-    SimulateEvent(pConn, CONN_CHANGE_BAUD, EVENT_COMMIT);
-
+    press(pConn, CONN_CHANGE_BAUD);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextBaudChangeTimeout);
     const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
     ASSERT_GE(lines.size(), 2u);

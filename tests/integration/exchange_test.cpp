@@ -13,7 +13,6 @@
 #include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
 #include "ui/comm.h"
-#include "panels/resource.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
@@ -30,10 +29,8 @@ protected:
     {
         SimFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(startSim(GetParam(), {"--late-ms", "2600"}));
-        ASSERT_EQ(1, connect());
+        ASSERT_EQ(1, openSimLink(GetParam()));
     }
-
-    int connect() { return openSimLink(GetParam()); }
 
     // One exchange, leaving the link's own verdict in szStatus. The parameter set is
     // used because its answer is the same every time, so a fault's effect on the data
@@ -45,7 +42,7 @@ protected:
     }
 };
 
-TEST_P(ExchangeTest, MeasurementRecordArrivesWhole)
+TEST_P(ExchangeTest, MeasurementRecordAndCurveArriveWholeAndLineErrorsFailTheExchange)
 {
     ASSERT_EQ(1, IssueOrder(ORDER_MEASUREMENT, 0));
     EXPECT_EQ(head.order, ORDER_MEASUREMENT);
@@ -55,11 +52,17 @@ TEST_P(ExchangeTest, MeasurementRecordArrivesWhole)
     EXPECT_STREQ(szStatus, "Transmission successful - Line Ok!");
     EXPECT_GT(raw.EDGES, 0);
     EXPECT_GT(raw.E_RIGHT, raw.E_LEFT);
-}
 
-TEST_P(ExchangeTest, CurveOfFiveHundredTwelveBytesArrivesInPieces)
-{
-    // Paced output makes the answer arrive in many pieces.
+    // Line status exists on RS-232 only.
+    if (GetParam() == Link::Pty) {
+        CopyText(szStatus, "before");
+        InjectComLineErrors(rs232port, kComStatParity);
+        EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
+        EXPECT_STREQ(szStatus, "before COMM ERROR: PARITY!");
+        EXPECT_EQ(1, exchange()) << szStatus;
+    }
+
+    // Paced output makes the curve's 512 bytes arrive in many pieces.
     ASSERT_EQ(sim.command("set baud 115200"), "ok");
     std::memset(adbuf, 0, sizeof adbuf);
     ASSERT_EQ(1, GetDATA(0));
@@ -71,37 +74,7 @@ TEST_P(ExchangeTest, CurveOfFiveHundredTwelveBytesArrivesInPieces)
     EXPECT_GT(lit, 100);
 }
 
-TEST_P(ExchangeTest, RaisingExitFlagAbandonsTheWaitWithoutAText)
-{
-    ASSERT_EQ(sim.command("fault silent"), "ok");
-    QTimer::singleShot(100, [] { exit_flag = 1; });
-    CopyText(szStatus, "left alone");
-    EXPECT_EQ(-1, IssueOrder(ORDER_MEASUREMENT, 0));
-    EXPECT_STREQ(szStatus, "left alone");
-    exit_flag = 0;
-    EXPECT_EQ(1, exchange());
-}
-
-TEST_P(ExchangeTest, ExchangeStartedFromInsideAWaitIsRefused)
-{
-    ASSERT_EQ(sim.command("set late-ms 400"), "ok");
-    ASSERT_EQ(sim.command("fault late"), "ok");
-    int nested = 0;
-    std::string nestedStatus;
-    QTimer::singleShot(100, [&] {
-        nested = IssueOrder(ORDER_ECHO, 0);
-        nestedStatus = szStatus;
-    });
-    ASSERT_EQ(1, exchange()) << szStatus;
-    EXPECT_EQ(nested, -1);
-    EXPECT_EQ(nestedStatus, kTextExchangeBusy);
-    // The waiting exchange kept its own request and answer.
-    EXPECT_EQ(head.order, ORDER_READ_PARA_RAM);
-    EXPECT_EQ(head.length, 60);
-    EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502");
-}
-
-TEST_P(ExchangeTest, SentRequestHoldsTheLinkUntilItsAnswerIsTaken)
+TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText)
 {
     ASSERT_EQ(SendOrder(ORDER_MEASUREMENT, 0), 1);
     // Nothing else goes out meanwhile, and the request waiting for its answer stays as it was.
@@ -117,16 +90,30 @@ TEST_P(ExchangeTest, SentRequestHoldsTheLinkUntilItsAnswerIsTaken)
     EXPECT_EQ(std::string(szStatus), kTextNoAnswerAwaited);
     EXPECT_EQ(IssueOrder(ORDER_ECHO, 0), 1) << szStatus;
     EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT, ORDER_ECHO}));
-}
 
-TEST_P(ExchangeTest, LineErrorsOfTheSerialPortFailTheExchange)
-{
-    if (GetParam() != Link::Pty)
-        GTEST_SKIP() << "line status exists on RS-232 only";
-    CopyText(szStatus, "before");
-    InjectComLineErrors(rs232port, kComStatParity);
-    EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
-    EXPECT_STREQ(szStatus, "before COMM ERROR: PARITY!");
+    // An exchange started from inside another's wait is refused; the waiting one keeps its
+    // own request and answer.
+    ASSERT_EQ(sim.command("set late-ms 400"), "ok");
+    ASSERT_EQ(sim.command("fault late"), "ok");
+    int nested = 0;
+    std::string nestedStatus;
+    QTimer::singleShot(100, [&] {
+        nested = IssueOrder(ORDER_ECHO, 0);
+        nestedStatus = szStatus;
+    });
+    ASSERT_EQ(1, exchange()) << szStatus;
+    EXPECT_EQ(nested, -1);
+    EXPECT_EQ(nestedStatus, kTextExchangeBusy);
+    EXPECT_EQ(head.order, ORDER_READ_PARA_RAM);
+    EXPECT_EQ(head.length, 60);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502");
+
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    QTimer::singleShot(100, [] { exit_flag = 1; });
+    CopyText(szStatus, "left alone");
+    EXPECT_EQ(-1, IssueOrder(ORDER_MEASUREMENT, 0));
+    EXPECT_STREQ(szStatus, "left alone");
+    exit_flag = 0;
     EXPECT_EQ(1, exchange());
 }
 
@@ -208,27 +195,6 @@ TEST_F(FakeSensorTest, HeaderOnlyAnswerOfAnOrderWithoutData)
 }
 
 class LinkOpenTest : public AppFixture {};
-
-TEST_F(LinkOpenTest, ComPortWithoutDeviceReportsItsCode)
-{
-    linkComPort(3, programDir + "/no-such-device");
-    const int result = InitRS232(3, 7);
-    EXPECT_LT(result, 0);
-    EXPECT_LE(rs232con, 0);
-    EXPECT_STREQ(szStatus, "Invalid port number\n");
-    EXPECT_EQ(ui::GetCtrlString(pPA, panels::MAIN_STATUS), "Invalid port number");
-    const auto lines = ui::GetTextBoxLines(pConn, panels::CONN_STATUS);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "Invalid port number");
-}
-
-TEST_F(LinkOpenTest, TcpServerNotListening)
-{
-    const int port = FreeLocalPort();
-    ASSERT_EQ(0, openTcp(port));
-    EXPECT_EQ(tcpcon, 0);
-    EXPECT_EQ(ui::GetCtrlString(pPA, panels::MAIN_STATUS), "FailedToConnect");
-}
 
 TEST_F(LinkOpenTest, ClosedSerialPortRunsOnTheCountLeftOver)
 {
