@@ -196,7 +196,7 @@ enum ControlId {
     STATS_COL_PIXEL,
     STATS_COL_UM,
     // plant link dialog, in the order of its settings
-    PLANT_ENABLED = 1000,
+    PLANT_ENABLED = 960,
     PLANT_BROKER,
     PLANT_PORT,
     PLANT_PREFIX,
@@ -250,6 +250,8 @@ enum StatsRow {
     STATS_ROWS,
 };
 constexpr int StatsFigureId(int row, int column) { return STATS_FIGURE + row * 2 + column; }
+// A described id at or above it is taken by the first text the program adds (the header band's).
+static_assert(PLANT_CANCEL < ui::kFirstDynamicControl);
 
 // Hands the description to the run-time layer; called once before the first LoadPanel.
 void RegisterResources();
