@@ -1,5 +1,6 @@
 // The connection page against the simulated sensor over TCP and over its pty: connect,
-// disconnect, reconnect, a lost link, the baud-rate change and the hardware information file.
+// disconnect, reconnect, a lost link, the baud-rate change, start-up from the settings file and
+// the hardware information file.
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -293,6 +294,29 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
     CloseOpenLinks();
     socat.terminate();
     socat.waitForFinished(3000);
+}
+
+TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator)
+{
+    startSim(Link::Tcp);
+    WriteBytes(JoinPath(programDir, "MQ-Vista.ini"),
+               "[CONNECTION]\nCOMM TYPE = 1\nRS232 PORT = 1\nRS232 BAUDRATE = 4\nIP ADDRESS = 127.0.0.1\n"
+               "PORT NUMBER = " + std::to_string(sim.tcpPort()) + "\n");
+    InitVars();
+    OpenLinkAtStartup();
+    InitGUI();
+    EXPECT_EQ(1, comtype);
+    EXPECT_EQ(1, tcpcon);
+    EXPECT_EQ(0, rs232con);
+    EXPECT_EQ(0, err_flag);
+    EXPECT_EQ(sim.tcpPort(), tcpport);
+    EXPECT_EQ(0, activeTab());
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    const std::vector<int> orders = sim.orders();
+    ASSERT_FALSE(orders.empty());
+    EXPECT_EQ(5, orders.front());
 }
 
 TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
