@@ -18,9 +18,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,11 +41,6 @@ const char *const kFaults[] = {"silent",    "late",  "bad-header-crc",   "bad-sy
                                "error-2",   "short-length", "oversized-length", "garbage", "half",     "close"};
 
 const char *const kLoopNames[] = {"Run", "Video", "Polled", "Triggered"};
-
-void PrintTo(const LoopFault &c, std::ostream *out)
-{
-    *out << kLoopNames[static_cast<int>(c.loop)] << " " << c.fault << " " << LinkName({c.link, 0});
-}
 
 std::vector<LoopFault> AllCases()
 {
@@ -170,6 +165,12 @@ protected:
         ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset)) << szStatus;
     }
 
+    static int logCount(const std::string &line)
+    {
+        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+    }
+
     std::string path;
 };
 
@@ -190,6 +191,7 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), timeout);
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000);
         EXPECT_EQ(activeTab(), 5);
+        EXPECT_EQ(logCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "the link's history has it";
         break;
     case Loop::Polled:
         g_onSample = [&](int count) {

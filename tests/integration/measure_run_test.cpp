@@ -1,6 +1,6 @@
 // Run and Video against the simulated sensor: frames shown and rolled, STOP, the requests
 // other buttons leave for the running loop, the comparison view, and closing the program
-// while a loop runs. Faults on the line: loop_faults_test.
+// while a loop runs. Faults on the line and their texts: loop_faults_test.
 
 #include "app/main_callbacks.h"
 #include "app/shell.h"
@@ -90,16 +90,6 @@ protected:
     }
 
     static void after(int ms, std::function<void()> what) { QTimer::singleShot(ms, std::move(what)); }
-    static void pressRun()
-    {
-        SimulateEvent(pPA, MAIN_RUN, EVENT_LEFT_CLICK);
-        SimulateEvent(pPA, MAIN_RUN, EVENT_COMMIT);
-    }
-    static void pressVideo()
-    {
-        SimulateEvent(pPA, MAIN_VIDEO, EVENT_LEFT_CLICK);
-        SimulateEvent(pPA, MAIN_VIDEO, EVENT_COMMIT);
-    }
     static void pressStop() { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); }
     int framesRolled() const
     {
@@ -136,7 +126,7 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
         requestedAtStop = count(ORDER_MEASUREMENT);
         pressStop();
     });
-    pressRun();
+    press(pPA, MAIN_RUN);
     ASSERT_GT(requestedAtStop, 2);
     EXPECT_EQ(stop_flag, 1);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
@@ -171,7 +161,7 @@ TEST_F(MeasureRunTest, RequestsDuringTheRunGoOutAfterTheNextFrameInTheirOrder)
         send_flag = get_flag = teach_flag = 1;
         cal_start_flag = cal_save_flag = cal_exit_flag = 1;
     });
-    pressRun(); // the calibration end stops the loop
+    press(pPA, MAIN_RUN); // the calibration end stops the loop
     EXPECT_FALSE(resetWentOutAtOnce);
     EXPECT_EQ(target, RAM);
     EXPECT_EQ(stop_flag, 1);
@@ -203,7 +193,7 @@ TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
         send_flag = 1;
         after(200, pressStop);
     });
-    pressVideo();
+    press(pPA, MAIN_VIDEO);
     EXPECT_EQ(target, RAM);
     EXPECT_EQ(stop_flag, 1);
     const int high = ADCMAX - 1;
@@ -235,23 +225,14 @@ TEST_F(MeasureRunTest, AutomaticThresholdShowsTheSensorsProfileOrTheWorkingOne)
     std::fill(thdArrayDYN, thdArrayDYN + kCurvePoints, 5);
     SetCtrlVal(pPA, MAIN_COMPARE, 0);
     after(200, pressStop);
-    pressVideo();
+    press(pPA, MAIN_VIDEO);
     EXPECT_EQ(videoPlot(1), std::vector<double>(vtbuf, vtbuf + kCurvePoints)) << "compare off: the sensor's profile";
     EXPECT_GT(*std::max_element(adbuf, adbuf + kCurvePoints), 600) << "a real profile, not a comparison";
 
     SetCtrlVal(pPA, MAIN_COMPARE, 1);
     after(200, pressStop);
-    pressVideo();
+    press(pPA, MAIN_VIDEO);
     EXPECT_EQ(videoPlot(1), std::vector<double>(kCurvePoints, 5.0)) << "compare on: the working threshold";
-}
-
-TEST_F(MeasureRunTest, FailedFrameEndsTheVideoLoopBeforeTheProfileRequest)
-{
-    ASSERT_EQ(sim.command("fault silent order 8"), "ok");
-    pressVideo();
-    EXPECT_EQ(stop_flag, -1);
-    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT}));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout TCP-Server-error!");
 }
 
 TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenWorks)
@@ -271,7 +252,7 @@ TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenW
         after(10, watch);
     };
     after(10, watch);
-    pressVideo();
+    press(pPA, MAIN_VIDEO);
     sim.command("fault none");
     ASSERT_FALSE(atStop.empty());
     atStop.push_back(ORDER_READ_PARA_RAM);
@@ -299,7 +280,7 @@ TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
         after(10, watch);
     };
     after(50, watch);
-    pressRun();
+    press(pPA, MAIN_RUN);
     sim.command("fault none");
     EXPECT_EQ(count(ORDER_WRITE_PARA_RAM), 2);
     ParameterSet inSensor{};
@@ -310,11 +291,12 @@ TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
     EXPECT_EQ(send_flag, 0);
 }
 
-TEST_F(MeasureRunTest, AfterATimeOutRequestsActAtOnceAndFailWithTheirOwnTexts)
+TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnceWithTheirOwnTexts)
 {
     ASSERT_EQ(sim.command("fault silent order 8"), "ok");
-    pressRun();
+    press(pPA, MAIN_VIDEO);
     ASSERT_EQ(stop_flag, -1);
+    EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT}));
     struct Row {
         int panel, control, order;
         int *flag;
@@ -356,7 +338,7 @@ TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWi
         };
         sim.command("reset-stats");
         after(5, watch);
-        pressVideo();
+        press(pPA, MAIN_VIDEO);
         const auto highs = std::count(adbuf, adbuf + kCurvePoints, high);
         if (passes == 1)
             EXPECT_GT(highs, 0) << "the first pass against thdArray";
@@ -366,24 +348,10 @@ TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWi
     sim.command("fault none");
 }
 
-TEST_F(MeasureRunTest, TimeOutsOverRs232AreWordedForTheLineAndLogged)
-{
-    sim.stop();
-    ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
-    ASSERT_EQ(1, openSimLink(Link::Pty));
-    ASSERT_EQ(sim.command("fault silent order 8"), "ok");
-    pressRun();
-    EXPECT_EQ(stop_flag, -1);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout RS232 Line!");
-    const std::vector<std::string> log = GetTextBoxLines(pConn, CONN_STATUS);
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), "Timeout RS232-Line!") << "the loop's own text, in the link's history";
-}
-
 TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
 {
     after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
-    pressRun();
+    press(pPA, MAIN_RUN);
     EXPECT_EQ(stop_flag, 1);
     EXPECT_EQ(exit_flag, 1);
     EXPECT_NE(activeTab(), 5);
