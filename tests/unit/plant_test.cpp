@@ -4,13 +4,13 @@
 #include "plant/messages.h"
 #include "plant/outbox.h"
 #include "plant/plant_settings.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -103,8 +103,8 @@ TEST(PlantMessages, TopicsAndPayloadsHoldExactlyTheirMembers)
     r.EDGES = 2;
     r.M_VAL_um = static_cast<std::uint32_t>(-1250);  // signed on the wire
     r.SETPOINT = 9;                                  // not published
-    const QJsonObject frame{{"seq", 7},     {"time", "2026-12-08T03:04:05.006Z"}, {"M-VALUE", 512}, {"E-LEFT", 400},
-                            {"E-RIGHT", 624}, {"EDGES", 2}, {"M-VAL[um]", -1250}, {"in_tolerance", true}};
+    const QJsonObject frame = parsed(R"({"seq": 7, "time": "2026-12-08T03:04:05.006Z", "M-VALUE": 512, "E-LEFT": 400,
+        "E-RIGHT": 624, "EDGES": 2, "M-VAL[um]": -1250, "in_tolerance": true})");
     EXPECT_EQ(parsed(MeasurementPayload(7, t, r, true)), frame);
     QJsonObject sample = frame;
     sample["in_tolerance"] = false;
@@ -129,14 +129,10 @@ TEST(PlantMessages, TopicsAndPayloadsHoldExactlyTheirMembers)
     id.hardware.hardwareType = 517311;
     id.hardware.receiverType = 736214;
     id.hardware.serialNo = 40000;
-    const QJsonObject identity{{"firmware", QString::fromLatin1("K-VOR-MQ.V4.06 \xB5")},
-                               {"firmware_no", 406},
-                               {"hardware_type", 517311},
-                               {"receiver_type", 736214},
-                               {"pixel_count", 1024},
-                               {"serial", 40000},
-                               {"slope_um_per_pixel", 5.25},
-                               {"program_version", "4.0.6"}};
+    // The firmware text is Latin-1: the micro sign is one character.
+    const QJsonObject identity = parsed(R"({"firmware": "K-VOR-MQ.V4.06 \u00b5", "firmware_no": 406,
+        "hardware_type": 517311, "receiver_type": 736214, "pixel_count": 1024, "serial": 40000,
+        "slope_um_per_pixel": 5.25, "program_version": "4.0.6"})");
     EXPECT_EQ(parsed(IdentityPayload(id)), identity);
 }
 
@@ -195,15 +191,12 @@ TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
 
 TEST(PlantSettings, PasswordIsTheFirstLineOfItsFile)
 {
-    const std::string path = ::testing::TempDir() + "plant_pw";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    std::fputs("s3cret word\r\nsecond line\n", f);
-    std::fclose(f);
+    const TempDir tmp;
+    ASSERT_TRUE(WriteBytes(tmp / "pw", "s3cret word\r\nsecond line\n"));
     std::string pw;
-    EXPECT_TRUE(ReadPasswordFile(path, &pw));
+    EXPECT_TRUE(ReadPasswordFile(tmp / "pw", &pw));
     EXPECT_EQ(pw, "s3cret word");
-    std::remove(path.c_str());
-    EXPECT_FALSE(ReadPasswordFile(path, &pw));
+    EXPECT_FALSE(ReadPasswordFile(tmp / "missing", &pw));
 }
 
 } // namespace

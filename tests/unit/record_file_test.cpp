@@ -1,5 +1,6 @@
-// The record file's exact bytes, writing it, and finding triggered frames in a byte
-// stream that also carries damaged frames and frames of other orders.
+// The record file's fields, writing it, and the verdicts on triggered frames in a byte stream.
+// The header's exact lines are checked in the recorder tests; that a damaged or foreign frame
+// costs none behind it, in the loop fault matrix against the simulator.
 
 #include "link/crc8.h"
 #include "link/frame.h"
@@ -29,20 +30,6 @@ std::vector<unsigned char> frame(unsigned char order, const std::vector<unsigned
 }
 
 } // namespace
-
-TEST(RecordFile, HeaderBytesAreExact)
-{
-    const std::string header = RecordHeaderText("12-07-2026", "16:01:02", 0.1, 100, 81920 / 16384.0);
-    const std::string expected = "DATE:\t12-07-2026\r\n"
-                                 "TIME:\t16:01:02\r\n"
-                                 "TIME-INCREMENT[s]:\t                     0.1\r\n"
-                                 "NUMBER OF SAMPLES:\t                     100\r\n"
-                                 "SLOPE-VALUE [\xB5m/pixel]:\t                     5.0\r\n"
-                                 "TIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]\r\n";
-    EXPECT_EQ(header, expected);
-    // The micro sign is one byte, not a UTF-8 pair.
-    EXPECT_EQ(header.find("\xC2\xB5"), std::string::npos);
-}
 
 TEST(RecordFile, NumberFieldsAreTwentyFourWideAndReadBackExactly)
 {
@@ -116,46 +103,4 @@ TEST(TriggerScan, HeaderVerdicts)
     s = ScanTriggeredBytes(huge.data(), 8);
     EXPECT_EQ(s.kind, TriggerScan::Drop);
     EXPECT_EQ(ScanTriggeredBytes(nullptr, 8).kind, TriggerScan::NeedMore);
-}
-
-TEST(TriggerScan, DamagedFramesDoNotCostTheFramesBehindThem)
-{
-    // Good, bad header CRC, error answer, bad sync, garbage, good, good: consumed as the
-    // recorder consumes a TCP buffer.
-    std::vector<std::vector<unsigned char>> goods;
-    std::vector<unsigned char> stream;
-    auto add = [&stream](const std::vector<unsigned char> &f) { stream.insert(stream.end(), f.begin(), f.end()); };
-    for (int i = 0; i < 3; ++i)
-        goods.push_back(frame(0x12, std::vector<unsigned char>(12, static_cast<unsigned char>(0x30 + i))));
-    add(goods[0]);
-    auto badCrc = frame(0x12, std::vector<unsigned char>(12, 0x55));
-    badCrc[7] ^= 0x01;
-    add(badCrc);
-    add(frame(0x00, {}));
-    auto badSync = frame(0x12, std::vector<unsigned char>(12, 1));
-    badSync[0] = 0xAA;
-    badSync[7] = crc8Update(badSync.data(), 0, 7, crc8Array);
-    add(badSync);
-    add({0x55, 0x55, 0x13, 0x00});
-    add(goods[1]);
-    add(goods[2]);
-
-    std::vector<std::vector<unsigned char>> found;
-    size_t at = 0;
-    while (at < stream.size()) {
-        const TriggerScan s = ScanTriggeredBytes(stream.data() + at, static_cast<int>(stream.size() - at));
-        if (s.kind == TriggerScan::NeedMore)
-            break;
-        if (s.kind == TriggerScan::Drop) {
-            ASSERT_GT(s.drop, 0);
-            at += static_cast<size_t>(s.drop);
-            continue;
-        }
-        const size_t end = at + kHeaderSize + s.header.length;
-        ASSERT_LE(end, stream.size());
-        if (crc8Update(stream.data() + at + kHeaderSize, 0, s.header.length, crc8Array) == s.header.dataCrc)
-            found.emplace_back(stream.begin() + static_cast<long>(at), stream.begin() + static_cast<long>(end));
-        at = end;
-    }
-    EXPECT_EQ(found, goods);
 }
