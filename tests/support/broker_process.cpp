@@ -4,13 +4,8 @@
 
 #include <mosquitto.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QTcpSocket>
-#include <QThread>
 
-#include <csignal>
 #include <fstream>
 #include <pwd.h>
 #include <unistd.h>
@@ -26,28 +21,7 @@ bool runTool(const QString &program, const QStringList &args, const std::string 
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-bool portAnswers(int port)
-{
-    QTcpSocket s;
-    s.connectToHost("127.0.0.1", static_cast<quint16>(port));
-    return s.waitForConnected(200);
-}
-
 } // namespace
-
-bool WaitWithEvents(const std::function<bool()> &pred, double seconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > seconds * 1000)
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 BrokerProcess::~BrokerProcess() { stop(); }
 
@@ -79,7 +53,7 @@ bool BrokerProcess::launch()
         error_ = "cannot start mosquitto";
         return false;
     }
-    if (WaitWithEvents([&] { return portAnswers(waitPort_) || process_->state() == QProcess::NotRunning; }, 10) &&
+    if (WaitWithEvents([&] { return PortAnswers(waitPort_) || process_->state() == QProcess::NotRunning; }, 10) &&
         process_->state() == QProcess::Running)
         return true;
     error_ = "mosquitto did not listen: " + process_->readAll().toStdString();
@@ -87,12 +61,6 @@ bool BrokerProcess::launch()
 }
 
 void BrokerProcess::stop() { StopChildProcess(process_); }
-
-void BrokerProcess::signal(int sig)
-{
-    if (process_ && process_->state() == QProcess::Running && process_->processId() > 0)
-        ::kill(static_cast<pid_t>(process_->processId()), sig);
-}
 
 bool BrokerProcess::restart()
 {

@@ -3,6 +3,8 @@
 // test's, on 127.0.0.1 on a free port, started and stopped with bounded waits; and a
 // subscriber on it (libmosquitto on its own thread) that keeps what arrives.
 
+#include "support/sim_process.h"
+
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,8 +23,6 @@ public:
     void stop();
     // Starts it again on the same port with the same configuration.
     bool restart();
-    // Sends the broker a signal (SIGSTOP freezes it: what reaches it then is never answered).
-    void signal(int sig);
     int port() const { return port_; }
     const std::string &error() const { return error_; }
 
@@ -70,6 +70,3 @@ private:
     std::vector<MqttMessage> messages_;
     bool subscribed_ = false;
 };
-
-// Processes the program's events until pred holds or the seconds are up.
-bool WaitWithEvents(const std::function<bool()> &pred, double seconds);

@@ -1,22 +1,15 @@
 #include "support/scripted_sensor.h"
 
 #include "app/shell.h"
-#include "link/crc8.h"
+#include "support/reference_frames.h"
+#include "support/sim_process.h"
 #include "ui/runtime.h"
 #include "ui/system.h"
 
 QByteArray SensorFrame(unsigned char order, unsigned short address, const QByteArray &data)
 {
-    QByteArray f(8, 0);
-    f[0] = 0x55;
-    f[1] = static_cast<char>(order);
-    f[2] = static_cast<char>(address & 0xFF);
-    f[3] = static_cast<char>(address >> 8);
-    f[4] = static_cast<char>(data.size() & 0xFF);
-    f[5] = static_cast<char>(data.size() >> 8);
-    f[6] = static_cast<char>(crc8Update(data.constData(), 0, static_cast<unsigned>(data.size()), crc8Array));
-    f[7] = static_cast<char>(crc8Update(f.constData(), 0, 7, crc8Array));
-    return f + data;
+    const std::vector<unsigned char> f = ReferenceFrame(order, address, {data.begin(), data.end()});
+    return {reinterpret_cast<const char *>(f.data()), static_cast<qsizetype>(f.size())};
 }
 
 void ScriptedSensorFixture::SetUp()
@@ -26,8 +19,7 @@ void ScriptedSensorFixture::SetUp()
     socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + ours),
                           QString::fromStdString("pty,raw,echo=0,link=" + theirs)});
     ASSERT_TRUE(socat.waitForStarted(5000));
-    for (int i = 0; i < 50 && !(ui::FileExists(ours) && ui::FileExists(theirs)); ++i)
-        ui::DelayWithEventProcessing(0.05);
+    WaitWithEvents([&] { return ui::FileExists(ours) && ui::FileExists(theirs); }, 2.5);
     sensor.setPortName(QString::fromStdString(theirs));
     ASSERT_TRUE(sensor.open(QIODevice::ReadWrite));
     QObject::connect(&sensor, &QSerialPort::readyRead, [this] { answerRequests(); });

@@ -4,7 +4,6 @@
 #include "ui/runtime.h"
 
 #include <QProcess>
-#include <QTcpSocket>
 
 std::string LinkName(const ::testing::TestParamInfo<Link> &info)
 {
@@ -19,14 +18,7 @@ std::string LinkName(const ::testing::TestParamInfo<Link> &info)
 void SimFixture::TearDown()
 {
     CloseLinkAndPanels();
-    if (ser2net_) {
-        ser2net_->terminate();
-        if (!ser2net_->waitForFinished(3000))
-            ser2net_->kill();
-        ser2net_->waitForFinished(2000);
-        delete ser2net_;
-        ser2net_ = nullptr;
-    }
+    StopChildProcess(ser2net_);
     sim.stop();
     AppFixture::TearDown();
 }
@@ -56,16 +48,7 @@ void SimFixture::startSer2net()
                                 QString::fromStdString(connector)});
     ASSERT_TRUE(ser2net_->waitForStarted(5000));
     // ser2net listens a moment after it starts.
-    for (int i = 0; i < 50; ++i) {
-        QTcpSocket probe;
-        probe.connectToHost("127.0.0.1", static_cast<quint16>(ser2netPort_));
-        if (probe.waitForConnected(100)) {
-            probe.abort();
-            return;
-        }
-        ui::DelayWithEventProcessing(0.1);
-    }
-    FAIL() << "ser2net did not listen";
+    ASSERT_TRUE(WaitWithEvents([this] { return PortAnswers(ser2netPort_); }, 10)) << "ser2net did not listen";
 }
 
 int SimFixture::openSimLink(Link link)

@@ -1,9 +1,11 @@
 #include "support/sim_process.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 
 #include <cstdlib>
 #include <sstream>
@@ -133,4 +135,25 @@ int FreeLocalPort()
     if (!server.listen(QHostAddress::LocalHost, 0))
         return 0;
     return server.serverPort();
+}
+
+bool PortAnswers(int port)
+{
+    QTcpSocket s;
+    s.connectToHost("127.0.0.1", static_cast<quint16>(port));
+    return s.waitForConnected(200);
+}
+
+bool WaitWithEvents(const std::function<bool()> &pred, double seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > seconds * 1000)
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return true;
 }

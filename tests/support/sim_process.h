@@ -2,6 +2,7 @@
 // Starts mq-sensor-sim through its command line, finds its ports, talks to its control
 // channel and stops it. Everything on 127.0.0.1 with bounded waits.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,9 @@ private:
 // Hex text of bytes as the simulator reports them (lowercase, no separators).
 std::string ToHex(const void *data, int count);
 
-// A free TCP port on 127.0.0.1 (for ser2net's listening side).
+// A free TCP port on 127.0.0.1 (for ser2net's listening side); whether one takes a connection.
 int FreeLocalPort();
+bool PortAnswers(int port);
+
+// Processes the program's events until pred holds or the seconds are up.
+bool WaitWithEvents(const std::function<bool()> &pred, double seconds);
