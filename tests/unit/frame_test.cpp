@@ -4,6 +4,7 @@
 #include "app/text.h"
 #include "link/frame.h"
 #include "link/transport.h"
+#include "support/reference_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +20,8 @@ std::vector<unsigned char> written(int count) { return {szWriteBuf, szWriteBuf +
 void receive(unsigned char order, unsigned short address, const std::vector<unsigned char> &data)
 {
     std::memset(szReadBuf, 0, sizeof szReadBuf);
-    szReadBuf[0] = 0x55;
-    szReadBuf[1] = order;
-    szReadBuf[2] = address & 0xFF;
-    szReadBuf[3] = address >> 8;
-    szReadBuf[4] = data.size() & 0xFF;
-    szReadBuf[5] = (data.size() >> 8) & 0xFF;
-    if (!data.empty())
-        std::memcpy(szReadBuf + 8, data.data(), data.size());
-    szReadBuf[6] = crc8Update(szReadBuf, 8, static_cast<unsigned>(data.size()), crc8Array);
-    szReadBuf[7] = crc8Update(szReadBuf, 0, 7, crc8Array);
+    const std::vector<unsigned char> f = ReferenceFrame(order, address, data);
+    std::memcpy(szReadBuf, f.data(), f.size());
 }
 
 void resealHeader() { szReadBuf[7] = crc8Update(szReadBuf, 0, 7, crc8Array); }

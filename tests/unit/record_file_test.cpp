@@ -7,6 +7,7 @@
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
 #include "support/files.h"
+#include "support/reference_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,7 @@ namespace {
 
 std::vector<unsigned char> frame(unsigned char order, const std::vector<unsigned char> &data)
 {
-    std::vector<unsigned char> f = {0x55, order, 0, 0, static_cast<unsigned char>(data.size()),
-                                    static_cast<unsigned char>(data.size() >> 8)};
-    f.push_back(data.empty() ? 0xAA : crc8Update(data.data(), 0, static_cast<unsigned>(data.size()), crc8Array));
-    f.push_back(crc8Update(f.data(), 0, 7, crc8Array));
-    f.insert(f.end(), data.begin(), data.end());
-    return f;
+    return ReferenceFrame(order, 0, data);
 }
 
 } // namespace

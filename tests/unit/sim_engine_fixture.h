@@ -99,13 +99,6 @@ protected:
     }
     MeasRecord measure(double now) { return recordFrom<MeasRecord>(ask(8, 0, {}, now)); }
     ParamSet ramSet() { return recordFrom<ParamSet>(ask(2)); }
-    Curve curve(uint16_t address, double now)
-    {
-        const Answer answer = ask(9, address, {}, now);
-        Curve values{};
-        EXPECT_EQ(answer.data.size(), 512u);
-        std::memcpy(values.data(), answer.data.data(), std::min<size_t>(512, answer.data.size()));
-        return values;
-    }
+    Curve curve(uint16_t address, double now) { return recordFrom<Curve>(ask(9, address, {}, now)); }
     void writeRam(const ParamSet &set) { EXPECT_EQ(ask(1, 0, bytesOf(set)).order, 1); }
 };

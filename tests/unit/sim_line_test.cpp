@@ -135,38 +135,21 @@ TEST_F(EngineTest, FaultCommandsOnceAlwaysAimedAndNone)
 // --------------------------------------------------------------------------------------------
 // Triggered mode
 
-TEST_F(EngineTest, TriggerFramesOnlyWhenTriggeredCountedLimitedDamagedAndListed)
+// Counting, the limit, an aimed fault and the list of intact frames are followed through the
+// triggered recordings against the simulator process; here what those do not reach.
+TEST_F(EngineTest, TriggerFramesOnlyInTriggeredModeCarryTheRecordAndZeroLiftsTheLimit)
 {
     ControlInterpreter control(*engine);
     EXPECT_TRUE(engine->triggerFrame(2.0).empty()) << "not in polled mode";
     ParamSet set = defaultParamSet();
     set.RS_232_Mode = 1;
     writeRam(set);
-    EXPECT_EQ(control.execute("reset-stats"), "ok");
-    EXPECT_EQ(control.execute("set trigger-ms 5"), "ok");
-    EXPECT_EQ(engine->triggerMs(), 5);
-    EXPECT_EQ(control.execute("set trigger-count 3"), "ok");
-    // A fault aimed at order 0x12 damages the next triggered frame only, and answers keep theirs.
-    EXPECT_EQ(control.execute("fault bad-header-crc order 18"), "ok");
-    const Bytes damaged = engine->triggerFrame(2.0);
-    ASSERT_EQ(damaged.size(), 20u);
-    EXPECT_NE(crcOver(damaged, 0, 8), 0);
-    const Answer good = parse(engine->triggerFrame(2.5));
-    EXPECT_EQ(good.order, 0x12);
+    EXPECT_EQ(control.execute("set trigger-count 1"), "ok");
     const Bytes record = ask(8, 0, {}, 3.0).data;
-    const Answer same = parse(engine->triggerFrame(3.0));
-    EXPECT_EQ(same.data, Bytes(record.begin(), record.begin() + 12)) << "the first 12 bytes of the record";
-    EXPECT_TRUE(engine->triggerFrame(4.0).empty()) << "three frames were allowed";
-    EXPECT_EQ(control.execute("triggered"), "ok 3");
-    // Only what went out intact is listed, in order: frame, answer, frame.
-    const std::string list = control.execute("measurements");
-    ASSERT_EQ(list.size(), 3u + 3 * 24 + 2);
-    EXPECT_EQ(list.substr(3, 24), toHex(good.data));
-    EXPECT_EQ(list.substr(28, 24), toHex(Bytes(record.begin(), record.begin() + 12)));
+    EXPECT_EQ(parse(engine->triggerFrame(3.0)).data, Bytes(record.begin(), record.begin() + 12));
+    EXPECT_TRUE(engine->triggerFrame(4.0).empty());
     EXPECT_EQ(control.execute("set trigger-count 0"), "ok");
-    EXPECT_FALSE(engine->triggerFrame(4.5).empty()) << "0 lifts the limit";
-    EXPECT_EQ(control.execute("reset-stats"), "ok");
-    EXPECT_EQ(control.execute("measurements"), "ok ");
+    EXPECT_FALSE(engine->triggerFrame(4.5).empty());
 }
 
 // --------------------------------------------------------------------------------------------

@@ -58,21 +58,11 @@ TEST_F(SimOptics, ThresholdMovesTheEdgesAlongTheFlanks)
     EXPECT_EQ(measure(12.0).EDGES, 0) << "a threshold above the light band finds nothing";
 }
 
-TEST_F(SimOptics, PowerAndExposureSetTheBrightness)
+// Too little light and saturation are judged by the set-up assistant's tests against the simulator.
+TEST_F(SimOptics, CycleIsExposurePlusReadOut)
 {
-    const auto peak = [&] {
-        const Curve v = videoAt(3.0, params, identity);
-        return *std::max_element(v.begin(), v.end());
-    };
-    const auto standard = peak();
-    params.Power = 150;
-    EXPECT_LT(peak(), standard * 0.4);
-    EXPECT_EQ(measure(3.0).EDGES, 0) << "too little light for a 40 % threshold";
-
-    params.Power = 500;
     params.Exposure_Time = 4000;
-    EXPECT_EQ(peak(), 1023) << "a long exposure saturates";
-    EXPECT_EQ(measure(3.0).CYCLE_TIME, 4000u + 512u) << "exposure plus read-out";
+    EXPECT_EQ(measure(3.0).CYCLE_TIME, 4000u + 512u);
 }
 
 TEST_F(SimOptics, RegulatedModesReportWhatTheyChose)
@@ -107,7 +97,9 @@ TEST_F(SimOptics, AutomaticModeUsesTheStoredProfile)
     EXPECT_EQ(measure(4.0, &floor).EDGES, 0) << "a zero threshold sees no shadow";
 }
 
-TEST_F(SimOptics, SceneSetsBackgroundDirtDefocusAndNoise)
+// What ambient light, dirt and defocus do to the diagnosis is followed through the set-up
+// assistant's tests against the simulator; here the compensation and the noise.
+TEST_F(SimOptics, BackgroundCompensationAndNoise)
 {
     Scene scene;
     const auto video = [&] { return videoAt(5.0, params, identity, scene); };
@@ -121,28 +113,6 @@ TEST_F(SimOptics, SceneSetsBackgroundDirtDefocusAndNoise)
     params.Background_Mode = 1;
     EXPECT_LT(darkest(), background + 15) << "the compensation takes it out";
     params.Background_Mode = 0;
-    scene = {};
-
-    const Curve clean = video();
-    scene.dirtPct = 60;
-    EXPECT_LT(video()[point(84)], clean[point(84)] * 0.5) << "dirt leaves a dip where it sits";
-    EXPECT_EQ(video()[point(2000)], clean[point(2000)]) << "and nowhere else";
-    scene = {};
-
-    // Points on the left flank between 10 % and 90 % of the band.
-    const auto flankPoints = [&] {
-        const Curve v = video();
-        const MeasRecord r = measure(5.0);
-        const int lo = background + (v[point(r.E_LEFT - 160)] - background) / 10;
-        const int hi = background + (v[point(r.E_LEFT - 160)] - background) * 9 / 10;
-        int n = 0;
-        for (size_t i = point(r.E_LEFT - 160); i <= point(r.E_LEFT + 160); ++i)
-            n += v[i] > lo && v[i] < hi;
-        return n;
-    };
-    const int sharp = flankPoints();
-    scene.defocus = 4;
-    EXPECT_GE(flankPoints(), sharp * 3) << "defocus softens the edges";
     scene = {};
 
     const auto roughness = [&] {
