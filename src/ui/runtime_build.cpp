@@ -166,6 +166,15 @@ QLabel *makeCaption(QWidget *parent, const ControlDef &d)
 
 int buildPanel(int resource, int parentHandle, QWidget *host);
 
+// A widget may still signal while its panel is discarded (a line edit losing the focus as
+// it goes). Its control is gone then, and must not come back under its id: no panel with
+// that control could be loaded again.
+void dispatchFrom(int id, int event, int eventData1 = 0)
+{
+    if (ControlRec *c = FindControlById(id))
+        Dispatch(c->panel, id, event, eventData1);
+}
+
 // A numeric field takes any number typed into it; one beyond its range becomes the
 // nearest bound when the entry is done, instead of losing the digit that overshoots.
 class NumericField : public QDoubleSpinBox {
@@ -208,8 +217,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
             b->setShortcut(QKeySequence(QString::fromStdString(d.shortcut)));
         QObject::connect(b, &QPushButton::clicked, [id = d.id] {
             if (!Programmatic())
-                if (ControlRec *rec = g_controls.count(id) ? &g_controls[id] : nullptr)
-                    Dispatch(rec->panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         w = b;
         break;
@@ -219,9 +227,11 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         auto *b = new QPushButton(QString::fromStdString(d.kind == Kind::Toggle ? d.label : d.offText), parent);
         b->setCheckable(true);
         QObject::connect(b, &QPushButton::toggled, [id = d.id] {
-            ControlRec &rec = g_controls[id];
-            updateSwitchText(rec);
-            userChange(rec, true);
+            ControlRec *rec = FindControlById(id);
+            if (!rec)
+                return;
+            updateSwitchText(*rec);
+            userChange(*rec, true);
         });
         w = b;
         break;
@@ -233,7 +243,10 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
                                  : new QCheckBox(QString::fromStdString(d.label), parent);
         b->setAutoExclusive(false);
         b->setChecked(d.initial != 0);
-        QObject::connect(b, &QAbstractButton::toggled, [id = d.id] { userChange(g_controls[id], true); });
+        QObject::connect(b, &QAbstractButton::toggled, [id = d.id] {
+            if (ControlRec *rec = FindControlById(id))
+                userChange(*rec, true);
+        });
         w = b;
         break;
     }
@@ -243,7 +256,10 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
             box->addItem(QString::fromStdString(item.label), item.value);
             c.itemValues.push_back(item.value);
         }
-        QObject::connect(box, qOverload<int>(&QComboBox::activated), [id = d.id] { userChange(g_controls[id], true); });
+        QObject::connect(box, qOverload<int>(&QComboBox::activated), [id = d.id] {
+            if (ControlRec *rec = FindControlById(id))
+                userChange(*rec, true);
+        });
         w = box;
         break;
     }
@@ -266,12 +282,15 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         QObject::connect(spin, qOverload<double>(&QDoubleSpinBox::valueChanged), [id = d.id](double v) {
             if (Programmatic())
                 return;
-            g_controls[id].numericValue = v;
-            userChange(g_controls[id], false);
+            ControlRec *rec = FindControlById(id);
+            if (!rec)
+                return;
+            rec->numericValue = v;
+            userChange(*rec, false);
         });
         QObject::connect(spin, &QDoubleSpinBox::editingFinished, [id = d.id] {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         w = spin;
         break;
@@ -295,11 +314,12 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         showValue();
         QObject::connect(slider, &QSlider::valueChanged, [id = d.id, showValue, slider] {
             showValue();
-            userChange(g_controls[id], !slider->isSliderDown());
+            if (ControlRec *rec = FindControlById(id))
+                userChange(*rec, !slider->isSliderDown());
         });
         QObject::connect(slider, &QSlider::sliderReleased, [id = d.id] {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         w = holder;
         break;
@@ -314,7 +334,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         edit->setReadOnly(d.indicator);
         QObject::connect(edit, &QLineEdit::editingFinished, [id = d.id] {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         w = edit;
         break;
@@ -325,11 +345,11 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         box->setInsertPolicy(QComboBox::NoInsert);
         QObject::connect(box->lineEdit(), &QLineEdit::editingFinished, [id = d.id] {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         QObject::connect(box, qOverload<int>(&QComboBox::activated), [id = d.id] {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_COMMIT);
+                dispatchFrom(id, EVENT_COMMIT);
         });
         w = box;
         break;
@@ -383,7 +403,7 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
         tabs->setUsesScrollButtons(false);
         QObject::connect(tabs, &QTabWidget::currentChanged, [id = d.id](int index) {
             if (!Programmatic())
-                Dispatch(g_controls[id].panel, id, EVENT_ACTIVE_TAB_CHANGE, index);
+                dispatchFrom(id, EVENT_ACTIVE_TAB_CHANGE, index);
         });
         w = tabs;
         break;

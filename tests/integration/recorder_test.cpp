@@ -306,6 +306,10 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
         EXPECT_EQ(figure(STATS_ROW_MAX, column), std::to_string(static_cast<int>(*highest)));
         EXPECT_NEAR(std::strtod(figure(STATS_ROW_MEAN, column).c_str(), nullptr), sum / 20, 1e-3);
     }
+    // Discarded with its file field in focus, the window loads again.
+    DiscardRecordStatistics();
+    SimulateEvent(pRec, REC_STATS, EVENT_COMMIT);
+    EXPECT_GT(pStats, 0);
 }
 
 } // namespace
