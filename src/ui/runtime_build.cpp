@@ -165,6 +165,7 @@ QLabel *makeCaption(QWidget *parent, const ControlDef &d)
 }
 
 int buildPanel(int resource, int parentHandle, QWidget *host);
+void discardRecursive(int handle);
 
 // A widget may still signal while its panel is discarded (a line edit losing the focus as
 // it goes). Its control is gone then, and must not come back under its id: no panel with
@@ -452,8 +453,10 @@ int addControl(int panelHandle, QWidget *host, const ControlDef &d)
                 continue;
             auto *page = new QWidget;
             const int pageHandle = buildPanel(p.resource, panelHandle, page);
-            if (pageHandle < 0)
+            if (pageHandle < 0) {
+                delete page;
                 return -1;
+            }
             tabs->addTab(page, QString::fromStdString(p.title));
             c.pages.push_back(pageHandle);
         }
@@ -475,8 +478,13 @@ int buildPanel(int resource, int parentHandle, QWidget *host)
     p.widget = host;
     WatchWidget(host, handle, 0);
     for (const ControlDef &d : ControlDefs())
-        if (d.panel == resource && addControl(handle, host, d) < 0)
+        if (d.panel == resource && addControl(handle, host, d) < 0) {
+            qWarning("panel %d: control %d could not be built (its id is taken)", resource, d.id);
+            // Nothing of a half-built panel stays registered; the caller disposes of the host.
+            g_panels[handle].widget = nullptr;
+            discardRecursive(handle);
             return -1;
+        }
     // Decorations sit behind everything else on their panel.
     for (int id : g_panels[handle].controls) {
         ControlRec &c = g_controls[id];

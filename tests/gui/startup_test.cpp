@@ -218,6 +218,21 @@ TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
     EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
 }
 
+// The header band's texts are controls made while the program runs; a window whose ids
+// collide with theirs (or with what a discarded window left behind) does not load.
+TEST_F(PanelEventTest, WindowsOfTheirOwnLoadBesideTheHeaderBandAndAgainAfterADiscard)
+{
+    for (const PanelDef &def : PanelDefs()) {
+        if (def.ownerTab != 0 || def.resource == PANEL || def.resource == PANEL_HELP)
+            continue;
+        for (int load = 0; load < 2; ++load) {
+            const int handle = LoadPanel(0, def.resource);
+            EXPECT_GT(handle, 0) << def.title << ", load " << load;
+            DiscardPanel(handle);
+        }
+    }
+}
+
 // The link itself and the main panel's host field: ConnectionTest.StartUpFromASettingsFileThatSelectsTcp...
 TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheConnectionPagesTcpLayout)
 {
