@@ -95,17 +95,18 @@ protected:
         EXPECT_EQ(reply.rfind("ok", 0), 0u) << reply;
         return reply.size() > 3 ? SplitText(reply.substr(3), ',') : std::vector<std::string>{};
     }
-    // The header of this recording (its text is the writer's unit test's) and a line for
-    // each frame sent.
-    void expectFileMatchesSent(double interval, int samples, size_t lines)
+    // The header's exact lines (the micro sign one byte) and a line for each frame sent.
+    void expectFileMatchesSent(const std::string &interval, int samples, size_t lines)
     {
         const std::vector<std::string> all = SplitCrLf(ReadBytes(path));
         ASSERT_EQ(all.size(), 6 + lines);
         EXPECT_TRUE(shaped(all[0], "DATE:\t99-99-9999")) << all[0];
         EXPECT_TRUE(shaped(all[1], "TIME:\t99:99:99")) << all[1];
-        const std::string header =
-            RecordHeaderText(all[0].substr(6), all[1].substr(6), interval, samples, cal.UM_SLOPE / 16384.0);
-        EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 6), SplitCrLf(header));
+        EXPECT_EQ(all[2], "TIME-INCREMENT[s]:\t" + std::string(24 - interval.size(), ' ') + interval);
+        const std::string n = std::to_string(samples);
+        EXPECT_EQ(all[3], "NUMBER OF SAMPLES:\t" + std::string(24 - n.size(), ' ') + n);
+        EXPECT_EQ(all[4], "SLOPE-VALUE [\xB5m/pixel]:\t" + RecordNumberField(cal.UM_SLOPE / 16384.0));
+        EXPECT_EQ(all[5], "TIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]");
         const std::vector<std::string> sent = measurementsSent();
         ASSERT_EQ(sent.size(), lines);
         for (size_t i = 0; i < lines; ++i) {
@@ -142,7 +143,7 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
     };
     record(0, 5, 0.3);
 
-    expectFileMatchesSent(0.3, 5, 5);
+    expectFileMatchesSent("0.3", 5, 5);
     EXPECT_EQ(sim.orders(), std::vector<int>(5, ORDER_MEASUREMENT));
     ASSERT_EQ(g_sampleTimes.size(), 5u);
     // The first request goes out one interval after Start, not at once.
@@ -178,7 +179,7 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
     ASSERT_EQ(popups->shown.size(), 2u);
     EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
     EXPECT_EQ(exit_flag, 0);
-    expectFileMatchesSent(0.1, 100, 3);
+    expectFileMatchesSent("0.1", 100, 3);
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder stopped!");
@@ -217,7 +218,7 @@ TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampB
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
 
     EXPECT_EQ(sim.command("triggered"), "ok 4");
-    expectFileMatchesSent(0.0, 3, 3);  // the interval reads 0.0 in the triggered mode
+    expectFileMatchesSent("0.0", 3, 3);  // the interval reads 0.0 in the triggered mode
     EXPECT_TRUE(sim.orders().empty());   // nothing was asked for
     EXPECT_EQ(lampAtSample, std::vector<int>(3, 1));
     EXPECT_EQ(lampLater, (std::vector<int>{0, 0}));
