@@ -18,15 +18,6 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-std::vector<unsigned char> frame(unsigned char order, const std::vector<unsigned char> &data)
-{
-    return ReferenceFrame(order, 0, data);
-}
-
-} // namespace
-
 TEST(RecordFile, NumberFieldsAreTwentyFourWideAndReadBackExactly)
 {
     for (double v : {0.0, 0.1, 0.25, 3600.0, 6183.0, 4.99993896484375, 1e15, -2.5}) {
@@ -73,7 +64,7 @@ TEST(RecordFile, AppendingKeepsEarlierBytesAndReportsFailures)
 TEST(TriggerScan, HeaderVerdicts)
 {
     const std::vector<unsigned char> data(12, 7);
-    auto good = frame(0x12, data);
+    auto good = ReferenceFrame(0x12, 0, data);
     TriggerScan s = ScanTriggeredBytes(good.data(), 7);
     EXPECT_EQ(s.kind, TriggerScan::NeedMore);
     s = ScanTriggeredBytes(good.data(), static_cast<int>(good.size()));
@@ -81,7 +72,7 @@ TEST(TriggerScan, HeaderVerdicts)
     EXPECT_EQ(s.header.length, 12);
     EXPECT_EQ(s.header.dataCrc, good[6]);
 
-    auto other = frame(0x08, data);
+    auto other = ReferenceFrame(0x08, 0, data);
     s = ScanTriggeredBytes(other.data(), 8);
     EXPECT_EQ(s.kind, TriggerScan::Drop);
     EXPECT_EQ(s.drop, 8);

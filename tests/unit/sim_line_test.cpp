@@ -233,11 +233,7 @@ TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
                       .word12 = 1024, .pixelCount = 100, .word16 = 1, .word18 = 1024, .adcCode = 512, .rest = {}};
     EXPECT_EQ(ask(10).data, bytesOf(info));
     EXPECT_EQ(measure(2.0).EDGES, 2) << "a tiny pixel count still gives a usable model";
-
-    EXPECT_EQ(control.execute("set baud 19200"), "ok");
-    EXPECT_EQ(engine->pacedBaud(), 19200);
-    EXPECT_EQ(control.execute("set late-ms 10"), "ok");
-    EXPECT_EQ(engine->lateMs(), 10);
+    // "set baud" and "set late-ms" are followed through the exchange and measure-run tests.
 
     for (const char *command : {"set ambient 20", "set noise 0.5", "set dirt 60", "set dirt-at 30", "set defocus 3"})
         EXPECT_EQ(control.execute(command), "ok") << command;
