@@ -1,4 +1,4 @@
-// Frame codec, CRC-8 and the verdicts on received headers and data.
+// Frame codec and the verdicts on received headers and data.
 
 #include "app/state.h"
 #include "app/text.h"
@@ -40,17 +40,9 @@ protected:
     }
 };
 
-TEST(Crc8, KnownVectors)
-{
-    EXPECT_EQ(0xDE, crc8Update("abc", 0, 3, crc8Array));
-    EXPECT_EQ(0xAA, crc8Update("", 0, 0, crc8Array));
-    // The start index is honoured.
-    EXPECT_EQ(0xDE, crc8Update("xxabc", 2, 3, crc8Array));
-}
-
-// The bytes of every request are compared with independently built frames in the order tests
-// against the simulator; here what they cannot reach.
-TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaits)
+// The bytes of every request and their CRCs are compared with independently built frames in
+// the order tests against the simulator; here what those cannot reach.
+TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaitsAndIsCutToTheBuffer)
 {
     FillTxBuf(8, 0, nullptr, 0);
     const auto before = written(8);
@@ -61,10 +53,7 @@ TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaits)
     EXPECT_EQ(written(8), before);
     EXPECT_EQ(head.order, headBefore.order);
     EXPECT_EQ(head.address, headBefore.address);
-}
 
-TEST_F(FrameTest, OversizedDataIsCutToTheBuffer)
-{
     std::vector<unsigned char> data(5000, 0x11);
     FillTxBuf(0xB6, 0x1000, data.data(), 5000);
     EXPECT_EQ(head.length, kMaxFrameData);

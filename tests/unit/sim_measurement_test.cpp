@@ -58,11 +58,13 @@ TEST_F(SimOptics, ThresholdMovesTheEdgesAlongTheFlanks)
     EXPECT_EQ(measure(12.0).EDGES, 0) << "a threshold above the light band finds nothing";
 }
 
-// Too little light and saturation are judged by the set-up assistant's tests against the simulator.
-TEST_F(SimOptics, CycleIsExposurePlusReadOut)
+// Too little light is judged by the set-up assistant's tests against the simulator.
+TEST_F(SimOptics, LongExposureSaturatesAndLengthensTheCycle)
 {
     params.Exposure_Time = 4000;
-    EXPECT_EQ(measure(3.0).CYCLE_TIME, 4000u + 512u);
+    const Curve v = videoAt(3.0, params, identity);
+    EXPECT_EQ(*std::max_element(v.begin(), v.end()), 1023);
+    EXPECT_EQ(measure(3.0).CYCLE_TIME, 4000u + 512u) << "exposure plus read-out";
 }
 
 TEST_F(SimOptics, RegulatedModesReportWhatTheyChose)
