@@ -331,8 +331,6 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
-    EXPECT_NE(text.find("[PARA]"), std::string::npos);
-    EXPECT_NE(text.find("[CALIBDATA]"), std::string::npos);
     EXPECT_EQ(popups->shown.back().title, "Generate Hardware Info File");
     EXPECT_EQ(popups->shown.back().text, "HardwareInfoFile.ini");
 

@@ -42,17 +42,10 @@ protected:
     }
 };
 
-TEST_P(ExchangeTest, MeasurementRecordAndCurveArriveWholeAndLineErrorsFailTheExchange)
+// A whole record over every link is the loop fault matrix's healthy half; its request bytes
+// are the order tests'.
+TEST_P(ExchangeTest, PacedCurveArrivesWholeAndLineErrorsFailTheExchange)
 {
-    ASSERT_EQ(1, IssueOrder(ORDER_MEASUREMENT, 0));
-    EXPECT_EQ(head.order, ORDER_MEASUREMENT);
-    EXPECT_EQ(head.length, 40);
-    EXPECT_EQ(sim.lastRequestHex(), ToHex(szWriteBuf, 8));
-    ASSERT_EQ(1, GetRAW());
-    EXPECT_STREQ(szStatus, "Transmission successful - Line Ok!");
-    EXPECT_GT(raw.EDGES, 0);
-    EXPECT_GT(raw.E_RIGHT, raw.E_LEFT);
-
     // Line status exists on RS-232 only.
     if (GetParam() == Link::Pty) {
         CopyText(szStatus, "before");
@@ -66,7 +59,6 @@ TEST_P(ExchangeTest, MeasurementRecordAndCurveArriveWholeAndLineErrorsFailTheExc
     ASSERT_EQ(sim.command("set baud 115200"), "ok");
     std::memset(adbuf, 0, sizeof adbuf);
     ASSERT_EQ(1, GetDATA(0));
-    EXPECT_STREQ(szStatus, "Transmission successful  - Line Ok!");
     EXPECT_EQ(head.length, 512);
     int lit = 0;
     for (std::uint16_t v : adbuf)
@@ -185,13 +177,6 @@ TEST_F(FakeSensorTest, AnswerWithAnotherOrderCodeIsTakenButALateAnswerToATimedOu
     nextAnswer = SensorFrame(ORDER_MEASUREMENT, 0, QByteArray(40, 0x01));
     EXPECT_EQ(1, GetRAW());
     EXPECT_EQ(raw.M_VALUE, 0x0101);
-}
-
-TEST_F(FakeSensorTest, HeaderOnlyAnswerOfAnOrderWithoutData)
-{
-    nextAnswer = SensorFrame(ORDER_RESET_OUTPUT, 0, {});
-    EXPECT_EQ(0, PushRESET());
-    EXPECT_STREQ(szStatus, "RESET analog/digital output ... -> Ok!");
 }
 
 class LinkOpenTest : public AppFixture {};

@@ -140,8 +140,6 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
     GetCtrlVal(pPA, MAIN_MVALUE, &shown);
     EXPECT_EQ(shown, raw.M_VALUE);
     EXPECT_EQ(arrayNORM[kRollTraces * (kRollPoints - 1) + 3], raw.M_VALUE);
-    EXPECT_GT(raw.E_RIGHT, raw.E_LEFT);
-    EXPECT_GT(raw.CYCLE_TIME, 0u);
     std::vector<double> trace;
     GetGraphPlotY(pPA, MAIN_ROLL_GRAPH, 3, &trace);
     EXPECT_EQ(trace.size(), 101u);
