@@ -155,19 +155,9 @@ TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
         const char *text;
         PlantSettings expected;
     };
-    PlantSettings all;
-    all.enabled = true;
-    all.broker = "plant-broker.local";
-    all.port = 8883;
-    all.topicPrefix = "line4";
-    all.qos = 0;
-    all.username = "sensor7";
-    all.passwordFile = "/etc/mq/pw";
-    all.tls = true;
-    all.caFile = "ca.pem";
-    all.certFile = "c.pem";
-    all.keyFile = "k.pem";
-    all.buffer = 1000000;
+    const PlantSettings all{.enabled = true, .broker = "plant-broker.local", .port = 8883, .topicPrefix = "line4",
+                            .qos = 0, .username = "sensor7", .passwordFile = "/etc/mq/pw", .tls = true,
+                            .caFile = "ca.pem", .certFile = "c.pem", .keyFile = "k.pem", .buffer = 1000000};
     const Case cases[] = {
         {"[MQTT]\nENABLED = 1\nBROKER = \"plant-broker.local\"\nPORT = 8883\nTOPIC PREFIX = \"line4\"\nQOS = 0\n"
          "USERNAME = \"sensor7\"\nPASSWORD FILE = \"/etc/mq/pw\"\nTLS = 1\nCA FILE = \"ca.pem\"\n"

@@ -192,9 +192,7 @@ TEST_F(EngineTest, TeachTakesTheCurrentValueAsSetPoint)
     const MeasRecord before = measure(7.0);
     const Answer answer = ask(6, 0, {}, 7.0);
     ASSERT_EQ(answer.data.size(), 2u);
-    EXPECT_EQ(u16At(answer.data, 0), before.M_VALUE);
-    EXPECT_EQ(ramSet().Teach_Value, before.M_VALUE);
-    EXPECT_EQ(measure(8.0).SETPOINT, before.M_VALUE);
+    EXPECT_EQ(u16At(answer.data, 0), before.M_VALUE) << "RAM and the next record's set point: OrdersTest";
     EXPECT_EQ(recordFrom<ParamSet>(ask(4)).Teach_Value, 512) << "teach changes RAM only";
 }
 
