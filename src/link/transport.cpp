@@ -8,6 +8,7 @@
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
+#include <algorithm>
 #include <cstring>
 
 std::uint16_t comtype;
@@ -290,6 +291,31 @@ int GetDataFrame(unsigned short length)
 namespace {
 // Order code of the request whose answer is awaited.
 unsigned char pendingOrder = 0;
+
+// After a damaged answer its rest is still on the line. The next request's flush would miss
+// what arrives after it, and the next answer would then start with this one's tail; so wait
+// until the line has been quiet for a while (at most as long as the longest answer takes).
+void settleLine(const LinkOps &link)
+{
+    const double byteTime = 10.0 / static_cast<double>(BaudRateOfIndex(rs232baudrate));
+    const double quiet = std::max(0.01, 20 * byteTime);
+    const double longest = (2 * kHeaderSize + kMaxFrameData) * byteTime + quiet;
+    const double start = ui::Timer();
+    double lastArrival = start;
+    int seen = dataSizeRec;
+    while (exit_flag != 1) {
+        if (!ui::ProcessPendingEvents())
+            ui::WaitForEvents();
+        link.poll();
+        const double now = ui::Timer();
+        if (dataSizeRec != seen) {
+            seen = dataSizeRec;
+            lastArrival = now;
+        }
+        if (now - lastArrival >= quiet || now - start >= longest)
+            break;
+    }
+}
 } // namespace
 
 int BeginExchange(unsigned short count)
@@ -327,6 +353,8 @@ int FinishExchange()
             result = GetDataFrame(head.length);
         staleOrder = result == 1 ? -1 : pendingOrder;
     }
+    if (const LinkOps &link = CurrentLink(); result != 1 && exit_flag != 1 && link.isOpen())
+        settleLine(link);
     exchange_busy = false;
     return result;
 }
