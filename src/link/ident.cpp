@@ -305,7 +305,8 @@ int InitDataExchange()
             ShowCalibrationHeader(DSLOPE_UM);
             PushGET(RAM);
             CopyText(szStatus, szVersion);
-            log = std::string(szVersion) + "\nSerial-No:" + std::to_string(static_cast<int>(static_cast<std::int16_t>(hwinfo.serialNo))) + "\n";
+            // Unsigned, as the service page's SER-NO field and the plant link's topics show it.
+            log = std::string(szVersion) + "\nSerial-No:" + std::to_string(hwinfo.serialNo) + "\n";
             result = 1;
             err_flag = 0;
             PlantPublishIdentity();

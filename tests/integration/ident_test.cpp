@@ -63,11 +63,11 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     EXPECT_STREQ(szVersion, "K-VOR-MQ.V4   20-CL");
     EXPECT_EQ(std::string(szFirmwareVersion), text);
     EXPECT_EQ(GetCtrlTooltip(pPA, MAIN_STATUS), text);
-    // The serial number is shown as a signed 16-bit number.
+    // The serial number is shown unsigned, above 32767 too.
     const auto lines = logLines();
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[lines.size() - 3], "K-VOR-MQ.V4   20-CL");
-    EXPECT_EQ(lines[lines.size() - 2], "Serial-No:-25536");
+    EXPECT_EQ(lines[lines.size() - 2], "Serial-No:40000");
     EXPECT_EQ(lines[lines.size() - 1], "");
     EXPECT_EQ(hwinfo.serialNo, 40000);
     EXPECT_FALSE(exchangeButtonsDimmed());
