@@ -25,8 +25,9 @@ ExposureLimits ExposureLimitsFor(std::uint16_t ccdOpMode, double minItimeMs);
 
 enum class LightStep { OnTarget, Adjusted, OutOfReach };
 
-// The next setting to try after a profile measured with `current`; OutOfReach when the limits
-// are reached and the band is still too dark or too bright.
+// The next setting to try after a profile measured with `current`; OnTarget when the peak lies
+// near the middle of 70-85 % unclipped (or inside 70-85 % where the setting cannot come nearer);
+// OutOfReach when the limits are reached and the band is still too dark or too bright.
 LightStep NextLightSetting(const LightSetting &current, const VideoFigures &f, ExposureLimits limits,
                            LightSetting &next);
 

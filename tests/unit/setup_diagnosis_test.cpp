@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 using namespace setup;
 
@@ -125,6 +126,8 @@ TEST(SetupLightPlan, PowerFirstThenExposureWithinTheReceiverModesLimits)
     struct Row { const char *name; LightSetting current; double peakPct; int clipped; LightStep step; LightSetting next; };
     const Row rows[] = {
         {"on target", {500, 0}, 80, 0, LightStep::OnTarget, {500, 0}},
+        {"inside the band but low: one step to its middle", {150, 3000}, 72.5, 0, LightStep::Adjusted, {161, 3000}},
+        {"inside the band at the limits: as near its middle as it goes", {20, 1000}, 84, 0, LightStep::OnTarget, {20, 1000}},
         {"half too dark: power only, the exposure kept as it is", {400, 0}, 41.25, 0, LightStep::Adjusted, {800, 0}},
         {"clipped wide", {500, 2000}, 99.9, 200, LightStep::Adjusted, {75, 2000}},
         {"clipped a little", {500, 2000}, 99.9, 10, LightStep::Adjusted, {300, 2000}},
@@ -135,15 +138,11 @@ TEST(SetupLightPlan, PowerFirstThenExposureWithinTheReceiverModesLimits)
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
-        VideoFigures f;
-        f.peakPct = r.peakPct;
-        f.backgroundPct = 5.0;
-        f.saturatedPoints = r.clipped;
-        f.saturatedPct = 100.0 * r.clipped / kPoints;
+        const VideoFigures f{.saturatedPoints = r.clipped, .saturatedPct = 100.0 * r.clipped / kPoints,
+                             .peakPct = r.peakPct, .backgroundPct = 5.0};
         LightSetting next;
         EXPECT_EQ(NextLightSetting(r.current, f, ExposureLimitsFor(0, 1.0), next), r.step);
-        EXPECT_EQ(next.power, r.next.power);
-        EXPECT_EQ(next.exposureUs, r.next.exposureUs);
+        EXPECT_EQ(std::pair(next.power, next.exposureUs), std::pair(r.next.power, r.next.exposureUs));
     }
 }
 
