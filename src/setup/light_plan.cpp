@@ -13,6 +13,10 @@ constexpr double kTargetPct = 77.5;
 // more step towards the middle.
 constexpr double kAimPct = 2.5;
 constexpr int kMinPower = 20;  // below this the light source is not steady
+// A long exposure gathers stray and ambient light under the band as well: a band too bright
+// gets a shorter exposure rather than a power below this (the background and the edges' noise
+// stay low).
+constexpr int kLowPower = 250;
 constexpr int kMaxPower = 1000;
 
 std::uint16_t exposureSteps(double us, ExposureLimits limits, bool up)
@@ -54,12 +58,13 @@ LightStep NextLightSetting(const LightSetting &current, const VideoFigures &f, E
     const double factor = lightFactor(f);
     const double power = std::max(1.0, static_cast<double>(current.power));
     // The exposure stays (as it is, even outside the limits) unless the power alone cannot
-    // make up the light.
-    if (power * factor > kMaxPower || power * factor < kMinPower) {
-        const double exposure = std::clamp<double>(current.exposureUs, limits.minUs, limits.maxUs);
+    // make up the light, or would have to fall below kLowPower at an exposure that can shorten.
+    const double exposure = std::clamp<double>(current.exposureUs, limits.minUs, limits.maxUs);
+    const double lowest = factor < 1.0 && exposure > limits.minUs ? kLowPower : kMinPower;
+    if (power * factor > kMaxPower || power * factor < lowest) {
         const double wanted = power * exposure * factor;
         const bool up = power * factor > kMaxPower;
-        next.exposureUs = exposureSteps(wanted / (up ? kMaxPower : kMinPower), limits, up);
+        next.exposureUs = exposureSteps(wanted / (up ? kMaxPower : lowest), limits, up);
         next.power = static_cast<std::uint16_t>(std::clamp<long>(std::lround(wanted / next.exposureUs), kMinPower, kMaxPower));
     } else {
         next.power = static_cast<std::uint16_t>(std::lround(power * factor));

@@ -1,7 +1,7 @@
 #pragma once
 // How the automatic set-up moves the light: power first, the exposure time only where the
-// power alone cannot reach the target, within the receiver mode's limits. Pure, for the
-// window and the benchmark alike.
+// power alone cannot reach the target or a too bright band would leave the power low at a long
+// exposure, within the receiver mode's limits. Pure, for the window and the benchmark alike.
 
 #include "setup/diagnosis.h"
 

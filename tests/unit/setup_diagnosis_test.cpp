@@ -129,10 +129,10 @@ TEST(SetupLightPlan, PowerFirstThenExposureWithinTheReceiverModesLimits)
         {"inside the band but low: one step to its middle", {150, 3000}, 72.5, 0, LightStep::Adjusted, {161, 3000}},
         {"inside the band at the limits: as near its middle as it goes", {20, 1000}, 84, 0, LightStep::OnTarget, {20, 1000}},
         {"half too dark: power only, the exposure kept as it is", {400, 0}, 41.25, 0, LightStep::Adjusted, {800, 0}},
-        {"clipped wide", {500, 2000}, 99.9, 200, LightStep::Adjusted, {75, 2000}},
+        {"clipped wide: a shorter exposure, not a power below 250", {500, 2000}, 99.9, 200, LightStep::Adjusted, {150, 1000}},
         {"clipped a little", {500, 2000}, 99.9, 10, LightStep::Adjusted, {300, 2000}},
         {"too dark at full power: longer exposure", {1000, 1000}, 20, 0, LightStep::Adjusted, {986, 4900}},
-        {"too bright at low power: shorter exposure", {30, 5000}, 99.9, 200, LightStep::Adjusted, {20, 1100}},
+        {"too bright at low power: the shortest exposure", {30, 5000}, 99.9, 200, LightStep::Adjusted, {23, 1000}},
         {"dark at the limits", {1000, 10000}, 30, 0, LightStep::OutOfReach, {1000, 10000}},
         {"bright at the limits", {20, 1000}, 99.9, 100, LightStep::OutOfReach, {20, 1000}},
     };
