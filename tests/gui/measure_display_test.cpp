@@ -442,16 +442,13 @@ TEST_F(MainControlsTest, AnalogGroupShowsAndHidesOnDoubleClick)
 
 TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
 {
-    stop_flag = 0;
-    SimulateEvent(pPA, MAIN_STOP, EVENT_LEFT_CLICK);
-    EXPECT_EQ(stop_flag, 1);
-    stop_flag = 0;
-    SimulateEvent(pPA, MAIN_STOP, EVENT_KEYPRESS);
-    EXPECT_EQ(stop_flag, 1);
-    stop_flag = -1;
+    // Pressed or keyed, a running loop stops; committed, a timed-out one too (-1).
     SetCtrlDimmed(pPA, MAIN_RUN, true);
-    SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT);
-    EXPECT_EQ(stop_flag, 1);
+    for (auto [event, before] : {std::pair{EVENT_LEFT_CLICK, 0}, {EVENT_KEYPRESS, 0}, {EVENT_COMMIT, -1}}) {
+        stop_flag = before;
+        SimulateEvent(pPA, MAIN_STOP, event);
+        EXPECT_EQ(stop_flag, 1) << event;
+    }
     EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
 
