@@ -99,6 +99,7 @@ TEST_F(EngineTest, RamAndEepromSetsAreWrittenApart)
     EXPECT_EQ(ask(4).data, ram.data);
 
     ParamSet changed = recordFrom<ParamSet>(ram);
+    EXPECT_EQ(changed.Eval_End, 1024);
     EXPECT_EQ(changed.Hardware_Mode, 1);
     EXPECT_EQ(changed.RS_232_Baudrate, 4);
     changed.Power = 777;
