@@ -41,9 +41,16 @@ TEST(Exposure, MillisecondsRoundToTenthsOfAMillisecond)
     EXPECT_DOUBLE_EQ(ExposureWordToMs(1500), 1.5);
 }
 
-// The slope in use scales the video's pixel axis (the calibration tests follow a new slope there).
-TEST(Calibration, MillimetrePointsFollowTheScale)
+// The header before a sensor is identified, and the slope in use scaling the video's pixel axis
+// (the calibration tests follow a new slope there).
+TEST(Calibration, DefaultsScalingAndMillimetrePoints)
 {
+    CalibrationHeader c;
+    SetCalibrationDefaults(c);
+    EXPECT_EQ(c.HW_TYPE, 517318);
+    EXPECT_EQ(c.XF_SIZE, 2048);
+    EXPECT_EQ(c.UM_SLOPE, 81920u);
+    EXPECT_EQ(c.UM_RANGE, 20000);
     YSCALE_FAC = ScaleOfSlopeWord(81920);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
     for (int i = 0; i < kVideoPoints; ++i)

@@ -161,14 +161,14 @@ ParseOutcome parseArgs(std::vector<const char *> args, Options &options, std::st
     return parseCommandLine(static_cast<int>(args.size()), args.data(), options, message);
 }
 
-// The identity options, --tcp, --pty, --eeprom, --fault and --late-ms are followed through the
-// identification and loop tests against the simulator process; here the rest and the defaults.
+// The identity options, --tcp, --pty and --fault are followed through the identification and
+// loop tests against the simulator process; here the rest and the defaults.
 TEST(CommandLine, ReadsTheOptionsAndDefaults)
 {
     Options options;
     std::string message;
     ASSERT_EQ(parseArgs({"--pty", "p", "--control=0", "--baud", "115200", "--trigger-ms", "20", "--hardware-type",
-                         "0x7E4CE", "--firmware-length", "40"},
+                         "0x7E4CE", "--firmware-length", "40", "--late-ms", "300", "--eeprom", "e.bin"},
                         options, message),
               ParseOutcome::Run)
         << message;
@@ -177,6 +177,8 @@ TEST(CommandLine, ReadsTheOptionsAndDefaults)
     EXPECT_EQ(options.triggerMs, 20);
     EXPECT_EQ(options.identity.hardwareType, 517326u);
     EXPECT_EQ(options.identity.firmwareLength, 40);
+    EXPECT_EQ(options.lateMs, 300);
+    EXPECT_EQ(options.eepromPath, "e.bin");
     EXPECT_EQ(options.tcpPort, -1);
 
     Options defaults;
@@ -260,6 +262,24 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
     EXPECT_EQ(engine->scene().ambientPct, 0.0);
     EXPECT_EQ(engine->scene().defocus, 1.0);
     EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
+}
+
+// "last", "orders", "ram" and "xflash" are read through the support library by the order and
+// identification tests against the simulator process; here the rest of the replies.
+TEST_F(EngineTest, ControlReportsTheRequestCountAndTheEeprom)
+{
+    ControlInterpreter control(*engine);
+    EXPECT_EQ(control.execute("stats"), "ok requests=0 last= orders=");
+    exchange(5);
+    exchange(180, 0x1300);
+    EXPECT_EQ(control.execute("stats").substr(0, 14), "ok requests=2 ");
+    EXPECT_EQ(control.execute("reset-stats"), "ok");
+    EXPECT_EQ(control.execute("stats"), "ok requests=0 last= orders=");
+    ParamSet set = defaultParamSet();
+    set.Power = 777;
+    writeRam(set);
+    EXPECT_EQ(control.execute("eeprom").substr(0, 7), "ok f401") << "Power 500, little-endian";
+    EXPECT_EQ(control.execute("ram").substr(0, 7), "ok 0903");
 }
 
 } // namespace
