@@ -46,8 +46,22 @@ protected:
     // Switching on starts the measurement loop; the operator stops it after a few frames.
     void checkBox(int on)
     {
-        if (on && stop_flag != 0)
-            QTimer::singleShot(300, [] { stop_flag = 1; });
+        // The measurement it starts is stopped 300 ms after it runs. A timer armed now could
+        // fire during the start order on a loaded machine, before the loop clears stop_flag,
+        // and the loop would then never end.
+        if (on && stop_flag != 0) {
+            auto *watch = new QTimer;
+            watch->setInterval(10);
+            QObject::connect(watch, &QTimer::timeout, [watch, tries = 0]() mutable {
+                if (stop_flag == 0)
+                    QTimer::singleShot(300, [] { stop_flag = 1; });
+                if (stop_flag == 0 || ++tries == 1000) {
+                    watch->stop();
+                    watch->deleteLater();
+                }
+            });
+            watch->start();
+        }
         changeValue(pCal1, CAL1_ACTIVATE, on);
     }
     // True when the simulator's RAM parameter set (bytes 56..59) holds the slope word of ours.
