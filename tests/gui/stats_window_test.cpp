@@ -71,11 +71,8 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     for (int v : values)
         sq += (v - mean) * (v - mean);
     const double s = std::sqrt(sq / 199.0);
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "200");
-    EXPECT_NEAR(number(STATS_ROW_MEAN, 0), mean, 1e-3);
+    // n, mean, minimum and maximum of both columns: RecordingTest.StatisticsAreReadWhileRecordingAndOffered...
     EXPECT_NEAR(number(STATS_ROW_STDDEV, 0), s, 1e-3);
-    EXPECT_EQ(figure(STATS_ROW_MIN, 0), "380");
-    EXPECT_EQ(figure(STATS_ROW_MAX, 0), "650");
     EXPECT_EQ(figure(STATS_ROW_RANGE, 0), "270");
     // The parameter set's window: 512 - 100 .. 512 + 100 pixels, times the header's slope.
     EXPECT_EQ(figure(STATS_ROW_LSL, 0), "412.000");
@@ -88,7 +85,6 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_NEAR(number(STATS_ROW_CP, 0), 200.0 / (6 * s), 1e-3);
     EXPECT_NEAR(number(STATS_ROW_CPK, 0), std::min(612 - mean, mean - 412) / (3 * s), 1e-3);
     // The micrometre column: the same series five times larger.
-    EXPECT_NEAR(number(STATS_ROW_MEAN, 1), mean * 5, 1e-3);
     EXPECT_NEAR(number(STATS_ROW_CP, 1), number(STATS_ROW_CP, 0), 1e-3);
 
     int bins = 0;
