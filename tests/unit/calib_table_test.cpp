@@ -47,15 +47,10 @@ TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
     text += entries(1021);
     Parsed p = parse(text, 1024);
     ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.table[0], 0x34);
-    EXPECT_EQ(p.table[1], 0x12);
-    EXPECT_EQ(p.table[2], 0xFF);
-    EXPECT_EQ(p.table[3], 0xFF);
-    EXPECT_EQ(p.table[4], 7);
-    EXPECT_EQ(p.table[5], 0);
+    using Bytes = std::vector<unsigned char>;
+    EXPECT_EQ(Bytes(p.table, p.table + 6), (Bytes{0x34, 0x12, 0xFF, 0xFF, 7, 0}));
     // Last entry: 1020 * 3 = 3060 = 0x0BF4.
-    EXPECT_EQ(p.table[2046], 0xF4);
-    EXPECT_EQ(p.table[2047], 0x0B);
+    EXPECT_EQ(Bytes(p.table + 2046, p.table + 2048), (Bytes{0xF4, 0x0B}));
     for (size_t i = 2048; i < kCalibTableBytes; ++i)
         ASSERT_EQ(p.table[i], 0) << i;
 

@@ -5,6 +5,7 @@
 #include "sim/engine.h"
 
 #include "link/crc8.h"
+#include "support/reference_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -67,12 +68,7 @@ template <typename T> inline T recordFrom(const Answer &answer)
     return record;
 }
 
-template <typename T> inline Bytes bytesOf(const T &record)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &record, sizeof(T));
-    return bytes;
-}
+template <typename T> inline Bytes bytesOf(const T &record) { return BytesOf(&record, sizeof(T)); }
 
 class EngineTest : public ::testing::Test {
 protected:

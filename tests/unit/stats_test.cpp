@@ -107,7 +107,7 @@ protected:
     const std::string dir = tmp.path, path = tmp / "RECORD.DAT";
 };
 
-TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
+TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesThem)
 {
     std::string text = MakeRecordHeader(0.5, 3, 4.8828125, "11-30-2026", "23:59:58");
     text += MakeRecordLine({512, 300, 812, 2, 2500, "23:59:58"});
@@ -138,6 +138,14 @@ TEST_F(RecordReaderTest, ReadsHeaderAndSamplesAsTheRecorderWritesThem)
     ASSERT_EQ(edited.Update(path), RecordStatus::Ok);
     EXPECT_NEAR(edited.header().slope, 4.8828125, 1e-6);
     EXPECT_EQ(edited.samples(), 3u);
+
+    // A calibration record carries no slope: it stays unknown.
+    ASSERT_TRUE(WriteBytes(path, MakeRecordHeader(1.0, 2, 0.0) + MakeRecordLine({500, 1, 2, 2, 0, "10:00:00"})));
+    RecordReader noSlope;
+    ASSERT_EQ(noSlope.Update(path), RecordStatus::Ok);
+    EXPECT_FALSE(noSlope.header().haveSlope);
+    EXPECT_EQ(noSlope.skippedLines(), 1u) << "the header line that carries no usable slope";
+    EXPECT_EQ(noSlope.samples(), 1u);
 }
 
 // A file still being written is read on as it grows: StatsWindowTest.GrowingFileSkippedLinesAndForeignFiles.
@@ -209,18 +217,6 @@ TEST_F(RecordReaderTest, ForeignMissingAndEmptyFiles)
 
     ASSERT_TRUE(WriteBytes(path, std::string(100000, '\x89')));  // a picture, no line end at all
     EXPECT_EQ(r.Update(path), RecordStatus::NotRecord);
-}
-
-TEST_F(RecordReaderTest, HeaderWithoutSlopeLeavesItUnknown)
-{
-    std::string text = MakeRecordHeader(1.0, 2, 0.0);  // a calibration record without slope
-    text += MakeRecordLine({500, 1, 2, 2, 0, "10:00:00"});
-    ASSERT_TRUE(WriteBytes(path, text));
-    RecordReader r;
-    ASSERT_EQ(r.Update(path), RecordStatus::Ok);
-    EXPECT_FALSE(r.header().haveSlope);
-    EXPECT_EQ(r.skippedLines(), 1u);  // the header line that carries no usable slope
-    EXPECT_EQ(r.samples(), 1u);
 }
 
 } // namespace
