@@ -36,5 +36,23 @@ inline std::vector<unsigned char> BytesOf(const void *p, std::size_t n)
     return {b, b + n};
 }
 
+// Hex text of bytes as the simulator reports them (lowercase, no separators).
+inline std::string ToHex(const void *data, int count)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    const auto *bytes = static_cast<const unsigned char *>(data);
+    for (int i = 0; i < count; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
 // The hex text of a whole request as the simulator reports it.
-std::string ReferenceRequest(unsigned char order, unsigned short address, const std::vector<unsigned char> &data = {});
+inline std::string ReferenceRequest(unsigned char order, unsigned short address,
+                                    const std::vector<unsigned char> &data = {})
+{
+    const std::vector<unsigned char> f = ReferenceFrame(order, address, data);
+    return ToHex(f.data(), static_cast<int>(f.size()));
+}

@@ -117,18 +117,6 @@ std::vector<int> SimProcess::orders()
     return result;
 }
 
-std::string ToHex(const void *data, int count)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    const auto *bytes = static_cast<const unsigned char *>(data);
-    for (int i = 0; i < count; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
-    return text;
-}
-
 int FreeLocalPort()
 {
     QTcpServer server;

@@ -2,6 +2,8 @@
 // Starts mq-sensor-sim through its command line, finds its ports, talks to its control
 // channel and stops it. Everything on 127.0.0.1 with bounded waits.
 
+#include "support/reference_frames.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,9 +45,6 @@ private:
     std::string ptyPath_;
     std::string error_;
 };
-
-// Hex text of bytes as the simulator reports them (lowercase, no separators).
-std::string ToHex(const void *data, int count);
 
 // A free TCP port on 127.0.0.1 (for ser2net's listening side); whether one takes a connection.
 int FreeLocalPort();
