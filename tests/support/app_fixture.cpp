@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -19,9 +18,6 @@ void AppFixture::SetUp()
     static char arg0[] = "mq-tests";
     static char *argv[] = {arg0, nullptr};
     ui::InitRuntime(1, argv);
-    char pattern[] = "/tmp/mq-vista-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    programDir = pattern;
     ui::SetProgramDirectory(programDir);
     auto scripted = std::make_unique<ScriptedPopups>();
     popups = scripted.get();
@@ -36,8 +32,6 @@ void AppFixture::TearDown()
     ui::SetPopups(nullptr);
     popups = nullptr;
     ui::SetProgramDirectory("");
-    std::error_code ignored;
-    std::filesystem::remove_all(programDir, ignored);
 }
 
 void AppFixture::linkComPort(int port, const std::string &device)

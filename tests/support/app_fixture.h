@@ -2,6 +2,7 @@
 // A test with the real panels loaded offscreen, the defaults of start-up in place and a
 // program directory of its own (where com<n> links point COM ports at ptys).
 
+#include "support/files.h"
 #include "support/scripted_popups.h"
 #include "ui/runtime.h"
 
@@ -47,6 +48,7 @@ protected:
     // The main panel's tab page on show.
     static int activeTab();
 
-    std::string programDir;
+    TempDir programTmp;  // removed with everything in it after TearDown
+    const std::string programDir = programTmp.path;
     ScriptedPopups *popups = nullptr;
 };

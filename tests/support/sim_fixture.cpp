@@ -7,12 +7,8 @@
 
 std::string LinkName(const ::testing::TestParamInfo<Link> &info)
 {
-    switch (info.param) {
-    case Link::Tcp: return "Tcp";
-    case Link::Pty: return "Pty";
-    case Link::Ser2net: return "Ser2net";
-    }
-    return "?";
+    static const char *const names[] = {"Tcp", "Pty", "Ser2net"};
+    return names[static_cast<int>(info.param)];
 }
 
 void SimFixture::TearDown()
