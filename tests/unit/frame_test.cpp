@@ -33,11 +33,7 @@ int headerVerdict(const WaitResult &wait = {})
 
 class FrameTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        exchange_busy = false;
-        CopyText(szStatus, "previous");
-    }
+    void SetUp() override { exchange_busy = false; }
 };
 
 // The bytes of every request and their CRCs are compared with independently built frames in
