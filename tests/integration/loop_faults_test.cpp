@@ -11,6 +11,7 @@
 #include "params/pset.h"
 #include "recorder/recorder.h"
 #include "support/files.h"
+#include "support/integration_helpers.h"
 #include "support/record_lines.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
@@ -18,9 +19,7 @@
 
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,13 +64,6 @@ std::string CaseName(const ::testing::TestParamInfo<LoopFault> &info)
     return name;
 }
 
-std::function<void(int)> g_onSample;
-void sampleHook(int count, double)
-{
-    if (g_onSample)
-        g_onSample(count);
-}
-
 class LoopFaultTest : public SimFixture, public ::testing::WithParamInterface<LoopFault> {
 protected:
     void SetUp() override
@@ -82,13 +74,6 @@ protected:
         ASSERT_EQ(1, openSimLink(GetParam().link));
         path = programDir + "/REC.DAT";
         CopyText(rec_fname, path.c_str());
-        SetRecordSampleHook(sampleHook);
-    }
-    void TearDown() override
-    {
-        SetRecordSampleHook(nullptr);
-        g_onSample = nullptr;
-        SimFixture::TearDown();
     }
 
     std::string faultCommand(int order) const
@@ -103,19 +88,16 @@ protected:
         const unsigned long long first = framesShown;
         const double start = Timer();
         bool injected = fault == nullptr;
-        QTimer watch;
-        watch.setInterval(10);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
+        Poll watch(10, [&] {
             if (!injected && framesShown >= first + 3) {
                 injected = true;
                 EXPECT_EQ(sim.command(faultCommand(order)), "ok");
             }
             if ((stopAfter > 0 && Timer() - start > stopAfter) || Timer() - start > 15.0)
                 SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT);
+            return false;
         });
-        watch.start();
         press(pPA, button);
-        watch.stop();
         EXPECT_TRUE(injected);
         EXPECT_GE(framesShown - first, 3u);
     }
@@ -126,9 +108,6 @@ protected:
     void record(int mode, int samples, int frames = 0, double held = 0)
     {
         std::remove(path.c_str());
-        SetCtrlVal(pRec, REC_MODE, mode);
-        SetCtrlVal(pRec, REC_SAMPLES, samples);
-        SetCtrlVal(pRec, REC_INTERVAL, 0.1);
         QTimer stopper;
         stopper.setSingleShot(true);
         QObject::connect(&stopper, &QTimer::timeout, [] { SimulateEvent(pRec, REC_STOP, EVENT_COMMIT); });
@@ -139,7 +118,7 @@ protected:
             });
             stopper.start(static_cast<int>(100 + 30 * frames + 1200 + 1000 * held));
         }
-        SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+        Record(mode, samples, 0.1);
         sim.command("set trigger-ms 0");
     }
 
@@ -148,8 +127,7 @@ protected:
     void expectLinesAreTheIntactFrames(size_t atLeast, bool lineWentDown = false)
     {
         const std::vector<std::string> lines = SplitCrLf(ReadBytes(path));
-        const std::string reply = sim.command("measurements");
-        const std::vector<std::string> sent = SplitText(reply.size() > 3 ? reply.substr(3) : "", ',');
+        const std::vector<std::string> sent = MeasurementsSent(sim);
         ASSERT_GE(lines.size(), 6 + atLeast);
         if (lineWentDown)
             ASSERT_LE(lines.size() - 6, sent.size());
@@ -165,13 +143,8 @@ protected:
         ASSERT_EQ(1, IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset)) << szStatus;
     }
 
-    static int logCount(const std::string &line)
-    {
-        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
-        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-    }
-
     std::string path;
+    SampleWatch samples;
 };
 
 TEST_P(LoopFaultTest, LoopSurvivesTheFault)
@@ -188,13 +161,13 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, c.fault, c.loop == Loop::Run ? ORDER_MEASUREMENT : ORDER_CURVE,
                 0);
         EXPECT_EQ(stop_flag, -1);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), timeout);
+        EXPECT_EQ(MainStatus(), timeout);
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000);
         EXPECT_EQ(activeTab(), 5);
-        EXPECT_EQ(logCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "the link's history has it";
+        EXPECT_EQ(LogCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "the link's history has it";
         break;
     case Loop::Polled:
-        g_onSample = [&](int count) {
+        samples.onSample = [&](int count) {
             if (count == 3) {
                 EXPECT_EQ(sim.command(faultCommand(ORDER_MEASUREMENT)), "ok");
             }
@@ -202,13 +175,13 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         record(0, 100);
         EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - TIMEOUT!");
         EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - rs232 timeout!");
+        EXPECT_EQ(MainStatus(), "Data-Recorder error - rs232 timeout!");
         expectLinesAreTheIntactFrames(3);
         break;
     case Loop::Triggered:
         ASSERT_NO_FATAL_FAILURE(sensorTriggeredMode(true));
         ASSERT_EQ(sim.command("reset-stats"), "ok");
-        g_onSample = [&](int count) {
+        samples.onSample = [&](int count) {
             if (count == 2) {
                 EXPECT_EQ(sim.command(faultCommand(0x12)), "ok");
             }
@@ -219,14 +192,14 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         // the recording ends by itself, as a polled one does.
         if (closesLink) {
             EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - TIMEOUT!");
-            EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - rs232 timeout!");
+            EXPECT_EQ(MainStatus(), "Data-Recorder error - rs232 timeout!");
             expectLinesAreTheIntactFrames(2, true);
         } else {
             expectLinesAreTheIntactFrames(7);
         }
         break;
     }
-    g_onSample = nullptr;
+    samples.onSample = nullptr;
     EXPECT_EQ(RecordLinesLost(), 0);
 
     // The healed sensor: once a late answer has gone by and a closed link is open again, the
@@ -236,9 +209,7 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         DelayWithEventProcessing(1.5);
     if (closesLink) {
         EXPECT_EQ(tcpcon, 0);
-        commitValue(pConn, CONN_COMTYPE, 1);
-        SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
-        SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(sim.tcpPort()).c_str());
+        SelectTcpLink(sim.tcpPort());
         press(pConn, CONN_CONNECT);
         ASSERT_EQ(tcpcon, 1);
     }
@@ -249,7 +220,7 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
     case Loop::Video:
         runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, nullptr, 0, 0.4);
         EXPECT_EQ(stop_flag, 1);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+        EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0x000000) << "a new loop starts black";
         break;
     case Loop::Polled:
@@ -257,9 +228,7 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         record(c.loop == Loop::Polled ? 0 : 1, 2, 2);
         EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
         expectLinesAreTheIntactFrames(2);
-        for (int id : {MAIN_RUN, MAIN_VIDEO})
-            EXPECT_FALSE(IsCtrlDimmed(pPA, id));
-        EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+        EXPECT_TRUE(NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pRec, REC_START}}));
         if (c.loop == Loop::Triggered)
             sensorTriggeredMode(false);
         break;

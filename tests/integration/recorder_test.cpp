@@ -13,6 +13,7 @@
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
 #include "support/files.h"
+#include "support/integration_helpers.h"
 #include "support/record_lines.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
@@ -26,7 +27,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -35,16 +35,6 @@ using namespace ui;
 using namespace panels;
 
 namespace {
-
-// The sample hook is a plain function; the test's reaction to each sample lives here.
-std::function<void(int)> g_onSample;
-std::vector<double> g_sampleTimes;
-void sampleHook(int count, double time)
-{
-    g_sampleTimes.push_back(time);
-    if (g_onSample)
-        g_onSample(count);
-}
 
 // '9' stands for any digit, every other character for itself.
 bool shaped(const std::string &text, const std::string &pattern)
@@ -66,34 +56,20 @@ protected:
         SimFixture::SetUp();
         ASSERT_NO_FATAL_FAILURE(startSim(link()));
         ASSERT_EQ(1, openSimLink(link()));
-        g_sampleTimes.clear();
-        g_onSample = nullptr;
-        SetRecordSampleHook(sampleHook);
         path = programDir + "/REC.DAT";
         CopyText(rec_fname, path.c_str());
         ASSERT_EQ(sim.command("reset-stats"), "ok");
     }
     void TearDown() override
     {
-        SetRecordSampleHook(nullptr);
-        g_onSample = nullptr;
         DiscardRecordStatistics();
         SimFixture::TearDown();
     }
 
     void record(int mode, int samples, double interval)
     {
-        SetCtrlVal(pRec, REC_MODE, mode);
-        SetCtrlVal(pRec, REC_SAMPLES, samples);
-        SetCtrlVal(pRec, REC_INTERVAL, interval);
         startTime = Timer();
-        SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    }
-    std::vector<std::string> measurementsSent()
-    {
-        const std::string reply = sim.command("measurements");
-        EXPECT_EQ(reply.rfind("ok", 0), 0u) << reply;
-        return reply.size() > 3 ? SplitText(reply.substr(3), ',') : std::vector<std::string>{};
+        Record(mode, samples, interval);
     }
     // The header's exact lines (the micro sign one byte) and a line for each frame sent.
     void expectFileMatchesSent(const std::string &interval, int samples, size_t lines)
@@ -107,7 +83,7 @@ protected:
         EXPECT_EQ(all[3], "NUMBER OF SAMPLES:\t" + std::string(24 - n.size(), ' ') + n);
         EXPECT_EQ(all[4], "SLOPE-VALUE [\xB5m/pixel]:\t" + RecordNumberField(cal.UM_SLOPE / 16384.0));
         EXPECT_EQ(all[5], "TIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]");
-        const std::vector<std::string> sent = measurementsSent();
+        const std::vector<std::string> sent = MeasurementsSent(sim);
         ASSERT_EQ(sent.size(), lines);
         for (size_t i = 0; i < lines; ++i) {
             EXPECT_TRUE(shaped(all[6 + i].substr(0, 9), "99:99:99\t")) << all[6 + i];
@@ -117,16 +93,14 @@ protected:
     void expectIdleAgain()
     {
         EXPECT_EQ(stop_flag, 1);
-        for (int id : {MAIN_RUN, MAIN_VIDEO})
-            EXPECT_FALSE(IsCtrlDimmed(pPA, id));
-        EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_TEACH));
-        EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+        EXPECT_TRUE(NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pPara1, PARA1_TEACH}, {pRec, REC_START}}));
         EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 0);
     }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
 
     std::string path;
     double startTime = 0;
+    SampleWatch samples;
 };
 
 class RecorderTest : public RecordingTest, public ::testing::WithParamInterface<Link> {
@@ -137,25 +111,25 @@ protected:
 TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
 {
     std::vector<bool> dimmedWhileRecording;
-    g_onSample = [&](int) {
-        dimmedWhileRecording.push_back(IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_VIDEO) &&
-                                       IsCtrlDimmed(pPara1, PARA1_TEACH) && IsCtrlDimmed(pRec, REC_START));
+    samples.onSample = [&](int) {
+        dimmedWhileRecording.push_back(
+            AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pPara1, PARA1_TEACH}, {pRec, REC_START}}));
     };
     record(0, 5, 0.3);
 
     expectFileMatchesSent("0.3", 5, 5);
     EXPECT_EQ(sim.orders(), std::vector<int>(5, ORDER_MEASUREMENT));
-    ASSERT_EQ(g_sampleTimes.size(), 5u);
+    ASSERT_EQ(samples.times.size(), 5u);
     // The first request goes out one interval after Start, not at once.
-    EXPECT_GE(g_sampleTimes[0] - startTime, 0.3);
-    EXPECT_LT(g_sampleTimes[0] - startTime, 0.3 + 0.25);
-    for (size_t i = 1; i < g_sampleTimes.size(); ++i)
-        EXPECT_GE(g_sampleTimes[i] - g_sampleTimes[i - 1], 0.3);
+    EXPECT_GE(samples.times[0] - startTime, 0.3);
+    EXPECT_LT(samples.times[0] - startTime, 0.3 + 0.25);
+    for (size_t i = 1; i < samples.times.size(); ++i)
+        EXPECT_GE(samples.times[i] - samples.times[i - 1], 0.3);
     EXPECT_EQ(dimmedWhileRecording, std::vector<bool>(5, true));
 
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), kRecorderBlue);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder completed successfully!");
+    EXPECT_EQ(MainStatus(), "Data-Recorder completed successfully!");
     EXPECT_EQ(intOf(pRec, REC_COUNT), 5);
     EXPECT_EQ(intOf(pRec, REC_PROGRESS), 5);
     EXPECT_EQ(GetCtrlMax(pRec, REC_PROGRESS), 5.0);
@@ -168,7 +142,7 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
 
 TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
 {
-    g_onSample = [](int count) {
+    samples.onSample = [](int count) {
         // Closing the window asks first; declined, the recording goes on.
         if (count == 2)
             SimulateEvent(pPA, 0, EVENT_CLOSE);
@@ -182,7 +156,7 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
     expectFileMatchesSent("0.1", 100, 3);
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder stopped!");
+    EXPECT_EQ(MainStatus(), "Data-Recorder stopped!");
     EXPECT_EQ(intOf(pRec, REC_PROGRESS), 3);
     expectIdleAgain();
     // The stopped recording's statistics are offered too; declined, nothing opens.
@@ -199,12 +173,12 @@ TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampB
     DelayWithEventProcessing(0.3);
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
     DelayWithEventProcessing(0.1);
-    ASSERT_GT(measurementsSent().size(), 5u);
+    ASSERT_GT(MeasurementsSent(sim).size(), 5u);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     // The first frame after Start is damaged and dropped; the lamp is on at each sample and
     // dark 0.25 s later, the recording still running.
     std::vector<int> lampAtSample, lampLater;
-    g_onSample = [&](int count) {
+    samples.onSample = [&](int count) {
         lampAtSample.push_back(intOf(pPA, MAIN_IN0_LED));
         if (count == 1)
             QTimer::singleShot(250, [&] { lampLater = {intOf(pPA, MAIN_IN0_LED), stop_flag}; });
@@ -238,14 +212,14 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> statusWhileLost;
-    g_onSample = [&](int count) {
+    samples.onSample = [&](int count) {
         if (count == 3) {
             rlimit full = before;
             full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(path) + 20);
             EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
         }
         if (count == 5)
-            statusWhileLost.push_back(GetCtrlString(pPA, MAIN_STATUS));
+            statusWhileLost.push_back(MainStatus());
     };
     record(0, 8, 0.1);
     setrlimit(RLIMIT_FSIZE, &before);
@@ -259,12 +233,12 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
     EXPECT_NE(GetCtrlString(pRec, REC_STATUS).find("5 SAMPLE(S) NOT WRITTEN!"), std::string::npos)
         << GetCtrlString(pRec, REC_STATUS);
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_NE(GetCtrlString(pPA, MAIN_STATUS).find("NOT WRITTEN"), std::string::npos);
+    EXPECT_NE(MainStatus().find("NOT WRITTEN"), std::string::npos);
     expectIdleAgain();
     // No part of the fourth line is left behind the third.
     const std::vector<std::string> lines = SplitCrLf(ReadBytes(path));
     ASSERT_EQ(lines.size(), 9u) << lines.back();
-    const std::vector<std::string> sent = measurementsSent();
+    const std::vector<std::string> sent = MeasurementsSent(sim);
     ASSERT_EQ(sent.size(), 8u);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(lines[6 + i].substr(9), RecordFieldsOfHex(sent[i])) << i;
@@ -273,7 +247,7 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
 TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
 {
     std::vector<std::string> seenWhileRecording;
-    g_onSample = [&](int count) {
+    samples.onSample = [&](int count) {
         if (count == 4)
             SimulateEvent(pRec, REC_STATS, EVENT_COMMIT);  // the operator looks in early
         if (count == 9)
@@ -295,7 +269,7 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
     for (int column : {0, 1}) {
         SCOPED_TRACE(column);
         std::vector<double> values;
-        for (const std::string &hex : measurementsSent())
+        for (const std::string &hex : MeasurementsSent(sim))
             values.push_back(std::stod(SplitText(RecordFieldsOfHex(hex), '\t')[column == 0 ? 0 : 4]));
         ASSERT_EQ(values.size(), 20u);
         double sum = 0;

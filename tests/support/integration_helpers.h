@@ -1,0 +1,116 @@
+#pragma once
+// What the integration tests read from the running program and the simulator behind it,
+// and the operator's steps several of them take, written once.
+
+#include "app/state.h"
+#include "panels/resource.h"
+#include "recorder/recorder.h"
+#include "support/record_lines.h"
+#include "support/sim_process.h"
+#include "ui/runtime.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The main panel's status line.
+inline std::string MainStatus() { return ui::GetCtrlString(pPA, panels::MAIN_STATUS); }
+
+// The connection page's history, and how often a line stands in it.
+inline std::vector<std::string> LogLines() { return ui::GetTextBoxLines(pConn, panels::CONN_STATUS); }
+inline int LogCount(const std::string &line)
+{
+    const std::vector<std::string> lines = LogLines();
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Whether every one of the controls ({panel, control}) is dimmed, or none is.
+inline bool AllDimmed(std::initializer_list<std::pair<int, int>> controls, bool dimmed = true)
+{
+    return std::all_of(controls.begin(), controls.end(),
+                       [dimmed](const auto &c) { return ui::IsCtrlDimmed(c.first, c.second) == dimmed; });
+}
+inline bool NoneDimmed(std::initializer_list<std::pair<int, int>> controls) { return AllDimmed(controls, false); }
+
+// A struct's bytes given as the simulator's hex text; bytes the text lacks stay zero.
+template <typename T> T FromHex(const std::string &hex)
+{
+    T value{};
+    unsigned char bytes[sizeof(T)] = {};
+    for (std::size_t i = 0; i < sizeof bytes && 2 * i + 1 < hex.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    std::memcpy(&value, bytes, sizeof bytes);
+    return value;
+}
+
+// The measurement records the simulator sent since its last reset-stats, as hex texts.
+inline std::vector<std::string> MeasurementsSent(SimProcess &sim)
+{
+    const std::string reply = sim.command("measurements");
+    return reply.rfind("ok ", 0) == 0 ? SplitText(reply.substr(3), ',') : std::vector<std::string>{};
+}
+
+// The connection page set to TCP on the simulator's port (CONNECT is the caller's).
+inline void SelectTcpLink(int port)
+{
+    ui::SetCtrlVal(pConn, panels::CONN_COMTYPE, 1);
+    ui::SimulateEvent(pConn, panels::CONN_COMTYPE, ui::EVENT_COMMIT);
+    ui::SetCtrlVal(pConn, panels::CONN_IPADDR, "127.0.0.1");
+    ui::SetCtrlVal(pConn, panels::CONN_PORTNUM, std::to_string(port).c_str());
+}
+
+// The recorder page filled in and START pressed; returns when the recording ends.
+inline void Record(int mode, int samples, double interval)
+{
+    ui::SetCtrlVal(pRec, panels::REC_MODE, mode);
+    ui::SetCtrlVal(pRec, panels::REC_SAMPLES, samples);
+    ui::SetCtrlVal(pRec, panels::REC_INTERVAL, interval);
+    ui::SimulateEvent(pRec, panels::REC_START, ui::EVENT_COMMIT);
+}
+
+// Presses RUN or VIDEO and STOP after the seconds; returns when the loop ends.
+inline void RunLoopFor(int button, double seconds)
+{
+    QTimer::singleShot(static_cast<int>(seconds * 1000),
+                       [] { ui::SimulateEvent(pPA, panels::MAIN_STOP, ui::EVENT_COMMIT); });
+    ui::SimulateEvent(pPA, button, ui::EVENT_LEFT_CLICK);
+    ui::SimulateEvent(pPA, button, ui::EVENT_COMMIT);
+}
+
+// Calls the step every `ms` of the event loop until it returns true or the poll goes out of scope.
+struct Poll {
+    Poll(int ms, std::function<bool()> step)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, step] {
+            if (step())
+                timer.stop();
+        });
+        timer.start(ms);
+    }
+    QTimer timer;
+};
+
+// The recorder's sample hook (a plain function) handed to the test: its reaction to each
+// sample's count, and the samples' times.
+struct SampleWatch {
+    SampleWatch() { SetRecordSampleHook(hook); }
+    ~SampleWatch()
+    {
+        SetRecordSampleHook(nullptr);
+        onSample = nullptr;
+        times.clear();
+    }
+    static void hook(int count, double time)
+    {
+        times.push_back(time);
+        if (onSample)
+            onSample(count);
+    }
+    static inline std::function<void(int)> onSample;
+    static inline std::vector<double> times;
+};
