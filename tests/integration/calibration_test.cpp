@@ -13,6 +13,7 @@
 #include "link/xflash.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
+#include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 #include "support/reference_frames.h"
 #include "panels/resource.h"
@@ -100,7 +101,7 @@ TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
         EXPECT_EQ(0, ActivateCalibration(row.mode));
         EXPECT_EQ(last(), row.request);
         EXPECT_STREQ(szStatus, row.status);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), row.status);
+        EXPECT_EQ(MainStatus(), row.status);
     }
     EXPECT_TRUE(simHoldsOurSlope());
 
@@ -122,8 +123,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     ASSERT_GE(sent.size(), 2u);
     EXPECT_EQ(sent[0], 12);
     EXPECT_EQ(sent[1], 8) << "the measurement follows the start";
-    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
-    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    EXPECT_TRUE(NoneDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}));
     // 10 mm on a 20 mm model with 4096 pixels.
     EXPECT_NEAR(doubleOf(pCal1, CAL1_CUR_PIXEL), 2048, 2);
     EXPECT_NEAR(raw.M_VALUE, 2048, 2);
@@ -140,7 +140,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
 
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_LEFT_CLICK);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "SAVE new calibration value to RAM ...");
+    EXPECT_EQ(MainStatus(), "SAVE new calibration value to RAM ...");
     EXPECT_EQ(pset.um_Slope, 23405u) << "1.428571 * 16384 = 23405.71, truncated";
     EXPECT_DOUBLE_EQ(DSLOPE_UM, slopeval);
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), slopeval);
@@ -153,8 +153,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0);
     EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0);
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    EXPECT_TRUE(AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACTIVATE));
 }
 
@@ -178,7 +177,7 @@ TEST_F(CalibrationTest, AcceptAndSaveNeedAReferenceAReadingAndAUsableSlope)
         press(pCal1, CAL1_SAVE);
         EXPECT_EQ(pset.um_Slope, 81920u);
         EXPECT_TRUE(orders().empty());
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "No valid new slope: ACCEPT a reference first!");
+        EXPECT_EQ(MainStatus(), "No valid new slope: ACCEPT a reference first!");
     }
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
 }
@@ -193,7 +192,7 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     DSLOPE_UM = 5.0;
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_LEFT_CLICK);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "STOP calibration...");
+    EXPECT_EQ(MainStatus(), "STOP calibration...");
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
     EXPECT_EQ(orders(), std::vector<int>{12});
     EXPECT_EQ(last(), ReferenceRequest(12, 0));
@@ -246,7 +245,7 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     DSLOPE_UM = 3.0;
     pset.um_Slope = 49152;
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_LEFT_CLICK);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "READ factory-setting from EEPROM ...");
+    EXPECT_EQ(MainStatus(), "READ factory-setting from EEPROM ...");
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_COMMIT);
     EXPECT_EQ(last(), ReferenceRequest(0x18, 0x1100));
     EXPECT_DOUBLE_EQ(slopeval, 5.0);
@@ -433,9 +432,9 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
         SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
         EXPECT_EQ(orders(), f.sent);
         EXPECT_EQ(0, std::memcmp(&before, &cal, sizeof cal));
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), f.text);
+        EXPECT_EQ(MainStatus(), f.text);
         if (f.lookup) {
-            EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).back(), f.text) << "the table's failures are logged";
+            EXPECT_EQ(LogLines().back(), f.text) << "the table's failures are logged";
         }
     }
 }

@@ -14,6 +14,7 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "support/files.h"
+#include "support/integration_helpers.h"
 #include "support/scripted_sensor.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
@@ -23,7 +24,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -46,9 +46,7 @@ protected:
     void selectLink(Link link)
     {
         if (link == Link::Tcp) {
-            commitValue(pConn, CONN_COMTYPE, 1);
-            SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
-            SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(sim.tcpPort()).c_str());
+            SelectTcpLink(sim.tcpPort());
         } else {
             linkComPort(3, sim.ptyPath());
             commitValue(pConn, CONN_COMTYPE, 0);
@@ -66,18 +64,10 @@ protected:
 
     static bool linkOpen() { return rs232con > 0 || tcpcon > 0; }
 
-    static int logCount(const std::string &line)
-    {
-        const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
-        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-    }
-
     static bool exchangeControlsEnabled()
     {
-        for (int id : {MAIN_VIDEO, MAIN_RUN, MAIN_STOP, MAIN_SEND, MAIN_GET})
-            if (IsCtrlDimmed(pPA, id))
-                return false;
-        return !IsCtrlDimmed(pRec, REC_START) && !IsCtrlDimmed(pPara1, PARA1_TEACH) && !IsCtrlDimmed(pConn, CONN_ACCEPT);
+        return NoneDimmed({{pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_STOP}, {pPA, MAIN_SEND}, {pPA, MAIN_GET},
+                           {pRec, REC_START}, {pPara1, PARA1_TEACH}, {pConn, CONN_ACCEPT}});
     }
 };
 
@@ -92,7 +82,7 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     EXPECT_EQ(1, tcp ? tcpcon : rs232con);
     EXPECT_EQ(0, err_flag);
     EXPECT_TRUE(exchangeControlsEnabled());
-    EXPECT_EQ(logCount(kTextTryToConnect), 1);
+    EXPECT_EQ(LogCount(kTextTryToConnect), 1);
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
@@ -119,10 +109,8 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     SimulateEvent(pConn, CONN_DISCONNECT, EVENT_COMMIT);
     EXPECT_FALSE(linkOpen());
     EXPECT_EQ(0, exit_flag);
-    EXPECT_EQ(logCount(kTextDisconnected), 1);
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_EQ(LogCount(kTextDisconnected), 1);
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pConn, CONN_ACCEPT}, {pRec, REC_START}}));
 
     // Connect brings it all back, as often as it is pressed, and leaks no descriptor.
     ASSERT_EQ(sim.command("fault none"), "ok");
@@ -164,29 +152,25 @@ TEST_P(ConnectionLinkTest, ConnectDuringARunStopsItFirstAndALostLinkIsDimmedUnti
     EXPECT_FALSE(failed) << szStatus;
     EXPECT_GT(frames, 0);
     EXPECT_EQ(1, stop_flag);
-    for (int i = 0; i < 100 && logCount(kTextTryToConnect) < 2; ++i)
-        DelayWithEventProcessing(0.05);
-    for (int i = 0; i < 100 && sim.orders().size() < static_cast<size_t>(frames) + 3; ++i)
-        DelayWithEventProcessing(0.05);
-    EXPECT_EQ(2, logCount(kTextTryToConnect));
+    WaitWithEvents([] { return LogCount(kTextTryToConnect) >= 2; }, 5);
+    WaitWithEvents([&] { return sim.orders().size() >= static_cast<size_t>(frames) + 3; }, 5);
+    EXPECT_EQ(2, LogCount(kTextTryToConnect));
     EXPECT_TRUE(linkOpen());
     EXPECT_EQ(0, err_flag);
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), static_cast<size_t>(frames) + 1);
     EXPECT_EQ(8, orders.front());
     EXPECT_EQ(5, orders[frames]) << "the new identification starts after the last frame";
-    EXPECT_EQ(logCount(kTextExchangeBusy), 0);
+    EXPECT_EQ(LogCount(kTextExchangeBusy), 0);
 
     // The sensor goes away: the program notices, says so and dims what needs it.
     sim.stop();
-    for (int i = 0; i < 100 && linkOpen(); ++i)
-        DelayWithEventProcessing(0.02);
+    WaitWithEvents([] { return !linkOpen(); }, 2);
     EXPECT_FALSE(linkOpen());
     const std::string lost = GetParam() == Link::Tcp ? kTextServerClosed : kTextPortLost;
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), lost);
-    EXPECT_EQ(logCount(lost), 1);
-    for (int id : {MAIN_RUN, MAIN_GET, MAIN_SEND, MAIN_VIDEO})
-        EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
+    EXPECT_EQ(MainStatus(), lost);
+    EXPECT_EQ(LogCount(lost), 1);
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}}));
     connectTo(GetParam());
     EXPECT_TRUE(linkOpen());
     EXPECT_TRUE(exchangeControlsEnabled());
@@ -199,12 +183,9 @@ TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
     connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
     EXPECT_EQ(1, tcpcon);
     EXPECT_EQ(0, err_flag);
-    for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
-        EXPECT_TRUE(IsCtrlDimmed(pPA, id)) << id;
-    EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_TEACH));
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_STOP));
-    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
-    EXPECT_FALSE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND}, {pPA, MAIN_GET}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_RESET},
+                           {pPara1, PARA1_TEACH}}));
+    EXPECT_TRUE(NoneDimmed({{pPA, MAIN_STOP}, {pRec, REC_START}, {pConn, CONN_ACCEPT}}));
     EXPECT_EQ(5, activeTab());
     ASSERT_FALSE(popups->shown.empty());
     EXPECT_EQ(popups->shown.back().title, "Attention !!!");
@@ -212,15 +193,13 @@ TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 
 TEST_F(ConnectionTest, ConnectToNothingDimsAcceptMarksTheSensorUnusableAndSaysWhy)
 {
-    SetCtrlVal(pConn, CONN_COMTYPE, 1);
-    SetCtrlVal(pConn, CONN_IPADDR, "127.0.0.1");
-    SetCtrlVal(pConn, CONN_PORTNUM, std::to_string(FreeLocalPort()).c_str());
+    SelectTcpLink(FreeLocalPort());
     press(pConn, CONN_CONNECT);
     EXPECT_EQ(0, tcpcon);
     EXPECT_EQ(1, err_flag);
     EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "FailedToConnect");
-    EXPECT_EQ(logCount("FailedToConnect"), 1);
+    EXPECT_EQ(MainStatus(), "FailedToConnect");
+    EXPECT_EQ(LogCount("FailedToConnect"), 1);
 
     // A port text that is no number is refused as well, without a connection attempt elsewhere.
     SetCtrlVal(pConn, CONN_PORTNUM, "ten");
@@ -233,8 +212,8 @@ TEST_F(ConnectionTest, ConnectToNothingDimsAcceptMarksTheSensorUnusableAndSaysWh
     EXPECT_LT(InitRS232(3, 4), 0);
     EXPECT_LE(rs232con, 0);
     EXPECT_STREQ(szStatus, "Invalid port number\n");
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Invalid port number");
-    EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).back(), "Invalid port number");
+    EXPECT_EQ(MainStatus(), "Invalid port number");
+    EXPECT_EQ(LogLines().back(), "Invalid port number");
 }
 
 TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate)
@@ -246,9 +225,7 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
     const std::string four = programDir + "/pty4";
     socat.start("socat", {QString::fromStdString("pty,raw,echo=0,link=" + four),
                           QString::fromStdString("pty,raw,echo=0,link=" + four + "-far")});
-    for (int i = 0; i < 100 && !std::filesystem::exists(four); ++i)
-        DelayWithEventProcessing(0.02);
-    ASSERT_TRUE(std::filesystem::exists(four));
+    ASSERT_TRUE(WaitWithEvents([&] { return std::filesystem::exists(four); }, 2));
     linkComPort(4, four);
     const auto held = [](const std::string &device) {
         const std::string wanted = std::filesystem::canonical(device).string();
@@ -264,12 +241,12 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
     // The field shows COM 4; the change goes over the open COM 3: order 0xBE, address 2, no data.
     SetCtrlVal(pConn, CONN_COMPORT, 4);
     SetCtrlVal(pConn, CONN_BAUD, 2);
-    const int opened = logCount("RS232 open-com-port: successful!");
+    const int opened = LogCount("RS232 open-com-port: successful!");
     press(pConn, CONN_CHANGE_BAUD);
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
-    EXPECT_EQ(logCount(kTextTryBaudChange), 1);
-    EXPECT_EQ(logCount(kTextBaudChangeOk), 1);
-    EXPECT_EQ(logCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
+    EXPECT_EQ(LogCount(kTextTryBaudChange), 1);
+    EXPECT_EQ(LogCount(kTextBaudChangeOk), 1);
+    EXPECT_EQ(LogCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
     EXPECT_EQ(1, rs232con);
     EXPECT_EQ(2, rs232baudrate);
     EXPECT_TRUE(held(sim.ptyPath()));
@@ -327,7 +304,7 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     popups->filePaths.push_back(path);
     press(pConn, CONN_HWINFO);
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55c2ad2b0000");
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
+    EXPECT_EQ(MainStatus(), kTextHwInfoTransmissionOk);
     const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
@@ -338,14 +315,14 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     std::filesystem::remove(path);
     press(pConn, CONN_HWINFO);
     EXPECT_FALSE(FileExists(path));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionOk);
+    EXPECT_EQ(MainStatus(), kTextHwInfoTransmissionOk);
 
     // No answer: no pop-up, no file.
     ASSERT_EQ(sim.command("fault silent"), "ok");
     const size_t asked = popups->shown.size();
     popups->filePaths.push_back(path);
     press(pConn, CONN_HWINFO);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextHwInfoTransmissionError);
+    EXPECT_EQ(MainStatus(), kTextHwInfoTransmissionError);
     EXPECT_EQ(popups->shown.size(), asked);
     EXPECT_FALSE(FileExists(path));
 }
@@ -387,8 +364,8 @@ TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
     SetCtrlVal(pConn, CONN_COMPORT, 1);
     SetCtrlVal(pConn, CONN_BAUD, 0);
     press(pConn, CONN_CHANGE_BAUD);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), kTextBaudChangeTimeout);
-    const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+    EXPECT_EQ(MainStatus(), kTextBaudChangeTimeout);
+    const auto lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], kTextTryBaudChange);
     EXPECT_EQ(lines.back(), kTextBaudChangeTimeout);

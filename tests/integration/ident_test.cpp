@@ -8,6 +8,7 @@
 #include "link/ident.h"
 #include "params/pset.h"
 #include "support/sim_fixture.h"
+#include "support/integration_helpers.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
@@ -41,12 +42,10 @@ protected:
         popups->shown.clear();
     }
 
-    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
-    std::vector<std::string> logLines() { return GetTextBoxLines(pConn, CONN_STATUS); }
-    bool exchangeButtonsDimmed()
+    static bool exchangeButtonsDimmed()
     {
-        return IsCtrlDimmed(pPA, MAIN_RUN) && IsCtrlDimmed(pPA, MAIN_GET) && IsCtrlDimmed(pPA, MAIN_SEND) &&
-               IsCtrlDimmed(pPA, MAIN_VIDEO) && IsCtrlDimmed(pPA, MAIN_RESET) && IsCtrlDimmed(pPara1, PARA1_TEACH);
+        return AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RESET},
+                          {pPara1, PARA1_TEACH}});
     }
 };
 
@@ -59,12 +58,12 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     SetCtrlDimmed(pPara2, PARA2_THD_TARGET, true);
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
     EXPECT_EQ(err_flag, 0);
-    EXPECT_EQ(status(), "K-VOR-MQ.V4   20-CL");
+    EXPECT_EQ(MainStatus(), "K-VOR-MQ.V4   20-CL");
     EXPECT_STREQ(szVersion, "K-VOR-MQ.V4   20-CL");
     EXPECT_EQ(std::string(szFirmwareVersion), text);
     EXPECT_EQ(GetCtrlTooltip(pPA, MAIN_STATUS), text);
     // The serial number is shown unsigned, above 32767 too.
-    const auto lines = logLines();
+    const auto lines = LogLines();
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[lines.size() - 3], "K-VOR-MQ.V4   20-CL");
     EXPECT_EQ(lines[lines.size() - 2], "Serial-No:40000");
@@ -134,7 +133,7 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
         if (c.errFlag >= 0) {
             EXPECT_EQ(err_flag, c.errFlag);
         }
-        EXPECT_EQ(status(), c.status);
+        EXPECT_EQ(MainStatus(), c.status);
         EXPECT_EQ(sim.orders(), c.orders);
         if (c.dimmed >= 0) {
             EXPECT_EQ(exchangeButtonsDimmed(), c.dimmed == 1);
@@ -148,7 +147,7 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
         }
         if (c.result == 1 && !c.popup.empty()) {
             // The refusal's line, then the short version as the log text.
-            const auto lines = logLines();
+            const auto lines = LogLines();
             ASSERT_GE(lines.size(), 2u);
             EXPECT_EQ(lines[lines.size() - 2], c.status);
             EXPECT_EQ(lines[lines.size() - 1], szVersion);
@@ -207,9 +206,7 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         // Models with an operating button offer only two hardware modes; the sensor's own
         // value is still shown, under its usual name.
         const bool button = m.hwtype == 1;
-        EXPECT_EQ(IsCtrlDimmed(pPara3, PARA3_HW_MODE), !button);
-        EXPECT_EQ(IsCtrlDimmed(pPara1, PARA1_OUTPUT_MODE), !button);
-        EXPECT_EQ(IsCtrlDimmed(pPA, MAIN_BTN_LED), !button);
+        EXPECT_TRUE(AllDimmed({{pPara3, PARA3_HW_MODE}, {pPara1, PARA1_OUTPUT_MODE}, {pPA, MAIN_BTN_LED}}, !button));
         if (button) {
             EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"), 0);
             EXPECT_GT(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN"), 0);

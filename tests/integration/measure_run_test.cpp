@@ -16,6 +16,8 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
+#include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 #include "support/scripted_popups.h"
 #include "panels/resource.h"
@@ -27,7 +29,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -44,14 +45,12 @@ TEST(MeasureProgramTest, ClosingWhileRunningReturnsFromTheProgram)
     static char arg0[] = "mq-tests";
     static char *argv[] = {arg0, nullptr};
     InitRuntime(1, argv);
-    char pattern[] = "/tmp/mq-vista-run-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
-    SetProgramDirectory(dir);
+    const TempDir dir;
+    SetProgramDirectory(dir.path);
     SetPopups(std::make_unique<ScriptedPopups>());
     SimProcess sim;
-    ASSERT_TRUE(sim.start({"--pty", dir + "/sim-pty", "--eeprom", dir + "/e"})) << sim.error();
-    ASSERT_EQ(::symlink(sim.ptyPath().c_str(), (dir + "/com1").c_str()), 0);
+    ASSERT_TRUE(sim.start({"--pty", dir / "sim-pty", "--eeprom", dir / "e"})) << sim.error();
+    ASSERT_EQ(::symlink(sim.ptyPath().c_str(), (dir / "com1").c_str()), 0);
 
     int framesBeforeClose = 0;
     std::function<void()> whenLoopRuns = [&] {
@@ -72,8 +71,6 @@ TEST(MeasureProgramTest, ClosingWhileRunningReturnsFromTheProgram)
     sim.stop();
     SetPopups(nullptr);
     SetProgramDirectory("");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
 }
 
 class MeasureRunTest : public SimFixture {
@@ -117,9 +114,7 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
     ASSERT_EQ(sim.command("set baud 9600"), "ok");
     int requestedAtStop = -1;
     after(400, [&] {
-        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
-        EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_GET));
-        EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_FACTORY));
+        EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pCal1, CAL1_FACTORY}}));
         EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND));
         EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
         EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
@@ -129,11 +124,10 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
     press(pPA, MAIN_RUN);
     ASSERT_GT(requestedAtStop, 2);
     EXPECT_EQ(stop_flag, 1);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+    EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
     EXPECT_EQ(count(ORDER_MEASUREMENT), requestedAtStop) << "no request after STOP";
     EXPECT_EQ(framesRolled(), requestedAtStop) << "the frame under way when STOP came is shown too";
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_VIDEO));
+    EXPECT_TRUE(NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}}));
 
     // The last frame is on the panel and in the newest point of the history.
     int shown = 0;
@@ -219,14 +213,12 @@ TEST_F(MeasureRunTest, AutomaticThresholdShowsTheSensorsProfileOrTheWorkingOne)
     SetCtrlVal(pPara2, PARA2_VTHD_MODE, 1);
     std::fill(thdArrayDYN, thdArrayDYN + kCurvePoints, 5);
     SetCtrlVal(pPA, MAIN_COMPARE, 0);
-    after(200, pressStop);
-    press(pPA, MAIN_VIDEO);
+    RunLoopFor(MAIN_VIDEO, 0.2);
     EXPECT_EQ(videoPlot(1), std::vector<double>(vtbuf, vtbuf + kCurvePoints)) << "compare off: the sensor's profile";
     EXPECT_GT(*std::max_element(adbuf, adbuf + kCurvePoints), 600) << "a real profile, not a comparison";
 
     SetCtrlVal(pPA, MAIN_COMPARE, 1);
-    after(200, pressStop);
-    press(pPA, MAIN_VIDEO);
+    RunLoopFor(MAIN_VIDEO, 0.2);
     EXPECT_EQ(videoPlot(1), std::vector<double>(kCurvePoints, 5.0)) << "compare on: the working threshold";
 }
 
@@ -236,17 +228,15 @@ TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenW
     ASSERT_EQ(sim.command("set late-ms 150"), "ok");
     ASSERT_EQ(sim.command("fault late always"), "ok");
     std::vector<int> atStop;
-    std::function<void()> watch = [&] {
+    Poll watch(10, [&] {
         // The next pass's measurement is on its way once more frames than profiles went out.
-        if (count(ORDER_MEASUREMENT) >= 2 && count(ORDER_MEASUREMENT) > count(ORDER_CURVE)) {
-            atStop = sim.orders();
-            pressStop();
-            press(pPA, MAIN_GET);
-            return;
-        }
-        after(10, watch);
-    };
-    after(10, watch);
+        if (count(ORDER_MEASUREMENT) < 2 || count(ORDER_MEASUREMENT) <= count(ORDER_CURVE))
+            return false;
+        atStop = sim.orders();
+        pressStop();
+        press(pPA, MAIN_GET);
+        return true;
+    });
     press(pPA, MAIN_VIDEO);
     sim.command("fault none");
     ASSERT_FALSE(atStop.empty());
@@ -262,7 +252,7 @@ TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
     ASSERT_EQ(sim.command("set late-ms 100"), "ok");
     ASSERT_EQ(sim.command("fault late always"), "ok");
     int sends = 0, polls = 0;
-    std::function<void()> watch = [&] {
+    Poll watch(10, [&] {
         const std::vector<int> orders = sim.orders();
         // The second SEND lands while the first one's exchange waits for its answer.
         const bool firstOnTheLine = sends == 1 && !orders.empty() && orders.back() == ORDER_WRITE_PARA_RAM;
@@ -270,19 +260,15 @@ TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
             SetCtrlVal(pPara3, PARA3_TRG_PIX, ++sends == 1 ? 111 : 222);
             press(pPA, MAIN_SEND);
         }
-        if (count(ORDER_WRITE_PARA_RAM) == 2 || ++polls > 500)
-            return pressStop();
-        after(10, watch);
-    };
-    after(50, watch);
+        if (count(ORDER_WRITE_PARA_RAM) < 2 && ++polls <= 500)
+            return false;
+        pressStop();
+        return true;
+    });
     press(pPA, MAIN_RUN);
     sim.command("fault none");
     EXPECT_EQ(count(ORDER_WRITE_PARA_RAM), 2);
-    ParameterSet inSensor{};
-    const std::string hex = sim.command("ram").substr(3);
-    for (size_t i = 0; i < sizeof inSensor; ++i)
-        reinterpret_cast<unsigned char *>(&inSensor)[i] = static_cast<unsigned char>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
-    EXPECT_EQ(inSensor.Trigger_Pixel, 222);
+    EXPECT_EQ(FromHex<ParameterSet>(sim.command("ram").substr(3)).Trigger_Pixel, 222);
     EXPECT_EQ(send_flag, 0);
 }
 
@@ -309,9 +295,9 @@ TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnce
     }
     ASSERT_EQ(sim.command("fault silent always"), "ok");
     press(pPA, MAIN_GET);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Timeout-RS-232...");
+    EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Transmission error [SEND]!");
+    EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
     EXPECT_EQ(get_flag + send_flag, 0) << "nothing left to go out later";
     sim.command("fault none");
 }
@@ -326,13 +312,13 @@ TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWi
     for (const int passes : {1, 3}) {
         std::fill(thdArray, thdArray + kCurvePoints, 0);          // everything above it
         std::fill(thdArrayEE, thdArrayEE + kCurvePoints, ADCMAX); // nothing above it
-        std::function<void()> watch = [&] {
-            if (count(ORDER_CURVE) >= passes)
-                return pressStop();
-            after(5, watch);
-        };
         sim.command("reset-stats");
-        after(5, watch);
+        Poll watch(5, [&] {
+            if (count(ORDER_CURVE) < passes)
+                return false;
+            pressStop();
+            return true;
+        });
         press(pPA, MAIN_VIDEO);
         const auto highs = std::count(adbuf, adbuf + kCurvePoints, high);
         if (passes == 1)
@@ -350,7 +336,7 @@ TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
     EXPECT_EQ(stop_flag, 1);
     EXPECT_EQ(exit_flag, 1);
     EXPECT_NE(activeTab(), 5);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+    EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
     exit_flag = 0;
 }
 

@@ -13,6 +13,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/sim_fixture.h"
+#include "support/integration_helpers.h"
 #include "support/reference_frames.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -36,7 +37,6 @@ protected:
     }
     std::string last() { return sim.lastRequestHex(); }
     int requests() { return static_cast<int>(sim.orders().size()); }
-    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
 };
 
 TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
@@ -112,10 +112,9 @@ TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
     pset.um_Slope = 81920;
     pset.Teach_Value = 1;
     ASSERT_EQ(0, PushTEACH());
-    EXPECT_EQ(status(), "TEACH new setpoint value ... -> Ok!");
+    EXPECT_EQ(MainStatus(), "TEACH new setpoint value ... -> Ok!");
     // The simulator's RAM set now holds the taught value (bytes 14..15).
-    const std::string ram = sim.command("ram").substr(3);
-    const int taught = std::stoi(ram.substr(28, 2), nullptr, 16) | std::stoi(ram.substr(30, 2), nullptr, 16) << 8;
+    const int taught = FromHex<ParameterSet>(sim.command("ram").substr(3)).Teach_Value;
     EXPECT_EQ(pset.Teach_Value, taught);
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), taught);
     EXPECT_NEAR(doubleOf(pPara1, PARA1_TEACH_MM), taught * 81920.0 / 16384000.0, 0.05);
@@ -161,7 +160,7 @@ TEST_F(OrdersTest, FailedCommandsNameTheOperationAndTheLink)
                 dataSizeRec = 8;
             }
             EXPECT_EQ(-1, c.routine());
-            EXPECT_EQ(status(), text);
+            EXPECT_EQ(MainStatus(), text);
             if (c.inStatusText) {
                 EXPECT_EQ(szStatus, text);
             }
@@ -221,7 +220,7 @@ TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
         SCOPED_TRACE(c.text);
         const int before = requests();
         EXPECT_EQ(c.call(), c.result);
-        EXPECT_EQ(c.shown ? status() : std::string(szStatus), c.text);
+        EXPECT_EQ(c.shown ? MainStatus() : std::string(szStatus), c.text);
         EXPECT_EQ(requests(), before + (c.result >= 0 ? 1 : 0));
     }
     EXPECT_EQ(sim.command("xflash 0").substr(3, 8), "ffffffff");
@@ -232,7 +231,7 @@ TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
     EXPECT_EQ(sim.command("xflash 3").substr(3), page);
     ASSERT_EQ(sim.command("fault error-1"), "ok");
     EXPECT_EQ(-1, WriteXFLASH(0x1200, data.data(), 4));
-    EXPECT_EQ(status(), "Write XFLASH Error Addr=0x1200");
+    EXPECT_EQ(MainStatus(), "Write XFLASH Error Addr=0x1200");
 }
 
 } // namespace

@@ -17,7 +17,7 @@
 #include "plant/plant_link.h"
 #include "support/broker_process.h"
 #include "support/files.h"
-#include "support/record_lines.h"
+#include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -31,9 +31,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
-#include <set>
+#include <map>
 #include <sys/stat.h>
 
 using namespace ui;
@@ -42,15 +41,6 @@ using namespace panels;
 namespace {
 
 QJsonObject json(const std::string &payload) { return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object(); }
-
-MeasurementRecord recordOfHex(const std::string &hex)
-{
-    MeasurementRecord r{};
-    auto *bytes = reinterpret_cast<unsigned char *>(&r);
-    for (std::size_t i = 0; i < sizeof r && 2 * i + 1 < hex.size(); ++i)
-        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-    return r;
-}
 
 class PlantLinkTest : public SimFixture {
 protected:
@@ -81,19 +71,11 @@ protected:
     {
         return WaitWithEvents([&] { return PlantLink().stateText() == text; }, seconds);
     }
-    // Runs the measurement loop for the seconds.
-    void runFor(double seconds)
-    {
-        QTimer::singleShot(static_cast<int>(seconds * 1000), [] { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); });
-        press(pPA, MAIN_RUN);
-    }
     std::vector<MeasurementRecord> framesSent()
     {
-        const std::string reply = sim.command("measurements");
         std::vector<MeasurementRecord> frames;
-        if (reply.size() > 3)
-            for (const std::string &hex : SplitText(reply.substr(3), ','))
-                frames.push_back(recordOfHex(hex));
+        for (const std::string &hex : MeasurementsSent(sim))
+            frames.push_back(FromHex<MeasurementRecord>(hex));
         return frames;
     }
     std::string dir() const { return programDir; }
@@ -115,7 +97,7 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     ASSERT_EQ(sim.command("set baud 115200"), "ok");
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     const std::uint64_t seqBefore = plantFrameSeq;
-    runFor(0.6);
+    RunLoopFor(MAIN_RUN, 0.6);
     const std::vector<MeasurementRecord> sent = framesSent();
     ASSERT_GT(sent.size(), 5u);
     ASSERT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messagesOn(topic("measurement")).size() >= sent.size(); }, 10));
@@ -133,10 +115,7 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     // Each sample the recorder writes, numbered, with the file's name.
     CopyText(rec_fname, (dir() + "/REC.DAT").c_str());
     ASSERT_EQ(sim.command("reset-stats"), "ok");
-    SetCtrlVal(pRec, REC_MODE, 0);
-    SetCtrlVal(pRec, REC_SAMPLES, 3);
-    SetCtrlVal(pRec, REC_INTERVAL, 0.1);
-    SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    Record(0, 3, 0.1);
     const std::vector<MeasurementRecord> recorded = framesSent();
     ASSERT_EQ(recorded.size(), 3u);
     ASSERT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messagesOn(topic("record")).size() >= 3; }, 10));
@@ -217,7 +196,7 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
         relay.waitForFinished(2000);
         startRelay(relayAgain, relayPort, broker.port());
     });
-    runFor(5.0);
+    RunLoopFor(MAIN_RUN, 5.0);
     const std::uint64_t last = plantFrameSeq;
     EXPECT_GT(shownWhileAway, 5u) << "the program measures on";
     const auto seqOf = [](const MqttMessage &m) {
@@ -239,7 +218,7 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
     }
     EXPECT_EQ(expected, last + 1);
     EXPECT_EQ(PlantLink().dropped(), 0u);
-    const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
+    const auto lines = LogLines();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
         return l.rfind("MQTT: broker unreachable, ", 0) == 0;
     }));
@@ -288,18 +267,12 @@ TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
         PlantPublishIdentity();
         EXPECT_TRUE(stateIs(c.state)) << c.state << " / " << PlantLink().stateText();
         // Said in the connection page's status box too.
-        EXPECT_TRUE(WaitWithEvents(
-            [&] {
-                const auto lines = GetTextBoxLines(pConn, CONN_STATUS);
-                return std::find(lines.begin(), lines.end(), c.state) != lines.end();
-            },
-            2))
-            << c.state;
+        EXPECT_TRUE(WaitWithEvents([&] { return LogCount(c.state) > 0; }, 2)) << c.state;
     }
     // Nothing else changed: the sensor answers as before.
     EXPECT_EQ(err_flag, 0);
     PushGET(RAM);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(MainStatus(), "Parameter-frame received! - Line Ok!");
 }
 
 TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBroker)
@@ -317,7 +290,7 @@ TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBroker)
                             "\nUSERNAME = \"sensor7\"\nPASSWORD FILE = \"" + dir() + "/pw\"\n");
         ReadIniFile(ini.c_str());
         ASSERT_EQ(InitDataExchange(), 1);
-        runFor(0.3);
+        RunLoopFor(MAIN_RUN, 0.3);
         EXPECT_EQ(WaitWithEvents([&] { return server.hasPendingConnections(); }, c.contacts ? 5 : 1.5), c.contacts)
             << c.enabled;
         EXPECT_EQ(PlantLink().running(), c.contacts) << c.enabled;

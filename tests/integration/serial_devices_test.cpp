@@ -8,6 +8,7 @@
 #include "link/serial_devices.h"
 #include "link/transport.h"
 #include "support/sim_fixture.h"
+#include "support/integration_helpers.h"
 #include "ui/comm.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -68,7 +69,7 @@ TEST_F(SerialDevicesTest, MissingDeviceIsNamedOnConnect)
     EXPECT_EQ(last, "COM3: /dev/mq-no-such-adapter - MISSING");
 
     connectTo(3);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "COM3: /dev/mq-no-such-adapter (USB-Serial adapter) is missing!");
+    EXPECT_EQ(MainStatus(), "COM3: /dev/mq-no-such-adapter (USB-Serial adapter) is missing!");
     EXPECT_EQ(err_flag, 1);
     EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
     EXPECT_NE(rs232con, 1);
@@ -96,7 +97,7 @@ TEST_F(SerialDevicesTest, BindingsAreKeptInTheSettingsFileAndCanBeRemoved)
     SetCtrlVal(pConn, CONN_SERIAL_DEVICES, -1);
     SimulateEvent(pConn, CONN_BIND_DEVICE, EVENT_COMMIT);
     EXPECT_EQ(BoundComPorts(), (std::vector<int>{9}));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "COM5: binding removed");
+    EXPECT_EQ(MainStatus(), "COM5: binding removed");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/sim_fixture.h"
+#include "support/integration_helpers.h"
 #include "support/reference_frames.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -32,7 +33,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
         ASSERT_EQ(1, InitDataExchange());
     }
-    std::string status() { return GetCtrlString(pPA, MAIN_STATUS); }
 };
 
 // Every field away from its default, each within its range so that nothing is corrected on
@@ -52,12 +52,12 @@ TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
     SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
     SetPanelValues();
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(status(), "Transmission successful - Line Ok!");
+    EXPECT_EQ(MainStatus(), "Transmission successful - Line Ok!");
     EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(1, 0, BytesOf(&kUnusualSet, sizeof kUnusualSet)));
 
     std::memset(&pset, 0, sizeof pset);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(status(), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(MainStatus(), "Parameter-frame received! - Line Ok!");
     EXPECT_EQ(0, std::memcmp(&pset, &kUnusualSet, sizeof pset));
 
     // and back again: what GET showed, SEND sends unchanged
@@ -110,7 +110,7 @@ TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
         EXPECT_TRUE(sim.orders().empty()) << row.named;
         ASSERT_FALSE(popups->shown.empty());
         EXPECT_NE(popups->shown.back().text.find(row.named), std::string::npos) << popups->shown.back().text;
-        EXPECT_EQ(status(), "Parameter-frame not sent!");
+        EXPECT_EQ(MainStatus(), "Parameter-frame not sent!");
         pset = good;
     }
     // Confirmed, it goes out; to a file, declined, nothing is written.
@@ -122,7 +122,7 @@ TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
     popups->filePaths = {programDir + "/odd.ini"};
     press(pPA, MAIN_SEND);
     EXPECT_FALSE(FileExists(programDir + "/odd.ini"));
-    EXPECT_EQ(status(), "Parameter not saved to file!");
+    EXPECT_EQ(MainStatus(), "Parameter not saved to file!");
 }
 
 TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
@@ -163,7 +163,7 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
     SelectStorageTarget(EEPROM);
     press(pPA, MAIN_SEND);
     EXPECT_EQ(sim.orders().back(), 3);
-    EXPECT_EQ(status(), "Transmission successful - Line Ok!");
+    EXPECT_EQ(MainStatus(), "Transmission successful - Line Ok!");
 
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
@@ -182,10 +182,10 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
     const ParameterSet before = pset;
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
-    EXPECT_EQ(status(), "Timeout-RS-232...");
+    EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
     EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(status(), "Transmission error [SEND]!");
+    EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
     sim.command("fault none");
 }
 
