@@ -23,6 +23,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,19 +51,14 @@ protected:
         // The measurement it starts is stopped 300 ms after it runs. A timer armed now could
         // fire during the start order on a loaded machine, before the loop clears stop_flag,
         // and the loop would then never end.
-        if (on && stop_flag != 0) {
-            auto *watch = new QTimer;
-            watch->setInterval(10);
-            QObject::connect(watch, &QTimer::timeout, [watch, tries = 0]() mutable {
-                if (stop_flag == 0)
-                    QTimer::singleShot(300, [] { stop_flag = 1; });
-                if (stop_flag == 0 || ++tries == 1000) {
-                    watch->stop();
-                    watch->deleteLater();
-                }
+        std::optional<Poll> armStop;
+        if (on && stop_flag != 0)
+            armStop.emplace(10, [] {
+                if (stop_flag != 0)
+                    return false;
+                QTimer::singleShot(300, [] { stop_flag = 1; });
+                return true;
             });
-            watch->start();
-        }
         changeValue(pCal1, CAL1_ACTIVATE, on);
     }
     // True when the simulator's RAM parameter set (bytes 56..59) holds the slope word of ours.
