@@ -5,15 +5,11 @@
 #include "app/hwtype.h"
 #include "app/state.h"
 #include "calib/calrec.h"
-#include "calib/service.h"
 #include "calib/table_loader.h"
 #include "support/app_fixture.h"
-#include "support/files.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <cstring>
-#include <string>
 
 using namespace ui;
 using namespace panels;
@@ -59,13 +55,11 @@ TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
         SetCtrlVal(pCal2, CAL2_SIZE, 1024);
         SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
         selectHARDWARE(c.code);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), c.slope);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), c.slope);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_RANGE), c.range);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SIZE), 2048);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_DIVISOR), 1);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_OFFSET), 0);
-        EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0);
+        // Both slopes, range, size, divisor, offset and the fitted slope.
+        EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal2, CAL2_RANGE),
+                               doubleOf(pCal2, CAL2_SIZE), doubleOf(pCal2, CAL2_DIVISOR), doubleOf(pCal2, CAL2_OFFSET),
+                               doubleOf(pCal1, CAL1_NEW_SLOPE)}),
+                  (std::vector{c.slope, c.slope, c.range, 2048.0, 1.0, 0.0, 0.0}));
     }
 }
 
@@ -154,9 +148,8 @@ TEST_F(CalibPagesTest, LookupWithoutATableOnlyTellsTheOperator)
     SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].kind, "message");
-    EXPECT_EQ(popups->shown[0].title, "Info");
-    EXPECT_EQ(popups->shown[0].text, "No valid calibration file selected!");
+    const auto &[kind, title, text] = popups->shown[0];
+    EXPECT_EQ(std::tie(kind, title, text), std::tuple("message", "Info", "No valid calibration file selected!"));
 }
 
 TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
