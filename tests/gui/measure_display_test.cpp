@@ -1,21 +1,16 @@
 // The display of one measurement frame, the roll graph, the main panel's measurement
 // controls and SAVE by the graph, driven offscreen without a sensor.
 
-#include "app/main_callbacks.h"
-#include "app/shell.h"
 #include "app/state.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
 #include "display/measure.h"
 #include "display/rollgraph.h"
 #include "display/video.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
-#include "params/transfer.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -271,11 +266,8 @@ TEST(RollPoint, ZoomWindowFollowsTolerancesAndOutliers)
         r.M_VALUE = static_cast<std::uint16_t>(c.value);
         r.AUTO_TOL = static_cast<std::uint16_t>(c.autoTol);
         const RollPoint p = ComputeRollPoint(r, pixelsInput(c.toleranceMode, c.tolerance, c.tolerance));
-        EXPECT_EQ(p.zoomBottom, c.zoomBottom);
-        EXPECT_EQ(p.zoomTop, c.zoomTop);
-        EXPECT_EQ(p.values[0], c.upper);
-        EXPECT_EQ(p.values[1], c.lower);
-        EXPECT_EQ(p.upperTolerance, c.upperTolerance);
+        EXPECT_EQ(std::tuple(p.zoomBottom, p.zoomTop, p.values[0], p.values[1], p.upperTolerance),
+                  std::tuple(c.zoomBottom, c.zoomTop, c.upper, c.lower, c.upperTolerance));
     }
 }
 
@@ -308,8 +300,7 @@ TEST(RollPoint, AnalogTracesByMode)
         RollInputs in = pixelsInput(0, 10, 10);
         in.analogMode = c.mode;
         const RollPoint p = ComputeRollPoint(r, in);
-        EXPECT_EQ(p.values[4], c.b) << c.mode;
-        EXPECT_EQ(p.values[5], c.a) << c.mode;
+        EXPECT_EQ(std::pair(p.values[4], p.values[5]), std::pair(c.b, c.a)) << c.mode;
     }
 }
 
@@ -322,10 +313,9 @@ TEST_F(FrameDisplayTest, HistoryRollsAndTheAxisFollowsUnitAndZoom)
         raw.M_VALUE = static_cast<std::uint16_t>(500 + k);
         PlotRAWGraph();
     }
-    EXPECT_EQ(arrayNORM[6 * 99 + 3], 503);
-    EXPECT_EQ(arrayNORM[6 * 98 + 3], 502);
-    EXPECT_EQ(arrayNORM[6 * 97 + 3], 501);
-    EXPECT_EQ(arrayNORM[6 * 96 + 3], 0) << "older points are zero until filled";
+    // The M-VALUE trace of the last four points: older points are zero until filled.
+    EXPECT_EQ((std::vector{arrayNORM[6 * 96 + 3], arrayNORM[6 * 97 + 3], arrayNORM[6 * 98 + 3], arrayNORM[6 * 99 + 3]}),
+              (std::vector<double>{0, 501, 502, 503}));
     EXPECT_EQ(arrayNORM[6 * 99 + 0], 612);
     std::vector<double> trace;
     ASSERT_EQ(GetGraphPlotY(pPA, MAIN_ROLL_GRAPH, 3, &trace), 0);
@@ -415,9 +405,7 @@ TEST_F(MainControlsTest, ComparisonToggleFillsThresholdsOnlyWhenSwitchedOn)
     video[1] = 409;
     video[2] = 1023;
     CompareWithThreshold(video, threshold, 1024);
-    EXPECT_EQ(video[0], 1023);
-    EXPECT_EQ(video[1], 0);
-    EXPECT_EQ(video[2], 1023);
+    EXPECT_EQ(std::vector(video, video + 3), (std::vector<std::uint16_t>{1023, 0, 1023}));
 }
 
 TEST_F(MainControlsTest, AnalogGroupShowsAndHidesOnDoubleClick)
