@@ -11,9 +11,7 @@
 #include "params/pset.h"
 #include "params/transfer.h"
 #include "support/app_fixture.h"
-#include "support/files.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/widget_access.h"
 
 #include <QTest>
@@ -24,6 +22,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -217,8 +216,8 @@ TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
     popups->confirmAnswers = {0};
     SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].title, "ATTENTION!");
-    EXPECT_EQ(popups->shown[0].text, "Light measureing section must be uncovered!");
+    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
+              std::tuple("ATTENTION!"s, "Light measureing section must be uncovered!"s));
     EXPECT_EQ(thdArrayEE[5], 11);
     EXPECT_EQ(pset.Video_Thd_Auto, 70);
 }
@@ -252,9 +251,7 @@ TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
     SimulateEvent(pPara1, PARA1_TEACH, EVENT_COMMIT);
-    EXPECT_EQ(get_flag, 1);
-    EXPECT_EQ(send_flag, 1);
-    EXPECT_EQ(teach_flag, 1);
+    EXPECT_EQ(std::tuple(get_flag, send_flag, teach_flag), std::tuple(1, 1, 1));
     EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
     stop_flag = 1;
     get_flag = send_flag = teach_flag = 0;
@@ -263,9 +260,7 @@ TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
 TEST_F(ParaControlsTest, SlopeFieldSetsTheNewSlope)
 {
     changeValue(pCal1, CAL1_SLOPE, 3.25);
-    EXPECT_DOUBLE_EQ(slopeval, 3.25);
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.25);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 3.25);
+    EXPECT_EQ((std::vector{slopeval, DSLOPE_UM, doubleOf(pCal1, CAL1_NEW_SLOPE)}), (std::vector{3.25, 3.25, 3.25}));
     EXPECT_EQ(pset.um_Slope, 81920u) << "the set takes the slope when the panel is read";
 }
 
@@ -381,8 +376,8 @@ TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
     EXPECT_EQ(status(), "Parameter saved to file!");
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].title, "K-VOR-MQ-Series Parameter-File");
-    EXPECT_EQ(popups->shown[0].text, "K-VOR-MQpara.ini");
+    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
+              std::tuple("K-VOR-MQ-Series Parameter-File"s, "K-VOR-MQpara.ini"s));
     EXPECT_EQ(std::string(para_pathname), file);
 
     SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 1);
@@ -391,10 +386,8 @@ TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
     std::snprintf(szStatus, sizeof szStatus, "%s", "before");
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(pset.Teach_Value, 321);
-    EXPECT_EQ(pset.Power, 654);
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 321);
-    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 654);
+    EXPECT_EQ(std::tuple(pset.Teach_Value, pset.Power, intOf(pPara1, PARA1_TEACH_VALUE), intOf(pPara2, PARA2_POWER)),
+              std::tuple(321, 654, 321, 654));
     EXPECT_EQ(status(), "Parameter read from file!") << "not the status of an earlier action";
 }
 
@@ -451,12 +444,9 @@ TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
     pset.um_Slope = 98304;  // 6.0 µm per pixel, absent from the file
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(pset.Power, 500);
-    EXPECT_EQ(pset.Ext_Trigger_Mode, 4);
-    EXPECT_EQ(pset.Eval_End, 256);
-    EXPECT_EQ(pset.um_Slope, 98304u);
-    EXPECT_EQ(intOf(pPara3, PARA3_OP_MODE), 2);
-    EXPECT_EQ(intOf(pPA, MAIN_EDGE_RIGHT), 256);
+    EXPECT_EQ(std::tuple(pset.Power, pset.Ext_Trigger_Mode, pset.Eval_End, pset.um_Slope),
+              std::tuple(500, 4, 256, 98304u));
+    EXPECT_EQ(std::pair(intOf(pPara3, PARA3_OP_MODE), intOf(pPA, MAIN_EDGE_RIGHT)), std::pair(2, 256));
     EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 6.0);
 }
 
