@@ -9,15 +9,14 @@
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
-#include "support/files.h"
 
 #include <filesystem>
 #include <string>
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -89,8 +88,8 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     // Cancel: nothing changes.
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].title, "K-VOR-Series Recorder-File:");
-    EXPECT_EQ(popups->shown[0].text, "RECORD.DAT");
+    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
+              std::tuple("K-VOR-Series Recorder-File:"s, "RECORD.DAT"s));
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), before);
 
     // A new file.
@@ -105,16 +104,16 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     WriteBytes(old, "keep me");
     popups->filePaths.push_back(old);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(popups->shown.back().title, "ATTENTION!");
-    EXPECT_EQ(popups->shown.back().text, "Output-File already exist! - Overwrite ?");
+    EXPECT_EQ(std::tie(popups->shown.back().title, popups->shown.back().text),
+              std::tuple("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
     EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
     EXPECT_STREQ(rec_fname, old.c_str());
 
     // Start then asks again; declining writes nothing and starts nothing.
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    EXPECT_EQ(popups->shown.back().title, "ATTENTION !");
-    EXPECT_EQ(popups->shown.back().text, "File already exist - overwrite ?");
+    EXPECT_EQ(std::tie(popups->shown.back().title, popups->shown.back().text),
+              std::tuple("ATTENTION !"s, "File already exist - overwrite ?"s));
     EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(stop_flag, 1);
     EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
@@ -186,10 +185,10 @@ TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: CANNOT WRITE DATA-FILE!");
     EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - record file cannot be written!");
-    for (int id : {MAIN_RUN, MAIN_VIDEO})
-        EXPECT_FALSE(IsCtrlDimmed(pPA, id));
-    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_TEACH));
-    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+    // Run, Video, Teach and Start released.
+    EXPECT_EQ(std::vector({IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pPA, MAIN_VIDEO),
+                           IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
+              std::vector(4, false));
 }
 
 } // namespace
