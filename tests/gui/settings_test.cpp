@@ -3,25 +3,19 @@
 // write failures, where the files go, and the exact layout of the hardware information file.
 
 #include "app/shell.h"
-#include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "files/hwinfofile.h"
 #include "files/locations.h"
 #include "files/settings.h"
-#include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
 #include "params/parafile.h"
-#include "params/pset.h"
 #include "support/app_fixture.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
-#include "support/files.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +25,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -133,9 +128,8 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     ASSERT_EQ(LoadAllPanels(), 0);
     InitVars();
     EXPECT_EQ(linkSettings(), (std::array{1, 7, 2}));
-    EXPECT_STREQ(szIPhostName, "192.168.1.30");
-    EXPECT_STREQ(szPortNum, "2001");
-    EXPECT_EQ(2001, tcpport);
+    EXPECT_EQ(std::tuple(std::string(szIPhostName), std::string(szPortNum), tcpport),
+              std::tuple("192.168.1.30"s, "2001"s, 2001));
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
     EXPECT_EQ(GetCtrlString(pConn, CONN_IPADDR), "192.168.1.30");
     EXPECT_EQ(2, intOf(pConn, CONN_BAUD));
@@ -188,9 +182,8 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     CopyText(szPortNum, "77");
     ReadIniFile(iniPath().c_str());
     EXPECT_EQ(linkSettings(), (std::array{0, 1, 4}));
-    EXPECT_STREQ(szIPhostName, "");
-    EXPECT_STREQ(szPortNum, "10001");
-    EXPECT_EQ(4, intOf(pConn, CONN_BAUD));
+    EXPECT_EQ(std::tuple(std::string(szIPhostName), std::string(szPortNum), intOf(pConn, CONN_BAUD)),
+              std::tuple(""s, "10001"s, 4));
 
     std::string garbage(5000, '\0');
     for (size_t i = 0; i < garbage.size(); ++i)
@@ -326,9 +319,9 @@ TEST_F(LocationsTest, ReadOnlyProgramDirectoryUsesTheUserDirectoriesAcrossRestar
     ASSERT_FALSE(ui::DirectoryWritable("/proc"));
     ui::SetProgramDirectory("/proc");
     InitVars();
-    EXPECT_EQ(std::string(appini_pathname), home + "/.config/mq-vista/MQ-Vista.ini");
-    EXPECT_EQ(std::string(proj_dir), home + "/Documents/MQ-Vista");
-    EXPECT_EQ(std::string(rec_fname), home + "/Documents/MQ-Vista/RECORD.DAT");
+    EXPECT_EQ((std::vector<std::string>{appini_pathname, proj_dir, rec_fname}),
+              (std::vector{home + "/.config/mq-vista/MQ-Vista.ini", home + "/Documents/MQ-Vista",
+                           home + "/Documents/MQ-Vista/RECORD.DAT"}));
     EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/MQ-Vista"));
 
     SetCtrlVal(pConn, CONN_COMPORT, 7);  // the file takes the connection page's settings
@@ -355,9 +348,8 @@ TEST_F(LocationsTest, SettingsBesideAReadOnlyProgramAreCarriedOverOnce)
     EXPECT_EQ(ReadBytes(where.settingsFile), "[CONNECTION]\nCOM PORT = 4\n");
 
     where = ChooseFileLocations(old, true);
-    EXPECT_TRUE(where.inProgramDirectory);
-    EXPECT_EQ(where.settingsFile, old + "/MQ-Vista.ini");
-    EXPECT_EQ(where.documentsDirectory, old);
+    EXPECT_EQ(std::tie(where.inProgramDirectory, where.settingsFile, where.documentsDirectory),
+              std::tuple(true, old + "/MQ-Vista.ini"s, old));
 }
 
 TEST_F(LocationsTest, WritabilityIsTriedNotGuessed)
