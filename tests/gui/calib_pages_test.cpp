@@ -13,6 +13,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -149,7 +150,8 @@ TEST_F(CalibPagesTest, LookupWithoutATableOnlyTellsTheOperator)
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
     const auto &[kind, title, text] = popups->shown[0];
-    EXPECT_EQ(std::tie(kind, title, text), std::tuple("message", "Info", "No valid calibration file selected!"));
+    EXPECT_EQ(std::tie(kind, title, text),
+              std::tuple("message"s, "Info"s, "No valid calibration file selected!"s));
 }
 
 TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
