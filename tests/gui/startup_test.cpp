@@ -2,7 +2,6 @@
 // that cannot be opened, with the simulated sensor; the close sequence; panel events.
 
 #include "app/shell.h"
-#include "app/state.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
@@ -10,8 +9,6 @@
 #include "support/app_fixture.h"
 #include "support/sim_process.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
-#include "ui/system.h"
 
 #include <QThread>
 #include <QTimer>
@@ -75,24 +72,18 @@ TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
         EXPECT_EQ(lines[0], "RS232 open-com-port: successful!");
         EXPECT_EQ(lines[1], "read error - not sync byte 0x55!");
         // Defaults of start-up are in place.
-        EXPECT_EQ(pset.Power, 500);
-        EXPECT_EQ(pset.Eval_End, 1024);
-        EXPECT_EQ(pset.um_Slope, 81920u);
-        EXPECT_EQ(cal.HW_TYPE, 517318);
-        EXPECT_EQ(hwinfo.pixelCount, 4096);
-        EXPECT_EQ(ADCMAX, 255);
-        EXPECT_EQ(stop_flag, 1);
+        EXPECT_EQ(std::tuple(pset.Power, pset.Eval_End, pset.um_Slope, cal.HW_TYPE, hwinfo.pixelCount, ADCMAX,
+                             stop_flag),
+                  std::tuple(500, 1024, 81920u, 517318, 4096, 255, 1));
         EXPECT_STREQ(szVersion, "V4.0");
         EXPECT_EQ(GetPanelTitle(pPA), "K-VOR-MQ-Series CONTROL-PANEL");
-        // The RS-232 layout.
-        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_COMPORT));
-        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_IPHOST));
-        EXPECT_FALSE(IsCtrlVisible(pConn, CONN_IPADDR));
+        // The RS-232 layout: the port shown, the host and the address list not.
+        EXPECT_EQ(std::vector({IsCtrlVisible(pPA, MAIN_COMPORT), IsCtrlVisible(pPA, MAIN_IPHOST),
+                               IsCtrlVisible(pConn, CONN_IPADDR)}),
+                  std::vector({true, false, false}));
     });
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(exit_flag, 1);
-    EXPECT_EQ(rs232con, 0);
+    // Closed by the event loop with status 0, and the port closed.
+    EXPECT_EQ(std::tuple(closed, result, exit_flag, rs232con), std::tuple(true, 0, 1, 0));
 }
 
 TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
@@ -150,8 +141,7 @@ TEST_F(PanelEventTest, RightDoubleClickRestoresTheSizeAndCentres)
     SimulateEvent(pPA, 0, EVENT_RIGHT_DOUBLE_CLICK);
     int height = 0, width = 0, top = 0, left = 0, screenH = 0, screenW = 0;
     GetPanelSize(pPA, &height, &width);
-    EXPECT_EQ(height, 548);
-    EXPECT_EQ(width, 780);
+    EXPECT_EQ(std::pair(height, width), std::pair(548, 780));
     ASSERT_EQ(GetScreenSize(&screenH, &screenW), 0);
     GetPanelPos(pPA, &top, &left);
     EXPECT_NEAR(left, (screenW - 780) / 2, 1);
@@ -161,11 +151,10 @@ TEST_F(PanelEventTest, RightDoubleClickRestoresTheSizeAndCentres)
 TEST_F(PanelEventTest, ResizeSetsUpTheRollGraphTraces)
 {
     SimulateEvent(pPA, 0, EVENT_PANEL_SIZE);
-    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 1), 0x008000);
-    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 2), 0x008000);
-    EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, 3), 0x000000);
-    for (int trace = 4; trace <= 6; ++trace)
-        EXPECT_EQ(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, trace), 0xFF0000);
+    std::vector<int> colours;
+    for (int trace = 1; trace <= 6; ++trace)
+        colours.push_back(GetStripChartTraceColor(pPA, MAIN_ROLL_GRAPH, trace));
+    EXPECT_EQ(colours, (std::vector{0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000, 0xFF0000}));
 }
 
 TEST_F(PanelEventTest, HelpPopupHidesOnClickFocusLossAndClose)
@@ -184,9 +173,8 @@ TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
 {
     // The software name and build: ConnectionTest.HardwareInfoFileIsWrittenWhereTheOperatorChooses.
     EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_HEADER), 0x0080FF);
-    EXPECT_EQ(std::string(appini_pathname), programDir + "/MQ-Vista.ini");
-    EXPECT_EQ(std::string(rec_fname), programDir + "/RECORD.DAT");
-    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), programDir + "/RECORD.DAT");
+    EXPECT_EQ((std::vector<std::string>{appini_pathname, rec_fname, GetCtrlString(pRec, REC_FILENAME)}),
+              (std::vector{programDir + "/MQ-Vista.ini", programDir + "/RECORD.DAT", programDir + "/RECORD.DAT"}));
     // Threshold and x positions of the video points.
     EXPECT_DOUBLE_EQ(xArray_pi[255], 1020.0);
     EXPECT_EQ(xARRAY, xArray_pi);
