@@ -2,14 +2,11 @@
 // at the end of a recording, figures against the tolerance window, a growing file,
 // foreign files, and the exports, which never touch a record file.
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "app/text.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <cmath>
@@ -41,6 +38,14 @@ protected:
     void open() { ASSERT_EQ(SimulateEvent(pRec, REC_STATS, EVENT_COMMIT), 0); }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
     double number(int row, int column) { return std::strtod(figure(row, column).c_str(), nullptr); }
+    // The figures of several {row, column} cells, in that order.
+    std::vector<std::string> figures(std::initializer_list<std::pair<int, int>> cells)
+    {
+        std::vector<std::string> out;
+        for (auto [row, column] : cells)
+            out.push_back(figure(row, column));
+        return out;
+    }
 
     std::string record;
 };
@@ -75,13 +80,10 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_NEAR(number(STATS_ROW_STDDEV, 0), s, 1e-3);
     EXPECT_EQ(figure(STATS_ROW_RANGE, 0), "270");
     // The parameter set's window: 512 - 100 .. 512 + 100 pixels, times the header's slope.
-    EXPECT_EQ(figure(STATS_ROW_LSL, 0), "412.000");
-    EXPECT_EQ(figure(STATS_ROW_USL, 0), "612.000");
-    EXPECT_EQ(figure(STATS_ROW_LSL, 1), "2060.000");
-    EXPECT_EQ(figure(STATS_ROW_USL, 1), "3060.000");
-    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "2");
-    EXPECT_EQ(figure(STATS_ROW_INSIDE, 0), "197");
-    EXPECT_EQ(figure(STATS_ROW_BELOW, 0), "1");
+    EXPECT_EQ(figures({{STATS_ROW_LSL, 0}, {STATS_ROW_USL, 0}, {STATS_ROW_LSL, 1}, {STATS_ROW_USL, 1}}),
+              (std::vector<std::string>{"412.000", "612.000", "2060.000", "3060.000"}));
+    EXPECT_EQ(figures({{STATS_ROW_ABOVE, 0}, {STATS_ROW_INSIDE, 0}, {STATS_ROW_BELOW, 0}}),
+              (std::vector<std::string>{"2", "197", "1"}));
     EXPECT_NEAR(number(STATS_ROW_CP, 0), 200.0 / (6 * s), 1e-3);
     EXPECT_NEAR(number(STATS_ROW_CPK, 0), std::min(612 - mean, mean - 412) / (3 * s), 1e-3);
     // The micrometre column: the same series five times larger.
@@ -101,16 +103,14 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     changeValue(pStats, STATS_UPPER_TOL, 20.0);
     changeValue(pStats, STATS_LOWER_TOL, 20.0);
     changeValue(pStats, STATS_SETPOINT, 500.0);
-    EXPECT_EQ(figure(STATS_ROW_USL, 0), "520.000");
-    EXPECT_EQ(figure(STATS_ROW_USL, 1), "2600.000");
+    EXPECT_EQ(figures({{STATS_ROW_USL, 0}, {STATS_ROW_USL, 1}}), (std::vector<std::string>{"520.000", "2600.000"}));
     EXPECT_NEAR(number(STATS_ROW_CP, 0), 40.0 / (6 * s), 1e-3);
     EXPECT_NEAR(number(STATS_ROW_CPK, 0), std::min(520 - mean, mean - 480) / (3 * s), 1e-3);
-    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "2");
-    EXPECT_EQ(figure(STATS_ROW_BELOW, 0), "1");
+    EXPECT_EQ(figures({{STATS_ROW_ABOVE, 0}, {STATS_ROW_BELOW, 0}}), (std::vector<std::string>{"2", "1"}));
     // Another slope moves only the micrometre limits.
     changeValue(pStats, STATS_SLOPE, 2.5);
-    EXPECT_EQ(figure(STATS_ROW_USL, 1), "1300.000");
-    EXPECT_EQ(figure(STATS_ROW_ABOVE, 1), "200");  // the file's values are 5 µm per pixel
+    // The file's values are 5 µm per pixel: all above.
+    EXPECT_EQ(figures({{STATS_ROW_USL, 1}, {STATS_ROW_ABOVE, 1}}), (std::vector<std::string>{"1300.000", "200"}));
 
     changeValue(pStats, STATS_SERIES, 1.0);
     GetAxisRange(pStats, STATS_RUNCHART, YAXIS, &lo, &hi);
@@ -124,24 +124,19 @@ TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
 {
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile({700})));
     open();
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "1");
-    EXPECT_EQ(figure(STATS_ROW_MEAN, 0), "700.000");
-    EXPECT_EQ(figure(STATS_ROW_STDDEV, 0), kDash);
-    EXPECT_EQ(figure(STATS_ROW_CP, 0), kDash);
-    EXPECT_EQ(figure(STATS_ROW_CPK, 1), kDash);
-    EXPECT_EQ(figure(STATS_ROW_ABOVE, 0), "1");  // 700 > 612
+    EXPECT_EQ(figures({{STATS_ROW_N, 0}, {STATS_ROW_MEAN, 0}, {STATS_ROW_STDDEV, 0}, {STATS_ROW_CP, 0},
+                       {STATS_ROW_CPK, 1}, {STATS_ROW_ABOVE, 0}}),
+              (std::vector<std::string>{"1", "700.000", kDash, kDash, kDash, "1"}));  // 700 > 612
 
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile(std::vector<int>(40, 512))));
     open();
-    EXPECT_EQ(figure(STATS_ROW_STDDEV, 0), "0.000");
-    EXPECT_EQ(figure(STATS_ROW_CP, 0), kDash);
-    EXPECT_EQ(figure(STATS_ROW_CPK, 0), kDash);
+    EXPECT_EQ(figures({{STATS_ROW_STDDEV, 0}, {STATS_ROW_CP, 0}, {STATS_ROW_CPK, 0}}),
+              (std::vector<std::string>{"0.000", kDash, kDash}));
 
     // Header only: the window opens and says so.
     ASSERT_TRUE(WriteBytes(record, MakeRecordHeader()));
     open();
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "0");
-    EXPECT_EQ(figure(STATS_ROW_MEAN, 0), kDash);
+    EXPECT_EQ(figures({{STATS_ROW_N, 0}, {STATS_ROW_MEAN, 0}}), (std::vector<std::string>{"0", kDash}));
     EXPECT_NE(GetCtrlString(pStats, STATS_MESSAGE).find("no samples"), std::string::npos);
 }
 
@@ -161,9 +156,8 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     const std::string rest = "3\t506\t1\t2\t2\t2530\r\n" + MakeRecordLine({508, 1, 2, 2, 2540, "10:00:04"});
     ASSERT_TRUE(WriteBytes(record, rest, "ab"));
     SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "5");
-    EXPECT_EQ(figure(STATS_ROW_MAX, 0), "508");
-    EXPECT_EQ(figure(STATS_ROW_MAX, 1), "2540");
+    EXPECT_EQ(figures({{STATS_ROW_N, 0}, {STATS_ROW_MAX, 0}, {STATS_ROW_MAX, 1}}),
+              (std::vector<std::string>{"5", "508", "2540"}));
 
     // Not a record file: a clear message, the window keeps what it showed.
     const std::string ini = programDir + "/K-VOR-MQpara.ini";
