@@ -1,23 +1,15 @@
 // The slope calibration and the calibration service page against the simulator: the
 // frames it receives, what it keeps in its XFLASH, and what the pages show.
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
 #include "calib/procedure.h"
-#include "calib/service.h"
 #include "calib/table_loader.h"
-#include "display/buffers.h"
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"
-#include "support/app_fixture.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "support/reference_frames.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <QTimer>
 
@@ -25,6 +17,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -95,9 +88,8 @@ TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.mode);
         EXPECT_EQ(0, ActivateCalibration(row.mode));
-        EXPECT_EQ(last(), row.request);
-        EXPECT_STREQ(szStatus, row.status);
-        EXPECT_EQ(MainStatus(), row.status);
+        EXPECT_EQ(std::tuple(last(), std::string(szStatus), MainStatus()),
+                  std::tuple(row.request, row.status, row.status));
     }
     EXPECT_TRUE(simHoldsOurSlope());
 
@@ -117,8 +109,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     checkBox(1);
     std::vector<int> sent = orders();
     ASSERT_GE(sent.size(), 2u);
-    EXPECT_EQ(sent[0], 12);
-    EXPECT_EQ(sent[1], 8) << "the measurement follows the start";
+    EXPECT_EQ(std::pair(sent[0], sent[1]), std::pair(12, 8)) << "the measurement follows the start";
     EXPECT_TRUE(NoneDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}));
     // 10 mm on a 20 mm model with 4096 pixels.
     EXPECT_NEAR(doubleOf(pCal1, CAL1_CUR_PIXEL), 2048, 2);
@@ -127,8 +118,7 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
     raw.M_VALUE = 2000;
     press(pCal1, CAL1_ACCEPT);
-    EXPECT_DOUBLE_EQ(slopeval, 5.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 5.0);
+    EXPECT_EQ(std::pair(slopeval, doubleOf(pCal1, CAL1_NEW_SLOPE)), std::pair(5.0, 5.0));
     // Accept again with another reading: the last one counts, and the slope is truncated.
     raw.M_VALUE = 7000;
     press(pCal1, CAL1_ACCEPT);
@@ -138,16 +128,14 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_LEFT_CLICK);
     EXPECT_EQ(MainStatus(), "SAVE new calibration value to RAM ...");
     EXPECT_EQ(pset.um_Slope, 23405u) << "1.428571 * 16384 = 23405.71, truncated";
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, slopeval);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), slopeval);
+    EXPECT_EQ(std::pair(DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE)), std::pair(slopeval, slopeval));
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
-    EXPECT_EQ(orders(), std::vector<int>{12}) << "SAVE and no STOP";
-    EXPECT_EQ(last(), saveRequest());
-    EXPECT_TRUE(simHoldsOurSlope());
-    EXPECT_DOUBLE_EQ(YSCALE_FAC, 23405 / 16384000.0);
-    EXPECT_DOUBLE_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC);
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0);
+    EXPECT_EQ(std::tuple(orders(), last(), simHoldsOurSlope()), std::tuple(std::vector<int>{12}, saveRequest(), true))
+        << "SAVE and no STOP";
+    EXPECT_EQ((std::vector{YSCALE_FAC, xArray_mm[255], doubleOf(pPA, MAIN_UPPER_TOL_MM),
+                           doubleOf(pPara1, PARA1_LOWER_TOL_MM)}),
+              (std::vector{23405 / 16384000.0, xArray_pi[255] * YSCALE_FAC, 200 * 23405 / 16384000.0,
+                           100 * 23405 / 16384000.0}));
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
     EXPECT_TRUE(AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACTIVATE));
@@ -190,19 +178,16 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_LEFT_CLICK);
     EXPECT_EQ(MainStatus(), "STOP calibration...");
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
-    EXPECT_EQ(orders(), std::vector<int>{12});
-    EXPECT_EQ(last(), ReferenceRequest(12, 0));
-    EXPECT_DOUBLE_EQ(slopeval, 4.0);
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
-    EXPECT_EQ(pset.um_Slope, 81920u);
+    const auto stopOnly = std::pair(std::vector<int>{12}, ReferenceRequest(12, 0));
+    EXPECT_EQ(std::pair(orders(), last()), stopOnly);
+    EXPECT_EQ(std::tuple(slopeval, DSLOPE_UM, pset.um_Slope), std::tuple(4.0, 5.0, 81920u));
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
 
     checkBox(1);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     checkBox(0);
-    EXPECT_EQ(orders(), std::vector<int>{12});
-    EXPECT_EQ(last(), ReferenceRequest(12, 0));
+    EXPECT_EQ(std::pair(orders(), last()), stopOnly);
     EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
     EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_DISCARD));
 }
@@ -244,12 +229,10 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     EXPECT_EQ(MainStatus(), "READ factory-setting from EEPROM ...");
     SimulateEvent(pCal1, CAL1_FACTORY, EVENT_COMMIT);
     EXPECT_EQ(last(), ReferenceRequest(0x18, 0x1100));
-    EXPECT_DOUBLE_EQ(slopeval, 5.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 5.0);
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.0) << "the slope in use changes only by saving";
-    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.0);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517318);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 2048);
+    EXPECT_EQ(std::pair(slopeval, doubleOf(pCal1, CAL1_NEW_SLOPE)), std::pair(5.0, 5.0));
+    EXPECT_EQ(std::pair(DSLOPE_UM, doubleOf(pCal2, CAL2_SLOPE)), std::pair(3.0, 3.0))
+        << "the slope in use changes only by saving";
+    EXPECT_EQ(std::pair(doubleOf(pCal2, CAL2_HWTYPE), doubleOf(pCal2, CAL2_SIZE)), std::pair(517318.0, 2048.0));
 
     checkBox(1);
     press(pCal1, CAL1_SAVE);
@@ -287,13 +270,11 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(orders(), (std::vector<int>{0xB4, 0x17}));
     EXPECT_EQ(cal.UM_SLOPE, 57344u);
     EXPECT_EQ(cal.reserved, 0xBEEF) << "carried through unchanged";
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
     // The header's slope is in use: shown, scaling the millimetres, sent with the next SEND.
     EXPECT_EQ(pset.um_Slope, 57344u);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 3.5);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE_SHOWN), 3.5);
-    EXPECT_DOUBLE_EQ(YSCALE_FAC, 57344 / 16384000.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0);
+    EXPECT_EQ((std::vector{DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal1, CAL1_SLOPE_SHOWN), YSCALE_FAC,
+                           doubleOf(pCal1, CAL1_NEW_SLOPE)}),
+              (std::vector{3.5, 3.5, 3.5, 57344 / 16384000.0, 0.0}));
     EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
     const CalibrationHeader written = cal;
 
@@ -305,11 +286,9 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
     EXPECT_EQ(0, std::memcmp(&written, &cal, sizeof cal));
     EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_SERNO), 4321);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517465);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), -12);
-    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 1024);
+    EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
+                           doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
+              (std::vector{4321.0, 3.5, 517465.0, -12.0, 1024.0}));
 
     // The picture button shows the header's own slope and the file name.
     DSLOPE_UM = 6.0;
@@ -317,8 +296,7 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     CopyText(calib_fname, "/some/table.txt");
     SimulateEvent(pCal2, CAL2_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), "/some/table.txt");
-    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5);
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 6.0);
+    EXPECT_EQ(std::pair(doubleOf(pCal2, CAL2_SLOPE), DSLOPE_UM), std::pair(3.5, 6.0));
 }
 
 TEST_F(CalibrationTest, HeaderWrittenAfterACalibrationCarriesTheSlopeInUse)
