@@ -6,8 +6,6 @@
 
 #include "app/state.h"
 #include "panels/resource.h"
-#include "ui/resource.h"
-#include "ui/runtime.h"
 #include "ui/runtime_internal.h"
 #include "ui/widget_access.h"
 
@@ -300,19 +298,15 @@ TEST_F(WidgetsTest, HelpGoesAtAClickAnywhereInTheWindow)
 // Typed digits are never cut: a number beyond a field's range becomes its nearest bound.
 TEST_F(WidgetsTest, TypedNumberBeyondTheRangeBecomesTheBound)
 {
-    struct Case {
-        const char *typed;
-        int expected;
-    };
     showPage(PAGE_REC);
-    auto [w, at] = hit(*FindControlDef(REC_SAMPLES));
-    for (const Case &c : std::vector<Case>{{"50000", 32000}, {"0", 1}, {"1234", 1234}}) {
-        SCOPED_TRACE(c.typed);
+    QWidget *w = hit(*FindControlDef(REC_SAMPLES)).first;
+    for (auto [typed, expected] : {std::pair{"50000", 32000}, {"0", 1}, {"1234", 1234}}) {
+        SCOPED_TRACE(typed);
         w->setFocus();
         QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w, c.typed);
+        QTest::keyClicks(w, typed);
         QTest::keyClick(w, Qt::Key_Return);
-        EXPECT_EQ(intOf(pRec, REC_SAMPLES), c.expected);
+        EXPECT_EQ(intOf(pRec, REC_SAMPLES), expected);
     }
 }
 
