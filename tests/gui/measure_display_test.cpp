@@ -154,9 +154,9 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.AUTO_TOL = 120;
     raw.M_VALUE = 880;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 120);
-    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 120);
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1000);
+    EXPECT_EQ(std::tuple(intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL),
+                         intOf(pPara1, PARA1_TEACH_VALUE)),
+              std::tuple(120, 120, 1000));
     EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000);
 }
 
@@ -364,9 +364,8 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     MAXRANGE_MM = 20.48;
     PRECISION = 2;
     changeValue(pPA, MAIN_MM_SWITCH, 1);
-    EXPECT_EQ(mm_flag, 1);
-    EXPECT_EQ(xARRAY, xArray_mm);
-    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second, 21);
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY, axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second),
+              std::tuple(1, xArray_mm, 21.0));
     EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 21.0));
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [mm]");
     EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_MAX), 2);
@@ -376,9 +375,8 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     stop_flag = 0;
     changeValue(pPA, MAIN_MM_SWITCH, 0);
     stop_flag = 1;
-    EXPECT_EQ(mm_flag, 0);
-    EXPECT_EQ(xARRAY, xArray_pi);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION)),
+              std::tuple(0, xArray_pi, std::string("Linear Image Sensor [pixel]")));
     EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), 0);
     EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, ADCMAX);
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 0) << "a running loop redraws it itself";
