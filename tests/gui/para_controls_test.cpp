@@ -311,8 +311,7 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
     pset.Video_Thd_Auto = 66;  // the slider carries the fixed threshold in this mode
     GetPanelValues();
     EXPECT_EQ(0, std::memcmp(&shown, &pset, sizeof pset));
-    EXPECT_EQ(pset.um_Slope, 12346u);
-    EXPECT_EQ(pset.Average, 3);
+    EXPECT_EQ(std::tuple(pset.um_Slope, pset.Average), std::tuple(12346u, 3));
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 12346 / 16384000.0);
 }
 
