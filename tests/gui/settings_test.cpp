@@ -132,10 +132,9 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
               std::tuple("192.168.1.30"s, "2001"s, 2001));
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
     EXPECT_EQ(GetCtrlString(pConn, CONN_IPADDR), "192.168.1.30");
-    EXPECT_EQ(2, intOf(pConn, CONN_BAUD));
     EXPECT_EQ(panelGeometry(), (std::array{560, 790, 40, 30}));
-    EXPECT_EQ(1, intOf(pPA, MAIN_MM_SWITCH));
-    EXPECT_EQ(1, mm_flag);
+    // Baud ring, millimetre switch and flag.
+    EXPECT_EQ(std::tuple(intOf(pConn, CONN_BAUD), intOf(pPA, MAIN_MM_SWITCH), mm_flag), std::tuple(2, 1, 1));
     // Start-up puts the pixel points back until the sensor is identified; the file alone
     // selects the millimetre points.
     ReadIniFile(iniPath().c_str());
