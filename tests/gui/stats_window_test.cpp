@@ -246,8 +246,8 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     EXPECT_EQ(rows[0][1], record);
     EXPECT_EQ(rows[4], (std::vector<std::string>{"figure", "M-VALUE [pixel]", "M-VAL[um]"}));
     EXPECT_EQ(rows[5], (std::vector<std::string>{"n", "200", "200"}));
-    EXPECT_EQ(rows[5 + STATS_ROW_CP][0], "Cp");
-    EXPECT_EQ(rows[5 + STATS_ROW_CP][1], figure(STATS_ROW_CP, 0));
+    EXPECT_EQ(rows[5 + STATS_ROW_CP],
+              (std::vector<std::string>{"Cp", figure(STATS_ROW_CP, 0), figure(STATS_ROW_CP, 1)}));
     EXPECT_EQ(rows[5 + STATS_ROW_MEAN][2], figure(STATS_ROW_MEAN, 1));
 
     // Pictures by their extension; none makes a PNG.
