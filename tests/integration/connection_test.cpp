@@ -3,22 +3,17 @@
 // the hardware information file.
 
 #include "app/shell.h"
-#include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
 #include "files/hwinfofile.h"
 #include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
 #include "link/transport.h"
-#include "support/files.h"
 #include "support/integration_helpers.h"
 #include "support/scripted_sensor.h"
 #include "support/sim_fixture.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <QProcess>

@@ -1,20 +1,15 @@
 // Request/answer exchanges against the simulator over TCP, over a pty reached through
 // the COM-port link rule, and over ser2net bridging a TCP port to the simulator's pty.
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "app/text.h"
 #include "display/buffers.h"
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "support/app_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
 #include "ui/comm.h"
-#include "ui/runtime.h"
-#include "ui/system.h"
 
 #include <QTimer>
 

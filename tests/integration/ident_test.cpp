@@ -2,7 +2,6 @@
 // up as each kind of device: every row of the failure table, and every model served.
 
 #include "app/shell.h"
-#include "app/state.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
@@ -10,8 +9,6 @@
 #include "params/pset.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <cmath>
 #include <string>

@@ -3,19 +3,13 @@
 // a loop ends as a lost link ends it, or, for unsolicited frames, drops the damaged one and
 // goes on; nothing already recorded is lost; the next loop against the healed sensor works.
 
-#include "app/state.h"
 #include "app/text.h"
 #include "display/measure.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "recorder/recorder.h"
-#include "support/files.h"
 #include "support/integration_helpers.h"
-#include "support/record_lines.h"
 #include "support/sim_fixture.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <QTimer>
 

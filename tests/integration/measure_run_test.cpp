@@ -2,26 +2,15 @@
 // other buttons leave for the running loop, the comparison view, and closing the program
 // while a loop runs. Faults on the line and their texts: loop_faults_test.
 
-#include "app/main_callbacks.h"
 #include "app/shell.h"
-#include "app/state.h"
-#include "calib/calrec.h"
-#include "display/buffers.h"
-#include "display/measure.h"
 #include "display/rollgraph.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
-#include "link/transport.h"
 #include "params/pset.h"
 #include "params/transfer.h"
-#include "support/app_fixture.h"
-#include "support/files.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "support/scripted_popups.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <QThread>

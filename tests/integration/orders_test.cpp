@@ -1,10 +1,8 @@
 // Every order of the catalogue as the simulator receives it, what each routine takes
 // from the answer, the routines' status texts, and the XFLASH primitives.
 
-#include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
@@ -14,9 +12,6 @@
 #include "params/transfer.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
-#include "support/reference_frames.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <cstring>
 #include <functional>

@@ -3,24 +3,17 @@
 // password, TLS with certificates made here, the last will of a killed program, and no
 // connection at all while the link is off.
 
-#include "app/state.h"
 #include "app/text.h"
-#include "display/buffers.h"
 #include "display/measure.h"
 #include "files/settings.h"
-#include "link/hwinfo.h"
 #include "link/ident.h"
-#include "params/pset.h"
 #include "params/transfer.h"
 #include "plant/messages.h"
 #include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
 #include "support/broker_process.h"
-#include "support/files.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -4,20 +4,13 @@
 // it grows and offered when it ends. Faults on the line in a running recording:
 // loop_faults_test.
 
-#include "app/state.h"
 #include "app/text.h"
 #include "calib/calrec.h"
 #include "link/orders.h"
 #include "params/pset.h"
-#include "recorder/record_file.h"
-#include "recorder/recorder.h"
 #include "stats/statistics.h"
-#include "support/files.h"
 #include "support/integration_helpers.h"
-#include "support/record_lines.h"
 #include "support/sim_fixture.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <QTimer>
@@ -26,7 +19,6 @@
 #include <cctype>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <vector>

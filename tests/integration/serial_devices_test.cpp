@@ -2,7 +2,6 @@
 // program wins, a missing device is named on Connect, and bindings are kept in the
 // settings file.
 
-#include "app/state.h"
 #include "files/settings.h"
 #include "link/ident.h"
 #include "link/serial_devices.h"
@@ -10,8 +9,6 @@
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 #include "ui/comm.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <string>
 

@@ -6,11 +6,9 @@
 #include "link/ident.h"
 #include "link/orders.h"
 #include "params/mapping.h"
-#include "params/pset.h"
 #include "setup/assistant.h"
 #include "support/sim_fixture.h"
 #include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <QTimer>
 

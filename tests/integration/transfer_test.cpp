@@ -1,20 +1,14 @@
 // The parameter set between panel, simulator RAM and EEPROM, and file, driven through
 // the buttons; the frames the simulator received for SEND, teach and threshold save.
 
-#include "app/state.h"
 #include "app/target_buttons.h"
-#include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "params/mapping.h"
 #include "params/parafile.h"
-#include "params/pset.h"
 #include "params/transfer.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
-#include "support/reference_frames.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 #include "ui/system.h"
 
 #include <cstring>
