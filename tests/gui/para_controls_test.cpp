@@ -139,19 +139,16 @@ TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
     EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 77);
     EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 66);
 
-    changeValue(pPara3, PARA3_INTRG_MODE, 2);
-    EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
-    for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
-        EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
-    changeValue(pPara3, PARA3_INTRG_MODE, 0);
-    EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_TRG_PIX));
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_TRIG_LED));
-
-    commitValue(pPara1, PARA1_ANALOG_MODE, 3);
-    for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
-        EXPECT_TRUE(IsCtrlVisible(pPA, id)) << id;
-    commitValue(pPara1, PARA1_ANALOG_MODE, 0);
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_RESET));
+    // The internal trigger and the analog output show their displays on the main panel.
+    for (auto [mode, on] : {std::pair{2, true}, {0, false}}) {
+        changeValue(pPara3, PARA3_INTRG_MODE, mode);
+        EXPECT_EQ(IsCtrlDimmed(pPara3, PARA3_TRG_PIX), !on) << mode;
+        for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
+            EXPECT_EQ(IsCtrlVisible(pPA, id), on) << "trigger mode " << mode << " control " << id;
+        commitValue(pPara1, PARA1_ANALOG_MODE, on ? 3 : 0);
+        for (int id : {MAIN_ANALOG_VALUE, MAIN_ANALOG_MAX, MAIN_ANALOG_MIN, MAIN_RESET})
+            EXPECT_EQ(IsCtrlVisible(pPA, id), on) << "analog mode " << (on ? 3 : 0) << " control " << id;
+    }
 }
 
 TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
