@@ -172,14 +172,10 @@ TEST(CommandLine, ReadsTheOptionsAndDefaults)
                         options, message),
               ParseOutcome::Run)
         << message;
-    EXPECT_EQ(options.controlPort, 0);
-    EXPECT_EQ(options.baud, 115200);
-    EXPECT_EQ(options.triggerMs, 20);
-    EXPECT_EQ(options.identity.hardwareType, 517326u);
-    EXPECT_EQ(options.identity.firmwareLength, 40);
-    EXPECT_EQ(options.lateMs, 300);
-    EXPECT_EQ(options.eepromPath, "e.bin");
-    EXPECT_EQ(options.tcpPort, -1);
+    // control port, baud, trigger ms, hardware type, firmware length, late ms, EEPROM file, TCP port
+    EXPECT_EQ(std::tuple(options.controlPort, options.baud, options.triggerMs, options.identity.hardwareType,
+                         options.identity.firmwareLength, options.lateMs, options.eepromPath, options.tcpPort),
+              std::tuple(0, 115200, 20, 517326u, 40, 300, std::string("e.bin"), -1));
 
     Options defaults;
     ASSERT_EQ(parseArgs({"--tcp", "0"}, defaults, message), ParseOutcome::Run);
