@@ -155,11 +155,10 @@ TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
 
 TEST(LinkTables, BaudRatesAndErrorTexts)
 {
-    EXPECT_EQ(BaudRateOfIndex(0), 9600);
-    EXPECT_EQ(BaudRateOfIndex(2), 38400);
-    EXPECT_EQ(BaudRateOfIndex(4), 115200);
-    EXPECT_EQ(BaudRateOfIndex(7), 115200);
-    EXPECT_EQ(BaudRateOfIndex(-1), 115200);
+    // Indexes 0, 2, 4, then out of range above and below.
+    EXPECT_EQ(std::vector({BaudRateOfIndex(0), BaudRateOfIndex(2), BaudRateOfIndex(4), BaudRateOfIndex(7),
+                           BaudRateOfIndex(-1)}),
+              std::vector({9600L, 38400L, 115200L, 115200L, 115200L}));
     EXPECT_STREQ(RS232ErrorText(-2), "Invalid port number");
     EXPECT_STREQ(RS232ErrorText(-4), "Unknown I/0 error");
     EXPECT_STREQ(RS232ErrorText(-5), "RS-232 error!");

@@ -50,10 +50,10 @@ TEST_F(EngineTest, ResyncsAfterGarbageAndAcrossChunks)
         std::vector<Reply> replies;
         for (size_t at = 0; at < stream.size(); at += chunk)
             engine->feed(line, stream.data() + at, std::min(chunk, stream.size() - at), 1.0, replies);
-        ASSERT_EQ(replies.size(), 3u);
-        EXPECT_EQ(parse(replies[0].bytes).order, 5);
-        EXPECT_EQ(parse(replies[1].bytes).order, 1);
-        EXPECT_EQ(parse(replies[2].bytes).order, 10);
+        std::vector<int> orders;
+        for (const Reply &reply : replies)
+            orders.push_back(parse(reply.bytes).order);
+        EXPECT_EQ(orders, std::vector({5, 1, 10}));
         EXPECT_EQ(line.pendingBytes(), 1u);
     }
 }
