@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ui;
@@ -59,24 +60,20 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     DimmButtons(1);  // as a refused sensor connected before leaves them
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
     EXPECT_EQ(err_flag, 0);
-    EXPECT_EQ(MainStatus(), "K-VOR-MQ.V4   20-CL");
-    EXPECT_STREQ(szVersion, "K-VOR-MQ.V4   20-CL");
-    EXPECT_EQ(std::string(szFirmwareVersion), text);
-    EXPECT_EQ(GetCtrlTooltip(pPA, MAIN_STATUS), text);
+    EXPECT_EQ(std::tuple(MainStatus(), std::string(szVersion), std::string(szFirmwareVersion),
+                         GetCtrlTooltip(pPA, MAIN_STATUS)),
+              std::tuple("K-VOR-MQ.V4   20-CL", "K-VOR-MQ.V4   20-CL", text, text));
     // The serial number is shown unsigned, above 32767 too.
     const auto lines = LogLines();
     ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(lines[lines.size() - 3], "K-VOR-MQ.V4   20-CL");
-    EXPECT_EQ(lines[lines.size() - 2], "Serial-No:40000");
-    EXPECT_EQ(lines[lines.size() - 1], "");
+    EXPECT_EQ(std::vector(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"K-VOR-MQ.V4   20-CL", "Serial-No:40000", ""}));
     EXPECT_EQ(hwinfo.serialNo, 40000);
     EXPECT_TRUE(exchangeButtonsAll(false));
     // The calibration header and the parameter set were read.
     EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
-    EXPECT_EQ(cal.HW_TYPE, 517318);
-    EXPECT_EQ(cal.SER_NO, 40000);
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 5.0);
-    EXPECT_EQ(intOf(pCal2, CAL2_SERNO), 40000);
+    EXPECT_EQ(std::tuple(cal.HW_TYPE, cal.SER_NO, DSLOPE_UM, intOf(pCal2, CAL2_SERNO)),
+              std::tuple(517318, 40000, 5.0, 40000));
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
     // The threshold is saved to RAM unless chosen otherwise.
     EXPECT_EQ(intOf(pPara2, PARA2_THD_TARGET), 0);
@@ -247,10 +244,8 @@ TEST_F(IdentTest, PixelCountsAndVideoResolution)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.pixels) + "/" + c.adc + "/" + c.receiver);
         ASSERT_EQ(1, identify({"--pixel-count", c.pixels, "--adc-code", c.adc, "--receiver-type", c.receiver}));
-        EXPECT_EQ(hwinfo.pixelCount, c.count);
-        EXPECT_DOUBLE_EQ(xArray_pi[10], 10.0 * c.step);
-        EXPECT_EQ(ADCMAX, c.adcmax);
-        EXPECT_EQ(pixE, c.count);
+        EXPECT_EQ(std::tuple(hwinfo.pixelCount, xArray_pi[10], ADCMAX, pixE),
+                  std::tuple(c.count, 10.0 * c.step, c.adcmax, c.count));
         ASSERT_NO_FATAL_FAILURE(restart());
     }
     // An unknown receiver: no description and the plain constants, whatever was there.
@@ -260,13 +255,10 @@ TEST_F(IdentTest, PixelCountsAndVideoResolution)
     const std::string blanks(25, ' ');
     const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
     ASSERT_EQ(description.size(), 4u);
-    EXPECT_EQ(description[0], "No information avialable!");
     // Line 1 is the resolution line that showing the parameters writes.
-    EXPECT_EQ(description[2], blanks);
-    EXPECT_EQ(description[3], blanks);
-    EXPECT_EQ(HWTYPE, 0);
-    EXPECT_EQ(PRECISION, 2);
-    EXPECT_EQ(ADCMAX, 1024);
+    EXPECT_EQ(std::tuple(description[0], description[2], description[3]),
+              std::tuple("No information avialable!", blanks, blanks));
+    EXPECT_EQ(std::tuple(HWTYPE, PRECISION, ADCMAX), std::tuple(0, 2, 1024));
 }
 
 TEST(ShortVersion, TokenizerRule)
