@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 using namespace ui;
 using namespace panels;
@@ -73,18 +74,16 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     const bool tcp = GetParam() == Link::Tcp;
     DimExchangeControls(1);
     connectTo(GetParam());
-    EXPECT_EQ(tcp ? 1 : 0, comtype);
-    EXPECT_EQ(1, tcp ? tcpcon : rs232con);
-    EXPECT_EQ(0, err_flag);
+    EXPECT_EQ(std::tuple(comtype, tcp ? tcpcon : rs232con, err_flag), std::tuple(tcp ? 1 : 0, 1, 0));
     EXPECT_TRUE(exchangeControlsEnabled());
     EXPECT_EQ(LogCount(kTextTryToConnect), 1);
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
     // The layout follows the link: the main panel names the COM port or the host.
-    EXPECT_EQ(tcp, IsCtrlVisible(pPA, MAIN_IPHOST));
-    EXPECT_EQ(!tcp, IsCtrlVisible(pPA, MAIN_COMPORT));
-    EXPECT_EQ(!tcp, IsCtrlVisible(pConn, CONN_CHANGE_BAUD));
+    EXPECT_EQ(std::tuple(IsCtrlVisible(pPA, MAIN_IPHOST), IsCtrlVisible(pPA, MAIN_COMPORT),
+                         IsCtrlVisible(pConn, CONN_CHANGE_BAUD)),
+              std::tuple(tcp, !tcp, !tcp));
 
     // DISCONNECT pressed and released outside the button: nothing is left to abandon a later wait.
     SimulateEvent(pConn, CONN_DISCONNECT, EVENT_LEFT_CLICK);
@@ -190,25 +189,20 @@ TEST_F(ConnectionTest, ConnectToNothingDimsAcceptMarksTheSensorUnusableAndSaysWh
 {
     SelectTcpLink(FreeLocalPort());
     press(pConn, CONN_CONNECT);
-    EXPECT_EQ(0, tcpcon);
-    EXPECT_EQ(1, err_flag);
-    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-    EXPECT_EQ(MainStatus(), "FailedToConnect");
-    EXPECT_EQ(LogCount("FailedToConnect"), 1);
+    EXPECT_EQ(std::tuple(tcpcon, err_flag, IsCtrlDimmed(pConn, CONN_ACCEPT)), std::tuple(0, 1, true));
+    EXPECT_EQ(std::pair(MainStatus(), LogCount("FailedToConnect")), std::pair(std::string("FailedToConnect"), 1));
 
     // A port text that is no number is refused as well, without a connection attempt elsewhere.
     SetCtrlVal(pConn, CONN_PORTNUM, "ten");
     press(pConn, CONN_CONNECT);
-    EXPECT_EQ(0, tcpcon);
-    EXPECT_EQ(1, err_flag);
+    EXPECT_EQ(std::pair(tcpcon, err_flag), std::pair(0, 1));
 
     // A COM port without a device gives its code and the code's text.
     linkComPort(3, programDir + "/no-such-device");
     EXPECT_LT(InitRS232(3, 4), 0);
     EXPECT_LE(rs232con, 0);
-    EXPECT_STREQ(szStatus, "Invalid port number\n");
-    EXPECT_EQ(MainStatus(), "Invalid port number");
-    EXPECT_EQ(LogLines().back(), "Invalid port number");
+    EXPECT_EQ(std::tuple(std::string(szStatus), MainStatus(), LogLines().back()),
+              std::tuple("Invalid port number\n", "Invalid port number", "Invalid port number"));
 }
 
 TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate)
@@ -239,11 +233,11 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
     const int opened = LogCount("RS232 open-com-port: successful!");
     press(pConn, CONN_CHANGE_BAUD);
     EXPECT_EQ(sim.lastRequestHex().substr(0, 12), "55be02000000");
-    EXPECT_EQ(LogCount(kTextTryBaudChange), 1);
-    EXPECT_EQ(LogCount(kTextBaudChangeOk), 1);
-    EXPECT_EQ(LogCount("RS232 open-com-port: successful!"), opened + 1) << "the reopen is logged once";
-    EXPECT_EQ(1, rs232con);
-    EXPECT_EQ(2, rs232baudrate);
+    EXPECT_EQ(std::tuple(LogCount(kTextTryBaudChange), LogCount(kTextBaudChangeOk),
+                         LogCount("RS232 open-com-port: successful!")),
+              std::tuple(1, 1, opened + 1))
+        << "the reopen is logged once";
+    EXPECT_EQ(std::tuple(rs232con, rs232baudrate), std::tuple(1, 2));
     EXPECT_TRUE(held(sim.ptyPath()));
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 
@@ -277,15 +271,11 @@ TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator
     InitVars();
     OpenLinkAtStartup();
     InitGUI();
-    EXPECT_EQ(1, comtype);
-    EXPECT_EQ(1, tcpcon);
-    EXPECT_EQ(0, rs232con);
-    EXPECT_EQ(0, err_flag);
-    EXPECT_EQ(sim.tcpPort(), tcpport);
-    EXPECT_EQ(0, activeTab());
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_IPHOST));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_IPHOST), "127.0.0.1");
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_COMPORT));
+    EXPECT_EQ(std::tuple(comtype, tcpcon, rs232con, err_flag, tcpport, activeTab()),
+              std::tuple(1, 1, 0, 0, sim.tcpPort(), 0));
+    EXPECT_EQ(std::tuple(IsCtrlVisible(pPA, MAIN_IPHOST), GetCtrlString(pPA, MAIN_IPHOST),
+                         IsCtrlVisible(pPA, MAIN_COMPORT)),
+              std::tuple(true, "127.0.0.1", false));
     const std::vector<int> orders = sim.orders();
     ASSERT_FALSE(orders.empty());
     EXPECT_EQ(5, orders.front());
@@ -345,12 +335,9 @@ TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithout
     const double pixelStep = xArray_pi[1];
     const int adcBefore = ADCMAX;
     EXPECT_EQ(1, InitDataExchange()) << szStatus;
-    EXPECT_EQ(0, err_flag);
-    EXPECT_EQ(406, hwinfo.firmwareNo);
+    EXPECT_EQ(std::tuple(err_flag, hwinfo.firmwareNo), std::tuple(0, 406));
     // Nothing was derived from the record: the support points and full scale stand.
-    EXPECT_EQ(pixelStep, xArray_pi[1]);
-    EXPECT_EQ(adcBefore, ADCMAX);
-    EXPECT_EQ(0, HWTYPE);
+    EXPECT_EQ(std::tuple(xArray_pi[1], ADCMAX, HWTYPE), std::tuple(pixelStep, adcBefore, 0));
 }
 
 TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
@@ -362,8 +349,8 @@ TEST_F(ScriptedSensorTest, UnansweredBaudRateChangeKeepsThePortAtTheOldRate)
     EXPECT_EQ(MainStatus(), kTextBaudChangeTimeout);
     const auto lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], kTextTryBaudChange);
-    EXPECT_EQ(lines.back(), kTextBaudChangeTimeout);
+    EXPECT_EQ(std::vector(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{kTextTryBaudChange, kTextBaudChangeTimeout}));
     EXPECT_EQ(1, rs232con);
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << "the port is still open";
 }
