@@ -200,8 +200,7 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
         popups->shown.clear();
         loadThroughButton(writeFile(c.name, c.text));
         ASSERT_EQ(popups->shown.size(), 2u);
-        EXPECT_EQ(std::tie(popups->shown[1].title, popups->shown[1].text),
-                  std::tuple("Calibration table"s, c.message + "\nThe table in use is unchanged."));
+        EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, c.message + "\nThe table in use is unchanged."));
         EXPECT_EQ(cal_file_flag, 1);
         EXPECT_STREQ(calib_fname, good.c_str());
         EXPECT_EQ(0, std::memcmp(before, linArray, sizeof before));

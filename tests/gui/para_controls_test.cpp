@@ -213,8 +213,7 @@ TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
     popups->confirmAnswers = {0};
     SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
-              std::tuple("ATTENTION!"s, "Light measureing section must be uncovered!"s));
+    EXPECT_EQ(popups->said(0), std::pair("ATTENTION!"s, "Light measureing section must be uncovered!"s));
     EXPECT_EQ(thdArrayEE[5], 11);
     EXPECT_EQ(pset.Video_Thd_Auto, 70);
 }
@@ -372,8 +371,7 @@ TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
     EXPECT_EQ(status(), "Parameter saved to file!");
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
-              std::tuple("K-VOR-MQ-Series Parameter-File"s, "K-VOR-MQpara.ini"s));
+    EXPECT_EQ(popups->said(0), std::pair("K-VOR-MQ-Series Parameter-File"s, "K-VOR-MQpara.ini"s));
     EXPECT_EQ(std::string(para_pathname), file);
 
     SetCtrlVal(pPara1, PARA1_TEACH_VALUE, 1);

@@ -88,8 +88,7 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     // Cancel: nothing changes.
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(std::tie(popups->shown[0].title, popups->shown[0].text),
-              std::tuple("K-VOR-Series Recorder-File:"s, "RECORD.DAT"s));
+    EXPECT_EQ(popups->said(0), std::pair("K-VOR-Series Recorder-File:"s, "RECORD.DAT"s));
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), before);
 
     // A new file.
@@ -104,16 +103,14 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     WriteBytes(old, "keep me");
     popups->filePaths.push_back(old);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(std::tie(popups->shown.back().title, popups->shown.back().text),
-              std::tuple("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
+    EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
     EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
     EXPECT_STREQ(rec_fname, old.c_str());
 
     // Start then asks again; declining writes nothing and starts nothing.
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    EXPECT_EQ(std::tie(popups->shown.back().title, popups->shown.back().text),
-              std::tuple("ATTENTION !"s, "File already exist - overwrite ?"s));
+    EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION !"s, "File already exist - overwrite ?"s));
     EXPECT_EQ(ReadBytes(old), "keep me");
     EXPECT_EQ(stop_flag, 1);
     EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));

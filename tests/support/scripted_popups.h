@@ -3,8 +3,10 @@
 
 #include "ui/popup.h"
 
+#include <cstddef>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ScriptedPopups : ui::Popups {
@@ -14,6 +16,10 @@ struct ScriptedPopups : ui::Popups {
     std::vector<Shown> shown;
     std::deque<int> confirmAnswers;  // empty: "no"
     std::deque<std::string> filePaths;  // empty: cancel
+
+    // Title and text of one pop-up shown, to compare as one value (out of range throws, which fails the test).
+    std::pair<std::string, std::string> said(std::size_t i) const { return {shown.at(i).title, shown.at(i).text}; }
+    std::pair<std::string, std::string> saidLast() const { return said(shown.size() - 1); }
 
     void Message(const std::string &title, const std::string &text) override { shown.push_back({"message", title, text}); }
     int Confirm(const std::string &title, const std::string &text) override
