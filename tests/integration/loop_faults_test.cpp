@@ -11,9 +11,8 @@
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 
-#include <QTimer>
-
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,20 +96,31 @@ protected:
     }
 
     // One recording in `mode`; in the triggered mode the simulator sends `frames` frames 30 ms
-    // apart and Stop ends the recording once they all had time to arrive (`held` seconds more
-    // when one of them is held back).
+    // apart and Stop ends the recording once it has sent them all and the last had time to
+    // arrive (`held` seconds more when one of them is held back), within a bound.
     void record(int mode, int samples, int frames = 0, double held = 0)
     {
         std::remove(path.c_str());
-        QTimer stopper;
-        stopper.setSingleShot(true);
-        QObject::connect(&stopper, &QTimer::timeout, [] { SimulateEvent(pRec, REC_STOP, EVENT_COMMIT); });
+        std::optional<Poll> stopper;
         if (mode == 1) {
-            QTimer::singleShot(100, [this, frames] {
-                EXPECT_EQ(sim.command("set trigger-count " + std::to_string(frames)), "ok");
-                EXPECT_EQ(sim.command("set trigger-ms 30"), "ok");
+            const double start = Timer();
+            double allSent = 0;
+            bool armed = false;
+            stopper.emplace(50, [=, this]() mutable {
+                const double now = Timer();
+                if (!armed && now - start > 0.1) {
+                    armed = true;
+                    EXPECT_EQ(sim.command("set trigger-count " + std::to_string(frames)), "ok");
+                    EXPECT_EQ(sim.command("set trigger-ms 30"), "ok");
+                }
+                if (armed && allSent == 0 && sim.command("triggered") == "ok " + std::to_string(frames))
+                    allSent = now;
+                if ((allSent > 0 && now - allSent > 0.5 + held) || now - start > 10 + held) {
+                    SimulateEvent(pRec, REC_STOP, EVENT_COMMIT);
+                    return true;
+                }
+                return false;
             });
-            stopper.start(static_cast<int>(100 + 30 * frames + 1200 + 1000 * held));
         }
         Record(mode, samples, 0.1);
         sim.command("set trigger-ms 0");

@@ -111,6 +111,14 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
         ASSERT_NE(garbage[i % 2][0], kSync);
     }
     EXPECT_NE(garbage[0], garbage[1]);
+    // Whatever the data, a check over the announced part of a short answer fails.
+    for (int last = 0; last < 256; ++last) {
+        Bytes data(40, 0);
+        data.back() = static_cast<uint8_t>(last);
+        const Bytes bytes = applyFault(buildFrame(8, 0, data), Fault::ShortLength, 0).bytes;
+        ASSERT_NE(crcOver(bytes, 8, 32), bytes[6]) << "last byte " << last;
+        ASSERT_EQ(crcOver(bytes, 8, 40), bytes[6]) << "last byte " << last;
+    }
 }
 
 TEST_F(EngineTest, FaultCommandsOnceAlwaysAimedAndNone)
