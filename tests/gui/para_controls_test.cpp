@@ -59,23 +59,20 @@ TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
         SCOPED_TRACE(testing::Message() << "teach " << c.teach << " entered " << c.entered);
         pset.Teach_Value = c.teach;
         enter(pPara1, c.control, c.entered);
-        EXPECT_EQ(intOf(pPara1, c.control), c.shown);
+        // In millimetres on the main panel and beside the field.
+        const bool upper = c.control == PARA1_UPPER_TOL;
         const double mm = c.shown * 81920 / 16384000.0;
-        if (c.control == PARA1_UPPER_TOL) {
-            EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), mm);
-            EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_UPPER_TOL_MM), mm);
-        } else {
-            EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), mm);
-        }
+        EXPECT_EQ(std::tuple(intOf(pPara1, c.control), doubleOf(pPA, upper ? MAIN_UPPER_TOL_MM : MAIN_LOWER_TOL_MM),
+                             doubleOf(pPara1, upper ? PARA1_UPPER_TOL_MM : PARA1_LOWER_TOL_MM)),
+                  std::tuple(c.shown, mm, mm));
     }
 
-    enter(pPara1, PARA1_TEACH_VALUE, 0);
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1);
-    enter(pPara1, PARA1_TEACH_VALUE, 5000);
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1023);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 1023 * 81920 / 16384000.0);
-    enter(pPara1, PARA1_TEACH_VALUE, 512);
-    EXPECT_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 2.56) << "exactly, with the slope of 5 um per pixel";
+    // The millimetres exactly, with the slope of 5 um per pixel.
+    for (auto [entered, shown, mm] : {std::tuple{0, 1, 0.005}, {5000, 1023, 5.115}, {512, 512, 2.56}}) {
+        enter(pPara1, PARA1_TEACH_VALUE, entered);
+        EXPECT_EQ(std::pair(intOf(pPara1, PARA1_TEACH_VALUE), doubleOf(pPara1, PARA1_TEACH_MM)), std::pair(shown, mm))
+            << entered;
+    }
     EXPECT_EQ(pset.Teach_Value, 0) << "the teach field does not change the set";
 }
 
@@ -103,45 +100,49 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
 TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
 {
     ResetTextBox(pCalib, CALIB_HW_DESC, "model\nresolution old\nrange\n");
-    hwinfo.hardwareType = 517465;
-    changeValue(pPara3, PARA3_OP_MODE, 2);
-    EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
-    hwinfo.hardwareType = 123;
-    changeValue(pPara3, PARA3_OP_MODE, 0);
-    EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m");
+    for (auto [type, mode] : {std::pair{517465, 2}, {123, 0}}) {  // an unknown type leaves the line
+        hwinfo.hardwareType = type;
+        changeValue(pPara3, PARA3_OP_MODE, mode);
+        EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m") << type;
+    }
 }
 
 TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
 {
-    // Regulated power or exposure: the regulated one is dimmed.
-    for (auto [mode, power, exposure] : {std::tuple{1, true, false}, {2, false, true}, {0, false, false}}) {
-        commitValue(pPara2, PARA2_POWER_MODE, mode);
-        EXPECT_EQ(IsCtrlDimmed(pPara2, PARA2_POWER), power) << mode;
-        EXPECT_EQ(IsCtrlDimmed(pPara2, PARA2_EXPOSURE), exposure) << mode;
+    // Regulated power or exposure, the button's hardware modes and the sensor's tolerance dim
+    // what they replace: power, exposure, upper and lower tolerance (d: dimmed).
+    const auto dimmed = [] {
+        std::string out;
+        for (auto [panel, id] : {std::pair{pPara2, PARA2_POWER}, {pPara2, PARA2_EXPOSURE}, {pPara1, PARA1_UPPER_TOL},
+                                 {pPara1, PARA1_LOWER_TOL}})
+            out += IsCtrlDimmed(panel, id) ? 'd' : '-';
+        return out;
+    };
+    for (auto [panel, ring, mode, shown] :
+         {std::tuple{pPara3, PARA3_HW_MODE, 2, "----"}, {pPara2, PARA2_POWER_MODE, 1, "d---"},
+          {pPara2, PARA2_POWER_MODE, 2, "-d--"}, {pPara2, PARA2_POWER_MODE, 0, "----"}, {pPara3, PARA3_HW_MODE, 1, "--dd"},
+          {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara3, PARA3_HW_MODE, 3, "--dd"}, {pPara3, PARA3_HW_MODE, 2, "----"},
+          {pPara1, PARA1_TOL_MODE, 5, "--dd"}}) {
+        commitValue(panel, ring, mode);
+        EXPECT_EQ(dimmed(), shown) << "ring " << ring << " mode " << mode;
     }
-
-    for (int mode : {1, 3}) {
-        commitValue(pPara3, PARA3_HW_MODE, mode);
-        EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL)) << mode;
-        EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL)) << mode;
-    }
-    commitValue(pPara3, PARA3_HW_MODE, 2);
-    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_UPPER_TOL));
-
     // Back to fixed tolerances: the fields show the set's values again.
     pset.Upper_Tolerance = 77;
     pset.Lower_Tolerance = 66;
-    commitValue(pPara1, PARA1_TOL_MODE, 5);
-    EXPECT_TRUE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
     SetCtrlVal(pPara1, PARA1_UPPER_TOL, 3);
     commitValue(pPara1, PARA1_TOL_MODE, 0);
-    EXPECT_FALSE(IsCtrlDimmed(pPara1, PARA1_LOWER_TOL));
-    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 77);
-    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 66);
+    EXPECT_EQ(std::tuple(dimmed(), intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL)),
+              std::tuple("----"s, 77, 66));
 
-    // The internal trigger and the analog output show their displays on the main panel.
-    for (auto [mode, on] : {std::pair{2, true}, {0, false}}) {
-        changeValue(pPara3, PARA3_INTRG_MODE, mode);
+    // The internal trigger and the analog output show their displays on the main panel, set
+    // by their rings or with a set put on the panel.
+    for (auto [fromSet, mode, on] : {std::tuple{false, 2, true}, {false, 0, false}, {true, 2, true}, {true, 0, false}}) {
+        pset.Int_Trigger_Mode = static_cast<std::uint16_t>(mode);
+        if (fromSet)
+            SetPanelValues();
+        else
+            changeValue(pPara3, PARA3_INTRG_MODE, mode);
+        SCOPED_TRACE(fromSet ? "from the set" : "from the ring");
         EXPECT_EQ(IsCtrlDimmed(pPara3, PARA3_TRG_PIX), !on) << mode;
         for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
             EXPECT_EQ(IsCtrlVisible(pPA, id), on) << "trigger mode " << mode << " control " << id;
@@ -160,44 +161,39 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     pset.Video_Thd_Fix = 40;
     pset.Video_Thd_Auto = 70;
     commitValue(pPara2, PARA2_VTHD_MODE, 0);
-    EXPECT_TRUE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 40);
-    EXPECT_EQ(thdArray[200], 255 * 40 / 100);
+    EXPECT_EQ(std::tuple(IsCtrlDimmed(pPara2, PARA2_SAVE_THD), intOf(pPara2, PARA2_VTHD), thdArray[200]),
+              std::tuple(true, 40, 255 * 40 / 100));
 
     commitValue(pPara2, PARA2_VTHD, 50);
-    EXPECT_EQ(thdArray[0], 255 * 50 / 100);
-    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2);
+    EXPECT_EQ(std::tuple(thdArray[0], GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH)), std::tuple(255 * 50 / 100, 2));
     // The entry beside the slider sets it exactly, and follows it; above 100 % is named.
     changeValue(pPara2, PARA2_VTHD_ENTRY, 63);
     EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 63) << "what is being typed stays";
     commitValue(pPara2, PARA2_VTHD_ENTRY, 57);
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 57);
-    EXPECT_EQ(thdArray[0], 255 * 57 / 100);
+    EXPECT_EQ(std::tuple(intOf(pPara2, PARA2_VTHD), thdArray[0]), std::tuple(57, 255 * 57 / 100));
     commitValue(pPara2, PARA2_VTHD, 120);
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 120);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "V-THD above 100 %: the fixed threshold leaves no edge to find!");
+    EXPECT_EQ(std::pair(intOf(pPara2, PARA2_VTHD_ENTRY), GetCtrlString(pPA, MAIN_STATUS)),
+              std::pair(120, "V-THD above 100 %: the fixed threshold leaves no edge to find!"s));
 
     commitValue(pPara2, PARA2_VTHD_MODE, 1);
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 70);
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD_ENTRY), 70);
+    EXPECT_EQ(std::tuple(IsCtrlDimmed(pPara2, PARA2_SAVE_THD), intOf(pPara2, PARA2_VTHD),
+                         intOf(pPara2, PARA2_VTHD_ENTRY)),
+              std::tuple(false, 70, 70));
 
+    // The video graph shows with the video, the stored and the new threshold; the slider does
+    // not change the set.
     commitValue(pPara2, PARA2_VTHD, 50);
-    EXPECT_EQ(thdArrayDYN[201], 201 * 50 / 100);
-    EXPECT_EQ(thdArrayEE[0], 33);
-    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 3);  // video, stored and new threshold
-    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
-    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
-    EXPECT_EQ(pset.Video_Thd_Auto, 70) << "the slider does not change the set";
+    EXPECT_EQ(std::tuple(thdArrayDYN[201], thdArrayEE[0], GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH),
+                         IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH), pset.Video_Thd_Auto),
+              std::tuple(201 * 50 / 100, 33, 3, true, false, 70));
 
     // In AUTO a press on the slider ends a running loop; in FIXED it does not.
-    stop_flag = 0;
-    SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
-    EXPECT_EQ(stop_flag, 1);
-    SetCtrlVal(pPara2, PARA2_VTHD_MODE, 0);
-    stop_flag = 0;
-    SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
-    EXPECT_EQ(stop_flag, 0);
+    for (auto [mode, stopped] : {std::pair{1, 1}, {0, 0}}) {
+        SetCtrlVal(pPara2, PARA2_VTHD_MODE, mode);
+        stop_flag = 0;
+        SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
+        EXPECT_EQ(stop_flag, stopped) << mode;
+    }
     stop_flag = 1;
 }
 
@@ -214,8 +210,7 @@ TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)
     SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
     EXPECT_EQ(popups->said(0), std::pair("ATTENTION!"s, "Light measureing section must be uncovered!"s));
-    EXPECT_EQ(thdArrayEE[5], 11);
-    EXPECT_EQ(pset.Video_Thd_Auto, 70);
+    EXPECT_EQ(std::tuple(thdArrayEE[5], pset.Video_Thd_Auto), std::tuple(11, 70));
 }
 
 TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
@@ -225,18 +220,13 @@ TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
                std::to_string(intOf(pPA, MAIN_FILE)) + " " + std::to_string(target);
     };
     EXPECT_EQ(state(), "100 1");
-    auto click = [&](int id) { QTest::mouseClick(ControlWidget(pPA, id), Qt::LeftButton); };
-    click(MAIN_EEPROM);
-    EXPECT_EQ(state(), "010 2");
-    click(MAIN_FILE);
-    EXPECT_EQ(state(), "001 3");
-    click(MAIN_FILE);  // switched off: back to RAM
-    EXPECT_EQ(state(), "100 1");
-    click(MAIN_RAM);  // RAM cannot be switched off
-    EXPECT_EQ(state(), "100 1");
-    click(MAIN_EEPROM);
-    click(MAIN_EEPROM);
-    EXPECT_EQ(state(), "100 1");
+    // A button switched off goes back to RAM; RAM cannot be switched off.
+    const std::pair<int, const char *> clicks[] = {{MAIN_EEPROM, "010 2"}, {MAIN_FILE, "001 3"}, {MAIN_FILE, "100 1"},
+                                                   {MAIN_RAM, "100 1"},    {MAIN_EEPROM, "010 2"}, {MAIN_EEPROM, "100 1"}};
+    for (size_t i = 0; i < std::size(clicks); ++i) {
+        QTest::mouseClick(ControlWidget(pPA, clicks[i].first), Qt::LeftButton);
+        EXPECT_EQ(state(), clicks[i].second) << "click " << i;
+    }
 }
 
 TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
@@ -317,20 +307,17 @@ TEST_F(ParaControlsTest, ThresholdSliderFollowsTheThresholdMode)
     pset.Video_Thd_Fix = 20;
     pset.Video_Thd_Auto = 80;
     SetPanelValues();
-    EXPECT_EQ(intOf(pPara2, PARA2_VTHD), 80);
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_SAVE_THD));
+    EXPECT_EQ(std::pair(intOf(pPara2, PARA2_VTHD), IsCtrlDimmed(pPara2, PARA2_SAVE_THD)), std::pair(80, false));
     SetCtrlVal(pPara2, PARA2_VTHD, 90);
     GetPanelValues();
-    EXPECT_EQ(pset.Video_Thd_Auto, 90);
-    EXPECT_EQ(pset.Video_Thd_Fix, 20);
+    EXPECT_EQ(std::tuple(pset.Video_Thd_Auto, pset.Video_Thd_Fix), std::tuple(90, 20));
 }
 
 // Which buttons a refusal dims: ConnectionTest.RefusedFamilyLeavesStopRecorderAndAcceptEnabled.
 TEST_F(ParaControlsTest, DimmButtonsColoursTheStatusAndTreatsAnythingAboveOneAsOne)
 {
     DimmButtons(7);
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_EQ(GetCtrlTextColor(pConn, CONN_STATUS), VAL_RED);
+    EXPECT_EQ(std::pair(IsCtrlDimmed(pPA, MAIN_RUN), GetCtrlTextColor(pConn, CONN_STATUS)), std::pair(true, VAL_RED));
     DimmButtons(0);
     for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
         EXPECT_FALSE(IsCtrlDimmed(pPA, id)) << id;
@@ -342,9 +329,8 @@ TEST_F(ParaControlsTest, MillimetreScalingWithTheStartUpPositions)
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
     SetPanelValues();
     EXPECT_DOUBLE_EQ(MAXRANGE_MM, 5.1);
-    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 6.0));
-    EXPECT_EQ(xARRAY, xArray_mm);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 2.56);
+    EXPECT_EQ(std::tuple(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), xARRAY, doubleOf(pPara1, PARA1_TEACH_MM)),
+              std::tuple(std::pair(1.0, 6.0), xArray_mm, 2.56));
 }
 
 // ---- parameter files through GET and SEND ---------------------------------------------
@@ -440,8 +426,8 @@ TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     EXPECT_EQ(std::tuple(pset.Power, pset.Ext_Trigger_Mode, pset.Eval_End, pset.um_Slope),
               std::tuple(500, 4, 256, 98304u));
-    EXPECT_EQ(std::pair(intOf(pPara3, PARA3_OP_MODE), intOf(pPA, MAIN_EDGE_RIGHT)), std::pair(2, 256));
-    EXPECT_DOUBLE_EQ(doubleOf(pCal1, CAL1_SLOPE), 6.0);
+    EXPECT_EQ(std::tuple(intOf(pPara3, PARA3_OP_MODE), intOf(pPA, MAIN_EDGE_RIGHT), doubleOf(pCal1, CAL1_SLOPE)),
+              std::tuple(2, 256, 6.0));
 }
 
 } // namespace
