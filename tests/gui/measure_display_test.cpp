@@ -22,6 +22,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -78,14 +79,15 @@ TEST_F(FrameDisplayTest, CycleRateDecimalsFollowTheRate)
         SCOPED_TRACE(c.cycle);
         raw.CYCLE_TIME = c.cycle;
         PlotVIDEOBarGraph();
-        EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_CYCLE_RATE), c.hertz);
-        EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_CYCLE_RATE), c.decimals);
+        EXPECT_EQ(std::pair(doubleOf(pPA, MAIN_CYCLE_RATE), GetCtrlPrecision(pPA, MAIN_CYCLE_RATE)),
+                  std::pair(c.hertz, c.decimals));
     }
 }
 
 TEST_F(FrameDisplayTest, InputLampsByInState)
 {
-    // In turn; without the housing button (hardware mode 0) state 4 changes nothing.
+    // IN0, IN1 and the button's own lamp in turn; without the housing button (hardware mode 0)
+    // state 4 changes nothing. The IN1 lamp keeps its label.
     struct Case {
         int hardwareMode, state, in0, in1, button;
     } cases[] = {{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
@@ -95,10 +97,9 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
         pset.Hardware_Mode = static_cast<std::uint16_t>(c.hardwareMode);
         raw.IN_STATE = static_cast<std::uint16_t>(c.state);
         PlotVIDEOBarGraph();
-        EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), c.in0);
-        EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), c.in1);
-        EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), c.button) << "the button has its own lamp";
-        EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
+        EXPECT_EQ(std::tuple(intOf(pPA, MAIN_IN0_LED), intOf(pPA, MAIN_IN1_LED), intOf(pPA, MAIN_BTN_LED),
+                             GetCtrlLabel(pPA, MAIN_IN1_LED)),
+                  std::tuple(c.in0, c.in1, c.button, "IN1"s));
     }
 }
 
@@ -106,14 +107,11 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
 {
     pset.Int_Trigger_Mode = 1;
     pset.Trigger_Pixel = 300;
-    raw.DARK_PIXELS = 301;
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pPA, MAIN_TRIG_LED), 1);
-    EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_DARK_PIXELS), 0xC0C0C0);
-    raw.DARK_PIXELS = 300;
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pPA, MAIN_TRIG_LED), 0);
-    EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_DARK_PIXELS), 0xE0E0E0);
+    for (auto [dark, lamp, colour] : {std::tuple{301, 1, 0xC0C0C0}, {300, 0, 0xE0E0E0}}) {
+        raw.DARK_PIXELS = static_cast<std::uint16_t>(dark);
+        PlotVIDEOBarGraph();
+        EXPECT_EQ(std::pair(intOf(pPA, MAIN_TRIG_LED), GetCtrlBackColor(pPA, MAIN_DARK_PIXELS)), std::pair(lamp, colour));
+    }
 
     raw.MAX_VALUE = 1500;
     raw.MIN_VALUE = 1200;
@@ -126,8 +124,7 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
     mm_flag = 1; // 5 µm per pixel
     pset.Analog_Mode = 1;
     PlotVIDEOBarGraph();
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_ANALOG_VALUE), 7.5);
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_ANALOG_MIN), 6.0);
+    EXPECT_EQ(std::pair(doubleOf(pPA, MAIN_ANALOG_VALUE), doubleOf(pPA, MAIN_ANALOG_MIN)), std::pair(7.5, 6.0));
     mm_flag = 0;
 }
 
@@ -140,14 +137,14 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.M_VALUE = 1100;
     raw.M_VAL_um = 5500;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000) << "on the upper limit is inside";
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_MVAL_MM), 5.5);
-    EXPECT_DOUBLE_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 5.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), 0.25);
+    // On the upper limit is inside (green); the value, set point and lower tolerance in mm.
+    EXPECT_EQ(std::tuple(GetCtrlTextColor(pPA, MAIN_MVALUE), doubleOf(pPA, MAIN_MVAL_MM), doubleOf(pPara1, PARA1_TEACH_MM),
+                         doubleOf(pPA, MAIN_LOWER_TOL_MM)),
+              std::tuple(0x008000, 5.5, 5.0, 0.25));
     raw.M_VALUE = 1101;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0xFF0000);
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVAL_MM), 0xFF0000);
+    EXPECT_EQ(std::pair(GetCtrlTextColor(pPA, MAIN_MVALUE), GetCtrlTextColor(pPA, MAIN_MVAL_MM)),
+              std::pair(0xFF0000, 0xFF0000));
 
     // The sensor's own tolerance replaces both, and the teach field follows the sensor.
     pset.Tolerance_Mode = 10;
@@ -155,9 +152,8 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.M_VALUE = 880;
     PlotVIDEOBarGraph();
     EXPECT_EQ(std::tuple(intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL),
-                         intOf(pPara1, PARA1_TEACH_VALUE)),
-              std::tuple(120, 120, 1000));
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000);
+                         intOf(pPara1, PARA1_TEACH_VALUE), GetCtrlTextColor(pPA, MAIN_MVALUE)),
+              std::tuple(120, 120, 1000, 0x008000));
 }
 
 TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)
@@ -169,9 +165,7 @@ TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)
     pset.Lower_Tolerance = 10;
     raw.SETPOINT = 400;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(cursorX(1), 1200);
-    EXPECT_EQ(cursorX(2), 200);
-    EXPECT_EQ(cursorX(3), 3900);
+    EXPECT_EQ((std::vector{cursorX(1), cursorX(2), cursorX(3)}), (std::vector<double>{1200, 200, 3900}));
     std::pair<double, double> y;
     // The edge region and two bands for a width: set point -/+ 200, widened by the tolerances.
     EXPECT_EQ(spans(&y), (Spans{{1000, 1400}, {1200 - 200 - 10, 1200 - 200 + 5}, {1200 + 200 - 5, 1200 + 200 + 10}}));
@@ -182,8 +176,7 @@ TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)
     raw.EDGES = 0;
     raw.E_LEFT = 0;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(spans(), Spans{});
-    EXPECT_EQ(cursorX(1), 64);
+    EXPECT_EQ(std::pair(spans(), cursorX(1)), std::pair(Spans{}, 64.0));
 
     // One edge: the object lies on the side the side values name; one band: set point minus
     // lower tolerance.
@@ -279,10 +272,8 @@ TEST(RollPoint, MillimetresScaleValuesAndRoundTheWindowOutwards)
     RollInputs in = pixelsInput(0, 50, 50);
     in.millimetres = true;
     const RollPoint p = ComputeRollPoint(r, in);
-    EXPECT_EQ(p.zoomBottom, 2) << "412 px = 2.06 mm, truncated";
-    EXPECT_EQ(p.zoomTop, 4) << "612 px = 3.06 mm, rounded up";
-    EXPECT_DOUBLE_EQ(p.values[3], 2.56);
-    EXPECT_EQ(p.fullTop, 6);
+    // 412 px = 2.06 mm, truncated; 612 px = 3.06 mm, rounded up.
+    EXPECT_EQ(std::tuple(p.zoomBottom, p.zoomTop, p.values[3], p.fullTop), std::tuple(2, 4, 2.56, 6));
 }
 
 TEST(RollPoint, AnalogTracesByMode)
@@ -316,11 +307,10 @@ TEST_F(FrameDisplayTest, HistoryRollsAndTheAxisFollowsUnitAndZoom)
     // The M-VALUE trace of the last four points: older points are zero until filled.
     EXPECT_EQ((std::vector{arrayNORM[6 * 96 + 3], arrayNORM[6 * 97 + 3], arrayNORM[6 * 98 + 3], arrayNORM[6 * 99 + 3]}),
               (std::vector<double>{0, 501, 502, 503}));
-    EXPECT_EQ(arrayNORM[6 * 99 + 0], 612);
     std::vector<double> trace;
     ASSERT_EQ(GetGraphPlotY(pPA, MAIN_ROLL_GRAPH, 3, &trace), 0);
     ASSERT_EQ(trace.size(), 101u);
-    EXPECT_EQ(trace.back(), 503);
+    EXPECT_EQ(std::pair(arrayNORM[6 * 99 + 0], trace.back()), std::pair(612.0, 503.0)) << "upper limit, plotted value";
 
     EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(0.0, 1024.0));
     SetCtrlVal(pPA, MAIN_ZOOM, 1);
@@ -330,8 +320,8 @@ TEST_F(FrameDisplayTest, HistoryRollsAndTheAxisFollowsUnitAndZoom)
     mm_flag = 1;
     YSCALE_FAC = 0.005;
     PlotRAWGraph();
-    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 4.0));
-    EXPECT_DOUBLE_EQ(arrayNORM[6 * 99 + 3], 503 * 0.005);
+    EXPECT_EQ(std::pair(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), arrayNORM[6 * 99 + 3]),
+              std::pair(std::make_pair(1.0, 4.0), 503 * 0.005));
     mm_flag = 0;
     hwinfo.pixelCount = 4096;
 }
@@ -364,21 +354,19 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     MAXRANGE_MM = 20.48;
     PRECISION = 2;
     changeValue(pPA, MAIN_MM_SWITCH, 1);
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY, axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second),
-              std::tuple(1, xArray_mm, 21.0));
-    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 21.0));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [mm]");
-    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_MAX), 2);
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY, axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second,
+                         axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), GetCtrlString(pPA, MAIN_AXIS_CAPTION),
+                         GetCtrlPrecision(pPA, MAIN_ANALOG_MAX)),
+              std::tuple(1, xArray_mm, 21.0, std::pair(1.0, 21.0), "Linear Image Sensor [mm]"s, 2));
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2) << "idle: the curve is redrawn";
 
     DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);
     stop_flag = 0;
     changeValue(pPA, MAIN_MM_SWITCH, 0);
     stop_flag = 1;
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION)),
-              std::tuple(0, xArray_pi, std::string("Linear Image Sensor [pixel]")));
-    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), 0);
-    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, ADCMAX);
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION), GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE),
+                         axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
+              std::tuple(0, xArray_pi, "Linear Image Sensor [pixel]"s, 0, static_cast<double>(ADCMAX)));
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 0) << "a running loop redraws it itself";
 }
 
@@ -389,19 +377,15 @@ TEST_F(MainControlsTest, ComparisonToggleFillsThresholdsOnlyWhenSwitchedOn)
     pset.Video_Thd_Auto = 33;
     thdArrayDYN[7] = 5;
     changeValue(pPA, MAIN_COMPARE, 1);
-    EXPECT_EQ(thdArray[0], 409);
-    EXPECT_EQ(thdArrayDYN[7], 337);
+    EXPECT_EQ(std::tuple(thdArray[0], thdArrayDYN[7]), std::tuple(409, 337));
     pset.Video_Thd_Fix = 10;
     changeValue(pPA, MAIN_COMPARE, 0);
     EXPECT_EQ(thdArray[255], 409) << "switching off leaves the curves";
     ADCMAX = 255;
 
-    std::uint16_t video[kCurvePoints] = {};
+    std::uint16_t video[kCurvePoints] = {410, 409, 1023};
     std::uint16_t threshold[kCurvePoints];
     std::fill(threshold, threshold + kCurvePoints, 409);
-    video[0] = 410;
-    video[1] = 409;
-    video[2] = 1023;
     CompareWithThreshold(video, threshold, 1024);
     EXPECT_EQ(std::vector(video, video + 3), (std::vector<std::uint16_t>{1023, 0, 1023}));
 }
@@ -419,11 +403,9 @@ TEST_F(MainControlsTest, AnalogGroupShowsAndHidesOnDoubleClick)
     ASSERT_EQ(deco_flag, 0);
     EXPECT_EQ(shown(), "00000") << "hidden from the start, as deco_flag says";
     SimulateEvent(pPA, MAIN_DECO_ANALOG, EVENT_LEFT_DOUBLE_CLICK);
-    EXPECT_EQ(deco_flag, 1);
-    EXPECT_EQ(shown(), "11111");
+    EXPECT_EQ(std::pair(deco_flag, shown()), std::pair(1, "11111"s));
     SimulateEvent(pPA, MAIN_DECO_ANALOG, EVENT_LEFT_DOUBLE_CLICK);
-    EXPECT_EQ(deco_flag, 0);
-    EXPECT_EQ(shown(), "00001");
+    EXPECT_EQ(std::pair(deco_flag, shown()), std::pair(0, "00001"s));
 }
 
 TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
@@ -435,14 +417,15 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
         SimulateEvent(pPA, MAIN_STOP, event);
         EXPECT_EQ(stop_flag, 1) << event;
     }
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Transfer Stopped!");
+    EXPECT_EQ(std::pair(IsCtrlDimmed(pPA, MAIN_RUN), GetCtrlString(pPA, MAIN_STATUS)),
+              std::pair(false, "Data-Transfer Stopped!"s));
 
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 0);
     SimulateEvent(pPA, MAIN_VIDEO, EVENT_LEFT_CLICK);
-    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::make_pair(1.0, 4096.0));
-    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS), std::make_pair(1.0, static_cast<double>(ADCMAX)));
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
+    EXPECT_EQ(std::tuple(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS),
+                         GetCtrlString(pPA, MAIN_AXIS_CAPTION)),
+              std::tuple(std::pair(1.0, 4096.0), std::pair(1.0, static_cast<double>(ADCMAX)),
+                         "Linear Image Sensor [pixel]"s));
 }
 
 // ---- SAVE by the graph: the visible graph as PNG or PDF and its data as CSV beside it,
