@@ -27,6 +27,8 @@ protected:
         return std::to_string(intOf(pRec, REC_DAYS)) + "d " + std::to_string(intOf(pRec, REC_HOURS)) + "h " +
                std::to_string(intOf(pRec, REC_MINUTES)) + "m " + std::to_string(intOf(pRec, REC_SECONDS)) + "s";
     }
+    // The record file {in the page's box, the one the recorder writes}.
+    static std::pair<std::string, std::string> chosen() { return {GetCtrlString(pRec, REC_FILENAME), rec_fname}; }
 };
 
 TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
@@ -35,19 +37,22 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
         int mode;
         bool interval, samples, buttons;
     };
+    const auto dimmed = [] {
+        std::vector<bool> out;
+        for (int id : {REC_INTERVAL, REC_SAMPLES, REC_START, REC_STOP, REC_FILE_BTN})
+            out.push_back(IsCtrlDimmed(pRec, id));
+        return out;
+    };
     for (const Case c : {Case{2, true, true, true}, Case{1, true, false, false}, Case{3, true, true, true},
                          Case{4, true, true, true}, Case{0, false, false, false}}) {
         changeValue(pRec, REC_MODE, c.mode);
-        EXPECT_EQ(IsCtrlDimmed(pRec, REC_INTERVAL), c.interval) << c.mode;
-        EXPECT_EQ(IsCtrlDimmed(pRec, REC_SAMPLES), c.samples) << c.mode;
-        for (int id : {REC_START, REC_STOP, REC_FILE_BTN})
-            EXPECT_EQ(IsCtrlDimmed(pRec, id), c.buttons) << c.mode << " control " << id;
+        // Interval, samples, Start, Stop and the file button.
+        EXPECT_EQ(dimmed(), (std::vector{c.interval, c.samples, c.buttons, c.buttons, c.buttons})) << "mode " << c.mode;
     }
     // Start-up applies the same rule to the ring it finds.
     SetCtrlVal(pRec, REC_MODE, 3);
     InitGUI();
-    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_START));
-    EXPECT_TRUE(IsCtrlDimmed(pRec, REC_SAMPLES));
+    EXPECT_EQ(dimmed(), std::vector(5, true));
 }
 
 TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
@@ -66,18 +71,16 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     SimulateEvent(pRec, REC_SAMPLES, EVENT_VAL_CHANGED);
     EXPECT_EQ(duration(), "5d 4h 57m 55s");
 
-    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SLOPE)) << "an edit would reach the sensor with SEND";
+    // The service interval shows the write button and releases the slope field (else an edit
+    // would reach the sensor with SEND); a long interval alone does not.
     changeValue(pRec, REC_INTERVAL, 6000.0);
-    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
+    EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)), std::pair(false, true));
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
-    double dt = 0;
-    GetCtrlVal(pRec, REC_INTERVAL, &dt);
-    EXPECT_EQ(dt, 6183.0);  // the field accepts the service value
+    EXPECT_EQ(doubleOf(pRec, REC_INTERVAL), 6183.0) << "the field accepts the service value";
     SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
-    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_WRITE_XF));
-    EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF));
-    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_SLOPE));
+    EXPECT_EQ(std::tuple(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCalib, CALIB_WRITE_XF),
+                         IsCtrlDimmed(pCal1, CAL1_SLOPE)),
+              std::tuple(true, false, false));
 }
 
 TEST_F(RecorderPageTest, ChoosingTheRecordFile)
@@ -95,8 +98,7 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     const std::string fresh = programDir + "/new.dat";
     popups->filePaths.push_back(fresh);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
-    EXPECT_STREQ(rec_fname, fresh.c_str());
+    EXPECT_EQ(chosen(), std::pair(fresh, fresh));
 
     // An existing file, overwrite declined: the file stays, the box keeps its text.
     const std::string old = programDir + "/old.dat";
@@ -104,32 +106,26 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     popups->filePaths.push_back(old);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
-    EXPECT_EQ(ReadBytes(old), "keep me");
-    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), fresh);
-    EXPECT_STREQ(rec_fname, old.c_str());
+    EXPECT_EQ(std::pair(ReadBytes(old), chosen()), std::pair("keep me"s, std::pair(fresh, old)));
 
     // Start then asks again; declining writes nothing and starts nothing.
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION !"s, "File already exist - overwrite ?"s));
-    EXPECT_EQ(ReadBytes(old), "keep me");
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
+    EXPECT_EQ(std::tuple(ReadBytes(old), stop_flag, IsCtrlDimmed(pRec, REC_START), IsCtrlDimmed(pPA, MAIN_RUN)),
+              std::tuple("keep me"s, 1, false, false));
 
     // Accepted: the file goes at once.
     popups->filePaths.push_back(old);
     popups->confirmAnswers.push_back(1);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_FALSE(FileExists(old));
-    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), old);
+    EXPECT_EQ(std::pair(FileExists(old), chosen()), std::pair(false, std::pair(old, old)));
 }
 
 TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
 {
     popups->filePaths = {programDir + "/plain"};
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_STREQ(rec_fname, (programDir + "/plain.dat").c_str());
-    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), programDir + "/plain.dat");
+    EXPECT_EQ(chosen(), std::pair(programDir + "/plain.dat", programDir + "/plain.dat"));
 
     const std::string longPath = programDir + "/" + std::string(300, 'x') + ".dat";
     popups->filePaths = {longPath};
@@ -162,26 +158,25 @@ TEST_F(RecorderPageTest, StartAndOverwriteRefusalsSayWhy)
     EXPECT_EQ(popups->shown.back().text, "Output-File cannot be overwritten (not deleted):\n" + stuck);
     popups->confirmAnswers = {1};
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: OLD DATA-FILE CANNOT BE DELETED!");
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_EQ(std::tuple(GetCtrlString(pRec, REC_STATUS), stop_flag, IsCtrlDimmed(pRec, REC_START)),
+              std::tuple("DATA-RECORDER: OLD DATA-FILE CANNOT BE DELETED!"s, 1, false));
 
     // While Run or Video runs, Start says so instead of doing nothing.
     stop_flag = 0;
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     stop_flag = 1;
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: STOP RUN / VIDEO FIRST!");
-    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
+    EXPECT_EQ(std::pair(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS)),
+              std::pair("DATA-RECORDER: STOP RUN / VIDEO FIRST!"s, VAL_RED));
 }
 
 TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
 {
     CopyText(rec_fname, (programDir + "/no-such-dir/R.DAT").c_str());
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: CANNOT WRITE DATA-FILE!");
-    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - record file cannot be written!");
+    EXPECT_EQ(std::tuple(stop_flag, GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS),
+                         GetCtrlString(pPA, MAIN_STATUS)),
+              std::tuple(1, "DATA-RECORDER: CANNOT WRITE DATA-FILE!"s, VAL_RED,
+                         "Data-Recorder error - record file cannot be written!"s));
     // Run, Video, Teach and Start released.
     EXPECT_EQ(std::vector({IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pPA, MAIN_VIDEO),
                            IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
