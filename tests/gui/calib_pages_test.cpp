@@ -71,10 +71,9 @@ TEST_F(CalibPagesTest, RingCommitSelectsTheModelOtherEventsDoNot)
     SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_VAL_CHANGED);
     EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 1.25);
     SimulateEvent(pCal2, CAL2_HWTYPE, EVENT_COMMIT);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_SLOPE), 10.0);
-    EXPECT_DOUBLE_EQ(doubleOf(pCal2, CAL2_RANGE), 40000);
     // Nothing is sent: there is no link, and the header record is untouched.
-    EXPECT_EQ(cal.HW_TYPE, 517318);
+    EXPECT_EQ(std::tuple(doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_RANGE), cal.HW_TYPE),
+              std::tuple(10.0, 40000.0, 517318));
 }
 
 TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
@@ -101,11 +100,9 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
         GetActiveTabPage(pCalib, CALIB_TAB, &index);
         return index;
     };
-    // Hidden at start-up with every service field dimmed.
-    EXPECT_EQ(hide_flag, 1);
-    EXPECT_EQ(state(), "---- ddddd ddddd --");
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
+    // Hidden at start-up with every service field dimmed, Accept and Save too.
+    EXPECT_EQ(std::tuple(hide_flag, state(), IsCtrlDimmed(pCal1, CAL1_ACCEPT), IsCtrlDimmed(pCal1, CAL1_SAVE)),
+              std::tuple(1, "---- ddddd ddddd --"s, true, true));
 
     // A plain click does nothing.
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_LEFT_DOUBLE_CLICK);
@@ -113,18 +110,14 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
 
     SetActiveTabPage(pCalib, CALIB_TAB, 0);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(hide_flag, 0);
-    EXPECT_EQ(page(), 1);
-    EXPECT_EQ(state(), "++++ ----- ddddd dd");
-    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
+    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
+              std::tuple(0, 1, "++++ ----- ddddd dd"s, false));
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP)) << "no table loaded yet";
     EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF)) << "neither radio button set";
 
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(hide_flag, 1);
-    EXPECT_EQ(page(), 1);
-    EXPECT_EQ(state(), "---- ddddd ddddd --");
-    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
+    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
+              std::tuple(1, 1, "---- ddddd ddddd --"s, true));
 
     // Without a usable sensor hiding does not release the exchange buttons.
     err_flag = 1;
@@ -161,18 +154,16 @@ TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
     loadThroughButton(path);
     ASSERT_EQ(popups->shown.size(), 1u);
     EXPECT_EQ(popups->shown[0].kind, "file");
-    EXPECT_EQ(cal_file_flag, 1);
-    EXPECT_STREQ(calib_fname, path.c_str());
-    EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), path);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Calibration table loaded: 2048 entries");
+    EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), GetCtrlString(pCal2, CAL2_FILENAME),
+                         GetCtrlString(pPA, MAIN_STATUS)),
+              std::tuple(1, path, path, "Calibration table loaded: 2048 entries"s));
     // The first and the last entry, low byte first.
     EXPECT_EQ(std::pair(linArray[0] | linArray[1] << 8, linArray[4094] | linArray[4095] << 8), std::pair(1000, 3047));
     EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP));
 
     // Cancelling the file selection changes nothing.
     SimulateEvent(pCal2, CAL2_LOAD_TABLE, EVENT_COMMIT);
-    EXPECT_EQ(cal_file_flag, 1);
-    EXPECT_STREQ(calib_fname, path.c_str());
+    EXPECT_EQ(std::pair(cal_file_flag, std::string(calib_fname)), std::pair(1, path));
 
     // The sample table that ships with the program is valid for the default size.
     std::string error;
@@ -201,8 +192,7 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
         loadThroughButton(writeFile(c.name, c.text));
         ASSERT_EQ(popups->shown.size(), 2u);
         EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, c.message + "\nThe table in use is unchanged."));
-        EXPECT_EQ(cal_file_flag, 1);
-        EXPECT_STREQ(calib_fname, good.c_str());
+        EXPECT_EQ(std::pair(cal_file_flag, std::string(calib_fname)), std::pair(1, good));
         EXPECT_EQ(0, std::memcmp(before, linArray, sizeof before));
     }
 
@@ -212,8 +202,7 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
     EXPECT_EQ(popups->shown.back().text, "Cannot open " + programDir + "/missing.txt\nThe table in use is unchanged.");
     cal_file_flag = 0;
     loadThroughButton(writeFile("short2.txt", entries(5)));
-    EXPECT_EQ(cal_file_flag, 0);
-    EXPECT_EQ(LoadedTableBytes(), 0);
+    EXPECT_EQ(std::pair(cal_file_flag, LoadedTableBytes()), std::pair(0, 0));
 
     // The four-page layout takes 1024 entries (CalibrationTest.TableGoesToFourOrEightPagesInOrder),
     // and clears the rest of the table.
