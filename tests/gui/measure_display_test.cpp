@@ -110,7 +110,8 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
     for (auto [dark, lamp, colour] : {std::tuple{301, 1, 0xC0C0C0}, {300, 0, 0xE0E0E0}}) {
         raw.DARK_PIXELS = static_cast<std::uint16_t>(dark);
         PlotVIDEOBarGraph();
-        EXPECT_EQ(std::pair(intOf(pPA, MAIN_TRIG_LED), GetCtrlBackColor(pPA, MAIN_DARK_PIXELS)), std::pair(lamp, colour));
+        EXPECT_EQ(std::pair(intOf(pPA, MAIN_TRIG_LED), GetCtrlBackColor(pPA, MAIN_DARK_PIXELS)),
+                  std::pair(lamp, colour));
     }
 
     raw.MAX_VALUE = 1500;
@@ -138,8 +139,8 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.M_VAL_um = 5500;
     PlotVIDEOBarGraph();
     // On the upper limit is inside (green); the value, set point and lower tolerance in mm.
-    EXPECT_EQ(std::tuple(GetCtrlTextColor(pPA, MAIN_MVALUE), doubleOf(pPA, MAIN_MVAL_MM), doubleOf(pPara1, PARA1_TEACH_MM),
-                         doubleOf(pPA, MAIN_LOWER_TOL_MM)),
+    EXPECT_EQ(std::tuple(GetCtrlTextColor(pPA, MAIN_MVALUE), doubleOf(pPA, MAIN_MVAL_MM),
+                         doubleOf(pPara1, PARA1_TEACH_MM), doubleOf(pPA, MAIN_LOWER_TOL_MM)),
               std::tuple(0x008000, 5.5, 5.0, 0.25));
     raw.M_VALUE = 1101;
     PlotVIDEOBarGraph();
@@ -364,8 +365,8 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     stop_flag = 0;
     changeValue(pPA, MAIN_MM_SWITCH, 0);
     stop_flag = 1;
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION), GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE),
-                         axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION),
+                         GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
               std::tuple(0, xArray_pi, "Linear Image Sensor [pixel]"s, 0, static_cast<double>(ADCMAX)));
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 0) << "a running loop redraws it itself";
 }

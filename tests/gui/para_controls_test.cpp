@@ -120,9 +120,9 @@ TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
     };
     for (auto [panel, ring, mode, shown] :
          {std::tuple{pPara3, PARA3_HW_MODE, 2, "----"}, {pPara2, PARA2_POWER_MODE, 1, "d---"},
-          {pPara2, PARA2_POWER_MODE, 2, "-d--"}, {pPara2, PARA2_POWER_MODE, 0, "----"}, {pPara3, PARA3_HW_MODE, 1, "--dd"},
-          {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara3, PARA3_HW_MODE, 3, "--dd"}, {pPara3, PARA3_HW_MODE, 2, "----"},
-          {pPara1, PARA1_TOL_MODE, 5, "--dd"}}) {
+          {pPara2, PARA2_POWER_MODE, 2, "-d--"}, {pPara2, PARA2_POWER_MODE, 0, "----"},
+          {pPara3, PARA3_HW_MODE, 1, "--dd"}, {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara3, PARA3_HW_MODE, 3, "--dd"},
+          {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara1, PARA1_TOL_MODE, 5, "--dd"}}) {
         commitValue(panel, ring, mode);
         EXPECT_EQ(dimmed(), shown) << "ring " << ring << " mode " << mode;
     }
@@ -136,7 +136,8 @@ TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
 
     // The internal trigger and the analog output show their displays on the main panel, set
     // by their rings or with a set put on the panel.
-    for (auto [fromSet, mode, on] : {std::tuple{false, 2, true}, {false, 0, false}, {true, 2, true}, {true, 0, false}}) {
+    for (auto [fromSet, mode, on] :
+         {std::tuple{false, 2, true}, {false, 0, false}, {true, 2, true}, {true, 0, false}}) {
         pset.Int_Trigger_Mode = static_cast<std::uint16_t>(mode);
         if (fromSet)
             SetPanelValues();
@@ -184,7 +185,8 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     // not change the set.
     commitValue(pPara2, PARA2_VTHD, 50);
     EXPECT_EQ(std::tuple(thdArrayDYN[201], thdArrayEE[0], GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH),
-                         IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH), pset.Video_Thd_Auto),
+                         IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH),
+                         pset.Video_Thd_Auto),
               std::tuple(201 * 50 / 100, 33, 3, true, false, 70));
 
     // In AUTO a press on the slider ends a running loop; in FIXED it does not.
@@ -221,8 +223,9 @@ TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
     };
     EXPECT_EQ(state(), "100 1");
     // A button switched off goes back to RAM; RAM cannot be switched off.
-    const std::pair<int, const char *> clicks[] = {{MAIN_EEPROM, "010 2"}, {MAIN_FILE, "001 3"}, {MAIN_FILE, "100 1"},
-                                                   {MAIN_RAM, "100 1"},    {MAIN_EEPROM, "010 2"}, {MAIN_EEPROM, "100 1"}};
+    const std::pair<int, const char *> clicks[] = {{MAIN_EEPROM, "010 2"}, {MAIN_FILE, "001 3"},
+                                                   {MAIN_FILE, "100 1"},   {MAIN_RAM, "100 1"},
+                                                   {MAIN_EEPROM, "010 2"}, {MAIN_EEPROM, "100 1"}};
     for (size_t i = 0; i < std::size(clicks); ++i) {
         QTest::mouseClick(ControlWidget(pPA, clicks[i].first), Qt::LeftButton);
         EXPECT_EQ(state(), clicks[i].second) << "click " << i;

@@ -74,7 +74,8 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     // The service interval shows the write button and releases the slope field (else an edit
     // would reach the sensor with SEND); a long interval alone does not.
     changeValue(pRec, REC_INTERVAL, 6000.0);
-    EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)), std::pair(false, true));
+    EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)),
+              std::pair(false, true));
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
     EXPECT_EQ(doubleOf(pRec, REC_INTERVAL), 6183.0) << "the field accepts the service value";
     SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
