@@ -20,6 +20,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -75,8 +76,8 @@ TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
         EXPECT_EQ(std::tuple(pset.Power, pset.Eval_End, pset.um_Slope, cal.HW_TYPE, hwinfo.pixelCount, ADCMAX,
                              stop_flag),
                   std::tuple(500, 1024, 81920u, 517318, 4096, 255, 1));
-        EXPECT_STREQ(szVersion, "V4.0");
-        EXPECT_EQ(GetPanelTitle(pPA), "K-VOR-MQ-Series CONTROL-PANEL");
+        EXPECT_EQ(std::pair(std::string(szVersion), GetPanelTitle(pPA)),
+                  std::pair("V4.0"s, "K-VOR-MQ-Series CONTROL-PANEL"s));
         // The RS-232 layout: the port shown, the host and the address list not.
         EXPECT_EQ(std::vector({IsCtrlVisible(pPA, MAIN_COMPORT), IsCtrlVisible(pPA, MAIN_IPHOST),
                                IsCtrlVisible(pConn, CONN_IPADDR)}),
@@ -90,10 +91,9 @@ TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
 {
     linkComPort(1, programDir + "/nothing-here");
     const int result = runProgram([&] {
-        EXPECT_EQ(activeTab(), 5);
         EXPECT_LE(rs232con, 0);
-        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Invalid port number");
-        EXPECT_EQ(pset.Teach_Value, 512);
+        EXPECT_EQ(std::tuple(activeTab(), GetCtrlString(pPA, MAIN_STATUS), pset.Teach_Value),
+                  std::tuple(5, "Invalid port number"s, 512));
     });
     EXPECT_EQ(result, 0);
 }
@@ -162,8 +162,8 @@ TEST_F(PanelEventTest, HelpPopupHidesOnClickFocusLossAndClose)
     for (int event : {EVENT_LEFT_CLICK, EVENT_RIGHT_CLICK, EVENT_LOST_FOCUS, EVENT_CLOSE}) {
         DisplayPanel(pPA);
         ShowHelpPopup(100, 120, "STOP-BUTTON:\ntext");
-        EXPECT_TRUE(IsPanelVisible(pPH));
-        EXPECT_EQ(GetTextBoxLines(pPH, HELP_TEXT).front(), "STOP-BUTTON:");
+        EXPECT_EQ(std::pair(IsPanelVisible(pPH), GetTextBoxLines(pPH, HELP_TEXT).front()),
+                  std::pair(true, "STOP-BUTTON:"s));
         SimulateEvent(pPH, 0, event);
         EXPECT_FALSE(IsPanelVisible(pPH)) << event;
     }
@@ -175,18 +175,13 @@ TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
     EXPECT_EQ(GetCtrlBackColor(pPA, MAIN_HEADER), 0x0080FF);
     EXPECT_EQ((std::vector<std::string>{appini_pathname, rec_fname, GetCtrlString(pRec, REC_FILENAME)}),
               (std::vector{programDir + "/MQ-Vista.ini", programDir + "/RECORD.DAT", programDir + "/RECORD.DAT"}));
-    // Threshold and x positions of the video points.
-    EXPECT_DOUBLE_EQ(xArray_pi[255], 1020.0);
-    EXPECT_EQ(xARRAY, xArray_pi);
-    EXPECT_DOUBLE_EQ(YSCALE_FAC, 20.0 / 4096);
-    // Evaluation-window bar: teach, begin and end cursors and the tolerance band.
-    double x = 0, y = 0;
+    // The x positions of the video points, and the millimetres per pixel.
+    EXPECT_EQ(std::tuple(xArray_pi[255], xARRAY, YSCALE_FAC), std::tuple(1020.0, xArray_pi, 20.0 / 4096));
+    // Evaluation-window bar: the teach cursor (x, y), the end cursor and one tolerance band.
+    double x = 0, y = 0, end = 0, endY = 0;
     ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y), 0);
-    EXPECT_EQ(x, 512);
-    EXPECT_EQ(y, 1.0);
-    ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, &x, &y), 0);
-    EXPECT_EQ(x, 1024);
-    EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1);
+    ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, &end, &endY), 0);
+    EXPECT_EQ(std::tuple(x, y, end, GetNumGraphRects(pPA, MAIN_BAR_GRAPH)), std::tuple(512.0, 1.0, 1024.0, 1));
 }
 
 // The header band's texts are controls made while the program runs; a window whose ids
@@ -211,9 +206,9 @@ TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheConnectionPagesTcpLayout)
     ASSERT_TRUE(sim.start({"--tcp", "0", "--eeprom", programDir + "/e"})) << sim.error();
     ASSERT_EQ(openTcp(sim.tcpPort()), 1);
     InitGUI();
-    EXPECT_TRUE(IsCtrlVisible(pConn, CONN_IPADDR));
-    EXPECT_FALSE(IsCtrlVisible(pConn, CONN_BAUD));
-    EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS).front(), "TCP-server-connect successful!");
+    EXPECT_EQ(std::tuple(IsCtrlVisible(pConn, CONN_IPADDR), IsCtrlVisible(pConn, CONN_BAUD),
+                         GetTextBoxLines(pConn, CONN_STATUS).front()),
+              std::tuple(true, false, "TCP-server-connect successful!"s));
 }
 
 // Without a display, whether none is named or the named one cannot be reached, the
