@@ -19,6 +19,7 @@
 
 using namespace ui;
 using namespace panels;
+using namespace std::string_literals;
 
 namespace {
 
@@ -89,11 +90,11 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     // The micrometre column: the same series five times larger.
     EXPECT_NEAR(number(STATS_ROW_CP, 1), number(STATS_ROW_CP, 0), 1e-3);
 
-    int bins = 0;
-    GetCtrlVal(pStats, STATS_BINS, &bins);
-    EXPECT_EQ(bins, 9);  // Sturges for 200
-    EXPECT_EQ(GetNumGraphPlots(pStats, STATS_HISTOGRAM), 4);  // bars, two limits, mean
-    EXPECT_EQ(GetNumGraphPlots(pStats, STATS_RUNCHART), 4);   // two limits, mean, values
+    // Sturges' bins for 200; the histogram's bars, two limits and mean; the run chart's two
+    // limits, mean and values.
+    EXPECT_EQ(std::tuple(intOf(pStats, STATS_BINS), GetNumGraphPlots(pStats, STATS_HISTOGRAM),
+                         GetNumGraphPlots(pStats, STATS_RUNCHART)),
+              std::tuple(9, 4, 4));
     double lo = 0, hi = 0;
     GetAxisRange(pStats, STATS_HISTOGRAM, XAXIS, &lo, &hi);
     EXPECT_LT(lo, 380);
@@ -148,9 +149,8 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     open();
     EXPECT_EQ(figure(STATS_ROW_N, 0), "3");
     const std::string message = GetCtrlString(pStats, STATS_MESSAGE);
-    EXPECT_NE(message.find("1 line(s) could not be read"), std::string::npos) << message;
-    EXPECT_NE(message.find("line 10"), std::string::npos) << message;
-    EXPECT_NE(message.find("still being written"), std::string::npos) << message;
+    for (const char *part : {"1 line(s) could not be read", "line 10", "still being written"})
+        EXPECT_NE(message.find(part), std::string::npos) << message;
 
     // The recorder goes on; RELOAD reads the new lines only.
     const std::string rest = "3\t506\t1\t2\t2\t2530\r\n" + MakeRecordLine({508, 1, 2, 2, 2540, "10:00:04"});
@@ -166,10 +166,9 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     popups->shown.clear();
     open();
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].kind, "message");
     EXPECT_NE(popups->shown[0].text.find("is not a record file"), std::string::npos);
-    EXPECT_EQ(GetCtrlString(pStats, STATS_FILE), record);
-    EXPECT_EQ(ReadBytes(ini), "[PARA]\r\nPower = 500\r\n");
+    EXPECT_EQ(std::tuple(popups->shown[0].kind, GetCtrlString(pStats, STATS_FILE), ReadBytes(ini)),
+              std::tuple("message"s, record, "[PARA]\r\nPower = 500\r\n"s));
 
     CopyText(rec_fname, (programDir + "/none.dat").c_str());
     popups->shown.clear();
@@ -185,13 +184,11 @@ TEST_F(StatsWindowTest, ClosedWindowOpensAgainAndNoFileIsNotOffered)
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile({500, 501})));
     open();
     SimulateEvent(pStats, 0, EVENT_CLOSE);
-    EXPECT_FALSE(IsPanelVisible(pStats));
-    EXPECT_STREQ(stats_fname, "");
+    EXPECT_EQ(std::pair(IsPanelVisible(pStats), std::string(stats_fname)), std::pair(false, ""s));
     SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);  // nothing to reload: no harm
 
     open();
-    EXPECT_TRUE(IsPanelVisible(pStats));
-    EXPECT_EQ(figure(STATS_ROW_N, 0), "2");
+    EXPECT_EQ(std::pair(IsPanelVisible(pStats), figure(STATS_ROW_N, 0)), std::pair(true, "2"s));
 
     std::remove(record.c_str());
     popups->shown.clear();
@@ -253,7 +250,8 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     // Pictures by their extension; none makes a PNG.
     for (auto [chosen, button, written, magic] :
          {std::tuple{"histogram.png", STATS_SAVE_HISTOGRAM, "histogram.png", "\x89PNG"},
-          {"run.pdf", STATS_SAVE_RUNCHART, "run.pdf", "%PDF"}, {"noext", STATS_SAVE_RUNCHART, "noext.png", "\x89PNG"}}) {
+          {"run.pdf", STATS_SAVE_RUNCHART, "run.pdf", "%PDF"},
+          {"noext", STATS_SAVE_RUNCHART, "noext.png", "\x89PNG"}}) {
         popups->filePaths = {programDir + "/" + chosen};
         SimulateEvent(pStats, button, EVENT_COMMIT);
         EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "Picture saved: " + programDir + "/" + written);
