@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <unistd.h>
 
 using namespace ui;
@@ -103,25 +104,22 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
     ASSERT_EQ(sim.command("set baud 9600"), "ok");
     int requestedAtStop = -1;
     after(400, [&] {
-        EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pCal1, CAL1_FACTORY}}));
-        EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND));
-        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
-        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
+        EXPECT_EQ(std::make_tuple(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pCal1, CAL1_FACTORY}}),
+                                  IsCtrlDimmed(pPA, MAIN_SEND), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH),
+                                  IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH)),
+                  std::make_tuple(true, false, true, false));
         requestedAtStop = count(ORDER_MEASUREMENT);
         pressStop();
     });
     press(pPA, MAIN_RUN);
     ASSERT_GT(requestedAtStop, 2);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
-    EXPECT_EQ(count(ORDER_MEASUREMENT), requestedAtStop) << "no request after STOP";
-    EXPECT_EQ(framesRolled(), requestedAtStop) << "the frame under way when STOP came is shown too";
-    EXPECT_TRUE(NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}}));
+    EXPECT_EQ(std::make_tuple(stop_flag, MainStatus(), NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}})),
+              std::make_tuple(1, std::string("Data-Transfer Stopped!"), true));
+    // No request after STOP, and the frame under way when STOP came is shown too.
+    EXPECT_EQ((std::vector<int>{count(ORDER_MEASUREMENT), framesRolled()}), std::vector<int>(2, requestedAtStop));
 
     // The last frame is on the panel and in the newest point of the history.
-    int shown = 0;
-    GetCtrlVal(pPA, MAIN_MVALUE, &shown);
-    EXPECT_EQ(shown, raw.M_VALUE);
+    EXPECT_EQ(intOf(pPA, MAIN_MVALUE), raw.M_VALUE);
     EXPECT_EQ(arrayNORM[kRollTraces * (kRollPoints - 1) + 3], raw.M_VALUE);
 }
 
@@ -140,9 +138,7 @@ TEST_F(MeasureRunTest, RequestsDuringTheRunGoOutAfterTheNextFrameInTheirOrder)
         cal_start_flag = cal_save_flag = cal_exit_flag = 1;
     });
     press(pPA, MAIN_RUN); // the calibration end stops the loop
-    EXPECT_FALSE(resetWentOutAtOnce);
-    EXPECT_EQ(target, RAM);
-    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(std::make_tuple(resetWentOutAtOnce, target, stop_flag), std::make_tuple(false, RAM, 1));
     const std::vector<int> orders = sim.orders();
     const auto first = std::find(orders.begin(), orders.end(), ORDER_WRITE_PARA_RAM);
     ASSERT_NE(first, orders.end());
@@ -188,8 +184,8 @@ TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
     const std::vector<int> orders = sim.orders();
     const auto send = std::find(orders.begin(), orders.end(), ORDER_WRITE_PARA_RAM);
     ASSERT_NE(send, orders.end());
-    EXPECT_EQ(*(send - 1), ORDER_CURVE);
-    EXPECT_EQ(*(send + 1), ORDER_MEASUREMENT);
+    const std::vector<int> around = {ORDER_CURVE, ORDER_WRITE_PARA_RAM, ORDER_MEASUREMENT};
+    EXPECT_EQ(std::vector<int>(send - 1, send + 2), around);
     EXPECT_EQ(count(ORDER_WRITE_PARA_EE), 0);
     // Every pass is a frame and a profile; a frame on its way when STOP came is taken alone.
     EXPECT_GE(count(ORDER_MEASUREMENT) - count(ORDER_CURVE), 0);
@@ -227,13 +223,10 @@ TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenW
         return true;
     });
     press(pPA, MAIN_VIDEO);
-    sim.command("fault none");
     ASSERT_FALSE(atStop.empty());
     atStop.push_back(ORDER_READ_PARA_RAM);
     EXPECT_EQ(sim.orders(), atStop) << "the frame on its way is taken, no profile asked for, then the GET";
-    EXPECT_EQ(get_flag, 0);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_NE(activeTab(), 5);
+    EXPECT_EQ(std::make_tuple(get_flag, stop_flag, activeTab() == 5), std::make_tuple(0, 1, false));
 }
 
 TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
@@ -255,7 +248,6 @@ TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
         return true;
     });
     press(pPA, MAIN_RUN);
-    sim.command("fault none");
     EXPECT_EQ(count(ORDER_WRITE_PARA_RAM), 2);
     EXPECT_EQ(FromHex<ParameterSet>(sim.command("ram").substr(3)).Trigger_Pixel, 222);
     EXPECT_EQ(send_flag, 0);
@@ -288,7 +280,6 @@ TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnce
     press(pPA, MAIN_SEND);
     EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
     EXPECT_EQ(get_flag + send_flag, 0) << "nothing left to go out later";
-    sim.command("fault none");
 }
 
 TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWithTheStoredProfile)
@@ -315,17 +306,14 @@ TEST_F(MeasureRunTest, ComparisonViewComparesTheFirstPassWithTheFixedLevelThenWi
         else
             EXPECT_EQ(highs, 0) << "later passes against thdArrayEE";
     }
-    sim.command("fault none");
 }
 
 TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
 {
     after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
     press(pPA, MAIN_RUN);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_EQ(exit_flag, 1);
-    EXPECT_NE(activeTab(), 5);
-    EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
+    EXPECT_EQ(std::make_tuple(stop_flag, exit_flag, activeTab() == 5, MainStatus()),
+              std::make_tuple(1, 1, false, std::string("Data-Transfer Stopped!")));
     exit_flag = 0;
 }
 
