@@ -70,17 +70,13 @@ protected:
 
 TEST_F(FrameDisplayTest, CycleRateDecimalsFollowTheRate)
 {
-    struct Case {
-        unsigned cycle;
-        double hertz;
-        int decimals;
-    } cases[] = {{50000, 20.0, 0}, {200000, 5.0, 1}, {100000, 10.0, 1}, {1512, 661.0, 0}, {0, 0.0, 1}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.cycle);
-        raw.CYCLE_TIME = c.cycle;
+    for (auto [cycle, hertz, decimals] :
+         {std::tuple{50000u, 20.0, 0}, {200000u, 5.0, 1}, {100000u, 10.0, 1}, {1512u, 661.0, 0}, {0u, 0.0, 1}}) {
+        raw.CYCLE_TIME = cycle;
         PlotVIDEOBarGraph();
         EXPECT_EQ(std::pair(doubleOf(pPA, MAIN_CYCLE_RATE), GetCtrlPrecision(pPA, MAIN_CYCLE_RATE)),
-                  std::pair(c.hertz, c.decimals));
+                  std::pair(hertz, decimals))
+            << "cycle " << cycle;
     }
 }
 
@@ -88,18 +84,16 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
 {
     // IN0, IN1 and the button's own lamp in turn; without the housing button (hardware mode 0)
     // state 4 changes nothing. The IN1 lamp keeps its label.
-    struct Case {
-        int hardwareMode, state, in0, in1, button;
-    } cases[] = {{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
-                 {1, 5, 0, 0, 0}, {1, 6, 0, 1, 0}, {1, 0, 0, 0, 0}, {1, 9, 0, 0, 0}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << c.hardwareMode << " state " << c.state);
-        pset.Hardware_Mode = static_cast<std::uint16_t>(c.hardwareMode);
-        raw.IN_STATE = static_cast<std::uint16_t>(c.state);
+    for (auto [hardwareMode, state, in0, in1, button] :
+         {std::tuple{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
+          {1, 5, 0, 0, 0}, {1, 6, 0, 1, 0}, {1, 0, 0, 0, 0}, {1, 9, 0, 0, 0}}) {
+        pset.Hardware_Mode = static_cast<std::uint16_t>(hardwareMode);
+        raw.IN_STATE = static_cast<std::uint16_t>(state);
         PlotVIDEOBarGraph();
         EXPECT_EQ(std::tuple(intOf(pPA, MAIN_IN0_LED), intOf(pPA, MAIN_IN1_LED), intOf(pPA, MAIN_BTN_LED),
                              GetCtrlLabel(pPA, MAIN_IN1_LED)),
-                  std::tuple(c.in0, c.in1, c.button, "IN1"s));
+                  std::tuple(in0, in1, button, "IN1"s))
+            << "mode " << hardwareMode << " state " << state;
     }
 }
 
@@ -284,15 +278,12 @@ TEST(RollPoint, AnalogTracesByMode)
     r.M_VALUE = 510;
     r.MAX_VALUE = 530;
     r.MIN_VALUE = 1023;
-    struct Case {
-        int mode;
-        double b, a;
-    } cases[] = {{0, 510, 510}, {1, 510, 530}, {2, 1, 510}, {3, 1023, 530}, {4, 1023, 1}, {7, 1023, 1}};
-    for (const Case &c : cases) {
+    for (auto [mode, b, a] : {std::tuple{0, 510.0, 510.0}, {1, 510.0, 530.0}, {2, 1.0, 510.0}, {3, 1023.0, 530.0},
+                              {4, 1023.0, 1.0}, {7, 1023.0, 1.0}}) {
         RollInputs in = pixelsInput(0, 10, 10);
-        in.analogMode = c.mode;
+        in.analogMode = mode;
         const RollPoint p = ComputeRollPoint(r, in);
-        EXPECT_EQ(std::pair(p.values[4], p.values[5]), std::pair(c.b, c.a)) << c.mode;
+        EXPECT_EQ(std::pair(p.values[4], p.values[5]), std::pair(b, a)) << "mode " << mode;
     }
 }
 
@@ -344,9 +335,9 @@ TEST_F(MainControlsTest, EvaluationFieldsClampToTheSensorsLimits)
         SCOPED_TRACE(testing::Message() << "control " << c.control << " entered " << c.entered);
         const bool begin = c.control == MAIN_EDGE_LEFT;
         commitValue(pPA, c.control, c.entered);
-        EXPECT_EQ(intOf(pPA, c.control), c.shown);
-        EXPECT_EQ(begin ? pset.Eval_Begin : pset.Eval_End, c.inSet);
-        EXPECT_EQ(cursorX(begin ? 2 : 3), c.shown);
+        // The field, the set and the bar's cursor.
+        EXPECT_EQ(std::tuple(intOf(pPA, c.control), begin ? pset.Eval_Begin : pset.Eval_End, cursorX(begin ? 2 : 3)),
+                  std::tuple(c.shown, c.inSet, c.shown));
     }
 }
 
