@@ -41,26 +41,21 @@ protected:
 
 TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
 {
-    struct Case {
-        int code;
-        double slope;
-        double range;
-    } cases[] = {{517311, 2.5, 10000}, {517422, 2.5, 10000}, {517465, 3.5, 14000}, {517312, 5.0, 20000},
-                 {517318, 5.0, 20000}, {517204, 7.5, 30000}, {517449, 7.5, 30000}, {517314, 10.0, 40000},
-                 {517437, 10.0, 40000}, {123456, 5.0, 20000}, {0, 5.0, 20000}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.code);
+    for (auto [code, slope, range] :
+         {std::tuple{517311, 2.5, 10000.0}, {517422, 2.5, 10000.0}, {517465, 3.5, 14000.0}, {517312, 5.0, 20000.0},
+          {517318, 5.0, 20000.0}, {517204, 7.5, 30000.0}, {517449, 7.5, 30000.0}, {517314, 10.0, 40000.0},
+          {517437, 10.0, 40000.0}, {123456, 5.0, 20000.0}, {0, 5.0, 20000.0}}) {
+        SCOPED_TRACE(code);
         // Leftovers of a fitted slope and an edited header.
         SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 4.321);
         SetCtrlVal(pCal2, CAL2_OFFSET, 77.0);
         SetCtrlVal(pCal2, CAL2_SIZE, 1024);
         SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
-        selectHARDWARE(c.code);
-        // Both slopes, range, size, divisor, offset and the fitted slope.
+        selectHARDWARE(code);
         EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal2, CAL2_RANGE),
                                doubleOf(pCal2, CAL2_SIZE), doubleOf(pCal2, CAL2_DIVISOR), doubleOf(pCal2, CAL2_OFFSET),
                                doubleOf(pCal1, CAL1_NEW_SLOPE)}),
-                  (std::vector{c.slope, c.slope, c.range, 2048.0, 1.0, 0.0, 0.0}));
+                  (std::vector{slope, slope, range, 2048.0, 1.0, 0.0, 0.0}));
     }
 }
 
