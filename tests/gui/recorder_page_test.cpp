@@ -33,21 +33,17 @@ protected:
 
 TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
 {
-    struct Case {
-        int mode;
-        bool interval, samples, buttons;
-    };
     const auto dimmed = [] {
         std::vector<bool> out;
         for (int id : {REC_INTERVAL, REC_SAMPLES, REC_START, REC_STOP, REC_FILE_BTN})
             out.push_back(IsCtrlDimmed(pRec, id));
         return out;
     };
-    for (const Case c : {Case{2, true, true, true}, Case{1, true, false, false}, Case{3, true, true, true},
-                         Case{4, true, true, true}, Case{0, false, false, false}}) {
-        changeValue(pRec, REC_MODE, c.mode);
-        // Interval, samples, Start, Stop and the file button.
-        EXPECT_EQ(dimmed(), (std::vector{c.interval, c.samples, c.buttons, c.buttons, c.buttons})) << "mode " << c.mode;
+    for (auto [mode, interval, samples, buttons] : {std::tuple{2, true, true, true}, {1, true, false, false},
+                                                    {3, true, true, true}, {4, true, true, true},
+                                                    {0, false, false, false}}) {
+        changeValue(pRec, REC_MODE, mode);
+        EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons})) << "mode " << mode;
     }
     // Start-up applies the same rule to the ring it finds.
     SetCtrlVal(pRec, REC_MODE, 3);
@@ -95,7 +91,6 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     EXPECT_EQ(popups->said(0), std::pair("K-VOR-Series Recorder-File:"s, "RECORD.DAT"s));
     EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), before);
 
-    // A new file.
     const std::string fresh = programDir + "/new.dat";
     popups->filePaths.push_back(fresh);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
@@ -178,7 +173,6 @@ TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
                          GetCtrlString(pPA, MAIN_STATUS)),
               std::tuple(1, "DATA-RECORDER: CANNOT WRITE DATA-FILE!"s, VAL_RED,
                          "Data-Recorder error - record file cannot be written!"s));
-    // Run, Video, Teach and Start released.
     EXPECT_EQ(std::vector({IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pPA, MAIN_VIDEO),
                            IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
               std::vector(4, false));
