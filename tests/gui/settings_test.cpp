@@ -117,11 +117,13 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     EXPECT_EQ(0, activeTab());
     const std::string text = ReadBytes(iniPath());
     ASSERT_FALSE(text.empty());
-    EXPECT_NE(text.find("Panel width  = 790"), std::string::npos) << text;
-    EXPECT_LT(text.find("[CONNECTION]"), text.find("[IP ADDRESSES]"));
-    EXPECT_LT(text.find("[IP ADDRESSES]"), text.find("[APPLICATION]"));
-    EXPECT_LT(text.find("[APPLICATION]"), text.find("[HARDWAREINFO]"));
-    EXPECT_NE(text.find("Hardware-Type = 2"), std::string::npos);
+    // The sections in their order, with two of their keys.
+    size_t at = 0;
+    for (const char *part : {"[CONNECTION]", "[IP ADDRESSES]", "[APPLICATION]", "Panel width  = 790", "[HARDWAREINFO]",
+                             "Hardware-Type = 2"}) {
+        at = text.find(part, at);
+        EXPECT_NE(at, std::string::npos) << part << " in order in\n" << text;
+    }
 
     // A new start: the panels as the resources make them, then the file.
     CloseLinkAndPanels();
@@ -132,7 +134,6 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
               std::tuple("192.168.1.30"s, "2001"s, 2001, "192.168.1.30"s));
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
     EXPECT_EQ(panelGeometry(), (std::array{560, 790, 40, 30}));
-    // Baud ring, millimetre switch and flag.
     EXPECT_EQ(std::tuple(intOf(pConn, CONN_BAUD), intOf(pPA, MAIN_MM_SWITCH), mm_flag), std::tuple(2, 1, 1));
     // Start-up puts the pixel points back until the sensor is identified; the file alone
     // selects the millimetre points.
@@ -271,7 +272,6 @@ TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
                 "\r\n";
     EXPECT_EQ(ReadBytes(path), expected);
 
-    // A file that cannot be written is reported as such.
     EXPECT_EQ(-1, WriteHardwareInfoFile(JoinPath(programDir, "missing/hw.ini").c_str()));
 }
 
