@@ -298,7 +298,6 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     EXPECT_NE(GetCtrlString(pStats, STATS_MESSAGE).find("once the recording"), std::string::npos);
     popups->filePaths.clear();
 
-    // A report that cannot be written says so.
     popups->shown.clear();
     popups->filePaths = {programDir + "/no-such-dir/report.csv"};
     SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
