@@ -159,22 +159,19 @@ TEST_F(StatsWindowTest, GrowingFileSkippedLinesAndForeignFiles)
     EXPECT_EQ(figures({{STATS_ROW_N, 0}, {STATS_ROW_MAX, 0}, {STATS_ROW_MAX, 1}}),
               (std::vector<std::string>{"5", "508", "2540"}));
 
-    // Not a record file: a clear message, the window keeps what it showed.
+    // Not a record file, or none: a clear message, the window keeps what it showed.
     const std::string ini = programDir + "/K-VOR-MQpara.ini";
     ASSERT_TRUE(WriteBytes(ini, "[PARA]\r\nPower = 500\r\n"));
-    CopyText(rec_fname, ini.c_str());
-    popups->shown.clear();
-    open();
-    ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_NE(popups->shown[0].text.find("is not a record file"), std::string::npos);
-    EXPECT_EQ(std::tuple(popups->shown[0].kind, GetCtrlString(pStats, STATS_FILE), ReadBytes(ini)),
-              std::tuple("message"s, record, "[PARA]\r\nPower = 500\r\n"s));
-
-    CopyText(rec_fname, (programDir + "/none.dat").c_str());
-    popups->shown.clear();
-    open();
-    ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_NE(popups->shown[0].text.find("Record file not found"), std::string::npos);
+    for (auto [file, message] :
+         {std::pair{ini, "is not a record file"}, {programDir + "/none.dat", "Record file not found"}}) {
+        CopyText(rec_fname, file.c_str());
+        popups->shown.clear();
+        open();
+        ASSERT_EQ(popups->shown.size(), 1u);
+        EXPECT_NE(popups->shown[0].text.find(message), std::string::npos) << popups->shown[0].text;
+        EXPECT_EQ(std::pair(popups->shown[0].kind, GetCtrlString(pStats, STATS_FILE)), std::pair("message"s, record));
+    }
+    EXPECT_EQ(ReadBytes(ini), "[PARA]\r\nPower = 500\r\n");
 }
 
 // Offered at the end of a recording, yes and no: RecordingTest.StatisticsAreReadWhileRecording...
@@ -293,8 +290,7 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     SimulateEvent(pStats, STATS_SAVE_REPORT, EVENT_COMMIT);
     SimulateEvent(pStats, STATS_SAVE_RUNCHART, EVENT_COMMIT);
     stop_flag = 1;
-    EXPECT_TRUE(popups->shown.empty());
-    EXPECT_FALSE(FileExists(programDir + "/late.csv"));
+    EXPECT_EQ(std::pair(popups->shown.empty(), FileExists(programDir + "/late.csv")), std::pair(true, false));
     EXPECT_NE(GetCtrlString(pStats, STATS_MESSAGE).find("once the recording"), std::string::npos);
     popups->filePaths.clear();
 
