@@ -48,23 +48,19 @@ protected:
 TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
 {
     // A tolerance keeps set point +/- tolerance on the line of 1024 pixels, rather than wrap.
-    const struct {
-        std::uint16_t teach;
-        int control;
-        int entered, shown;
-    } clamps[] = {{1000, PARA1_UPPER_TOL, 50, 23}, {1000, PARA1_UPPER_TOL, 24, 24}, {1023, PARA1_UPPER_TOL, 5, 0},
-                  {1024, PARA1_UPPER_TOL, 5, 0},   {40, PARA1_LOWER_TOL, 41, 39},   {40, PARA1_LOWER_TOL, 40, 40},
-                  {0, PARA1_LOWER_TOL, 3, 0}};
-    for (const auto &c : clamps) {
-        SCOPED_TRACE(testing::Message() << "teach " << c.teach << " entered " << c.entered);
-        pset.Teach_Value = c.teach;
-        enter(pPara1, c.control, c.entered);
+    for (auto [teach, control, entered, shown] :
+         {std::tuple{1000, PARA1_UPPER_TOL, 50, 23}, {1000, PARA1_UPPER_TOL, 24, 24}, {1023, PARA1_UPPER_TOL, 5, 0},
+          {1024, PARA1_UPPER_TOL, 5, 0}, {40, PARA1_LOWER_TOL, 41, 39}, {40, PARA1_LOWER_TOL, 40, 40},
+          {0, PARA1_LOWER_TOL, 3, 0}}) {
+        SCOPED_TRACE(testing::Message() << "teach " << teach << " entered " << entered);
+        pset.Teach_Value = static_cast<std::uint16_t>(teach);
+        enter(pPara1, control, entered);
         // In millimetres on the main panel and beside the field.
-        const bool upper = c.control == PARA1_UPPER_TOL;
-        const double mm = c.shown * 81920 / 16384000.0;
-        EXPECT_EQ(std::tuple(intOf(pPara1, c.control), doubleOf(pPA, upper ? MAIN_UPPER_TOL_MM : MAIN_LOWER_TOL_MM),
+        const bool upper = control == PARA1_UPPER_TOL;
+        const double mm = shown * 81920 / 16384000.0;
+        EXPECT_EQ(std::tuple(intOf(pPara1, control), doubleOf(pPA, upper ? MAIN_UPPER_TOL_MM : MAIN_LOWER_TOL_MM),
                              doubleOf(pPara1, upper ? PARA1_UPPER_TOL_MM : PARA1_LOWER_TOL_MM)),
-                  std::tuple(c.shown, mm, mm));
+                  std::tuple(shown, mm, mm));
     }
 
     // The millimetres exactly, with the slope of 5 um per pixel.
@@ -400,8 +396,8 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
 {
     popups->filePaths = {programDir + "/missing/p.ini"};
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
-    EXPECT_EQ(status(), "Parameter saving to file failed!");
-    EXPECT_EQ(popups->shown.back().kind, "message");
+    EXPECT_EQ(std::pair(status(), popups->shown.back().kind),
+              std::pair("Parameter saving to file failed!"s, "message"s));
     EXPECT_NE(popups->shown.back().text.find("could not be written"), std::string::npos);
 
     pset.Power = 777;
@@ -413,10 +409,10 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
         SCOPED_TRACE(name);
         popups->filePaths = {programDir + "/" + name};
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-        EXPECT_EQ(status(), "Parameter not read from file!");
         EXPECT_NE(popups->shown.back().text.find(message), std::string::npos);
-        EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
-        EXPECT_EQ(intOf(pPara2, PARA2_POWER), 777);
+        // The status, the set and the panel unchanged.
+        EXPECT_EQ(std::tuple(status(), std::memcmp(&before, &pset, sizeof pset), intOf(pPara2, PARA2_POWER)),
+                  std::tuple("Parameter not read from file!"s, 0, 777));
     }
 }
 
