@@ -25,7 +25,7 @@ using namespace std::string_literals;
 namespace {
 
 // Runs the real entry point in a program directory of its own; it loads its own panels.
-// `whileRunning` is called once the event loop runs; it ends the run by closing the main panel.
+// `whileRunning`, if given, is called once the event loop runs; then the main panel is closed.
 class StartupTest : public AppFixture {
 protected:
     void SetUp() override
@@ -47,9 +47,10 @@ protected:
         });
     }
 
-    int runProgram(const std::function<void()> &whileRunning)
+    int runProgram(const std::function<void()> &whileRunning = nullptr)
     {
-        whenLoopRuns(whileRunning);
+        if (whileRunning)
+            whenLoopRuns(whileRunning);
         static char arg0[] = "mq-vista";
         static char *argv[] = {arg0, nullptr};
         return WinMain(1, argv);
@@ -126,9 +127,7 @@ TEST_F(StartupTest, ClosingWhileStartUpStillWaitsForTheSensorEndsTheRun)
     linkComPort(1, sim.ptyPath());
     // The close arrives during the echo wait, before the event loop runs.
     QTimer::singleShot(200, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
-    static char arg0[] = "mq-vista";
-    static char *argv[] = {arg0, nullptr};
-    EXPECT_EQ(WinMain(1, argv), 0);
+    EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(exit_flag, 1);
 }
 
