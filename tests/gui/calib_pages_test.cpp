@@ -107,8 +107,9 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
               std::tuple(0, 1, "++++ ----- ddddd dd"s, false));
-    EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP)) << "no table loaded yet";
-    EXPECT_TRUE(IsCtrlDimmed(pCalib, CALIB_WRITE_XF)) << "neither radio button set";
+    // No table loaded yet, neither radio button set.
+    EXPECT_EQ(std::pair(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP), IsCtrlDimmed(pCalib, CALIB_WRITE_XF)),
+              std::pair(true, true));
 
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),

@@ -202,13 +202,12 @@ TEST_F(FrameDisplayTest, ToleranceBandLimitsAtTheLineEnds)
 
 TEST_F(FrameDisplayTest, CalibrationPageAndRegulatedSlidersFollowTheFrame)
 {
-    SetCtrlVal(pCal1, CAL1_ACTIVATE, 0);
     SetCtrlVal(pCal1, CAL1_CUR_PIXEL, 7);
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pCal1, CAL1_CUR_PIXEL), 7);
-    SetCtrlVal(pCal1, CAL1_ACTIVATE, 1);
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(intOf(pCal1, CAL1_CUR_PIXEL), 1400);
+    for (auto [activate, pixel] : {std::pair{0, 7}, {1, 1400}}) {
+        SetCtrlVal(pCal1, CAL1_ACTIVATE, activate);
+        PlotVIDEOBarGraph();
+        EXPECT_EQ(intOf(pCal1, CAL1_CUR_PIXEL), pixel) << "activated " << activate;
+    }
 
     pset.Power_Mode = 1;
     raw.DYN_POWER = 432;

@@ -126,8 +126,8 @@ TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
     const std::string longPath = programDir + "/" + std::string(300, 'x') + ".dat";
     popups->filePaths = {longPath};
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_STREQ(rec_fname, (programDir + "/plain.dat").c_str());
-    EXPECT_EQ(popups->shown.back().kind, "message");
+    EXPECT_EQ(std::pair(chosen(), popups->shown.back().kind),
+              std::pair(std::pair(programDir + "/plain.dat", programDir + "/plain.dat"), "message"s));
     EXPECT_NE(popups->shown.back().text.find("longer than 259 characters"), std::string::npos);
 
     // The parameter file alike: SEND to a file named without extension writes the .ini.
