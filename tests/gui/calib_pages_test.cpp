@@ -174,22 +174,21 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
     unsigned char before[sizeof linArray];
     std::memcpy(before, linArray, sizeof before);
 
-    struct Case {
-        std::string name, text, message;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"short.txt", entries(100), "Line 101: the file ends after 100 entries, 2048 are needed (XF-SIZE 2048)"},
         {"long.txt", entries(2049), "Line 2049: more than 2048 entries (XF-SIZE 2048)"},
         {"bad.txt", "1\n2\nseven\n" + entries(2045), "Line 3: not a number from 0 to 65535"},
         {"huge.txt", std::string(kMaxCalibTableFileBytes + 1, '\n'), "The file is larger than 1048576 bytes"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, text, message] : cases) {
+        SCOPED_TRACE(name);
         popups->shown.clear();
-        loadThroughButton(writeFile(c.name, c.text));
+        loadThroughButton(writeFile(name, text));
         ASSERT_EQ(popups->shown.size(), 2u);
-        EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, c.message + "\nThe table in use is unchanged."));
-        EXPECT_EQ(std::pair(cal_file_flag, std::string(calib_fname)), std::pair(1, good));
-        EXPECT_EQ(0, std::memcmp(before, linArray, sizeof before));
+        EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, message + "\nThe table in use is unchanged."));
+        // The flag, the file name and the table as they were.
+        EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), std::memcmp(before, linArray, sizeof before)),
+                  std::tuple(1, good, 0));
     }
 
     // A missing file, and a first load that fails, leave the flag down.
