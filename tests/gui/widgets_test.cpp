@@ -390,21 +390,16 @@ TEST_F(WidgetsTest, LoopPacesTheRepaintsAndAStalledLoopIsStillPainted)
 // the help pop-up's placement, still see the panel at 100 %.
 TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
 {
-    struct Case {
-        int width, height;
-        double factor;
-        int offsetX, offsetY;
-    };
     passRightClicks = true;
     QWidget *window = PanelWidget(pPA);
     window->resize(780, 548);
     QApplication::processEvents();
     const double point = ControlWidget(pPA, MAIN_RUN)->font().pointSizeF();
-    for (const Case &c : std::vector<Case>{
-             {780, 548, 1.0, 0, 0}, {1560, 1096, 2.0, 0, 0}, {1170, 822, 1.5, 0, 0}, {1560, 548, 1.0, 390, 0},
-             {780, 1096, 1.0, 0, 274}, {1920, 1096, 2.0, 180, 0}}) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
-        window->resize(c.width, c.height);
+    for (auto [width, height, factor, offsetX, offsetY] :
+         {std::tuple{780, 548, 1.0, 0, 0}, {1560, 1096, 2.0, 0, 0}, {1170, 822, 1.5, 0, 0}, {1560, 548, 1.0, 390, 0},
+          {780, 1096, 1.0, 0, 274}, {1920, 1096, 2.0, 180, 0}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        window->resize(width, height);
         QApplication::processEvents();
         for (int id : {MAIN_RUN, MAIN_VIDEO_GRAPH, MAIN_HEADER, PARA1_TEACH, REC_SAMPLES}) {
             const int panel = PanelOfControl(id);
@@ -413,23 +408,22 @@ TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
             EXPECT_EQ(r.width, FindControlDef(id)->rect.width);  // the logic sees 100 %
             const bool onWindow = panel == pPA;
             const QRect g = ControlWidget(panel, id)->geometry();
-            EXPECT_NEAR(g.x(), r.left * c.factor + (onWindow ? c.offsetX : 0), 1) << id;
-            EXPECT_NEAR(g.y(), r.top * c.factor + (onWindow ? c.offsetY : 0), 1) << id;
-            EXPECT_NEAR(g.width(), r.width * c.factor, 1) << id;
-            EXPECT_NEAR(g.height(), r.height * c.factor, 1) << id;
+            EXPECT_NEAR(g.x(), r.left * factor + (onWindow ? offsetX : 0), 1) << id;
+            EXPECT_NEAR(g.y(), r.top * factor + (onWindow ? offsetY : 0), 1) << id;
+            EXPECT_NEAR(g.width(), r.width * factor, 1) << id;
+            EXPECT_NEAR(g.height(), r.height * factor, 1) << id;
         }
-        EXPECT_DOUBLE_EQ(ControlWidget(pPA, MAIN_RUN)->font().pointSizeF(), point * c.factor);
+        EXPECT_DOUBLE_EQ(ControlWidget(pPA, MAIN_RUN)->font().pointSizeF(), point * factor);
         for (int id : {MAIN_RESET, MAIN_VIDEO_GRAPH}) {
             HidePanel(pPH);
             SimulateEvent(pPA, id, EVENT_RIGHT_CLICK);
             ASSERT_TRUE(IsPanelVisible(pPH));
             const QRect popup = PanelWidget(pPH)->geometry();
-            const QRect contents(c.offsetX, c.offsetY, static_cast<int>(780 * c.factor),
-                                 static_cast<int>(548 * c.factor));
+            const QRect contents(offsetX, offsetY, static_cast<int>(780 * factor), static_cast<int>(548 * factor));
             EXPECT_EQ(popup.intersected(contents), popup) << id;
             const auto [top, left] = helpPosition();
-            EXPECT_NEAR(popup.x(), left * c.factor + c.offsetX, 1) << id;
-            EXPECT_NEAR(popup.y(), top * c.factor + c.offsetY, 1) << id;
+            EXPECT_NEAR(popup.x(), left * factor + offsetX, 1) << id;
+            EXPECT_NEAR(popup.y(), top * factor + offsetY, 1) << id;
         }
     }
 }
