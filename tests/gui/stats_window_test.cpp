@@ -95,10 +95,8 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_EQ(std::tuple(intOf(pStats, STATS_BINS), GetNumGraphPlots(pStats, STATS_HISTOGRAM),
                          GetNumGraphPlots(pStats, STATS_RUNCHART)),
               std::tuple(9, 4, 4));
-    double lo = 0, hi = 0;
-    GetAxisRange(pStats, STATS_HISTOGRAM, XAXIS, &lo, &hi);
-    EXPECT_LT(lo, 380);
-    EXPECT_GT(hi, 650);
+    const auto [lo, hi] = axisRange(pStats, STATS_HISTOGRAM, XAXIS);
+    EXPECT_TRUE(lo < 380 && hi > 650) << lo << " .. " << hi << ": the outliers shown";
 
     // A narrower window: Cp and Cpk follow, so do the counts.
     changeValue(pStats, STATS_UPPER_TOL, 20.0);
@@ -114,9 +112,8 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
     EXPECT_EQ(figures({{STATS_ROW_USL, 1}, {STATS_ROW_ABOVE, 1}}), (std::vector<std::string>{"1300.000", "200"}));
 
     changeValue(pStats, STATS_SERIES, 1.0);
-    GetAxisRange(pStats, STATS_RUNCHART, YAXIS, &lo, &hi);
-    EXPECT_LT(lo, 380 * 5);
-    EXPECT_GT(hi, 650 * 5);
+    const auto [runLo, runHi] = axisRange(pStats, STATS_RUNCHART, YAXIS);
+    EXPECT_TRUE(runLo < 380 * 5 && runHi > 650 * 5) << runLo << " .. " << runHi << ": the micrometre series";
 
     EXPECT_EQ(ReadBytes(record), before);
 }
