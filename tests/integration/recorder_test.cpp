@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <sys/resource.h>
 #include <vector>
 
@@ -84,9 +85,8 @@ protected:
     }
     void expectIdleAgain()
     {
-        EXPECT_EQ(stop_flag, 1);
-        EXPECT_TRUE(NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pPara1, PARA1_TEACH}, {pRec, REC_START}}));
-        EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), 0);
+        const bool free = NoneDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pPara1, PARA1_TEACH}, {pRec, REC_START}});
+        EXPECT_EQ(std::make_tuple(stop_flag, free, intOf(pPA, MAIN_IN0_LED)), std::make_tuple(1, true, 0));
     }
     std::string figure(int row, int column) { return GetCtrlStringUtf8(pStats, StatsFigureId(row, column)); }
 
@@ -119,12 +119,10 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
         EXPECT_GE(samples.times[i] - samples.times[i - 1], 0.3);
     EXPECT_EQ(dimmedWhileRecording, std::vector<bool>(5, true));
 
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
-    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), kRecorderBlue);
-    EXPECT_EQ(MainStatus(), "Data-Recorder completed successfully!");
-    EXPECT_EQ(intOf(pRec, REC_COUNT), 5);
-    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 5);
-    EXPECT_EQ(GetCtrlMax(pRec, REC_PROGRESS), 5.0);
+    EXPECT_EQ(std::make_tuple(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS), MainStatus(),
+                              intOf(pRec, REC_COUNT), intOf(pRec, REC_PROGRESS), GetCtrlMax(pRec, REC_PROGRESS)),
+              std::make_tuple(std::string("DATA-RECORDER COMPLETED!"), kRecorderBlue,
+                              std::string("Data-Recorder completed successfully!"), 5, 5, 5.0));
     // About 1.5 s have passed, shown truncated to whole seconds.
     EXPECT_GE(intOf(pRec, REC_SECONDS), 1);
     EXPECT_LE(intOf(pRec, REC_SECONDS), 2);
@@ -146,10 +144,10 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
     EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
     EXPECT_EQ(exit_flag, 0);
     expectFileMatchesSent("0.1", 100, 3);
-    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
-    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
-    EXPECT_EQ(MainStatus(), "Data-Recorder stopped!");
-    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 3);
+    EXPECT_EQ(std::make_tuple(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS), MainStatus(),
+                              intOf(pRec, REC_PROGRESS)),
+              std::make_tuple(std::string("DATA-RECORDER STOPPED!"), VAL_RED, std::string("Data-Recorder stopped!"),
+                              3));
     expectIdleAgain();
     // The stopped recording's statistics are offered too; declined, nothing opens.
     EXPECT_EQ(popups->shown.back().kind, "confirm");
@@ -176,9 +174,8 @@ TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampB
             QTimer::singleShot(250, [&] { lampLater = {intOf(pPA, MAIN_IN0_LED), stop_flag}; });
     };
     QTimer::singleShot(100, [this] {
-        EXPECT_EQ(sim.command("fault bad-header-crc order 18"), "ok");
-        EXPECT_EQ(sim.command("set trigger-count 4"), "ok");
-        EXPECT_EQ(sim.command("set trigger-ms 400"), "ok");
+        for (const char *command : {"fault bad-header-crc order 18", "set trigger-count 4", "set trigger-ms 400"})
+            EXPECT_EQ(sim.command(command), "ok") << command;
     });
     record(1, 3, 2.0);
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
@@ -218,8 +215,7 @@ TEST_F(RecordingTest, DiskFillingUpLosesLinesVisiblyAndKeepsTheFileValidToItsLas
     std::signal(SIGXFSZ, oldHandler);
 
     // Counted as taken, shown as not written: while recording and at the end.
-    EXPECT_EQ(RecordLinesLost(), 5);
-    EXPECT_EQ(intOf(pRec, REC_COUNT), 8);
+    EXPECT_EQ(std::make_pair(RecordLinesLost(), intOf(pRec, REC_COUNT)), std::make_pair(5, 8));
     ASSERT_EQ(statusWhileLost.size(), 1u);
     EXPECT_NE(statusWhileLost[0].find("NOT WRITTEN: 2"), std::string::npos) << statusWhileLost[0];
     EXPECT_NE(GetCtrlString(pRec, REC_STATUS).find("5 SAMPLE(S) NOT WRITTEN!"), std::string::npos)
@@ -253,10 +249,10 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
     EXPECT_EQ(seenWhileRecording, (std::vector<std::string>{"4", "9"}));
 
     // Offered once at the end; on yes the window shows the whole recording.
+    // Nothing skipped, nothing pending: no message.
     ASSERT_EQ(popups->shown.size(), 1u);
-    EXPECT_EQ(popups->shown[0].kind, "confirm");
-    EXPECT_TRUE(IsPanelVisible(pStats));
-    EXPECT_EQ(GetCtrlString(pStats, STATS_MESSAGE), "");  // nothing skipped, nothing pending
+    EXPECT_EQ(std::make_tuple(popups->shown[0].kind, IsPanelVisible(pStats), GetCtrlString(pStats, STATS_MESSAGE)),
+              std::make_tuple(std::string("confirm"), true, std::string()));
     // The figures of M-VALUE (column 0) and M-VAL[um] (column 1) against the frames sent.
     for (int column : {0, 1}) {
         SCOPED_TRACE(column);
