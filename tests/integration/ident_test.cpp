@@ -59,7 +59,7 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     SetCtrlDimmed(pPara2, PARA2_THD_TARGET, true);
     DimmButtons(1);  // as a refused sensor connected before leaves them
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
-    EXPECT_EQ(err_flag, 0);
+    EXPECT_EQ(std::tuple(err_flag, hwinfo.serialNo, exchangeButtonsAll(false)), std::tuple(0, 40000, true));
     EXPECT_EQ(std::tuple(MainStatus(), std::string(szVersion), std::string(szFirmwareVersion),
                          GetCtrlTooltip(pPA, MAIN_STATUS)),
               std::tuple("K-VOR-MQ.V4   20-CL", "K-VOR-MQ.V4   20-CL", text, text));
@@ -68,23 +68,20 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(std::vector(lines.end() - 3, lines.end()),
               (std::vector<std::string>{"K-VOR-MQ.V4   20-CL", "Serial-No:40000", ""}));
-    EXPECT_EQ(hwinfo.serialNo, 40000);
-    EXPECT_TRUE(exchangeButtonsAll(false));
     // The calibration header and the parameter set were read.
     EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
     EXPECT_EQ(std::tuple(cal.HW_TYPE, cal.SER_NO, DSLOPE_UM, intOf(pCal2, CAL2_SERNO)),
               std::tuple(517318, 40000, 5.0, 40000));
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), pset.Teach_Value);
     // The threshold is saved to RAM unless chosen otherwise.
-    EXPECT_EQ(intOf(pPara2, PARA2_THD_TARGET), 0);
-    EXPECT_FALSE(IsCtrlDimmed(pPara2, PARA2_THD_TARGET));
+    EXPECT_EQ(std::tuple(intOf(pPara1, PARA1_TEACH_VALUE), intOf(pPara2, PARA2_THD_TARGET),
+                         IsCtrlDimmed(pPara2, PARA2_THD_TARGET)),
+              std::tuple(pset.Teach_Value, 0, false));
     // The graphs are scaled in millimetres.
-    EXPECT_EQ(mm_flag, 1);
-    EXPECT_EQ(xARRAY, xArray_mm);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear-image-sensor [mm]");
-    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::make_pair(0.0, MAXRANGE_MM));
-    EXPECT_DOUBLE_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, std::ceil(MAXRANGE_MM));
-    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), PRECISION);
+    EXPECT_EQ(std::tuple(mm_flag, xARRAY == xArray_mm, GetCtrlString(pPA, MAIN_AXIS_CAPTION),
+                         GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE)),
+              std::tuple(1, true, std::string("Linear-image-sensor [mm]"), PRECISION));
+    EXPECT_EQ(std::pair(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
+              std::pair(std::make_pair(0.0, MAXRANGE_MM), std::ceil(MAXRANGE_MM)));
 }
 
 TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
@@ -127,12 +124,12 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.status);
-        EXPECT_EQ(c.result, identify(c.options, c.control));
+        const int result = identify(c.options, c.control);
+        EXPECT_EQ(std::tuple(result, MainStatus(), sim.orders()),
+                  std::tuple(c.result, std::string(c.status), c.orders));
         if (c.errFlag >= 0) {
             EXPECT_EQ(err_flag, c.errFlag);
         }
-        EXPECT_EQ(MainStatus(), c.status);
-        EXPECT_EQ(sim.orders(), c.orders);
         if (c.dimmed >= 0) {
             EXPECT_TRUE(exchangeButtonsAll(c.dimmed == 1));
         }
@@ -147,16 +144,14 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
             // The refusal's line, then the short version as the log text.
             const auto lines = LogLines();
             ASSERT_GE(lines.size(), 2u);
-            EXPECT_EQ(lines[lines.size() - 2], c.status);
-            EXPECT_EQ(lines[lines.size() - 1], szVersion);
+            EXPECT_EQ(std::vector(lines.end() - 2, lines.end()), (std::vector<std::string>{c.status, szVersion}));
         } else if (c.result == 1) {
             EXPECT_STREQ(szVersion, c.status);
         }
         if (c.orders.size() == 1) {
             // No echo: the connection page shows why.
-            EXPECT_EQ(activeTab(), 5);
-            EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
-            EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_RED);
+            EXPECT_EQ(std::tuple(activeTab(), IsCtrlDimmed(pConn, CONN_ACCEPT), GetCtrlTextColor(pPA, MAIN_STATUS)),
+                      std::tuple(5, true, VAL_RED));
         }
         if (c.result == -1) {
             EXPECT_EQ(cal.SER_NO, 0);
@@ -188,14 +183,11 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         SCOPED_TRACE(m.code);
         ASSERT_EQ(1, identify({"--hardware-type", std::to_string(m.code), "--pixel-count", "2048", "--adc-code",
                                "256", "--firmware-no", "403"}));
-        EXPECT_EQ(HWTYPE, m.hwtype);
-        EXPECT_DOUBLE_EQ(MIN_ITIME, m.minItime);
-        EXPECT_EQ(PRECISION, 2);
-        EXPECT_EQ(pixE, 2048);
+        EXPECT_EQ(std::tuple(HWTYPE, MIN_ITIME, PRECISION, pixE, GetCtrlPrecision(pPara1, PARA1_TEACH_MM),
+                             GetCtrlPrecision(pPA, MAIN_UPPER_TOL_MM)),
+                  std::tuple(m.hwtype, m.minItime, 2, 2048, 2, 2));
         // Scaling with the slope read from the sensor's parameter set, over pixels 0..255 * 8.
         EXPECT_DOUBLE_EQ(MAXRANGE_MM, 2040.0 * pset.um_Slope / 16384000.0);
-        EXPECT_EQ(GetCtrlPrecision(pPara1, PARA1_TEACH_MM), 2);
-        EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_UPPER_TOL_MM), 2);
         const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
         ASSERT_EQ(description.size(), 4u);
         EXPECT_EQ(description[0], m.title);
@@ -206,10 +198,10 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         const bool button = m.hwtype == 1;
         EXPECT_TRUE(AllDimmed({{pPara3, PARA3_HW_MODE}, {pPara1, PARA1_OUTPUT_MODE}, {pPA, MAIN_BTN_LED}}, !button));
         if (button) {
-            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"), 0);
-            EXPECT_GT(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN"), 0);
-            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE POTI"), -1);
-            EXPECT_EQ(intOf(pPara3, PARA3_HW_MODE), pset.Hardware_Mode);
+            EXPECT_EQ(std::tuple(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"),
+                                 FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN") > 0,
+                                 FindListItem(pPara3, PARA3_HW_MODE, "ENABLE POTI"), intOf(pPara3, PARA3_HW_MODE)),
+                      std::tuple(0, true, -1, pset.Hardware_Mode));
         }
         // Firmware 4.03 has no receiver operating modes.
         EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
@@ -223,11 +215,9 @@ TEST_F(IdentTest, UnlistedHardwareTypeOfTheFamilyKeepsWhatWasThere)
     HWTYPE = 7;
     PRECISION = 1;
     ASSERT_EQ(1, identify({"--hardware-type", "123456", "--firmware-no", "404"}));
-    EXPECT_EQ(HWTYPE, 7);
-    EXPECT_EQ(PRECISION, 1);
-    EXPECT_DOUBLE_EQ(MIN_ITIME, 1.4);
+    EXPECT_EQ(std::tuple(HWTYPE, PRECISION, MIN_ITIME, IsCtrlDimmed(pPara3, PARA3_OP_MODE)),
+              std::tuple(7, 1, 1.4, false));
     EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC), std::vector<std::string>{"earlier"});
-    EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
 }
 
 TEST_F(IdentTest, PixelCountsAndVideoResolution)
