@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 using namespace mqsim;
 
