@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,9 +47,8 @@ TEST_F(FrameTest, RequestIsNotBuiltWhileAnExchangeWaitsAndIsCutToTheBuffer)
     exchange_busy = true;
     FillTxBuf(2, 7, nullptr, 0);
     exchange_busy = false;
-    EXPECT_EQ(written(8), before);
-    EXPECT_EQ(head.order, headBefore.order);
-    EXPECT_EQ(head.address, headBefore.address);
+    EXPECT_EQ(std::tuple(written(8), head.order, head.address),
+              std::tuple(before, headBefore.order, headBefore.address));
 
     std::vector<unsigned char> data(5000, 0x11);
     FillTxBuf(0xB6, 0x1000, data.data(), 5000);
@@ -94,12 +94,10 @@ TEST_F(FrameTest, HeaderVerdicts)
         EXPECT_EQ(headerVerdict(), row.verdict);
         EXPECT_STREQ(szStatus, row.status);
         if (row.verdict == 1) {
-            EXPECT_EQ(head.order, row.order);
-            EXPECT_EQ(head.address, row.address);
-            EXPECT_EQ(head.length, szReadBuf[4] | szReadBuf[5] << 8);
+            EXPECT_EQ(std::tuple(int{head.order}, head.address, int{head.length}),
+                      std::tuple(int{row.order}, row.address, szReadBuf[4] | szReadBuf[5] << 8));
         } else if (row.order != 0) {
-            EXPECT_EQ(head.order, 7);
-            EXPECT_EQ(head.length, 0);
+            EXPECT_EQ(std::tuple(int{head.order}, int{head.length}), std::tuple(7, 0));
         }
     }
 }
@@ -149,8 +147,7 @@ TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
     EXPECT_STREQ(s.text, "abcdefg");
     FormatText(s.text, sizeof s.text, "%d", 123456789);
     EXPECT_STREQ(s.text, "1234567");
-    for (char c : s.after)
-        EXPECT_EQ(c, 'x');
+    EXPECT_EQ(std::string(s.after, sizeof s.after), std::string(sizeof s.after, 'x'));
 }
 
 TEST(LinkTables, BaudRatesAndErrorTexts)
@@ -159,15 +156,12 @@ TEST(LinkTables, BaudRatesAndErrorTexts)
     EXPECT_EQ(std::vector({BaudRateOfIndex(0), BaudRateOfIndex(2), BaudRateOfIndex(4), BaudRateOfIndex(7),
                            BaudRateOfIndex(-1)}),
               std::vector({9600L, 38400L, 115200L, 115200L, 115200L}));
-    EXPECT_STREQ(RS232ErrorText(-2), "Invalid port number");
-    EXPECT_STREQ(RS232ErrorText(-4), "Unknown I/0 error");
-    EXPECT_STREQ(RS232ErrorText(-5), "RS-232 error!");
-    EXPECT_STREQ(RS232ErrorText(-99), "Timeout");
-    EXPECT_STREQ(TCPErrorText(-1), "UnableToRegisterService");
-    EXPECT_STREQ(TCPErrorText(-11), "TimeOutError");
-    EXPECT_STREQ(TCPErrorText(-20), "InfoNotAvailable");
-    EXPECT_STREQ(TCPErrorText(-21), "Connection to server failed");
-    EXPECT_STREQ(TCPErrorText(0), "Connection to server failed");
+    const std::vector<std::string> texts = {RS232ErrorText(-2),  RS232ErrorText(-4), RS232ErrorText(-5),
+                                            RS232ErrorText(-99), TCPErrorText(-1),   TCPErrorText(-11),
+                                            TCPErrorText(-20),   TCPErrorText(-21),  TCPErrorText(0)};
+    EXPECT_EQ(texts, std::vector<std::string>({"Invalid port number", "Unknown I/0 error", "RS-232 error!", "Timeout",
+                                               "UnableToRegisterService", "TimeOutError", "InfoNotAvailable",
+                                               "Connection to server failed", "Connection to server failed"}));
 }
 
 } // namespace

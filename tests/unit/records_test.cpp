@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -47,10 +48,7 @@ TEST(Calibration, DefaultsScalingAndMillimetrePoints)
 {
     CalibrationHeader c;
     SetCalibrationDefaults(c);
-    EXPECT_EQ(c.HW_TYPE, 517318);
-    EXPECT_EQ(c.XF_SIZE, 2048);
-    EXPECT_EQ(c.UM_SLOPE, 81920u);
-    EXPECT_EQ(c.UM_RANGE, 20000);
+    EXPECT_EQ(std::tuple(c.HW_TYPE, c.XF_SIZE, c.UM_SLOPE, c.UM_RANGE), std::tuple(517318, 2048, 81920u, 20000));
     YSCALE_FAC = ScaleOfSlopeWord(81920);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
     for (int i = 0; i < kVideoPoints; ++i)

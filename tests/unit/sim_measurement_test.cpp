@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace mqsim;
 
@@ -49,8 +50,7 @@ TEST_F(SimOptics, ThresholdMovesTheEdgesAlongTheFlanks)
     const MeasRecord low = measure(12.0);
     params.Video_Thd_Fix = 70;
     const MeasRecord high = measure(12.0);
-    ASSERT_EQ(low.EDGES, 2);
-    ASSERT_EQ(high.EDGES, 2);
+    ASSERT_EQ(std::tuple(low.EDGES, high.EDGES), std::tuple(2, 2));
     EXPECT_LT(high.E_LEFT, low.E_LEFT) << "a higher level meets the falling flank earlier";
     EXPECT_GT(high.E_RIGHT, low.E_RIGHT);
 
@@ -134,14 +134,10 @@ TEST_F(SimOptics, ExtremesStartEmptyAndIgnoreScansWithoutEdges)
 {
     params.Power = 100;
     const MeasRecord dark = measure(1.0);
-    EXPECT_EQ(dark.EDGES, 0);
-    EXPECT_EQ(dark.MAX_VALUE, 0);
-    EXPECT_EQ(dark.MIN_VALUE, 4095) << "no minimum yet";
+    EXPECT_EQ(std::tuple(dark.EDGES, dark.MAX_VALUE, dark.MIN_VALUE), std::tuple(0, 0, 4095)) << "no minimum yet";
     params.Power = 500;
     const MeasRecord lit = measure(1.1);
-    ASSERT_EQ(lit.EDGES, 2);
-    EXPECT_EQ(lit.MAX_VALUE, lit.M_VALUE);
-    EXPECT_EQ(lit.MIN_VALUE, lit.M_VALUE);
+    EXPECT_EQ(std::tuple(lit.EDGES, lit.MAX_VALUE, lit.MIN_VALUE), std::tuple(2, lit.M_VALUE, lit.M_VALUE));
 }
 
 } // namespace
