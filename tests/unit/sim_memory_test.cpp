@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -36,8 +37,7 @@ TEST_F(EngineTest, EraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
     for (const auto &r : refused) {
         SCOPED_TRACE(testing::Message() << int(r.order) << " at " << std::hex << r.address);
         const Answer answer = ask(r.order, r.address, r.order == 182 ? Bytes{0} : Bytes{});
-        EXPECT_EQ(answer.order, 0);
-        EXPECT_EQ(answer.address, 1);
+        EXPECT_EQ(std::tuple(int{answer.order}, answer.address), std::tuple(0, 1));
     }
     EXPECT_EQ(engine->xflash().page(1)[0], 0xFF) << "erasing page 1 wiped the header";
 }
@@ -98,22 +98,20 @@ TEST_F(EepromFileTest, EepromThresholdAndFlashSurviveARestart)
     CalHeader written{};
     written.HW_TYPE = 517465;
     written.UM_SLOPE = 57344;
-    EXPECT_EQ(ask(180, 0x1100).order, 180);
-    EXPECT_EQ(ask(23, 0x1100, bytesOf(written)).order, 23);
-    EXPECT_EQ(ask(180, 0x1500).order, 180);
     Bytes piece(512);
     for (size_t i = 0; i < piece.size(); ++i)
         piece[i] = static_cast<uint8_t>(i * 7);
-    EXPECT_EQ(ask(182, 0x1500, piece).order, 182);
+    const std::vector<int> orders = {ask(180, 0x1100).order, ask(23, 0x1100, bytesOf(written)).order,
+                                     ask(180, 0x1500).order, ask(182, 0x1500, piece).order};
+    EXPECT_EQ(orders, std::vector({180, 23, 180, 182}));
     const auto pages = engine->xflash().pages();
 
     config.identity.hardwareType = 517311; // the flash keeps what was written, not the identity
     restart();
     EXPECT_TRUE(log.str().empty()) << log.str();
     const ParamSet ram = ramSet();
-    EXPECT_EQ(ram.Power, 321) << "RAM starts as the EEPROM";
-    EXPECT_EQ(ram.Teach_Value, 1234);
-    EXPECT_EQ(ram.Video_Thd_Auto, 45);
+    EXPECT_EQ(std::tuple(ram.Power, ram.Teach_Value, ram.Video_Thd_Auto), std::tuple(321, 1234, 45))
+        << "RAM starts as the EEPROM";
     EXPECT_EQ(curve(1, 1.0), threshold);
     EXPECT_EQ(engine->xflash().pages(), pages);
     EXPECT_EQ(ask(24, 0x1100).data, bytesOf(written));
@@ -149,8 +147,7 @@ TEST_F(EepromFileTest, CorruptShortOrLongFileFallsBackToDefaults)
         d.damage();
         restart();
         EXPECT_NE(log.str().find(d.says), std::string::npos) << log.str();
-        EXPECT_EQ(ramSet().Power, 500);
-        EXPECT_EQ(recordFrom<ParamSet>(ask(4)).Power, 500);
+        EXPECT_EQ(std::tuple(ramSet().Power, recordFrom<ParamSet>(ask(4)).Power), std::tuple(500, 500));
         ask(3, 0, bytesOf(set)); // rewrite a good file for the next kind of damage
     }
 }
