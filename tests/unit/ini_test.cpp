@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -107,9 +106,9 @@ TEST(IniStore, StringsAreEscapedAndReadBackUnchanged)
     EXPECT_NE(written.find("tab\\there \\\"quoted\\\" line\\r\\nbell\\x01 end \xB5m"), std::string::npos);
     Store back;
     read(back, written);
-    EXPECT_EQ(getString(back, "S", "path"), path);
-    EXPECT_EQ(getString(back, "S", "awkward"), awkward);
-    EXPECT_EQ(getString(back, "S", "none"), "");
+    EXPECT_EQ(std::vector({getString(back, "S", "path"), getString(back, "S", "awkward"),
+                           getString(back, "S", "none")}),
+              std::vector<std::string>({path, awkward, ""}));
 }
 
 TEST(IniStore, LongValuesAreWrittenInEightyCharacterPieces)
@@ -158,19 +157,18 @@ TEST(IniStore, ReadTextIsWrittenBackAsItStood)
     }
     Store ini;
     read(ini, rows[4].in);
-    EXPECT_EQ(getString(ini, "S", "dir"), "C:\\temp\\new");
-    EXPECT_EQ(getString(ini, "S", "q"), "\"");
-    EXPECT_EQ(getString(ini, "S", "LIST"), "ab");
-    EXPECT_EQ(getString(ini, "S", "LIST Line0003"), "cd");
+    EXPECT_EQ(std::vector({getString(ini, "S", "dir"), getString(ini, "S", "q"), getString(ini, "S", "LIST"),
+                           getString(ini, "S", "LIST Line0003")}),
+              std::vector<std::string>({"C:\\temp\\new", "\"", "ab", "cd"}));
 
     // The part past 1024 characters would read as an item of its own if it were not dropped.
     Store cut;
     read(cut, "[S]\nlong = " + std::string(1017, 'z') + "hidden = 9 " + std::string(5000, 'z') + "\nafter = 1\n");
     EXPECT_EQ(getString(cut, "S", "long"), std::string(1017, 'z'));
     std::int32_t v = 0;
-    EXPECT_EQ(Ini_GetInt(cut, "S", "hidden", &v), 0);
-    EXPECT_EQ(Ini_GetInt(cut, "S", "after", &v), 1);
-    EXPECT_EQ(v, 1);
+    // Results of both reads, then the value read (list elements are evaluated in order).
+    const std::vector<int> found = {Ini_GetInt(cut, "S", "hidden", &v), Ini_GetInt(cut, "S", "after", &v), v};
+    EXPECT_EQ(found, std::vector({0, 1, 1}));
 }
 
 TEST(IniStore, BufferIsCutAndEmptiedWhenNotFoundAndNullArgumentsRefused)
@@ -184,10 +182,9 @@ TEST(IniStore, BufferIsCutAndEmptiedWhenNotFoundAndNullArgumentsRefused)
     EXPECT_STREQ(buffer, "");
 
     std::int32_t v = 0;
-    EXPECT_EQ(Ini_PutInt(nullptr, "S", "t", 1), INI_ERR_NULL_ARGUMENT);
-    EXPECT_EQ(Ini_PutInt(ini, nullptr, "t", 1), INI_ERR_NULL_ARGUMENT);
-    EXPECT_EQ(Ini_GetInt(ini, "S", nullptr, &v), INI_ERR_NULL_ARGUMENT);
-    EXPECT_EQ(Ini_WriteToFile(ini, nullptr), INI_ERR_NULL_ARGUMENT);
+    EXPECT_EQ(std::vector({Ini_PutInt(nullptr, "S", "t", 1), Ini_PutInt(ini, nullptr, "t", 1),
+                           Ini_GetInt(ini, "S", nullptr, &v), Ini_WriteToFile(ini, nullptr)}),
+              std::vector(4, INI_ERR_NULL_ARGUMENT));
 }
 
 class IniFiles : public ::testing::Test {
