@@ -36,8 +36,7 @@ TEST_F(EngineTest, BaudChangeAnswersAtTheOldRate)
     EXPECT_DOUBLE_EQ(change.byteTime, 10.0 / 115200);
     EXPECT_EQ(parse(change.bytes).order, 190);
     EXPECT_DOUBLE_EQ(exchange(5).byteTime, 10.0 / 9600);
-    EXPECT_EQ(engine->pacedBaud(), 9600);
-    EXPECT_EQ(ramSet().RS_232_Baudrate, 0);
+    EXPECT_EQ(std::tuple(engine->pacedBaud(), ramSet().RS_232_Baudrate), std::tuple(9600, 0));
     exchange(190, 3);
     EXPECT_EQ(engine->pacedBaud(), 57600);
     engine->setBaud(0);
@@ -82,8 +81,7 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
         const Bytes &bytes = reply.bytes;
         ASSERT_EQ(bytes.size(), row.size);
         ASSERT_LE(bytes.size(), good.size());
-        EXPECT_EQ(reply.closeAfter, row.close);
-        EXPECT_DOUBLE_EQ(reply.delay, row.delay);
+        EXPECT_EQ(std::tuple(reply.closeAfter, reply.delay), std::tuple(row.close, row.delay));
         if (bytes.empty())
             continue;
         const size_t head = std::min<size_t>(4, bytes.size());
@@ -91,9 +89,9 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
             << "order and address";
         if (bytes.size() < kHeaderSize)
             continue;
-        EXPECT_EQ(bytes[0] == kSync, row.sync);
-        EXPECT_EQ(crcOver(bytes, 0, 8) == 0, row.headerCrc);
-        EXPECT_EQ(u16At(bytes, 4), row.length);
+        // sync, header CRC, announced length
+        EXPECT_EQ(std::tuple(bytes[0] == kSync, crcOver(bytes, 0, 8) == 0, u16At(bytes, 4)),
+                  std::tuple(row.sync, row.headerCrc, row.length));
         EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.end()), Bytes(good.begin() + 8, good.begin() + bytes.size()));
         if (bytes.size() == good.size()) {
             EXPECT_EQ(bytes[6] == crcOver(bytes, 8, bytes.size() - 8), row.dataCrc);
@@ -187,10 +185,9 @@ TEST(CommandLine, ReadsTheOptionsAndDefaults)
 
     Options defaults;
     ASSERT_EQ(parseArgs({"--tcp", "0"}, defaults, message), ParseOutcome::Run);
-    EXPECT_EQ(defaults.controlPort, -1);
-    EXPECT_EQ(defaults.eepromPath, "mq-sensor-sim.eeprom");
-    EXPECT_EQ(defaults.identity.firmware, "K-VOR-MQ.V4.06 20-CL 2016");
-    EXPECT_EQ(defaults.identity.pixelCount, 4096);
+    EXPECT_EQ(std::tuple(defaults.controlPort, defaults.eepromPath, defaults.identity.firmware,
+                         defaults.identity.pixelCount),
+              std::tuple(-1, std::string("mq-sensor-sim.eeprom"), std::string("K-VOR-MQ.V4.06 20-CL 2016"), 4096));
 }
 
 TEST(CommandLine, RefusesBadOptionsWithAReason)
@@ -225,15 +222,13 @@ TEST(CommandLine, RefusesBadOptionsWithAReason)
 TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
 {
     ControlInterpreter control(*engine);
-    EXPECT_EQ(control.execute("set firmware K-VOR-NX.V1.02 10 2020"), "ok");
-    EXPECT_EQ(control.execute("set serial 99"), "ok");
-    EXPECT_EQ(control.execute("set firmware-length 16"), "ok");
-    const Answer firmware = ask(7);
-    EXPECT_EQ(firmware.address, 99);
-    EXPECT_EQ(std::string(firmware.data.begin(), firmware.data.end()), "K-VOR-NX.V1.02 1");
-    for (const char *command : {"set hardware-type 517311", "set receiver-type 736215", "set firmware-no 410",
+    for (const char *command : {"set firmware K-VOR-NX.V1.02 10 2020", "set serial 99", "set firmware-length 16",
+                                "set hardware-type 517311", "set receiver-type 736215", "set firmware-no 410",
                                 "set pixel-count 100", "set adc-code 512"})
         EXPECT_EQ(control.execute(command), "ok") << command;
+    const Answer firmware = ask(7);
+    EXPECT_EQ(std::tuple(firmware.address, std::string(firmware.data.begin(), firmware.data.end())),
+              std::tuple(99, std::string("K-VOR-NX.V1.02 1")));
     // Pixel count as set: the program does its own rounding. Words 12, 16 and 18 are fixed.
     const HwInfo info{.receiverType = 736215, .hardwareType = 517311, .serialNo = 99, .firmwareNo = 410,
                       .word12 = 1024, .pixelCount = 100, .word16 = 1, .word18 = 1024, .adcCode = 512, .rest = {}};
@@ -261,10 +256,9 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
         SCOPED_TRACE(command);
         EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
     }
-    EXPECT_EQ(engine->identity().serial, 4711);
-    EXPECT_EQ(engine->triggerMs(), triggerMs);
-    EXPECT_EQ(engine->scene().ambientPct, 0.0);
-    EXPECT_EQ(engine->scene().defocus, 1.0);
+    EXPECT_EQ(std::tuple(engine->identity().serial, engine->triggerMs(), engine->scene().ambientPct,
+                         engine->scene().defocus),
+              std::tuple(4711, triggerMs, 0.0, 1.0));
     EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
 }
 
