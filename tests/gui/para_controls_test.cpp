@@ -296,8 +296,7 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
     pset.Video_Thd_Auto = 66;  // the slider carries the fixed threshold in this mode
     GetPanelValues();
     EXPECT_EQ(0, std::memcmp(&shown, &pset, sizeof pset));
-    EXPECT_EQ(std::tuple(pset.um_Slope, pset.Average), std::tuple(12346u, 3));
-    EXPECT_DOUBLE_EQ(YSCALE_FAC, 12346 / 16384000.0);
+    EXPECT_EQ(std::tuple(pset.um_Slope, pset.Average, YSCALE_FAC), std::tuple(12346u, 3, 12346 / 16384000.0));
 }
 
 TEST_F(ParaControlsTest, ThresholdSliderFollowsTheThresholdMode)

@@ -69,8 +69,7 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
         return out;
     };
     EXPECT_EQ(addressList(), addresses({12, 11, 10, 9, 8, 7, 6, 5, 4, 3}));
-    EXPECT_STREQ(szIPhostName, "10.0.0.12");
-    EXPECT_TRUE(IsCtrlDimmed(pConn, CONN_ACCEPT));
+    EXPECT_EQ(std::pair(std::string(szIPhostName), IsCtrlDimmed(pConn, CONN_ACCEPT)), std::pair("10.0.0.12"s, true));
 
     // The third entry committed again moves to the top and is there once.
     commitValue(pConn, CONN_IPADDR, "10.0.0.10");
@@ -129,12 +128,11 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     CloseLinkAndPanels();
     ASSERT_EQ(LoadAllPanels(), 0);
     InitVars();
-    EXPECT_EQ(linkSettings(), (std::array{1, 7, 2}));
     EXPECT_EQ(std::tuple(std::string(szIPhostName), std::string(szPortNum), tcpport, GetCtrlString(pConn, CONN_IPADDR)),
               std::tuple("192.168.1.30"s, "2001"s, 2001, "192.168.1.30"s));
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
-    EXPECT_EQ(panelGeometry(), (std::array{560, 790, 40, 30}));
-    EXPECT_EQ(std::tuple(intOf(pConn, CONN_BAUD), intOf(pPA, MAIN_MM_SWITCH), mm_flag), std::tuple(2, 1, 1));
+    EXPECT_EQ(std::tuple(linkSettings(), panelGeometry(), intOf(pConn, CONN_BAUD), intOf(pPA, MAIN_MM_SWITCH), mm_flag),
+              std::tuple(std::array{1, 7, 2}, std::array{560, 790, 40, 30}, 2, 1, 1));
     // Start-up puts the pixel points back until the sensor is identified; the file alone
     // selects the millimetre points.
     ReadIniFile(iniPath().c_str());

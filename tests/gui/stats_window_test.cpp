@@ -67,8 +67,7 @@ TEST_F(StatsWindowTest, RecorderButtonShowsTheFiguresOfTheRecordFile)
 
     open();
     ASSERT_GT(pStats, 0);
-    EXPECT_TRUE(IsPanelVisible(pStats));
-    EXPECT_EQ(GetCtrlString(pStats, STATS_FILE), record);
+    EXPECT_EQ(std::pair(IsPanelVisible(pStats), GetCtrlString(pStats, STATS_FILE)), std::pair(true, record));
 
     double sum = 0, sq = 0;
     for (int v : values)
