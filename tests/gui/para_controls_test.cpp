@@ -134,11 +134,12 @@ TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
     // by their rings or with a set put on the panel.
     for (auto [fromSet, mode, on] :
          {std::tuple{false, 2, true}, {false, 0, false}, {true, 2, true}, {true, 0, false}}) {
-        pset.Int_Trigger_Mode = static_cast<std::uint16_t>(mode);
-        if (fromSet)
+        if (fromSet) {
+            pset.Int_Trigger_Mode = static_cast<std::uint16_t>(mode);
             SetPanelValues();
-        else
+        } else {
             changeValue(pPara3, PARA3_INTRG_MODE, mode);
+        }
         SCOPED_TRACE(fromSet ? "from the set" : "from the ring");
         EXPECT_EQ(IsCtrlDimmed(pPara3, PARA3_TRG_PIX), !on) << mode;
         for (int id : {MAIN_DARK_PIXELS, MAIN_TRIG_LED, MAIN_TRIG_LABEL})
