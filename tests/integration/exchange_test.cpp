@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -70,8 +71,7 @@ TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText
     EXPECT_EQ(IssueOrder(ORDER_ECHO, 0), -1);
     EXPECT_EQ(szWriteBuf[1], ORDER_MEASUREMENT);
     ASSERT_EQ(AwaitAnswer(), 1) << szStatus;
-    EXPECT_EQ(head.order, ORDER_MEASUREMENT);
-    EXPECT_EQ(head.length, sizeof(MeasurementRecord));
+    EXPECT_EQ(std::tuple(head.order, head.length), std::tuple(ORDER_MEASUREMENT, sizeof(MeasurementRecord)));
     // With no request under way there is no answer to wait for.
     EXPECT_EQ(AwaitAnswer(), -1);
     EXPECT_EQ(std::string(szStatus), kTextNoAnswerAwaited);
@@ -89,11 +89,8 @@ TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText
         nestedStatus = szStatus;
     });
     ASSERT_EQ(1, exchange()) << szStatus;
-    EXPECT_EQ(nested, -1);
-    EXPECT_EQ(nestedStatus, kTextExchangeBusy);
-    EXPECT_EQ(head.order, ORDER_READ_PARA_RAM);
-    EXPECT_EQ(head.length, 60);
-    EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502");
+    EXPECT_EQ(std::tuple(nested, nestedStatus, head.order, head.length, sim.lastRequestHex().substr(0, 4)),
+              std::tuple(-1, std::string(kTextExchangeBusy), ORDER_READ_PARA_RAM, 60, std::string("5502")));
 
     ASSERT_EQ(sim.command("fault silent"), "ok");
     QTimer::singleShot(100, [] { exit_flag = 1; });
@@ -134,8 +131,7 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
             ui::DelayWithEventProcessing(1.2);  // let the late answer go by
         if (std::string(c.fault) == "close") {
             // The server went away: the link knows, and Connect brings it back.
-            EXPECT_EQ(tcpcon, 0);
-            EXPECT_EQ(tcp_hconversation, 0u);
+            EXPECT_EQ(std::tuple(tcpcon, tcp_hconversation), std::tuple(0, 0u));
             ASSERT_EQ(1, openSimLink(Link::Tcp));
         }
         EXPECT_EQ(1, IssueOrder(ORDER_READ_PARA_RAM, 0)) << szStatus;
@@ -163,9 +159,9 @@ TEST_F(FakeSensorTest, AnswerWithAnotherOrderCodeIsTakenButALateAnswerToATimedOu
     nextAnswer = SensorFrame(ORDER_READ_PARA_RAM, 0, QByteArray(60, 0x11));
     std::memset(&raw, 0, sizeof raw);
     EXPECT_EQ(-1, GetRAW());
-    EXPECT_EQ(raw.M_VALUE, 0);
-    EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
-    EXPECT_EQ(received.left(2), QByteArray("\x55\x08", 2));
+    // Nothing taken, and the measurement's request went out.
+    EXPECT_EQ(std::tuple(raw.M_VALUE, std::memcmp(&pset, &before, sizeof pset), received.left(2).toHex().toStdString()),
+              std::tuple(0, 0, std::string("5508")));
 
     // The next answer is the measurement's own.
     received.clear();
