@@ -74,9 +74,9 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     const bool tcp = GetParam() == Link::Tcp;
     DimExchangeControls(1);
     connectTo(GetParam());
-    EXPECT_EQ(std::tuple(comtype, tcp ? tcpcon : rs232con, err_flag), std::tuple(tcp ? 1 : 0, 1, 0));
-    EXPECT_TRUE(exchangeControlsEnabled());
-    EXPECT_EQ(LogCount(kTextTryToConnect), 1);
+    EXPECT_EQ(std::tuple(comtype, tcp ? tcpcon : rs232con, err_flag, exchangeControlsEnabled(),
+                         LogCount(kTextTryToConnect)),
+              std::tuple(tcp ? 1 : 0, 1, 0, true, 1));
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
@@ -98,19 +98,16 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     const double start = Timer();
     EXPECT_EQ(-1, IssueOrder(ORDER_ECHO, 0));
     EXPECT_LT(Timer() - start, 1.0) << "the wait ran to its time-out";
-    EXPECT_STREQ(szStatus, "before");
-    EXPECT_EQ(1, exit_flag);
+    EXPECT_EQ(std::tuple(std::string(szStatus), exit_flag), std::tuple("before", 1));
     SimulateEvent(pConn, CONN_DISCONNECT, EVENT_COMMIT);
-    EXPECT_FALSE(linkOpen());
-    EXPECT_EQ(0, exit_flag);
-    EXPECT_EQ(LogCount(kTextDisconnected), 1);
-    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pConn, CONN_ACCEPT}, {pRec, REC_START}}));
+    EXPECT_EQ(std::tuple(linkOpen(), exit_flag, LogCount(kTextDisconnected),
+                         AllDimmed({{pPA, MAIN_RUN}, {pConn, CONN_ACCEPT}, {pRec, REC_START}})),
+              std::tuple(false, 0, 1, true));
 
     // Connect brings it all back, as often as it is pressed, and leaks no descriptor.
     ASSERT_EQ(sim.command("fault none"), "ok");
     press(pConn, CONN_CONNECT);
-    EXPECT_TRUE(linkOpen());
-    EXPECT_TRUE(exchangeControlsEnabled());
+    EXPECT_EQ(std::pair(linkOpen(), exchangeControlsEnabled()), std::pair(true, true));
     DelayWithEventProcessing(0.05);
     const int before = openDescriptors();
     for (int i = 0; i < 50; ++i) {
@@ -148,26 +145,22 @@ TEST_P(ConnectionLinkTest, ConnectDuringARunStopsItFirstAndALostLinkIsDimmedUnti
     EXPECT_EQ(1, stop_flag);
     WaitWithEvents([] { return LogCount(kTextTryToConnect) >= 2; }, 5);
     WaitWithEvents([&] { return sim.orders().size() >= static_cast<size_t>(frames) + 3; }, 5);
-    EXPECT_EQ(2, LogCount(kTextTryToConnect));
-    EXPECT_TRUE(linkOpen());
-    EXPECT_EQ(0, err_flag);
+    EXPECT_EQ(std::tuple(LogCount(kTextTryToConnect), linkOpen(), err_flag), std::tuple(2, true, 0));
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), static_cast<size_t>(frames) + 1);
-    EXPECT_EQ(8, orders.front());
-    EXPECT_EQ(5, orders[frames]) << "the new identification starts after the last frame";
+    EXPECT_EQ(std::pair(orders.front(), orders[frames]), std::pair(8, 5))
+        << "the new identification starts after the last frame";
     EXPECT_EQ(LogCount(kTextExchangeBusy), 0);
 
     // The sensor goes away: the program notices, says so and dims what needs it.
     sim.stop();
     WaitWithEvents([] { return !linkOpen(); }, 2);
-    EXPECT_FALSE(linkOpen());
     const std::string lost = GetParam() == Link::Tcp ? kTextServerClosed : kTextPortLost;
-    EXPECT_EQ(MainStatus(), lost);
-    EXPECT_EQ(LogCount(lost), 1);
-    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}}));
+    EXPECT_EQ(std::tuple(linkOpen(), MainStatus(), LogCount(lost),
+                         AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}})),
+              std::tuple(false, lost, 1, true));
     connectTo(GetParam());
-    EXPECT_TRUE(linkOpen());
-    EXPECT_TRUE(exchangeControlsEnabled());
+    EXPECT_EQ(std::pair(linkOpen(), exchangeControlsEnabled()), std::pair(true, true));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp, Link::Pty), LinkName);
@@ -175,12 +168,11 @@ INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp,
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 {
     connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
-    EXPECT_EQ(1, tcpcon);
-    EXPECT_EQ(0, err_flag);
     EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND}, {pPA, MAIN_GET}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_RESET},
                            {pPara1, PARA1_TEACH}}));
-    EXPECT_TRUE(NoneDimmed({{pPA, MAIN_STOP}, {pRec, REC_START}, {pConn, CONN_ACCEPT}}));
-    EXPECT_EQ(5, activeTab());
+    EXPECT_EQ(std::tuple(tcpcon, err_flag, activeTab(),
+                         NoneDimmed({{pPA, MAIN_STOP}, {pRec, REC_START}, {pConn, CONN_ACCEPT}})),
+              std::tuple(1, 0, 5, true));
     ASSERT_FALSE(popups->shown.empty());
     EXPECT_EQ(popups->shown.back().title, "Attention !!!");
 }
@@ -293,23 +285,21 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
     const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("VISTA VERSION: = \"K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016\""), std::string::npos) << text;
     EXPECT_NE(text.find("FIRMWARE VERSION: = \"K-VOR-MQ.V4.06 20-CL 2016\""), std::string::npos) << text;
-    EXPECT_EQ(popups->shown.back().title, "Generate Hardware Info File");
-    EXPECT_EQ(popups->shown.back().text, "HardwareInfoFile.ini");
+    EXPECT_EQ(popups->saidLast(),
+              std::pair(std::string("Generate Hardware Info File"), std::string("HardwareInfoFile.ini")));
 
     // Cancelled: no file, the transfer still reported.
     std::filesystem::remove(path);
     press(pConn, CONN_HWINFO);
-    EXPECT_FALSE(FileExists(path));
-    EXPECT_EQ(MainStatus(), kTextHwInfoTransmissionOk);
+    EXPECT_EQ(std::pair(FileExists(path), MainStatus()), std::pair(false, std::string(kTextHwInfoTransmissionOk)));
 
     // No answer: no pop-up, no file.
     ASSERT_EQ(sim.command("fault silent"), "ok");
     const size_t asked = popups->shown.size();
     popups->filePaths.push_back(path);
     press(pConn, CONN_HWINFO);
-    EXPECT_EQ(MainStatus(), kTextHwInfoTransmissionError);
-    EXPECT_EQ(popups->shown.size(), asked);
-    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(std::tuple(MainStatus(), popups->shown.size(), FileExists(path)),
+              std::tuple(std::string(kTextHwInfoTransmissionError), asked, false));
 }
 
 using ScriptedSensorTest = ScriptedSensorFixture;
