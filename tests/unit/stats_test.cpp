@@ -119,8 +119,7 @@ TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesTh
     EXPECT_NEAR(h.slope, 4.8828125, 1e-6);  // six decimals in the field
     EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{512, 65535, 0}));
     EXPECT_EQ(r.mValUm(), (std::vector<std::int32_t>{2500, INT32_MIN, INT32_MAX}));
-    EXPECT_EQ(r.skippedLines(), 0u);
-    EXPECT_FALSE(r.pendingLine());
+    EXPECT_EQ(std::tuple(r.skippedLines(), r.pendingLine()), std::tuple(0u, false));
 
     // The same file after an editor saved it as UTF-8 with bare line feeds.
     std::string utf8 = text;
@@ -137,9 +136,9 @@ TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesTh
     ASSERT_TRUE(WriteBytes(path, MakeRecordHeader(1.0, 2, 0.0) + MakeRecordLine({500, 1, 2, 2, 0, "10:00:00"})));
     RecordReader noSlope;
     ASSERT_EQ(noSlope.Update(path), RecordStatus::Ok);
-    EXPECT_FALSE(noSlope.header().haveSlope);
-    EXPECT_EQ(noSlope.skippedLines(), 1u) << "the header line that carries no usable slope";
-    EXPECT_EQ(noSlope.samples(), 1u);
+    // The skipped line is the header line that carries no usable slope.
+    EXPECT_EQ(std::tuple(noSlope.header().haveSlope, noSlope.skippedLines(), noSlope.samples()),
+              std::tuple(false, 1u, 1u));
 }
 
 // A file still being written is read on as it grows: StatsWindowTest.GrowingFileSkippedLinesAndForeignFiles.
@@ -156,9 +155,8 @@ TEST_F(RecordReaderTest, ANewRecordingAtThePathIsReadFromItsStart)
     std::filesystem::remove(path);
     ASSERT_TRUE(WriteBytes(path, again));
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
-    EXPECT_EQ(r.samples(), 9u);
-    EXPECT_EQ(r.mValue().front(), 600);
-    EXPECT_STREQ(r.header().time, "11:11:11");
+    EXPECT_EQ(std::tuple(r.samples(), r.mValue().front(), std::string(r.header().time)),
+              std::tuple(9u, 600, "11:11:11"s));
 }
 
 TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
@@ -179,18 +177,16 @@ TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
     ASSERT_TRUE(WriteBytes(path, text));
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
-    EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{500, 510, 520}));
-    EXPECT_EQ(r.skippedLines(), 8u);
-    EXPECT_EQ(r.firstSkippedLine(), 9u);  // six header lines and two samples before it
-    EXPECT_TRUE(r.pendingLine());
+    // The first skipped line has six header lines and two samples before it.
+    EXPECT_EQ(std::tuple(r.mValue(), r.skippedLines(), r.firstSkippedLine(), r.pendingLine()),
+              std::tuple(std::vector<std::uint16_t>{500, 510, 520}, 8u, 9u, true));
 
     // The same bytes in any split give the same result.
     for (std::size_t step : {1u, 7u, 4096u}) {
         RecordReader fed;
         for (std::size_t at = 0; at < text.size(); at += step)
             fed.Feed(text.data() + at, std::min(step, text.size() - at));
-        EXPECT_EQ(fed.mValue(), r.mValue()) << step;
-        EXPECT_EQ(fed.skippedLines(), r.skippedLines()) << step;
+        EXPECT_EQ(std::tuple(fed.mValue(), fed.skippedLines()), std::tuple(r.mValue(), r.skippedLines())) << step;
     }
 }
 
