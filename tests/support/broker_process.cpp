@@ -1,7 +1,5 @@
 #include "support/broker_process.h"
 
-#include "support/sim_process.h"
-
 #include <mosquitto.h>
 
 #include <QProcess>
@@ -109,10 +107,8 @@ MqttSubscriber::~MqttSubscriber()
 
 void MqttSubscriber::onConnect(mosquitto *m, void *self, int rc)
 {
-    auto *s = static_cast<MqttSubscriber *>(self);
-    if (rc != 0)
-        return;
-    mosquitto_subscribe(m, nullptr, s->topic_.c_str(), 1);
+    if (rc == 0)
+        mosquitto_subscribe(m, nullptr, static_cast<MqttSubscriber *>(self)->topic_.c_str(), 1);
 }
 
 void MqttSubscriber::onSubscribe(mosquitto *, void *self, int, int, const int *)

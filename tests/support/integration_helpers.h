@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
@@ -36,17 +35,6 @@ inline bool AllDimmed(std::initializer_list<std::pair<int, int>> controls, bool 
                        [dimmed](const auto &c) { return ui::IsCtrlDimmed(c.first, c.second) == dimmed; });
 }
 inline bool NoneDimmed(std::initializer_list<std::pair<int, int>> controls) { return AllDimmed(controls, false); }
-
-// A struct's bytes given as the simulator's hex text; bytes the text lacks stay zero.
-template <typename T> T FromHex(const std::string &hex)
-{
-    T value{};
-    unsigned char bytes[sizeof(T)] = {};
-    for (std::size_t i = 0; i < sizeof bytes && 2 * i + 1 < hex.size(); ++i)
-        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-    std::memcpy(&value, bytes, sizeof bytes);
-    return value;
-}
 
 // The measurement records the simulator sent since its last reset-stats, as hex texts.
 inline std::vector<std::string> MeasurementsSent(SimProcess &sim)

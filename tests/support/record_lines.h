@@ -36,14 +36,20 @@ inline std::vector<std::string> SplitText(const std::string &text, char by)
     return parts;
 }
 
+// A struct's bytes given as the simulator's hex text; bytes the text lacks stay zero.
+template <typename T> T FromHex(const std::string &hex)
+{
+    T value{};
+    unsigned char bytes[sizeof(T)] = {};
+    for (std::size_t i = 0; i < sizeof bytes && 2 * i + 1 < hex.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    std::memcpy(&value, bytes, sizeof bytes);
+    return value;
+}
+
 // The five written fields of a measurement record given as the simulator's hex text.
 inline std::string RecordFieldsOfHex(const std::string &hex)
 {
-    MeasurementRecord r{};
-    unsigned char bytes[12] = {};
-    for (int i = 0; i < 12 && 2 * i + 1 < static_cast<int>(hex.size()); ++i)
-        bytes[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-    std::memcpy(&r, bytes, 12);
-    const std::string line = RecordSampleLine("T", r);
+    const std::string line = RecordSampleLine("T", FromHex<MeasurementRecord>(hex));
     return line.substr(2, line.size() - 4);
 }
