@@ -1,7 +1,6 @@
 // Parameter files: key order and values as written, the older keys and their
 // precedence, absent and odd values, and files that cannot be read or written.
 
-#include "ini/ini.h"
 #include "params/parafile.h"
 #include "params/pset.h"
 #include "support/files.h"
@@ -10,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -73,16 +73,13 @@ TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
     ParameterSet p{};
     SetParameterDefaults(p);
     ASSERT_GT(ReadParaFromIniFile(&p, path("old.ini").c_str()), 0);
-    EXPECT_EQ(p.CCD_OP_Mode, 2);       // the older key wins for this field
-    EXPECT_EQ(p.Ext_Trigger_Mode, 2);  // the current key wins for the others
-    EXPECT_EQ(p.Analog_Mode, 5);       // an older key alone is taken
-    EXPECT_EQ(p.Int_Trigger_Mode, 2);
+    // The older key wins for CCD-OP-Mode, the current key for the others; an older key alone is taken.
+    EXPECT_EQ(std::tuple(p.CCD_OP_Mode, p.Ext_Trigger_Mode, p.Analog_Mode, p.Int_Trigger_Mode), std::tuple(2, 2, 5, 2));
 
     WriteBytes(path("old2.ini"), "[PARA]\nAnalog-Out-Mode = 5\nAnalog-Mode = 3\nCCD-OP-Mode = 1\n");
     SetParameterDefaults(p);
     ASSERT_GT(ReadParaFromIniFile(&p, path("old2.ini").c_str()), 0);
-    EXPECT_EQ(p.Analog_Mode, 3);
-    EXPECT_EQ(p.CCD_OP_Mode, 1);
+    EXPECT_EQ(std::tuple(p.Analog_Mode, p.CCD_OP_Mode), std::tuple(3, 1));
 }
 
 TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
