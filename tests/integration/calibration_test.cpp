@@ -70,6 +70,19 @@ protected:
         ASSERT_EQ(cal_file_flag, 1);
         ASSERT_EQ(LoadedTableBytes(), 2 * entries);
     }
+    // The loaded table written over its pages: every erase, then the pieces in address order,
+    // the last piece going to lastAddress, and each page holding its part.
+    void expectTableWritten(int pages, int lastAddress)
+    {
+        SCOPED_TRACE(std::to_string(pages) + " pages");
+        std::vector<int> expected(pages, 0xB4);
+        expected.insert(expected.end(), pages, 0xB6);
+        EXPECT_EQ(orders(), expected);
+        const std::vector<unsigned char> lastPiece(linArray + (pages - 1) * 512, linArray + pages * 512);
+        EXPECT_EQ(last(), ReferenceRequest(0xB6, lastAddress, lastPiece));
+        for (int page = 2; page < 2 + pages; ++page)
+            EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
+    }
 };
 
 TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
@@ -136,9 +149,9 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
                            doubleOf(pPara1, PARA1_LOWER_TOL_MM)}),
               (std::vector{23405 / 16384000.0, xArray_pi[255] * YSCALE_FAC, 200 * 23405 / 16384000.0,
                            100 * 23405 / 16384000.0}));
-    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
-    EXPECT_TRUE(AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}));
-    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_ACTIVATE));
+    EXPECT_EQ(std::tuple(doubleOf(pCal1, CAL1_ACTIVATE), AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}),
+                         IsCtrlDimmed(pCal1, CAL1_ACTIVATE)),
+              std::tuple(0.0, true, false));
 }
 
 TEST_F(CalibrationTest, AcceptAndSaveNeedAReferenceAReadingAndAUsableSlope)
@@ -159,9 +172,8 @@ TEST_F(CalibrationTest, AcceptAndSaveNeedAReferenceAReadingAndAUsableSlope)
     for (const double candidate : {0.0, 300000.0}) {
         slopeval = candidate;
         press(pCal1, CAL1_SAVE);
-        EXPECT_EQ(pset.um_Slope, 81920u);
-        EXPECT_TRUE(orders().empty());
-        EXPECT_EQ(MainStatus(), "No valid new slope: ACCEPT a reference first!");
+        EXPECT_EQ(std::tuple(pset.um_Slope, orders().empty(), MainStatus()),
+                  std::tuple(81920u, true, std::string("No valid new slope: ACCEPT a reference first!")));
     }
     EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 1) << "the calibration goes on";
 }
@@ -180,33 +192,30 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
     const auto stopOnly = std::pair(std::vector<int>{12}, ReferenceRequest(12, 0));
     EXPECT_EQ(std::pair(orders(), last()), stopOnly);
-    EXPECT_EQ(std::tuple(slopeval, DSLOPE_UM, pset.um_Slope), std::tuple(4.0, 5.0, 81920u));
-    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0);
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_EQ(std::tuple(slopeval, DSLOPE_UM, pset.um_Slope, doubleOf(pCal1, CAL1_ACTIVATE),
+                         IsCtrlDimmed(pCal1, CAL1_ACCEPT)),
+              std::tuple(4.0, 5.0, 81920u, 0.0, true));
 
     checkBox(1);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     checkBox(0);
     EXPECT_EQ(std::pair(orders(), last()), stopOnly);
-    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
-    EXPECT_FALSE(IsCtrlDimmed(pCal1, CAL1_DISCARD));
+    EXPECT_EQ(std::pair(IsCtrlDimmed(pCal1, CAL1_SAVE), IsCtrlDimmed(pCal1, CAL1_DISCARD)), std::pair(true, false));
 }
 
 TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
 {
     stop_flag = 0;
     checkBox(1);
-    EXPECT_EQ(cal_start_flag, 1);
     raw.M_VALUE = 2000;
     SetCtrlVal(pCal1, CAL1_REF_SIZE, 10000);
     press(pCal1, CAL1_ACCEPT);
     press(pCal1, CAL1_SAVE);
-    EXPECT_EQ(cal_save_flag, 1);
-    EXPECT_EQ(pset.um_Slope, 81920u) << "the new slope is in the set the loop sends";
     checkBox(1);
     press(pCal1, CAL1_DISCARD);
-    EXPECT_EQ(cal_exit_flag, 1);
-    EXPECT_TRUE(orders().empty()) << "nothing goes out while the loop owns the line";
+    // Each left for the loop; the new slope is in the set the loop sends; nothing went out.
+    EXPECT_EQ(std::tuple(cal_start_flag, cal_save_flag, cal_exit_flag, pset.um_Slope, orders().empty()),
+              std::tuple(1, 1, 1, 81920u, true));
 
     // A loop that ended on a time-out serves nothing: the order goes out at once.
     cal_start_flag = cal_save_flag = cal_exit_flag = 0;
@@ -216,8 +225,7 @@ TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
     ASSERT_FALSE(orders().empty());
     EXPECT_EQ(orders().front(), 12);
     checkBox(0);
-    EXPECT_EQ(cal_exit_flag, 0);
-    EXPECT_EQ(last(), ReferenceRequest(12, 0));
+    EXPECT_EQ(std::pair(cal_exit_flag, last()), std::pair(0, ReferenceRequest(12, 0)));
 }
 
 TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse)
@@ -236,16 +244,14 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
 
     checkBox(1);
     press(pCal1, CAL1_SAVE);
-    EXPECT_EQ(pset.um_Slope, 81920u);
-    EXPECT_TRUE(simHoldsOurSlope());
+    EXPECT_EQ(std::pair(pset.um_Slope, simHoldsOurSlope()), std::pair(81920u, true));
 
     // A failed read changes nothing.
     ASSERT_EQ(sim.command("fault silent"), "ok");
     slopeval = 1.0;
     const CalibrationHeader before = cal;
     press(pCal1, CAL1_FACTORY);
-    EXPECT_DOUBLE_EQ(slopeval, 1.0);
-    EXPECT_EQ(0, std::memcmp(&before, &cal, sizeof cal));
+    EXPECT_EQ(std::pair(slopeval, std::memcmp(&before, &cal, sizeof cal)), std::pair(1.0, 0));
 }
 
 TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
@@ -267,11 +273,10 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     const double start = Timer();
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     EXPECT_GE(Timer() - start, 0.1) << "the sensor gets its time after the erase";
-    EXPECT_EQ(orders(), (std::vector<int>{0xB4, 0x17}));
-    EXPECT_EQ(cal.UM_SLOPE, 57344u);
-    EXPECT_EQ(cal.reserved, 0xBEEF) << "carried through unchanged";
-    // The header's slope is in use: shown, scaling the millimetres, sent with the next SEND.
-    EXPECT_EQ(pset.um_Slope, 57344u);
+    // The reserved word carried through unchanged; the header's slope in use: in the set sent with
+    // the next SEND, shown, and scaling the millimetres.
+    EXPECT_EQ(std::tuple(orders(), cal.UM_SLOPE, cal.reserved, pset.um_Slope),
+              std::tuple(std::vector<int>{0xB4, 0x17}, 57344u, 0xBEEF, 57344u));
     EXPECT_EQ((std::vector{DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal1, CAL1_SLOPE_SHOWN), YSCALE_FAC,
                            doubleOf(pCal1, CAL1_NEW_SLOPE)}),
               (std::vector{3.5, 3.5, 3.5, 57344 / 16384000.0, 0.0}));
@@ -284,8 +289,7 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     DSLOPE_UM = 8.0;
     SetCalibrationDefaults(cal);
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
-    EXPECT_EQ(0, std::memcmp(&written, &cal, sizeof cal));
-    EXPECT_DOUBLE_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(std::pair(std::memcmp(&written, &cal, sizeof cal), DSLOPE_UM), std::pair(0, 3.5));
     EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
                            doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
               (std::vector{4321.0, 3.5, 517465.0, -12.0, 1024.0}));
@@ -311,8 +315,7 @@ TEST_F(CalibrationTest, HeaderWrittenAfterACalibrationCarriesTheSlopeInUse)
     EXPECT_EQ(cal.UM_SLOPE, 79960u);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(pset.um_Slope, 79960u);
-    EXPECT_TRUE(simHoldsOurSlope());
+    EXPECT_EQ(std::pair(pset.um_Slope, simHoldsOurSlope()), std::pair(79960u, true));
 }
 
 TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
@@ -326,12 +329,7 @@ TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
     double start = Timer();
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     EXPECT_GE(Timer() - start, 1.6) << "0.1 s after each of 16 operations";
-    std::vector<int> expected(8, 0xB4);
-    expected.insert(expected.end(), 8, 0xB6);
-    EXPECT_EQ(orders(), expected);
-    EXPECT_EQ(last(), ReferenceRequest(0xB6, 0x1900, std::vector<unsigned char>(linArray + 3584, linArray + 4096)));
-    for (int page = 2; page <= 9; ++page)
-        EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
+    expectTableWritten(8, 0x1900);
     EXPECT_TRUE(popups->shown.size() == 1) << "only the file selection";
 
     // A header size that is not the table's own refuses the write, naming both.
@@ -351,12 +349,7 @@ TEST_F(CalibrationTest, TableGoesToFourOrEightPagesInOrder)
     ASSERT_NO_FATAL_FAILURE(loadTable(1024, [](int i) { return 255 - i % 251; }));
     ASSERT_EQ(sim.command("reset-stats"), "ok");
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
-    expected.assign(4, 0xB4);
-    expected.insert(expected.end(), 4, 0xB6);
-    EXPECT_EQ(orders(), expected);
-    EXPECT_EQ(last(), ReferenceRequest(0xB6, 0x1500, std::vector<unsigned char>(linArray + 1536, linArray + 2048)));
-    for (int page = 2; page <= 5; ++page)
-        EXPECT_EQ(pageHex(page), ToHex(linArray + (page - 2) * 512, 512)) << page;
+    expectTableWritten(4, 0x1500);
     EXPECT_EQ(pageHex(6), ToHex(marker.data(), 512));
 }
 
@@ -369,10 +362,9 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
     SetCtrlVal(pCalib, CALIB_RBT_HEADER, 1);
     SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, 1);
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
-    std::vector<int> expected = {0xB4, 0x17, 0xB4, 0xB4, 0xB4, 0xB4, 0xB6, 0xB6, 0xB6, 0xB6};
-    EXPECT_EQ(orders(), expected);
-    EXPECT_EQ(cal.XF_SIZE, 1024);
-    EXPECT_EQ(pageHex(2).substr(0, 8), "34123412");
+    EXPECT_EQ(std::tuple(orders(), cal.XF_SIZE, pageHex(2).substr(0, 8)),
+              std::tuple(std::vector<int>{0xB4, 0x17, 0xB4, 0xB4, 0xB4, 0xB4, 0xB6, 0xB6, 0xB6, 0xB6}, 1024,
+                         std::string("34123412")));
 
     // A four-page table is not stretched over eight pages.
     SetCtrlVal(pCalib, CALIB_RBT_HEADER, 0);
@@ -404,9 +396,8 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
         ASSERT_EQ(sim.command("reset-stats"), "ok");
         ASSERT_EQ(sim.command(f.fault), "ok");
         SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
-        EXPECT_EQ(orders(), f.sent);
-        EXPECT_EQ(0, std::memcmp(&before, &cal, sizeof cal));
-        EXPECT_EQ(MainStatus(), f.text);
+        EXPECT_EQ(std::tuple(orders(), std::memcmp(&before, &cal, sizeof cal), MainStatus()),
+                  std::tuple(f.sent, 0, std::string(f.text)));
         if (f.lookup) {
             EXPECT_EQ(LogLines().back(), f.text) << "the table's failures are logged";
         }
