@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace ui;
 using namespace panels;
@@ -98,10 +99,10 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     ASSERT_EQ(frames.size(), sent.size()) << "each frame once";
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const QJsonObject m = json(frames[i].payload);
-        EXPECT_EQ(m["seq"].toInteger(), static_cast<qint64>(seqBefore + i + 1));
-        EXPECT_EQ(m["M-VALUE"].toInt(), sent[i].M_VALUE) << i;
-        EXPECT_TRUE(m["time"].toString().endsWith('Z'));
-        EXPECT_FALSE(frames[i].retain);
+        EXPECT_EQ(std::tuple(m["seq"].toInteger(), m["M-VALUE"].toInt(), m["time"].toString().endsWith('Z'),
+                             frames[i].retain),
+                  std::tuple(static_cast<qint64>(seqBefore + i + 1), int{sent[i].M_VALUE}, true, false))
+            << i;
     }
     EXPECT_EQ(json(frames.back().payload)["in_tolerance"].toBool(), frameInTolerance);
 
@@ -116,9 +117,8 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     ASSERT_EQ(samples.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         const QJsonObject m = json(samples[i].payload);
-        EXPECT_EQ(m["sample"].toInt(), i + 1);
-        EXPECT_EQ(m["file"].toString(), "REC.DAT");
-        EXPECT_EQ(m["M-VALUE"].toInt(), recorded[i].M_VALUE) << i;
+        EXPECT_EQ(std::tuple(m["sample"].toInt(), m["file"].toString().toStdString(), m["M-VALUE"].toInt()),
+                  std::tuple(i + 1, std::string("REC.DAT"), int{recorded[i].M_VALUE}));
     }
 
     // A subscriber that comes later is given the sensor's state at once.
@@ -129,17 +129,17 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     for (const MqttMessage &m : late.messages())
         retained[m.topic] = m;
     ASSERT_EQ(retained.size(), 3u);
-    EXPECT_TRUE(retained[topic("status")].retain);
-    EXPECT_EQ(retained[topic("status")].payload, "online");
+    EXPECT_EQ(std::pair(retained[topic("status")].retain, retained[topic("status")].payload),
+              std::pair(true, std::string("online")));
     const QJsonObject identity = json(retained[topic("identity")].payload);
-    EXPECT_EQ(identity["serial"].toInt(), hwinfo.serialNo);
-    EXPECT_EQ(identity["firmware_no"].toInt(), hwinfo.firmwareNo);
-    EXPECT_EQ(identity["pixel_count"].toInt(), PixelCount());
-    EXPECT_EQ(identity["firmware"].toString().toStdString(), szFirmwareVersion);
+    EXPECT_EQ(std::tuple(identity["serial"].toInt(), identity["firmware_no"].toInt(), identity["pixel_count"].toInt(),
+                         identity["firmware"].toString().toStdString()),
+              std::tuple(hwinfo.serialNo, hwinfo.firmwareNo, PixelCount(), std::string(szFirmwareVersion)));
+    // The SEND after the GET of the identification.
     const QJsonObject parameters = json(retained[topic("parameters")].payload);
-    EXPECT_EQ(parameters["source"].toString(), "EEPROM") << "the SEND after the GET of the identification";
-    EXPECT_EQ(parameters["Eval-End"].toInt(), pset.Eval_End);
-    EXPECT_EQ(live.messagesOn(topic("parameters")).size(), 2u);
+    EXPECT_EQ(std::tuple(parameters["source"].toString().toStdString(), parameters["Eval-End"].toInt(),
+                         live.messagesOn(topic("parameters")).size()),
+              std::tuple(std::string("EEPROM"), pset.Eval_End, 2u));
 }
 
 // A TCP relay for one connection: frozen (SIGSTOP), it holds what the link sends, unanswered.
@@ -300,11 +300,9 @@ TEST_F(PlantLinkTest, PlantLinkDialogWritesTheSettingsFileForItsOwnerOnlyAndReco
     CopyText(appini_pathname, ini.c_str());
     press(pConn, CONN_PLANT_LINK);
     ASSERT_NE(pPlant, 0);
-    EXPECT_TRUE(IsPanelVisible(pPlant));
-    EXPECT_EQ(intOf(pPlant, PLANT_ENABLED), 0);
-    EXPECT_EQ(GetCtrlString(pPlant, PLANT_BROKER), "127.0.0.1");
-    EXPECT_EQ(intOf(pPlant, PLANT_PORT), 1883);
-    EXPECT_EQ(GetCtrlString(pPlant, PLANT_STATE), "MQTT: off");
+    EXPECT_EQ(std::tuple(IsPanelVisible(pPlant), intOf(pPlant, PLANT_ENABLED), GetCtrlString(pPlant, PLANT_BROKER),
+                         intOf(pPlant, PLANT_PORT), GetCtrlString(pPlant, PLANT_STATE)),
+              std::tuple(true, 0, std::string("127.0.0.1"), 1883, std::string("MQTT: off")));
 
     SetCtrlVal(pPlant, PLANT_ENABLED, 1);
     SetCtrlVal(pPlant, PLANT_PORT, broker.port());
