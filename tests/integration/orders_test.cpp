@@ -16,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ui;
@@ -37,8 +38,7 @@ protected:
 TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
 {
     EXPECT_EQ(1, CheckComLine());
-    EXPECT_EQ(last(), "550500000000aa3c");
-    EXPECT_EQ(hwinfo.serialNo, 777);
+    EXPECT_EQ(std::pair(last(), hwinfo.serialNo), std::pair(std::string("550500000000aa3c"), std::uint16_t{777}));
     // Requests carrying data first, before a GET or TEACH changes the set they carry.
     const std::vector<unsigned char> block(512, 0x5A);
     const auto set = BytesOf(&pset, sizeof pset);
@@ -84,8 +84,7 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
     }
     EXPECT_EQ(hwinfo.serialNo, 777) << "taken from the firmware answer too";
     // Exactly the asked-for bytes of the header were copied.
-    EXPECT_EQ(0, std::memcmp(datbuf, &cal, 24));
-    EXPECT_EQ(datbuf[24], 0xCC);
+    EXPECT_EQ(std::pair(std::memcmp(datbuf, &cal, 24), int{datbuf[24]}), std::pair(0, 0xCC));
 }
 
 TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
@@ -110,13 +109,11 @@ TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
     EXPECT_EQ(MainStatus(), "TEACH new setpoint value ... -> Ok!");
     // The simulator's RAM set now holds the taught value (bytes 14..15).
     const int taught = FromHex<ParameterSet>(sim.command("ram").substr(3)).Teach_Value;
-    EXPECT_EQ(pset.Teach_Value, taught);
-    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), taught);
-    EXPECT_NEAR(doubleOf(pPara1, PARA1_TEACH_MM), taught * 81920.0 / 16384000.0, 0.05);
     double x = 0, y = 0;
     ASSERT_EQ(0, GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y));
-    EXPECT_EQ(x, taught);
-    EXPECT_EQ(y, 0.75);
+    EXPECT_EQ(std::tuple(int{pset.Teach_Value}, intOf(pPara1, PARA1_TEACH_VALUE), x, y),
+              std::tuple(taught, taught, 1.0 * taught, 0.75));
+    EXPECT_NEAR(doubleOf(pPara1, PARA1_TEACH_MM), taught * 81920.0 / 16384000.0, 0.05);
     // The measurement record reports the same set point.
     ASSERT_EQ(1, GetRAW());
     EXPECT_EQ(raw.SETPOINT, taught);
@@ -165,14 +162,12 @@ TEST_F(OrdersTest, FailedCommandsNameTheOperationAndTheLink)
     dataSizeRec = 8;
     stop_flag = 0;
     EXPECT_EQ(-1, GetRAW());
-    EXPECT_STREQ(szStatus, "Timeout RS232-Line!");
-    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(std::pair(std::string(szStatus), stop_flag), std::pair(std::string("Timeout RS232-Line!"), 1));
     comtype = 1;
     stop_flag = 0;
     ASSERT_EQ(sim.command("fault bad-data-crc"), "ok");
     EXPECT_EQ(-1, GetDATA(1));
-    EXPECT_STREQ(szStatus, "TCP-Server-error!");
-    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(std::pair(std::string(szStatus), stop_flag), std::pair(std::string("TCP-Server-error!"), 1));
 }
 
 TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
