@@ -11,8 +11,10 @@
 #include "support/integration_helpers.h"
 #include "ui/system.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using namespace ui;
 using namespace panels;
@@ -115,8 +117,8 @@ TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
     SelectStorageTarget(DATFILE);
     popups->filePaths = {programDir + "/odd.ini"};
     press(pPA, MAIN_SEND);
-    EXPECT_FALSE(FileExists(programDir + "/odd.ini"));
-    EXPECT_EQ(MainStatus(), "Parameter not saved to file!");
+    EXPECT_EQ(std::pair(FileExists(programDir + "/odd.ini"), MainStatus()),
+              std::pair(false, std::string("Parameter not saved to file!")));
 }
 
 TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
@@ -139,9 +141,9 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
         teach_flag = 0;
         EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
         if (row.sent.size() == 2) {
-            EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
-            EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf));
-            EXPECT_EQ(0, std::memcmp(thdArrayDYN, vtbuf, sizeof vtbuf));
+            EXPECT_EQ(std::tuple(sim.lastRequestHex(), std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf),
+                                 std::memcmp(thdArrayDYN, vtbuf, sizeof vtbuf)),
+                      std::tuple(ReferenceRequest(9, 1), 0, 0));
         }
     }
 }
@@ -156,31 +158,26 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
     SetCtrlVal(pPara2, PARA2_POWER, 321);
     SelectStorageTarget(EEPROM);
     press(pPA, MAIN_SEND);
-    EXPECT_EQ(sim.orders().back(), 3);
-    EXPECT_EQ(MainStatus(), "Transmission successful - Line Ok!");
+    EXPECT_EQ(std::pair(sim.orders().back(), MainStatus()),
+              std::pair(3, std::string("Transmission successful - Line Ok!")));
 
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(sim.orders().back(), 2);
-    EXPECT_EQ(pset.Teach_Value, ram.Teach_Value);
-    EXPECT_EQ(pset.Power, ram.Power);
+    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power), std::tuple(2, ram.Teach_Value, ram.Power));
 
     SelectStorageTarget(EEPROM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(sim.orders().back(), 4);
-    EXPECT_EQ(pset.Teach_Value, 600);
-    EXPECT_EQ(pset.Power, 321);
-    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 321);
+    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power, intOf(pPara2, PARA2_POWER)),
+              std::tuple(4, 600, 321, 321));
 
     // Failed exchanges keep the set.
     const ParameterSet before = pset;
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
-    EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
-    EXPECT_EQ(0, std::memcmp(&pset, &before, sizeof pset));
+    EXPECT_EQ(std::pair(MainStatus(), std::memcmp(&pset, &before, sizeof pset)),
+              std::pair(std::string("Timeout-RS-232..."), 0));
     press(pPA, MAIN_SEND);
     EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
-    sim.command("fault none");
 }
 
 TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
@@ -190,18 +187,16 @@ TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
     SetCtrlVal(pPara2, PARA2_VTHD, 61);
     for (const auto &[toEeprom, order] : {std::pair{0, 13}, {1, 14}}) {
         SCOPED_TRACE(order);
-        for (int i = 0; i < kCurvePoints; ++i) {
-            thdArrayEE[i] = 7;
-            thdArrayDYN[i] = 7;
-        }
+        std::fill(thdArrayEE, thdArrayEE + kCurvePoints, 7);
+        std::fill(thdArrayDYN, thdArrayDYN + kCurvePoints, 7);
         SetCtrlVal(pPara2, PARA2_THD_TARGET, toEeprom);
         popups->confirmAnswers = {1};
         sim.command("reset-stats");
         SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
-        EXPECT_EQ(sim.orders(), (std::vector<int>{order, 9}));
-        EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
-        EXPECT_EQ(pset.Video_Thd_Auto, 61);
-        EXPECT_EQ(0, std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)) << "the stored curve is the sensor's new one";
+        // The stored curve is the sensor's new one.
+        EXPECT_EQ(std::tuple(sim.orders(), sim.lastRequestHex(), pset.Video_Thd_Auto,
+                             std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)),
+                  std::tuple(std::vector<int>{order, 9}, ReferenceRequest(9, 1), 61, 0));
         EXPECT_NE(thdArrayEE[128], 7);
     }
 }
