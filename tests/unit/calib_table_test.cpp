@@ -54,8 +54,7 @@ TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.table[4094] | p.table[4095] << 8, 2047 * 32);
     // Any XF-SIZE but 2048 is the four-page layout.
-    EXPECT_EQ(CalibrationTableEntries(0), 1024);
-    EXPECT_EQ(CalibrationTableEntries(4096), 1024);
+    EXPECT_EQ(std::tuple(CalibrationTableEntries(0), CalibrationTableEntries(4096)), std::tuple(1024, 1024));
 }
 
 TEST(CalibrationTable, ByteOrderMarkAndEveryLineEndAreRead)

@@ -152,7 +152,6 @@ TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
 
 TEST(LinkTables, BaudRatesAndErrorTexts)
 {
-    // Indexes 0, 2, 4, then out of range above and below.
     EXPECT_EQ(std::vector({BaudRateOfIndex(0), BaudRateOfIndex(2), BaudRateOfIndex(4), BaudRateOfIndex(7),
                            BaudRateOfIndex(-1)}),
               std::vector({9600L, 38400L, 115200L, 115200L, 115200L}));

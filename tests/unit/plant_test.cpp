@@ -169,7 +169,6 @@ TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
     for (const Case &c : cases)
         EXPECT_EQ(readFrom(c.text), c.expected) << c.text;
 
-    // Written and read back unchanged.
     IniText ini = Ini_New(0);
     WritePlantSettings(ini, all);
     std::string text;

@@ -89,7 +89,6 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
             << "order and address";
         if (bytes.size() < kHeaderSize)
             continue;
-        // sync, header CRC, announced length
         EXPECT_EQ(std::tuple(bytes[0] == kSync, crcOver(bytes, 0, 8) == 0, u16At(bytes, 4)),
                   std::tuple(row.sync, row.headerCrc, row.length));
         EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.end()), Bytes(good.begin() + 8, good.begin() + bytes.size()));
@@ -178,7 +177,6 @@ TEST(CommandLine, ReadsTheOptionsAndDefaults)
                         options, message),
               ParseOutcome::Run)
         << message;
-    // control port, baud, trigger ms, hardware type, firmware length, late ms, EEPROM file, TCP port
     EXPECT_EQ(std::tuple(options.controlPort, options.baud, options.triggerMs, options.identity.hardwareType,
                          options.identity.firmwareLength, options.lateMs, options.eepromPath, options.tcpPort),
               std::tuple(0, 115200, 20, 517326u, 40, 300, std::string("e.bin"), -1));

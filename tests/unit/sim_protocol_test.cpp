@@ -14,9 +14,8 @@ TEST_F(EngineTest, RequestsAndAnswersWithoutDataAreByteExact)
     EXPECT_EQ(buildFrame(6, 0, Bytes{0x00, 0x02}), hexBytes("55 06 00 00 02 00 b5 f6 00 02"));
     EXPECT_EQ(exchange(5).bytes, hexBytes("55 05 67 12 00 00 aa 43")); // address = serial 4711
     EXPECT_EQ(exchange(11).bytes, hexBytes("55 0b 00 00 00 00 aa 2f"));
-    EXPECT_EQ(exchange(0).bytes, hexBytes("55 00 01 00 00 00 aa 1a"));
-    EXPECT_EQ(exchange(99).bytes, hexBytes("55 00 01 00 00 00 aa 1a"));
-    EXPECT_EQ(exchange(0x12).bytes, hexBytes("55 00 01 00 00 00 aa 1a")); // sent by the sensor, never asked
+    for (uint8_t unknown : {0, 99, 0x12}) // 0x12 is sent by the sensor, never asked
+        EXPECT_EQ(exchange(unknown).bytes, hexBytes("55 00 01 00 00 00 aa 1a")) << int(unknown);
 }
 
 TEST_F(EngineTest, BadDataCrcGetsCommunicationError)
@@ -96,7 +95,6 @@ TEST_F(EngineTest, RamAndEepromSetsAreWrittenApart)
     const Answer ram = ask(2);
     ASSERT_EQ(ram.data.size(), 60u);
     EXPECT_EQ(Bytes(ram.data.begin() + 56, ram.data.end()), hexBytes("00 40 01 00")); // 81920
-    EXPECT_EQ(ask(4).data, ram.data);
 
     ParamSet changed = recordFrom<ParamSet>(ram);
     EXPECT_EQ(std::tuple(changed.Eval_End, changed.Hardware_Mode, changed.RS_232_Baudrate), std::tuple(1024, 1, 4));

@@ -57,7 +57,6 @@ TEST(SeriesFigures, KnownSeries)
             results.push_back(ComputeFigures(pixels.data(), pixels.size(), row.window));
         }
         for (const SeriesFigures &f : results) {
-            // n, above, inside, below, min, max, range
             EXPECT_EQ(std::tuple(f.n, f.above, f.inside, f.below, f.min, f.max, f.range),
                       std::tuple(row.n, row.above, row.inside, row.below, row.min, row.max, row.max - row.min));
             near(f.mean, row.mean);
@@ -112,7 +111,6 @@ TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesTh
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
     const auto &h = r.header();
-    // date, time, time increment, samples planned, slope and columns found
     EXPECT_EQ(std::tuple(std::string(h.date), std::string(h.time), h.timeIncrement, h.samplesPlanned, h.haveSlope,
                          h.haveColumns),
               std::tuple("11-30-2026"s, "23:59:58"s, 0.5, 3.0, true, true));
