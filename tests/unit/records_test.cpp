@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -14,18 +15,14 @@ TEST(Slope, Conversions)
 {
     EXPECT_DOUBLE_EQ(SlopeWordToMicrons(81920), 5.0);
     EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, 81920), 0.005);
-    EXPECT_EQ(MicronsToSlopeWord(2.5), 40960u);
-    EXPECT_EQ(MicronsToSlopeWord(3.5), 57344u);
-    // Truncated, not rounded.
-    EXPECT_EQ(MicronsToSlopeWord(10000.0 / 3000.0), 54613u);
-    EXPECT_EQ(MicronsToSlopeWord(0.99999 / 16384.0), 0u);
     // Words of 2^31 and above are positive slopes.
     EXPECT_DOUBLE_EQ(SlopeWordToMicrons(0x80000000u), 131072.0);
-    EXPECT_EQ(MicronsToSlopeWord(131072.0), 0x80000000u);
-    EXPECT_EQ(MicronsToSlopeWord(262143.99), 4294967132u);
-    // Nothing undefined for slopes a word cannot hold.
-    EXPECT_EQ(MicronsToSlopeWord(-1.0), 0u);
-    EXPECT_EQ(MicronsToSlopeWord(1e12), 0xFFFFFFFFu);
+    // Two exact words, two truncated (not rounded), two of 2^31 and above, and nothing undefined
+    // for slopes a word cannot hold.
+    std::vector<std::uint32_t> words;
+    for (double um : {2.5, 3.5, 10000.0 / 3000.0, 0.99999 / 16384.0, 131072.0, 262143.99, -1.0, 1e12})
+        words.push_back(MicronsToSlopeWord(um));
+    EXPECT_EQ(words, (std::vector<std::uint32_t>{40960, 57344, 54613, 0, 0x80000000u, 4294967132u, 0, 0xFFFFFFFFu}));
     // 100 pixels at 10 µm per pixel are 1 mm; pixels are unsigned.
     EXPECT_DOUBLE_EQ(PixelsToMillimetres(100, 10 * 16384), 1.0);
     EXPECT_DOUBLE_EQ(PixelsToMillimetres(65535, 81920), 327.675);
@@ -34,11 +31,10 @@ TEST(Slope, Conversions)
 
 TEST(Exposure, MillisecondsRoundToTenthsOfAMillisecond)
 {
-    EXPECT_EQ(ExposureMsToWord(0.46), 500);
-    EXPECT_EQ(ExposureMsToWord(0.44), 400);
-    EXPECT_EQ(ExposureMsToWord(1.5), 1500);
-    EXPECT_EQ(ExposureMsToWord(-3.0), 0);
-    EXPECT_EQ(ExposureMsToWord(1000.0), 65535);
+    std::vector<int> words;
+    for (double ms : {0.46, 0.44, 1.5, -3.0, 1000.0})
+        words.push_back(ExposureMsToWord(ms));
+    EXPECT_EQ(words, std::vector({500, 400, 1500, 0, 65535}));
     EXPECT_DOUBLE_EQ(ExposureWordToMs(1500), 1.5);
 }
 
