@@ -35,7 +35,7 @@ Parsed parse(const std::string &text, std::uint16_t xfSize)
     return p;
 }
 
-TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
+TEST(CalibrationTable, ValidTextWithAnyLineEndFillsLittleEndianEntriesAndZeroesTheRest)
 {
     std::string text = "# header comment\r\n\r\n  0x1234  # hex with blanks\r\n65535\n\t7\n";
     text += entries(1021);
@@ -55,10 +55,8 @@ TEST(CalibrationTable, ValidTextFillsLittleEndianEntriesAndZeroesTheRest)
     EXPECT_EQ(p.table[4094] | p.table[4095] << 8, 2047 * 32);
     // Any XF-SIZE but 2048 is the four-page layout.
     EXPECT_EQ(std::tuple(CalibrationTableEntries(0), CalibrationTableEntries(4096)), std::tuple(1024, 1024));
-}
 
-TEST(CalibrationTable, ByteOrderMarkAndEveryLineEndAreRead)
-{
+    // A byte-order mark, and every kind of line end.
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         std::string text = "\xEF\xBB\xBF";
         for (int i = 0; i < 1024; ++i)

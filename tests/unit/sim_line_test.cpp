@@ -217,9 +217,22 @@ TEST(CommandLine, RefusesBadOptionsWithAReason)
 // --------------------------------------------------------------------------------------------
 // Control commands
 
-TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
+TEST_F(EngineTest, ControlRefusesMalformedCommandsThenSetChangesIdentityAndLine)
 {
     ControlInterpreter control(*engine);
+    const int triggerMs = engine->triggerMs();
+    for (const char *command : {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x",
+                                "set serial 65536", "set colour red", "set", "set trigger-ms -1", "triggered now",
+                                "xflash 16", "xflash", "ram please", "dance", "", "set ambient -1",
+                                "set defocus 0.5", "set noise x", "set dirt 1e3", "video-edges now"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
+    }
+    EXPECT_EQ(std::tuple(engine->identity().serial, engine->triggerMs(), engine->scene().ambientPct,
+                         engine->scene().defocus),
+              std::tuple(4711, triggerMs, 0.0, 1.0));
+    EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
+
     for (const char *command : {"set firmware K-VOR-NX.V1.02 10 2020", "set serial 99", "set firmware-length 16",
                                 "set hardware-type 517311", "set receiver-type 736215", "set firmware-no 410",
                                 "set pixel-count 100", "set adc-code 512"})
@@ -241,23 +254,6 @@ TEST_F(EngineTest, ControlSetChangesIdentityAndLine)
     char expected[80];
     std::snprintf(expected, sizeof expected, "ok left=%.3f right=%.3f", truth.left, truth.right);
     EXPECT_EQ(control.execute("video-edges"), expected) << "the edges of the profile just served";
-}
-
-TEST_F(EngineTest, ControlRefusesMalformedCommandsAndChangesNothing)
-{
-    ControlInterpreter control(*engine);
-    const int triggerMs = engine->triggerMs();
-    for (const char *command : {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x",
-                                "set serial 65536", "set colour red", "set", "set trigger-ms -1", "triggered now",
-                                "xflash 16", "xflash", "ram please", "dance", "", "set ambient -1",
-                                "set defocus 0.5", "set noise x", "set dirt 1e3", "video-edges now"}) {
-        SCOPED_TRACE(command);
-        EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
-    }
-    EXPECT_EQ(std::tuple(engine->identity().serial, engine->triggerMs(), engine->scene().ambientPct,
-                         engine->scene().defocus),
-              std::tuple(4711, triggerMs, 0.0, 1.0));
-    EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
 }
 
 // "last", "orders", "ram" and "xflash" are read through the support library by the order and

@@ -77,13 +77,6 @@ protected:
     const std::string path = tmp / "sim.eeprom";
 };
 
-TEST_F(EepromFileTest, MissingFileMeansDefaultsWithAMessage)
-{
-    EXPECT_NE(log.str().find("not found"), std::string::npos);
-    EXPECT_EQ(ramSet().Power, 500);
-    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written until the EEPROM is";
-}
-
 TEST_F(EepromFileTest, EepromThresholdAndFlashSurviveARestart)
 {
     ParamSet set = defaultParamSet();
@@ -122,8 +115,12 @@ TEST_F(EepromFileTest, EepromThresholdAndFlashSurviveARestart)
     EXPECT_EQ(engine->xflash().page(5), pages[5]);
 }
 
-TEST_F(EepromFileTest, CorruptShortOrLongFileFallsBackToDefaults)
+TEST_F(EepromFileTest, MissingCorruptShortOrLongFileFallsBackToDefaultsWithAMessage)
 {
+    EXPECT_NE(log.str().find("not found"), std::string::npos) << log.str();
+    EXPECT_EQ(ramSet().Power, 500);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written until the EEPROM is";
+
     ParamSet set = defaultParamSet();
     set.Power = 42;
     ask(3, 0, bytesOf(set));

@@ -28,7 +28,7 @@ TEST_F(EngineTest, BadDataCrcGetsCommunicationError)
     EXPECT_EQ(ramSet().Power, 500) << "a corrupt write must not reach RAM";
 }
 
-TEST_F(EngineTest, ResyncsAfterGarbageAndAcrossChunks)
+TEST_F(EngineTest, ResyncsAfterGarbageAcrossChunksAndAfterAStaleHalfRequest)
 {
     Bytes stream = {0x00, 0x55, 0x55, 0x13, 0xFF}; // stray syncs that start no valid header
     Bytes badHeader = buildFrame(2, 0);
@@ -55,17 +55,15 @@ TEST_F(EngineTest, ResyncsAfterGarbageAndAcrossChunks)
         EXPECT_EQ(orders, std::vector({5, 1, 10}));
         EXPECT_EQ(line.pendingBytes(), 1u);
     }
-}
 
-TEST_F(EngineTest, StaleHalfRequestDoesNotSwallowTheNextOne)
-{
+    // A stale half request does not swallow the next one.
     const Bytes write = buildFrame(1, 0, bytesOf(defaultParamSet()));
     std::vector<Reply> replies;
     FrameAssembler line;
     engine->feed(line, write.data(), 20, 1.0, replies); // header + 12 of 60 data bytes, then silence
     const Bytes echo = buildFrame(5, 0);
     engine->feed(line, echo.data(), echo.size(), 1.0 + 2 * FrameAssembler::kGapTimeout, replies);
-    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_EQ(replies.size(), 1u) << "a stale half request swallowed the next one";
     EXPECT_EQ(parse(replies[0].bytes).order, 5);
 }
 
