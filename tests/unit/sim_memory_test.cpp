@@ -14,7 +14,7 @@ namespace {
 // --------------------------------------------------------------------------------------------
 // XFLASH
 
-TEST_F(EngineTest, CalibrationHeaderStartsValidForTheIdentity)
+TEST_F(EngineTest, HeaderStartsValidAndEraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
 {
     const CalHeader expected{.HW_TYPE = 517318, .SER_NO = 4711, .XF_DIVISOR = 1, .XF_SIZE = 2048,
                              .reserved = 0, .UM_SLOPE = 81920, .UM_OFFSET = 0, .UM_RANGE = 20000};
@@ -23,10 +23,7 @@ TEST_F(EngineTest, CalibrationHeaderStartsValidForTheIdentity)
     erased.fill(0xFF);
     EXPECT_EQ(engine->xflash().page(0), erased);
     EXPECT_EQ(engine->xflash().page(1)[24], 0xFF) << "only the header is written";
-}
 
-TEST_F(EngineTest, EraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
-{
     for (uint16_t address : {0x1000, 0x1100, 0x1F00})
         EXPECT_EQ(ask(180, address).order, 180) << std::hex << address;
     const struct {

@@ -9,17 +9,14 @@ namespace {
 // --------------------------------------------------------------------------------------------
 // Framing
 
-TEST_F(EngineTest, RequestsAndAnswersWithoutDataAreByteExact)
+TEST_F(EngineTest, AnswersWithoutDataAreByteExactAndACorruptWriteIsRefused)
 {
     EXPECT_EQ(buildFrame(6, 0, Bytes{0x00, 0x02}), hexBytes("55 06 00 00 02 00 b5 f6 00 02"));
     EXPECT_EQ(exchange(5).bytes, hexBytes("55 05 67 12 00 00 aa 43")); // address = serial 4711
     EXPECT_EQ(exchange(11).bytes, hexBytes("55 0b 00 00 00 00 aa 2f"));
     for (uint8_t unknown : {0, 99, 0x12}) // 0x12 is sent by the sensor, never asked
         EXPECT_EQ(exchange(unknown).bytes, hexBytes("55 00 01 00 00 00 aa 1a")) << int(unknown);
-}
 
-TEST_F(EngineTest, BadDataCrcGetsCommunicationError)
-{
     Bytes request = buildFrame(1, 0, bytesOf(defaultParamSet()));
     request[8] ^= 0x01; // data no longer matches byte 6, header still valid
     auto replies = engine->feed(request.data(), request.size(), 1.0);
@@ -244,24 +241,7 @@ TEST_F(EngineTest, CalibrationModeRefusalsAndReferenceSizes)
 // --------------------------------------------------------------------------------------------
 // Video and threshold (how power and exposure shape the profile: sim_measurement_test)
 
-TEST_F(EngineTest, VideoShowsTheShadowBetweenTheEdgesBelowTheAdcLimit)
-{
-    ParamSet set = defaultParamSet();
-    set.Eval_End = 4096;
-    writeRam(set);
-    const MeasRecord record = measure(12.0);
-    const Curve video = curve(0, 12.0);
-    EXPECT_LT(video[static_cast<size_t>((record.E_LEFT + record.E_RIGHT) / 2 / 16)], 150);
-    EXPECT_GT(video[static_cast<size_t>(record.E_LEFT / 32)], 600);
-    EXPECT_LT(*std::max_element(video.begin(), video.end()), 1024);
-
-    config.identity.adcCode = 256;
-    restart();
-    const Curve capped = curve(0, 12.0);
-    EXPECT_LT(*std::max_element(capped.begin(), capped.end()), 256);
-}
-
-TEST_F(EngineTest, ThresholdSaveRecomputesProfileInRamThenEeprom)
+TEST_F(EngineTest, ThresholdSaveRecomputesProfileAndVideoShowsTheShadowBelowTheAdcLimit)
 {
     const Curve initial = curve(1, 1.0);
     EXPECT_EQ(curve(5, 1.0), initial) << "any non-zero address is the threshold profile";
@@ -279,6 +259,20 @@ TEST_F(EngineTest, ThresholdSaveRecomputesProfileInRamThenEeprom)
     ask(14, 30, {}, 22.0);
     EXPECT_EQ(engine->eepromThreshold(), engine->ramThreshold());
     EXPECT_EQ(recordFrom<ParamSet>(ask(4)).Video_Thd_Auto, 30);
+
+    ParamSet set = defaultParamSet();
+    set.Eval_End = 4096;
+    writeRam(set);
+    const MeasRecord record = measure(12.0);
+    const Curve profile = curve(0, 12.0);
+    EXPECT_LT(profile[static_cast<size_t>((record.E_LEFT + record.E_RIGHT) / 2 / 16)], 150);
+    EXPECT_GT(profile[static_cast<size_t>(record.E_LEFT / 32)], 600);
+    EXPECT_LT(*std::max_element(profile.begin(), profile.end()), 1024);
+
+    config.identity.adcCode = 256;
+    restart();
+    const Curve capped = curve(0, 12.0);
+    EXPECT_LT(*std::max_element(capped.begin(), capped.end()), 256);
 }
 
 } // namespace
