@@ -11,6 +11,7 @@
 #include "ui/comm.h"
 
 #include <string>
+#include <tuple>
 
 using namespace ui;
 using namespace panels;
@@ -37,22 +38,17 @@ TEST_F(SerialDevicesTest, BoundDeviceIsOpenedUnlessALinkBesideTheProgramNamesAno
 {
     ASSERT_NO_FATAL_FAILURE(startSim(Link::Pty));
     SetComPortBinding(4, {sim.ptyPath(), "", "simulated sensor"});
-    EXPECT_EQ(ComPortDevicePath(4), sim.ptyPath());
-    EXPECT_FALSE(ComPortBindingMissing(4));
+    EXPECT_EQ(std::pair(ComPortDevicePath(4), ComPortBindingMissing(4)), std::pair(sim.ptyPath(), false));
     connectTo(4);
-    EXPECT_EQ(rs232port, 4);
-    EXPECT_EQ(rs232con, 1);
-    EXPECT_EQ(err_flag, 0);
+    EXPECT_EQ(std::tuple(rs232port, rs232con, err_flag), std::tuple(4, 1, 0));
     EXPECT_EQ(CheckComLine(), 1);
 
     SetComPortBinding(2, {"/dev/mq-no-such-adapter", "", "USB adapter"});
     EXPECT_TRUE(ComPortBindingMissing(2));
     linkComPort(2, sim.ptyPath());
-    EXPECT_FALSE(ComPortBindingMissing(2));
-    EXPECT_EQ(ComPortDevicePath(2), sim.ptyPath());
+    EXPECT_EQ(std::pair(ComPortDevicePath(2), ComPortBindingMissing(2)), std::pair(sim.ptyPath(), false));
     connectTo(2);
-    EXPECT_EQ(rs232port, 2);
-    EXPECT_EQ(rs232con, 1);
+    EXPECT_EQ(std::tuple(rs232port, rs232con), std::tuple(2, 1));
 }
 
 TEST_F(SerialDevicesTest, MissingDeviceIsNamedOnConnect)
@@ -66,10 +62,9 @@ TEST_F(SerialDevicesTest, MissingDeviceIsNamedOnConnect)
     EXPECT_EQ(last, "COM3: /dev/mq-no-such-adapter - MISSING");
 
     connectTo(3);
-    EXPECT_EQ(MainStatus(), "COM3: /dev/mq-no-such-adapter (USB-Serial adapter) is missing!");
-    EXPECT_EQ(err_flag, 1);
-    EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_NE(rs232con, 1);
+    EXPECT_EQ(std::tuple(MainStatus(), err_flag, IsCtrlDimmed(pPA, MAIN_RUN), rs232con == 1),
+              std::tuple(std::string("COM3: /dev/mq-no-such-adapter (USB-Serial adapter) is missing!"), 1, true,
+                         false));
 }
 
 TEST_F(SerialDevicesTest, BindingsAreKeptInTheSettingsFileAndCanBeRemoved)
@@ -84,17 +79,16 @@ TEST_F(SerialDevicesTest, BindingsAreKeptInTheSettingsFileAndCanBeRemoved)
     ReadIniFile(file.c_str());
     EXPECT_EQ(BoundComPorts(), (std::vector<int>{5, 9}));
     const ComPortBinding b = GetComPortBinding(5);
-    EXPECT_EQ(b.device, "/dev/ttyUSB7");
-    EXPECT_EQ(b.serialNumber, "A9XYZ");
-    EXPECT_EQ(b.description, "FT232R USB UART");
+    EXPECT_EQ(std::tuple(b.device, b.serialNumber, b.description),
+              std::tuple(std::string("/dev/ttyUSB7"), std::string("A9XYZ"), std::string("FT232R USB UART")));
 
     // "(no binding)" with BIND removes the binding of the COM number shown.
     FillSerialDeviceList();
     SetCtrlVal(pConn, CONN_COMPORT, 5);
     SetCtrlVal(pConn, CONN_SERIAL_DEVICES, -1);
     SimulateEvent(pConn, CONN_BIND_DEVICE, EVENT_COMMIT);
-    EXPECT_EQ(BoundComPorts(), (std::vector<int>{9}));
-    EXPECT_EQ(MainStatus(), "COM5: binding removed");
+    EXPECT_EQ(std::pair(BoundComPorts(), MainStatus()),
+              std::pair(std::vector<int>{9}, std::string("COM5: binding removed")));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ui;
@@ -124,9 +125,8 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
         EXPECT_TRUE(f.saturatedPoints == 0 && f.peakPct >= 70.0 && f.peakPct <= 85.0) << f.peakPct;
         EXPECT_EQ(f.crossings, 2);
         // The result is what the sensor's RAM holds and what the pages show.
-        EXPECT_EQ(ramHex(), "ok " + ToHex(&pset, sizeof pset));
-        EXPECT_EQ(pset.Power_Mode, 0);
-        EXPECT_EQ(pset.Free_Para, 0xBEEF);
+        EXPECT_EQ(std::tuple(ramHex(), pset.Power_Mode, pset.Free_Para),
+                  std::tuple("ok " + ToHex(&pset, sizeof pset), 0, 0xBEEF));
         const std::string found = ToHex(&pset, sizeof pset);
         GetPanelValues(); // what SEND would send
         EXPECT_EQ(ToHex(&pset, sizeof pset), found) << "the pages show the set found, and SEND keeps it";
@@ -156,13 +156,10 @@ TEST_F(SetupAssistantTest, RefusesWhileALoopRunsAndRestoresTheRamWhenTheLineFail
     const std::string before = ramHex();
     ASSERT_EQ(sim.command("fault silent order 9"), "ok");
     EXPECT_EQ(RunAutoSetup(), -1);
-    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "TCP-Server-error!");
-    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000);
     EXPECT_EQ(ramHex(), before) << "the trial's set is taken back";
-    EXPECT_EQ(pset.Power, 1000);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
-    EXPECT_FALSE(IsCtrlDimmed(pSetup, SETUP_AUTO));
+    EXPECT_EQ(std::tuple(GetCtrlString(pPA, MAIN_STATUS), GetCtrlTextColor(pPA, MAIN_STATUS), pset.Power, stop_flag,
+                         IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pSetup, SETUP_AUTO)),
+              std::tuple(std::string("TCP-Server-error!"), 0xFF0000, 1000, 1, false, false));
     const std::vector<std::string> steps = GetTextBoxLines(pSetup, SETUP_STEPS);
     EXPECT_EQ(steps.empty() ? "" : steps.back(), "The sensor's RAM set of the start is restored.");
 
@@ -171,8 +168,7 @@ TEST_F(SetupAssistantTest, RefusesWhileALoopRunsAndRestoresTheRamWhenTheLineFail
     QTimer::singleShot(200, [] { SimulateEvent(pPA, MAIN_STOP, EVENT_COMMIT); });
     EXPECT_EQ(RunAutoSetup(), 0);
     EXPECT_EQ(SetupResultText().rfind("AUTO SET-UP ended after 1 trial: stopped.", 0), 0u) << SetupResultText();
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_FALSE(IsCtrlDimmed(pSetup, SETUP_UNDO));
+    EXPECT_EQ(std::pair(stop_flag, IsCtrlDimmed(pSetup, SETUP_UNDO)), std::pair(1, false));
 }
 
 } // namespace
