@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <sys/resource.h>
@@ -187,23 +188,15 @@ TEST(IniStore, BufferIsCutAndEmptiedWhenNotFoundAndNullArgumentsRefused)
               std::vector(4, INI_ERR_NULL_ARGUMENT));
 }
 
-class IniFiles : public ::testing::Test {
-protected:
-    // Files and directories in the test directory: a left-over temporary file shows here.
-    int entries() const
-    {
-        int count = 0;
-        for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(tmp.path))
-            ++count;
-        return count;
-    }
-    TempDir tmp;
-    const std::string dir = tmp.path;
-};
-
-// The file is replaced whole, with the old file's mode, and nothing else is left behind.
-TEST_F(IniFiles, RewriteKeepsTheModeAndLeavesNoTemporaryFile)
+// The file is replaced whole, with the old file's mode, or not at all; nothing else is left behind.
+TEST(IniFiles, RewriteKeepsTheModeAndFailedReadOrWriteChangesNothingAndNoTemporaryFileIsLeft)
 {
+    const TempDir tmp;
+    const std::string dir = tmp.path;
+    // Files and directories in the test directory: a left-over temporary file shows here.
+    const auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+    };
     const std::string path = dir + "/mode.ini";
     { std::ofstream(path) << "[OLD]\r\n"; }
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
@@ -218,21 +211,18 @@ TEST_F(IniFiles, RewriteKeepsTheModeAndLeavesNoTemporaryFile)
     ASSERT_GE(Ini_ReadFromFile(back, path.c_str()), 0);
     EXPECT_EQ(text(back), text(ini));
     EXPECT_EQ(entries(), 1);
-}
 
-TEST_F(IniFiles, FailedReadOrWriteChangesNothingAndLeavesNoTemporaryFile)
-{
-    const std::string path = dir + "/keep.ini";
-    { std::ofstream(path, std::ios::binary) << "[OLD]\r\nx = 1\r\n"; }
-    Store ini;
-    Ini_PutString(ini, "S", "t", std::string(5000, 'v').c_str());
-    const std::string before = text(ini);
-    EXPECT_LT(Ini_WriteToFile(ini, (dir + "/missing/x.ini").c_str()), 0);
-    EXPECT_LT(Ini_ReadFromFile(ini, (dir + "/missing.ini").c_str()), 0);
-    EXPECT_EQ(text(ini), before);
+    const std::string kept = dir + "/keep.ini";
+    { std::ofstream(kept, std::ios::binary) << "[OLD]\r\nx = 1\r\n"; }
+    Store big;
+    Ini_PutString(big, "S", "t", std::string(5000, 'v').c_str());
+    const std::string before = text(big);
+    EXPECT_LT(Ini_WriteToFile(big, (dir + "/missing/x.ini").c_str()), 0);
+    EXPECT_LT(Ini_ReadFromFile(big, (dir + "/missing.ini").c_str()), 0);
+    EXPECT_EQ(text(big), before);
     // Renaming onto a directory fails even for root.
     ASSERT_EQ(mkdir((dir + "/a-directory").c_str(), 0755), 0);
-    EXPECT_LT(Ini_WriteToFile(ini, (dir + "/a-directory").c_str()), 0);
+    EXPECT_LT(Ini_WriteToFile(big, (dir + "/a-directory").c_str()), 0);
     // A file size limit makes the write itself fail halfway, for root as well.
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -240,12 +230,12 @@ TEST_F(IniFiles, FailedReadOrWriteChangesNothingAndLeavesNoTemporaryFile)
     small.rlim_cur = 100;
     auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = Ini_WriteToFile(ini, path.c_str());
+    const int result = Ini_WriteToFile(big, kept.c_str());
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_LT(result, 0);
-    EXPECT_EQ(ReadBytes(path), "[OLD]\r\nx = 1\r\n");
-    EXPECT_EQ(entries(), 2) << "the old file and the directory; the temporary files are gone";
+    EXPECT_EQ(ReadBytes(kept), "[OLD]\r\nx = 1\r\n");
+    EXPECT_EQ(entries(), 3) << "the two files and the directory; the temporary files are gone";
 }
 
 } // namespace

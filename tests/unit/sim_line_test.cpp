@@ -168,7 +168,7 @@ ParseOutcome parseArgs(std::vector<const char *> args, Options &options, std::st
 
 // The identity options, --tcp, --pty and --fault are followed through the identification and
 // loop tests against the simulator process; here the rest and the defaults.
-TEST(CommandLine, ReadsTheOptionsAndDefaults)
+TEST(CommandLine, ReadsTheOptionsAndDefaultsAndRefusesBadOnesWithAReason)
 {
     Options options;
     std::string message;
@@ -186,10 +186,7 @@ TEST(CommandLine, ReadsTheOptionsAndDefaults)
     EXPECT_EQ(std::tuple(defaults.controlPort, defaults.eepromPath, defaults.identity.firmware,
                          defaults.identity.pixelCount),
               std::tuple(-1, std::string("mq-sensor-sim.eeprom"), std::string("K-VOR-MQ.V4.06 20-CL 2016"), 4096));
-}
 
-TEST(CommandLine, RefusesBadOptionsWithAReason)
-{
     const std::vector<std::vector<const char *>> bad = {
         {"--tcp", "0", "--bogus"},      {"--tcp"},
         {"--tcp", "65536"},             {"--tcp", "12ab"},
@@ -200,13 +197,11 @@ TEST(CommandLine, RefusesBadOptionsWithAReason)
         {"--pty", ""},
     };
     for (const auto &args : bad) {
-        Options options;
-        std::string message;
-        EXPECT_EQ(parseArgs(args, options, message), ParseOutcome::Error) << args.front();
+        Options refused;
+        message.clear();
+        EXPECT_EQ(parseArgs(args, refused, message), ParseOutcome::Error) << args.front();
         EXPECT_FALSE(message.empty());
     }
-    Options options;
-    std::string message;
     EXPECT_EQ(parseArgs({"--tcp", "1", "--help"}, options, message), ParseOutcome::Help);
     for (const char *documented : {"--tcp", "--pty", "--control", "--baud", "--fault", "--late-ms", "--trigger-ms",
                                    "--eeprom", "--firmware-length", "--adc-code", "--serial", "oversized-length",

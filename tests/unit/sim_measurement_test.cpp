@@ -26,7 +26,7 @@ protected:
     MeasurementModel model;
 };
 
-TEST_F(SimOptics, EdgesSitWhereTheProfileCrossesTheFixedThreshold)
+TEST_F(SimOptics, EdgesSitWhereTheProfileCrossesTheFixedThresholdAndMoveWithIt)
 {
     params.Eval_End = 4096;
     const int level = 1024 * params.Video_Thd_Fix / 100;
@@ -40,11 +40,7 @@ TEST_F(SimOptics, EdgesSitWhereTheProfileCrossesTheFixedThreshold)
         EXPECT_GT(video[point(r.E_RIGHT + 48)], level);
         EXPECT_LT(video[point((r.E_LEFT + r.E_RIGHT) / 2)], level);
     }
-}
 
-TEST_F(SimOptics, ThresholdMovesTheEdgesAlongTheFlanks)
-{
-    params.Eval_End = 4096;
     params.Video_Thd_Fix = 20;
     const MeasRecord low = measure(12.0);
     params.Video_Thd_Fix = 70;
