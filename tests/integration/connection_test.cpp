@@ -229,8 +229,7 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
                          LogCount("RS232 open-com-port: successful!")),
               std::tuple(1, 1, opened + 1))
         << "the reopen is logged once";
-    EXPECT_EQ(std::tuple(rs232con, rs232baudrate), std::tuple(1, 2));
-    EXPECT_TRUE(held(sim.ptyPath()));
+    EXPECT_EQ(std::tuple(rs232con, rs232baudrate, held(sim.ptyPath())), std::tuple(1, 2, true));
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 
     // The sensor listens at 38400 only now: the old rate gets no answer.
