@@ -62,7 +62,7 @@ void announce(int length)
     resealHeader();
 }
 
-TEST_F(FrameTest, HeaderVerdicts)
+TEST_F(FrameTest, HeaderVerdictsAndTheTimeOutAndLineErrorTexts)
 {
     struct Row {
         const char *name;
@@ -100,33 +100,26 @@ TEST_F(FrameTest, HeaderVerdicts)
             EXPECT_EQ(std::tuple(int{head.order}, int{head.length}), std::tuple(7, 0));
         }
     }
-}
 
-TEST_F(FrameTest, TimeoutAndLineErrorTexts)
-{
-    struct Row {
+    struct WaitRow {
         const char *name;
-        bool header, timedOut, abandoned;
-        int lineStatus;
+        bool header;
+        WaitResult wait; // abandoned, timed out, line status
         const char *before, *after;
     };
-    const Row rows[] = {
-        {"time-out and parity", true, true, false, 0x0010, "previous", "TIMEOUT! COMM ERROR: PARITY!"},
-        {"line errors append to the status line", false, false, false, 0x0001 | 0x0040 | 0x0100, "abc",
+    const WaitRow waits[] = {
+        {"time-out and parity", true, {false, true, 0x0010}, "previous", "TIMEOUT! COMM ERROR: PARITY!"},
+        {"line errors append to the status line", false, {false, false, 0x0001 | 0x0040 | 0x0100}, "abc",
          "abc COMM ERROR: INPUT LOST! COMM ERROR: FRAMING!"},
-        {"an abandoned wait leaves it alone", true, true, true, 0, "kept", "kept"},
+        {"an abandoned wait leaves it alone", true, {true, true, 0}, "kept", "kept"},
         // Longer than the 72-byte status line: the sanitizer build catches any write past it.
-        {"every text after a time-out", false, true, false, 0x0051, "",
+        {"every text after a time-out", false, {false, true, 0x0051}, "",
          "TIMEOUT! COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMIN"},
     };
-    for (const Row &row : rows) {
+    for (const WaitRow &row : waits) {
         SCOPED_TRACE(row.name);
         CopyText(szStatus, row.before);
-        WaitResult wait;
-        wait.timedOut = row.timedOut;
-        wait.abandoned = row.abandoned;
-        wait.lineStatus = row.lineStatus;
-        EXPECT_EQ(-1, row.header ? headerVerdict(wait) : DataVerdict(wait));
+        EXPECT_EQ(-1, row.header ? headerVerdict(row.wait) : DataVerdict(row.wait));
         EXPECT_STREQ(szStatus, row.after);
     }
 }
