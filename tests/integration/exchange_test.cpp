@@ -13,7 +13,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <tuple>
 
@@ -56,10 +58,7 @@ TEST_P(ExchangeTest, PacedCurveArrivesWholeAndLineErrorsFailTheExchange)
     std::memset(adbuf, 0, sizeof adbuf);
     ASSERT_EQ(1, GetDATA(0));
     EXPECT_EQ(head.length, 512);
-    int lit = 0;
-    for (std::uint16_t v : adbuf)
-        lit += v > 0;
-    EXPECT_GT(lit, 100);
+    EXPECT_GT(std::count_if(std::begin(adbuf), std::end(adbuf), [](std::uint16_t v) { return v > 0; }), 100);
 }
 
 TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText)

@@ -13,8 +13,10 @@
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -95,10 +97,7 @@ TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
     std::memset(vtbuf, 0, sizeof vtbuf);
     ASSERT_EQ(1, GetDATA(2));  // any selector but 0 is the threshold profile
     EXPECT_EQ(0, std::memcmp(video, adbuf, sizeof video));
-    int nonZero = 0;
-    for (std::uint16_t v : vtbuf)
-        nonZero += v != 0;
-    EXPECT_GT(nonZero, 0);
+    EXPECT_GT(std::count_if(std::begin(vtbuf), std::end(vtbuf), [](std::uint16_t v) { return v != 0; }), 0);
 }
 
 TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
@@ -177,9 +176,7 @@ TEST_F(OrdersTest, ShortAnswerStillFillsTheWholeRecordWithZeros)
     std::memset(&raw, 0xEE, sizeof raw);
     ASSERT_EQ(1, IssueOrder(ORDER_HARDWARE_INFO, 0));
     CopyAnswerData(&raw, sizeof raw);
-    const auto bytes = BytesOf(&raw, sizeof raw);
-    for (size_t i = 32; i < 40; ++i)
-        EXPECT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(ToHex(&raw, sizeof raw).substr(64), std::string(16, '0')) << "bytes 32..39";
 }
 
 TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
@@ -215,10 +212,7 @@ TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
     }
     EXPECT_EQ(sim.command("xflash 0").substr(3, 8), "ffffffff");
     EXPECT_EQ(last().size(), 520u * 2);
-    std::string page;
-    for (int i = 0; i < 512; ++i)
-        page += "0f";
-    EXPECT_EQ(sim.command("xflash 3").substr(3), page);
+    EXPECT_EQ(sim.command("xflash 3").substr(3), ToHex(data.data(), 512));
     ASSERT_EQ(sim.command("fault error-1"), "ok");
     EXPECT_EQ(-1, WriteXFLASH(0x1200, data.data(), 4));
     EXPECT_EQ(MainStatus(), "Write XFLASH Error Addr=0x1200");

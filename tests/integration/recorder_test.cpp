@@ -19,6 +19,7 @@
 #include <cctype>
 #include <csignal>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <tuple>
 #include <sys/resource.h>
@@ -260,9 +261,7 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
         for (const std::string &hex : MeasurementsSent(sim))
             values.push_back(std::stod(SplitText(RecordFieldsOfHex(hex), '\t')[column == 0 ? 0 : 4]));
         ASSERT_EQ(values.size(), 20u);
-        double sum = 0;
-        for (double v : values)
-            sum += v;
+        const double sum = std::accumulate(values.begin(), values.end(), 0.0);
         const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
         EXPECT_EQ(figure(STATS_ROW_N, column), "20");
         EXPECT_EQ(figure(STATS_ROW_MIN, column), std::to_string(static_cast<int>(*lowest)));
