@@ -19,7 +19,7 @@ namespace {
 
 PlantMessage message(int n) { return {"t", std::to_string(n), 1, false}; }
 
-// Hands out everything the window allows; returns the payloads, mids from firstMid on.
+// Hands out everything the window allows; returns the payloads, mids from *nextMid on.
 std::vector<std::string> sendAll(PlantOutbox &box, int *nextMid)
 {
     std::vector<std::string> sent;
