@@ -325,14 +325,16 @@ TEST_F(WidgetsTest, LoopRunFromAClickPaintsTheChangedControl)
             if (control != d->id || event != EVENT_COMMIT)
                 return;
             PacedRepaints paced;
-            for (int step = 0; step < 40; ++step) {
-                if (step == 20) {  // what the loop sets, half-way
-                    onClick = count.paints;
-                    SetCtrlVal(panel, d->id, intOf(panel, d->id) == 0 ? 1 : 0);
+            const auto loopSteps = [] {
+                for (int step = 0; step < 20; ++step) {
+                    DelayWithEventProcessing(0.002);
+                    RepaintIfDue();
                 }
-                DelayWithEventProcessing(0.002);
-                RepaintIfDue();
-            }
+            };
+            loopSteps();
+            onClick = count.paints;
+            SetCtrlVal(panel, d->id, intOf(panel, d->id) == 0 ? 1 : 0);  // what the loop sets
+            loopSteps();
             onSet = count.paints - onClick;
         };
         QTest::mouseClick(w, Qt::LeftButton);

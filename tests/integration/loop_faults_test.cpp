@@ -11,6 +11,8 @@
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 
+#include <QTimer>
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -104,17 +106,15 @@ protected:
         std::remove(path.c_str());
         std::optional<Poll> stopper;
         if (mode == 1) {
+            QTimer::singleShot(100, [this, frames] {
+                EXPECT_EQ(sim.command("set trigger-count " + std::to_string(frames)), "ok");
+                EXPECT_EQ(sim.command("set trigger-ms 30"), "ok");
+            });
             const double start = Timer();
             double allSent = 0;
-            bool armed = false;
             stopper.emplace(50, [=, this]() mutable {
                 const double now = Timer();
-                if (!armed && now - start > 0.1) {
-                    armed = true;
-                    EXPECT_EQ(sim.command("set trigger-count " + std::to_string(frames)), "ok");
-                    EXPECT_EQ(sim.command("set trigger-ms 30"), "ok");
-                }
-                if (armed && allSent == 0 && sim.command("triggered") == "ok " + std::to_string(frames))
+                if (allSent == 0 && sim.command("triggered") == "ok " + std::to_string(frames))
                     allSent = now;
                 if ((allSent > 0 && now - allSent > 0.5 + held) || now - start > 10 + held) {
                     SimulateEvent(pRec, REC_STOP, EVENT_COMMIT);
