@@ -1,15 +1,16 @@
 #include "bench_support.h"
 
 #include "app/shell.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "display/measure.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/transport.h"
 #include "support/scripted_popups.h"
-#include "ui/comm.h"
+#include "platform/comm.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <QTimer>
 

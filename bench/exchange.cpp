@@ -4,7 +4,7 @@
 // processor time spent while waiting for a silent sensor. Prints key=value figures; never fails
 // on its numbers.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "bench_support.h"
 #include "link/orders.h"
 #include "sim/protocol.h"

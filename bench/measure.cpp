@@ -4,11 +4,11 @@
 // frame, and resident memory growth over 1 000 000 frames. Prints key=value figures; never
 // fails on its numbers.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "bench_support.h"
 #include "display/measure.h"
 #include "link/orders.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <QTimer>

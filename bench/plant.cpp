@@ -4,10 +4,10 @@
 // when the broker is restarted during a Run. Prints key=value figures; never fails on
 // its numbers.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "bench_support.h"
 #include "display/measure.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "plant/plant_link.h"
 #include "support/broker_process.h"
 #include "ui/runtime.h"

@@ -4,13 +4,13 @@
 // recording costs while it waits for its next sample. Prints key=value figures; never
 // fails on its numbers.
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "bench_support.h"
 #include "link/orders.h"
 #include "params/pset.h"
 #include "recorder/recorder.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <QTimer>

@@ -2,9 +2,10 @@
 // final peak and how far the edges found in the final profile lie from the object's true edges.
 // Prints key=value figures; never fails on its numbers.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "bench_support.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "params/pset.h"
 #include "setup/assistant.h"

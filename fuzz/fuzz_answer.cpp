@@ -1,7 +1,7 @@
 // Arbitrary bytes arriving from the sensor, in pieces as a TCP link delivers them, go
 // through the header verdict and, when the header passes, the data verdict.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "link/frame.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/hwtype.h"
 
-#include "app/state.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;

@@ -1,8 +1,8 @@
 #include "app/main_callbacks.h"
 
 #include "app/shell.h"
-#include "app/state.h"
-#include "app/statusline.h"
+#include "base/state.h"
+#include "base/statusline.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "display/measure.h"
@@ -10,9 +10,9 @@
 #include "display/video.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "params/help.h"
+#include "params_ui/help.h"
 #include "params/pset.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "app/shell.h"
 
-#include "app/state.h"
+#include "base/state.h"
 #include "files/settings.h"
-#include "link/connection.h"
+#include "link_ui/connection.h"
 #include "link/transport.h"
 #include "recorder/recorder.h"
 #include "ui/popup.h"
-#include "ui/comm.h"
+#include "platform/comm.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
 
@@ -43,14 +43,6 @@ void ShowLogo(int brandVariant)
         ShowInfoText(kBandColor, VAL_WHITE, kContactLines[i], 15, 10 + 15 * i, 11);
     ShowInfoText(kBandColor, VAL_WHITE, szSoftName, 300, 35, 18);
     ShowInfoText(kBandColor, VAL_WHITE, szVersion, 450, 42, 11);
-}
-
-void ShowHelpPopup(int top, int left, const char *text)
-{
-    ResetTextBox(pPH, HELP_TEXT, text);
-    FitPanelToTextBox(pPH, HELP_TEXT);
-    SetPanelPos(pPH, top, left);
-    DisplayPanel(pPH);
 }
 
 int CC_PANEL(int panel, int /*control*/, int event, void *, int, int)

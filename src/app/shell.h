@@ -18,6 +18,3 @@ void OpenLinkAtStartup();
 
 int CC_PANEL(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_PANELpopup(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
-
-// Shows a help text in the help pop-up at the given panel position.
-void ShowHelpPopup(int top, int left, const char *text);

@@ -1,33 +1,35 @@
 // Start-up: loading the panels, the defaults of every global, opening the link,
 // preparing the controls, the event loop and the way out.
 
+#include "app/hooks.h"
 #include "app/shell.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "files/locations.h"
-#include "link/serial_devices.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "link_ui/serial_devices.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "calib/service.h"
+#include "calib_ui/service.h"
 #include "display/buffers.h"
 #include "files/settings.h"
-#include "link/connection.h"
+#include "link_ui/connection.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
-#include "params/mapping.h"
+#include "params_ui/mapping.h"
 #include "params/pset.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "plant/plant_link.h"
 #include "recorder/recorder.h"
 #include "setup/assistant.h"
 #include "stats/statistics.h"
-#include "ui/comm.h"
+#include "platform/comm.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <cstring>
 
@@ -225,6 +227,7 @@ void InitGUI()
 int LoadAllPanels()
 {
     RegisterResources();
+    InstallApplicationHooks();
     pPA = LoadPanel(0, PANEL);
     if (pPA < 0)
         return -1;

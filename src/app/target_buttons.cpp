@@ -1,8 +1,8 @@
 #include "app/target_buttons.h"
 
-#include "app/state.h"
-#include "params/transfer.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "params_ui/transfer.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;

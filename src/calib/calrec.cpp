@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-CalibrationHeader cal;
 double DSLOPE_UM;
 double slopeval;
 double YSCALE_FAC;

@@ -1,17 +1,9 @@
 #include "display/buffers.h"
 
-#include "app/state.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
-MeasurementRecord raw;
-std::uint16_t adbuf[kCurvePoints];
-std::uint16_t vtbuf[kCurvePoints];
-std::uint16_t thdArray[kCurvePoints];
-std::uint16_t thdArrayEE[kCurvePoints];
-std::uint16_t thdArrayDYN[kCurvePoints];
-unsigned char datbuf[512];
-unsigned char wbuf[520];
 
 void PlotVIDEOCurve(const std::uint16_t *video, const std::uint16_t *threshold, const double *x)
 {

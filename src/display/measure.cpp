@@ -1,18 +1,17 @@
 #include "display/measure.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/hooks.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "calib/procedure.h"
+#include "display/deferred.h"
 #include "display/rollgraph.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "params/transfer.h"
-#include "panels/resource.h"
-#include "plant/plant_link.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -164,51 +163,6 @@ void ReportLoopTimeOut()
 
 bool RequestsWaitForLoop() { return stop_flag == 0 || loopUnderWay; }
 
-bool DeferredRequestsPending()
-{
-    return send_flag == 1 || get_flag == 1 || teach_flag == 1 || reset_flag == 1 || cal_start_flag == 1 ||
-           cal_save_flag == 1 || cal_exit_flag == 1;
-}
-
-bool CarryOutDeferredRequests(bool honourExit)
-{
-    // Each flag is cleared before its call: a press during the call's exchange sets it anew.
-    if (send_flag == 1) {
-        send_flag = 0;
-        PushSEND(static_cast<std::uint16_t>(target));
-    }
-    if (get_flag == 1) {
-        get_flag = 0;
-        PushGET(static_cast<std::uint16_t>(target));
-    }
-    if (teach_flag == 1) {
-        teach_flag = 0;
-        PushTEACH();
-    }
-    if (reset_flag == 1) {
-        reset_flag = 0;
-        PushRESET();
-    }
-    if (cal_start_flag == 1) {
-        cal_start_flag = 0;
-        ActivateCalibration(1);
-    }
-    if (cal_save_flag == 1) {
-        cal_save_flag = 0;
-        ActivateCalibration(2);
-    }
-    if (cal_exit_flag == 1) {
-        cal_exit_flag = 0;
-        ActivateCalibration(0);
-        stop_flag = 1;
-    }
-    if (honourExit && exit_flag == 1) {
-        stop_flag = 1;
-        return true;
-    }
-    return false;
-}
-
 namespace {
 // How long showing a frame waits for the next request to be through; a sensor that is
 // slow to answer delays the display no longer than this.
@@ -261,7 +215,7 @@ void PushRUN()
         arrow ^= 1;
         ShowStatus();
         PlotVIDEOBarGraph();
-        PlantPublishFrame();
+        NotifyFrameShown();
         PlotRAWGraph();
         RepaintIfDue();
         // Requests that came up while the next frame was on its way follow that frame.

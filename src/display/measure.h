@@ -2,7 +2,8 @@
 // Continuous measurement: the Run loop, its end, the display of one measurement frame,
 // and the requests other callbacks leave for a running loop.
 
-#include "display/buffers.h"
+#include "base/records.h"
+#include "display/deferred.h"
 
 #include <cstdint>
 
@@ -36,11 +37,6 @@ struct LoopUnderWay {
     LoopUnderWay(const LoopUnderWay &) = delete;
     LoopUnderWay &operator=(const LoopUnderWay &) = delete;
 };
-// Whether a GET, SEND, teach, reset or calibration step waits for the loop.
-bool DeferredRequestsPending();
-// Carries out the requests remembered while a loop ran, in their fixed order. With
-// honourExit an exit_flag stops the loop too. True when the loop is to end now.
-bool CarryOutDeferredRequests(bool honourExit);
 // Switches the storage target to RAM on the panel and in `target`.
 void SelectRamTarget();
 // Dims or releases the buttons that must not be used while a loop runs.

@@ -1,10 +1,10 @@
 #include "display/rollgraph.h"
 
-#include "app/state.h"
+#include "base/state.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cmath>

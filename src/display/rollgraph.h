@@ -2,7 +2,7 @@
 // The roll graph: the last 100 frames as six traces, in pixels or millimetres, with a
 // zoom onto the tolerance window.
 
-#include "display/buffers.h"
+#include "base/records.h"
 
 constexpr int kRollPoints = 100;
 constexpr int kRollTraces = 6;

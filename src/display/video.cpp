@@ -1,14 +1,14 @@
 #include "display/video.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "display/measure.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;

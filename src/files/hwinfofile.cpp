@@ -1,15 +1,15 @@
 #include "files/hwinfofile.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
+#include "base/records.h"
 #include "ini/ini.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "params/parafile.h"
-#include "ui/popup.h"
+#include "base/popups.h"
 
 static_assert(sizeof wbuf >= kHardwareDataSize);
 

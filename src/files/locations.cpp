@@ -1,8 +1,8 @@
 #include "files/locations.h"
 
-#include "app/text.h"
-#include "ui/popup.h"
-#include "ui/system.h"
+#include "base/text.h"
+#include "base/popups.h"
+#include "platform/system.h"
 
 namespace {
 constexpr const char *kSettingsName = "MQ-Vista.ini";

@@ -1,12 +1,27 @@
 #pragma once
 // The program's own settings file "MQ-Vista.ini" in the program directory: how to reach
-// the sensor, the recent IP addresses, the main window's geometry and the unit switch.
+// the sensor and the serial-device bindings; the window's values (recent IP addresses,
+// geometry, unit switch) and further sections come from the rooms that own them.
 
-// Reads the file and shows the connection values on the connection page; a missing or
-// unreadable file gives the defaults.
+#include "ini/ini.h"
+
+// Reads the file into the state and hands it to the window's and the further sections;
+// a missing or unreadable file gives the defaults.
 void ReadIniFile(const char *path);
-// Takes the connection page's values and writes the file: 1 when written, -1 when not
-// (the status line then says so and an earlier file stays as it was).
+// Writes the file (the window's values taken first): 1 when written, -1 when not (the
+// status line then says so and an earlier file stays as it was).
 int WriteIniFile(const char *path);
+
+// Settings kept by the rooms above the file's own. The window's are written right after
+// the connection; further sections (the plant link's) after the file's own.
+struct SettingsSection {
+    void (*take)() = nullptr;                     // before writing: gather what the controls hold
+    void (*read)(IniText ini) = nullptr;          // ini null: no file, or an unreadable one
+    void (*write)(IniText ini) = nullptr;
+    void (*written)(const char *path) = nullptr;  // after a successful write
+};
+void SetWindowSettings(const SettingsSection &section);
+// Added once; a second registration of the same section is ignored.
+void AddSettingsSection(const SettingsSection &section);
 
 inline constexpr const char *kTextSettingsNotWritten = "ERROR: SETTINGS FILE COULD NOT BE WRITTEN!";

@@ -1,7 +1,7 @@
 #include "link/frame.h"
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 #include "link/hwinfo.h"
 
+#include <cstdio>
 #include <cstring>
 
-HardwareInfo hwinfo;
 std::uint16_t HWTYPE;
 std::uint16_t ADCMAX = 255;
 std::uint16_t PRECISION = 1;
@@ -22,3 +22,8 @@ void SetHardwareInfoDefaults(HardwareInfo &h)
 }
 
 std::uint16_t PixelCount() { return static_cast<std::uint16_t>(hwinfo.pixelCount); }
+
+void FormatResolutionLine(char *buffer, int size, int microns)
+{
+    std::snprintf(buffer, static_cast<size_t>(size), "resolution\t\t\t\t= +/- %d\xB5m", microns);
+}

@@ -1,26 +1,19 @@
 #include "link/ident.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "link/xflash.h"
-#include "params/mapping.h"
-#include "params/transfer.h"
-#include "plant/plant_link.h"
-#include "ui/popup.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
+#include "platform/events.h"
 
 #include <cstring>
 #include <string>
 
-using namespace ui;
-using namespace panels;
+ReceiverView receiverView;
 
 namespace {
 
@@ -46,16 +39,11 @@ const ModelRow kModels[] = {
     {517314, "-------- K-VOR-MQ-40    --------", 2, 1.5, 40, "reference-distance\t= 100mm +/- 10mm", "measuring-range\t\t= 40mm"},
 };
 
-const int kSixMillimetreDisplays[][2] = {{0, MAIN_UPPER_TOL_MM}, {0, MAIN_LOWER_TOL_MM}, {0, MAIN_MVAL_MM},
-                                         {1, PARA1_UPPER_TOL_MM}, {1, PARA1_LOWER_TOL_MM}, {1, PARA1_TEACH_MM}};
-
-void twoDecimalsOnMillimetreDisplays()
+void describeHardware(const std::string &text)
 {
-    for (const auto &d : kSixMillimetreDisplays)
-        SetCtrlPrecision(d[0] == 0 ? pPA : pPara1, d[1], 2);
+    receiverView.described = true;
+    receiverView.description = text;
 }
-
-void describeHardware(const std::string &text) { ResetTextBox(pCalib, CALIB_HW_DESC, text.c_str()); }
 
 void applyModel(std::uint32_t hardwareType)
 {
@@ -65,31 +53,12 @@ void applyModel(std::uint32_t hardwareType)
         HWTYPE = m.hwtype;
         MIN_ITIME = m.minItime;
         PRECISION = 2;
-        twoDecimalsOnMillimetreDisplays();
+        receiverView.twoDecimals = true;
         char resolution[kTextSize];
         FormatResolutionLine(resolution, sizeof resolution, m.resolution);
         describeHardware(std::string(m.title) + "\n" + resolution + "\n" + m.reference + "\n" + m.range + "\n");
         return;
     }
-}
-
-void applyHwtypeStep()
-{
-    if (HWTYPE == 1) {
-        ClearListCtrl(pPara3, PARA3_HW_MODE);
-        InsertListItem(pPara3, PARA3_HW_MODE, -1, "DISABLE BTN", 0);
-        InsertListItem(pPara3, PARA3_HW_MODE, -1, "ENABLE BTN", 2);
-        SetCtrlDimmed(pPara3, PARA3_HW_MODE, false);
-        SetCtrlDimmed(pPara1, PARA1_OUTPUT_MODE, false);
-        SetCtrlDimmed(pPA, MAIN_BTN_LED, false);
-    } else if (HWTYPE == 2) {
-        SetCtrlDimmed(pPara3, PARA3_HW_MODE, true);
-        SetCtrlDimmed(pPara1, PARA1_OUTPUT_MODE, true);
-        SetCtrlDimmed(pPA, MAIN_BTN_LED, true);
-    }
-    SetCtrlVal(pPara2, PARA2_THD_TARGET, 0);  // RAM
-    SetCtrlDimmed(pPara2, PARA2_THD_TARGET, false);
-    SetCtrlDimmed(pPara3, PARA3_OP_MODE, hwinfo.firmwareNo <= 403);
 }
 
 // Firmware text tokens as the standard tokenizer splits them: up to ".", up to ".",
@@ -117,14 +86,102 @@ std::string shortVersion(const char *firmwareText)
 
 bool startsWith(const char *text, const char *prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 
-void refuse(const char *popup, const char *status, int dim, std::string *log)
+// Sensors of other families answer the same protocol; each is refused with the program
+// its operator needs instead. dim: whether the exchange buttons stay dimmed.
+struct Refusal {
+    const char *prefix;
+    const char *popup;
+    const char *status;
+    int dim;
+};
+const Refusal kRefusals[] = {
+    {"K-VOR-NX", "Incompatible hardware detected!\nPlease use K-VOR-NX-Vista software version!",
+     "Please use K-VOR-NX-Vista software version!", 1},
+    {"K-VOR-PZ", "Incompatible hardware detected!\nPlease use K-VOR-PZ-Vista software version!",
+     "Please use K-VOR-PZ-Vista software version!", 1},
+    {"HJW12", "Nordal-Metrik HJW-TOOL firmware-version detected!\nPlease use HJW-TOOL-V4.x software!",
+     "Please use HJW-TOOL-V4.x software!", 0},
+    {"QUARVIN", "Incompatible hardware detected!\nPlease use QUARVIN-Vista software version!",
+     "Please use QUARVIN-Vista software version!", 1},
+};
+
+const Refusal *refusalOf(const char *version)
 {
-    DimmButtons(static_cast<std::uint16_t>(dim));
-    MessagePopup("Attention !!!", popup);
+    for (const Refusal &r : kRefusals)
+        if (startsWith(version, r.prefix))
+            return &r;
+    return nullptr;
+}
+
+bool servedFamily(const char *version) { return startsWith(version, "K-VOR-MQ") || startsWith(version, "K-VOR-VUE"); }
+
+void refuse(IdentifyOutcome &outcome, const char *popup, const char *status, int dim)
+{
+    outcome.dim = dim;
+    outcome.refusal = popup;
     CopyText(szStatus, status);
     ShowStatus();
     LogStatusLine(szStatus);
-    *log = szVersion;
+    outcome.log = szVersion;
+}
+
+// The firmware generation this program serves: V4.00 to V4.09.
+bool refuseFirmwareGeneration(IdentifyOutcome &outcome)
+{
+    if (hwinfo.firmwareNo >= 400 && hwinfo.firmwareNo <= 409)
+        return false;
+    if (hwinfo.firmwareNo < 400) {
+        outcome.refusal = "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !";
+        CopyText(szStatus, "Please use K-VOR-MQ-Vista Version 3.xx !");
+    } else {
+        outcome.refusal = "Incompatible or newer firmware detected!\nPlease use "
+                          "K-VOR-MQ-Vista software version newer than V4.09 !";
+        CopyText(szStatus, "Please use K-VOR-MQ-Vista Version newer than V4.0 !");
+    }
+    outcome.dim = 1;
+    err_flag = 1;
+    outcome.log = szVersion;
+    return true;
+}
+
+// After the echo: firmware text, family, hardware information, firmware generation and
+// the calibration header. Returns the InitDataExchange result.
+int identifyAnsweringSensor(IdentifyOutcome &outcome)
+{
+    ui::DelayWithEventProcessing(0.05);
+    if (GetVERSIONInfo() < 72) {
+        CopyText(szStatus, "Timeout/Error reading firmware-info!");
+        return 0;
+    }
+    const bool served = servedFamily(szVersion);
+    outcome.dim = served ? 0 : 1;
+    err_flag = served ? 0 : 1;
+    if (const Refusal *r = refusalOf(szVersion))
+        refuse(outcome, r->popup, r->status, r->dim);
+    if (err_flag == 1)
+        return 1;  // answered, but not a sensor this program serves
+
+    if (GetHARDWAREInfo() == 0) {
+        CopyText(szStatus, "Error reading HARDWARE-info!");
+        err_flag = 1;
+        return 0;
+    }
+    outcome.hardwareRead = true;
+    if (refuseFirmwareGeneration(outcome))
+        return 0;
+    const int read = ReadCalibDataFromXF(datbuf, sizeof cal);
+    if (read <= 0) {
+        CopyText(szStatus, "Error reading Xflash-Data");
+        return read;
+    }
+    std::memcpy(&cal, datbuf, sizeof cal);
+    DSLOPE_UM = cal.UM_SLOPE / 16384.0;
+    CopyText(szStatus, szVersion);
+    // Unsigned, as the service page's SER-NO field and the plant link's topics show it.
+    outcome.log = std::string(szVersion) + "\nSerial-No:" + std::to_string(hwinfo.serialNo) + "\n";
+    err_flag = 0;
+    outcome.served = true;
+    return 1;
 }
 
 } // namespace
@@ -161,12 +218,12 @@ int GetVERSIONInfo()
     hwinfo.serialNo = head.address;
     CopyText(szVersion, shortVersion(szFirmwareVersion).c_str());
     CopyText(szStatus, szVersion);
-    SetCtrlTooltip(pPA, MAIN_STATUS, szFirmwareVersion);
     return head.length;
 }
 
 int GetHARDWAREInfo()
 {
+    receiverView = {};
     int result;
     if (IssueOrder(ORDER_HARDWARE_INFO, 0) == 1) {
         CopyAnswerData(&hwinfo, sizeof hwinfo);
@@ -200,14 +257,14 @@ int GetHARDWAREInfo()
     } else if (receiver == kReceiverServedFamily) {
         MIN_ITIME = 1.4;
         applyModel(hwinfo.hardwareType);
-        applyHwtypeStep();
+        receiverView.hardwareTypeStep = true;
         ADCMAX = hwinfo.adcCode == 256 ? 256 : 1024;
     } else if (receiver == 736215 || (receiver >= 101 && receiver <= 104)) {
         ADCMAX = hwinfo.adcCode == 256 ? 256 : 1024;
     } else {
         const std::string blanks(25, ' ');
         describeHardware("No information avialable!\n" + blanks + "\n" + blanks + "\n" + blanks + "\n");
-        twoDecimalsOnMillimetreDisplays();
+        receiverView.twoDecimals = true;
         PRECISION = 2;
         ADCMAX = 1024;
         HWTYPE = 0;
@@ -216,103 +273,22 @@ int GetHARDWAREInfo()
     pixE = PixelCount();
 
     MAXRANGE_MM = RecomputeMillimetrePoints();
-    ApplyUnitScaling();
+    receiverView.unitScaling = true;
     return 1;
 }
 
-void ShowCalibrationHeader(double slopeShown)
+IdentifyOutcome IdentifySensor()
 {
-    SetCtrlVal(pCal2, CAL2_SERNO, static_cast<int>(cal.SER_NO));
-    SetCtrlVal(pCal2, CAL2_HWTYPE, static_cast<int>(cal.HW_TYPE));
-    SetCtrlVal(pCal2, CAL2_OFFSET, static_cast<double>(cal.UM_OFFSET));
-    SetCtrlVal(pCal2, CAL2_SLOPE, slopeShown);
-    SetCtrlVal(pCal2, CAL2_RANGE, static_cast<double>(cal.UM_RANGE));
-    SetCtrlVal(pCal2, CAL2_DIVISOR, static_cast<int>(cal.XF_DIVISOR));
-    SetCtrlVal(pCal2, CAL2_SIZE, static_cast<int>(cal.XF_SIZE));
-}
-
-int InitDataExchange()
-{
-    int result = CheckComLine();
-    std::string log;
-    if (result != 1) {
-        SetActiveTabPage(pPA, MAIN_TAB, 5);
-        SetCtrlDimmed(pConn, CONN_ACCEPT, true);
-        log = szStatus;
-        DimmButtons(1);
+    IdentifyOutcome outcome;
+    receiverView = {};
+    if (CheckComLine() != 1) {
+        outcome.log = szStatus;
+        outcome.dim = 1;
         err_flag = 1;
-        result = 0;
-    } else {
-        [&] {
-            DelayWithEventProcessing(0.05);
-            if (GetVERSIONInfo() < 72) {
-                CopyText(szStatus, "Timeout/Error reading firmware-info!");
-                result = 0;
-                return;
-            }
-            if (startsWith(szVersion, "K-VOR-MQ") || startsWith(szVersion, "K-VOR-VUE")) {
-                DimmButtons(0);
-                err_flag = 0;
-            } else {
-                DimmButtons(1);
-                err_flag = 1;
-            }
-            if (startsWith(szVersion, "K-VOR-NX"))
-                refuse("Incompatible hardware detected!\nPlease use K-VOR-NX-Vista software version!",
-                       "Please use K-VOR-NX-Vista software version!", 1, &log);
-            if (startsWith(szVersion, "K-VOR-PZ"))
-                refuse("Incompatible hardware detected!\nPlease use K-VOR-PZ-Vista software version!",
-                       "Please use K-VOR-PZ-Vista software version!", 1, &log);
-            if (startsWith(szVersion, "HJW12"))
-                refuse("Nordal-Metrik HJW-TOOL firmware-version detected!\nPlease use HJW-TOOL-V4.x software!",
-                       "Please use HJW-TOOL-V4.x software!", 0, &log);
-            if (startsWith(szVersion, "QUARVIN"))
-                refuse("Incompatible hardware detected!\nPlease use QUARVIN-Vista software version!",
-                       "Please use QUARVIN-Vista software version!", 1, &log);
-            if (err_flag == 1)
-                return;
-
-            if (GetHARDWAREInfo() == 0) {
-                CopyText(szStatus, "Error reading HARDWARE-info!");
-                err_flag = 1;
-                result = 0;
-                return;
-            }
-            if (hwinfo.firmwareNo < 400 || hwinfo.firmwareNo > 409) {
-                if (hwinfo.firmwareNo < 400) {
-                    MessagePopup("Attention !!!",
-                                 "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !");
-                    CopyText(szStatus, "Please use K-VOR-MQ-Vista Version 3.xx !");
-                } else {
-                    MessagePopup("Attention !!!", "Incompatible or newer firmware detected!\nPlease use "
-                                                  "K-VOR-MQ-Vista software version newer than V4.09 !");
-                    CopyText(szStatus, "Please use K-VOR-MQ-Vista Version newer than V4.0 !");
-                }
-                DimmButtons(1);
-                err_flag = 1;
-                log = szVersion;
-                result = 0;
-                return;
-            }
-            const int read = ReadCalibDataFromXF(datbuf, sizeof cal);
-            if (read <= 0) {
-                CopyText(szStatus, "Error reading Xflash-Data");
-                result = read;
-                return;
-            }
-            std::memcpy(&cal, datbuf, sizeof cal);
-            DSLOPE_UM = cal.UM_SLOPE / 16384.0;
-            ShowCalibrationHeader(DSLOPE_UM);
-            PushGET(RAM);
-            CopyText(szStatus, szVersion);
-            // Unsigned, as the service page's SER-NO field and the plant link's topics show it.
-            log = std::string(szVersion) + "\nSerial-No:" + std::to_string(hwinfo.serialNo) + "\n";
-            result = 1;
-            err_flag = 0;
-            PlantPublishIdentity();
-        }();
+        outcome.result = 0;
+        return outcome;
     }
-    ShowStatus();
-    LogStatusLine((log + "\n").c_str());
-    return result;
+    outcome.echoed = true;
+    outcome.result = identifyAnsweringSensor(outcome);
+    return outcome;
 }

@@ -1,14 +1,11 @@
 #include "link/orders.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
-#include "display/buffers.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
+#include "base/records.h"
 #include "link/frame.h"
 #include "link/transport.h"
-#include "params/pset.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
 
 #include <algorithm>
 #include <cstring>
@@ -90,7 +87,7 @@ int GetDATA(std::uint16_t selector)
                  sizeof adbuf);
 }
 
-int PushTEACH()
+int TeachSetPoint()
 {
     return command(ORDER_TEACH, 0,
                    {"TEACH new setpoint value ...", "Teach-Error:Timeout RS232-Line!",
@@ -99,9 +96,6 @@ int PushTEACH()
                        std::uint16_t teach = 0;
                        CopyAnswerData(&teach, sizeof teach);
                        pset.Teach_Value = teach;
-                       ui::SetCtrlVal(pPara1, panels::PARA1_TEACH_VALUE, static_cast<int>(teach));
-                       ui::SetCtrlVal(pPara1, panels::PARA1_TEACH_MM, PixelsToMillimetres(teach, pset.um_Slope));
-                       ui::SetGraphCursor(pPA, panels::MAIN_BAR_GRAPH, 1, teach, 0.75);
                    });
 }
 

@@ -45,7 +45,10 @@ const char *LinkFailureText(const char *rs232Text, const char *tcpText);
 
 int GetRAW();
 int GetDATA(std::uint16_t selector);
-int PushTEACH();
+// The sensor takes its current measurement as the set point; 0 with pset.Teach_Value
+// set to it, -1 when the order failed (the status line says which).
+int TeachSetPoint();
+// Resets the analog and digital outputs; 0, or -1 when the order failed.
 int PushRESET();
 int WriteVideoDataToRAM(std::uint16_t threshold);
 int WriteVideoDataToEE(std::uint16_t threshold);

@@ -1,12 +1,11 @@
 #include "link/transport.h"
 
-#include "app/statusline.h"
-#include "app/text.h"
-#include "link/connection.h"
+#include "base/hooks.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "link/frame.h"
-#include "ui/comm.h"
-#include "panels/resource.h"
-#include "ui/runtime.h"
+#include "platform/comm.h"
+#include "platform/events.h"
 
 #include <algorithm>
 #include <cstring>
@@ -60,6 +59,16 @@ const char *TCPErrorText(int code)
     return "Connection to server failed";
 }
 
+void NoticeLostLink()
+{
+    const bool tcp = tcpcon > 0;
+    CloseOpenLinks();
+    CopyText(szStatus, tcp ? kTextServerClosed : kTextPortLost);
+    SetStatusColor(0xFF0000);
+    ShowAndLogStatus();
+    NotifyLinkLost();
+}
+
 namespace {
 // Counts the links opened, so that a loss reported for one link is not taken for the next.
 std::uintptr_t linkGeneration = 0;
@@ -78,7 +87,7 @@ void noticeLostLinkLater()
 
 int InitRS232(int port, int baudIndex)
 {
-    ui::SetCtrlVal(pPA, panels::MAIN_COMPORT, port);
+    NotifySerialPortOpening(port);
     const int code = OpenComConfig(port, "", BaudRateOfIndex(baudIndex), 0, 8, 1, 4096, 4096);
     int result;
     if (code >= 0) {

@@ -2,7 +2,7 @@
 // The two links to the sensor (RS-232, or TCP/IP through a network-to-serial server)
 // and one request/answer exchange over whichever is in use.
 
-#include "app/state.h"
+#include "base/state.h"
 
 #include <cstdint>
 
@@ -69,6 +69,11 @@ const LinkOps &LinkOfType(int type);   // 0 RS-232, anything else TCP/IP
 const LinkOps &CurrentLink();          // the one comtype names
 // Closes whichever link is open (both, should both be).
 void CloseOpenLinks();
+// The link went away (the server closed the connection, the serial device failed): it is
+// closed, the loss is shown and logged, and whoever needs to know is told (NotifyLinkLost).
+void NoticeLostLink();
 
 inline constexpr const char *kTextExchangeBusy = "EXCHANGE REFUSED - ANOTHER EXCHANGE IS WAITING!";
 inline constexpr const char *kTextNoAnswerAwaited = "NO REQUEST IS WAITING FOR AN ANSWER!";
+inline constexpr const char *kTextServerClosed = "SERVER HAS CLOSED CONNECTION! - connection lost";
+inline constexpr const char *kTextPortLost = "COM-PORT ERROR! - connection lost";

@@ -1,8 +1,8 @@
 #include "link/xflash.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "link/orders.h"
 
 int ClearXFLASHpage(std::uint16_t pageAddress)

@@ -3,10 +3,10 @@
 #include "panels/resource_pages.h"
 
 #include "app/hwtype.h"
-#include "calib/procedure.h"
-#include "calib/service.h"
-#include "calib/table_loader.h"
-#include "params/para_callbacks.h"
+#include "calib_ui/procedure.h"
+#include "calib_ui/service.h"
+#include "calib_ui/table_loader.h"
+#include "params_ui/para_callbacks.h"
 
 namespace panels::res {
 

@@ -1,8 +1,8 @@
 // Connection page.
 
 #include "panels/resource_pages.h"
-#include "link/connection.h"
-#include "link/serial_devices.h"
+#include "link_ui/connection.h"
+#include "link_ui/serial_devices.h"
 #include "plant/plant_dialog.h"
 
 namespace panels::res {

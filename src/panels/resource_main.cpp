@@ -3,7 +3,7 @@
 #include "panels/resource_pages.h"
 #include "app/shell.h"
 #include "app/target_buttons.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "stats/statistics.h"
 #include "app/main_callbacks.h"
 

@@ -2,7 +2,7 @@
 
 #include "panels/resource_pages.h"
 
-#include "params/para_callbacks.h"
+#include "params_ui/para_callbacks.h"
 
 namespace panels::res {
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-ParameterSet pset;
 
 void SetParameterDefaults(ParameterSet &p)
 {

@@ -2,7 +2,7 @@
 // What the plant link publishes: topics and JSON payloads, built from the program's
 // records so the exact members can be checked without a broker.
 
-#include "display/buffers.h"
+#include "base/records.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
 

@@ -1,8 +1,8 @@
 #include "plant/plant_dialog.h"
 
-#include "app/state.h"
+#include "base/state.h"
 #include "files/settings.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "plant/plant_link.h"
 #include "plant/plant_settings.h"
 #include "ui/runtime.h"

@@ -1,11 +1,10 @@
 #include "plant/plant_link.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
+#include "base/state.h"
+#include "base/statusline.h"
 #include "calib/calrec.h"
 #include "display/measure.h"
 #include "link/hwinfo.h"
-#include "params/transfer.h"
 #include "plant/messages.h"
 #include "plant/plant_dialog.h"
 

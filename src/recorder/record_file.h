@@ -3,7 +3,7 @@
 // line ending in CR LF, Latin-1 text. Formatting is kept apart from writing so the
 // exact bytes can be checked without a file.
 
-#include "display/buffers.h"
+#include "base/records.h"
 
 #include <string>
 

@@ -1,26 +1,26 @@
 #include "recorder/recorder.h"
 
-#include "app/shell.h"
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/hooks.h"
+#include "base/state.h"
+#include "params_ui/help.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
+#include "base/records.h"
 #include "display/measure.h"
 #include "files/locations.h"
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "plant/plant_link.h"
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
 #include "stats/statistics.h"
-#include "ui/comm.h"
-#include "ui/popup.h"
-#include "panels/resource.h"
+#include "platform/comm.h"
+#include "base/popups.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,12 +48,7 @@ const char *const kHelpInterval =
     "TIME-INTERVAL [0.1 ..3600] sec:\nSpecify time interval between two \nsingle recording-events.\nMinimum: 0.1 sec "
     "(fastest recording)\nMaximum: 3600 sec (store once per hour) ";
 
-void showHelp(int panel, int control, const char *text)
-{
-    Rect r;
-    GetCtrlBoundingRect(panel, control, &r);
-    ShowHelpPopup(r.top + 25, r.left + r.width + 5, text);
-}
+void showHelp(int panel, int control, const char *text) { ShowHelpBesideControl(panel, control, 25, 5, text); }
 
 // While recording, the status turns red once a line could not be written.
 int runningColor() { return g_linesLost > 0 ? VAL_RED : kRecorderBlue; }
@@ -494,7 +489,7 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
             if (!AppendToRecordFile(rec_fname, RecordSampleLine(TimeStr(), raw)))
                 ++g_linesLost;
             ++count;
-            PlantPublishRecord(count);
+            NotifySampleRecorded(count);
             showSampleCount(count);
             if (mode == 1) {
                 SetCtrlVal(pPA, MAIN_IN0_LED, 1);

@@ -3,16 +3,16 @@
 
 #include "stats/statistics.h"
 
-#include "app/state.h"
-#include "app/statusline.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/statusline.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "display/buffers.h"
+#include "base/records.h"
 #include "display/rollgraph.h"
-#include "ui/popup.h"
-#include "panels/resource.h"
+#include "base/popups.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -2,12 +2,12 @@
 
 #include "stats/statistics.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "params/pset.h"
-#include "ui/popup.h"
-#include "panels/resource.h"
+#include "base/popups.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <algorithm>
 #include <cstdio>

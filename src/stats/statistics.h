@@ -3,7 +3,7 @@
 // tolerance window, a histogram and a run chart, and their export. The window only
 // reads record files; it never writes to one.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "stats/figures.h"
 #include "stats/record_reader.h"
 

@@ -3,12 +3,12 @@
 
 #include "stats/statistics.h"
 
-#include "app/state.h"
-#include "app/text.h"
-#include "ui/popup.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "base/text.h"
+#include "base/popups.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <cstdio>
 #include <cstring>

@@ -38,28 +38,8 @@ public:
     }
 };
 
-std::unique_ptr<Popups> &current()
-{
-    static std::unique_ptr<Popups> popups;
-    return popups;
-}
-
 } // namespace
 
 std::unique_ptr<Popups> MakeQtPopups() { return std::make_unique<QtPopups>(); }
-
-std::unique_ptr<Popups> SetPopups(std::unique_ptr<Popups> popups)
-{
-    std::unique_ptr<Popups> previous = std::move(current());
-    current() = std::move(popups);
-    return previous;
-}
-
-Popups &CurrentPopups()
-{
-    if (!current())
-        current() = MakeQtPopups();
-    return *current();
-}
 
 } // namespace ui

@@ -7,6 +7,7 @@
 // unknown panel or control; the logic ignores these results as the original run-time's
 // callers did, tests can check them.
 
+#include "platform/events.h"
 #include "ui/uitypes.h"
 
 #include <functional>
@@ -26,18 +27,6 @@ bool RuntimeReady();
 int RunUserInterface();
 void QuitUserInterface(int code);
 
-// Processes pending events once. When nothing is pending it blocks for at most about
-// a millisecond (woken at once by arriving serial or socket data), so polling loops
-// built on it cost almost no processor time while they wait.
-void ProcessSystemEvents();
-// The two halves: process what is pending now (true if anything was), and sleep until
-// an event arrives or about a millisecond has passed. Polling loops check their
-// condition between the two so that data already received ends the wait at once.
-bool ProcessPendingEvents();
-void WaitForEvents();
-// The same sleep, bounded by `seconds` instead of a millisecond: for loops that know
-// when their next step is due (a recorder waiting for its next interval).
-void WaitForEvents(double seconds);
 // While a PacedRepaints lives, windows and graphs are painted only from RepaintIfDue, which
 // paints what changed once the screen's interval has passed; should the caller stall, a
 // slow timer paints instead. A measurement loop calls RepaintIfDue just after sending a
@@ -53,14 +42,6 @@ private:
     bool previous_;
 };
 void RepaintIfDue();
-// Waits the given seconds while processing events.
-void DelayWithEventProcessing(double seconds);
-// Runs fn(data) once from a later round of event processing (not from inside this call),
-// after at least delayMs milliseconds.
-int PostDeferredCall(void (*fn)(void *data), void *data, int delayMs = 0);
-// Monotonic seconds as a double.
-double Timer();
-void SetWaitCursor(bool on);
 // SIGINT and SIGTERM deliver a close event to the panel's callback.
 int CloseOnTerminationSignal(int panel);
 

@@ -3,7 +3,7 @@
 
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "ui/system.h"
+#include "platform/system.h"
 #include "ui/widget_access.h"
 
 #include <QApplication>

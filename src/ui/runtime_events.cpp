@@ -2,6 +2,7 @@
 
 #include "ui/runtime.h"
 
+#include "ui/popup.h"
 #include "ui/runtime_internal.h"
 
 #include <QAbstractEventDispatcher>
@@ -31,7 +32,6 @@ QApplication *g_app = nullptr;  // deleted by ShutdownRuntime, never at static t
 int g_argc = 1;
 char g_arg0[] = "mq-vista";
 char *g_argv[] = {g_arg0, nullptr};
-QTimer *g_wakeTimer = nullptr;
 int g_signalPipe[2] = {-1, -1};
 int g_signalPanel = 0;
 
@@ -103,6 +103,18 @@ void fatalWhileStarting(QtMsgType type, const QMessageLogContext &, const QStrin
 
 } // namespace
 
+namespace {
+void showWaitCursor(bool on)
+{
+    if (!RuntimeReady())
+        return;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+} // namespace
+
 int InitRuntime(int argc, char **argv)
 {
     if (QCoreApplication::instance())
@@ -121,15 +133,15 @@ int InitRuntime(int argc, char **argv)
     qInstallMessageHandler(previous);
     for (const QString &warning : std::exchange(g_startWarnings, {}))
         std::fprintf(stderr, "%s\n", qPrintable(warning));
-    g_wakeTimer = new QTimer(g_app);
-    g_wakeTimer->setSingleShot(true);
-    g_wakeTimer->setTimerType(Qt::PreciseTimer);
+    SetWaitCursorHook(showWaitCursor);
+    SetFallbackPopups(MakeQtPopups);
     return 1;
 }
 
 void ShutdownRuntime()
 {
-    g_wakeTimer = nullptr;
+    SetWaitCursorHook(nullptr);
+    ForgetWakeTimer();
     delete g_app;
     g_app = nullptr;
 }
@@ -160,71 +172,5 @@ void QuitUserInterface(int code)
     QCoreApplication::exit(code);
 }
 
-bool ProcessPendingEvents()
-{
-    QAbstractEventDispatcher *dispatcher = QThread::currentThread()->eventDispatcher();
-    if (!dispatcher)
-        return false;
-    QCoreApplication::sendPostedEvents();
-    return dispatcher->processEvents(QEventLoop::AllEvents);
-}
-
-void WaitForEvents() { WaitForEvents(0.001); }
-
-void WaitForEvents(double seconds)
-{
-    QAbstractEventDispatcher *dispatcher = QThread::currentThread()->eventDispatcher();
-    if (!dispatcher)
-        return;
-    // Sleep in the dispatcher until something arrives (serial or socket data wakes it
-    // at once) or the time has passed.
-    if (!g_wakeTimer) {
-        g_wakeTimer = new QTimer(QCoreApplication::instance());
-        g_wakeTimer->setSingleShot(true);
-        g_wakeTimer->setTimerType(Qt::PreciseTimer);
-    }
-    const int ms = seconds >= 3600.0 ? 3600000 : static_cast<int>(std::lround(seconds * 1000.0));
-    g_wakeTimer->start(std::max(ms, 1));
-    dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    g_wakeTimer->stop();
-}
-
-void ProcessSystemEvents()
-{
-    if (!ProcessPendingEvents())
-        WaitForEvents();
-}
-
-void DelayWithEventProcessing(double seconds)
-{
-    const double end = Timer() + seconds;
-    while (Timer() < end)
-        ProcessSystemEvents();
-}
-
-int PostDeferredCall(void (*fn)(void *data), void *data, int delayMs)
-{
-    if (!fn || !QCoreApplication::instance())
-        return -1;
-    QTimer::singleShot(delayMs > 0 ? delayMs : 0, QCoreApplication::instance(), [fn, data] { fn(data); });
-    return 0;
-}
-
-double Timer()
-{
-    using clock = std::chrono::steady_clock;
-    static const clock::time_point start = clock::now();
-    return std::chrono::duration<double>(clock::now() - start).count();
-}
-
-void SetWaitCursor(bool on)
-{
-    if (!RuntimeReady())
-        return;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
 
 } // namespace ui

@@ -2,7 +2,7 @@
 
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <QApplication>
 #include <QCheckBox>

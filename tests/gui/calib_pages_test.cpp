@@ -3,11 +3,11 @@
 // buttons, and loading a calibration table through the load button.
 
 #include "app/hwtype.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "calib/calrec.h"
-#include "calib/table_loader.h"
+#include "calib_ui/table_loader.h"
 #include "support/app_fixture.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 
 #include <cstring>
 

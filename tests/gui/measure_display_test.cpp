@@ -1,8 +1,9 @@
 // The display of one measurement frame, the roll graph, the main panel's measurement
 // controls and SAVE by the graph, driven offscreen without a sensor.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "calib/calrec.h"
+#include "display/buffers.h"
 #include "display/measure.h"
 #include "display/rollgraph.h"
 #include "display/video.h"
@@ -10,7 +11,7 @@
 #include "params/pset.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 
 #include <algorithm>
 #include <cstring>

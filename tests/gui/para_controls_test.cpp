@@ -2,16 +2,16 @@
 // shown reads back unchanged, clamps, dimming, threshold redraws, the storage-target group,
 // deferred requests, and parameter files through the GET and SEND buttons.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "app/target_buttons.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
-#include "params/mapping.h"
+#include "params_ui/mapping.h"
 #include "params/pset.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "support/app_fixture.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/widget_access.h"
 
 #include <QTest>

@@ -2,14 +2,14 @@
 // service interval, choosing the record file, and Start's refusals.
 
 #include "app/shell.h"
-#include "app/state.h"
+#include "base/state.h"
 #include "app/target_buttons.h"
-#include "app/text.h"
-#include "params/transfer.h"
+#include "base/text.h"
+#include "params_ui/transfer.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
-#include "panels/resource.h"
-#include "ui/system.h"
+#include "base/control_ids.h"
+#include "platform/system.h"
 
 #include <filesystem>
 #include <string>

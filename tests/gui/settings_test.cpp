@@ -3,7 +3,7 @@
 // write failures, where the files go, and the exact layout of the hardware information file.
 
 #include "app/shell.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "files/hwinfofile.h"
@@ -13,8 +13,8 @@
 #include "link/transport.h"
 #include "params/parafile.h"
 #include "support/app_fixture.h"
-#include "panels/resource.h"
-#include "ui/system.h"
+#include "base/control_ids.h"
+#include "platform/system.h"
 
 #include <array>
 #include <cstdlib>

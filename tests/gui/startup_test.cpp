@@ -8,7 +8,9 @@
 #include "params/pset.h"
 #include "support/app_fixture.h"
 #include "support/sim_process.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
+#include "params_ui/help.h"
+#include "ui/resource.h"
 
 #include <QThread>
 #include <QTimer>

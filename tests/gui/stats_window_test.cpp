@@ -2,12 +2,12 @@
 // at the end of a recording, figures against the tolerance window, a growing file,
 // foreign files, and the exports, which never touch a record file.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
-#include "panels/resource.h"
-#include "ui/system.h"
+#include "base/control_ids.h"
+#include "platform/system.h"
 
 #include <cmath>
 #include <cstdio>

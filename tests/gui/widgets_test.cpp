@@ -4,8 +4,8 @@
 
 #include "support/app_fixture.h"
 
-#include "app/state.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "base/control_ids.h"
 #include "ui/runtime_internal.h"
 #include "ui/widget_access.h"
 

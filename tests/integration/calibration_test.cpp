@@ -1,10 +1,10 @@
 // The slope calibration and the calibration service page against the simulator: the
 // frames it receives, what it keeps in its XFLASH, and what the pages show.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "calib/calrec.h"
-#include "calib/procedure.h"
-#include "calib/table_loader.h"
+#include "calib_ui/procedure.h"
+#include "calib_ui/table_loader.h"
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"

@@ -3,18 +3,19 @@
 // the hardware information file.
 
 #include "app/shell.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "calib/calrec.h"
 #include "files/hwinfofile.h"
-#include "link/connection.h"
+#include "link_ui/connection.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "support/integration_helpers.h"
 #include "support/scripted_sensor.h"
 #include "support/sim_fixture.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <QProcess>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // Request/answer exchanges against the simulator over TCP, over a pty reached through
 // the COM-port link rule, and over ser2net bridging a TCP port to the simulator's pty.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "display/buffers.h"
 #include "link/frame.h"
 #include "link/orders.h"
@@ -9,7 +9,7 @@
 #include "params/pset.h"
 #include "support/sim_fixture.h"
 #include "support/scripted_sensor.h"
-#include "ui/comm.h"
+#include "platform/comm.h"
 
 #include <QTimer>
 

@@ -3,7 +3,7 @@
 // a loop ends as a lost link ends it, or, for unsolicited frames, drops the damaged one and
 // goes on; nothing already recorded is lost; the next loop against the healed sensor works.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "display/measure.h"
 #include "link/orders.h"
 #include "link/transport.h"

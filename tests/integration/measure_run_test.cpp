@@ -6,12 +6,13 @@
 #include "display/rollgraph.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "params/pset.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <QThread>
 #include <QTimer>

@@ -1,15 +1,16 @@
 // Every order of the catalogue as the simulator receives it, what each routine takes
 // from the answer, the routines' status texts, and the XFLASH primitives.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
+#include "params_ui/para_callbacks.h"
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 

@@ -3,11 +3,12 @@
 // password, TLS with certificates made here, the last will of a killed program, and no
 // connection at all while the link is off.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "display/measure.h"
 #include "files/settings.h"
 #include "link/ident.h"
-#include "params/transfer.h"
+#include "link_ui/ident_page.h"
+#include "params_ui/transfer.h"
 #include "plant/messages.h"
 #include "plant/plant_dialog.h"
 #include "plant/plant_link.h"

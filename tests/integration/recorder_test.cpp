@@ -4,14 +4,14 @@
 // it grows and offered when it ends. Faults on the line in a running recording:
 // loop_faults_test.
 
-#include "app/text.h"
+#include "base/text.h"
 #include "calib/calrec.h"
 #include "link/orders.h"
 #include "params/pset.h"
 #include "stats/statistics.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <QTimer>
 

@@ -4,11 +4,11 @@
 
 #include "files/settings.h"
 #include "link/ident.h"
-#include "link/serial_devices.h"
+#include "link_ui/serial_devices.h"
 #include "link/transport.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
-#include "ui/comm.h"
+#include "platform/comm.h"
 
 #include <string>
 #include <tuple>

@@ -2,13 +2,14 @@
 // SET-UP from bad starting points (RAM only, never the EEPROM), UNDO byte for byte, refusals
 // and a line that fails under way.
 
-#include "app/state.h"
+#include "base/state.h"
 #include "link/ident.h"
+#include "link_ui/ident_page.h"
 #include "link/orders.h"
-#include "params/mapping.h"
+#include "params_ui/mapping.h"
 #include "setup/assistant.h"
 #include "support/sim_fixture.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 
 #include <QTimer>
 

@@ -4,12 +4,13 @@
 #include "app/target_buttons.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
-#include "params/mapping.h"
+#include "link_ui/ident_page.h"
+#include "params_ui/mapping.h"
 #include "params/parafile.h"
-#include "params/transfer.h"
+#include "params_ui/transfer.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <algorithm>
 #include <cstring>

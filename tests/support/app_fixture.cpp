@@ -1,12 +1,12 @@
 #include "support/app_fixture.h"
 
 #include "app/shell.h"
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "link/transport.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // What the integration tests read from the running program and the simulator behind it,
 // and the operator's steps several of them take, written once.
 
-#include "app/state.h"
-#include "panels/resource.h"
+#include "base/state.h"
+#include "base/control_ids.h"
 #include "recorder/recorder.h"
 #include "support/record_lines.h"
 #include "support/sim_process.h"

@@ -4,7 +4,7 @@
 #include "support/reference_frames.h"
 #include "support/sim_process.h"
 #include "ui/runtime.h"
-#include "ui/system.h"
+#include "platform/system.h"
 
 QByteArray SensorFrame(unsigned char order, unsigned short address, const QByteArray &data)
 {

@@ -1,7 +1,7 @@
 // Frame codec and the verdicts on received headers and data.
 
-#include "app/state.h"
-#include "app/text.h"
+#include "base/state.h"
+#include "base/text.h"
 #include "link/frame.h"
 #include "link/transport.h"
 #include "support/reference_frames.h"

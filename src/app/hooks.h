@@ -1,0 +1,5 @@
+#pragma once
+// Where the lower rooms' reports and the loops' requests go in the window: set once the
+// panels are loaded.
+
+void InstallApplicationHooks();

@@ -1,0 +1,3 @@
+#include "base/hooks.h"
+
+ProgramHooks programHooks;

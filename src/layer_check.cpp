@@ -1,0 +1,3 @@
+// Linked with one layer whole and the layers below it: it builds only when the layer
+// calls nothing above itself.
+int main() { return 0; }
