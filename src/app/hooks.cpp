@@ -12,6 +12,7 @@
 #include "link_ui/connection.h"
 #include "params_ui/para_callbacks.h"
 #include "params_ui/transfer.h"
+#include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
 #include "ui/runtime.h"
 
@@ -49,4 +50,5 @@ void InstallApplicationHooks()
     programHooks.serialPortOpening = showOpeningPort;
     programHooks.linkLost = DimAfterLostLink;
     programHooks.sensorReconnected = InitGUI;
+    SetPlantStateViewer(ShowPlantStateInDialog);
 }

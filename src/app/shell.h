@@ -1,5 +1,5 @@
 #pragma once
-// Start-up, shutdown, the header band and the two panel callbacks.
+// Start-up and shutdown.
 
 // The program's entry: returns 0 after a normal run, -1 when the run-time or a panel
 // could not be set up.
@@ -11,10 +11,6 @@ int LoadAllPanels();
 void CloseLinkAndPanels();
 void InitVars();
 void InitGUI();
-void ShowLogo(int brandVariant);
-void ShowInfoText(int backColor, int textColor, const char *text, int left, int top, int pointSize);
 // Start-up step 5: opens the link the state names and identifies the sensor.
 void OpenLinkAtStartup();
 
-int CC_PANEL(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
-int CC_PANELpopup(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

@@ -3,6 +3,7 @@
 
 #include "app/hooks.h"
 #include "app/shell.h"
+#include "main_ui/main_panel.h"
 #include "base/state.h"
 #include "files/locations.h"
 #include "link_ui/serial_devices.h"
@@ -22,6 +23,7 @@
 #include "params_ui/mapping.h"
 #include "params/pset.h"
 #include "params_ui/transfer.h"
+#include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
 #include "recorder/recorder.h"
 #include "setup/assistant.h"
@@ -248,6 +250,7 @@ int LoadAllPanels()
 void CloseLinkAndPanels()
 {
     PlantStop();
+    DiscardPlantDialog();
     CloseOpenLinks();
     DiscardRecordStatistics();
     DiscardSetupAssistant();

@@ -4,7 +4,7 @@
 #include "panels/resource.h"
 #include "panels/resource_pages.h"
 
-#include "app/shell.h"
+#include "main_ui/main_panel.h"
 #include "plant/plant_dialog.h"
 #include "setup/assistant.h"
 #include "stats/statistics.h"

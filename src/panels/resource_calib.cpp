@@ -2,7 +2,7 @@
 
 #include "panels/resource_pages.h"
 
-#include "app/hwtype.h"
+#include "main_ui/hwtype.h"
 #include "calib_ui/procedure.h"
 #include "calib_ui/service.h"
 #include "calib_ui/table_loader.h"

@@ -1,11 +1,11 @@
 // The main panel: header band, exchange buttons, graphs, value displays and the status line.
 
 #include "panels/resource_pages.h"
-#include "app/shell.h"
-#include "app/target_buttons.h"
+#include "main_ui/main_panel.h"
+#include "main_ui/target_buttons.h"
 #include "params_ui/transfer.h"
 #include "stats/statistics.h"
-#include "app/main_callbacks.h"
+#include "main_ui/main_callbacks.h"
 
 #include <utility>
 

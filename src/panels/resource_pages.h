@@ -2,7 +2,8 @@
 // Helpers for the page files of the resource description: one file per panel page,
 // each adding its controls in the order they are built.
 
-#include "panels/resource.h"
+#include "base/control_ids.h"
+#include "ui/resource.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,6 @@
 #include "display/measure.h"
 #include "link/hwinfo.h"
 #include "plant/messages.h"
-#include "plant/plant_dialog.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -24,6 +23,8 @@ std::uint64_t plantRecordSeq = 0;
 
 namespace {
 
+void (*g_stateViewer)(const std::string &text) = nullptr;
+
 // The state arrives on the link's thread; the status box is written on the program's.
 void showState(const std::string &text)
 {
@@ -35,7 +36,8 @@ void showState(const std::string &text)
         [text] {
             if (pConn)
                 LogStatusLine(text.c_str());
-            ShowPlantStateInDialog(text);
+            if (g_stateViewer)
+                g_stateViewer(text);
         },
         Qt::QueuedConnection);
 }
@@ -81,11 +83,9 @@ void RestrictPlantSettingsFile(const char *path)
         chmod(path, S_IRUSR | S_IWUSR);
 }
 
-void PlantStop()
-{
-    PlantLink().stop();
-    DiscardPlantDialog();
-}
+void PlantStop() { PlantLink().stop(); }
+
+void SetPlantStateViewer(void (*show)(const std::string &text)) { g_stateViewer = show; }
 
 void PlantPublishFrame()
 {

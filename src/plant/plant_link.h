@@ -7,6 +7,7 @@
 #include "plant/publisher.h"
 
 #include <cstdint>
+#include <string>
 
 PlantPublisher &PlantLink();
 
@@ -18,6 +19,8 @@ void LoadPlantSettings(IniText ini);
 void RestrictPlantSettingsFile(const char *path);
 // Sends what waits, says "offline" and closes the connection (program end).
 void PlantStop();
+// Where the link's state is shown besides the status box (the settings dialog, while open).
+void SetPlantStateViewer(void (*show)(const std::string &text));
 
 void PlantPublishFrame();                          // the Run loop showed raw
 void PlantPublishIdentity();                       // a served sensor was identified

@@ -2,7 +2,7 @@
 // revealing and hiding the service section, the write button following the radio
 // buttons, and loading a calibration table through the load button.
 
-#include "app/hwtype.h"
+#include "main_ui/hwtype.h"
 #include "base/state.h"
 #include "calib/calrec.h"
 #include "calib_ui/table_loader.h"

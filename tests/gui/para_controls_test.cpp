@@ -3,7 +3,7 @@
 // deferred requests, and parameter files through the GET and SEND buttons.
 
 #include "base/state.h"
-#include "app/target_buttons.h"
+#include "main_ui/target_buttons.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"

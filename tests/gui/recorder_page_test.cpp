@@ -3,7 +3,7 @@
 
 #include "app/shell.h"
 #include "base/state.h"
-#include "app/target_buttons.h"
+#include "main_ui/target_buttons.h"
 #include "base/text.h"
 #include "params_ui/transfer.h"
 #include "recorder/recorder.h"

@@ -1,7 +1,7 @@
 // The parameter set between panel, simulator RAM and EEPROM, and file, driven through
 // the buttons; the frames the simulator received for SEND, teach and threshold save.
 
-#include "app/target_buttons.h"
+#include "main_ui/target_buttons.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link_ui/ident_page.h"

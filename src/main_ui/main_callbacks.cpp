@@ -1,6 +1,5 @@
-#include "app/main_callbacks.h"
+#include "main_ui/main_callbacks.h"
 
-#include "app/shell.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "calib/calrec.h"

@@ -1,4 +1,4 @@
-#include "app/target_buttons.h"
+#include "main_ui/target_buttons.h"
 
 #include "base/state.h"
 #include "params_ui/transfer.h"

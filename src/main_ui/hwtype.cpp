@@ -1,4 +1,4 @@
-#include "app/hwtype.h"
+#include "main_ui/hwtype.h"
 
 #include "base/state.h"
 #include "base/control_ids.h"

@@ -1,4 +1,4 @@
-#include "app/shell.h"
+#include "main_ui/main_panel.h"
 
 #include "base/state.h"
 #include "files/settings.h"
@@ -7,7 +7,7 @@
 #include "recorder/recorder.h"
 #include "ui/popup.h"
 #include "platform/comm.h"
-#include "panels/resource.h"
+#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;
