@@ -7,9 +7,8 @@
 #include "calib/calrec.h"
 #include "calib/table_loader.h"
 #include "support/app_fixture.h"
+#include "support/byte_lines.h"
 #include "panels/resource.h"
-
-#include <cstring>
 
 using namespace ui;
 using namespace panels;
@@ -96,8 +95,10 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
         return index;
     };
     // Hidden at start-up with every service field dimmed, Accept and Save too.
-    EXPECT_EQ(std::tuple(hide_flag, state(), IsCtrlDimmed(pCal1, CAL1_ACCEPT), IsCtrlDimmed(pCal1, CAL1_SAVE)),
-              std::tuple(1, "---- ddddd ddddd --"s, true, true));
+    EXPECT_EQ(hide_flag, 1);
+    EXPECT_EQ(state(), "---- ddddd ddddd --") << "service controls hidden, calibration fields dimmed";
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
 
     // A plain click does nothing.
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_LEFT_DOUBLE_CLICK);
@@ -105,15 +106,19 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
 
     SetActiveTabPage(pCalib, CALIB_TAB, 0);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
-              std::tuple(0, 1, "++++ ----- ddddd dd"s, false));
+    EXPECT_EQ(hide_flag, 0);
+    EXPECT_EQ(page(), 1) << "the service page comes to the front";
+    EXPECT_EQ(state(), "++++ ----- ddddd dd") << "service controls shown, the editable fields released";
+    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
     // No table loaded yet, neither radio button set.
     EXPECT_EQ(std::pair(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP), IsCtrlDimmed(pCalib, CALIB_WRITE_XF)),
               std::pair(true, true));
 
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
-              std::tuple(1, 1, "---- ddddd ddddd --"s, true));
+    EXPECT_EQ(hide_flag, 1);
+    EXPECT_EQ(page(), 1) << "hiding stays on the page";
+    EXPECT_EQ(state(), "---- ddddd ddddd --") << "service controls hidden again, every field dimmed";
+    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
 
     // Without a usable sensor hiding does not release the exchange buttons.
     err_flag = 1;
@@ -150,9 +155,10 @@ TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
     loadThroughButton(path);
     ASSERT_EQ(popups->shown.size(), 1u);
     EXPECT_EQ(popups->shown[0].kind, "file");
-    EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), GetCtrlString(pCal2, CAL2_FILENAME),
-                         GetCtrlString(pPA, MAIN_STATUS)),
-              std::tuple(1, path, path, "Calibration table loaded: 2048 entries"s));
+    EXPECT_EQ(cal_file_flag, 1);
+    EXPECT_EQ(std::string(calib_fname), path);
+    EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), path) << "the file name field";
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Calibration table loaded: 2048 entries");
     // The first and the last entry, low byte first.
     EXPECT_EQ(std::pair(linArray[0] | linArray[1] << 8, linArray[4094] | linArray[4095] << 8), std::pair(1000, 3047));
     EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP));
@@ -171,8 +177,7 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
     const std::string good = writeFile("good.txt", entries(2048));
     loadThroughButton(good);
     ASSERT_EQ(cal_file_flag, 1);
-    unsigned char before[sizeof linArray];
-    std::memcpy(before, linArray, sizeof before);
+    const std::string before = ByteLines(linArray);
 
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"short.txt", entries(100), "Line 101: the file ends after 100 entries, 2048 are needed (XF-SIZE 2048)"},
@@ -187,8 +192,10 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
         ASSERT_EQ(popups->shown.size(), 2u);
         EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, message + "\nThe table in use is unchanged."));
         // The flag, the file name and the table as they were.
-        EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), std::memcmp(before, linArray, sizeof before)),
-                  std::tuple(1, good, 0));
+        EXPECT_EQ(cal_file_flag, 1);
+        EXPECT_EQ(std::string(calib_fname), good);
+        EXPECT_EQ(ByteLines(linArray), before) << "the table in use";
+
     }
 
     // A missing file, and a first load that fails, leave the flag down.
