@@ -8,12 +8,12 @@
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"
+#include "support/byte_lines.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 
 #include <QTimer>
 
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -192,9 +192,11 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
     const auto stopOnly = std::pair(std::vector<int>{12}, ReferenceRequest(12, 0));
     EXPECT_EQ(std::pair(orders(), last()), stopOnly);
-    EXPECT_EQ(std::tuple(slopeval, DSLOPE_UM, pset.um_Slope, doubleOf(pCal1, CAL1_ACTIVATE),
-                         IsCtrlDimmed(pCal1, CAL1_ACCEPT)),
-              std::tuple(4.0, 5.0, 81920u, 0.0, true));
+    EXPECT_EQ(slopeval, 4.0) << "the measured slope stays on show";
+    EXPECT_EQ(DSLOPE_UM, 5.0) << "the slope in use unchanged";
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0.0) << "the activate box cleared";
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
 
     checkBox(1);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
@@ -214,8 +216,11 @@ TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
     checkBox(1);
     press(pCal1, CAL1_DISCARD);
     // Each left for the loop; the new slope is in the set the loop sends; nothing went out.
-    EXPECT_EQ(std::tuple(cal_start_flag, cal_save_flag, cal_exit_flag, pset.um_Slope, orders().empty()),
-              std::tuple(1, 1, 1, 81920u, true));
+    EXPECT_EQ(cal_start_flag, 1);
+    EXPECT_EQ(cal_save_flag, 1);
+    EXPECT_EQ(cal_exit_flag, 1);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(orders(), std::vector<int>{}) << "an order went out past the running loop";
 
     // A loop that ended on a time-out serves nothing: the order goes out at once.
     cal_start_flag = cal_save_flag = cal_exit_flag = 0;
@@ -249,7 +254,8 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     slopeval = 1.0;
     const CalibrationHeader before = cal;
     press(pCal1, CAL1_FACTORY);
-    EXPECT_EQ(std::pair(slopeval, std::memcmp(&before, &cal, sizeof cal)), std::pair(1.0, 0));
+    EXPECT_EQ(slopeval, 1.0);
+    EXPECT_EQ(ByteLines(cal), ByteLines(before)) << "the calibration header changed";
 }
 
 TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
@@ -273,8 +279,10 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_GE(Timer() - start, 0.1) << "the sensor gets its time after the erase";
     // The reserved word carried through unchanged; the header's slope in use: in the set sent with
     // the next SEND, shown, and scaling the millimetres.
-    EXPECT_EQ(std::tuple(orders(), cal.UM_SLOPE, cal.reserved, pset.um_Slope),
-              std::tuple(std::vector<int>{0xB4, 0x17}, 57344u, 0xBEEF, 57344u));
+    EXPECT_EQ(orders(), (std::vector<int>{0xB4, 0x17})) << "erase, then write the page";
+    EXPECT_EQ(cal.UM_SLOPE, 57344u);
+    EXPECT_EQ(cal.reserved, 0xBEEF) << "the reserved word must carry through";
+    EXPECT_EQ(pset.um_Slope, 57344u);
     EXPECT_EQ((std::vector{DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal1, CAL1_SLOPE_SHOWN), YSCALE_FAC,
                            doubleOf(pCal1, CAL1_NEW_SLOPE)}),
               (std::vector{3.5, 3.5, 3.5, 57344 / 16384000.0, 0.0}));
@@ -287,7 +295,8 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     DSLOPE_UM = 8.0;
     SetCalibrationDefaults(cal);
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
-    EXPECT_EQ(std::pair(std::memcmp(&written, &cal, sizeof cal), DSLOPE_UM), std::pair(0, 3.5));
+    EXPECT_EQ(ByteLines(cal), ByteLines(written)) << "the header read back";
+    EXPECT_EQ(DSLOPE_UM, 3.5);
     EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
                            doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
               (std::vector{4321.0, 3.5, 517465.0, -12.0, 1024.0}));
@@ -394,8 +403,10 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
         ASSERT_EQ(sim.command("reset-stats"), "ok");
         ASSERT_EQ(sim.command(f.fault), "ok");
         SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
-        EXPECT_EQ(std::tuple(orders(), std::memcmp(&before, &cal, sizeof cal), MainStatus()),
-                  std::tuple(f.sent, 0, std::string(f.text)));
+        EXPECT_EQ(orders(), f.sent);
+        EXPECT_EQ(ByteLines(cal), ByteLines(before)) << "the calibration header changed";
+        EXPECT_EQ(MainStatus(), f.text);
+
         if (f.lookup) {
             EXPECT_EQ(LogLines().back(), f.text) << "the table's failures are logged";
         }

@@ -104,10 +104,10 @@ TEST_F(MeasureRunTest, RunShowsFramesRollsTheHistoryAndStopsAfterThePass)
     ASSERT_EQ(sim.command("set baud 9600"), "ok");
     int requestedAtStop = -1;
     after(400, [&] {
-        EXPECT_EQ(std::make_tuple(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pCal1, CAL1_FACTORY}}),
-                                  IsCtrlDimmed(pPA, MAIN_SEND), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH),
-                                  IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH)),
-                  std::make_tuple(true, false, true, false));
+        EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pCal1, CAL1_FACTORY}})) << "Run, GET, Factory";
+        EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_SEND)) << "SEND stays usable while Run goes on";
+        EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
+        EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
         requestedAtStop = count(ORDER_MEASUREMENT);
         pressStop();
     });
@@ -174,8 +174,10 @@ TEST_F(MeasureRunTest, VideoComparesAgainstTheFixedThreshold)
     const int highs = static_cast<int>(std::count(adbuf, adbuf + kCurvePoints, high));
     const int lows = static_cast<int>(std::count(adbuf, adbuf + kCurvePoints, 0));
     // Every point high or low, both the light band and the shadow there, and two plots.
-    EXPECT_EQ(std::tuple(highs + lows, highs > 0, lows > 0, GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH)),
-              std::tuple(kCurvePoints, true, true, 2));
+    EXPECT_EQ(highs + lows, kCurvePoints) << "a point neither high nor low";
+    EXPECT_GT(highs, 0) << "no light band";
+    EXPECT_GT(lows, 0) << "no shadow";
+    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2) << "video and threshold";
     EXPECT_EQ(videoPlot(1), std::vector<double>(kCurvePoints, 409.0));
 
     // SEND went to RAM between two passes; every pass is a frame and a profile.
@@ -224,7 +226,8 @@ TEST_F(MeasureRunTest, VideoStoppedWithAFrameOnItsWayAsksNothingMoreAndAGetThenW
     ASSERT_FALSE(atStop.empty());
     atStop.push_back(ORDER_READ_PARA_RAM);
     EXPECT_EQ(sim.orders(), atStop) << "the frame on its way is taken, no profile asked for, then the GET";
-    EXPECT_EQ(std::make_tuple(get_flag, stop_flag, activeTab() == 5), std::make_tuple(0, 1, false));
+    EXPECT_EQ(std::make_tuple(get_flag, stop_flag, activeTab() == 5), std::make_tuple(0, 1, false))
+        << "get_flag, stop_flag, connection page on show";
 }
 
 TEST_F(MeasureRunTest, SendPressedDuringTheDeferredSendGoesOutToo)
@@ -310,8 +313,11 @@ TEST_F(MeasureRunTest, ClosingThePanelDuringRunEndsTheLoopWithoutATimeOut)
 {
     after(300, [] { SimulateEvent(pPA, 0, EVENT_CLOSE); });
     press(pPA, MAIN_RUN);
-    EXPECT_EQ(std::make_tuple(stop_flag, exit_flag, activeTab() == 5, MainStatus()),
-              std::make_tuple(1, 1, false, std::string("Data-Transfer Stopped!")));
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(exit_flag, 1) << "the close request was lost";
+    EXPECT_NE(activeTab(), 5) << "a close is no link fault: the connection page stays behind";
+    EXPECT_EQ(MainStatus(), "Data-Transfer Stopped!");
+
     exit_flag = 0;
 }
 

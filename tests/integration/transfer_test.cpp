@@ -7,6 +7,7 @@
 #include "params/mapping.h"
 #include "params/parafile.h"
 #include "params/transfer.h"
+#include "support/byte_lines.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 #include "ui/system.h"
@@ -54,7 +55,7 @@ TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
     std::memset(&pset, 0, sizeof pset);
     press(pPA, MAIN_GET);
     EXPECT_EQ(MainStatus(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(0, std::memcmp(&pset, &kUnusualSet, sizeof pset));
+    EXPECT_EQ(ByteLines(pset), ByteLines(kUnusualSet)) << "the set read back";
 
     // and back again: what GET showed, SEND sends unchanged
     press(pPA, MAIN_SEND);
@@ -141,9 +142,9 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
         teach_flag = 0;
         EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
         if (row.sent.size() == 2) {
-            EXPECT_EQ(std::tuple(sim.lastRequestHex(), std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf),
-                                 std::memcmp(thdArrayDYN, vtbuf, sizeof vtbuf)),
-                      std::tuple(ReferenceRequest(9, 1), 0, 0));
+            EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1)) << "the threshold curve asked for";
+            EXPECT_EQ(ByteLines(thdArrayEE), ByteLines(vtbuf)) << "the stored threshold curve";
+            EXPECT_EQ(ByteLines(thdArrayDYN), ByteLines(vtbuf)) << "the new threshold curve";
         }
     }
 }
@@ -163,19 +164,22 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
 
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power), std::tuple(2, ram.Teach_Value, ram.Power));
+    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power), std::tuple(2, ram.Teach_Value, ram.Power))
+        << "order, teach value, power: the RAM set untouched by the EEPROM SEND";
 
     SelectStorageTarget(EEPROM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power, intOf(pPara2, PARA2_POWER)),
-              std::tuple(4, 600, 321, 321));
+    EXPECT_EQ(sim.orders().back(), 4) << "read the EEPROM set";
+    EXPECT_EQ(pset.Teach_Value, 600);
+    EXPECT_EQ(pset.Power, 321);
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 321) << "the power control";
 
     // Failed exchanges keep the set.
     const ParameterSet before = pset;
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::pair(MainStatus(), std::memcmp(&pset, &before, sizeof pset)),
-              std::pair(std::string("Timeout-RS-232..."), 0));
+    EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
+    EXPECT_EQ(ByteLines(pset), ByteLines(before)) << "a failed GET changed the set";
     press(pPA, MAIN_SEND);
     EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
 }
@@ -194,9 +198,11 @@ TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
         sim.command("reset-stats");
         SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
         // The stored curve is the sensor's new one.
-        EXPECT_EQ(std::tuple(sim.orders(), sim.lastRequestHex(), pset.Video_Thd_Auto,
-                             std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)),
-                  std::tuple(std::vector<int>{order, 9}, ReferenceRequest(9, 1), 61, 0));
+        EXPECT_EQ(sim.orders(), (std::vector<int>{order, 9})) << "save, then fetch the curve";
+        EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
+        EXPECT_EQ(pset.Video_Thd_Auto, 61);
+        EXPECT_EQ(ByteLines(thdArrayEE), ByteLines(vtbuf)) << "the stored threshold curve";
+
         EXPECT_NE(thdArrayEE[128], 7);
     }
 }
