@@ -255,7 +255,7 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     const CalibrationHeader before = cal;
     press(pCal1, CAL1_FACTORY);
     EXPECT_EQ(slopeval, 1.0);
-    EXPECT_EQ(ByteLines(cal), ByteLines(before)) << "the calibration header changed";
+    EXPECT_TRUE(SameBytes(cal, before)) << "the calibration header changed";
 }
 
 TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
@@ -295,7 +295,7 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     DSLOPE_UM = 8.0;
     SetCalibrationDefaults(cal);
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
-    EXPECT_EQ(ByteLines(cal), ByteLines(written)) << "the header read back";
+    EXPECT_TRUE(SameBytes(cal, written)) << "the header read back";
     EXPECT_EQ(DSLOPE_UM, 3.5);
     EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
                            doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
@@ -404,7 +404,7 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
         ASSERT_EQ(sim.command(f.fault), "ok");
         SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
         EXPECT_EQ(orders(), f.sent);
-        EXPECT_EQ(ByteLines(cal), ByteLines(before)) << "the calibration header changed";
+        EXPECT_TRUE(SameBytes(cal, before)) << "the calibration header changed";
         EXPECT_EQ(MainStatus(), f.text);
 
         if (f.lookup) {

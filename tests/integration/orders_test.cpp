@@ -87,7 +87,7 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
     }
     EXPECT_EQ(hwinfo.serialNo, 777) << "taken from the firmware answer too";
     // Exactly the asked-for bytes of the header were copied.
-    EXPECT_EQ(ByteLines(datbuf, 24), ByteLines(&cal, 24)) << "the header's bytes";
+    EXPECT_TRUE(SameBytes(datbuf, &cal, 24)) << "the header's bytes";
     EXPECT_EQ(int{datbuf[24]}, 0xCC) << "the byte after the header was overwritten";
 }
 
@@ -98,7 +98,7 @@ TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
     std::memcpy(video, adbuf, sizeof video);
     std::memset(vtbuf, 0, sizeof vtbuf);
     ASSERT_EQ(1, GetDATA(2));  // any selector but 0 is the threshold profile
-    EXPECT_EQ(ByteLines(adbuf, sizeof video), ByteLines(video)) << "the threshold profile overwrote the video";
+    EXPECT_TRUE(SameBytes(adbuf, video, sizeof video)) << "the threshold profile overwrote the video";
     EXPECT_GT(std::count_if(std::begin(vtbuf), std::end(vtbuf), [](std::uint16_t v) { return v != 0; }), 0);
 }
 

@@ -55,7 +55,7 @@ TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
     std::memset(&pset, 0, sizeof pset);
     press(pPA, MAIN_GET);
     EXPECT_EQ(MainStatus(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(ByteLines(pset), ByteLines(kUnusualSet)) << "the set read back";
+    EXPECT_TRUE(SameBytes(pset, kUnusualSet)) << "the set read back";
 
     // and back again: what GET showed, SEND sends unchanged
     press(pPA, MAIN_SEND);
@@ -143,8 +143,8 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
         EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
         if (row.sent.size() == 2) {
             EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1)) << "the threshold curve asked for";
-            EXPECT_EQ(ByteLines(thdArrayEE), ByteLines(vtbuf)) << "the stored threshold curve";
-            EXPECT_EQ(ByteLines(thdArrayDYN), ByteLines(vtbuf)) << "the new threshold curve";
+            EXPECT_TRUE(SameBytes(thdArrayEE, vtbuf)) << "the stored threshold curve";
+            EXPECT_TRUE(SameBytes(thdArrayDYN, vtbuf)) << "the new threshold curve";
         }
     }
 }
@@ -179,7 +179,7 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
     EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
-    EXPECT_EQ(ByteLines(pset), ByteLines(before)) << "a failed GET changed the set";
+    EXPECT_TRUE(SameBytes(pset, before)) << "a failed GET changed the set";
     press(pPA, MAIN_SEND);
     EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
 }
@@ -201,7 +201,7 @@ TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
         EXPECT_EQ(sim.orders(), (std::vector<int>{order, 9})) << "save, then fetch the curve";
         EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
         EXPECT_EQ(pset.Video_Thd_Auto, 61);
-        EXPECT_EQ(ByteLines(thdArrayEE), ByteLines(vtbuf)) << "the stored threshold curve";
+        EXPECT_TRUE(SameBytes(thdArrayEE, vtbuf)) << "the stored threshold curve";
 
         EXPECT_NE(thdArrayEE[128], 7);
     }

@@ -60,7 +60,7 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
     ParameterSet read{};
     SetParameterDefaults(read);
     ASSERT_GT(ReadParaFromIniFile(&read, path("p.ini").c_str()), 0);
-    EXPECT_EQ(ByteLines(read), ByteLines(written));
+    EXPECT_TRUE(SameBytes(read, written));
 }
 
 TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
@@ -96,7 +96,7 @@ TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
     expected.Teach_Value = 65535;    // the low 16 bits
     expected.Average = 70000 & 0xFFFF;
     ASSERT_GT(ReadParaFromIniFile(&p, path("part.ini").c_str()), 0);
-    EXPECT_EQ(ByteLines(p), ByteLines(expected)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
+    EXPECT_TRUE(SameBytes(p, expected)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
 }
 
 TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
@@ -109,7 +109,7 @@ TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
     EXPECT_EQ(ReadParaFromIniFile(&p, path("other.ini").c_str()), kParaFileEmpty);
     WriteBytes(path("empty.ini"), "");
     EXPECT_EQ(ReadParaFromIniFile(&p, path("empty.ini").c_str()), kParaFileEmpty);
-    EXPECT_EQ(ByteLines(p), ByteLines(before)) << "a refused file changed the set";
+    EXPECT_TRUE(SameBytes(p, before)) << "a refused file changed the set";
 
     EXPECT_LT(WriteParaToIniFile(&pset, (dir + "/no/such/dir/p.ini").c_str()), 0);
     EXPECT_LT(WriteParaToIniFile(&pset, dir.c_str()), 0); // a directory in the way
