@@ -136,7 +136,8 @@ TEST_F(CalibPagesTest, WriteButtonFollowsTheRadioButtons)
         SetCtrlVal(pCalib, CALIB_RBT_HEADER, header);
         SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, lookup);
         SimulateEvent(pCalib, header ? CALIB_RBT_HEADER : CALIB_RBT_LOOKUP, EVENT_COMMIT);
-        EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << header << lookup;
+        EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << "header " << header << ", lookup " << lookup;
+
     }
 }
 

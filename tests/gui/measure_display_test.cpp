@@ -105,7 +105,8 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
         raw.DARK_PIXELS = static_cast<std::uint16_t>(dark);
         PlotVIDEOBarGraph();
         EXPECT_EQ(std::pair(intOf(pPA, MAIN_TRIG_LED), GetCtrlBackColor(pPA, MAIN_DARK_PIXELS)),
-                  std::pair(lamp, colour));
+                  std::pair(lamp, colour))
+            << "DARK_PIXELS " << dark << " against the trigger pixel 300";
     }
 
     raw.MAX_VALUE = 1500;
@@ -419,7 +420,8 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
     for (auto [event, before] : {std::pair{EVENT_LEFT_CLICK, 0}, {EVENT_KEYPRESS, 0}, {EVENT_COMMIT, -1}}) {
         stop_flag = before;
         SimulateEvent(pPA, MAIN_STOP, event);
-        EXPECT_EQ(stop_flag, 1) << event;
+        EXPECT_EQ(stop_flag, 1) << "event " << event;
+
     }
     EXPECT_EQ(std::pair(IsCtrlDimmed(pPA, MAIN_RUN), GetCtrlString(pPA, MAIN_STATUS)),
               std::pair(false, "Data-Transfer Stopped!"s));

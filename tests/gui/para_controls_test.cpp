@@ -68,7 +68,7 @@ TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
     for (auto [entered, shown, mm] : {std::tuple{0, 1, 0.005}, {5000, 1023, 5.115}, {512, 512, 2.56}}) {
         enter(pPara1, PARA1_TEACH_VALUE, entered);
         EXPECT_EQ(std::pair(intOf(pPara1, PARA1_TEACH_VALUE), doubleOf(pPara1, PARA1_TEACH_MM)), std::pair(shown, mm))
-            << entered;
+            << "entered " << entered;
     }
     EXPECT_EQ(pset.Teach_Value, 0) << "the teach field does not change the set";
 }
@@ -81,7 +81,7 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
         SetCtrlVal(pPara3, PARA3_OP_MODE, mode);
         SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
         changeValue(pPara2, PARA2_EXPOSURE, entered);
-        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), shown) << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), shown) << "operating mode " << mode;
     }
     // The operating mode ring moves the slider's minimum, and a time below it up to it.
     for (auto [mode, shortest, time, minimum] : {std::tuple{2, 1.5, 0.2, 0.4}, {1, 1.4, 0.5, 0.7}}) {
@@ -89,8 +89,8 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
         SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
         SetCtrlVal(pPara2, PARA2_EXPOSURE, time);
         changeValue(pPara3, PARA3_OP_MODE, mode);
-        EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), minimum) << mode;
-        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), minimum) << mode;
+        EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), minimum) << "slider minimum, operating mode " << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), minimum) << "exposure, operating mode " << mode;
     }
 }
 
@@ -100,7 +100,8 @@ TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
     for (auto [type, mode] : {std::pair{517465, 2}, {123, 0}}) {  // an unknown type leaves the line
         hwinfo.hardwareType = type;
         changeValue(pPara3, PARA3_OP_MODE, mode);
-        EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m") << type;
+        EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m")
+            << "hardware type " << type;
     }
 }
 
@@ -194,7 +195,8 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
         SetCtrlVal(pPara2, PARA2_VTHD_MODE, mode);
         stop_flag = 0;
         SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
-        EXPECT_EQ(stop_flag, stopped) << mode;
+        EXPECT_EQ(stop_flag, stopped) << "threshold mode " << mode;
+
     }
     stop_flag = 1;
 }

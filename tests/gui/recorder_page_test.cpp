@@ -43,7 +43,9 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
                                                     {3, true, true, true}, {4, true, true, true},
                                                     {0, false, false, false}}) {
         changeValue(pRec, REC_MODE, mode);
-        EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons})) << "mode " << mode;
+        EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons}))
+            << "mode " << mode << ": {interval, samples, start, stop, file button} dimmed";
+
     }
     // Start-up applies the same rule to the ring it finds.
     SetCtrlVal(pRec, REC_MODE, 3);
