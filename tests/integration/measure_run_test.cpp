@@ -261,19 +261,22 @@ TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnce
     ASSERT_EQ(stop_flag, -1);
     EXPECT_EQ(sim.orders(), (std::vector<int>{ORDER_MEASUREMENT}));
     struct Row {
+        const char *name;
         int panel, control, order;
         int *flag;
     };
-    const Row rows[] = {{pPA, MAIN_GET, ORDER_READ_PARA_RAM, &get_flag},
-                        {pPA, MAIN_SEND, ORDER_WRITE_PARA_RAM, &send_flag},
-                        {pPara1, PARA1_TEACH, ORDER_TEACH, &teach_flag},
-                        {pPA, MAIN_RESET, ORDER_RESET_OUTPUT, &reset_flag}};
+    const Row rows[] = {{"GET", pPA, MAIN_GET, ORDER_READ_PARA_RAM, &get_flag},
+                        {"SEND", pPA, MAIN_SEND, ORDER_WRITE_PARA_RAM, &send_flag},
+                        {"TEACH", pPara1, PARA1_TEACH, ORDER_TEACH, &teach_flag},
+                        {"RESET", pPA, MAIN_RESET, ORDER_RESET_OUTPUT, &reset_flag}};
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
         sim.command("reset-stats");
         press(row.panel, row.control);
-        ASSERT_FALSE(sim.orders().empty()) << row.order;
+        ASSERT_FALSE(sim.orders().empty()) << "nothing went out";
         EXPECT_EQ(sim.orders().front(), row.order);
-        EXPECT_EQ(*row.flag, 0) << row.order;
+        EXPECT_EQ(*row.flag, 0) << "the request was left for a loop that has ended";
+
     }
     ASSERT_EQ(sim.command("fault silent always"), "ok");
     press(pPA, MAIN_GET);

@@ -239,18 +239,23 @@ TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
     ASSERT_EQ(InitDataExchange(), 1);
     const std::string connected = "MQTT: connected to 127.0.0.1:" + std::to_string(broker.port());
     struct Case {
+        const char *name;
         const char *passwordFile;
         const char *ca;
         const char *cert;
         std::string state;
     };
     const Case cases[] = {
-        {"right", "ca.crt", "client", connected},
-        {"wrong", "ca.crt", "client", "MQTT: refused: not authorised"},
-        {"right", "other-ca.crt", "client", "MQTT: TLS refused: certificate verify failed"},
-        {"missing", "ca.crt", "client", "MQTT: password file not readable: " + dir() + "/missing"},
+        {"right password and CA", "right", "ca.crt", "client", connected},
+        {"wrong password", "wrong", "ca.crt", "client", "MQTT: refused: not authorised"},
+        {"broker not signed by our CA", "right", "other-ca.crt", "client",
+         "MQTT: TLS refused: certificate verify failed"},
+        {"password file missing", "missing", "ca.crt", "client",
+         "MQTT: password file not readable: " + dir() + "/missing"},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+
         PlantSettings s;
         s.username = "sensor7";
         s.passwordFile = dir() + "/" + c.passwordFile;

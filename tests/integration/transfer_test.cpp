@@ -130,17 +130,23 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
     const std::string file = programDir + "/auto.ini";
     WriteParaToIniFile(&pset, file.c_str());
     const struct {
+        const char *name;
         int where, teach;
         std::vector<int> sent;
-    } rows[] = {{RAM, 0, {2, 9}}, {EEPROM, 0, {4, 9}}, {RAM, 1, {2}}, {DATFILE, 0, {}}};
+    } rows[] = {{"RAM", RAM, 0, {2, 9}},
+                {"EEPROM", EEPROM, 0, {4, 9}},
+                {"RAM for TEACH", RAM, 1, {2}},
+                {"file", DATFILE, 0, {}}};
     for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
         SelectStorageTarget(row.where);
         popups->filePaths = {file};
         teach_flag = row.teach;
         sim.command("reset-stats");
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
         teach_flag = 0;
-        EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
+        EXPECT_EQ(sim.orders(), row.sent);
+
         if (row.sent.size() == 2) {
             EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1)) << "the threshold curve asked for";
             EXPECT_TRUE(SameBytes(thdArrayEE, vtbuf)) << "the stored threshold curve";
