@@ -46,17 +46,21 @@ TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
          {std::tuple{517311, 2.5, 10000.0}, {517422, 2.5, 10000.0}, {517465, 3.5, 14000.0}, {517312, 5.0, 20000.0},
           {517318, 5.0, 20000.0}, {517204, 7.5, 30000.0}, {517449, 7.5, 30000.0}, {517314, 10.0, 40000.0},
           {517437, 10.0, 40000.0}, {123456, 5.0, 20000.0}, {0, 5.0, 20000.0}}) {
-        SCOPED_TRACE(code);
+        SCOPED_TRACE("hardware type " + std::to_string(code));
         // Leftovers of a fitted slope and an edited header.
         SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 4.321);
         SetCtrlVal(pCal2, CAL2_OFFSET, 77.0);
         SetCtrlVal(pCal2, CAL2_SIZE, 1024);
         SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
         selectHARDWARE(code);
-        EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal2, CAL2_RANGE),
-                               doubleOf(pCal2, CAL2_SIZE), doubleOf(pCal2, CAL2_DIVISOR), doubleOf(pCal2, CAL2_OFFSET),
-                               doubleOf(pCal1, CAL1_NEW_SLOPE)}),
-                  (std::vector{slope, slope, range, 2048.0, 1.0, 0.0, 0.0}));
+        EXPECT_EQ(doubleOf(pCal2, CAL2_SLOPE), slope) << "header slope";
+        EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), slope) << "slope in use";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_RANGE), range);
+        EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 2048.0) << "XF-SIZE";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_DIVISOR), 1.0) << "the edited divisor reset";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), 0.0) << "the edited offset reset";
+        EXPECT_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0) << "the fitted slope left over";
+
     }
 }
 

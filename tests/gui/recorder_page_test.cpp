@@ -186,7 +186,9 @@ TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
     EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - record file cannot be written!");
     EXPECT_EQ(std::vector({IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pPA, MAIN_VIDEO),
                            IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
-              std::vector(4, false));
+              std::vector(4, false))
+        << "{Run, Video, TEACH, Start} dimmed";
+
 }
 
 } // namespace
