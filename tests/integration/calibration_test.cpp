@@ -145,10 +145,10 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
     EXPECT_EQ(std::tuple(orders(), last(), simHoldsOurSlope()), std::tuple(std::vector<int>{12}, saveRequest(), true))
         << "SAVE and no STOP";
-    EXPECT_EQ((std::vector{YSCALE_FAC, xArray_mm[255], doubleOf(pPA, MAIN_UPPER_TOL_MM),
-                           doubleOf(pPara1, PARA1_LOWER_TOL_MM)}),
-              (std::vector{23405 / 16384000.0, xArray_pi[255] * YSCALE_FAC, 200 * 23405 / 16384000.0,
-                           100 * 23405 / 16384000.0}));
+    EXPECT_EQ(YSCALE_FAC, 23405 / 16384000.0) << "mm per pixel of the saved slope";
+    EXPECT_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC) << "the video's millimetre points";
+    EXPECT_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0) << "upper tolerance in mm";
+    EXPECT_EQ(doubleOf(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0) << "lower tolerance in mm";
     EXPECT_EQ(std::tuple(doubleOf(pCal1, CAL1_ACTIVATE), AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}),
                          IsCtrlDimmed(pCal1, CAL1_ACTIVATE)),
               std::tuple(0.0, true, false));
@@ -283,9 +283,11 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(cal.UM_SLOPE, 57344u);
     EXPECT_EQ(cal.reserved, 0xBEEF) << "the reserved word must carry through";
     EXPECT_EQ(pset.um_Slope, 57344u);
-    EXPECT_EQ((std::vector{DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal1, CAL1_SLOPE_SHOWN), YSCALE_FAC,
-                           doubleOf(pCal1, CAL1_NEW_SLOPE)}),
-              (std::vector{3.5, 3.5, 3.5, 57344 / 16384000.0, 0.0}));
+    EXPECT_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), 3.5) << "slope in use";
+    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE_SHOWN), 3.5) << "slope shown";
+    EXPECT_EQ(YSCALE_FAC, 57344 / 16384000.0) << "mm per pixel";
+    EXPECT_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0) << "the fitted slope cleared";
     EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
     const CalibrationHeader written = cal;
 
@@ -297,9 +299,12 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
     EXPECT_TRUE(SameBytes(cal, written)) << "the header read back";
     EXPECT_EQ(DSLOPE_UM, 3.5);
-    EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
-                           doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
-              (std::vector{4321.0, 3.5, 517465.0, -12.0, 1024.0}));
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SERNO), 4321.0) << "serial number field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5) << "slope field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517465.0) << "hardware type field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), -12.0) << "offset field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 1024.0) << "XF-SIZE field";
+
 
     // The picture button shows the header's own slope and the file name.
     DSLOPE_UM = 6.0;
