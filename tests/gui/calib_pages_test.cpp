@@ -8,6 +8,7 @@
 #include "calib_ui/table_loader.h"
 #include "support/app_fixture.h"
 #include "base/control_ids.h"
+#include "support/byte_lines.h"
 
 #include <cstring>
 
@@ -45,17 +46,21 @@ TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
          {std::tuple{517311, 2.5, 10000.0}, {517422, 2.5, 10000.0}, {517465, 3.5, 14000.0}, {517312, 5.0, 20000.0},
           {517318, 5.0, 20000.0}, {517204, 7.5, 30000.0}, {517449, 7.5, 30000.0}, {517314, 10.0, 40000.0},
           {517437, 10.0, 40000.0}, {123456, 5.0, 20000.0}, {0, 5.0, 20000.0}}) {
-        SCOPED_TRACE(code);
+        SCOPED_TRACE("hardware type " + std::to_string(code));
         // Leftovers of a fitted slope and an edited header.
         SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 4.321);
         SetCtrlVal(pCal2, CAL2_OFFSET, 77.0);
         SetCtrlVal(pCal2, CAL2_SIZE, 1024);
         SetCtrlVal(pCal2, CAL2_DIVISOR, 9);
         selectHARDWARE(code);
-        EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal2, CAL2_RANGE),
-                               doubleOf(pCal2, CAL2_SIZE), doubleOf(pCal2, CAL2_DIVISOR), doubleOf(pCal2, CAL2_OFFSET),
-                               doubleOf(pCal1, CAL1_NEW_SLOPE)}),
-                  (std::vector{slope, slope, range, 2048.0, 1.0, 0.0, 0.0}));
+        EXPECT_EQ(doubleOf(pCal2, CAL2_SLOPE), slope) << "header slope";
+        EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), slope) << "slope in use";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_RANGE), range);
+        EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 2048.0) << "XF-SIZE";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_DIVISOR), 1.0) << "the edited divisor reset";
+        EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), 0.0) << "the edited offset reset";
+        EXPECT_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0) << "the fitted slope left over";
+
     }
 }
 
@@ -96,8 +101,10 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
         return index;
     };
     // Hidden at start-up with every service field dimmed, Accept and Save too.
-    EXPECT_EQ(std::tuple(hide_flag, state(), IsCtrlDimmed(pCal1, CAL1_ACCEPT), IsCtrlDimmed(pCal1, CAL1_SAVE)),
-              std::tuple(1, "---- ddddd ddddd --"s, true, true));
+    EXPECT_EQ(hide_flag, 1);
+    EXPECT_EQ(state(), "---- ddddd ddddd --") << "service controls hidden, calibration fields dimmed";
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_SAVE));
 
     // A plain click does nothing.
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_LEFT_DOUBLE_CLICK);
@@ -105,15 +112,19 @@ TEST_F(CalibPagesTest, RightDoubleClickRevealsAndHidesTheServiceSection)
 
     SetActiveTabPage(pCalib, CALIB_TAB, 0);
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
-              std::tuple(0, 1, "++++ ----- ddddd dd"s, false));
+    EXPECT_EQ(hide_flag, 0);
+    EXPECT_EQ(page(), 1) << "the service page comes to the front";
+    EXPECT_EQ(state(), "++++ ----- ddddd dd") << "service controls shown, the editable fields released";
+    EXPECT_FALSE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
     // No table loaded yet, neither radio button set.
     EXPECT_EQ(std::pair(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP), IsCtrlDimmed(pCalib, CALIB_WRITE_XF)),
               std::pair(true, true));
 
     SimulateEvent(pCalib, CALIB_TEXT, EVENT_RIGHT_DOUBLE_CLICK);
-    EXPECT_EQ(std::tuple(hide_flag, page(), state(), IsCtrlVisible(pCalib, CALIB_HW_DESC)),
-              std::tuple(1, 1, "---- ddddd ddddd --"s, true));
+    EXPECT_EQ(hide_flag, 1);
+    EXPECT_EQ(page(), 1) << "hiding stays on the page";
+    EXPECT_EQ(state(), "---- ddddd ddddd --") << "service controls hidden again, every field dimmed";
+    EXPECT_TRUE(IsCtrlVisible(pCalib, CALIB_HW_DESC));
 
     // Without a usable sensor hiding does not release the exchange buttons.
     err_flag = 1;
@@ -129,7 +140,8 @@ TEST_F(CalibPagesTest, WriteButtonFollowsTheRadioButtons)
         SetCtrlVal(pCalib, CALIB_RBT_HEADER, header);
         SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, lookup);
         SimulateEvent(pCalib, header ? CALIB_RBT_HEADER : CALIB_RBT_LOOKUP, EVENT_COMMIT);
-        EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << header << lookup;
+        EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << "header " << header << ", lookup " << lookup;
+
     }
 }
 
@@ -150,9 +162,10 @@ TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
     loadThroughButton(path);
     ASSERT_EQ(popups->shown.size(), 1u);
     EXPECT_EQ(popups->shown[0].kind, "file");
-    EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), GetCtrlString(pCal2, CAL2_FILENAME),
-                         GetCtrlString(pPA, MAIN_STATUS)),
-              std::tuple(1, path, path, "Calibration table loaded: 2048 entries"s));
+    EXPECT_EQ(cal_file_flag, 1);
+    EXPECT_EQ(std::string(calib_fname), path);
+    EXPECT_EQ(GetCtrlString(pCal2, CAL2_FILENAME), path) << "the file name field";
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Calibration table loaded: 2048 entries");
     // The first and the last entry, low byte first.
     EXPECT_EQ(std::pair(linArray[0] | linArray[1] << 8, linArray[4094] | linArray[4095] << 8), std::pair(1000, 3047));
     EXPECT_FALSE(IsCtrlDimmed(pCalib, CALIB_RBT_LOOKUP));
@@ -187,8 +200,11 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
         ASSERT_EQ(popups->shown.size(), 2u);
         EXPECT_EQ(popups->said(1), std::pair("Calibration table"s, message + "\nThe table in use is unchanged."));
         // The flag, the file name and the table as they were.
-        EXPECT_EQ(std::tuple(cal_file_flag, std::string(calib_fname), std::memcmp(before, linArray, sizeof before)),
-                  std::tuple(1, good, 0));
+        EXPECT_EQ(cal_file_flag, 1);
+        EXPECT_EQ(std::string(calib_fname), good);
+        EXPECT_TRUE(SameBytes(linArray, before)) << "the table in use";
+
+
     }
 
     // A missing file, and a first load that fails, leave the flag down.

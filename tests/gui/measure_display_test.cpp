@@ -87,13 +87,14 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
     for (auto [hardwareMode, state, in0, in1, button] :
          {std::tuple{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
           {1, 5, 0, 0, 0}, {1, 6, 0, 1, 0}, {1, 0, 0, 0, 0}, {1, 9, 0, 0, 0}}) {
+        SCOPED_TRACE("hardware mode " + std::to_string(hardwareMode) + ", IN_STATE " + std::to_string(state));
         pset.Hardware_Mode = static_cast<std::uint16_t>(hardwareMode);
         raw.IN_STATE = static_cast<std::uint16_t>(state);
         PlotVIDEOBarGraph();
-        EXPECT_EQ(std::tuple(intOf(pPA, MAIN_IN0_LED), intOf(pPA, MAIN_IN1_LED), intOf(pPA, MAIN_BTN_LED),
-                             GetCtrlLabel(pPA, MAIN_IN1_LED)),
-                  std::tuple(in0, in1, button, "IN1"s))
-            << "mode " << hardwareMode << " state " << state;
+        EXPECT_EQ(intOf(pPA, MAIN_IN0_LED), in0) << "IN0 lamp";
+        EXPECT_EQ(intOf(pPA, MAIN_IN1_LED), in1) << "IN1 lamp";
+        EXPECT_EQ(intOf(pPA, MAIN_BTN_LED), button) << "housing button lamp";
+        EXPECT_EQ(GetCtrlLabel(pPA, MAIN_IN1_LED), "IN1");
     }
 }
 
@@ -105,7 +106,8 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
         raw.DARK_PIXELS = static_cast<std::uint16_t>(dark);
         PlotVIDEOBarGraph();
         EXPECT_EQ(std::pair(intOf(pPA, MAIN_TRIG_LED), GetCtrlBackColor(pPA, MAIN_DARK_PIXELS)),
-                  std::pair(lamp, colour));
+                  std::pair(lamp, colour))
+            << "DARK_PIXELS " << dark << " against the trigger pixel 300";
     }
 
     raw.MAX_VALUE = 1500;
@@ -123,7 +125,7 @@ TEST_F(FrameDisplayTest, InternalTriggerLampAndAnalogValueByMode)
     mm_flag = 0;
 }
 
-TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
+TEST_F(FrameDisplayTest, MeasuredValueTurnsRedBeyondAToleranceLimit)
 {
     pset.Tolerance_Mode = 0;
     pset.Upper_Tolerance = 100;
@@ -133,9 +135,10 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.M_VAL_um = 5500;
     PlotVIDEOBarGraph();
     // On the upper limit is inside (green); the value, set point and lower tolerance in mm.
-    EXPECT_EQ(std::tuple(GetCtrlTextColor(pPA, MAIN_MVALUE), doubleOf(pPA, MAIN_MVAL_MM),
-                         doubleOf(pPara1, PARA1_TEACH_MM), doubleOf(pPA, MAIN_LOWER_TOL_MM)),
-              std::tuple(0x008000, 5.5, 5.0, 0.25));
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000) << "green: inside the tolerances";
+    EXPECT_EQ(doubleOf(pPA, MAIN_MVAL_MM), 5.5) << "measured value in mm";
+    EXPECT_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 5.0) << "set point in mm";
+    EXPECT_EQ(doubleOf(pPA, MAIN_LOWER_TOL_MM), 0.25) << "lower tolerance in mm";
     raw.M_VALUE = 1101;
     PlotVIDEOBarGraph();
     EXPECT_EQ(std::pair(GetCtrlTextColor(pPA, MAIN_MVALUE), GetCtrlTextColor(pPA, MAIN_MVAL_MM)),
@@ -146,9 +149,10 @@ TEST_F(FrameDisplayTest, ToleranceColoursAndDisplays)
     raw.AUTO_TOL = 120;
     raw.M_VALUE = 880;
     PlotVIDEOBarGraph();
-    EXPECT_EQ(std::tuple(intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL),
-                         intOf(pPara1, PARA1_TEACH_VALUE), GetCtrlTextColor(pPA, MAIN_MVALUE)),
-              std::tuple(120, 120, 1000, 0x008000));
+    EXPECT_EQ(intOf(pPara1, PARA1_UPPER_TOL), 120);
+    EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 120);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1000);
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000) << "green: inside the tolerances";
 }
 
 TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)
@@ -253,8 +257,11 @@ TEST(RollPoint, ZoomWindowFollowsTolerancesAndOutliers)
         r.M_VALUE = static_cast<std::uint16_t>(c.value);
         r.AUTO_TOL = static_cast<std::uint16_t>(c.autoTol);
         const RollPoint p = ComputeRollPoint(r, pixelsInput(c.toleranceMode, c.tolerance, c.tolerance));
-        EXPECT_EQ(std::tuple(p.zoomBottom, p.zoomTop, p.values[0], p.values[1], p.upperTolerance),
-                  std::tuple(c.zoomBottom, c.zoomTop, c.upper, c.lower, c.upperTolerance));
+        EXPECT_EQ(p.zoomBottom, c.zoomBottom);
+        EXPECT_EQ(p.zoomTop, c.zoomTop);
+        EXPECT_EQ(p.values[0], c.upper) << "upper limit trace";
+        EXPECT_EQ(p.values[1], c.lower) << "lower limit trace";
+        EXPECT_EQ(p.upperTolerance, c.upperTolerance);
     }
 }
 
@@ -267,7 +274,10 @@ TEST(RollPoint, MillimetresScaleValuesAndRoundTheWindowOutwards)
     in.millimetres = true;
     const RollPoint p = ComputeRollPoint(r, in);
     // 412 px = 2.06 mm, truncated; 612 px = 3.06 mm, rounded up.
-    EXPECT_EQ(std::tuple(p.zoomBottom, p.zoomTop, p.values[3], p.fullTop), std::tuple(2, 4, 2.56, 6));
+    EXPECT_EQ(p.zoomBottom, 2);
+    EXPECT_EQ(p.zoomTop, 4);
+    EXPECT_EQ(p.values[3], 2.56) << "the value trace in mm";
+    EXPECT_EQ(p.fullTop, 6);
 }
 
 TEST(RollPoint, AnalogTracesByMode)
@@ -311,8 +321,9 @@ TEST_F(FrameDisplayTest, HistoryRollsAndTheAxisFollowsUnitAndZoom)
     mm_flag = 1;
     YSCALE_FAC = 0.005;
     PlotRAWGraph();
-    EXPECT_EQ(std::pair(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), arrayNORM[6 * 99 + 3]),
-              std::pair(std::make_pair(1.0, 4.0), 503 * 0.005));
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::make_pair(1.0, 4.0)) << "roll y axis in mm";
+    EXPECT_EQ(arrayNORM[6 * 99 + 3], 503 * 0.005) << "the last value in mm";
+
     mm_flag = 0;
     hwinfo.pixelCount = 4096;
 }
@@ -345,19 +356,23 @@ TEST_F(MainControlsTest, MillimetreSwitchRescalesAndRedrawsOnlyWhenIdle)
     MAXRANGE_MM = 20.48;
     PRECISION = 2;
     changeValue(pPA, MAIN_MM_SWITCH, 1);
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY, axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second,
-                         axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), GetCtrlString(pPA, MAIN_AXIS_CAPTION),
-                         GetCtrlPrecision(pPA, MAIN_ANALOG_MAX)),
-              std::tuple(1, xArray_mm, 21.0, std::pair(1.0, 21.0), "Linear Image Sensor [mm]"s, 2));
+    EXPECT_EQ(mm_flag, 1);
+    EXPECT_EQ(xAxisArray(), "xArray_mm");
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS).second, 21.0) << "video x axis up to the range in mm";
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::pair(1.0, 21.0)) << "roll y axis";
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [mm]");
+    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_MAX), 2) << "PRECISION decimals";
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 2) << "idle: the curve is redrawn";
 
     DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);
     stop_flag = 0;
     changeValue(pPA, MAIN_MM_SWITCH, 0);
     stop_flag = 1;
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY, GetCtrlString(pPA, MAIN_AXIS_CAPTION),
-                         GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
-              std::tuple(0, xArray_pi, "Linear Image Sensor [pixel]"s, 0, static_cast<double>(ADCMAX)));
+    EXPECT_EQ(mm_flag, 0);
+    EXPECT_EQ(xAxisArray(), "xArray_pi");
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
+    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), 0) << "whole pixels";
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, static_cast<double>(ADCMAX)) << "roll y axis top";
     EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 0) << "a running loop redraws it itself";
 }
 
@@ -406,17 +421,18 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
     for (auto [event, before] : {std::pair{EVENT_LEFT_CLICK, 0}, {EVENT_KEYPRESS, 0}, {EVENT_COMMIT, -1}}) {
         stop_flag = before;
         SimulateEvent(pPA, MAIN_STOP, event);
-        EXPECT_EQ(stop_flag, 1) << event;
+        EXPECT_EQ(stop_flag, 1) << "event " << event;
+
     }
     EXPECT_EQ(std::pair(IsCtrlDimmed(pPA, MAIN_RUN), GetCtrlString(pPA, MAIN_STATUS)),
               std::pair(false, "Data-Transfer Stopped!"s));
 
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 0);
     SimulateEvent(pPA, MAIN_VIDEO, EVENT_LEFT_CLICK);
-    EXPECT_EQ(std::tuple(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS),
-                         GetCtrlString(pPA, MAIN_AXIS_CAPTION)),
-              std::tuple(std::pair(1.0, 4096.0), std::pair(1.0, static_cast<double>(ADCMAX)),
-                         "Linear Image Sensor [pixel]"s));
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::pair(1.0, 4096.0)) << "video x axis: the pixels";
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS), std::pair(1.0, static_cast<double>(ADCMAX))) << "video y axis";
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
+
 }
 
 // ---- SAVE by the graph: the visible graph as PNG or PDF and its data as CSV beside it,

@@ -12,6 +12,7 @@
 #include "params_ui/transfer.h"
 #include "support/app_fixture.h"
 #include "base/control_ids.h"
+#include "support/byte_lines.h"
 #include "ui/widget_access.h"
 
 #include <QTest>
@@ -67,7 +68,7 @@ TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
     for (auto [entered, shown, mm] : {std::tuple{0, 1, 0.005}, {5000, 1023, 5.115}, {512, 512, 2.56}}) {
         enter(pPara1, PARA1_TEACH_VALUE, entered);
         EXPECT_EQ(std::pair(intOf(pPara1, PARA1_TEACH_VALUE), doubleOf(pPara1, PARA1_TEACH_MM)), std::pair(shown, mm))
-            << entered;
+            << "entered " << entered;
     }
     EXPECT_EQ(pset.Teach_Value, 0) << "the teach field does not change the set";
 }
@@ -80,7 +81,7 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
         SetCtrlVal(pPara3, PARA3_OP_MODE, mode);
         SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
         changeValue(pPara2, PARA2_EXPOSURE, entered);
-        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), shown) << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), shown) << "operating mode " << mode;
     }
     // The operating mode ring moves the slider's minimum, and a time below it up to it.
     for (auto [mode, shortest, time, minimum] : {std::tuple{2, 1.5, 0.2, 0.4}, {1, 1.4, 0.5, 0.7}}) {
@@ -88,8 +89,8 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
         SetCtrlMin(pPara2, PARA2_EXPOSURE, 0.0);
         SetCtrlVal(pPara2, PARA2_EXPOSURE, time);
         changeValue(pPara3, PARA3_OP_MODE, mode);
-        EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), minimum) << mode;
-        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), minimum) << mode;
+        EXPECT_DOUBLE_EQ(GetCtrlMin(pPara2, PARA2_EXPOSURE), minimum) << "slider minimum, operating mode " << mode;
+        EXPECT_DOUBLE_EQ(doubleOf(pPara2, PARA2_EXPOSURE), minimum) << "exposure, operating mode " << mode;
     }
 }
 
@@ -99,7 +100,8 @@ TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
     for (auto [type, mode] : {std::pair{517465, 2}, {123, 0}}) {  // an unknown type leaves the line
         hwinfo.hardwareType = type;
         changeValue(pPara3, PARA3_OP_MODE, mode);
-        EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m") << type;
+        EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m")
+            << "hardware type " << type;
     }
 }
 
@@ -181,17 +183,20 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
     // The video graph shows with the video, the stored and the new threshold; the slider does
     // not change the set.
     commitValue(pPara2, PARA2_VTHD, 50);
-    EXPECT_EQ(std::tuple(thdArrayDYN[201], thdArrayEE[0], GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH),
-                         IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH), IsCtrlVisible(pPA, MAIN_ROLL_GRAPH),
-                         pset.Video_Thd_Auto),
-              std::tuple(201 * 50 / 100, 33, 3, true, false, 70));
+    EXPECT_EQ(thdArrayDYN[201], 201 * 50 / 100) << "the new threshold at 50 %";
+    EXPECT_EQ(thdArrayEE[0], 33) << "the stored threshold untouched";
+    EXPECT_EQ(GetNumGraphPlots(pPA, MAIN_VIDEO_GRAPH), 3) << "video, stored and new threshold";
+    EXPECT_TRUE(IsCtrlVisible(pPA, MAIN_VIDEO_GRAPH));
+    EXPECT_FALSE(IsCtrlVisible(pPA, MAIN_ROLL_GRAPH));
+    EXPECT_EQ(pset.Video_Thd_Auto, 70) << "the slider changed the set";
 
     // In AUTO a press on the slider ends a running loop; in FIXED it does not.
     for (auto [mode, stopped] : {std::pair{1, 1}, {0, 0}}) {
         SetCtrlVal(pPara2, PARA2_VTHD_MODE, mode);
         stop_flag = 0;
         SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
-        EXPECT_EQ(stop_flag, stopped) << mode;
+        EXPECT_EQ(stop_flag, stopped) << "threshold mode " << mode;
+
     }
     stop_flag = 1;
 }
@@ -238,7 +243,7 @@ TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
     SimulateEvent(pPara1, PARA1_TEACH, EVENT_COMMIT);
     EXPECT_EQ(std::tuple(get_flag, send_flag, teach_flag), std::tuple(1, 1, 1));
-    EXPECT_EQ(0, std::memcmp(&before, &pset, sizeof pset));
+    EXPECT_TRUE(SameBytes(pset, before)) << "the set changed";
     stop_flag = 1;
     get_flag = send_flag = teach_flag = 0;
 }
@@ -296,7 +301,7 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
     pset.Free_Para = 0xABCD;  // no control carries it
     pset.Video_Thd_Auto = 66;  // the slider carries the fixed threshold in this mode
     GetPanelValues();
-    EXPECT_EQ(0, std::memcmp(&shown, &pset, sizeof pset));
+    EXPECT_TRUE(SameBytes(pset, shown)) << "the set read back from the controls";
     EXPECT_EQ(std::tuple(pset.um_Slope, pset.Average, YSCALE_FAC), std::tuple(12346u, 3, 12346 / 16384000.0));
 }
 
@@ -328,8 +333,9 @@ TEST_F(ParaControlsTest, MillimetreScalingWithTheStartUpPositions)
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
     SetPanelValues();
     EXPECT_DOUBLE_EQ(MAXRANGE_MM, 5.1);
-    EXPECT_EQ(std::tuple(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), xARRAY, doubleOf(pPara1, PARA1_TEACH_MM)),
-              std::tuple(std::pair(1.0, 6.0), xArray_mm, 2.56));
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS), std::pair(1.0, 6.0)) << "roll y axis in mm";
+    EXPECT_EQ(xAxisArray(), "xArray_mm");
+    EXPECT_EQ(doubleOf(pPara1, PARA1_TEACH_MM), 2.56) << "set point in mm";
 }
 
 // ---- parameter files through GET and SEND ---------------------------------------------
@@ -365,8 +371,10 @@ TEST_F(ParaFileButtonsTest, SendSavesWhatThePanelShowsAndGetShowsItAgain)
     std::snprintf(szStatus, sizeof szStatus, "%s", "before");
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(std::tuple(pset.Teach_Value, pset.Power, intOf(pPara1, PARA1_TEACH_VALUE), intOf(pPara2, PARA2_POWER)),
-              std::tuple(321, 654, 321, 654));
+    EXPECT_EQ(pset.Teach_Value, 321);
+    EXPECT_EQ(pset.Power, 654);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 321) << "the teach value control";
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 654) << "the power control";
     EXPECT_EQ(status(), "Parameter read from file!") << "not the status of an earlier action";
 }
 
@@ -411,8 +419,9 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
         EXPECT_NE(popups->shown.back().text.find(message), std::string::npos);
         // The status, the set and the panel unchanged.
-        EXPECT_EQ(std::tuple(status(), std::memcmp(&before, &pset, sizeof pset), intOf(pPara2, PARA2_POWER)),
-                  std::tuple("Parameter not read from file!"s, 0, 777));
+        EXPECT_EQ(status(), "Parameter not read from file!");
+        EXPECT_TRUE(SameBytes(pset, before)) << "the set changed";
+        EXPECT_EQ(intOf(pPara2, PARA2_POWER), 777) << "the power control changed";
     }
 }
 
@@ -423,8 +432,11 @@ TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
     pset.um_Slope = 98304;  // 6.0 µm per pixel, absent from the file
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
-    EXPECT_EQ(std::tuple(pset.Power, pset.Ext_Trigger_Mode, pset.Eval_End, pset.um_Slope),
-              std::tuple(500, 4, 256, 98304u));
+    EXPECT_EQ(pset.Power, 500);
+    EXPECT_EQ(pset.Ext_Trigger_Mode, 4);
+    EXPECT_EQ(pset.Eval_End, 256) << "Eval-End 0 corrected";
+    EXPECT_EQ(pset.um_Slope, 98304u) << "absent from the file: kept";
+
     EXPECT_EQ(std::tuple(intOf(pPara3, PARA3_OP_MODE), intOf(pPA, MAIN_EDGE_RIGHT), doubleOf(pCal1, CAL1_SLOPE)),
               std::tuple(2, 256, 6.0));
 }

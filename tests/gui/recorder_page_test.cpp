@@ -43,7 +43,9 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
                                                     {3, true, true, true}, {4, true, true, true},
                                                     {0, false, false, false}}) {
         changeValue(pRec, REC_MODE, mode);
-        EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons})) << "mode " << mode;
+        EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons}))
+            << "mode " << mode << ": {interval, samples, start, stop, file button} dimmed";
+
     }
     // Start-up applies the same rule to the ring it finds.
     SetCtrlVal(pRec, REC_MODE, 3);
@@ -71,16 +73,20 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     // would reach the sensor with SEND); a long interval alone does not.
     changeValue(pRec, REC_INTERVAL, 6000.0);
     EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)),
-              std::pair(false, true));
+              std::pair(false, true))
+        << "write-to-XFLASH button visible, slope field dimmed";
+
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
     EXPECT_EQ(doubleOf(pRec, REC_INTERVAL), 6183.0) << "the field accepts the service value";
     SimulateEvent(pRec, REC_INTERVAL, EVENT_VAL_CHANGED);
     EXPECT_EQ(std::tuple(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCalib, CALIB_WRITE_XF),
                          IsCtrlDimmed(pCal1, CAL1_SLOPE)),
-              std::tuple(true, false, false));
+              std::tuple(true, false, false))
+        << "write-to-XFLASH button {visible, dimmed}, slope field dimmed";
+
 }
 
-TEST_F(RecorderPageTest, ChoosingTheRecordFile)
+TEST_F(RecorderPageTest, ChosenRecordFileReplacesAnExistingOneOnlyWhenConfirmed)
 {
     const std::string before = GetCtrlString(pRec, REC_FILENAME);
     EXPECT_EQ(before, JoinPath(programDir, "RECORD.DAT"));
@@ -102,19 +108,23 @@ TEST_F(RecorderPageTest, ChoosingTheRecordFile)
     popups->filePaths.push_back(old);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
-    EXPECT_EQ(std::pair(ReadBytes(old), chosen()), std::pair("keep me"s, std::pair(fresh, old)));
+    EXPECT_EQ(ReadBytes(old), "keep me") << "the old file's contents";
+    EXPECT_EQ(chosen(), std::pair(fresh, old)) << "{file name box, rec_fname}";
 
     // Start then asks again; declining writes nothing and starts nothing.
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
     EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION !"s, "File already exist - overwrite ?"s));
-    EXPECT_EQ(std::tuple(ReadBytes(old), stop_flag, IsCtrlDimmed(pRec, REC_START), IsCtrlDimmed(pPA, MAIN_RUN)),
-              std::tuple("keep me"s, 1, false, false));
+    EXPECT_EQ(ReadBytes(old), "keep me") << "the old file's contents";
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
 
     // Accepted: the file goes at once.
     popups->filePaths.push_back(old);
     popups->confirmAnswers.push_back(1);
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(std::pair(FileExists(old), chosen()), std::pair(false, std::pair(old, old)));
+    EXPECT_FALSE(FileExists(old)) << "the confirmed overwrite removes the old file at once";
+    EXPECT_EQ(chosen(), std::pair(old, old)) << "{file name box, rec_fname}";
 }
 
 TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
@@ -126,8 +136,9 @@ TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
     const std::string longPath = programDir + "/" + std::string(300, 'x') + ".dat";
     popups->filePaths = {longPath};
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(std::pair(chosen(), popups->shown.back().kind),
-              std::pair(std::pair(programDir + "/plain.dat", programDir + "/plain.dat"), "message"s));
+    EXPECT_EQ(chosen(), std::pair(programDir + "/plain.dat", programDir + "/plain.dat")) << "the too long path refused";
+    EXPECT_EQ(popups->shown.back().kind, "message");
+
     EXPECT_NE(popups->shown.back().text.find("longer than 259 characters"), std::string::npos);
 
     // The parameter file alike: SEND to a file named without extension writes the .ini.
@@ -169,13 +180,15 @@ TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
 {
     CopyText(rec_fname, (programDir + "/no-such-dir/R.DAT").c_str());
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
-    EXPECT_EQ(std::tuple(stop_flag, GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS),
-                         GetCtrlString(pPA, MAIN_STATUS)),
-              std::tuple(1, "DATA-RECORDER: CANNOT WRITE DATA-FILE!"s, VAL_RED,
-                         "Data-Recorder error - record file cannot be written!"s));
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER: CANNOT WRITE DATA-FILE!");
+    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED) << "the recorder status colour";
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Data-Recorder error - record file cannot be written!");
     EXPECT_EQ(std::vector({IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pPA, MAIN_VIDEO),
                            IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
-              std::vector(4, false));
+              std::vector(4, false))
+        << "{Run, Video, TEACH, Start} dimmed";
+
 }
 
 } // namespace

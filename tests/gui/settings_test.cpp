@@ -128,15 +128,21 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     CloseLinkAndPanels();
     ASSERT_EQ(LoadAllPanels(), 0);
     InitVars();
-    EXPECT_EQ(std::tuple(std::string(szIPhostName), std::string(szPortNum), tcpport, GetCtrlString(pConn, CONN_IPADDR)),
-              std::tuple("192.168.1.30"s, "2001"s, 2001, "192.168.1.30"s));
+    EXPECT_EQ(std::string(szIPhostName), "192.168.1.30");
+    EXPECT_EQ(std::string(szPortNum), "2001");
+    EXPECT_EQ(tcpport, 2001);
+    EXPECT_EQ(GetCtrlString(pConn, CONN_IPADDR), "192.168.1.30") << "the address field";
     EXPECT_EQ(addressList(), (std::vector<std::string>{"192.168.1.30", "192.168.1.20"}));
-    EXPECT_EQ(std::tuple(linkSettings(), panelGeometry(), intOf(pConn, CONN_BAUD), intOf(pPA, MAIN_MM_SWITCH), mm_flag),
-              std::tuple(std::array{1, 7, 2}, std::array{560, 790, 40, 30}, 2, 1, 1));
+    EXPECT_EQ(linkSettings(), (std::array{1, 7, 2})) << "{comtype, rs232port, rs232baudrate}";
+    EXPECT_EQ(panelGeometry(), (std::array{560, 790, 40, 30})) << "main panel {height, width, top, left}";
+    EXPECT_EQ(intOf(pConn, CONN_BAUD), 2) << "the baud rate ring";
+    EXPECT_EQ(intOf(pPA, MAIN_MM_SWITCH), 1) << "the mm switch";
+    EXPECT_EQ(mm_flag, 1);
     // Start-up puts the pixel points back until the sensor is identified; the file alone
     // selects the millimetre points.
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(xARRAY, xArray_mm);
+    EXPECT_EQ(xAxisArray(), "xArray_mm");
+
 }
 
 TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
@@ -154,7 +160,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
     rs232port = 9;
     rs232baudrate = 1;
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(linkSettings(), (std::array{1, 9, 1}));
+    EXPECT_EQ(linkSettings(), (std::array{1, 9, 1})) << "{comtype, rs232port, rs232baudrate}: out of range kept";
     std::vector<std::string> tenAtMost;  // the gap at 3 closed, 11 and 12 beyond ten
     for (int k : {1, 2, 4, 5, 6, 7, 8, 9, 10})
         tenAtMost.push_back("10.1.1." + std::to_string(k));
@@ -165,7 +171,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
 
     WriteBytes(iniPath(), "[CONNECTION]\nRS232 PORT = 0\n[APPLICATION]\nPanel max = 1\n");
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(std::tuple(rs232port, IsPanelMaximized(pPA)), std::tuple(9, true));
+    EXPECT_EQ(std::tuple(rs232port, IsPanelMaximized(pPA)), std::tuple(9, true)) << "COM port 0 refused; Panel max";
 }
 
 TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
@@ -176,9 +182,10 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     CopyText(szIPhostName, "1.2.3.4");
     CopyText(szPortNum, "77");
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(linkSettings(), (std::array{0, 1, 4}));
+    EXPECT_EQ(linkSettings(), (std::array{0, 1, 4})) << "{comtype, rs232port, rs232baudrate}";
     EXPECT_EQ(std::tuple(std::string(szIPhostName), std::string(szPortNum), intOf(pConn, CONN_BAUD)),
-              std::tuple(""s, "10001"s, 4));
+              std::tuple(""s, "10001"s, 4))
+        << "address, port, baud rate ring";
 
     std::string garbage(5000, '\0');
     for (size_t i = 0; i < garbage.size(); ++i)
@@ -188,7 +195,9 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     comtype = 0;
     rs232port = 1;
     ReadIniFile(iniPath().c_str());
-    EXPECT_EQ(std::pair(linkSettings(), IsPanelMaximized(pPA)), std::pair(std::array{0, 1, 4}, false));
+    EXPECT_EQ(linkSettings(), (std::array{0, 1, 4})) << "garbled values: {comtype, rs232port, rs232baudrate} defaults";
+    EXPECT_FALSE(IsPanelMaximized(pPA)) << "a garbled Panel max";
+
 }
 
 TEST_F(SettingsTest, UnwritableSettingsFileIsReportedAndTheProgramStillCloses)

@@ -76,9 +76,13 @@ TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
         EXPECT_EQ(lines[0], "RS232 open-com-port: successful!");
         EXPECT_EQ(lines[1], "read error - not sync byte 0x55!");
         // Defaults of start-up are in place.
-        EXPECT_EQ(std::tuple(pset.Power, pset.Eval_End, pset.um_Slope, cal.HW_TYPE, hwinfo.pixelCount, ADCMAX,
-                             stop_flag),
-                  std::tuple(500, 1024, 81920u, 517318, 4096, 255, 1));
+        EXPECT_EQ(pset.Power, 500);
+        EXPECT_EQ(pset.Eval_End, 1024);
+        EXPECT_EQ(pset.um_Slope, 81920u);
+        EXPECT_EQ(cal.HW_TYPE, 517318);
+        EXPECT_EQ(hwinfo.pixelCount, 4096);
+        EXPECT_EQ(ADCMAX, 255);
+        EXPECT_EQ(stop_flag, 1) << "no loop runs before the operator starts one";
         EXPECT_EQ(std::pair(std::string(szVersion), GetPanelTitle(pPA)),
                   std::pair("V4.0"s, "K-VOR-MQ-Series CONTROL-PANEL"s));
         // The RS-232 layout: the port shown, the host and the address list not.
@@ -87,7 +91,10 @@ TEST_F(StartupTest, NoSensorAnswersLeavesTheConnectionPageAndTheDefaults)
                   std::vector({true, false, false}));
     });
     // Closed by the event loop with status 0, and the port closed.
-    EXPECT_EQ(std::tuple(closed, result, exit_flag, rs232con), std::tuple(true, 0, 1, 0));
+    EXPECT_TRUE(closed) << "the event loop did not end";
+    EXPECT_EQ(result, 0) << "the program's exit status";
+    EXPECT_EQ(exit_flag, 1);
+    EXPECT_EQ(rs232con, 0) << "the port is still open";
 }
 
 TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
@@ -96,7 +103,8 @@ TEST_F(StartupTest, PortThatCannotBeOpenedReportsTheTransportsText)
     const int result = runProgram([&] {
         EXPECT_LE(rs232con, 0);
         EXPECT_EQ(std::tuple(activeTab(), GetCtrlString(pPA, MAIN_STATUS), pset.Teach_Value),
-                  std::tuple(5, "Invalid port number"s, 512));
+                  std::tuple(5, "Invalid port number"s, 512))
+            << "main tab on show, status line, teach value";
     });
     EXPECT_EQ(result, 0);
 }
@@ -177,12 +185,17 @@ TEST_F(PanelEventTest, HeaderBandAndDefaultsOfStartUp)
     EXPECT_EQ((std::vector<std::string>{appini_pathname, rec_fname, GetCtrlString(pRec, REC_FILENAME)}),
               (std::vector{programDir + "/MQ-Vista.ini", programDir + "/RECORD.DAT", programDir + "/RECORD.DAT"}));
     // The x positions of the video points, and the millimetres per pixel.
-    EXPECT_EQ(std::tuple(xArray_pi[255], xARRAY, YSCALE_FAC), std::tuple(1020.0, xArray_pi, 20.0 / 4096));
+    EXPECT_EQ(xArray_pi[255], 1020.0);
+    EXPECT_EQ(xAxisArray(), "xArray_pi");
+    EXPECT_EQ(YSCALE_FAC, 20.0 / 4096);
     // Evaluation-window bar: the teach cursor (x, y), the end cursor and one tolerance band.
     double x = 0, y = 0, end = 0, endY = 0;
     ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y), 0);
     ASSERT_EQ(GetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, &end, &endY), 0);
-    EXPECT_EQ(std::tuple(x, y, end, GetNumGraphRects(pPA, MAIN_BAR_GRAPH)), std::tuple(512.0, 1.0, 1024.0, 1));
+    EXPECT_EQ(x, 512.0) << "teach cursor x";
+    EXPECT_EQ(y, 1.0) << "teach cursor y";
+    EXPECT_EQ(end, 1024.0) << "end cursor x";
+    EXPECT_EQ(GetNumGraphRects(pPA, MAIN_BAR_GRAPH), 1) << "tolerance bands";
 }
 
 // The header band's texts are controls made while the program runs; a window whose ids
@@ -209,7 +222,9 @@ TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheConnectionPagesTcpLayout)
     InitGUI();
     EXPECT_EQ(std::tuple(IsCtrlVisible(pConn, CONN_IPADDR), IsCtrlVisible(pConn, CONN_BAUD),
                          GetTextBoxLines(pConn, CONN_STATUS).front()),
-              std::tuple(true, false, "TCP-server-connect successful!"s));
+              std::tuple(true, false, "TCP-server-connect successful!"s))
+        << "address field visible, baud rate visible, first status line";
+
 }
 
 // Without a display, whether none is named or the named one cannot be reached, the

@@ -8,12 +8,12 @@
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"
+#include "support/byte_lines.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 
 #include <QTimer>
 
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -145,10 +145,10 @@ TEST_F(CalibrationTest, CalibrateAgainstTheReferenceAndSave)
     SimulateEvent(pCal1, CAL1_SAVE, EVENT_COMMIT);
     EXPECT_EQ(std::tuple(orders(), last(), simHoldsOurSlope()), std::tuple(std::vector<int>{12}, saveRequest(), true))
         << "SAVE and no STOP";
-    EXPECT_EQ((std::vector{YSCALE_FAC, xArray_mm[255], doubleOf(pPA, MAIN_UPPER_TOL_MM),
-                           doubleOf(pPara1, PARA1_LOWER_TOL_MM)}),
-              (std::vector{23405 / 16384000.0, xArray_pi[255] * YSCALE_FAC, 200 * 23405 / 16384000.0,
-                           100 * 23405 / 16384000.0}));
+    EXPECT_EQ(YSCALE_FAC, 23405 / 16384000.0) << "mm per pixel of the saved slope";
+    EXPECT_EQ(xArray_mm[255], xArray_pi[255] * YSCALE_FAC) << "the video's millimetre points";
+    EXPECT_EQ(doubleOf(pPA, MAIN_UPPER_TOL_MM), 200 * 23405 / 16384000.0) << "upper tolerance in mm";
+    EXPECT_EQ(doubleOf(pPara1, PARA1_LOWER_TOL_MM), 100 * 23405 / 16384000.0) << "lower tolerance in mm";
     EXPECT_EQ(std::tuple(doubleOf(pCal1, CAL1_ACTIVATE), AllDimmed({{pCal1, CAL1_ACCEPT}, {pCal1, CAL1_SAVE}}),
                          IsCtrlDimmed(pCal1, CAL1_ACTIVATE)),
               std::tuple(0.0, true, false));
@@ -192,9 +192,11 @@ TEST_F(CalibrationTest, DiscardAndSwitchingOffSendStop)
     SimulateEvent(pCal1, CAL1_DISCARD, EVENT_COMMIT);
     const auto stopOnly = std::pair(std::vector<int>{12}, ReferenceRequest(12, 0));
     EXPECT_EQ(std::pair(orders(), last()), stopOnly);
-    EXPECT_EQ(std::tuple(slopeval, DSLOPE_UM, pset.um_Slope, doubleOf(pCal1, CAL1_ACTIVATE),
-                         IsCtrlDimmed(pCal1, CAL1_ACCEPT)),
-              std::tuple(4.0, 5.0, 81920u, 0.0, true));
+    EXPECT_EQ(slopeval, 4.0) << "the measured slope stays on show";
+    EXPECT_EQ(DSLOPE_UM, 5.0) << "the slope in use unchanged";
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_ACTIVATE), 0.0) << "the activate box cleared";
+    EXPECT_TRUE(IsCtrlDimmed(pCal1, CAL1_ACCEPT));
 
     checkBox(1);
     ASSERT_EQ(sim.command("reset-stats"), "ok");
@@ -214,8 +216,11 @@ TEST_F(CalibrationTest, WhileALoopRunsRequestsWaitForIt)
     checkBox(1);
     press(pCal1, CAL1_DISCARD);
     // Each left for the loop; the new slope is in the set the loop sends; nothing went out.
-    EXPECT_EQ(std::tuple(cal_start_flag, cal_save_flag, cal_exit_flag, pset.um_Slope, orders().empty()),
-              std::tuple(1, 1, 1, 81920u, true));
+    EXPECT_EQ(cal_start_flag, 1);
+    EXPECT_EQ(cal_save_flag, 1);
+    EXPECT_EQ(cal_exit_flag, 1);
+    EXPECT_EQ(pset.um_Slope, 81920u);
+    EXPECT_EQ(orders(), std::vector<int>{}) << "an order went out past the running loop";
 
     // A loop that ended on a time-out serves nothing: the order goes out at once.
     cal_start_flag = cal_save_flag = cal_exit_flag = 0;
@@ -249,7 +254,8 @@ TEST_F(CalibrationTest, FactorySettingsThenSaveMakesTheFactorySlopeTheSlopeInUse
     slopeval = 1.0;
     const CalibrationHeader before = cal;
     press(pCal1, CAL1_FACTORY);
-    EXPECT_EQ(std::pair(slopeval, std::memcmp(&before, &cal, sizeof cal)), std::pair(1.0, 0));
+    EXPECT_EQ(slopeval, 1.0);
+    EXPECT_TRUE(SameBytes(cal, before)) << "the calibration header changed";
 }
 
 TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
@@ -273,11 +279,15 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_GE(Timer() - start, 0.1) << "the sensor gets its time after the erase";
     // The reserved word carried through unchanged; the header's slope in use: in the set sent with
     // the next SEND, shown, and scaling the millimetres.
-    EXPECT_EQ(std::tuple(orders(), cal.UM_SLOPE, cal.reserved, pset.um_Slope),
-              std::tuple(std::vector<int>{0xB4, 0x17}, 57344u, 0xBEEF, 57344u));
-    EXPECT_EQ((std::vector{DSLOPE_UM, doubleOf(pCal1, CAL1_SLOPE), doubleOf(pCal1, CAL1_SLOPE_SHOWN), YSCALE_FAC,
-                           doubleOf(pCal1, CAL1_NEW_SLOPE)}),
-              (std::vector{3.5, 3.5, 3.5, 57344 / 16384000.0, 0.0}));
+    EXPECT_EQ(orders(), (std::vector<int>{0xB4, 0x17})) << "erase, then write the page";
+    EXPECT_EQ(cal.UM_SLOPE, 57344u);
+    EXPECT_EQ(cal.reserved, 0xBEEF) << "the reserved word must carry through";
+    EXPECT_EQ(pset.um_Slope, 57344u);
+    EXPECT_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE), 3.5) << "slope in use";
+    EXPECT_EQ(doubleOf(pCal1, CAL1_SLOPE_SHOWN), 3.5) << "slope shown";
+    EXPECT_EQ(YSCALE_FAC, 57344 / 16384000.0) << "mm per pixel";
+    EXPECT_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0) << "the fitted slope cleared";
     EXPECT_EQ(pageHex(1).substr(0, 48), ToHex(&cal, sizeof cal));
     const CalibrationHeader written = cal;
 
@@ -287,10 +297,14 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     DSLOPE_UM = 8.0;
     SetCalibrationDefaults(cal);
     SimulateEvent(pCal2, CAL2_READ_XF, EVENT_COMMIT);
-    EXPECT_EQ(std::pair(std::memcmp(&written, &cal, sizeof cal), DSLOPE_UM), std::pair(0, 3.5));
-    EXPECT_EQ((std::vector{doubleOf(pCal2, CAL2_SERNO), doubleOf(pCal2, CAL2_SLOPE), doubleOf(pCal2, CAL2_HWTYPE),
-                           doubleOf(pCal2, CAL2_OFFSET), doubleOf(pCal2, CAL2_SIZE)}),
-              (std::vector{4321.0, 3.5, 517465.0, -12.0, 1024.0}));
+    EXPECT_TRUE(SameBytes(cal, written)) << "the header read back";
+    EXPECT_EQ(DSLOPE_UM, 3.5);
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SERNO), 4321.0) << "serial number field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SLOPE), 3.5) << "slope field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_HWTYPE), 517465.0) << "hardware type field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), -12.0) << "offset field";
+    EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 1024.0) << "XF-SIZE field";
+
 
     // The picture button shows the header's own slope and the file name.
     DSLOPE_UM = 6.0;
@@ -394,8 +408,10 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
         ASSERT_EQ(sim.command("reset-stats"), "ok");
         ASSERT_EQ(sim.command(f.fault), "ok");
         SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
-        EXPECT_EQ(std::tuple(orders(), std::memcmp(&before, &cal, sizeof cal), MainStatus()),
-                  std::tuple(f.sent, 0, std::string(f.text)));
+        EXPECT_EQ(orders(), f.sent);
+        EXPECT_TRUE(SameBytes(cal, before)) << "the calibration header changed";
+        EXPECT_EQ(MainStatus(), f.text);
+
         if (f.lookup) {
             EXPECT_EQ(LogLines().back(), f.text) << "the table's failures are logged";
         }

@@ -75,9 +75,11 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     const bool tcp = GetParam() == Link::Tcp;
     DimExchangeControls(1);
     connectTo(GetParam());
-    EXPECT_EQ(std::tuple(comtype, tcp ? tcpcon : rs232con, err_flag, exchangeControlsEnabled(),
-                         LogCount(kTextTryToConnect)),
-              std::tuple(tcp ? 1 : 0, 1, 0, true, 1));
+    EXPECT_EQ(comtype, tcp ? 1 : 0);
+    EXPECT_EQ(tcp ? tcpcon : rs232con, 1) << "the link is open";
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_TRUE(exchangeControlsEnabled());
+    EXPECT_EQ(LogCount(kTextTryToConnect), 1) << "connection attempts logged";
     const std::vector<int> orders = sim.orders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 3), (std::vector<int>{5, 7, 10}));
@@ -101,9 +103,10 @@ TEST_P(ConnectionLinkTest, ConnectIdentifiesDisconnectAbandonsTheWaitAndReconnec
     EXPECT_LT(Timer() - start, 1.0) << "the wait ran to its time-out";
     EXPECT_EQ(std::tuple(std::string(szStatus), exit_flag), std::tuple("before", 1));
     SimulateEvent(pConn, CONN_DISCONNECT, EVENT_COMMIT);
-    EXPECT_EQ(std::tuple(linkOpen(), exit_flag, LogCount(kTextDisconnected),
-                         AllDimmed({{pPA, MAIN_RUN}, {pConn, CONN_ACCEPT}, {pRec, REC_START}})),
-              std::tuple(false, 0, 1, true));
+    EXPECT_FALSE(linkOpen());
+    EXPECT_EQ(exit_flag, 0) << "a disconnect must not end the program";
+    EXPECT_EQ(LogCount(kTextDisconnected), 1);
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pConn, CONN_ACCEPT}, {pRec, REC_START}})) << "Run, Accept, Start";
 
     // Connect brings it all back, as often as it is pressed, and leaks no descriptor.
     ASSERT_EQ(sim.command("fault none"), "ok");
@@ -157,9 +160,11 @@ TEST_P(ConnectionLinkTest, ConnectDuringARunStopsItFirstAndALostLinkIsDimmedUnti
     sim.stop();
     WaitWithEvents([] { return !linkOpen(); }, 2);
     const std::string lost = GetParam() == Link::Tcp ? kTextServerClosed : kTextPortLost;
-    EXPECT_EQ(std::tuple(linkOpen(), MainStatus(), LogCount(lost),
-                         AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}})),
-              std::tuple(false, lost, 1, true));
+    EXPECT_FALSE(linkOpen());
+    EXPECT_EQ(MainStatus(), lost);
+    EXPECT_EQ(LogCount(lost), 1) << "the loss logged once";
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}}))
+        << "Run, GET, SEND, Video";
     connectTo(GetParam());
     EXPECT_EQ(std::pair(linkOpen(), exchangeControlsEnabled()), std::pair(true, true));
 }
@@ -171,9 +176,10 @@ TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
     connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
     EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND}, {pPA, MAIN_GET}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_RESET},
                            {pPara1, PARA1_TEACH}}));
-    EXPECT_EQ(std::tuple(tcpcon, err_flag, activeTab(),
-                         NoneDimmed({{pPA, MAIN_STOP}, {pRec, REC_START}, {pConn, CONN_ACCEPT}})),
-              std::tuple(1, 0, 5, true));
+    EXPECT_EQ(tcpcon, 1);
+    EXPECT_EQ(err_flag, 0) << "an unknown sensor is no link error";
+    EXPECT_EQ(activeTab(), 5) << "the connection page comes to the front";
+    EXPECT_TRUE(NoneDimmed({{pPA, MAIN_STOP}, {pRec, REC_START}, {pConn, CONN_ACCEPT}})) << "Stop, Start, Accept";
     ASSERT_FALSE(popups->shown.empty());
     EXPECT_EQ(popups->shown.back().title, "Attention !!!");
 }
@@ -263,11 +269,17 @@ TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator
     InitVars();
     OpenLinkAtStartup();
     InitGUI();
-    EXPECT_EQ(std::tuple(comtype, tcpcon, rs232con, err_flag, tcpport, activeTab()),
-              std::tuple(1, 1, 0, 0, sim.tcpPort(), 0));
+    EXPECT_EQ(comtype, 1);
+    EXPECT_EQ(tcpcon, 1);
+    EXPECT_EQ(rs232con, 0);
+    EXPECT_EQ(err_flag, 0);
+    EXPECT_EQ(tcpport, sim.tcpPort());
+    EXPECT_EQ(activeTab(), 0) << "the first page, not the connection page (5)";
     EXPECT_EQ(std::tuple(IsCtrlVisible(pPA, MAIN_IPHOST), GetCtrlString(pPA, MAIN_IPHOST),
                          IsCtrlVisible(pPA, MAIN_COMPORT)),
-              std::tuple(true, "127.0.0.1", false));
+              std::tuple(true, "127.0.0.1", false))
+        << "host field {visible, text}, COM port visible";
+
     const std::vector<int> orders = sim.orders();
     ASSERT_FALSE(orders.empty());
     EXPECT_EQ(5, orders.front());

@@ -7,7 +7,9 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
+#include "support/byte_lines.h"
 #include "support/sim_fixture.h"
+
 #include "support/scripted_sensor.h"
 #include "platform/comm.h"
 
@@ -88,8 +90,11 @@ TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText
         nestedStatus = szStatus;
     });
     ASSERT_EQ(1, exchange()) << szStatus;
-    EXPECT_EQ(std::tuple(nested, nestedStatus, head.order, head.length, sim.lastRequestHex().substr(0, 4)),
-              std::tuple(-1, std::string(kTextExchangeBusy), ORDER_READ_PARA_RAM, 60, std::string("5502")));
+    EXPECT_EQ(nested, -1) << "the nested exchange was not refused";
+    EXPECT_EQ(nestedStatus, kTextExchangeBusy);
+    EXPECT_EQ(head.order, ORDER_READ_PARA_RAM) << "the waiting exchange's answer";
+    EXPECT_EQ(head.length, 60);
+    EXPECT_EQ(sim.lastRequestHex().substr(0, 4), "5502") << "the waiting exchange's request";
 
     ASSERT_EQ(sim.command("fault silent"), "ok");
     QTimer::singleShot(100, [] { exit_flag = 1; });
@@ -159,8 +164,9 @@ TEST_F(FakeSensorTest, AnswerWithAnotherOrderCodeIsTakenButALateAnswerToATimedOu
     std::memset(&raw, 0, sizeof raw);
     EXPECT_EQ(-1, GetRAW());
     // Nothing taken, and the measurement's request went out.
-    EXPECT_EQ(std::tuple(raw.M_VALUE, std::memcmp(&pset, &before, sizeof pset), received.left(2).toHex().toStdString()),
-              std::tuple(0, 0, std::string("5508")));
+    EXPECT_EQ(raw.M_VALUE, 0);
+    EXPECT_TRUE(SameBytes(pset, before)) << "the parameter set took the foreign answer";
+    EXPECT_EQ(received.left(2).toHex().toStdString(), "5508") << "the measurement's request";
 
     // The next answer is the measurement's own.
     received.clear();

@@ -61,9 +61,10 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     DimmButtons(1);  // as a refused sensor connected before leaves them
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
     EXPECT_EQ(std::tuple(err_flag, hwinfo.serialNo, exchangeButtonsAll(false)), std::tuple(0, 40000, true));
-    EXPECT_EQ(std::tuple(MainStatus(), std::string(szVersion), std::string(szFirmwareVersion),
-                         GetCtrlTooltip(pPA, MAIN_STATUS)),
-              std::tuple("K-VOR-MQ.V4   20-CL", "K-VOR-MQ.V4   20-CL", text, text));
+    EXPECT_EQ(MainStatus(), "K-VOR-MQ.V4   20-CL");
+    EXPECT_EQ(std::string(szVersion), "K-VOR-MQ.V4   20-CL");
+    EXPECT_EQ(std::string(szFirmwareVersion), text) << "all 72 bytes kept";
+    EXPECT_EQ(GetCtrlTooltip(pPA, MAIN_STATUS), text) << "the status line's tooltip";
     // The serial number is shown unsigned, above 32767 too.
     const auto lines = LogLines();
     ASSERT_GE(lines.size(), 6u);
@@ -71,18 +72,22 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
               (std::vector<std::string>{"K-VOR-MQ.V4   20-CL", "Serial-No:40000", ""}));
     // The calibration header and the parameter set were read.
     EXPECT_EQ(sim.orders(), (std::vector<int>{5, 7, 10, 24, 2}));
-    EXPECT_EQ(std::tuple(cal.HW_TYPE, cal.SER_NO, DSLOPE_UM, intOf(pCal2, CAL2_SERNO)),
-              std::tuple(517318, 40000, 5.0, 40000));
+    EXPECT_EQ(cal.HW_TYPE, 517318);
+    EXPECT_EQ(cal.SER_NO, 40000);
+    EXPECT_EQ(DSLOPE_UM, 5.0);
+    EXPECT_EQ(intOf(pCal2, CAL2_SERNO), 40000) << "the serial number field";
     // The threshold is saved to RAM unless chosen otherwise.
     EXPECT_EQ(std::tuple(intOf(pPara1, PARA1_TEACH_VALUE), intOf(pPara2, PARA2_THD_TARGET),
                          IsCtrlDimmed(pPara2, PARA2_THD_TARGET)),
-              std::tuple(pset.Teach_Value, 0, false));
+              std::tuple(pset.Teach_Value, 0, false))
+        << "teach value control, threshold target (0 = RAM), target dimmed";
     // The graphs are scaled in millimetres.
-    EXPECT_EQ(std::tuple(mm_flag, xARRAY == xArray_mm, GetCtrlString(pPA, MAIN_AXIS_CAPTION),
-                         GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE)),
-              std::tuple(1, true, std::string("Linear-image-sensor [mm]"), PRECISION));
-    EXPECT_EQ(std::pair(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second),
-              std::pair(std::make_pair(0.0, MAXRANGE_MM), std::ceil(MAXRANGE_MM)));
+    EXPECT_EQ(mm_flag, 1);
+    EXPECT_EQ(xAxisArray(), "xArray_mm");
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear-image-sensor [mm]");
+    EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_ANALOG_VALUE), PRECISION);
+    EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::make_pair(0.0, MAXRANGE_MM)) << "video x axis";
+    EXPECT_EQ(axisRange(pPA, MAIN_ROLL_GRAPH, YAXIS).second, std::ceil(MAXRANGE_MM)) << "roll y axis top";
 }
 
 TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
@@ -184,9 +189,12 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         SCOPED_TRACE(m.code);
         ASSERT_EQ(1, identify({"--hardware-type", std::to_string(m.code), "--pixel-count", "2048", "--adc-code",
                                "256", "--firmware-no", "403"}));
-        EXPECT_EQ(std::tuple(HWTYPE, MIN_ITIME, PRECISION, pixE, GetCtrlPrecision(pPara1, PARA1_TEACH_MM),
-                             GetCtrlPrecision(pPA, MAIN_UPPER_TOL_MM)),
-                  std::tuple(m.hwtype, m.minItime, 2, 2048, 2, 2));
+        EXPECT_EQ(HWTYPE, m.hwtype);
+        EXPECT_EQ(MIN_ITIME, m.minItime);
+        EXPECT_EQ(PRECISION, 2);
+        EXPECT_EQ(pixE, 2048);
+        EXPECT_EQ(GetCtrlPrecision(pPara1, PARA1_TEACH_MM), 2) << "set point in mm";
+        EXPECT_EQ(GetCtrlPrecision(pPA, MAIN_UPPER_TOL_MM), 2) << "upper tolerance in mm";
         // Scaling with the slope read from the sensor's parameter set, over pixels 0..255 * 8.
         EXPECT_DOUBLE_EQ(MAXRANGE_MM, 2040.0 * pset.um_Slope / 16384000.0);
         const auto description = GetTextBoxLines(pCalib, CALIB_HW_DESC);
@@ -199,10 +207,10 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
         const bool button = m.hwtype == 1;
         EXPECT_TRUE(AllDimmed({{pPara3, PARA3_HW_MODE}, {pPara1, PARA1_OUTPUT_MODE}, {pPA, MAIN_BTN_LED}}, !button));
         if (button) {
-            EXPECT_EQ(std::tuple(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"),
-                                 FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN") > 0,
-                                 FindListItem(pPara3, PARA3_HW_MODE, "ENABLE POTI"), intOf(pPara3, PARA3_HW_MODE)),
-                      std::tuple(0, true, -1, pset.Hardware_Mode));
+            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "DISABLE BTN"), 0) << "first in the list";
+            EXPECT_GT(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE BTN"), 0);
+            EXPECT_EQ(FindListItem(pPara3, PARA3_HW_MODE, "ENABLE POTI"), -1) << "no potentiometer with a button";
+            EXPECT_EQ(intOf(pPara3, PARA3_HW_MODE), pset.Hardware_Mode) << "the hardware mode ring";
         }
         // Firmware 4.03 has no receiver operating modes.
         EXPECT_TRUE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
@@ -216,8 +224,10 @@ TEST_F(IdentTest, UnlistedHardwareTypeOfTheFamilyKeepsWhatWasThere)
     HWTYPE = 7;
     PRECISION = 1;
     ASSERT_EQ(1, identify({"--hardware-type", "123456", "--firmware-no", "404"}));
-    EXPECT_EQ(std::tuple(HWTYPE, PRECISION, MIN_ITIME, IsCtrlDimmed(pPara3, PARA3_OP_MODE)),
-              std::tuple(7, 1, 1.4, false));
+    EXPECT_EQ(HWTYPE, 7) << "kept";
+    EXPECT_EQ(PRECISION, 1) << "kept";
+    EXPECT_EQ(MIN_ITIME, 1.4);
+    EXPECT_FALSE(IsCtrlDimmed(pPara3, PARA3_OP_MODE));
     EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC), std::vector<std::string>{"earlier"});
 }
 
@@ -235,8 +245,11 @@ TEST_F(IdentTest, PixelCountsAndVideoResolution)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.pixels) + "/" + c.adc + "/" + c.receiver);
         ASSERT_EQ(1, identify({"--pixel-count", c.pixels, "--adc-code", c.adc, "--receiver-type", c.receiver}));
-        EXPECT_EQ(std::tuple(hwinfo.pixelCount, xArray_pi[10], ADCMAX, pixE),
-                  std::tuple(c.count, 10.0 * c.step, c.adcmax, c.count));
+        EXPECT_EQ(hwinfo.pixelCount, c.count);
+        EXPECT_EQ(xArray_pi[10], 10.0 * c.step) << "the pixel of video point 10";
+        EXPECT_EQ(ADCMAX, c.adcmax);
+        EXPECT_EQ(pixE, c.count) << "the last pixel";
+
         ASSERT_NO_FATAL_FAILURE(restart());
     }
     // An unknown receiver: no description and the plain constants, whatever was there.
@@ -252,7 +265,7 @@ TEST_F(IdentTest, PixelCountsAndVideoResolution)
     EXPECT_EQ(std::tuple(HWTYPE, PRECISION, ADCMAX), std::tuple(0, 2, 1024));
 }
 
-TEST(ShortVersion, TokenizerRule)
+TEST(ShortVersion, SplitsAtDotsAndBlanksSkippingLeadingDelimiters)
 {
     EXPECT_EQ(ShortFirmwareVersion("A.B.C D E"), "A.B   D");
     // Leading delimiters are skipped, as the standard tokenizer does.

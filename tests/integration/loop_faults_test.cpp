@@ -166,9 +166,12 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
         runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, c.fault, c.loop == Loop::Run ? ORDER_MEASUREMENT : ORDER_CURVE,
                 0);
         // Red on the connection page, and once in the link's history.
-        EXPECT_EQ(std::tuple(stop_flag, MainStatus(), GetCtrlTextColor(pPA, MAIN_STATUS), activeTab(),
-                             LogCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout)),
-                  std::tuple(-1, timeout, 0xFF0000, 5, 1));
+        EXPECT_EQ(stop_flag, -1) << "the loop ended on the fault";
+        EXPECT_EQ(MainStatus(), timeout);
+        EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000) << "the status line red";
+        EXPECT_EQ(activeTab(), 5) << "the connection page to the front";
+        EXPECT_EQ(LogCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "logged once";
+
         break;
     case Loop::Polled:
         samples.onSample = [&](int count) {

@@ -11,6 +11,7 @@
 #include "link/xflash.h"
 #include "params/pset.h"
 #include "params_ui/transfer.h"
+#include "support/byte_lines.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 
@@ -87,7 +88,8 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
     }
     EXPECT_EQ(hwinfo.serialNo, 777) << "taken from the firmware answer too";
     // Exactly the asked-for bytes of the header were copied.
-    EXPECT_EQ(std::pair(std::memcmp(datbuf, &cal, 24), int{datbuf[24]}), std::pair(0, 0xCC));
+    EXPECT_TRUE(SameBytes(datbuf, &cal, 24)) << "the header's bytes";
+    EXPECT_EQ(int{datbuf[24]}, 0xCC) << "the byte after the header was overwritten";
 }
 
 TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
@@ -97,7 +99,7 @@ TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
     std::memcpy(video, adbuf, sizeof video);
     std::memset(vtbuf, 0, sizeof vtbuf);
     ASSERT_EQ(1, GetDATA(2));  // any selector but 0 is the threshold profile
-    EXPECT_EQ(0, std::memcmp(video, adbuf, sizeof video));
+    EXPECT_TRUE(SameBytes(adbuf, video, sizeof video)) << "the threshold profile overwrote the video";
     EXPECT_GT(std::count_if(std::begin(vtbuf), std::end(vtbuf), [](std::uint16_t v) { return v != 0; }), 0);
 }
 
@@ -111,8 +113,11 @@ TEST_F(OrdersTest, TeachTakesTheSensorsNewSetPoint)
     const int taught = FromHex<ParameterSet>(sim.command("ram").substr(3)).Teach_Value;
     double x = 0, y = 0;
     ASSERT_EQ(0, GetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, &x, &y));
-    EXPECT_EQ(std::tuple(int{pset.Teach_Value}, intOf(pPara1, PARA1_TEACH_VALUE), x, y),
-              std::tuple(taught, taught, 1.0 * taught, 0.75));
+    EXPECT_EQ(pset.Teach_Value, taught);
+    EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), taught) << "the teach value control";
+    EXPECT_EQ(x, 1.0 * taught) << "the teach cursor's x";
+    EXPECT_EQ(y, 0.75) << "the teach cursor's y";
+
     EXPECT_NEAR(doubleOf(pPara1, PARA1_TEACH_MM), taught * 81920.0 / 16384000.0, 0.05);
     // The measurement record reports the same set point.
     ASSERT_EQ(1, GetRAW());

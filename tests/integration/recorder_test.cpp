@@ -120,10 +120,12 @@ TEST_P(RecorderTest, PolledRecordingWritesTheFramesTheSensorSent)
         EXPECT_GE(samples.times[i] - samples.times[i - 1], 0.3);
     EXPECT_EQ(dimmedWhileRecording, std::vector<bool>(5, true));
 
-    EXPECT_EQ(std::make_tuple(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS), MainStatus(),
-                              intOf(pRec, REC_COUNT), intOf(pRec, REC_PROGRESS), GetCtrlMax(pRec, REC_PROGRESS)),
-              std::make_tuple(std::string("DATA-RECORDER COMPLETED!"), kRecorderBlue,
-                              std::string("Data-Recorder completed successfully!"), 5, 5, 5.0));
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
+    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), kRecorderBlue) << "the recorder status colour";
+    EXPECT_EQ(MainStatus(), "Data-Recorder completed successfully!");
+    EXPECT_EQ(intOf(pRec, REC_COUNT), 5) << "samples recorded";
+    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 5) << "progress bar value";
+    EXPECT_EQ(GetCtrlMax(pRec, REC_PROGRESS), 5.0) << "progress bar maximum";
     // About 1.5 s have passed, shown truncated to whole seconds.
     EXPECT_GE(intOf(pRec, REC_SECONDS), 1);
     EXPECT_LE(intOf(pRec, REC_SECONDS), 2);
@@ -145,10 +147,11 @@ TEST_P(RecorderTest, StopMidwayKeepsHeaderAndLinesAndOffersTheStatistics)
     EXPECT_EQ(popups->shown.front().text, "DATA-RECORDER is recording! - Stop recording and close ?");
     EXPECT_EQ(exit_flag, 0);
     expectFileMatchesSent("0.1", 100, 3);
-    EXPECT_EQ(std::make_tuple(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS), MainStatus(),
-                              intOf(pRec, REC_PROGRESS)),
-              std::make_tuple(std::string("DATA-RECORDER STOPPED!"), VAL_RED, std::string("Data-Recorder stopped!"),
-                              3));
+    EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER STOPPED!");
+    EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED) << "the recorder status colour";
+    EXPECT_EQ(MainStatus(), "Data-Recorder stopped!");
+    EXPECT_EQ(intOf(pRec, REC_PROGRESS), 3) << "progress bar value: the samples before the stop";
+
     expectIdleAgain();
     // The stopped recording's statistics are offered too; declined, nothing opens.
     EXPECT_EQ(popups->shown.back().kind, "confirm");

@@ -158,9 +158,13 @@ TEST_F(SetupAssistantTest, RefusesWhileALoopRunsAndRestoresTheRamWhenTheLineFail
     ASSERT_EQ(sim.command("fault silent order 9"), "ok");
     EXPECT_EQ(RunAutoSetup(), -1);
     EXPECT_EQ(ramHex(), before) << "the trial's set is taken back";
-    EXPECT_EQ(std::tuple(GetCtrlString(pPA, MAIN_STATUS), GetCtrlTextColor(pPA, MAIN_STATUS), pset.Power, stop_flag,
-                         IsCtrlDimmed(pPA, MAIN_RUN), IsCtrlDimmed(pSetup, SETUP_AUTO)),
-              std::tuple(std::string("TCP-Server-error!"), 0xFF0000, 1000, 1, false, false));
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "TCP-Server-error!");
+    EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000) << "the status line red";
+    EXPECT_EQ(pset.Power, 1000) << "the power of the start";
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN)) << "Run released again";
+    EXPECT_FALSE(IsCtrlDimmed(pSetup, SETUP_AUTO)) << "AUTO released again";
+
     const std::vector<std::string> steps = GetTextBoxLines(pSetup, SETUP_STEPS);
     EXPECT_EQ(steps.empty() ? "" : steps.back(), "The sensor's RAM set of the start is restored.");
 

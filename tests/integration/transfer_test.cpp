@@ -8,6 +8,7 @@
 #include "params_ui/mapping.h"
 #include "params/parafile.h"
 #include "params_ui/transfer.h"
+#include "support/byte_lines.h"
 #include "support/sim_fixture.h"
 #include "support/integration_helpers.h"
 #include "platform/system.h"
@@ -55,7 +56,7 @@ TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
     std::memset(&pset, 0, sizeof pset);
     press(pPA, MAIN_GET);
     EXPECT_EQ(MainStatus(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(0, std::memcmp(&pset, &kUnusualSet, sizeof pset));
+    EXPECT_TRUE(SameBytes(pset, kUnusualSet)) << "the set read back";
 
     // and back again: what GET showed, SEND sends unchanged
     press(pPA, MAIN_SEND);
@@ -130,21 +131,27 @@ TEST_F(TransferTest, GetInAutomaticThresholdModeFetchesTheSensorsProfile)
     const std::string file = programDir + "/auto.ini";
     WriteParaToIniFile(&pset, file.c_str());
     const struct {
+        const char *name;
         int where, teach;
         std::vector<int> sent;
-    } rows[] = {{RAM, 0, {2, 9}}, {EEPROM, 0, {4, 9}}, {RAM, 1, {2}}, {DATFILE, 0, {}}};
+    } rows[] = {{"RAM", RAM, 0, {2, 9}},
+                {"EEPROM", EEPROM, 0, {4, 9}},
+                {"RAM for TEACH", RAM, 1, {2}},
+                {"file", DATFILE, 0, {}}};
     for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
         SelectStorageTarget(row.where);
         popups->filePaths = {file};
         teach_flag = row.teach;
         sim.command("reset-stats");
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
         teach_flag = 0;
-        EXPECT_EQ(sim.orders(), row.sent) << row.where << " teach " << row.teach;
+        EXPECT_EQ(sim.orders(), row.sent);
+
         if (row.sent.size() == 2) {
-            EXPECT_EQ(std::tuple(sim.lastRequestHex(), std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf),
-                                 std::memcmp(thdArrayDYN, vtbuf, sizeof vtbuf)),
-                      std::tuple(ReferenceRequest(9, 1), 0, 0));
+            EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1)) << "the threshold curve asked for";
+            EXPECT_TRUE(SameBytes(thdArrayEE, vtbuf)) << "the stored threshold curve";
+            EXPECT_TRUE(SameBytes(thdArrayDYN, vtbuf)) << "the new threshold curve";
         }
     }
 }
@@ -164,19 +171,22 @@ TEST_F(TransferTest, EepromKeepsItsOwnSetApartFromRamAndFailuresKeepTheSet)
 
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power), std::tuple(2, ram.Teach_Value, ram.Power));
+    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power), std::tuple(2, ram.Teach_Value, ram.Power))
+        << "order, teach value, power: the RAM set untouched by the EEPROM SEND";
 
     SelectStorageTarget(EEPROM);
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::tuple(sim.orders().back(), pset.Teach_Value, pset.Power, intOf(pPara2, PARA2_POWER)),
-              std::tuple(4, 600, 321, 321));
+    EXPECT_EQ(sim.orders().back(), 4) << "read the EEPROM set";
+    EXPECT_EQ(pset.Teach_Value, 600);
+    EXPECT_EQ(pset.Power, 321);
+    EXPECT_EQ(intOf(pPara2, PARA2_POWER), 321) << "the power control";
 
     // Failed exchanges keep the set.
     const ParameterSet before = pset;
     sim.command("fault silent always");
     press(pPA, MAIN_GET);
-    EXPECT_EQ(std::pair(MainStatus(), std::memcmp(&pset, &before, sizeof pset)),
-              std::pair(std::string("Timeout-RS-232..."), 0));
+    EXPECT_EQ(MainStatus(), "Timeout-RS-232...");
+    EXPECT_TRUE(SameBytes(pset, before)) << "a failed GET changed the set";
     press(pPA, MAIN_SEND);
     EXPECT_EQ(MainStatus(), "Transmission error [SEND]!");
 }
@@ -195,9 +205,11 @@ TEST_F(TransferTest, ThresholdSaveToEitherTargetFetchesTheSensorsNewCurve)
         sim.command("reset-stats");
         SimulateEvent(pPara2, PARA2_SAVE_THD, EVENT_COMMIT);
         // The stored curve is the sensor's new one.
-        EXPECT_EQ(std::tuple(sim.orders(), sim.lastRequestHex(), pset.Video_Thd_Auto,
-                             std::memcmp(thdArrayEE, vtbuf, sizeof vtbuf)),
-                  std::tuple(std::vector<int>{order, 9}, ReferenceRequest(9, 1), 61, 0));
+        EXPECT_EQ(sim.orders(), (std::vector<int>{order, 9})) << "save, then fetch the curve";
+        EXPECT_EQ(sim.lastRequestHex(), ReferenceRequest(9, 1));
+        EXPECT_EQ(pset.Video_Thd_Auto, 61);
+        EXPECT_TRUE(SameBytes(thdArrayEE, vtbuf)) << "the stored threshold curve";
+
         EXPECT_NE(thdArrayEE[128], 7);
     }
 }

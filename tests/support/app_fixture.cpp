@@ -3,6 +3,7 @@
 #include "app/shell.h"
 #include "base/state.h"
 #include "base/text.h"
+#include "calib/calrec.h"
 #include "link/transport.h"
 #include "base/control_ids.h"
 #include "ui/runtime.h"
@@ -84,6 +85,11 @@ int AppFixture::activeTab()
     int index = -1;
     ui::GetActiveTabPage(pPA, panels::MAIN_TAB, &index);
     return index;
+}
+
+std::string AppFixture::xAxisArray()
+{
+    return xARRAY == xArray_pi ? "xArray_pi" : xARRAY == xArray_mm ? "xArray_mm" : "neither x array";
 }
 
 std::string AppFixture::helpText()

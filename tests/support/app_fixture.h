@@ -47,6 +47,10 @@ protected:
     static std::pair<double, double> axisRange(int panel, int graph, ui::Axis axis);
     // The main panel's tab page on show.
     static int activeTab();
+    // Which array the video's x axis plots against, by name ("xArray_pi", "xArray_mm"), so that
+    // a wrong choice prints a name instead of two addresses.
+    static std::string xAxisArray();
+
 
     TempDir programTmp;  // removed with everything in it after TearDown
     const std::string programDir = programTmp.path;

@@ -143,7 +143,7 @@ TEST(BoundedText, CopyAppendAndFormatNeverOverrun)
     EXPECT_EQ(std::string(s.after, sizeof s.after), std::string(sizeof s.after, 'x'));
 }
 
-TEST(LinkTables, BaudRatesAndErrorTexts)
+TEST(LinkTables, UnknownBaudIndexGives115200AndEachErrorCodeItsText)
 {
     EXPECT_EQ(std::vector({BaudRateOfIndex(0), BaudRateOfIndex(2), BaudRateOfIndex(4), BaudRateOfIndex(7),
                            BaudRateOfIndex(-1)}),

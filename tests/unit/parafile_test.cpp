@@ -3,11 +3,11 @@
 
 #include "params/parafile.h"
 #include "params/pset.h"
+#include "support/byte_lines.h"
 #include "support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -60,7 +60,7 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
     ParameterSet read{};
     SetParameterDefaults(read);
     ASSERT_GT(ReadParaFromIniFile(&read, path("p.ini").c_str()), 0);
-    EXPECT_EQ(0, std::memcmp(&read, &written, sizeof read));
+    EXPECT_TRUE(SameBytes(read, written));
 }
 
 TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
@@ -74,7 +74,10 @@ TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
     SetParameterDefaults(p);
     ASSERT_GT(ReadParaFromIniFile(&p, path("old.ini").c_str()), 0);
     // The older key wins for CCD-OP-Mode, the current key for the others; an older key alone is taken.
-    EXPECT_EQ(std::tuple(p.CCD_OP_Mode, p.Ext_Trigger_Mode, p.Analog_Mode, p.Int_Trigger_Mode), std::tuple(2, 2, 5, 2));
+    EXPECT_EQ(p.CCD_OP_Mode, 2) << "the older CCD-OP-Mode wins";
+    EXPECT_EQ(p.Ext_Trigger_Mode, 2) << "the current Ext-Trigger-Mode wins";
+    EXPECT_EQ(p.Analog_Mode, 5) << "the older Analog-Out-Mode alone is taken";
+    EXPECT_EQ(p.Int_Trigger_Mode, 2) << "the current Int-Trigger-Mode wins";
 
     WriteBytes(path("old2.ini"), "[PARA]\nAnalog-Out-Mode = 5\nAnalog-Mode = 3\nCCD-OP-Mode = 1\n");
     SetParameterDefaults(p);
@@ -93,7 +96,7 @@ TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
     expected.Teach_Value = 65535;    // the low 16 bits
     expected.Average = 70000 & 0xFFFF;
     ASSERT_GT(ReadParaFromIniFile(&p, path("part.ini").c_str()), 0);
-    EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
+    EXPECT_TRUE(SameBytes(p, expected)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
 }
 
 TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
@@ -106,7 +109,8 @@ TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
     EXPECT_EQ(ReadParaFromIniFile(&p, path("other.ini").c_str()), kParaFileEmpty);
     WriteBytes(path("empty.ini"), "");
     EXPECT_EQ(ReadParaFromIniFile(&p, path("empty.ini").c_str()), kParaFileEmpty);
-    EXPECT_EQ(0, std::memcmp(&p, &before, sizeof p));
+    EXPECT_TRUE(SameBytes(p, before)) << "a refused file changed the set";
+
     EXPECT_LT(WriteParaToIniFile(&pset, (dir + "/no/such/dir/p.ini").c_str()), 0);
     EXPECT_LT(WriteParaToIniFile(&pset, dir.c_str()), 0); // a directory in the way
     EXPECT_TRUE(std::filesystem::is_directory(dir));

@@ -59,7 +59,7 @@ TEST(RecordFile, AppendingKeepsEarlierBytesAndReportsFailures)
     }
 }
 
-TEST(TriggerScan, HeaderVerdicts)
+TEST(TriggerScan, HeaderDecidesFrameDropOrWaitForMore)
 {
     const std::vector<unsigned char> data(12, 7);
     auto good = ReferenceFrame(0x12, 0, data);

@@ -2,16 +2,16 @@
 
 #include "calib/calrec.h"
 #include "params/pset.h"
+#include "support/byte_lines.h"
+
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-TEST(Slope, Conversions)
+TEST(Slope, WordsAndMicronsConvertTruncatedAndClampedToTheWord)
 {
     EXPECT_DOUBLE_EQ(SlopeWordToMicrons(81920), 5.0);
     EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, 81920), 0.005);
@@ -44,7 +44,10 @@ TEST(Calibration, DefaultsScalingAndMillimetrePoints)
 {
     CalibrationHeader c;
     SetCalibrationDefaults(c);
-    EXPECT_EQ(std::tuple(c.HW_TYPE, c.XF_SIZE, c.UM_SLOPE, c.UM_RANGE), std::tuple(517318, 2048, 81920u, 20000));
+    EXPECT_EQ(c.HW_TYPE, 517318);
+    EXPECT_EQ(c.XF_SIZE, 2048);
+    EXPECT_EQ(c.UM_SLOPE, 81920u) << "5 um per pixel";
+    EXPECT_EQ(c.UM_RANGE, 20000);
     YSCALE_FAC = ScaleOfSlopeWord(81920);
     EXPECT_DOUBLE_EQ(YSCALE_FAC, 0.005);
     for (int i = 0; i < kVideoPoints; ++i)
@@ -56,8 +59,8 @@ TEST(Calibration, DefaultsScalingAndMillimetrePoints)
 }
 
 // Every correction: the last value kept, the first value replaced and its replacement,
-// each field tested alone on a set that is otherwise in range; the memcmp sees any other
-// field changed (an all-zero answer is these corrections at once).
+// each field tested alone on a set that is otherwise in range; the byte comparison sees any
+// other field changed (an all-zero answer is these corrections at once).
 TEST(ParameterSet, EveryCorrectionAtItsBoundary)
 {
     struct Row {
@@ -117,14 +120,15 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         ParameterSet expected = p;
         NormalizeParameterSet(p, pixels);
         EXPECT_EQ(p.*row.field, row.kept);
-        EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "another field changed";
+        EXPECT_TRUE(SameBytes(p, expected)) << "another field changed";
 
         p.*row.field = row.replaced;
         expected = p;
         expected.*row.field = row.replacement;
         NormalizeParameterSet(p, pixels);
         EXPECT_EQ(p.*row.field, row.replacement);
-        EXPECT_EQ(0, std::memcmp(&p, &expected, sizeof p)) << "another field changed";
+        EXPECT_TRUE(SameBytes(p, expected)) << "another field changed";
+
     }
 }
 

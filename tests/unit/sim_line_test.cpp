@@ -176,15 +176,21 @@ TEST(CommandLine, ReadsTheOptionsAndDefaultsAndRefusesBadOnesWithAReason)
                         options, message),
               ParseOutcome::Run)
         << message;
-    EXPECT_EQ(std::tuple(options.controlPort, options.baud, options.triggerMs, options.identity.hardwareType,
-                         options.identity.firmwareLength, options.lateMs, options.eepromPath, options.tcpPort),
-              std::tuple(0, 115200, 20, 517326u, 40, 300, std::string("e.bin"), -1));
+    EXPECT_EQ(options.controlPort, 0);
+    EXPECT_EQ(options.baud, 115200);
+    EXPECT_EQ(options.triggerMs, 20);
+    EXPECT_EQ(options.identity.hardwareType, 517326u) << "--hardware-type 0x7E4CE";
+    EXPECT_EQ(options.identity.firmwareLength, 40);
+    EXPECT_EQ(options.lateMs, 300);
+    EXPECT_EQ(options.eepromPath, "e.bin");
+    EXPECT_EQ(options.tcpPort, -1) << "a pty link opens no TCP port";
 
     Options defaults;
     ASSERT_EQ(parseArgs({"--tcp", "0"}, defaults, message), ParseOutcome::Run);
-    EXPECT_EQ(std::tuple(defaults.controlPort, defaults.eepromPath, defaults.identity.firmware,
-                         defaults.identity.pixelCount),
-              std::tuple(-1, std::string("mq-sensor-sim.eeprom"), std::string("K-VOR-MQ.V4.06 20-CL 2016"), 4096));
+    EXPECT_EQ(defaults.controlPort, -1) << "no control port unless asked";
+    EXPECT_EQ(defaults.eepromPath, "mq-sensor-sim.eeprom");
+    EXPECT_EQ(defaults.identity.firmware, "K-VOR-MQ.V4.06 20-CL 2016");
+    EXPECT_EQ(defaults.identity.pixelCount, 4096);
 
     const std::vector<std::vector<const char *>> bad = {
         {"--tcp", "0", "--bogus"},      {"--tcp"},
@@ -222,9 +228,12 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsThenSetChangesIdentityAndLine)
         SCOPED_TRACE(command);
         EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
     }
-    EXPECT_EQ(std::tuple(engine->identity().serial, engine->triggerMs(), engine->scene().ambientPct,
-                         engine->scene().defocus),
-              std::tuple(4711, triggerMs, 0.0, 1.0));
+    // None of the refused commands changed a setting.
+    EXPECT_EQ(engine->identity().serial, 4711);
+    EXPECT_EQ(engine->triggerMs(), triggerMs);
+    EXPECT_EQ(engine->scene().ambientPct, 0.0);
+    EXPECT_EQ(engine->scene().defocus, 1.0);
+
     EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
 
     for (const char *command : {"set firmware K-VOR-NX.V1.02 10 2020", "set serial 99", "set firmware-length 16",

@@ -120,9 +120,14 @@ TEST_F(EngineTest, MeasurementRecordIsConsistentAndMovesSlowly)
         EXPECT_LE(record.E_RIGHT, 1024) << "inside the evaluation window";
         // Eval-Mode 1 is the right edge; the cycle is the standard exposure plus the read-out of 4096 pixels.
         const int dark = record.E_RIGHT - record.E_LEFT;
-        EXPECT_EQ(std::tuple(record.EDGES, record.M_VALUE, record.M_VAL_um, record.SETPOINT, record.DARK_PIXELS,
-                             record.CYCLE_TIME, record.AUTO_TOL, record.DYN_POWER),
-                  std::tuple(2, record.E_RIGHT, record.E_RIGHT * 5u, 512, dark, 1000u + 4096u / 8u, 0, 500));
+        EXPECT_EQ(record.EDGES, 2);
+        EXPECT_EQ(record.M_VALUE, record.E_RIGHT) << "Eval-Mode 1 measures the right edge";
+        EXPECT_EQ(record.M_VAL_um, record.E_RIGHT * 5u) << "the default slope is 5 um per pixel";
+        EXPECT_EQ(record.SETPOINT, 512);
+        EXPECT_EQ(record.DARK_PIXELS, dark) << "the pixels between the edges";
+        EXPECT_EQ(record.CYCLE_TIME, 1000u + 4096u / 8u) << "exposure plus the read-out";
+        EXPECT_EQ(record.AUTO_TOL, 0);
+        EXPECT_EQ(record.DYN_POWER, 500) << "the fixed power of the default set";
         EXPECT_GE(record.IN_STATE, 1);
         EXPECT_LE(record.IN_STATE, 6);
     }
@@ -150,8 +155,11 @@ TEST_F(EngineTest, ParameterSetShapesTheMeasurement)
     EXPECT_GE(record.E_LEFT, 2000);
     EXPECT_LE(record.E_RIGHT, 3000);
     // Averaging smooths, it does not slow the scan.
-    EXPECT_EQ(std::tuple(record.M_VALUE, record.M_VAL_um, record.CYCLE_TIME, record.AUTO_TOL),
-              std::tuple(record.E_LEFT, record.E_LEFT * 5u / 2u, 1512u, 51));
+    EXPECT_EQ(record.M_VALUE, record.E_LEFT) << "Eval-Mode 0 measures the left edge";
+    EXPECT_EQ(record.M_VAL_um, record.E_LEFT * 5u / 2u) << "at 2.5 um per pixel";
+    EXPECT_EQ(record.CYCLE_TIME, 1512u) << "averaging must not lengthen the cycle";
+    EXPECT_EQ(record.AUTO_TOL, 51) << "Tolerance-Mode 10 % of the measured value";
+
     EXPECT_NE(record.DYN_POWER, 500) << "the sensor picks its own power";
 
     set.Eval_Mode = 2;

@@ -16,7 +16,7 @@ namespace {
 using namespace std::string_literals;
 
 // Figures worked out by hand. Pixel series run through both overloads.
-TEST(SeriesFigures, KnownSeries)
+TEST(SeriesFigures, MatchFiguresWorkedOutByHand)
 {
     struct Row {
         const char *name;
@@ -57,8 +57,13 @@ TEST(SeriesFigures, KnownSeries)
             results.push_back(ComputeFigures(pixels.data(), pixels.size(), row.window));
         }
         for (const SeriesFigures &f : results) {
-            EXPECT_EQ(std::tuple(f.n, f.above, f.inside, f.below, f.min, f.max, f.range),
-                      std::tuple(row.n, row.above, row.inside, row.below, row.min, row.max, row.max - row.min));
+            EXPECT_EQ(f.n, row.n);
+            EXPECT_EQ(f.above, row.above) << "values above the window";
+            EXPECT_EQ(f.inside, row.inside) << "values inside the window";
+            EXPECT_EQ(f.below, row.below) << "values below the window";
+            EXPECT_EQ(f.min, row.min);
+            EXPECT_EQ(f.max, row.max);
+            EXPECT_EQ(f.range, row.max - row.min);
             near(f.mean, row.mean);
             near(f.stddev, row.stddev);
             ASSERT_EQ(f.capability, row.capability);
@@ -111,9 +116,12 @@ TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesTh
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
     const auto &h = r.header();
-    EXPECT_EQ(std::tuple(std::string(h.date), std::string(h.time), h.timeIncrement, h.samplesPlanned, h.haveSlope,
-                         h.haveColumns),
-              std::tuple("11-30-2026"s, "23:59:58"s, 0.5, 3.0, true, true));
+    EXPECT_EQ(std::string(h.date), "11-30-2026");
+    EXPECT_EQ(std::string(h.time), "23:59:58");
+    EXPECT_EQ(h.timeIncrement, 0.5);
+    EXPECT_EQ(h.samplesPlanned, 3.0);
+    EXPECT_TRUE(h.haveSlope) << "the header's slope line was not taken";
+    EXPECT_TRUE(h.haveColumns) << "the header's column line was not taken";
     EXPECT_NEAR(h.slope, 4.8828125, 1e-6);  // six decimals in the field
     EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{512, 65535, 0}));
     EXPECT_EQ(r.mValUm(), (std::vector<std::int32_t>{2500, INT32_MIN, INT32_MAX}));
@@ -176,8 +184,11 @@ TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
     // The first skipped line has six header lines and two samples before it.
-    EXPECT_EQ(std::tuple(r.mValue(), r.skippedLines(), r.firstSkippedLine(), r.pendingLine()),
-              std::tuple(std::vector<std::uint16_t>{500, 510, 520}, 8u, 9u, true));
+    EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{500, 510, 520}));
+    EXPECT_EQ(r.skippedLines(), 8u);
+    EXPECT_EQ(r.firstSkippedLine(), 9u);
+    EXPECT_TRUE(r.pendingLine()) << "the cut-off last line waits for its end";
+
 
     // The same bytes in any split give the same result.
     for (std::size_t step : {1u, 7u, 4096u}) {
@@ -188,7 +199,7 @@ TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
     }
 }
 
-TEST_F(RecordReaderTest, ForeignMissingAndEmptyFiles)
+TEST_F(RecordReaderTest, ForeignMissingAndEmptyFilesEachGetTheirOwnStatus)
 {
     RecordReader r;
     EXPECT_EQ(r.Update(dir + "/absent.dat"), RecordStatus::Unreadable);
