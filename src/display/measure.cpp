@@ -6,6 +6,7 @@
 #include "calib/calrec.h"
 #include "calib/procedure.h"
 #include "display/rollgraph.h"
+#include "link/connection.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "link/transport.h"
@@ -154,8 +155,17 @@ bool loopUnderWay = false;
 LoopUnderWay::LoopUnderWay() { loopUnderWay = true; }
 LoopUnderWay::~LoopUnderWay() { loopUnderWay = false; }
 
-void ReportLoopTimeOut()
+namespace {
+const char *lostLinkText() { return LinkFailureText(kTextPortLost, kTextServerClosed); }
+} // namespace
+
+void ReportLoopLinkFailure()
 {
+    if (link_lost == 1) {
+        CopyText(szStatus, lostLinkText());
+        ShowStatus();
+        return;
+    }
     CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
     ShowStatus();
     // The link's history on the connection page includes the time-out that ended the loop.
@@ -251,7 +261,7 @@ void PushRUN()
                 break;
             }
             showLoopFailure();
-            ReportLoopTimeOut();
+            ReportLoopLinkFailure();
             stop_flag = -1;
             break;
         }
@@ -276,11 +286,15 @@ void PushRUN()
 
 void PushSTOP()
 {
+    // What needs the link stays dimmed after a loss, until Connect restores the link.
+    const bool lost = link_lost == 1;
     for (int id : {MAIN_STOP, MAIN_VIDEO, MAIN_RUN, MAIN_SEND, MAIN_GET})
-        SetCtrlDimmed(pPA, id, false);
-    SetCtrlDimmed(pPara1, PARA1_TEACH, false);
+        SetCtrlDimmed(pPA, id, lost);
+    SetCtrlDimmed(pPara1, PARA1_TEACH, lost);
     SetCtrlDimmed(pCal1, CAL1_FACTORY, false);
-    if (stop_flag == -1)
+    if (stop_flag == -1 && lost)
+        CopyText(szStatus, lostLinkText());
+    else if (stop_flag == -1)
         CopyText(szStatus, LinkFailureText("Timeout RS232 Line!", "Timeout TCP-Server-error!"));
     else
         CopyText(szStatus, "Data-Transfer Stopped!");
