@@ -378,12 +378,9 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
         return 0;
     if (!TakeChosenPath(path, ".dat", rec_fname, sizeof rec_fname))
         return 0;
-    if (FileExists(rec_fname)) {
-        if (ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?") && deleteOldRecord())
-            SetCtrlVal(pRec, REC_FILENAME, rec_fname);
-    } else {
-        SetCtrlVal(pRec, REC_FILENAME, rec_fname);
-    }
+    // An existing file stays until Start, whose own question deletes it: one chosen only to
+    // be looked at, or chosen by mistake, is not lost.
+    SetCtrlVal(pRec, REC_FILENAME, rec_fname);
     return 0;
 }
 
