@@ -360,8 +360,16 @@ void PlotVIDEOBarGraph()
     const bool autoTol = pset.Tolerance_Mode > 0;
     const int u = autoTol ? a : pset.Upper_Tolerance;
     const int l = autoTol ? a : pset.Lower_Tolerance;
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL, u);
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL, l);
+    // Fixed tolerances in the fields are the operator's, edited or not: they stay until SEND
+    // takes them or a GET replaces them. Only the sensor's automatic tolerance is shown there,
+    // while the page is in automatic mode too.
+    int pageMode = 0;
+    GetCtrlVal(pPara1, PARA1_TOL_MODE, &pageMode);
+    const bool showAuto = autoTol && pageMode > 0;
+    if (showAuto) {
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL, u);
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL, l);
+    }
     const int p = MeasurementPosition(r, pset.Eval_Mode);
     int upperLimit = s + u;
     int lowerLimit = s - l;
@@ -370,8 +378,10 @@ void PlotVIDEOBarGraph()
     SetCtrlVal(pPA, MAIN_MVAL_MM, r.M_VAL_um / 1000.0);
     SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, millimetres(u, slope));
     SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, millimetres(l, slope));
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(u, slope));
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(l, slope));
+    if (showAuto) {
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(u, slope));
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(l, slope));
+    }
     SetCtrlVal(pPara1, PARA1_TEACH_MM, millimetres(s, slope));
 
     // 13: in or out of tolerance.
