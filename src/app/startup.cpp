@@ -75,6 +75,7 @@ void InitVars()
     rs232baudrate = 4;
     rs232port = 1;
     tcpcon = 0;
+    link_lost = 0;
     tcp_hconversation = 0;
     tcpport = 10001;
     dataSizeRec = 0;

@@ -153,8 +153,17 @@ bool loopUnderWay = false;
 LoopUnderWay::LoopUnderWay() { loopUnderWay = true; }
 LoopUnderWay::~LoopUnderWay() { loopUnderWay = false; }
 
-void ReportLoopTimeOut()
+namespace {
+const char *lostLinkText() { return LinkFailureText(kTextPortLost, kTextServerClosed); }
+} // namespace
+
+void ReportLoopLinkFailure()
 {
+    if (link_lost == 1) {
+        CopyText(szStatus, lostLinkText());
+        ShowStatus();
+        return;
+    }
     CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
     ShowStatus();
     // The link's history on the connection page includes the time-out that ended the loop.
@@ -205,7 +214,7 @@ void PushRUN()
                 break;
             }
             showLoopFailure();
-            ReportLoopTimeOut();
+            ReportLoopLinkFailure();
             stop_flag = -1;
             break;
         }
@@ -230,11 +239,15 @@ void PushRUN()
 
 void PushSTOP()
 {
+    // What needs the link stays dimmed after a loss, until Connect restores the link.
+    const bool lost = link_lost == 1;
     for (int id : {MAIN_STOP, MAIN_VIDEO, MAIN_RUN, MAIN_SEND, MAIN_GET})
-        SetCtrlDimmed(pPA, id, false);
-    SetCtrlDimmed(pPara1, PARA1_TEACH, false);
+        SetCtrlDimmed(pPA, id, lost);
+    SetCtrlDimmed(pPara1, PARA1_TEACH, lost);
     SetCtrlDimmed(pCal1, CAL1_FACTORY, false);
-    if (stop_flag == -1)
+    if (stop_flag == -1 && lost)
+        CopyText(szStatus, lostLinkText());
+    else if (stop_flag == -1)
         CopyText(szStatus, LinkFailureText("Timeout RS232 Line!", "Timeout TCP-Server-error!"));
     else
         CopyText(szStatus, "Data-Transfer Stopped!");
@@ -300,8 +313,16 @@ void PlotVIDEOBarGraph()
     const bool autoTol = pset.Tolerance_Mode > 0;
     const int u = autoTol ? a : pset.Upper_Tolerance;
     const int l = autoTol ? a : pset.Lower_Tolerance;
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL, u);
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL, l);
+    // Fixed tolerances in the fields are the operator's, edited or not: they stay until SEND
+    // takes them or a GET replaces them. Only the sensor's automatic tolerance is shown there,
+    // while the page is in automatic mode too.
+    int pageMode = 0;
+    GetCtrlVal(pPara1, PARA1_TOL_MODE, &pageMode);
+    const bool showAuto = autoTol && pageMode > 0;
+    if (showAuto) {
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL, u);
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL, l);
+    }
     const int p = MeasurementPosition(r, pset.Eval_Mode);
     int upperLimit = s + u;
     int lowerLimit = s - l;
@@ -310,8 +331,10 @@ void PlotVIDEOBarGraph()
     SetCtrlVal(pPA, MAIN_MVAL_MM, r.M_VAL_um / 1000.0);
     SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, millimetres(u, slope));
     SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, millimetres(l, slope));
-    SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(u, slope));
-    SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(l, slope));
+    if (showAuto) {
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(u, slope));
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(l, slope));
+    }
     SetCtrlVal(pPara1, PARA1_TEACH_MM, millimetres(s, slope));
 
     // 13: in or out of tolerance.

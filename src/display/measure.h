@@ -28,8 +28,9 @@ bool RequestNextFrameEarly();
 // loop runs or takes the answer it asked for before STOP. After a loop's time-out
 // (stop_flag -1) none runs, and a request left now would go out later, unasked.
 bool RequestsWaitForLoop();
-// Shows the time-out that ends a loop and adds it to the connection page's log.
-void ReportLoopTimeOut();
+// Shows why a loop ended on its link: a time-out, added to the connection page's log, or the
+// lost link, which was logged as it went.
+void ReportLoopLinkFailure();
 // Marks a Run or Video loop as under way for its lifetime.
 struct LoopUnderWay {
     LoopUnderWay();

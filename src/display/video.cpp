@@ -24,7 +24,7 @@ void endOnFailure()
 {
     SetActiveTabPage(pPA, MAIN_TAB, kConnectionPage);
     SetStatusColor(0xFF0000);
-    ReportLoopTimeOut();
+    ReportLoopLinkFailure();
     stop_flag = -1;
 }
 } // namespace
@@ -58,7 +58,7 @@ void PushVIDEO()
                 stop_flag = 1;
                 break;
             }
-            ReportLoopTimeOut();
+            ReportLoopLinkFailure();
             stop_flag = -1;
             break;
         }

@@ -10,6 +10,7 @@
 #include "link/orders.h"
 #include "params/parafile.h"
 #include "base/popups.h"
+#include <filesystem>
 
 static_assert(sizeof wbuf >= kHardwareDataSize);
 
@@ -48,6 +49,34 @@ int WriteHardwareInfoFile(const char *path)
     return written < 0 ? -1 : 1;
 }
 
+namespace {
+
+// The same file, also when named through a link or another spelling of its directory.
+bool sameFile(const std::string &a, const std::string &b)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    if (fs::equivalent(a, b, ignored))
+        return true;
+    std::error_code first, second;
+    const fs::path pa = fs::weakly_canonical(a, first), pb = fs::weakly_canonical(b, second);
+    return !first && !second && pa == pb;
+}
+
+// The settings file would lose its link and plant sections until the next close: refused.
+// Any other existing file is overwritten only when the operator agrees.
+bool mayWriteHardwareInfoTo(const std::string &path)
+{
+    if (appini_pathname[0] != '\0' && sameFile(path, appini_pathname)) {
+        const std::string text = "The Settings-File of the program cannot take the hardware info:\n" + path;
+        ui::MessagePopup("ATTENTION!", text.c_str());
+        return false;
+    }
+    return !ui::FileExists(path) || ui::ConfirmPopup("ATTENTION!", "Hardware-Info-File already exists - overwrite ?");
+}
+
+} // namespace
+
 void GenerateHardwareInfoFile()
 {
     if (IssueOrder(ORDER_HARDWARE_DUMP, kHardwareDumpAddress) != 1) {
@@ -70,6 +99,8 @@ void GenerateHardwareInfoFile()
         // A path longer than the buffer would name another file: refuse it instead.
         if (chosen.size() >= sizeof hwini_pathname) {
             CopyText(szStatus, kTextHwInfoNotWritten);
+        } else if (!mayWriteHardwareInfoTo(chosen)) {
+            CopyText(szStatus, kTextHwInfoNotSaved);
         } else {
             FormatText(szSoftwareVersion, sizeof szSoftwareVersion, "%s %s", szSoftName, szSoftBuildDate);
             if (WriteHardwareInfoFile(hwini_pathname) < 0)

@@ -17,3 +17,4 @@ int WriteHardwareInfoFile(const char *path);
 inline constexpr const char *kTextHwInfoTransmissionError = "Transmission error [GENERATE HW-INFO-FILE]!";
 inline constexpr const char *kTextHwInfoTransmissionOk = "Transmission [HW-INFO-FILE] successful!";
 inline constexpr const char *kTextHwInfoNotWritten = "ERROR: HARDWARE INFO FILE COULD NOT BE WRITTEN!";
+inline constexpr const char *kTextHwInfoNotSaved = "Hardware-Info not saved to file!";

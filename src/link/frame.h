@@ -45,7 +45,7 @@ int CheckDataCRC();
 
 // How a wait for answer bytes ended.
 struct WaitResult {
-    bool abandoned = false;  // exit_flag was raised
+    bool abandoned = false;  // exit_flag was raised, or the link was lost
     bool timedOut = false;
     int lineStatus = 0;      // line-error bits of the port, RS-232 only
 };

@@ -16,6 +16,7 @@ std::uint16_t rs232openport = 1;
 std::uint16_t rs232baudrate = 4;
 int rs232con;
 int tcpcon;
+int link_lost;
 unsigned tcp_hconversation;
 int tcpport = 10001;
 int dataSizeRec;
@@ -78,8 +79,10 @@ void noticeLostLinkLater()
 {
     ui::PostDeferredCall(
         [](void *generation) {
-            if (reinterpret_cast<std::uintptr_t>(generation) == linkGeneration && (rs232con > 0 || tcpcon > 0))
+            if (reinterpret_cast<std::uintptr_t>(generation) == linkGeneration && (rs232con > 0 || tcpcon > 0)) {
+                link_lost = 1;
                 NoticeLostLink();
+            }
         },
         reinterpret_cast<void *>(linkGeneration));
 }
@@ -99,6 +102,7 @@ int InitRS232(int port, int baudIndex)
         rs232con = 1;
         rs232openport = static_cast<std::uint16_t>(port);
         ++linkGeneration;
+        link_lost = 0;
         SetComLostCallback([](int lost) {
             if (rs232con > 0 && lost == rs232openport)
                 noticeLostLinkLater();
@@ -128,6 +132,7 @@ int InitTCP_IP()
         CopyText(szStatus, "TCP-server-connect successful!");
         tcpcon = 1;
         ++linkGeneration;
+        link_lost = 0;
     } else {
         CopyText(szStatus, TCPErrorText(code));
         tcp_hconversation = 0;
@@ -231,7 +236,8 @@ const LinkOps kTCPOps = {"TCP/IP", tcpIsOpen, tcpOpen,       tcpClose,          
 // Order code of a request whose answer did not come in time, -1 when none is outstanding.
 int staleOrder = -1;
 
-// Polls until `needed` bytes are there, the time-out passes or exit_flag is raised.
+// Polls until `needed` bytes are there, the time-out passes, exit_flag is raised or the link
+// is lost (an answer already whole is still taken).
 WaitResult waitForBytes(const LinkOps &link, int needed, double timeout)
 {
     WaitResult wait;
@@ -252,6 +258,11 @@ WaitResult waitForBytes(const LinkOps &link, int needed, double timeout)
         }
         if (dataSizeRec >= needed)
             break;
+        // Nothing more can come: waiting on would only end in a time-out.
+        if (link_lost == 1) {
+            wait.abandoned = true;
+            break;
+        }
     }
     if (dataSizeRec >= needed)
         wait.timedOut = false;

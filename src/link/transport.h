@@ -12,6 +12,10 @@ extern std::uint16_t rs232openport; // the COM port that is open while rs232con 
 extern std::uint16_t rs232baudrate; // baud-rate index 0..4
 extern int rs232con;                // 1 open; 0 or a negative open code otherwise
 extern int tcpcon;                  // 1 connected
+// 1 once the open link went away (server closed, serial device failed) until the next successful
+// open: set when the loss is noticed, read by the waits for an answer, which give up at once,
+// and by the loops, which end on it as "connection lost".
+extern int link_lost;
 extern unsigned tcp_hconversation;  // 0 when none
 extern int tcpport;
 extern int dataSizeRec;             // answer bytes received so far

@@ -2,7 +2,10 @@
 
 #include "params/pset.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <string_view>
 
 // File order of the keys. um-Slope, the only 32-bit field, follows them.
 const ParaKey kParaKeys[] = {
@@ -55,10 +58,49 @@ const OlderKey kOlderKeys[] = {
     {"Int.Trigger-Mode", "Int-Trigger-Mode", &ParameterSet::Int_Trigger_Mode},
 };
 
-bool takeWord(IniText ini, const char *key, std::uint16_t &field)
+// The key's value when it is an integer that fits lowest..highest. One that is an integer
+// but does not fit (also one too long for any word) is refused: it is named in `refused`.
+bool takeValue(IniText ini, const char *key, long long lowest, long long highest, long long &value,
+               std::string &refused)
 {
-    std::int32_t v = 0;
-    if (Ini_GetInt(ini, kSection, key, &v) != 1)
+    std::uint32_t word = 0;
+    std::int32_t number = 0;
+    long long v = 0;
+    if (Ini_GetInt(ini, kSection, key, &number) == 1) {
+        v = number;
+    } else if (Ini_GetUInt(ini, kSection, key, &word) == 1) {
+        v = word;
+    } else {
+        char text[64];
+        if (Ini_GetStringIntoBuffer(ini, kSection, key, text, sizeof text) != 1)
+            return false;
+        std::string_view digits = text;
+        while (!digits.empty() && std::isspace(static_cast<unsigned char>(digits.front())))
+            digits.remove_prefix(1);
+        while (!digits.empty() && std::isspace(static_cast<unsigned char>(digits.back())))
+            digits.remove_suffix(1);
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+            digits.remove_prefix(1);
+        const bool integer = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+        });
+        if (integer && refused.empty())
+            refused = std::string(key) + " = " + text;
+        return false;
+    }
+    if (v < lowest || v > highest) {
+        if (refused.empty())
+            refused = std::string(key) + " = " + std::to_string(v);
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+bool takeWord(IniText ini, const char *key, std::uint16_t &field, std::string &refused)
+{
+    long long v = 0;
+    if (!takeValue(ini, key, 0, 65535, v, refused))
         return false;
     field = static_cast<std::uint16_t>(v);
     return true;
@@ -81,19 +123,32 @@ void PutIniParaTags(IniText ini)
     Ini_PutUInt(ini, kSection, "um-Slope", pset.um_Slope);
 }
 
-int GetIniParaTags(IniText ini, ParameterSet *record)
+int GetIniParaTags(IniText ini, ParameterSet *record, std::string *refusedValue)
 {
+    // Taken into a copy, so that a refused value leaves the whole record as it was.
+    ParameterSet read = *record;
+    std::string refused;
     int taken = 0;
     for (const ParaKey &k : kParaKeys) {
         if (const OlderKey *o = olderPairOf(k.field)) {
-            taken += takeWord(ini, o->first, record->*k.field);
-            taken += takeWord(ini, o->second, record->*k.field);
+            taken += takeWord(ini, o->first, read.*k.field, refused);
+            taken += takeWord(ini, o->second, read.*k.field, refused);
         } else {
-            taken += takeWord(ini, k.name, record->*k.field);
+            taken += takeWord(ini, k.name, read.*k.field, refused);
         }
     }
-    if (Ini_GetUInt(ini, kSection, "um-Slope", &record->um_Slope) == 1)
+    // A slope of 0 would turn every millimetre value into 0.
+    long long slope = 0;
+    if (takeValue(ini, "um-Slope", 1, UINT32_MAX, slope, refused)) {
+        read.um_Slope = static_cast<std::uint32_t>(slope);
         ++taken;
+    }
+    if (!refused.empty()) {
+        if (refusedValue)
+            *refusedValue = refused;
+        return kParaFileOutOfRange;
+    }
+    *record = read;
     return taken;
 }
 
@@ -108,7 +163,7 @@ int WriteParaToIniFile(const ParameterSet * /*record*/, const char *path)
     return result < 0 ? result : 1;
 }
 
-int ReadParaFromIniFile(ParameterSet *record, const char *path)
+int ReadParaFromIniFile(ParameterSet *record, const char *path, std::string *refusedValue)
 {
     IniText ini = Ini_New(0);
     if (!ini)
@@ -118,11 +173,12 @@ int ReadParaFromIniFile(ParameterSet *record, const char *path)
         // Taken into a copy first, so that a file without a single parameter leaves the
         // record as it was.
         ParameterSet read = *record;
-        if (GetIniParaTags(ini, &read) > 0) {
+        const int taken = GetIniParaTags(ini, &read, refusedValue);
+        if (taken > 0) {
             *record = read;
             result = 1;
         } else {
-            result = kParaFileEmpty;
+            result = taken < 0 ? taken : kParaFileEmpty;
         }
     }
     Ini_Dispose(ini);

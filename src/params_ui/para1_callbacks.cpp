@@ -70,6 +70,9 @@ int CC_DROPtolMode(int panel, int control, int event, void *, int, int)
         SetCtrlDimmed(pPara1, PARA1_LOWER_TOL, false);
         SetCtrlVal(pPara1, PARA1_UPPER_TOL, static_cast<int>(pset.Upper_Tolerance));
         SetCtrlVal(pPara1, PARA1_LOWER_TOL, static_cast<int>(pset.Lower_Tolerance));
+        // The frames leave fixed tolerances to the page: their millimetres follow here.
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(pset.Upper_Tolerance));
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(pset.Lower_Tolerance));
     }
     return 0;
 }

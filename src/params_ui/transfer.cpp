@@ -77,10 +77,15 @@ bool selectParameterFile(bool save)
 }
 
 // A set the sensor cannot work with (its evaluation window inverted, its tolerance band
-// reaching past the line) is sent only when the operator confirms it, naming the values.
+// reaching past the line, no slope, a fixed threshold the video never reaches) is sent only
+// when the operator confirms it, naming the values.
 bool confirmSetSendable()
 {
     std::string problems;
+    if (pset.um_Slope == 0)
+        problems += "um-SLOPE 0: every mm value would be 0\n";
+    if (pset.Video_Thd_Mode == 0 && pset.Video_Thd_Fix > 100)
+        problems += "V-THD " + std::to_string(pset.Video_Thd_Fix) + " % > 100 %\n";
     if (pset.Eval_Begin > pset.Eval_End)
         problems += "E-BEG " + std::to_string(pset.Eval_Begin) + " > E-END " + std::to_string(pset.Eval_End) + "\n";
     if (pset.Tolerance_Mode == 0) {
@@ -144,12 +149,17 @@ int CC_BTNGet(int panel, int control, int event, void *, int, int)
                 ShowStatusText("Parameter not read from file!");
                 break;
             }
-            // A file that cannot be read leaves pset and the panel as they are.
-            const int read = ReadParaFromIniFile(&pset, para_pathname);
+            // A file that cannot be read, or holds a value its field cannot take, leaves pset
+            // and the panel as they are.
+            std::string refused;
+            const int read = ReadParaFromIniFile(&pset, para_pathname, &refused);
             if (read < 0) {
                 ShowStatusText("Parameter not read from file!");
-                reportFileProblem(read == kParaFileEmpty ? "Parameter-File holds no parameters:"
-                                                         : "Parameter-File could not be read:");
+                if (read == kParaFileOutOfRange)
+                    reportFileProblem(("Parameter-File value out of range: " + refused).c_str());
+                else
+                    reportFileProblem(read == kParaFileEmpty ? "Parameter-File holds no parameters:"
+                                                             : "Parameter-File could not be read:");
                 break;
             }
             // PushGET ends by showing the status line: it reports the file read.

@@ -188,14 +188,16 @@ void waitForNextStep(int mode, double t0, double last, double dt, bool lampOn)
         WaitForEvents(wait - 0.001);
 }
 
-// The loop's own end when the link fails it.
+// The loop's own end when the link fails it. A lost link was shown and logged as it went.
 void endOnLinkFailure()
 {
+    stop_flag = -1;
+    if (link_lost == 1)
+        return;
     CopyText(szStatus, LinkFailureText("Timeout RS232-Line!", "Timeout TCP-Server-error!"));
     SetStatusColor(VAL_RED);
     ShowStatus();
     LogStatusLine(szStatus);
-    stop_flag = -1;
 }
 
 void showSampleCount(int count)
@@ -231,8 +233,13 @@ void showOutcome()
         }
         break;
     case -1:
-        showRecStatus("DATA-REC. ERROR - TIMEOUT!", VAL_RED);
-        CopyText(szStatus, "Data-Recorder error - rs232 timeout!");
+        if (link_lost == 1) {
+            showRecStatus("DATA-REC. ERROR - CONNECTION LOST!", VAL_RED);
+            CopyText(szStatus, "Data-Recorder error - connection lost!");
+        } else {
+            showRecStatus("DATA-REC. ERROR - TIMEOUT!", VAL_RED);
+            CopyText(szStatus, "Data-Recorder error - rs232 timeout!");
+        }
         AppendText(szStatus, lost);
         break;
     default:
@@ -366,12 +373,9 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
         return 0;
     if (!TakeChosenPath(path, ".dat", rec_fname, sizeof rec_fname))
         return 0;
-    if (FileExists(rec_fname)) {
-        if (ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?") && deleteOldRecord())
-            SetCtrlVal(pRec, REC_FILENAME, rec_fname);
-    } else {
-        SetCtrlVal(pRec, REC_FILENAME, rec_fname);
-    }
+    // An existing file stays until Start, whose own question deletes it: one chosen only to
+    // be looked at, or chosen by mistake, is not lost.
+    SetCtrlVal(pRec, REC_FILENAME, rec_fname);
     return 0;
 }
 
@@ -380,10 +384,8 @@ int CC_PICBTNStopRecord(int, int, int event, void *, int, int)
     if (event != EVENT_COMMIT)
         return 0;
     stop_flag = 1;
-    SetCtrlDimmed(pPA, MAIN_VIDEO, false);
-    SetCtrlDimmed(pPA, MAIN_RUN, false);
-    SetCtrlDimmed(pPara1, PARA1_TEACH, false);
-    SetCtrlDimmed(pRec, REC_START, false);
+    // After a lost link these stay dimmed until Connect restores it.
+    dimRecordingConflicts(link_lost == 1);
     return 0;
 }
 
@@ -513,7 +515,8 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
         exchange_busy = false;
     if (mode == 1)
         discardTriggeredInput();
-    dimRecordingConflicts(false);
+    // A lost link keeps what needs it dimmed until Connect restores it.
+    dimRecordingConflicts(link_lost == 1);
     SetCtrlVal(pPA, MAIN_IN0_LED, 0);
     showOutcome();
     // A completed or stopped recording is worth a look; not while the program closes.

@@ -146,6 +146,7 @@ TEST_F(FrameDisplayTest, MeasuredValueTurnsRedBeyondAToleranceLimit)
 
     // The sensor's own tolerance replaces both, and the teach field follows the sensor.
     pset.Tolerance_Mode = 10;
+    SetCtrlVal(pPara1, PARA1_TOL_MODE, 10);
     raw.AUTO_TOL = 120;
     raw.M_VALUE = 880;
     PlotVIDEOBarGraph();
@@ -153,6 +154,33 @@ TEST_F(FrameDisplayTest, MeasuredValueTurnsRedBeyondAToleranceLimit)
     EXPECT_EQ(intOf(pPara1, PARA1_LOWER_TOL), 120);
     EXPECT_EQ(intOf(pPara1, PARA1_TEACH_VALUE), 1000);
     EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_MVALUE), 0x008000) << "green: inside the tolerances";
+}
+
+TEST_F(FrameDisplayTest, FixedToleranceEditsOutliveTheFramesUntilSentOrReplaced)
+{
+    pset.Teach_Value = 500;
+    pset.Upper_Tolerance = 100;
+    pset.Lower_Tolerance = 50;
+    raw.AUTO_TOL = 120;
+    // The sensor's mode, the page's mode, and what the fields show after a frame: the
+    // operator's 300 / 200, or the automatic tolerance only when both are automatic.
+    const struct {
+        const char *name;
+        int sensorMode, pageMode, shown;
+    } rows[] = {{"both fixed", 0, 0, 0}, {"page switched to fixed", 10, 0, 0}, {"both automatic", 10, 10, 120}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        pset.Tolerance_Mode = static_cast<std::uint16_t>(row.sensorMode);
+        SetCtrlVal(pPara1, PARA1_TOL_MODE, row.pageMode);
+        changeValue(pPara1, PARA1_UPPER_TOL, 300);
+        changeValue(pPara1, PARA1_LOWER_TOL, 200);
+        PlotVIDEOBarGraph();
+        PlotVIDEOBarGraph();
+        const int upper = row.shown ? row.shown : 300, lower = row.shown ? row.shown : 200;
+        EXPECT_EQ(std::pair(intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL)), std::pair(upper, lower));
+        EXPECT_EQ(std::pair(doubleOf(pPara1, PARA1_UPPER_TOL_MM), doubleOf(pPara1, PARA1_LOWER_TOL_MM)),
+                  std::pair(upper / 200.0, lower / 200.0));  // 5 µm per pixel
+    }
 }
 
 TEST_F(FrameDisplayTest, EvaluationBarCursorsEdgesAndBand)

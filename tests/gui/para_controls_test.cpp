@@ -412,8 +412,9 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
     SetPanelValues();
     const ParameterSet before = pset;
     WriteBytes(programDir + "/garbage.ini", "\x01\x02 not an ini file\n[OTHER]\nx=1\n");
-    for (auto [name, message] :
-         {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"}}) {
+    WriteBytes(programDir + "/range.ini", "[PARA]\nPower = 5\nTeach-Value = 70000\n");
+    for (auto [name, message] : {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"},
+                                 {"range.ini", "value out of range: Teach-Value = 70000"}}) {
         SCOPED_TRACE(name);
         popups->filePaths = {programDir + "/" + name};
         SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);

@@ -102,14 +102,17 @@ TEST_F(RecorderPageTest, ChosenRecordFileReplacesAnExistingOneOnlyWhenConfirmed)
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     EXPECT_EQ(chosen(), std::pair(fresh, fresh));
 
-    // An existing file, overwrite declined: the file stays, the box keeps its text.
+    // An existing file is only chosen (to be looked at, perhaps): it stays, and the box names it.
     const std::string old = programDir + "/old.dat";
     WriteBytes(old, "keep me");
     popups->filePaths.push_back(old);
+    popups->confirmAnswers.push_back(1);  // a yes, were anything asked
+    const size_t asked = popups->shown.size();
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_EQ(popups->saidLast(), std::pair("ATTENTION!"s, "Output-File already exist! - Overwrite ?"s));
+    popups->confirmAnswers.clear();
+    EXPECT_EQ(popups->shown.size(), asked + 1) << "nothing asked beside the file selection";
     EXPECT_EQ(ReadBytes(old), "keep me") << "the old file's contents";
-    EXPECT_EQ(chosen(), std::pair(fresh, old)) << "{file name box, rec_fname}";
+    EXPECT_EQ(chosen(), std::pair(old, old)) << "{file name box, rec_fname}";
 
     // Start then asks again; declining writes nothing and starts nothing.
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
@@ -118,13 +121,6 @@ TEST_F(RecorderPageTest, ChosenRecordFileReplacesAnExistingOneOnlyWhenConfirmed)
     EXPECT_EQ(stop_flag, 1);
     EXPECT_FALSE(IsCtrlDimmed(pRec, REC_START));
     EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN));
-
-    // Accepted: the file goes at once.
-    popups->filePaths.push_back(old);
-    popups->confirmAnswers.push_back(1);
-    SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_FALSE(FileExists(old)) << "the confirmed overwrite removes the old file at once";
-    EXPECT_EQ(chosen(), std::pair(old, old)) << "{file name box, rec_fname}";
 }
 
 TEST_F(RecorderPageTest, ChosenPathsGetTheirExtensionAndMustFitTheirBuffer)
@@ -159,12 +155,11 @@ TEST_F(RecorderPageTest, StartAndOverwriteRefusalsSayWhy)
     const std::string stuck = programDir + "/stuck.dat";
     std::filesystem::create_directories(stuck + "/inside");
     popups->filePaths = {stuck};
-    popups->confirmAnswers = {1};
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
-    EXPECT_NE(GetCtrlString(pRec, REC_FILENAME), stuck);
-    EXPECT_EQ(popups->shown.back().text, "Output-File cannot be overwritten (not deleted):\n" + stuck);
+    EXPECT_EQ(GetCtrlString(pRec, REC_FILENAME), stuck);
     popups->confirmAnswers = {1};
     SimulateEvent(pRec, REC_START, EVENT_COMMIT);
+    EXPECT_EQ(popups->shown.back().text, "Output-File cannot be overwritten (not deleted):\n" + stuck);
     EXPECT_EQ(std::tuple(GetCtrlString(pRec, REC_STATUS), stop_flag, IsCtrlDimmed(pRec, REC_START)),
               std::tuple("DATA-RECORDER: OLD DATA-FILE CANNOT BE DELETED!"s, 1, false));
 

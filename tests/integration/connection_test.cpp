@@ -314,6 +314,37 @@ TEST_F(ConnectionTest, HardwareInfoFileIsWrittenWhereTheOperatorChooses)
               std::tuple(std::string(kTextHwInfoTransmissionError), asked, false));
 }
 
+TEST_F(ConnectionTest, HardwareInfoNeverOverwritesUnaskedAndNeverTheSettingsFile)
+{
+    connectTo(Link::Tcp);
+    ASSERT_EQ(1, tcpcon);
+    // The settings file, also named through another spelling of its directory: refused, kept.
+    CopyText(appini_pathname, JoinPath(programDir, "MQ-Vista.ini").c_str());
+    WriteBytes(appini_pathname, "[TCP/IP]\nPort = 10001\n");
+    for (const std::string &name : {std::string(appini_pathname), programDir + "/./MQ-Vista.ini"}) {
+        SCOPED_TRACE(name);
+        popups->filePaths.push_back(name);
+        press(pConn, CONN_HWINFO);
+        ASSERT_EQ(popups->shown.back().kind, "message");
+        EXPECT_NE(popups->shown.back().text.find("Settings-File"), std::string::npos) << popups->shown.back().text;
+        EXPECT_EQ(std::pair(ReadBytes(appini_pathname), MainStatus()),
+                  std::pair(std::string("[TCP/IP]\nPort = 10001\n"), std::string(kTextHwInfoNotSaved)));
+    }
+
+    // Any other existing file is asked for: declined it stays, accepted it is written.
+    const std::string other = JoinPath(programDir, "other.ini");
+    WriteBytes(other, "mine");
+    for (int yes : {0, 1}) {
+        SCOPED_TRACE(yes);
+        popups->filePaths.push_back(other);
+        popups->confirmAnswers.push_back(yes);
+        press(pConn, CONN_HWINFO);
+        EXPECT_EQ(popups->shown.back().text, "Hardware-Info-File already exists - overwrite ?");
+        EXPECT_EQ(ReadBytes(other) == "mine", yes == 0);
+        EXPECT_EQ(MainStatus(), yes ? kTextHwInfoTransmissionOk : kTextHwInfoNotSaved);
+    }
+}
+
 using ScriptedSensorTest = ScriptedSensorFixture;
 
 TEST_F(ScriptedSensorTest, HardwareInfoAnsweredUnderAnotherCodeIdentifiesWithoutDerivingConstants)

@@ -105,6 +105,24 @@ TEST_P(ExchangeTest, OneExchangeAtATimeAndTheExitFlagAbandonsTheWaitWithoutAText
     EXPECT_EQ(1, exchange());
 }
 
+// The link going away while an answer is awaited ends the wait there and then: the loss's own
+// text stays in the status (a wait run out would have put its time-out verdict there), and
+// so does every further exchange until the link is opened again.
+TEST_P(ExchangeTest, LostLinkEndsTheWaitAtOnceAndEveryWaitAfterIt)
+{
+    ASSERT_EQ(sim.command("fault silent"), "ok");
+    QTimer::singleShot(100, [this] { takeLinkAway(GetParam()); });
+    CopyText(szStatus, "");
+    EXPECT_EQ(-1, IssueOrder(ORDER_MEASUREMENT, 0));
+    const std::string lost = GetParam() == Link::Pty ? kTextPortLost : kTextServerClosed;
+    EXPECT_EQ(std::string(szStatus), lost + "\n");
+    EXPECT_EQ(link_lost, 1);
+
+    CopyText(szStatus, "left alone");
+    EXPECT_EQ(-1, IssueOrder(ORDER_MEASUREMENT, 0));
+    EXPECT_STREQ(szStatus, "left alone");
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, ExchangeTest, ::testing::Values(Link::Tcp, Link::Pty, Link::Ser2net), LinkName);
 
 // Each fault's own text; that every fault on every link leaves the link usable is the loop
@@ -123,7 +141,9 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
         {"error-2", kTextReduceBaudrate},         {"short-length", kTextDataIncorrect},
         {"oversized-length", kTextHeaderIncorrect}, {"garbage", kTextHeaderIncorrect},
         {"silent", kTextTimeout},                 {"half", kTextTimeout},
-        {"late", kTextTimeout},                   {"close", kTextTimeout},
+        {"late", kTextTimeout},
+        // Not a time-out: the loss, as it was shown and logged (with the log's line feed).
+        {"close", "SERVER HAS CLOSED CONNECTION! - connection lost\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);

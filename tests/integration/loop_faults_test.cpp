@@ -165,13 +165,20 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
     case Loop::Video:
         runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, c.fault, c.loop == Loop::Run ? ORDER_MEASUREMENT : ORDER_CURVE,
                 0);
-        // Red on the connection page, and once in the link's history.
+        // Red on the connection page, and once in the link's history. A closed connection ends
+        // the loop as lost, not as a time-out, and what needs the link stays dimmed.
         EXPECT_EQ(stop_flag, -1) << "the loop ended on the fault";
-        EXPECT_EQ(MainStatus(), timeout);
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), 0xFF0000) << "the status line red";
         EXPECT_EQ(activeTab(), 5) << "the connection page to the front";
-        EXPECT_EQ(LogCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "logged once";
-
+        if (closesLink) {
+            EXPECT_EQ(MainStatus(), kTextServerClosed);
+            EXPECT_EQ(LogCount(kTextServerClosed), 1) << "the loss logged once";
+            EXPECT_EQ(LogCount(timeout), 0) << "no time-out logged for a lost link";
+            EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}}));
+        } else {
+            EXPECT_EQ(MainStatus(), timeout);
+            EXPECT_EQ(LogCount(c.link == Link::Pty ? "Timeout RS232-Line!" : timeout), 1) << "logged once";
+        }
         break;
     case Loop::Polled:
         samples.onSample = [&](int count) {
@@ -180,9 +187,18 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
             }
         };
         record(0, 100);
-        EXPECT_EQ(std::tuple(GetCtrlString(pRec, REC_STATUS), GetCtrlTextColor(pRec, REC_STATUS), MainStatus()),
-                  std::tuple(std::string("DATA-REC. ERROR - TIMEOUT!"), VAL_RED,
-                             std::string("Data-Recorder error - rs232 timeout!")));
+        EXPECT_EQ(GetCtrlTextColor(pRec, REC_STATUS), VAL_RED);
+        if (closesLink) {
+            EXPECT_EQ(std::pair(GetCtrlString(pRec, REC_STATUS), MainStatus()),
+                      std::pair(std::string("DATA-REC. ERROR - CONNECTION LOST!"),
+                                std::string("Data-Recorder error - connection lost!")));
+            EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pRec, REC_START}}));
+        } else {
+            EXPECT_EQ(std::pair(GetCtrlString(pRec, REC_STATUS), MainStatus()),
+                      std::pair(std::string("DATA-REC. ERROR - TIMEOUT!"),
+                                std::string("Data-Recorder error - rs232 timeout!")));
+        }
+        EXPECT_EQ(intOf(pRec, REC_COUNT), 3) << "the samples taken before the fault stay counted";
         expectLinesAreTheIntactFrames(3);
         break;
     case Loop::Triggered:
@@ -194,14 +210,16 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
             }
         };
         record(1, 100, 8, late ? 2.3 : 0);
-        EXPECT_EQ(sim.command("triggered"), "ok 8");
         // Only the damaged frame is missing, unless the fault took the connection with it: then
-        // the recording ends by itself, as a polled one does.
+        // the recording ends by itself at once, as a polled one does, and the simulator's
+        // triggers stop with it.
         if (closesLink) {
-            EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - TIMEOUT!");
-            EXPECT_EQ(MainStatus(), "Data-Recorder error - rs232 timeout!");
+            EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-REC. ERROR - CONNECTION LOST!");
+            EXPECT_EQ(MainStatus(), "Data-Recorder error - connection lost!");
+            EXPECT_TRUE(AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_VIDEO}, {pRec, REC_START}}));
             expectLinesAreTheIntactFrames(2, true);
         } else {
+            EXPECT_EQ(sim.command("triggered"), "ok 8");
             expectLinesAreTheIntactFrames(7);
         }
         break;

@@ -95,7 +95,9 @@ TEST_F(TransferTest, SetTheSensorCannotUseIsSentOnlyWhenConfirmed)
         const char *named;
     } rows[] = {{pPA, MAIN_EDGE_LEFT, 2000, "E-BEG 2000 > E-END"},
                 {pPara1, PARA1_UPPER_TOL, 4000, "TOL-HIGH 4000 >"},
-                {pPara1, PARA1_LOWER_TOL, 4000, "TOL-LOW 4000 > TEACH-VALUE"}};
+                {pPara1, PARA1_LOWER_TOL, 4000, "TOL-LOW 4000 > TEACH-VALUE"},
+                {pCal1, CAL1_SLOPE, 0, "um-SLOPE 0"},
+                {pPara2, PARA2_VTHD, 120, "V-THD 120 % > 100 %"}};
     SelectStorageTarget(RAM);
     press(pPA, MAIN_GET);
     const ParameterSet good = pset;

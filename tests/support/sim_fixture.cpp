@@ -19,6 +19,14 @@ void SimFixture::TearDown()
     AppFixture::TearDown();
 }
 
+void SimFixture::takeLinkAway(Link link)
+{
+    if (link == Link::Ser2net)
+        StopChildProcess(ser2net_);
+    else
+        sim.stop();
+}
+
 void SimFixture::startSim(Link link, const std::vector<std::string> &extra)
 {
     std::vector<std::string> options = {"--eeprom", programDir + "/sim.eeprom"};

@@ -29,6 +29,9 @@ protected:
     int openSimLink(Link link);
     // The usual start: the simulator on TCP, the program connected to it.
     void startSimOverTcp(const std::vector<std::string> &extra = {});
+    // The far end goes away: the simulator stops (its connection or its pty closes), or, on
+    // the ser2net link, ser2net does (its connection closes).
+    void takeLinkAway(Link link);
 
     SimProcess sim;
 

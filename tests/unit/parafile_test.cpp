@@ -85,18 +85,48 @@ TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
     EXPECT_EQ(std::tuple(p.Analog_Mode, p.CCD_OP_Mode), std::tuple(3, 1));
 }
 
-TEST_F(ParaFileTest, AbsentKeysKeepTheirFieldsAndValuesAreTakenUnchecked)
+TEST_F(ParaFileTest, AbsentKeysAndTextsThatAreNoIntegerKeepTheirFields)
 {
-    WriteBytes(path("part.ini"), "[PARA]\nPower = 5000\nTeach-Value = -1\nEval-Mode = abc\nAverage = 70000\n");
+    WriteBytes(path("part.ini"), "[PARA]\nPower = 5000\nEval-Mode = abc\nTeach-Value = 65535\nExposure-Time = 0\n");
     ParameterSet p{};
     SetParameterDefaults(p);
     p.um_Slope = 12345;
     ParameterSet expected = p;
-    expected.Power = 5000;           // corrected only when shown
-    expected.Teach_Value = 65535;    // the low 16 bits
-    expected.Average = 70000 & 0xFFFF;
+    expected.Power = 5000;  // corrected only when shown
+    expected.Teach_Value = 65535;
+    expected.Exposure_Time = 0;
     ASSERT_GT(ReadParaFromIniFile(&p, path("part.ini").c_str()), 0);
     EXPECT_TRUE(SameBytes(p, expected)) << "Eval-Mode 'abc' and the absent um-Slope must not change";
+}
+
+TEST_F(ParaFileTest, ValueOutsideItsFieldIsRefusedByNameAndTheSetStays)
+{
+    // A wrapped or zero value would reach the sensor as something nobody wrote.
+    const struct {
+        const char *line;
+        bool taken;
+    } rows[] = {{"Teach-Value = 70000", false},     {"Exposure-Time = -1", false},
+                {"Average = 99999999999", false},   {"Ext.Trigger-Mode = 65536", false},
+                {"um-Slope = 0", false},            {"um-Slope = -5", false},
+                {"um-Slope = 4294967296", false},   {"um-Slope = 1", true},
+                {"um-Slope = 4294967295", true},    {"Free-Para = 65535", true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.line);
+        WriteBytes(path("range.ini"), std::string("[PARA]\nPower = 7\n") + row.line + "\n");
+        ParameterSet p = unusualSet();
+        const ParameterSet before = p;
+        std::string refused = "untouched";
+        const int result = ReadParaFromIniFile(&p, path("range.ini").c_str(), &refused);
+        if (row.taken) {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(refused, "untouched") << "no key named as refused";
+            EXPECT_EQ(p.Power, 7);
+        } else {
+            EXPECT_EQ(result, kParaFileOutOfRange);
+            EXPECT_EQ(refused, row.line) << "the refused key and value";
+            EXPECT_TRUE(SameBytes(p, before)) << "nothing of a refused file is taken";
+        }
+    }
 }
 
 TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
