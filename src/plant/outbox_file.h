@@ -55,6 +55,7 @@ public:
     bool done(std::uint64_t lastDone);
     // Pushes what was written to the disk itself (for a power cut).
     void sync();
+    bool unsynced() const { return dirty_; }
     std::size_t bytes() const { return size_; }
 
 private:
