@@ -74,11 +74,15 @@ void PlantPublisher::configure(const PlantSettings &settings)
         setState("MQTT: off");
         return;
     }
+    {
+        std::lock_guard lock(mutex_);
+        settings_ = settings;
+        outbox_.setCapacity(static_cast<std::size_t>(settings.buffer));
+    }
+    // Read under the new BUFFER: a larger one keeps all that waited.
     if (!running())
         openOutboxFile();
     std::lock_guard lock(mutex_);
-    settings_ = settings;
-    outbox_.setCapacity(static_cast<std::size_t>(settings.buffer));
     ++generation_;
     if (!thread_.joinable()) {
         stopping_ = false;

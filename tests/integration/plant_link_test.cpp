@@ -370,6 +370,13 @@ TEST_F(PlantLinkTest, FramesWaitingAtACloseGoOutAtTheNextStartOnceInOrderWithThe
     const std::vector<MeasurementRecord> sent = framesSent();
     ASSERT_GT(sent.size(), 5u);
     ASSERT_EQ(plantFrameSeq - first + 1, sent.size());
+    // Written as they arrive: a crash now would lose none of them.
+    const std::string file = dir() + "/" + kPlantOutboxFileName;
+    const auto inFile = [&] {
+        const std::string bytes = ReadBytes(file);
+        return ReadPlantOutbox(bytes.data(), bytes.size()).messages.size();
+    };
+    EXPECT_TRUE(WaitWithEvents([&] { return inFile() >= sent.size(); }, 2)) << inFile();
     PlantStop();  // the program closes with every frame waiting
 
     ASSERT_TRUE(broker.restart()) << broker.error();
@@ -380,13 +387,7 @@ TEST_F(PlantLinkTest, FramesWaitingAtACloseGoOutAtTheNextStartOnceInOrderWithThe
     EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messages().size() >= sent.size(); }, 30))
         << live.messages().size() << " of " << sent.size() << "; " << app.readAllStandardError().toStdString();
     // Acknowledged, they leave the file: a further start sends none of them again.
-    const std::string file = dir() + "/" + kPlantOutboxFileName;
-    EXPECT_TRUE(WaitWithEvents(
-        [&] {
-            const std::string bytes = ReadBytes(file);
-            return ReadPlantOutbox(bytes.data(), bytes.size()).messages.empty();
-        },
-        5));
+    EXPECT_TRUE(WaitWithEvents([&] { return inFile() == 0; }, 5)) << inFile();
     ASSERT_NO_FATAL_FAILURE(killProgram(app));
     const std::vector<MqttMessage> frames = live.messages();
     ASSERT_EQ(frames.size(), sent.size()) << "each frame once";
