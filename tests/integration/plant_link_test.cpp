@@ -403,6 +403,25 @@ TEST_F(PlantLinkTest, FramesWaitingAtACloseGoOutAtTheNextStartOnceInOrderWithThe
     }
 }
 
+TEST_F(PlantLinkTest, OutboxFileCutShortByAPowerCutIsSaidInTheStatusBoxAndItsWholeMessagesWait)
+{
+    std::string bytes = PlantOutboxHeader();
+    for (std::uint64_t i = 1; i <= 3; ++i)
+        bytes += PlantOutboxMessageRecord({topic("measurement"), "{\"seq\":" + std::to_string(i) + "}", 1, false, i});
+    ASSERT_TRUE(WriteBytes(dir() + "/" + kPlantOutboxFileName, bytes.substr(0, bytes.size() - 5)));
+    PlantSettings s;
+    s.port = FreeLocalPort();  // nobody answers
+    enable(s);
+    const auto said = [] {
+        const auto lines = LogLines();
+        return std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
+            return l.rfind("MQTT: outbox file damaged after ", 0) == 0 && l.find("2 messages kept") != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(WaitWithEvents(said, 2));
+    EXPECT_EQ(PlantLink().waiting(), 2u);
+}
+
 TEST_F(PlantLinkTest, BrokerRestartedWithoutPersistenceIsGivenStatusIdentityAndLastParametersAgain)
 {
     ASSERT_TRUE(broker.start(dir())) << broker.error();
