@@ -10,6 +10,9 @@ PlantOutbox::PlantOutbox(std::size_t capacity, std::size_t window)
 
 void PlantOutbox::push(PlantMessage message)
 {
+    if (message.id <= lastId_)
+        message.id = lastId_ + 1;
+    lastId_ = message.id;
     entries_.push_back({std::move(message)});
     dropOverflow();
 }
@@ -66,6 +69,38 @@ void PlantOutbox::setCapacity(std::size_t capacity)
 {
     capacity_ = std::max<std::size_t>(1, capacity);
     dropOverflow();
+}
+
+std::vector<PlantMessage> PlantOutbox::messagesAfter(std::uint64_t id) const
+{
+    std::size_t first = entries_.size();
+    while (first > 0 && entries_[first - 1].message.id > id)
+        --first;
+    std::vector<PlantMessage> out;
+    out.reserve(entries_.size() - first);
+    for (std::size_t i = first; i < entries_.size(); ++i)
+        out.push_back(entries_[i].message);
+    return out;
+}
+
+void PlantOutbox::clear()
+{
+    entries_.clear();
+    sent_ = 0;
+}
+
+void PlantOutbox::restore(std::vector<PlantMessage> stored, std::uint64_t lastId)
+{
+    std::vector<PlantMessage> held = messagesAfter(0);
+    clear();
+    lastId_ = 0;
+    for (PlantMessage &m : stored)
+        push(std::move(m));
+    lastId_ = std::max(lastId_, lastId);
+    for (PlantMessage &m : held) {
+        m.id = 0;
+        push(std::move(m));
+    }
 }
 
 double ReconnectBackoff::next()

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QMetaObject>
 
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -65,6 +66,10 @@ PlantPublisher &PlantLink()
 
 void PlantApplySettings()
 {
+    // The buffer lives beside the settings file.
+    PlantLink().setOutboxFile(appini_pathname[0] == '\0'
+                                  ? std::string()
+                                  : (std::filesystem::path(appini_pathname).parent_path() / kPlantOutboxFileName).string());
     PlantLink().configure(plantSettings);
     // A link switched on after the identification still learns which sensor it serves.
     if (g_identified)

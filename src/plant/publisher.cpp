@@ -4,6 +4,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -56,6 +57,12 @@ void PlantPublisher::setStateListener(StateListener listener)
     listener_ = std::move(listener);
 }
 
+void PlantPublisher::setOutboxFile(const std::string &path)
+{
+    std::lock_guard lock(mutex_);
+    filePath_ = path;
+}
+
 void PlantPublisher::configure(const PlantSettings &settings)
 {
     if (!settings.enabled) {
@@ -67,9 +74,15 @@ void PlantPublisher::configure(const PlantSettings &settings)
         setState("MQTT: off");
         return;
     }
+    {
+        std::lock_guard lock(mutex_);
+        settings_ = settings;
+        outbox_.setCapacity(static_cast<std::size_t>(settings.buffer));
+    }
+    // Read under the new BUFFER: a larger one keeps all that waited.
+    if (!running())
+        openOutboxFile();
     std::lock_guard lock(mutex_);
-    settings_ = settings;
-    outbox_.setCapacity(static_cast<std::size_t>(settings.buffer));
     ++generation_;
     if (!thread_.joinable()) {
         stopping_ = false;
@@ -86,6 +99,7 @@ void PlantPublisher::setSerial(unsigned serial)
         return;
     serial_ = serial;
     serialKnown_ = true;
+    retained_.clear();  // another sensor's topics
     ++generation_;
     changed_.notify_all();
     wake();
@@ -97,8 +111,17 @@ void PlantPublisher::publish(PlantMessage message)
     if (!settings_.enabled)
         return;
     message.qos = settings_.qos;
-    outbox_.push(std::move(message));
+    if (message.retain) {
+        PlantMessage &kept = retained_[message.topic];
+        kept = message;
+        outbox_.push(std::move(message));
+        kept.id = outbox_.lastId();
+    } else {
+        outbox_.push(std::move(message));
+    }
     wake();
+    if (filing_)
+        changed_.notify_all();  // a link waiting to reconnect writes it to the file
 }
 
 void PlantPublisher::stop(double drainSeconds)
@@ -146,6 +169,76 @@ void PlantPublisher::wake()
     const std::uint64_t one = 1;
     if (wakeFd_ >= 0 && write(wakeFd_, &one, sizeof one) < 0) {
         // The counter is already set: the thread wakes anyway.
+    }
+}
+
+void PlantPublisher::openOutboxFile()
+{
+    std::string path;
+    {
+        std::lock_guard lock(mutex_);
+        path = filePath_;
+        if (path.empty() || (filing_ && file_.path() == path))
+            return;
+        filing_ = false;
+    }
+    file_.close();
+    PlantOutboxContents stored;
+    std::string problem;
+    const bool opened = file_.open(path, &stored, &problem);
+    {
+        std::lock_guard lock(mutex_);
+        if (opened) {
+            outbox_.restore(std::move(stored.messages), stored.lastId);
+            filed_ = stored.lastId;
+            filing_ = true;
+        }
+    }
+    if (!problem.empty())
+        setState("MQTT: " + problem);
+}
+
+void PlantPublisher::persist()
+{
+    std::vector<PlantMessage> fresh;
+    std::uint64_t gone = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (!filing_)
+            return;
+        fresh = outbox_.messagesAfter(filed_);
+        if (!fresh.empty())
+            filed_ = fresh.back().id;
+        gone = outbox_.lastGone();
+    }
+    bool written = file_.append(fresh);
+    written = file_.done(gone) && written;
+    if (!written)
+        setState("MQTT: outbox file not writable, messages kept in memory only: " + file_.path());
+    // For a power cut: once a second at most, on this thread, never in a loop's way.
+    if (secondsSince(lastSync_) >= 1.0) {
+        file_.sync();
+        lastSync_ = Clock::now();
+    }
+}
+
+void PlantPublisher::waitPersisting(std::unique_lock<std::mutex> &lock, Clock::time_point until,
+                                    const std::function<bool()> &done)
+{
+    const auto woken = [&] { return done() || unfiledLocked(); };
+    while (!done()) {
+        // What was written reaches the disk itself within a second, even when nothing follows.
+        const Clock::time_point deadline =
+            file_.unsynced() ? std::min(until, lastSync_ + std::chrono::seconds(1)) : until;
+        if (deadline == Clock::time_point::max())
+            changed_.wait(lock, woken);
+        else
+            changed_.wait_until(lock, deadline, woken);
+        lock.unlock();
+        persist();
+        lock.lock();
+        if (Clock::now() >= until)
+            return;
     }
 }
 
@@ -212,7 +305,7 @@ void PlantPublisher::run()
                 lock.unlock();
                 setState("MQTT: waiting for the sensor's identification");
                 lock.lock();
-                changed_.wait(lock, [this] { return stopping_ || serialKnown_; });
+                waitPersisting(lock, Clock::time_point::max(), [this] { return stopping_ || serialKnown_; });
                 continue;
             }
             s = settings_;
@@ -237,9 +330,21 @@ void PlantPublisher::run()
             backoff.reset();
             continue;
         }
-        const auto delay = std::chrono::duration<double>(backoff.next());
+        const auto until =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(backoff.next()));
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, delay, [&] { return stopping_ || generation_ != generation; });
+        waitPersisting(lock, until, [&] { return stopping_ || generation_ != generation; });
+    }
+    // What is left stays in the file for the next start; the file is the buffer now.
+    persist();
+    if (file_.isOpen()) {
+        {
+            std::lock_guard lock(mutex_);
+            outbox_.clear();
+            filed_ = 0;
+            filing_ = false;
+        }
+        file_.close();
     }
 }
 
@@ -349,6 +454,7 @@ PlantPublisher::SessionEnd PlantPublisher::runSession(mosquitto *m, const PlantS
         if (read(wakeFd_, &counter, sizeof counter) < 0) {
             // Nothing was signalled.
         }
+        persist();
         const int rc = mosquitto_loop(m, 0, 1);
         if (connack_ > 0) {
             setState(refusalText(connack_));
@@ -363,6 +469,7 @@ PlantPublisher::SessionEnd PlantPublisher::runSession(mosquitto *m, const PlantS
             const std::string statusTopic = PlantTopic(s.topicPrefix, serial, "status");
             mosquitto_publish(m, nullptr, statusTopic.c_str(), static_cast<int>(std::strlen(kOnline)), kOnline, 1,
                               true);
+            republishRetained(m);
             acks_.clear();
             setState("MQTT: connected to " + s.broker + ":" + std::to_string(s.port));
         }
@@ -399,10 +506,26 @@ void PlantPublisher::closeCleanly(mosquitto *m, const PlantSettings &s, unsigned
         if (offlineMid < 0)
             pump(m);
         else
-            acks_.clear();
+            applyAcknowledgements();  // what was acknowledged meanwhile is not sent again at the next start
         if (mosquitto_loop(m, 5, 1) != MOSQ_ERR_SUCCESS)
             return;
     }
     mosquitto_disconnect(m);
     mosquitto_loop(m, 5, 1);
+    applyAcknowledgements();
+}
+
+void PlantPublisher::republishRetained(mosquitto *m)
+{
+    std::vector<PlantMessage> again;
+    {
+        std::lock_guard lock(mutex_);
+        // One still in the buffer goes out from there, in its turn.
+        for (const auto &[topic, message] : retained_)
+            if (!outbox_.holds(message.id))
+                again.push_back(message);
+    }
+    for (const PlantMessage &msg : again)
+        mosquitto_publish(m, nullptr, msg.topic.c_str(), static_cast<int>(msg.payload.size()), msg.payload.data(),
+                          msg.qos, true);
 }

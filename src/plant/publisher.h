@@ -2,14 +2,19 @@
 // The plant link's connection to its MQTT broker (libmosquitto). A thread of its own owns
 // the connection; the measuring loops only hand messages to the outbox and never wait for
 // the network. Messages leave the outbox in order, and at QoS 1 only once the broker has
-// acknowledged them; a lost connection sends the unacknowledged ones again.
+// acknowledged them; a lost connection sends the unacknowledged ones again. With an outbox
+// file the link's thread writes each message to it as it arrives and marks it gone once
+// acknowledged, so what waits at the end goes out first at the next start.
 
 #include "plant/outbox.h"
+#include "plant/outbox_file.h"
 #include "plant/plant_settings.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,6 +32,8 @@ public:
     PlantPublisher &operator=(const PlantPublisher &) = delete;
 
     void setStateListener(StateListener listener);
+    // Where the buffer lives on disk (empty: in memory only); taken at the next start.
+    void setOutboxFile(const std::string &path);
     // Applies settings: disabled stops the link (nothing is contacted); enabled (re)connects.
     void configure(const PlantSettings &settings);
     // The identified sensor: its serial names the status topic and the last will. Nothing
@@ -43,6 +50,7 @@ public:
     bool running() const;
 
 private:
+    using Clock = std::chrono::steady_clock;
     enum class SessionEnd { Failed, Reconfigured, Stopped };
     void run();
     mosquitto *openSession(const PlantSettings &s, unsigned serial);
@@ -56,6 +64,15 @@ private:
     // What a failed connection attempt or a lost connection is said as.
     std::string failureText(int rc, const PlantSettings &s) const;
     void wake();
+    // Opens the outbox file and puts what waits in it in front of the buffer.
+    void openOutboxFile();
+    // Writes the messages that arrived to the outbox file and marks those gone.
+    void persist();
+    bool unfiledLocked() const { return filing_ && outbox_.lastId() > filed_; }
+    // Waits for a change of the link or its end, writing what arrives meanwhile.
+    void waitPersisting(std::unique_lock<std::mutex> &lock, Clock::time_point until,
+                        const std::function<bool()> &done);
+    void republishRetained(mosquitto *m);
 
     static void onConnect(mosquitto *, void *self, int rc);
     static void onPublish(mosquitto *, void *self, int mid);
@@ -74,6 +91,16 @@ private:
     StateListener listener_;
     std::thread thread_;
     int wakeFd_ = -1;
+    std::string filePath_;
+    // The latest retained message of each topic, given again on every connection (a broker
+    // restarted without persistence has lost them).
+    std::map<std::string, PlantMessage> retained_;
+
+    // Opened while the thread is off, then touched by the link's thread only.
+    PlantOutboxFile file_;
+    bool filing_ = false;      // the file is open (under mutex_)
+    std::uint64_t filed_ = 0;  // messages up to this id are in the file (under mutex_)
+    Clock::time_point lastSync_{};
 
     // Touched by the link's thread only (libmosquitto calls back on it).
     int connack_ = -1;  // -1 while no answer to CONNECT has come

@@ -1,7 +1,8 @@
 // The plant link against a real mosquitto started by each test: every Run frame once and
-// in order, retained identity, parameters and status, a broker restart during a Run, a
-// password, TLS with certificates made here, the last will of a killed program, and no
-// connection at all while the link is off.
+// in order, retained identity, parameters and status, a broker restart during a Run, the
+// buffer on disk across a close of the program, retained topics given again to a restarted
+// broker, a password, TLS with certificates made here, the last will of a killed program,
+// and no connection at all while the link is off.
 
 #include "base/text.h"
 #include "display/measure.h"
@@ -10,6 +11,7 @@
 #include "link_ui/ident_page.h"
 #include "params_ui/transfer.h"
 #include "plant/messages.h"
+#include "plant/outbox_file.h"
 #include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
 #include "support/broker_process.h"
@@ -17,6 +19,7 @@
 #include "support/sim_fixture.h"
 
 #include <QJsonDocument>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
@@ -335,36 +338,152 @@ TEST_F(PlantLinkTest, PlantLinkDialogWritesTheSettingsFileForItsOwnerOnlyAndReco
     EXPECT_EQ(plantSettings.topicPrefix, "line4");
 }
 
+// The real program in the directory, with its settings file there: the simulator over TCP,
+// the plant link on.
+void startProgram(QProcess &app, const std::string &directory, int simPort, int brokerPort)
+{
+    const char *program = std::getenv("MQ_VISTA");
+    ASSERT_TRUE(program && *program);
+    std::filesystem::create_directories(directory);
+    std::filesystem::copy_file(program, directory + "/mq-vista");
+    WriteBytes(directory + "/MQ-Vista.ini", "[CONNECTION]\nCOMM TYPE = 1\nIP ADDRESS = \"127.0.0.1\"\nPORT NUMBER = \"" +
+                                                std::to_string(simPort) + "\"\n[MQTT]\nENABLED = 1\nPORT = " +
+                                                std::to_string(brokerPort) + "\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    app.setProcessEnvironment(env);
+    app.start(QString::fromStdString(directory + "/mq-vista"), {});
+    ASSERT_TRUE(app.waitForStarted(5000));
+}
+
+void killProgram(QProcess &app)
+{
+    ASSERT_GT(app.processId(), 0) << "the program ended early";  // 0 would kill the process group
+    ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
+    app.waitForFinished(5000);
+}
+
+TEST_F(PlantLinkTest, FramesWaitingAtACloseGoOutAtTheNextStartOnceInOrderWithTheirSeqAndTime)
+{
+    // The broker's port is taken; the broker stays down until the program has closed.
+    ASSERT_TRUE(broker.start(dir())) << broker.error();
+    broker.stop();
+    ASSERT_EQ(InitDataExchange(), 1);
+    enable({});
+    ASSERT_TRUE(WaitWithEvents([] { return PlantLink().stateText().rfind("MQTT: broker unreachable", 0) == 0; }, 10))
+        << PlantLink().stateText();
+    ASSERT_EQ(sim.command("set baud 115200"), "ok");
+    ASSERT_EQ(sim.command("reset-stats"), "ok");
+    const std::uint64_t first = plantFrameSeq + 1;
+    const qint64 runStarted = QDateTime::currentMSecsSinceEpoch();
+    RunLoopFor(MAIN_RUN, 0.6);
+    const std::vector<MeasurementRecord> sent = framesSent();
+    ASSERT_GT(sent.size(), 5u);
+    ASSERT_EQ(plantFrameSeq - first + 1, sent.size());
+    // Written as they arrive: a crash now would lose none of them.
+    const std::string file = dir() + "/" + kPlantOutboxFileName;
+    const auto inFile = [&] {
+        const std::string bytes = ReadBytes(file);
+        return ReadPlantOutbox(bytes.data(), bytes.size()).messages.size();
+    };
+    EXPECT_TRUE(WaitWithEvents([&] { return inFile() >= sent.size(); }, 2)) << inFile();
+    PlantStop();  // the program closes with every frame waiting
+
+    ASSERT_TRUE(broker.restart()) << broker.error();
+    MqttSubscriber live;
+    ASSERT_TRUE(live.connect(broker.port(), "k-vor-mq/+/measurement"));
+    QProcess app;
+    ASSERT_NO_FATAL_FAILURE(startProgram(app, dir(), sim.tcpPort(), broker.port()));
+    EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messages().size() >= sent.size(); }, 30))
+        << live.messages().size() << " of " << sent.size() << "; " << app.readAllStandardError().toStdString();
+    // Acknowledged, they leave the file: a further start sends none of them again.
+    EXPECT_TRUE(WaitWithEvents([&] { return inFile() == 0; }, 5)) << inFile();
+    ASSERT_NO_FATAL_FAILURE(killProgram(app));
+    const std::vector<MqttMessage> frames = live.messages();
+    ASSERT_EQ(frames.size(), sent.size()) << "each frame once";
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        SCOPED_TRACE(i);
+        const QJsonObject m = json(frames[i].payload);
+        EXPECT_EQ(m["seq"].toInteger(), static_cast<qint64>(first + i));
+        EXPECT_EQ(m["M-VALUE"].toInt(), int{sent[i].M_VALUE});
+        // The time the frame was shown, not the time it was sent.
+        const qint64 shown = QDateTime::fromString(m["time"].toString(), Qt::ISODateWithMs).toMSecsSinceEpoch();
+        EXPECT_GE(shown, runStarted - 1);
+        EXPECT_LE(shown, runStarted + 2000);
+    }
+}
+
+TEST_F(PlantLinkTest, OutboxFileCutShortByAPowerCutIsSaidInTheStatusBoxAndItsWholeMessagesWait)
+{
+    std::string bytes = PlantOutboxHeader();
+    for (std::uint64_t i = 1; i <= 3; ++i)
+        bytes += PlantOutboxMessageRecord({topic("measurement"), "{\"seq\":" + std::to_string(i) + "}", 1, false, i});
+    ASSERT_TRUE(WriteBytes(dir() + "/" + kPlantOutboxFileName, bytes.substr(0, bytes.size() - 5)));
+    PlantSettings s;
+    s.port = FreeLocalPort();  // nobody answers
+    enable(s);
+    const auto said = [] {
+        const auto lines = LogLines();
+        return std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
+            return l.rfind("MQTT: outbox file damaged after ", 0) == 0 && l.find("2 messages kept") != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(WaitWithEvents(said, 2));
+    // The torn end is cut off; the two whole ones wait at the front (an identity may follow).
+    const std::string kept = ReadBytes(dir() + "/" + kPlantOutboxFileName);
+    std::vector<std::string> payloads;
+    for (const PlantMessage &m : ReadPlantOutbox(kept.data(), kept.size()).messages)
+        payloads.push_back(m.payload);
+    ASSERT_GE(payloads.size(), 2u);
+    EXPECT_EQ(std::vector(payloads.begin(), payloads.begin() + 2),
+              (std::vector<std::string>{"{\"seq\":1}", "{\"seq\":2}"}));
+    EXPECT_EQ(std::count(payloads.begin(), payloads.end(), "{\"seq\":3}"), 0);
+}
+
+TEST_F(PlantLinkTest, BrokerRestartedWithoutPersistenceIsGivenStatusIdentityAndLastParametersAgain)
+{
+    ASSERT_TRUE(broker.start(dir())) << broker.error();
+    enable({});
+    ASSERT_EQ(InitDataExchange(), 1);
+    const std::string connected = "MQTT: connected to 127.0.0.1:" + std::to_string(broker.port());
+    ASSERT_TRUE(stateIs(connected));
+    PushSEND(EEPROM);  // after the identification's GET from RAM
+    ASSERT_TRUE(WaitWithEvents([] { return PlantLink().waiting() == 0; }, 10));
+    broker.stop();
+    ASSERT_TRUE(WaitWithEvents([&] { return PlantLink().stateText() != connected; }, 10));
+    ASSERT_TRUE(broker.restart()) << broker.error();
+    ASSERT_TRUE(stateIs(connected, 15)) << PlantLink().stateText();
+
+    MqttSubscriber late;
+    ASSERT_TRUE(late.connect(broker.port(), "k-vor-mq/+/+"));
+    EXPECT_TRUE(late.waitFor([](const MqttSubscriber &s) { return s.messages().size() >= 3; }, 5));
+    std::map<std::string, MqttMessage> retained;
+    for (const MqttMessage &m : late.messages())
+        retained[m.topic] = m;
+    EXPECT_EQ(retained.size(), 3u);
+    for (const char *leaf : {"status", "identity", "parameters"})
+        EXPECT_TRUE(retained[topic(leaf)].retain) << leaf << " is not retained on the restarted broker";
+    EXPECT_EQ(retained[topic("status")].payload, "online");
+    EXPECT_EQ(json(retained[topic("identity")].payload)["serial"].toInt(), hwinfo.serialNo);
+    EXPECT_EQ(json(retained[topic("parameters")].payload)["source"].toString(), "EEPROM") << "the last ones";
+}
+
 // The real program, killed: the broker says "offline" for it.
 TEST_F(PlantLinkTest, KilledProgramLeavesItsLastWill)
 {
     ASSERT_TRUE(broker.start(dir())) << broker.error();
     MqttSubscriber live;
     ASSERT_TRUE(live.connect(broker.port(), "k-vor-mq/+/status"));
-    const char *program = std::getenv("MQ_VISTA");
-    ASSERT_TRUE(program && *program);
-    const std::string copy = dir() + "/app";
-    std::filesystem::create_directories(copy);
-    std::filesystem::copy_file(program, copy + "/mq-vista");
-    WriteBytes(copy + "/MQ-Vista.ini", "[CONNECTION]\nCOMM TYPE = 1\nIP ADDRESS = \"127.0.0.1\"\nPORT NUMBER = \"" +
-                                           std::to_string(sim.tcpPort()) + "\"\n[MQTT]\nENABLED = 1\nPORT = " +
-                                           std::to_string(broker.port()) + "\n");
     QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
-    app.setProcessEnvironment(env);
-    app.start(QString::fromStdString(copy + "/mq-vista"), {});
-    ASSERT_TRUE(app.waitForStarted(5000));
+    ASSERT_NO_FATAL_FAILURE(startProgram(app, dir() + "/app", sim.tcpPort(), broker.port()));
     const auto lastStatus = [](const MqttSubscriber &s) {
         const auto m = s.messages();
         return m.empty() ? std::string() : m.back().payload;
     };
     EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "online"; }, 30))
         << app.readAllStandardError().toStdString();
-    ASSERT_GT(app.processId(), 0) << "the program ended early";  // 0 would kill the process group
-    ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
-    app.waitForFinished(5000);
+    ASSERT_NO_FATAL_FAILURE(killProgram(app));
     EXPECT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return lastStatus(s) == "offline"; }, 10));
 }
 

@@ -1,8 +1,10 @@
-// The plant link without a broker: the outbox's order, resend and overflow rules, the
-// back-off, the payloads' members and section "MQTT" of the settings file.
+// The plant link without a broker: the outbox's order, resend and overflow rules, its file
+// on disk (read back after a close, a torn end cut off, kept small), the back-off, the
+// payloads' members and section "MQTT" of the settings file.
 
 #include "plant/messages.h"
 #include "plant/outbox.h"
+#include "plant/outbox_file.h"
 #include "plant/plant_settings.h"
 #include "support/files.h"
 
@@ -11,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -73,6 +76,169 @@ TEST(PlantOutbox, FullBoxDropsTheOldestAndCountsThem)
     box.setCapacity(1);  // both with the broker go
     EXPECT_EQ(box.dropped(), 4u);
     EXPECT_EQ(sendAll(box, &mid), (Payloads{"5"}));
+}
+
+TEST(PlantOutbox, WhatTheFileHeldGoesFirstUnderItsIdsAndNewIdsGoOnAboveIt)
+{
+    PlantOutbox box(100, 10);
+    box.push(message(9));  // taken while the file could not be read
+    std::vector<PlantMessage> stored = {message(1), message(2)};
+    stored[0].id = 41;
+    stored[1].id = 42;
+    box.restore(stored, 45);  // 43 to 45 were acknowledged before the close
+    box.push(message(10));
+    std::vector<std::uint64_t> ids;
+    Payloads payloads;
+    for (const PlantMessage &m : box.messagesAfter(0)) {
+        ids.push_back(m.id);
+        payloads.push_back(m.payload);
+    }
+    EXPECT_EQ(payloads, (Payloads{"1", "2", "9", "10"}));
+    EXPECT_EQ(ids, (std::vector<std::uint64_t>{41, 42, 46, 47}));
+    EXPECT_EQ(box.lastGone(), 40u);
+}
+
+struct FileState {
+    Payloads payloads;
+    std::vector<std::uint64_t> ids;
+    bool damaged;
+};
+void PrintTo(const FileState &f, std::ostream *os)
+{
+    *os << "payloads " << ::testing::PrintToString(f.payloads) << " ids " << ::testing::PrintToString(f.ids)
+        << (f.damaged ? " damaged" : "");
+}
+bool operator==(const FileState &a, const FileState &b)
+{
+    return a.payloads == b.payloads && a.ids == b.ids && a.damaged == b.damaged;
+}
+
+FileState stateOf(const PlantOutboxContents &c)
+{
+    FileState f{{}, {}, c.damaged};
+    for (const PlantMessage &m : c.messages) {
+        f.payloads.push_back(m.payload);
+        f.ids.push_back(m.id);
+    }
+    return f;
+}
+
+std::vector<PlantMessage> numbered(int from, int to, std::size_t payloadSize = 0)
+{
+    std::vector<PlantMessage> out;
+    for (int i = from; i <= to; ++i) {
+        PlantMessage m{"k-vor-mq/40000/measurement", std::to_string(i), i % 2, i == 2, static_cast<std::uint64_t>(i)};
+        m.payload.resize(std::max(m.payload.size(), payloadSize), ' ');
+        out.push_back(m);
+    }
+    return out;
+}
+
+TEST(PlantOutboxFile, WhatWaitsAtACloseIsReadBackInOrderOnceAndLocked)
+{
+    const TempDir tmp;
+    const std::string path = tmp / kPlantOutboxFileName;
+    PlantOutboxContents c;
+    std::string problem;
+    {
+        PlantOutboxFile file;
+        ASSERT_TRUE(file.open(path, &c, &problem)) << problem;
+        EXPECT_EQ(stateOf(c), (FileState{{}, {}, false}));
+        ASSERT_TRUE(file.append(numbered(1, 5)));
+        ASSERT_TRUE(file.done(2));
+        // A second program in the same directory would send these twice.
+        PlantOutboxFile other;
+        EXPECT_FALSE(other.open(path, &c, &problem));
+        EXPECT_EQ(problem, "outbox file in use by another program: " + path);
+    }
+    PlantOutboxFile file;
+    ASSERT_TRUE(file.open(path, &c, &problem)) << problem;
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(stateOf(c), (FileState{{"3", "4", "5"}, {3, 4, 5}, false}));
+    EXPECT_EQ(std::tuple(c.messages[0].topic, c.messages[0].qos, c.messages[0].retain),
+              std::tuple(std::string("k-vor-mq/40000/measurement"), 1, false));
+    ASSERT_TRUE(file.append(numbered(6, 6)));
+    ASSERT_TRUE(file.done(6));
+    file.close();
+    ASSERT_TRUE(file.open(path, &c, &problem));
+    EXPECT_EQ(stateOf(c), (FileState{{}, {}, false}));
+    EXPECT_EQ(c.lastId, 6u) << "new ids go on above the acknowledged ones";
+}
+
+TEST(PlantOutboxFile, DamagedEndIsCutOffAtTheLastWholeMessageAndSaid)
+{
+    const TempDir tmp;
+    const std::string path = tmp / kPlantOutboxFileName;
+    std::string whole = PlantOutboxHeader();
+    for (const PlantMessage &m : numbered(1, 3))
+        whole += PlantOutboxMessageRecord(m);
+    const std::size_t lastRecord = whole.size() - PlantOutboxMessageRecord(numbered(3, 3)[0]).size();
+    std::string flipped = whole;
+    flipped[whole.size() - 1] ^= 0x20;
+    std::string bigLength = whole.substr(0, lastRecord) + "\xff\xff\xff\x7f" + whole.substr(lastRecord + 4);
+    struct Case {
+        const char *name;
+        std::string bytes;
+        FileState kept;
+    };
+    const Case cases[] = {
+        {"power cut inside the last record", whole.substr(0, whole.size() - 3), {{"1", "2"}, {1, 2}, true}},
+        {"power cut inside a record's length", whole.substr(0, lastRecord + 2), {{"1", "2"}, {1, 2}, true}},
+        {"a changed byte in the last payload", flipped, {{"1", "2"}, {1, 2}, true}},
+        {"a length beyond the file", bigLength, {{"1", "2"}, {1, 2}, true}},
+        {"garbage after the last record", whole + "garbage", {{"1", "2", "3"}, {1, 2, 3}, true}},
+        {"not an outbox file", "[MQTT]\nENABLED = 1\n", {{}, {}, true}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        PlantOutboxContents read;
+        std::string problem;
+        {
+            PlantOutboxFile file;
+            ASSERT_TRUE(file.open(path, &read, &problem));
+            EXPECT_EQ(stateOf(read), c.kept);
+            EXPECT_EQ(problem.rfind("outbox file damaged after ", 0), 0u) << problem;
+            EXPECT_NE(problem.find(std::to_string(c.kept.ids.size()) + " messages kept"), std::string::npos)
+                << problem;
+            // Cut off, so that what comes after it can be read at the next start.
+            ASSERT_TRUE(file.append(numbered(7, 7)));
+        }
+        PlantOutboxFile file;
+        ASSERT_TRUE(file.open(path, &read, &problem));
+        FileState after = c.kept;
+        after.payloads.push_back("7");
+        after.ids.push_back(7);
+        after.damaged = false;
+        EXPECT_EQ(stateOf(read), after);
+    }
+}
+
+TEST(PlantOutboxFile, StaysAboutAsLargeAsWhatWaits)
+{
+    const TempDir tmp;
+    const std::string path = tmp / kPlantOutboxFileName;
+    PlantOutboxContents c;
+    std::string problem;
+    PlantOutboxFile file;
+    ASSERT_TRUE(file.open(path, &c, &problem));
+    // 4 MB through a buffer that keeps 50 kB waiting, as a steady link does.
+    for (int i = 1; i <= 4000; ++i) {
+        ASSERT_TRUE(file.append(numbered(i, i, 1000)));
+        ASSERT_TRUE(file.done(i > 50 ? i - 50 : 0));
+    }
+    EXPECT_LT(std::filesystem::file_size(path), 1'300'000u) << "what was acknowledged is rewritten away";
+    EXPECT_EQ(std::filesystem::file_size(path), file.bytes());
+    file.close();
+    ASSERT_TRUE(file.open(path, &c, &problem));
+    const FileState state = stateOf(c);
+    ASSERT_EQ(state.ids.size(), 50u);
+    EXPECT_EQ(std::tuple(state.ids.front(), state.ids.back(), state.damaged), std::tuple(3951u, 4000u, false));
+    EXPECT_EQ(c.messages.back().payload.substr(0, 4), "4000");
+    ASSERT_TRUE(file.done(4000));
+    file.close();
+    ASSERT_TRUE(file.open(path, &c, &problem));
+    EXPECT_EQ(stateOf(c), (FileState{{}, {}, false}));
 }
 
 TEST(ReconnectBackoff, DoublesFromOneSecondToThirtyAndStartsAgainWhenConnected)
