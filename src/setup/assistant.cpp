@@ -87,6 +87,20 @@ void showFigures()
     }
 }
 
+// No figures: the rows and the graph empty, as before the first ANALYSE.
+void clearFigures()
+{
+    g_haveFigures = false;
+    if (pSetup == 0)
+        return;
+    DeleteGraphPlots(pSetup, SETUP_GRAPH);
+    for (int row = 0; row < setup::kDiagnosisRows; ++row) {
+        for (int id : {SETUP_FIGURE, SETUP_VERDICT, SETUP_ADVICE})
+            SetCtrlVal(pSetup, id + row, "");
+        SetCtrlTooltip(pSetup, SETUP_ADVICE + row, "");
+    }
+}
+
 // Judges the profile in adbuf against a parameter set and keeps it for the window.
 void judge(const ParameterSet &p)
 {
@@ -201,6 +215,20 @@ bool edgesAndMarginsHold()
            setup::JudgeRow(setup::ROW_MARGIN, g_figures, YSCALE_FAC).verdict == setup::Verdict::Ok;
 }
 
+// What ends the trials when light outside the band is to blame, named with its cure: ambient
+// light grows with the exposure as the band does, so no power or exposure takes it out.
+std::string ambientReason(bool atTheLimits)
+{
+    char text[240];
+    std::snprintf(text, sizeof text,
+                  atTheLimits ? "ambient light: the background alone is %.0f %% of full scale at the lowest power and "
+                                "exposure; set BACKGROUND-COMPENSATION ON (or shield the sensor) and start again"
+                              : "the light is set, but ambient light lifts the background to %.0f %% of full scale; "
+                                "set BACKGROUND-COMPENSATION ON (or shield the sensor) and start again",
+                  g_figures.backgroundPct);
+    return text;
+}
+
 // The trials: the light first, then the fixed threshold; -1 when the line failed.
 int trySettings(ParameterSet &work, std::string &reason)
 {
@@ -229,9 +257,12 @@ int trySettings(ParameterSet &work, std::string &reason)
         const setup::LightStep step =
             setup::NextLightSetting({work.Power, work.Exposure_Time}, g_figures, limits, next);
         if (step == setup::LightStep::OutOfReach) {
-            reason = g_figures.saturatedPoints > 0 || g_figures.peakPct > 85.0
-                         ? "still too bright at the lowest power and exposure"
-                         : "still too dark at full power and the longest exposure";
+            const bool bright = g_figures.saturatedPoints > 0 || g_figures.peakPct > 85.0;
+            if (bright && setup::AmbientLight(g_figures))
+                reason = ambientReason(true);
+            else
+                reason = bright ? "still too bright at the lowest power and exposure"
+                                : "still too dark at full power and the longest exposure";
             return 0;
         }
         if (step == setup::LightStep::Adjusted) {
@@ -248,9 +279,10 @@ int trySettings(ParameterSet &work, std::string &reason)
         if (!edgesAndMarginsHold()) {
             // The sensor's AUTO threshold profile was taught at the light it had then; teaching it
             // again writes the EEPROM or needs a free measuring section, which is the operator's call.
-            reason = work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
-                                                "free the measuring section and press SAVE V-THD"
-                                              : "the light is set; the edges need attention (see the rows)";
+            reason = setup::AmbientLight(g_figures) ? ambientReason(false)
+                     : work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
+                                                  "free the measuring section and press SAVE V-THD"
+                                                : "the light is set; the edges need attention (see the rows)";
             return 0;
         }
         return 1;
@@ -375,6 +407,8 @@ int UndoSetup()
         return -1;
     holdControls(true);
     const bool sent = sendToRam(g_undo);
+    // The rows judged the set just taken back: they judge the signal with the set put back.
+    const bool analysed = sent && takeProfile();
     holdControls(false);
     if (!sent) {
         showResult("UNDO failed: the line to the sensor failed.", kFaultColor);
@@ -382,10 +416,19 @@ int UndoSetup()
     }
     pset = g_undo;
     SetPanelValues();
+    logStep("UNDO: the RAM set of the start is back in the sensor.");
+    if (!analysed) {
+        clearFigures();
+        showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again; its signal could not be "
+                   "read: ANALYSE.",
+                   kFaultColor);
+        return 1;
+    }
+    judge(pset);
     CopyText(szStatus, "Transmission successful - Line Ok!");
     ShowStatus();
-    logStep("UNDO: the RAM set of the start is back in the sensor.");
-    showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again.", VAL_BLACK);
+    showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again; the rows show its signal.",
+               VAL_BLACK);
     return 1;
 }
 
