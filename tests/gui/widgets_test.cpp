@@ -13,7 +13,10 @@
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QLabel>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -426,6 +429,50 @@ TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
             const auto [top, left] = helpPosition();
             EXPECT_NEAR(popup.x(), left * factor + offsetX, 1) << id;
             EXPECT_NEAR(popup.y(), top * factor + offsetY, 1) << id;
+        }
+    }
+}
+
+// Tab labels and the header band's texts follow the window's scale as the rest does: small,
+// every tab stands inside the tab control and takes its click; large, no header text is cut.
+TEST_F(WidgetsTest, TabLabelsAndHeaderTextsScaleWithTheWindow)
+{
+    QWidget *window = PanelWidget(pPA);
+    auto *tabs = static_cast<QTabWidget *>(ControlWidget(pPA, MAIN_TAB));
+    QTabBar *bar = tabs->tabBar();
+    std::vector<QLabel *> header;
+    for (int id : detail::FindPanel(pPA)->controls) {
+        const detail::ControlRec *c = detail::FindControl(pPA, id);
+        if (c->kind == Kind::TextMessage && c->design.top + c->design.height <= FindControlDef(MAIN_HEADER)->rect.height)
+            header.push_back(static_cast<QLabel *>(c->widget.data()));
+    }
+    ASSERT_EQ(header.size(), 5u) << "three contact lines, the program's name and its version";
+    struct Size {
+        const char *name;
+        int width, height;
+    };
+    for (const Size &size : {Size{"small", 480, 340}, {"as built", 780, 548}, {"maximised", 1920, 1050}}) {
+        SCOPED_TRACE(size.name);
+        window->resize(size.width, size.height);
+        QApplication::processEvents();
+        for (int i = tabs->count() - 1; i >= 0; --i) {
+            SCOPED_TRACE(tabs->tabText(i).toStdString());
+            const QRect tab(bar->mapTo(tabs, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
+            EXPECT_TRUE(tabs->rect().contains(tab)) << "tab " << tab.x() << "," << tab.y() << " " << tab.width()
+                                                    << "x" << tab.height() << " in " << tabs->width() << "x"
+                                                    << tabs->height();
+            EXPECT_GE(tab.width(), bar->fontMetrics().horizontalAdvance(tabs->tabText(i))) << "the label whole";
+            // Clicked where the window shows it: a tab cut off is not there to take the click.
+            const QPoint centre = bar->mapTo(window, bar->tabRect(i).center());
+            QWidget *under = window->childAt(centre);
+            ASSERT_NE(under, nullptr);
+            QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(window, centre));
+            EXPECT_EQ(tabs->currentIndex(), i);
+        }
+        for (QLabel *text : header) {
+            SCOPED_TRACE(text->text().toStdString());
+            EXPECT_GE(text->width(), text->sizeHint().width());
+            EXPECT_GE(text->height(), text->sizeHint().height());
         }
     }
 }
