@@ -21,3 +21,6 @@ int CC_PANELpopup(int panel, int control, int event, void *callbackData, int eve
 
 // Shows a help text in the help pop-up at the given panel position.
 void ShowHelpPopup(int top, int left, const char *text);
+// Shows a help text beside a control of a window of its own (the statistics and set-up
+// windows) in that window's help pop-up `popup` with its text box `textBox`.
+void ShowWindowHelp(int popup, int textBox, int window, int control, const char *text);

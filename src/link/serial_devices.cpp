@@ -33,6 +33,15 @@ std::string describe(const SerialDeviceInfo &d)
     return text;
 }
 
+// The help pop-up right of the tab control, level with the control on the connection page.
+void showHelp(int control, const char *text)
+{
+    Rect tab, item;
+    GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
+    GetCtrlBoundingRect(pConn, control, &item);
+    ShowHelpPopup(tab.top + item.top + 25, tab.left + tab.width + 5, text);
+}
+
 int comPortShown()
 {
     int port = 1;
@@ -78,19 +87,17 @@ void FillSerialDeviceList()
 
 int CC_DROPserialDevice(int, int control, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        Rect tab, item;
-        GetCtrlBoundingRect(pPA, MAIN_TAB, &tab);
-        GetCtrlBoundingRect(pConn, control, &item);
-        ShowHelpPopup(tab.top + item.top + 25, tab.left + tab.width + 5,
-                      "SERIAL DEVICE:\nThe serial devices present on this PC.\nBIND gives the chosen device the "
-                      "COM-PORT number\nshown above; a USB adapter keeps it when it\ncomes back under another name.");
-    }
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, "SERIAL DEVICE:\nThe serial devices present on this PC.\nBIND gives the chosen device the "
+                          "COM-PORT number\nshown above; a USB adapter keeps it when it\ncomes back under another name.");
     return 0;
 }
 
-int CC_BTNbindSerialDevice(int, int, int event, void *, int, int)
+int CC_BTNbindSerialDevice(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, "BIND:\nGive the serial device chosen beside the\nCOM-PORT number shown above: this number\n"
+                          "opens that device from now on.\n(no binding) takes the binding away.");
     if (event != EVENT_COMMIT)
         return 0;
     const int port = comPortShown();

@@ -2,6 +2,7 @@
 
 #include "setup/assistant.h"
 
+#include "app/shell.h"
 #include "app/state.h"
 #include "app/statusline.h"
 #include "app/text.h"
@@ -27,10 +28,19 @@ using namespace ui;
 using namespace panels;
 
 int pSetup = 0;
+int pSetupHelp = 0;
 
 namespace {
 
 constexpr char kTitle[] = "SET-UP ASSISTANT";
+
+const char *const kHelpAnalyse = "ANALYSE:\nTake one frame and one video-signal (as VIDEO)\nand judge it: one row per figure with OK,\n"
+                                 "CHECK or FAULT and what to do.";
+const char *const kHelpAuto = "AUTO SET-UP:\nSet power, exposure-time and V-THD for a clean\nvideo-signal, in the RAM of the sensor only\n"
+                              "(max. 12 trials). SEND to EEPROM keeps it!";
+const char *const kHelpUndo = "UNDO:\nSend the parameter-frame found in the RAM at the\nstart of the last AUTO SET-UP back to the sensor\n"
+                              "and judge its video-signal again.";
+const char *const kHelpClose = "CLOSE:\nClose the SET-UP ASSISTANT window.\nThe settings of the sensor stay as they are.";
 constexpr int kOkColor = 0x008000;
 constexpr int kCheckColor = 0xE08000;
 constexpr int kFaultColor = 0xFF0000;
@@ -307,6 +317,7 @@ void OpenSetupAssistant()
             pSetup = 0;
             return;
         }
+        pSetupHelp = std::max(0, LoadPanel(pSetup, PANEL_SETUP_HELP));
         if (!g_result.empty())
             showResult(g_result, VAL_BLACK);
     }
@@ -321,7 +332,7 @@ void DiscardSetupAssistant()
 {
     if (pSetup != 0)
         DiscardPanel(pSetup);
-    pSetup = 0;
+    pSetup = pSetupHelp = 0;
     g_haveFigures = g_haveUndo = false;
     g_trials = 0;
     g_result.clear();
@@ -450,29 +461,45 @@ int CC_PANELsetup(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CC_BTNsetupAnalyse(int, int, int event, void *, int, int)
+namespace {
+void showHelp(int control, const char *text)
 {
+    if (pSetupHelp != 0)
+        ShowWindowHelp(pSetupHelp, SETUP_HELP_TEXT, pSetup, control, text);
+}
+} // namespace
+
+int CC_BTNsetupAnalyse(int, int control, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpAnalyse);
     if (event == EVENT_COMMIT)
         AnalyseVideo();
     return 0;
 }
 
-int CC_BTNsetupAuto(int, int, int event, void *, int, int)
+int CC_BTNsetupAuto(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpAuto);
     if (event == EVENT_COMMIT)
         RunAutoSetup();
     return 0;
 }
 
-int CC_BTNsetupUndo(int, int, int event, void *, int, int)
+int CC_BTNsetupUndo(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpUndo);
     if (event == EVENT_COMMIT)
         UndoSetup();
     return 0;
 }
 
-int CC_BTNsetupClose(int, int, int event, void *, int, int)
+int CC_BTNsetupClose(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpClose);
     if (event == EVENT_COMMIT && pSetup != 0)
         HidePanel(pSetup);
     return 0;

@@ -9,6 +9,7 @@
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "display/rollgraph.h"
+#include "params/help.h"
 #include "ui/popup.h"
 #include "panels/resource.h"
 #include "ui/runtime.h"
@@ -64,8 +65,12 @@ bool writeFile(const std::string &path, const std::string &bytes)
 
 } // namespace
 
-int CC_BTNGraphExport(int, int, int event, void *, int, int)
+int CC_BTNGraphExport(int panel, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowHelpBesideControl(panel, control, 25, 5,
+                              "SAVE-BUTTON:\nSave the graph on show (video- or roll-graph)\nas PNG- or PDF-picture, its data as CSV-file\n"
+                              "beside it. During RUN or VIDEO a snapshot is\nsaved under date and time.  (Ctrl+E)");
     if (event != EVENT_COMMIT)
         return 0;
     const bool roll = IsCtrlVisible(pPA, MAIN_ROLL_GRAPH);

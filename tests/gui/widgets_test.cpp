@@ -6,6 +6,9 @@
 
 #include "app/state.h"
 #include "panels/resource.h"
+#include "setup/assistant.h"
+#include "stats/statistics.h"
+#include "support/record_samples.h"
 #include "ui/runtime_internal.h"
 #include "ui/widget_access.h"
 
@@ -474,6 +477,57 @@ TEST_F(WidgetsTest, TabLabelsAndHeaderTextsScaleWithTheWindow)
             EXPECT_GE(text->width(), text->sizeHint().width());
             EXPECT_GE(text->height(), text->sizeHint().height());
         }
+    }
+}
+
+// The controls beyond the original panel show a help text on a right click, dimmed too: on
+// the main panel in its pop-up, in the statistics and set-up windows in a pop-up of their own.
+TEST_F(WidgetsTest, AddedControlsShowTheirHelpOnARightClickDimmedToo)
+{
+    passRightClicks = true;
+    const std::string record = programDir + "/RECORD.DAT";
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile({510, 512, 514})));
+    ASSERT_EQ(OpenRecordStatistics(record.c_str()), 0);
+    OpenSetupAssistant();
+    struct Row {
+        int control;
+        const char *name;  // the help's first line
+        bool dim = false;
+    };
+    const Row rows[] = {
+        {MAIN_GRAPH_EXPORT, "SAVE-BUTTON:"}, {REC_STATS, "STATISTICS:", true}, {PARA2_SETUP, "SET-UP ASSISTANT:"},
+        {CONN_PLANT_LINK, "PLANT LINK:"},    {CONN_BIND_DEVICE, "BIND:"},      {STATS_RELOAD, "RELOAD:"},
+        {STATS_CLOSE, "CLOSE:"},             {STATS_SAVE_REPORT, "SAVE REPORT:"}, {STATS_SAVE_HISTOGRAM, "SAVE HISTOGRAM:"},
+        {STATS_SAVE_RUNCHART, "SAVE RUN CHART:", true}, {SETUP_ANALYSE, "ANALYSE:"}, {SETUP_AUTO, "AUTO SET-UP:"},
+        {SETUP_UNDO, "UNDO:"},               {SETUP_CLOSE, "CLOSE:"},
+    };
+    ASSERT_TRUE(IsCtrlDimmed(pSetup, SETUP_UNDO)) << "nothing to undo yet: dimmed as it stands";
+    for (const Row &row : rows) {
+        const ControlDef *d = FindControlDef(row.control);
+        SCOPED_TRACE(d->label);
+        const int panel = PanelOfControl(row.control);
+        // The windows of their own show help in a pop-up of their own, inside them.
+        const int popup = panel == pStats ? pStatsHelp : panel == pSetup ? pSetupHelp : pPH;
+        const int text = panel == pStats ? STATS_HELP_TEXT : panel == pSetup ? SETUP_HELP_TEXT : HELP_TEXT;
+        const int window = popup == pPH ? pPA : panel;
+        ASSERT_GT(popup, 0);
+        showPage(d->panel);
+        if (row.dim)
+            SetCtrlDimmed(panel, row.control, true);
+        HidePanel(popup);
+        auto [w, at] = hit(*d);
+        QTest::mouseClick(w, Qt::RightButton, {}, at);
+        if (row.dim)
+            SetCtrlDimmed(panel, row.control, false);
+        const std::vector<std::string> lines = GetTextBoxLines(popup, text);
+        if (!IsPanelVisible(popup) || lines.size() < 2) {
+            ADD_FAILURE() << "no help text on a right click";
+            continue;
+        }
+        EXPECT_EQ(lines[0], row.name);
+        EXPECT_GT(lines[1].size(), 10u) << "a text under the name";
+        const QRect shown = PanelWidget(popup)->geometry();
+        EXPECT_EQ(shown.intersected(PanelWidget(window)->rect()), shown) << "inside its own window";
     }
 }
 
