@@ -66,6 +66,7 @@ void showResult(const std::string &text, int color)
     if (pSetup == 0)
         return;
     SetCtrlValUtf8(pSetup, SETUP_RESULT, text.c_str());
+    SetCtrlTooltip(pSetup, SETUP_RESULT, text.c_str()); // the line may be too short for it
     SetCtrlTextColor(pSetup, SETUP_RESULT, color);
 }
 
@@ -227,14 +228,11 @@ bool edgesAndMarginsHold()
 
 // What ends the trials when light outside the band is to blame, named with its cure: ambient
 // light grows with the exposure as the band does, so no power or exposure takes it out.
-std::string ambientReason(bool atTheLimits)
+std::string ambientReason()
 {
-    char text[240];
+    char text[120];
     std::snprintf(text, sizeof text,
-                  atTheLimits ? "ambient light: the background alone is %.0f %% of full scale at the lowest power and "
-                                "exposure; set BACKGROUND-COMPENSATION ON (or shield the sensor) and start again"
-                              : "the light is set, but ambient light lifts the background to %.0f %% of full scale; "
-                                "set BACKGROUND-COMPENSATION ON (or shield the sensor) and start again",
+                  "ambient light lifts the background to %.0f %%: BACKGROUND-COMPENSATION ON, or shield the sensor",
                   g_figures.backgroundPct);
     return text;
 }
@@ -269,7 +267,7 @@ int trySettings(ParameterSet &work, std::string &reason)
         if (step == setup::LightStep::OutOfReach) {
             const bool bright = g_figures.saturatedPoints > 0 || g_figures.peakPct > 85.0;
             if (bright && setup::AmbientLight(g_figures))
-                reason = ambientReason(true);
+                reason = ambientReason();
             else
                 reason = bright ? "still too bright at the lowest power and exposure"
                                 : "still too dark at full power and the longest exposure";
@@ -289,7 +287,7 @@ int trySettings(ParameterSet &work, std::string &reason)
         if (!edgesAndMarginsHold()) {
             // The sensor's AUTO threshold profile was taught at the light it had then; teaching it
             // again writes the EEPROM or needs a free measuring section, which is the operator's call.
-            reason = setup::AmbientLight(g_figures) ? ambientReason(false)
+            reason = setup::AmbientLight(g_figures) ? ambientReason()
                      : work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
                                                   "free the measuring section and press SAVE V-THD"
                                                 : "the light is set; the edges need attention (see the rows)";

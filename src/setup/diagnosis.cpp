@@ -322,7 +322,7 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
         // A background lifted to the threshold by ambient light is no matter of V-THD: a
         // threshold raised above it sits in a band that ambient light squeezes.
         if (AmbientLight(f) && f.lowerMarginPct <= f.upperMarginPct)
-            r.advice = "Ambient light lifts the background: BACKGROUND-COMPENSATION ON, or shield the sensor.";
+            r.advice = "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.";
         else if (f.contrastPct <= 0.0)
             r.advice = "No light band to set the threshold in: see PEAK LEVEL.";
         else

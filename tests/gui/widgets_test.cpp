@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -529,6 +530,16 @@ TEST_F(WidgetsTest, AddedControlsShowTheirHelpOnARightClickDimmedToo)
         const QRect shown = PanelWidget(popup)->geometry();
         EXPECT_EQ(shown.intersected(PanelWidget(window)->rect()), shown) << "inside its own window";
     }
+}
+
+// A display too narrow for its text (the set-up window's advice, the status line) shows
+// how the text begins: its end alone reads as nonsense.
+TEST_F(WidgetsTest, ADisplayTooNarrowForItsTextShowsHowItBegins)
+{
+    auto *status = static_cast<QLineEdit *>(ControlWidget(pPA, MAIN_STATUS));
+    ASSERT_TRUE(status->isReadOnly());
+    SetCtrlVal(pPA, MAIN_STATUS, std::string(300, 'x').c_str());
+    EXPECT_EQ(status->cursorPosition(), 0);
 }
 
 } // namespace

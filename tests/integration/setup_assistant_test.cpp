@@ -181,12 +181,13 @@ TEST_F(SetupAssistantTest, AmbientLightIsNamedWithItsCureAndUndoJudgesTheSetPutB
     const int margin = SETUP_FIGURE + int{setup::ROW_MARGIN}, saturation = SETUP_VERDICT + int{setup::ROW_SATURATION};
     EXPECT_EQ(GetCtrlStringUtf8(pSetup, margin), "< -100 % above background, > 200 % below band");
     EXPECT_EQ(GetCtrlStringUtf8(pSetup, SETUP_ADVICE + int{setup::ROW_MARGIN}),
-              "Ambient light lifts the background: BACKGROUND-COMPENSATION ON, or shield the sensor.");
+              "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.");
 
     press(pSetup, SETUP_AUTO);
-    EXPECT_NE(SetupResultText().find("trials: ambient light: the background alone is "), std::string::npos)
+    EXPECT_NE(SetupResultText().find(" trials: ambient light lifts the background to "), std::string::npos)
         << SetupResultText();
-    EXPECT_NE(SetupResultText().find("set BACKGROUND-COMPENSATION ON"), std::string::npos) << SetupResultText();
+    EXPECT_NE(SetupResultText().find(": BACKGROUND-COMPENSATION ON, or shield the sensor."), std::string::npos)
+        << SetupResultText();
     EXPECT_EQ(GetCtrlString(pSetup, saturation), "OK") << "the last trial is unclipped";
 
     press(pSetup, SETUP_UNDO);

@@ -104,7 +104,7 @@ TEST(SetupDiagnosis, ThresholdMarginNamesAmbientLightAndStaysInItsShownRange)
         int fix;
         const char *figure, *advice;
     };
-    const char *const ambient = "Ambient light lifts the background: BACKGROUND-COMPENSATION ON, or shield the sensor.";
+    const char *const ambient = "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.";
     const char *const raise = "Threshold too close to the background: raise V-THD (midway is best).";
     const char *const lower = "Threshold too close to the band: lower V-THD (midway is best).";
     const Case cases[] = {
