@@ -19,6 +19,8 @@ enum PanelResource {
     PANEL_STATS = 3,  // statistics of a record file, a window of its own
     PANEL_SETUP = 4,  // set-up assistant, a window of its own
     PANEL_PLANT = 5,  // plant link settings, a dialog of its own
+    PANEL_STATS_HELP = 6,  // help pop-up of the statistics window, loaded as its child
+    PANEL_SETUP_HELP = 7,  // help pop-up of the set-up window, loaded as its child
 };
 
 // Control ids, unique over the whole description.
@@ -173,6 +175,8 @@ enum ControlId {
 
     // help pop-up
     HELP_TEXT = 700,
+    STATS_HELP_TEXT,
+    SETUP_HELP_TEXT,
 
     // statistics window
     STATS_FILE = 800,

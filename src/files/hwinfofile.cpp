@@ -10,6 +10,7 @@
 #include "link/orders.h"
 #include "params/parafile.h"
 #include "base/popups.h"
+#include "platform/system.h"
 #include <filesystem>
 
 static_assert(sizeof wbuf >= kHardwareDataSize);

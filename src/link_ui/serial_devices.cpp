@@ -86,8 +86,11 @@ int CC_DROPserialDevice(int, int control, int event, void *, int, int)
     return 0;
 }
 
-int CC_BTNbindSerialDevice(int, int, int event, void *, int, int)
+int CC_BTNbindSerialDevice(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowParameterHelp(pConn, control, "BIND:\nGive the serial device chosen beside the\nCOM-PORT number shown above: this number\n"
+                          "opens that device from now on.\n(no binding) takes the binding away.");
     if (event != EVENT_COMMIT)
         return 0;
     const int port = comPortShown();

@@ -9,6 +9,8 @@
 #include "setup/assistant.h"
 #include "stats/statistics.h"
 
+#include <utility>
+
 namespace panels {
 
 using ui::ControlDef;
@@ -19,7 +21,10 @@ namespace res {
 
 void AddHelpPopup(std::vector<ControlDef> &c)
 {
-    c.push_back(make(HELP_TEXT, Kind::TextBox, PANEL_HELP, "", {2, 2, 126, 316}));
+    // The windows of their own have a pop-up each: a child panel shows only inside its window.
+    for (auto [text, panel] : {std::pair{HELP_TEXT, PANEL_HELP}, {STATS_HELP_TEXT, PANEL_STATS_HELP},
+                               {SETUP_HELP_TEXT, PANEL_SETUP_HELP}})
+        c.push_back(make(text, Kind::TextBox, panel, "", {2, 2, 126, 316}));
 }
 
 } // namespace res
@@ -59,6 +64,8 @@ std::vector<PanelDef> buildPanels()
     p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
     p.push_back({PANEL_SETUP, "SET-UP ASSISTANT", 540, 1000, CC_PANELsetup, 0, 0, -1});
     p.push_back({PANEL_PLANT, "PLANT LINK", 430, 420, CC_PANELplant, 0, 0, -1});
+    p.push_back({PANEL_STATS_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
+    p.push_back({PANEL_SETUP_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
     return p;
 }
 

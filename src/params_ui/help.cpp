@@ -15,6 +15,16 @@ void ShowHelpPopup(int top, int left, const char *text)
     DisplayPanel(pPH);
 }
 
+void ShowWindowHelp(int popup, int textBox, int window, int control, const char *text)
+{
+    Rect r;
+    GetCtrlBoundingRect(window, control, &r);
+    ResetTextBox(popup, textBox, text);
+    FitPanelToTextBox(popup, textBox);
+    SetPanelPos(popup, r.top + 25, r.left + r.width + 5);
+    DisplayPanel(popup);
+}
+
 void ShowHelpRightOf(int anchorPanel, int anchor, int page, int control, const char *text)
 {
     Rect a, ctl;

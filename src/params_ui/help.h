@@ -4,6 +4,9 @@
 
 // Shows a help text in the help pop-up at the given panel position (kept inside the window).
 void ShowHelpPopup(int top, int left, const char *text);
+// Shows a help text beside a control of a window of its own (the statistics and set-up
+// windows) in that window's help pop-up `popup` with its text box `textBox`.
+void ShowWindowHelp(int popup, int textBox, int window, int control, const char *text);
 // Shows text right of an anchor control of the main panel, level with control on its page.
 void ShowHelpRightOf(int anchorPanel, int anchor, int page, int control, const char *text);
 // Shows text beside the tab control, level with control on its page.

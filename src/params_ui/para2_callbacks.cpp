@@ -16,6 +16,7 @@
 #include "ui/runtime.h"
 
 #include <cstring>
+#include <string>
 
 using namespace ui;
 using namespace panels;
@@ -34,6 +35,25 @@ void fillThreshold(std::uint16_t *curve, unsigned percent)
     const auto level = static_cast<std::uint16_t>(ADCMAX * percent / 100);
     for (int i = 0; i < kCurvePoints; ++i)
         curve[i] = level;
+}
+
+constexpr char kThresholdWarning[] = "V-THD above 100 %: the fixed threshold leaves no edge to find!";
+std::string g_shownBeforeWarning; // the status field's text the warning covers
+
+// The warning stands while the fixed threshold lies above 100 %; once it is back within, the
+// status field shows again what the warning covered (other texts stay as they are).
+void judgeThreshold(unsigned short mode, unsigned percent, bool warn)
+{
+    const std::string shown = GetCtrlString(pPA, MAIN_STATUS);
+    const bool warned = shown == kThresholdWarning;
+    if (mode == 0 && percent > 100) {
+        if (warn && !warned) {
+            g_shownBeforeWarning = shown;
+            ShowStatusText(kThresholdWarning);
+        }
+    } else if (warned) {
+        ShowStatusText(g_shownBeforeWarning.c_str());
+    }
 }
 
 void showVideoGraph()
@@ -71,6 +91,7 @@ void ShowVideoThreshold(unsigned percent)
 {
     SetCtrlVal(pPara2, PARA2_VTHD, static_cast<int>(percent));
     SetCtrlVal(pPara2, PARA2_VTHD_ENTRY, static_cast<int>(percent));
+    judgeThreshold(thresholdMode(), percent, false);
 }
 
 int CC_NEDITVideoThreshold(int panel, int control, int event, void *data, int data1, int data2)
@@ -118,10 +139,10 @@ int CC_SLIDEVideoThreshold(int panel, int control, int event, void *, int, int)
             fillThreshold(thdArray, percent);
             PlotVIDEOCurve(adbuf, thdArray, xARRAY);
             // The video signal never reaches a fixed level above its full scale.
-            if (percent > 100)
-                ShowStatusText("V-THD above 100 %: the fixed threshold leaves no edge to find!");
+            judgeThreshold(mode, percent, true);
             break;
         }
+        judgeThreshold(mode, percent, true);
         for (int i = 0; i < kCurvePoints; ++i)
             thdArrayDYN[i] = static_cast<std::uint16_t>(static_cast<std::int16_t>(adbuf[i]) * percent / 100);
         DeleteGraphPlots(pPA, MAIN_VIDEO_GRAPH);

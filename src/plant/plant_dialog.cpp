@@ -1,6 +1,7 @@
 #include "plant/plant_dialog.h"
 
 #include "base/state.h"
+#include "params_ui/help.h"
 #include "files/settings.h"
 #include "base/control_ids.h"
 #include "plant/plant_link.h"
@@ -67,8 +68,12 @@ void DiscardPlantDialog()
     pPlant = 0;
 }
 
-int CC_BTNplantLink(int, int, int event, void *, int, int)
+int CC_BTNplantLink(int panel, int control, int event, void *, int, int)
 {
+    if (ParameterHelpOnRightClick(panel, control, event,
+                                  "PLANT LINK:\nSettings of the link to the plant network (MQTT):\nbroker, topic prefix, buffer, TLS.\n"
+                                  "Status, parameters and every meas.-frame\nare published there."))
+        return 0;
     if (event != EVENT_COMMIT)
         return 0;
     if (pPlant == 0) {

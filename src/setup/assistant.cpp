@@ -27,10 +27,19 @@ using namespace ui;
 using namespace panels;
 
 int pSetup = 0;
+int pSetupHelp = 0;
 
 namespace {
 
 constexpr char kTitle[] = "SET-UP ASSISTANT";
+
+const char *const kHelpAnalyse = "ANALYSE:\nTake one frame and one video-signal (as VIDEO)\nand judge it: one row per figure with OK,\n"
+                                 "CHECK or FAULT and what to do.";
+const char *const kHelpAuto = "AUTO SET-UP:\nSet power, exposure-time and V-THD for a clean\nvideo-signal, in the RAM of the sensor only\n"
+                              "(max. 12 trials). SEND to EEPROM keeps it!";
+const char *const kHelpUndo = "UNDO:\nSend the parameter-frame found in the RAM at the\nstart of the last AUTO SET-UP back to the sensor\n"
+                              "and judge its video-signal again.";
+const char *const kHelpClose = "CLOSE:\nClose the SET-UP ASSISTANT window.\nThe settings of the sensor stay as they are.";
 constexpr int kOkColor = 0x008000;
 constexpr int kCheckColor = 0xE08000;
 constexpr int kFaultColor = 0xFF0000;
@@ -56,6 +65,7 @@ void showResult(const std::string &text, int color)
     if (pSetup == 0)
         return;
     SetCtrlValUtf8(pSetup, SETUP_RESULT, text.c_str());
+    SetCtrlTooltip(pSetup, SETUP_RESULT, text.c_str()); // the line may be too short for it
     SetCtrlTextColor(pSetup, SETUP_RESULT, color);
 }
 
@@ -84,6 +94,20 @@ void showFigures()
         SetCtrlTextColor(pSetup, SETUP_VERDICT + row, verdictColor(j.verdict));
         SetCtrlValUtf8(pSetup, SETUP_ADVICE + row, j.advice.c_str());
         SetCtrlTooltip(pSetup, SETUP_ADVICE + row, j.advice.c_str());
+    }
+}
+
+// No figures: the rows and the graph empty, as before the first ANALYSE.
+void clearFigures()
+{
+    g_haveFigures = false;
+    if (pSetup == 0)
+        return;
+    DeleteGraphPlots(pSetup, SETUP_GRAPH);
+    for (int row = 0; row < setup::kDiagnosisRows; ++row) {
+        for (int id : {SETUP_FIGURE, SETUP_VERDICT, SETUP_ADVICE})
+            SetCtrlVal(pSetup, id + row, "");
+        SetCtrlTooltip(pSetup, SETUP_ADVICE + row, "");
     }
 }
 
@@ -201,6 +225,17 @@ bool edgesAndMarginsHold()
            setup::JudgeRow(setup::ROW_MARGIN, g_figures, YSCALE_FAC).verdict == setup::Verdict::Ok;
 }
 
+// What ends the trials when light outside the band is to blame, named with its cure: ambient
+// light grows with the exposure as the band does, so no power or exposure takes it out.
+std::string ambientReason()
+{
+    char text[120];
+    std::snprintf(text, sizeof text,
+                  "ambient light lifts the background to %.0f %%: BACKGROUND-COMPENSATION ON, or shield the sensor",
+                  g_figures.backgroundPct);
+    return text;
+}
+
 // The trials: the light first, then the fixed threshold; -1 when the line failed.
 int trySettings(ParameterSet &work, std::string &reason)
 {
@@ -229,9 +264,12 @@ int trySettings(ParameterSet &work, std::string &reason)
         const setup::LightStep step =
             setup::NextLightSetting({work.Power, work.Exposure_Time}, g_figures, limits, next);
         if (step == setup::LightStep::OutOfReach) {
-            reason = g_figures.saturatedPoints > 0 || g_figures.peakPct > 85.0
-                         ? "still too bright at the lowest power and exposure"
-                         : "still too dark at full power and the longest exposure";
+            const bool bright = g_figures.saturatedPoints > 0 || g_figures.peakPct > 85.0;
+            if (bright && setup::AmbientLight(g_figures))
+                reason = ambientReason();
+            else
+                reason = bright ? "still too bright at the lowest power and exposure"
+                                : "still too dark at full power and the longest exposure";
             return 0;
         }
         if (step == setup::LightStep::Adjusted) {
@@ -248,9 +286,10 @@ int trySettings(ParameterSet &work, std::string &reason)
         if (!edgesAndMarginsHold()) {
             // The sensor's AUTO threshold profile was taught at the light it had then; teaching it
             // again writes the EEPROM or needs a free measuring section, which is the operator's call.
-            reason = work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
-                                                "free the measuring section and press SAVE V-THD"
-                                              : "the light is set; the edges need attention (see the rows)";
+            reason = setup::AmbientLight(g_figures) ? ambientReason()
+                     : work.Video_Thd_Mode == 1 ? "the light is set; the AUTO threshold was taught at another light: "
+                                                  "free the measuring section and press SAVE V-THD"
+                                                : "the light is set; the edges need attention (see the rows)";
             return 0;
         }
         return 1;
@@ -275,6 +314,7 @@ void OpenSetupAssistant()
             pSetup = 0;
             return;
         }
+        pSetupHelp = std::max(0, LoadPanel(pSetup, PANEL_SETUP_HELP));
         if (!g_result.empty())
             showResult(g_result, VAL_BLACK);
     }
@@ -289,7 +329,7 @@ void DiscardSetupAssistant()
 {
     if (pSetup != 0)
         DiscardPanel(pSetup);
-    pSetup = 0;
+    pSetup = pSetupHelp = 0;
     g_haveFigures = g_haveUndo = false;
     g_trials = 0;
     g_result.clear();
@@ -375,6 +415,8 @@ int UndoSetup()
         return -1;
     holdControls(true);
     const bool sent = sendToRam(g_undo);
+    // The rows judged the set just taken back: they judge the signal with the set put back.
+    const bool analysed = sent && takeProfile();
     holdControls(false);
     if (!sent) {
         showResult("UNDO failed: the line to the sensor failed.", kFaultColor);
@@ -382,10 +424,19 @@ int UndoSetup()
     }
     pset = g_undo;
     SetPanelValues();
+    logStep("UNDO: the RAM set of the start is back in the sensor.");
+    if (!analysed) {
+        clearFigures();
+        showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again; its signal could not be "
+                   "read: ANALYSE.",
+                   kFaultColor);
+        return 1;
+    }
+    judge(pset);
     CopyText(szStatus, "Transmission successful - Line Ok!");
     ShowStatus();
-    logStep("UNDO: the RAM set of the start is back in the sensor.");
-    showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again.", VAL_BLACK);
+    showResult("UNDO: the sensor's RAM holds the set from before AUTO SET-UP again; the rows show its signal.",
+               VAL_BLACK);
     return 1;
 }
 
@@ -407,29 +458,45 @@ int CC_PANELsetup(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CC_BTNsetupAnalyse(int, int, int event, void *, int, int)
+namespace {
+void showHelp(int control, const char *text)
 {
+    if (pSetupHelp != 0)
+        ShowWindowHelp(pSetupHelp, SETUP_HELP_TEXT, pSetup, control, text);
+}
+} // namespace
+
+int CC_BTNsetupAnalyse(int, int control, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpAnalyse);
     if (event == EVENT_COMMIT)
         AnalyseVideo();
     return 0;
 }
 
-int CC_BTNsetupAuto(int, int, int event, void *, int, int)
+int CC_BTNsetupAuto(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpAuto);
     if (event == EVENT_COMMIT)
         RunAutoSetup();
     return 0;
 }
 
-int CC_BTNsetupUndo(int, int, int event, void *, int, int)
+int CC_BTNsetupUndo(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpUndo);
     if (event == EVENT_COMMIT)
         UndoSetup();
     return 0;
 }
 
-int CC_BTNsetupClose(int, int, int event, void *, int, int)
+int CC_BTNsetupClose(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        showHelp(control, kHelpClose);
     if (event == EVENT_COMMIT && pSetup != 0)
         HidePanel(pSetup);
     return 0;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+extern int pSetupHelp; // the window's help pop-up, loaded and discarded with it
 extern int pSetup; // set-up window, 0 until first opened; loaded by OpenSetupAssistant, cleared by DiscardSetupAssistant
 
 constexpr int kMaxSetupTrials = 12;

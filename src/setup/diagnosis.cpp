@@ -312,10 +312,20 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
             r.advice = "Band and background too close: more light on the band, less around it.";
         break;
     case ROW_MARGIN: {
-        r.figure = format("%.0f %% above background, %.0f %% below band", f.lowerMarginPct, f.upperMarginPct);
         const double worst = std::min(f.lowerMarginPct, f.upperMarginPct);
         r.verdict = f.contrastPct <= 0.0 ? Verdict::Fault : band(worst, 15.0, 100.0, 5.0, 100.0);
-        if (r.verdict != Verdict::Ok)
+        r.figure = f.contrastPct <= 0.0 ? std::string("\xE2\x80\x94")
+                                        : MarginText(f.lowerMarginPct) + " above background, " +
+                                              MarginText(f.upperMarginPct) + " below band";
+        if (r.verdict == Verdict::Ok)
+            break;
+        // A background lifted to the threshold by ambient light is no matter of V-THD: a
+        // threshold raised above it sits in a band that ambient light squeezes.
+        if (AmbientLight(f) && f.lowerMarginPct <= f.upperMarginPct)
+            r.advice = "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.";
+        else if (f.contrastPct <= 0.0)
+            r.advice = "No light band to set the threshold in: see PEAK LEVEL.";
+        else
             r.advice = f.upperMarginPct < f.lowerMarginPct
                            ? "Threshold too close to the band: lower V-THD (midway is best)."
                            : "Threshold too close to the background: raise V-THD (midway is best).";
@@ -370,6 +380,17 @@ const char *VerdictText(Verdict v)
     case Verdict::Fault: return "FAULT";
     }
     return "";
+}
+
+bool AmbientLight(const VideoFigures &f) { return f.backgroundPct > 15.0; }
+
+std::string MarginText(double pct)
+{
+    if (pct < -100.0)
+        return "< -100 %";
+    if (pct > 200.0)
+        return "> 200 %";
+    return format("%.0f %%", pct);
 }
 
 bool PeakOnTarget(const VideoFigures &f) { return f.saturatedPoints == 0 && f.peakPct >= 70.0 && f.peakPct <= 85.0; }

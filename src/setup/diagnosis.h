@@ -78,6 +78,13 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel);
 const char *RowLabel(int row);
 const char *VerdictText(Verdict v);
 
+// Light outside the band beyond what the BACKGROUND row accepts (ambient or stray light): the
+// cure is BACKGROUND-COMPENSATION or a shield, not the power, the exposure or V-THD.
+bool AmbientLight(const VideoFigures &f);
+// A threshold margin as the window shows it: beyond -100..200 % the figure says little more
+// than that the threshold lies outside the signal, so it is shown as "< -100 %" or "> 200 %".
+std::string MarginText(double pct);
+
 // The light band where the automatic set-up wants it: 70 to 85 % of full scale, unclipped.
 bool PeakOnTarget(const VideoFigures &f);
 // The fixed threshold in percent of full scale midway between background and band, taken next

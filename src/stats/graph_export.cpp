@@ -4,6 +4,7 @@
 #include "stats/statistics.h"
 
 #include "base/state.h"
+#include "params_ui/help.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
@@ -64,8 +65,12 @@ bool writeFile(const std::string &path, const std::string &bytes)
 
 } // namespace
 
-int CC_BTNGraphExport(int, int, int event, void *, int, int)
+int CC_BTNGraphExport(int panel, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowHelpBesideControl(panel, control, 25, 5,
+                              "SAVE-BUTTON:\nSave the graph on show (video- or roll-graph)\nas PNG- or PDF-picture, its data as CSV-file\n"
+                              "beside it. During RUN or VIDEO a snapshot is\nsaved under date and time.  (Ctrl+E)");
     if (event != EVENT_COMMIT)
         return 0;
     const bool roll = IsCtrlVisible(pPA, MAIN_ROLL_GRAPH);

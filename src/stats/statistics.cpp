@@ -2,6 +2,8 @@
 
 #include "stats/statistics.h"
 
+#include "params_ui/help.h"
+
 #include "base/text.h"
 #include "params/pset.h"
 #include "base/popups.h"
@@ -18,6 +20,7 @@ using namespace ui;
 using namespace panels;
 
 int pStats = 0;
+int pStatsHelp = 0;
 char stats_fname[kPathSize] = "";
 
 namespace {
@@ -272,6 +275,7 @@ int OpenRecordStatistics(const char *path)
             pStats = 0;
             return -1;
         }
+        pStatsHelp = std::max(0, LoadPanel(pStats, PANEL_STATS_HELP));
     }
     g_reader = std::move(fresh);
     CopyText(stats_fname, file.c_str());
@@ -317,13 +321,23 @@ void DiscardRecordStatistics()
 {
     if (pStats != 0)
         DiscardPanel(pStats);
-    pStats = 0;
+    pStats = pStatsHelp = 0;
     stats_fname[0] = '\0';
     g_reader.Reset();
 }
 
-int CC_BTNStatistics(int, int, int event, void *, int, int)
+void ShowStatisticsHelp(int control, const char *text)
 {
+    if (pStatsHelp != 0)
+        ShowWindowHelp(pStatsHelp, STATS_HELP_TEXT, pStats, control, text);
+}
+
+int CC_BTNStatistics(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        ShowHelpBesideControl(panel, control, 25, 5,
+                              "STATISTICS:\nOpen the statistics window for the record-file\nin the box: MEAN, STD-DEV, Cp, Cpk, histogram\n"
+                              "and run chart. The file is only read!");
     if (event == EVENT_COMMIT)
         OpenRecordStatistics(rec_fname);
     return 0;
@@ -336,15 +350,21 @@ int CC_PANELstats(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CC_BTNstatsClose(int, int, int event, void *, int, int)
+int CC_BTNstatsClose(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowStatisticsHelp(control, "CLOSE:\nClose the statistics window.\nThe record-file stays as it is.");
     if (event == EVENT_COMMIT)
         CloseRecordStatistics();
     return 0;
 }
 
-int CC_BTNstatsReload(int, int, int event, void *, int, int)
+int CC_BTNstatsReload(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowStatisticsHelp(control,
+                       "RELOAD:\nRead the record-file again: the lines added\nsince (while the DATA-RECORDER is still\n"
+                       "recording) are taken into the figures.");
     if (event == EVENT_COMMIT)
         ReloadRecordStatistics();
     return 0;

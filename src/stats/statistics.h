@@ -10,6 +10,7 @@
 #include <string>
 
 extern int pStats;                   // statistics window, 0 until first opened; loaded by OpenRecordStatistics, cleared by DiscardRecordStatistics
+extern int pStatsHelp;               // the window's help pop-up, loaded and discarded with it
 extern char stats_fname[kPathSize];  // record file the window shows, empty while closed; set by OpenRecordStatistics, read by reload and the report
 
 // Opens (or brings up) the window for a record file and reads it; 0 when shown, -1
@@ -24,6 +25,9 @@ void CloseRecordStatistics();
 void DiscardRecordStatistics();
 // Reads what was appended to the file since and shows everything again.
 void ReloadRecordStatistics();
+
+// Right click on a button of the window: its help text in the window's help pop-up.
+void ShowStatisticsHelp(int control, const char *text);
 
 // What the window shows, for the exports and the tests.
 const RecordReader &StatisticsReader();

@@ -4,6 +4,7 @@
 #include "stats/statistics.h"
 
 #include "base/state.h"
+#include "params_ui/help.h"
 #include "base/text.h"
 #include "base/popups.h"
 #include "base/control_ids.h"
@@ -166,8 +167,12 @@ std::string FormatStatisticsReport(const char *recordPath, const RecordReader &r
     return out;
 }
 
-int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
+int CC_BTNstatsSaveReport(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowStatisticsHelp(control,
+                       "SAVE REPORT:\nWrite the figures of both columns to a\nCSV-file (UTF-8). A record-file is never\n"
+                       "overwritten!");
     if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0' || loopRunning())
         return 0;
     const std::string path = chooseTarget("Statistics report:", "-statistics.csv", false);
@@ -188,15 +193,22 @@ int CC_BTNstatsSaveReport(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CC_BTNstatsSaveHistogram(int, int, int event, void *, int, int)
+int CC_BTNstatsSaveHistogram(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowStatisticsHelp(control,
+                       "SAVE HISTOGRAM:\nSave the histogram as PNG-picture,\nor as PDF when the name ends in .pdf");
     if (event == EVENT_COMMIT)
         saveGraph(STATS_HISTOGRAM, "Histogram picture (PNG or PDF):", "-histogram.png");
     return 0;
 }
 
-int CC_BTNstatsSaveRunChart(int, int, int event, void *, int, int)
+int CC_BTNstatsSaveRunChart(int, int control, int event, void *, int, int)
 {
+    if (event == EVENT_RIGHT_CLICK)
+        ShowStatisticsHelp(control,
+                       "SAVE RUN CHART:\nSave the run chart (the values in file order)\nas PNG-picture, or as PDF when the name\n"
+                       "ends in .pdf");
     if (event == EVENT_COMMIT)
         saveGraph(STATS_RUNCHART, "Run chart picture (PNG or PDF):", "-runchart.png");
     return 0;

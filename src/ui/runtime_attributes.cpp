@@ -274,6 +274,7 @@ namespace {
 // A text message takes the size of its text at 100 %, then the window's scale.
 void fitToText(ControlRec &c)
 {
+    c.fitsText = true;
     c.widget->setFont(c.baseFont);
     c.widget->adjustSize();
     c.design.width = c.widget->width();

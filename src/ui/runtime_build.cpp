@@ -431,6 +431,8 @@ int addControl(int panelHandle, QWidget *host, const ControlDef &d)
     c.widget = w;
     c.design = d.rect;
     c.baseFont = w->font();
+    if (d.kind == Kind::Tab)
+        c.tabFont = static_cast<QTabWidget *>(w)->tabBar()->font();
     if (d.kind != Kind::Button && d.kind != Kind::Radio && d.kind != Kind::CheckBox && d.kind != Kind::Toggle &&
         d.kind != Kind::TextMessage && d.kind != Kind::Decoration && d.kind != Kind::Picture && d.kind != Kind::Tab &&
         d.kind != Kind::Graph && d.kind != Kind::StripChart)

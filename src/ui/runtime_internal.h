@@ -60,6 +60,8 @@ struct ControlRec {
     Rect captionDesign;
     QFont baseFont;
     QFont captionFont;
+    QFont tabFont;          // tab controls: the tab labels' font at 100 %
+    bool fitsText = false;  // a text message sized to its text: never shown smaller than the text
 };
 
 struct PanelRec {

@@ -5,6 +5,9 @@
 #include "ui/runtime_internal.h"
 
 #include <QLabel>
+#include <QProxyStyle>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +52,41 @@ QRect scaled(const Rect &r, const Scale &s, bool onWindow)
     return {left + offset.x(), top + offset.y(), at(r.left + r.width) - left, at(r.top + r.height) - top};
 }
 
+// The space the style puts around a tab's label follows the scale as the label's font does.
+class TabLabelStyle : public QProxyStyle {
+public:
+    double factor = 1.0;
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if (metric == PM_TabBarTabHSpace || metric == PM_TabBarTabVSpace)
+            return static_cast<int>(std::lround(value * factor));
+        return value;
+    }
+};
+
+// The tab labels have a font of their own. Small text is a little wider than its share (whole
+// pixels, hinting): where the labels would then pass the tab control's width, their font
+// shrinks a little further, so that every tab stays in sight and takes its click.
+void scaleTabLabels(ControlRec &c, double factor)
+{
+    QTabBar *bar = static_cast<QTabWidget *>(c.widget.data())->tabBar();
+    auto *style = dynamic_cast<TabLabelStyle *>(bar->style());
+    if (!style) {
+        style = new TabLabelStyle;
+        style->setParent(bar);
+        bar->setStyle(style);
+    }
+    style->factor = factor;
+    QFont font = ScaledFont(c.tabFont, factor);
+    bar->setFont(font);
+    const int room = static_cast<int>(std::lround(c.design.width * factor));
+    for (int step = 0; step < 20 && bar->sizeHint().width() > room && font.pointSizeF() > 1.0; ++step) {
+        font.setPointSizeF(std::max(1.0, font.pointSizeF() * 0.95));
+        bar->setFont(font);
+    }
+}
+
 // Controls on the window itself and child panels stand in the centred contents; controls
 // on a tab page or a child panel are placed within it.
 bool onWindow(int panel)
@@ -77,11 +115,18 @@ void PlaceControl(ControlRec &c)
         return;
     const Scale s = scaleOf(c.panel);
     const bool top = onWindow(c.panel);
-    c.widget->setGeometry(scaled(c.design, s, top));
     if (c.kind == Kind::Graph || c.kind == Kind::StripChart)
         ScaleGraphFonts(c, s.factor);
     else
         c.widget->setFont(ScaledFont(c.baseFont, s.factor));
+    if (c.kind == Kind::Tab)
+        scaleTabLabels(c, s.factor);
+    QRect place = scaled(c.design, s, top);
+    // A text does not scale exactly with its font (whole pixels, hinting): one sized to its
+    // text keeps room for all of it.
+    if (c.fitsText)
+        place.setSize(place.size().expandedTo(c.widget->sizeHint()));
+    c.widget->setGeometry(place);
     if (c.caption) {
         c.caption->setGeometry(scaled(c.captionDesign, s, top));
         c.caption->setFont(ScaledFont(c.captionFont, s.factor));

@@ -164,9 +164,14 @@ int setText(int panel, int control, const QString &text, const char *raw)
     case Kind::TextMessage:
         static_cast<QLabel *>(c->widget.data())->setText(text);
         return 0;
-    case Kind::String:
-        static_cast<QLineEdit *>(c->widget.data())->setText(text);
+    case Kind::String: {
+        auto *edit = static_cast<QLineEdit *>(c->widget.data());
+        edit->setText(text);
+        // A display too narrow for its text shows how the text begins, not how it ends.
+        if (edit->isReadOnly())
+            edit->setCursorPosition(0);
         return 0;
+    }
     case Kind::ComboString:
         static_cast<QComboBox *>(c->widget.data())->setEditText(text);
         return 0;

@@ -3,6 +3,7 @@
 // deferred requests, and parameter files through the GET and SEND buttons.
 
 #include "base/state.h"
+#include "base/statusline.h"
 #include "main_ui/target_buttons.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
@@ -199,6 +200,44 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
 
     }
     stop_flag = 1;
+}
+
+// The warning on a fixed threshold above 100 % goes with its cause, whichever way the threshold
+// comes back within, and the text it covered shows again; no other text is touched.
+TEST_F(ParaControlsTest, ThresholdWarningGoesWhenTheThresholdIsBackWithin)
+{
+    const std::string warning = "V-THD above 100 %: the fixed threshold leaves no edge to find!";
+    struct Way {
+        const char *name;
+        void (*back)();
+        bool within;
+    };
+    const Way ways[] = {
+        {"slider back to 80 %", [] { commitValue(pPara2, PARA2_VTHD, 80); }, true},
+        {"entry back to 100 %", [] { commitValue(pPara2, PARA2_VTHD_ENTRY, 100); }, true},
+        {"AUTO threshold", [] { commitValue(pPara2, PARA2_VTHD_MODE, 1); }, true},
+        {"a set with a fixed threshold within",
+         [] {
+             pset.Video_Thd_Mode = 0;
+             pset.Video_Thd_Fix = 40;
+             SetPanelValues();
+         },
+         true},
+        {"still above", [] { commitValue(pPara2, PARA2_VTHD, 110); }, false},
+    };
+    for (const Way &w : ways) {
+        SCOPED_TRACE(w.name);
+        commitValue(pPara2, PARA2_VTHD_MODE, 0);
+        ShowStatusText("Parameter saved to file!");
+        commitValue(pPara2, PARA2_VTHD, 120);
+        ASSERT_EQ(GetCtrlString(pPA, MAIN_STATUS), warning);
+        w.back();
+        EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), w.within ? "Parameter saved to file!" : warning);
+    }
+    ShowStatusText("Transmission successful - Line Ok!");
+    commitValue(pPara2, PARA2_VTHD_MODE, 0);
+    commitValue(pPara2, PARA2_VTHD, 60);
+    EXPECT_EQ(GetCtrlString(pPA, MAIN_STATUS), "Transmission successful - Line Ok!");
 }
 
 TEST_F(ParaControlsTest, DeclinedThresholdSaveChangesNothing)

@@ -6,6 +6,9 @@
 
 #include "base/state.h"
 #include "base/control_ids.h"
+#include "setup/assistant.h"
+#include "stats/statistics.h"
+#include "support/record_samples.h"
 #include "ui/runtime_internal.h"
 #include "ui/widget_access.h"
 
@@ -13,7 +16,11 @@
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -428,6 +435,111 @@ TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
             EXPECT_NEAR(popup.y(), top * factor + offsetY, 1) << id;
         }
     }
+}
+
+// Tab labels and the header band's texts follow the window's scale as the rest does: small,
+// every tab stands inside the tab control and takes its click; large, no header text is cut.
+TEST_F(WidgetsTest, TabLabelsAndHeaderTextsScaleWithTheWindow)
+{
+    QWidget *window = PanelWidget(pPA);
+    auto *tabs = static_cast<QTabWidget *>(ControlWidget(pPA, MAIN_TAB));
+    QTabBar *bar = tabs->tabBar();
+    std::vector<QLabel *> header;
+    for (int id : detail::FindPanel(pPA)->controls) {
+        const detail::ControlRec *c = detail::FindControl(pPA, id);
+        if (c->kind == Kind::TextMessage && c->design.top + c->design.height <= FindControlDef(MAIN_HEADER)->rect.height)
+            header.push_back(static_cast<QLabel *>(c->widget.data()));
+    }
+    ASSERT_EQ(header.size(), 5u) << "three contact lines, the program's name and its version";
+    struct Size {
+        const char *name;
+        int width, height;
+    };
+    for (const Size &size : {Size{"small", 480, 340}, {"as built", 780, 548}, {"maximised", 1920, 1050}}) {
+        SCOPED_TRACE(size.name);
+        window->resize(size.width, size.height);
+        QApplication::processEvents();
+        for (int i = tabs->count() - 1; i >= 0; --i) {
+            SCOPED_TRACE(tabs->tabText(i).toStdString());
+            const QRect tab(bar->mapTo(tabs, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
+            EXPECT_TRUE(tabs->rect().contains(tab)) << "tab " << tab.x() << "," << tab.y() << " " << tab.width()
+                                                    << "x" << tab.height() << " in " << tabs->width() << "x"
+                                                    << tabs->height();
+            EXPECT_GE(tab.width(), bar->fontMetrics().horizontalAdvance(tabs->tabText(i))) << "the label whole";
+            // Clicked where the window shows it: a tab cut off is not there to take the click.
+            const QPoint centre = bar->mapTo(window, bar->tabRect(i).center());
+            QWidget *under = window->childAt(centre);
+            ASSERT_NE(under, nullptr);
+            QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(window, centre));
+            EXPECT_EQ(tabs->currentIndex(), i);
+        }
+        for (QLabel *text : header) {
+            SCOPED_TRACE(text->text().toStdString());
+            EXPECT_GE(text->width(), text->sizeHint().width());
+            EXPECT_GE(text->height(), text->sizeHint().height());
+        }
+    }
+}
+
+// The controls beyond the original panel show a help text on a right click, dimmed too: on
+// the main panel in its pop-up, in the statistics and set-up windows in a pop-up of their own.
+TEST_F(WidgetsTest, AddedControlsShowTheirHelpOnARightClickDimmedToo)
+{
+    passRightClicks = true;
+    const std::string record = programDir + "/RECORD.DAT";
+    ASSERT_TRUE(WriteBytes(record, MakeRecordFile({510, 512, 514})));
+    ASSERT_EQ(OpenRecordStatistics(record.c_str()), 0);
+    OpenSetupAssistant();
+    struct Row {
+        int control;
+        const char *name;  // the help's first line
+        bool dim = false;
+    };
+    const Row rows[] = {
+        {MAIN_GRAPH_EXPORT, "SAVE-BUTTON:"}, {REC_STATS, "STATISTICS:", true}, {PARA2_SETUP, "SET-UP ASSISTANT:"},
+        {CONN_PLANT_LINK, "PLANT LINK:"},    {CONN_BIND_DEVICE, "BIND:"},      {STATS_RELOAD, "RELOAD:"},
+        {STATS_CLOSE, "CLOSE:"},             {STATS_SAVE_REPORT, "SAVE REPORT:"}, {STATS_SAVE_HISTOGRAM, "SAVE HISTOGRAM:"},
+        {STATS_SAVE_RUNCHART, "SAVE RUN CHART:", true}, {SETUP_ANALYSE, "ANALYSE:"}, {SETUP_AUTO, "AUTO SET-UP:"},
+        {SETUP_UNDO, "UNDO:"},               {SETUP_CLOSE, "CLOSE:"},
+    };
+    ASSERT_TRUE(IsCtrlDimmed(pSetup, SETUP_UNDO)) << "nothing to undo yet: dimmed as it stands";
+    for (const Row &row : rows) {
+        const ControlDef *d = FindControlDef(row.control);
+        SCOPED_TRACE(d->label);
+        const int panel = PanelOfControl(row.control);
+        // The windows of their own show help in a pop-up of their own, inside them.
+        const int popup = panel == pStats ? pStatsHelp : panel == pSetup ? pSetupHelp : pPH;
+        const int text = panel == pStats ? STATS_HELP_TEXT : panel == pSetup ? SETUP_HELP_TEXT : HELP_TEXT;
+        const int window = popup == pPH ? pPA : panel;
+        ASSERT_GT(popup, 0);
+        showPage(d->panel);
+        if (row.dim)
+            SetCtrlDimmed(panel, row.control, true);
+        HidePanel(popup);
+        auto [w, at] = hit(*d);
+        QTest::mouseClick(w, Qt::RightButton, {}, at);
+        if (row.dim)
+            SetCtrlDimmed(panel, row.control, false);
+        const std::vector<std::string> lines = GetTextBoxLines(popup, text);
+        if (!IsPanelVisible(popup) || lines.size() < 2) {
+            ADD_FAILURE() << "no help text on a right click";
+            continue;
+        }
+        EXPECT_EQ(lines[0], row.name);
+        EXPECT_GT(lines[1].size(), 10u) << "a text under the name";
+        const QRect shown = PanelWidget(popup)->geometry();
+        EXPECT_EQ(shown.intersected(PanelWidget(window)->rect()), shown) << "inside its own window";
+    }
+}
+
+// A display too narrow for its text (the set-up window's advice, the status line) shows
+// how the text begins: its end alone reads as nonsense.
+TEST_F(WidgetsTest, ADisplayTooNarrowForItsTextShowsHowItBegins)
+{
+    auto *status = static_cast<QLineEdit *>(ControlWidget(pPA, MAIN_STATUS));
+    ASSERT_TRUE(status->isReadOnly());
+    SetCtrlVal(pPA, MAIN_STATUS, std::string(300, 'x').c_str());
+    EXPECT_EQ(status->cursorPosition(), 0);
 }
 
 } // namespace

@@ -176,4 +176,44 @@ TEST_F(SetupAssistantTest, RefusesWhileALoopRunsAndRestoresTheRamWhenTheLineFail
     EXPECT_EQ(std::pair(stop_flag, IsCtrlDimmed(pSetup, SETUP_UNDO)), std::pair(1, false));
 }
 
+// Ambient light: the rows and AUTO SET-UP name it and BACKGROUND-COMPENSATION, no margin is
+// shown beyond -100..200 %, and after UNDO the rows judge the signal of the set put back.
+TEST_F(SetupAssistantTest, AmbientLightIsNamedWithItsCureAndUndoJudgesTheSetPutBack)
+{
+    ASSERT_EQ(sim.command("set ambient 60"), "ok");
+    ASSERT_NO_FATAL_FAILURE(startFrom(light(500, 3000, 40)));
+    press(pSetup, SETUP_ANALYSE);
+    const int margin = SETUP_FIGURE + int{setup::ROW_MARGIN}, saturation = SETUP_VERDICT + int{setup::ROW_SATURATION};
+    EXPECT_EQ(GetCtrlStringUtf8(pSetup, margin), "< -100 % above background, > 200 % below band");
+    EXPECT_EQ(GetCtrlStringUtf8(pSetup, SETUP_ADVICE + int{setup::ROW_MARGIN}),
+              "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.");
+
+    press(pSetup, SETUP_AUTO);
+    EXPECT_NE(SetupResultText().find(" trials: ambient light lifts the background to "), std::string::npos)
+        << SetupResultText();
+    EXPECT_NE(SetupResultText().find(": BACKGROUND-COMPENSATION ON, or shield the sensor."), std::string::npos)
+        << SetupResultText();
+    EXPECT_EQ(GetCtrlString(pSetup, saturation), "OK") << "the last trial is unclipped";
+
+    press(pSetup, SETUP_UNDO);
+    EXPECT_EQ(GetCtrlString(pSetup, saturation), "FAULT")
+        << "the rows judge the clipped signal of the set put back, not the trial undone";
+    EXPECT_EQ(GetCtrlStringUtf8(pSetup, margin), "< -100 % above background, > 200 % below band");
+
+    // When the signal cannot be read after UNDO, the rows are emptied rather than left stale.
+    press(pSetup, SETUP_AUTO);
+    ASSERT_EQ(sim.command("fault silent order 9"), "ok");
+    press(pSetup, SETUP_UNDO);
+    for (int row = 0; row < setup::kDiagnosisRows; ++row)
+        EXPECT_EQ(GetCtrlString(pSetup, SETUP_VERDICT + row) + GetCtrlString(pSetup, SETUP_FIGURE + row), "")
+            << setup::RowLabel(row);
+
+    // The cure named works.
+    ParameterSet compensated = light(500, 3000, 40);
+    compensated.Background_Mode = 1;
+    ASSERT_NO_FATAL_FAILURE(startFrom(compensated));
+    press(pSetup, SETUP_AUTO);
+    EXPECT_EQ(SetupResultText().rfind("AUTO SET-UP done in ", 0), 0u) << SetupResultText();
+}
+
 } // namespace

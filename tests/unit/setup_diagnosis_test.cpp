@@ -94,6 +94,37 @@ TEST(SetupDiagnosis, EachFaultIsJudgedOnItsRow)
     }
 }
 
+// The margin row: ambient light named with its cure where it lifts the background to the
+// threshold, and no figure shown beyond -100..200 %.
+TEST(SetupDiagnosis, ThresholdMarginNamesAmbientLightAndStaysInItsShownRange)
+{
+    struct Case {
+        const char *name;
+        Scene scene;
+        int fix;
+        const char *figure, *advice;
+    };
+    const char *const ambient = "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.";
+    const char *const raise = "Threshold too close to the background: raise V-THD (midway is best).";
+    const char *const lower = "Threshold too close to the band: lower V-THD (midway is best).";
+    const Case cases[] = {
+        {"ambient light over the threshold", {.bandPct = 20, .backgroundPct = 90}, 40,
+         "< -100 % above background, > 200 % below band", ambient},
+        {"ambient light close to the threshold", {.bandPct = 60, .backgroundPct = 38}, 40,
+         "3 % above background, 97 % below band", ambient},
+        {"ambient light, threshold near the band", {.bandPct = 40, .backgroundPct = 40}, 77,
+         "92 % above background, 8 % below band", lower},
+        {"threshold under a dark background", {}, 3, "-3 % above background, 103 % below band", raise},
+        {"threshold far above the band", {}, 200, "> 200 % above background, < -100 % below band", lower},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const RowJudgement j = JudgeRow(ROW_MARGIN, measure(c.scene, c.fix), 0.005);
+        EXPECT_EQ(j.figure, c.figure);
+        EXPECT_EQ(j.advice, c.advice);
+    }
+}
+
 TEST(SetupDiagnosis, FiguresOfACleanProfile)
 {
     const VideoFigures f = measure({});
