@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, checks what lands where, and starts the
 # installed program offscreen against the installed simulator: it must identify the
-# sensor (echo, firmware, hardware information) and end cleanly on SIGTERM.
+# sensor (echo, firmware, hardware information) and end cleanly on SIGTERM. The
+# documentation and both manual pages must be where man and a package expect them.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -18,14 +19,38 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/mq-vista bin/mq-sensor-sim share/mq-vista/mq-vista-logo.png share/applications/mq-vista.desktop \
-         share/icons/hicolor/64x64/apps/mq-vista.png; do
+         share/icons/hicolor/64x64/apps/mq-vista.png share/metainfo/invalid.k_vor.mq_vista.metainfo.xml; do
     [ -e "$prefix/$f" ] || fail "$f was not installed"
 done
 grep -q '^Exec=mq-vista$' "$prefix/share/applications/mq-vista.desktop" || fail "desktop entry does not start mq-vista"
 
 version=$("$prefix/bin/mq-vista" --version)
-[[ "$version" =~ ^mq-vista\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
+[[ "$version" =~ ^mq-vista\ ([0-9]+\.[0-9]+\.[0-9]+)$ ]] || fail "--version printed '$version'"
+number=${BASH_REMATCH[1]}
 "$prefix/bin/mq-vista" --help | grep -q -- '--version' || fail "--help does not list --version"
+
+# The documentation under the package's name, with the licence and a change log that
+# starts at the program's own version.
+doc="$prefix/share/doc/mq-vista"
+[ -d "$prefix/share/doc/MQVista" ] && fail "documentation went to share/doc/MQVista, not share/doc/mq-vista"
+for f in README.md copyright changelog.gz; do
+    [ -f "$doc/$f" ] || fail "share/doc/mq-vista/$f was not installed"
+done
+head -1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    || fail "copyright is not in the machine-readable format"
+grep -qx 'License: GPL-3+' "$doc/copyright" || fail "copyright does not license the program under GPL-3+"
+first=$(gzip -dc "$doc/changelog.gz" | head -1)
+[ "$first" = "mq-vista ($number) unstable; urgency=medium" ] \
+    || fail "the change log starts with '$first', the program is $number"
+
+# Both manual pages, found by man under the prefix and naming the program's version.
+for page in mq-vista mq-sensor-sim; do
+    [ -f "$prefix/share/man/man1/$page.1.gz" ] || fail "man1/$page.1.gz was not installed"
+    text=$(MANPATH="$prefix/share/man" MANWIDTH=200 man -P cat "$page" 2>&1) || fail "man $page failed: $text"
+    text=$(tr -s ' ' <<<"$text")  # justified lines carry runs of blanks
+    [[ "$text" == *"$page - "* ]] || fail "man $page shows no NAME line: $text"
+    [[ "$text" == *"MQ-Vista $number"* ]] || fail "man $page does not name version $number"
+done
 
 log="$prefix/sim.log"
 "$prefix/bin/mq-sensor-sim" --pty "$prefix/bin/com1" --control 0 --eeprom "$prefix/sim.eeprom" >"$log" 2>&1 &
