@@ -7,7 +7,7 @@
 #include "link/ident.h"
 #include "link_ui/ident_page.h"
 #include "link/transport.h"
-#include "support/scripted_popups.h"
+#include "harness/scripted_popups.h"
 #include "platform/comm.h"
 #include "ui/runtime.h"
 #include "platform/system.h"

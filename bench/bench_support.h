@@ -2,7 +2,7 @@
 // What the benchmarks share: the program set up offscreen in a temporary directory, the
 // simulator started and linked over TCP or a pty, and the process's own figures.
 
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 
 #include <string>
 #include <vector>

@@ -9,7 +9,7 @@
 #include "display/measure.h"
 #include "base/control_ids.h"
 #include "plant/plant_link.h"
-#include "support/broker_process.h"
+#include "harness/broker_process.h"
 #include "ui/runtime.h"
 
 #include <QJsonDocument>

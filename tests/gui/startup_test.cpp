@@ -7,7 +7,7 @@
 #include "link/transport.h"
 #include "params/pset.h"
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 #include "base/control_ids.h"
 #include "params_ui/help.h"
 #include "ui/resource.h"

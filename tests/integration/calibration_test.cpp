@@ -11,6 +11,7 @@
 #include "support/byte_lines.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
+#include "support/reference_frames.h"
 
 #include <QTimer>
 

@@ -13,6 +13,7 @@
 #include "params_ui/transfer.h"
 #include "support/byte_lines.h"
 #include "support/sim_fixture.h"
+#include "support/reference_frames.h"
 #include "support/integration_helpers.h"
 
 #include <algorithm>

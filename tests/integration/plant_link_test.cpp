@@ -14,7 +14,7 @@
 #include "plant/outbox_file.h"
 #include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
-#include "support/broker_process.h"
+#include "harness/broker_process.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 

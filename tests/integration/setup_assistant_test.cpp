@@ -9,6 +9,7 @@
 #include "params_ui/mapping.h"
 #include "setup/assistant.h"
 #include "support/sim_fixture.h"
+#include "support/reference_frames.h"
 #include "base/control_ids.h"
 
 #include <QTimer>

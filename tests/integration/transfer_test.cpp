@@ -10,6 +10,7 @@
 #include "params_ui/transfer.h"
 #include "support/byte_lines.h"
 #include "support/sim_fixture.h"
+#include "support/reference_frames.h"
 #include "support/integration_helpers.h"
 #include "platform/system.h"
 

@@ -3,7 +3,7 @@
 // program directory of its own (where com<n> links point COM ports at ptys).
 
 #include "support/files.h"
-#include "support/scripted_popups.h"
+#include "harness/scripted_popups.h"
 #include "ui/runtime.h"
 
 #include <gtest/gtest.h>

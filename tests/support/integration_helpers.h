@@ -6,7 +6,7 @@
 #include "base/control_ids.h"
 #include "recorder/recorder.h"
 #include "support/record_lines.h"
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 #include "ui/runtime.h"
 
 #include <QTimer>

@@ -2,7 +2,7 @@
 
 #include "app/shell.h"
 #include "support/reference_frames.h"
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 #include "ui/runtime.h"
 #include "platform/system.h"
 

@@ -4,7 +4,7 @@
 // program's link is closed.
 
 #include "support/app_fixture.h"
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 
 #include <gtest/gtest.h>
 

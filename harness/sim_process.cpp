@@ -1,4 +1,4 @@
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,6 @@
 // Starts mq-sensor-sim through its command line, finds its ports, talks to its control
 // channel and stops it. Everything on 127.0.0.1 with bounded waits.
 
-#include "support/reference_frames.h"
-
 #include <functional>
 #include <string>
 #include <vector>

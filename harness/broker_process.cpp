@@ -1,4 +1,4 @@
-#include "support/broker_process.h"
+#include "harness/broker_process.h"
 
 #include <mosquitto.h>
 

@@ -3,7 +3,7 @@
 // test's, on 127.0.0.1 on a free port, started and stopped with bounded waits; and a
 // subscriber on it (libmosquitto on its own thread) that keeps what arrives.
 
-#include "support/sim_process.h"
+#include "harness/sim_process.h"
 
 #include <functional>
 #include <mutex>
