@@ -524,13 +524,9 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    FileSelectRequest request;
-    request.defaultDirectory = proj_dir;
-    request.defaultFileName = "RECORD.DAT";
-    request.filter = "*.dat";
-    request.title = "K-VOR-Series Recorder-File:";
-    request.save = true;
-    request.restrictExtension = true;
+    const FileSelectRequest request = MakeFileSelectRequest(proj_dir, "RECORD.DAT", "*.dat",
+                                                            "K-VOR-Series Recorder-File:", FileSelectMode::Save,
+                                                            FileExtension::Restricted);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
         return 0;
