@@ -55,20 +55,34 @@ private:
     double lastByteTime_ = 0.0;
 };
 
+// What a fault does to an answer frame, and what the program's exchange then reports in its
+// status line (the texts of link/frame.h). Any failed exchange ends Run, Video and a polled
+// recording with their own time-out text; a triggered recording loses only that frame, unless
+// Close took the TCP connection with it.
 enum class Fault {
-    None,
-    Silent,
-    Late,
-    BadHeaderCrc,
-    BadSync,
-    BadDataCrc,
-    Error1,
-    Error2,
-    ShortLength,
-    OversizedLength,
-    Garbage,
-    Half,
-    Close,
+    None,            // the answer as it is: the exchange succeeds
+    Silent,          // no answer at all: "TIMEOUT!" once the header wait runs out
+    Late,            // the whole answer, held back --late-ms (2500 by default, past the program's
+                     // 1.5 s serial / 2 s TCP wait): "TIMEOUT!"; the late answer is then refused
+                     // as the stale one, or flushed by the next request
+    BadHeaderCrc,    // header CRC (byte 7) inverted: "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!"
+    BadSync,         // sync byte 0xAA instead of 0x55, header CRC resealed: the header text above
+    BadDataCrc,      // data CRC (byte 6) inverted, header resealed: "ATTENTION! RECEIVED DATA FRAME
+                     // IS INCORRECT!"; an answer without data is not checked and passes
+    Error1,          // replaced by the sensor's error frame (order 0, address 1): "INVALIDE ORDER
+                     // NUMBER!"
+    Error2,          // replaced by the error frame order 0, address 2: "COMM ERROR! YOU MAY REDUCE
+                     // BAUDRATE!"
+    ShortLength,     // length announces 8 data bytes fewer than sent, the data CRC still over all
+                     // of them: the data text above; answers under 16 data bytes go unchanged
+    OversizedLength, // length 5000, more than the receive buffer holds, header resealed: the
+                     // header text above
+    Garbage,         // 16 pseudo-random bytes, never starting with sync, instead of the answer:
+                     // the header text above
+    Half,            // cut after the header and half the data (half the header when there is no
+                     // data): "TIMEOUT!" while waiting for the rest
+    Close,           // cut as Half, then the TCP connection is closed: "TIMEOUT!", and the link
+                     // is down until Connect; on a pty as Half
 };
 
 std::optional<Fault> faultFromName(std::string_view name);

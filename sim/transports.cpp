@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -41,66 +42,88 @@ void PrepareTimer::answerEndsAt(double end)
     timer_.start(std::max(1, static_cast<int>((end - monotonicSeconds()) * 1000.0)));
 }
 
-namespace {
-// Both servers listen on 127.0.0.1 only: the simulator is never reachable from elsewhere.
-bool listenOnLoopback(QTcpServer &server, quint16 port, QString &error)
-{
-    if (server.listen(QHostAddress::LocalHost, port))
-        return true;
-    error = server.errorString();
-    return false;
-}
-} // namespace
-
 // ---------------------------------------------------------------------------------------------
-// TCP
+// TCP server
 
-TcpLink::TcpLink(SensorEngine &engine, QObject *parent)
-    : QObject(parent), engine_(engine), server_(new QTcpServer(this)), prepare_(engine, this)
+LoopbackServer::LoopbackServer(Handlers handlers) : handlers_(std::move(handlers)), server_(new QTcpServer(this))
 {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { pump(true); });
     connect(server_, &QTcpServer::newConnection, this, [this] { acceptClient(); });
 }
 
-bool TcpLink::listen(quint16 port, QString &error) { return listenOnLoopback(*server_, port, error); }
+// 127.0.0.1 only: the simulator is never reachable from elsewhere.
+bool LoopbackServer::listen(quint16 port, QString &error)
+{
+    if (server_->listen(QHostAddress::LocalHost, port))
+        return true;
+    error = server_->errorString();
+    return false;
+}
 
-quint16 TcpLink::port() const { return server_->serverPort(); }
+quint16 LoopbackServer::port() const { return server_->serverPort(); }
 
-void TcpLink::acceptClient()
+void LoopbackServer::acceptClient()
 {
     while (QTcpSocket *socket = server_->nextPendingConnection()) {
         if (client_) {
-            // One client at a time: the newcomer wins, as when a network-to-serial server is reused.
             client_->disconnect(this);
             client_->abort();
             client_->deleteLater();
         }
         client_ = socket;
-        line_.clear();
-        jobs_.clear();
-        schedule_.reset();
-        timer_.stop();
-        lastByteTimer_ = false;
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::readyRead, this, [this] { readClient(); });
+        handlers_.accepted(*socket);
+        connect(socket, &QTcpSocket::readyRead, this, [this] { handlers_.readable(); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             if (client_ == socket) {
                 client_ = nullptr;
-                jobs_.clear();
-                timer_.stop();
+                if (handlers_.gone)
+                    handlers_.gone();
             }
             socket->deleteLater();
         });
     }
 }
 
+void LoopbackServer::release()
+{
+    if (QTcpSocket *socket = client_) {
+        client_ = nullptr;
+        socket->disconnectFromHost(); // flushes what was written; 'disconnected' then deletes it
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCP
+
+TcpLink::TcpLink(SensorEngine &engine, QObject *parent)
+    : QObject(parent), engine_(engine), prepare_(engine, this),
+      server_({[this](QTcpSocket &socket) { startClient(socket); }, [this] { readClient(); },
+               [this] {
+                   jobs_.clear();
+                   timer_.stop();
+               }})
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { pump(true); });
+}
+
+// A new client starts on a quiet line.
+void TcpLink::startClient(QTcpSocket &socket)
+{
+    line_.clear();
+    jobs_.clear();
+    schedule_.reset();
+    timer_.stop();
+    lastByteTimer_ = false;
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
 void TcpLink::readClient()
 {
-    if (!client_)
+    QTcpSocket *client = server_.client();
+    if (!client)
         return;
-    const QByteArray data = client_->readAll();
+    const QByteArray data = client->readAll();
     const double now = monotonicSeconds();
     std::vector<Reply> replies;
     engine_.feed(line_, reinterpret_cast<const uint8_t *>(data.constData()), static_cast<size_t>(data.size()), now,
@@ -111,7 +134,7 @@ void TcpLink::readClient()
 
 void TcpLink::schedule(const Reply &reply, double requestComplete)
 {
-    if (reply.bytes.empty() || !client_)
+    if (reply.bytes.empty() || !server_.client())
         return;
     Job job;
     job.bytes = reply.bytes;
@@ -137,7 +160,7 @@ void TcpLink::pump(bool fromTimer)
     constexpr double lookahead = 0.0005;
     const double now = monotonicSeconds();
     bool lastByteTimer = fromTimer && lastByteTimer_;
-    while (!jobs_.empty() && client_) {
+    while (!jobs_.empty() && server_.client()) {
         Job &job = jobs_.front();
         const size_t total = job.bytes.size();
         size_t due = 0;
@@ -151,8 +174,8 @@ void TcpLink::pump(bool fromTimer)
                 due = std::min(total - 1, static_cast<size_t>((now + lookahead - job.start) / job.byteTime));
         }
         if (due > job.sent) {
-            client_->write(reinterpret_cast<const char *>(job.bytes.data() + job.sent),
-                           static_cast<qint64>(due - job.sent));
+            server_.client()->write(reinterpret_cast<const char *>(job.bytes.data() + job.sent),
+                                    static_cast<qint64>(due - job.sent));
             job.sent = due;
         }
         if (job.sent < total)
@@ -165,7 +188,7 @@ void TcpLink::pump(bool fromTimer)
             return;
         }
     }
-    if (jobs_.empty() || !client_)
+    if (jobs_.empty() || !server_.client())
         return;
     const Job &job = jobs_.front();
     double next = job.start;
@@ -183,10 +206,7 @@ void TcpLink::closeClient()
     jobs_.clear();
     timer_.stop();
     line_.clear();
-    if (QTcpSocket *socket = client_) {
-        client_ = nullptr;
-        socket->disconnectFromHost(); // flushes what was written; 'disconnected' then deletes it
-    }
+    server_.release();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -492,39 +512,17 @@ constexpr qsizetype kMaxControlLine = 64 * 1024;
 }
 
 ControlServer::ControlServer(SensorEngine &engine, QObject *parent)
-    : QObject(parent), interpreter_(engine), server_(new QTcpServer(this))
+    : QObject(parent), interpreter_(engine),
+      server_({[this](QTcpSocket &) { pending_.clear(); }, [this] { readClient(); }, nullptr})
 {
-    connect(server_, &QTcpServer::newConnection, this, [this] { acceptClient(); });
-}
-
-bool ControlServer::listen(quint16 port, QString &error) { return listenOnLoopback(*server_, port, error); }
-
-quint16 ControlServer::port() const { return server_->serverPort(); }
-
-void ControlServer::acceptClient()
-{
-    while (QTcpSocket *socket = server_->nextPendingConnection()) {
-        if (client_) {
-            client_->disconnect(this);
-            client_->abort();
-            client_->deleteLater();
-        }
-        client_ = socket;
-        pending_.clear();
-        connect(socket, &QTcpSocket::readyRead, this, [this] { readClient(); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            if (client_ == socket)
-                client_ = nullptr;
-            socket->deleteLater();
-        });
-    }
 }
 
 void ControlServer::readClient()
 {
-    if (!client_)
+    QTcpSocket *client = server_.client();
+    if (!client)
         return;
-    pending_ += client_->readAll();
+    pending_ += client->readAll();
     for (;;) {
         const qsizetype end = pending_.indexOf('\n');
         if (end < 0)
@@ -533,11 +531,11 @@ void ControlServer::readClient()
         pending_.remove(0, end + 1);
         const std::string answer =
             interpreter_.execute(std::string_view(line.constData(), static_cast<size_t>(line.size()))) + "\n";
-        client_->write(answer.data(), static_cast<qint64>(answer.size()));
+        client->write(answer.data(), static_cast<qint64>(answer.size()));
     }
     if (pending_.size() > kMaxControlLine) {
         pending_.clear();
-        client_->write("error line too long\n");
+        client->write("error line too long\n");
     }
 }
 

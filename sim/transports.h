@@ -35,11 +35,35 @@ private:
     QTimer timer_;
 };
 
+// A TCP server on 127.0.0.1 serving one client at a time: a newcomer replaces the client in
+// hand, which is dropped unheard, as when a network-to-serial server is reused.
+class LoopbackServer : public QObject {
+public:
+    struct Handlers {
+        std::function<void(QTcpSocket &)> accepted; // a new client, before its first bytes
+        std::function<void()> readable;             // the client in hand sent bytes
+        std::function<void()> gone;                 // the client in hand went away by itself
+    };
+    explicit LoopbackServer(Handlers handlers);
+    bool listen(quint16 port, QString &error);
+    quint16 port() const;
+    QTcpSocket *client() const { return client_; }
+    // Lets the client in hand go once what was written to it is out; it is no longer served.
+    void release();
+
+private:
+    void acceptClient();
+
+    Handlers handlers_;
+    QTcpServer *server_;
+    QTcpSocket *client_ = nullptr;
+};
+
 class TcpLink : public QObject {
 public:
     TcpLink(SensorEngine &engine, QObject *parent = nullptr);
-    bool listen(quint16 port, QString &error);
-    quint16 port() const;
+    bool listen(quint16 port, QString &error) { return server_.listen(port, error); }
+    quint16 port() const { return server_.port(); }
     void sendUnsolicited(const Reply &frame);
 
 private:
@@ -51,21 +75,20 @@ private:
         bool closeAfter = false;
     };
 
-    void acceptClient();
+    void startClient(QTcpSocket &socket);
     void readClient();
     void schedule(const Reply &reply, double requestComplete);
     void pump(bool fromTimer);
     void closeClient();
 
     SensorEngine &engine_;
-    QTcpServer *server_;
-    QTcpSocket *client_ = nullptr;
     FrameAssembler line_;
     LineSchedule schedule_;
     std::deque<Job> jobs_;
     QTimer timer_;
     bool lastByteTimer_ = false; // the armed timer is the one for an answer's last byte
     PrepareTimer prepare_;
+    LoopbackServer server_; // last: gone first, so that no client callback outlives the rest
 };
 
 // The pty master's own thread: it reads requests as they come, stamping their arrival at once, and
@@ -136,17 +159,15 @@ private:
 class ControlServer : public QObject {
 public:
     ControlServer(SensorEngine &engine, QObject *parent = nullptr);
-    bool listen(quint16 port, QString &error);
-    quint16 port() const;
+    bool listen(quint16 port, QString &error) { return server_.listen(port, error); }
+    quint16 port() const { return server_.port(); }
 
 private:
-    void acceptClient();
     void readClient();
 
     ControlInterpreter interpreter_;
-    QTcpServer *server_;
-    QTcpSocket *client_ = nullptr;
     QByteArray pending_;
+    LoopbackServer server_;
 };
 
 } // namespace mqsim

@@ -63,9 +63,9 @@ void prepareGraphs()
     SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, hwinfo.pixelCount);
 }
 
-} // namespace
-
-void InitVars()
+// The parameter set and calibration record the program starts with, no link open, and a
+// header ready for the first request.
+void setRecordAndLinkDefaults()
 {
     std::memset(&pset, 0, sizeof pset);
     SetParameterDefaults(pset);
@@ -82,7 +82,11 @@ void InitVars()
     rs232con = 0;
 
     head = {kSyncByte, 1, 0, 0, 0, 0};
+}
 
+// RAM as storage target, no loop running, the analog group hidden, pixels not millimetres.
+void setFlagDefaults()
+{
     target = RAM;
     SetCtrlVal(pPA, MAIN_RAM, 1);
     err_flag = 0;
@@ -94,28 +98,42 @@ void InitVars()
     cal_start_flag = cal_save_flag = cal_exit_flag = cal_file_flag = 0;
     mm_flag = 0;
     xARRAY = xArray_pi;
+}
 
+// The hardware figures until a sensor has identified itself.
+void setHardwareDefaults()
+{
     SetHardwareInfoDefaults(hwinfo);
     ADCMAX = 255;
     PRECISION = 1;
     MAXRANGE_MM = 20.0;
     YSCALE_FAC = MAXRANGE_MM / hwinfo.pixelCount;
     HWTYPE = 0;
+}
 
+void showProgramNames()
+{
     CopyText(szVersion, "V4.0");
     CopyText(szSoftBuildDate, "Build: V4.0.6  02/Feb/2016");
     CopyText(szSoftName, "K-VOR-MQ-Vista");
     SetPanelTitle(pPA, "K-VOR-MQ-Series CONTROL-PANEL");
 
     ShowLogo(2);
+}
 
+// The program's directory, the documents directory and the settings file in one of them.
+void chooseFileLocations()
+{
     CopyText(dir_name, ProgramDirectory().c_str());
     const FileLocations where = ChooseFileLocations(dir_name, DirectoryWritable(dir_name));
     CopyText(proj_dir, where.documentsDirectory.c_str());
     CopyText(appini_pathname, where.settingsFile.c_str());
-    ReadIniFile(appini_pathname);
-    FillSerialDeviceList();
+}
 
+// The controls' start-up state, after the settings: the record file in the documents
+// directory, the graphs, the hidden groups and the evaluation window bar.
+void layOutPages()
+{
     SetCtrlFrameColor(pConn, CONN_IPADDR, VAL_LT_GRAY);
 
     CopyText(rec_fname, JoinPath(proj_dir, "RECORD.DAT").c_str());
@@ -133,13 +151,32 @@ void InitVars()
     drawEvaluationWindowBar();
 
     SetStatusColor(VAL_BLACK);
+}
 
+// The video graph's x positions and the fixed threshold line, in RAM and EEPROM.
+void fillVideoArrays()
+{
     for (int i = 0; i < kVideoPoints; ++i) {
         xArray_pi[i] = 4.0 * i;
         thdArray[i] = static_cast<std::uint16_t>(ADCMAX * pset.Video_Thd_Fix / 100);
         thdArrayEE[i] = thdArray[i];
     }
     xARRAY = xArray_pi;
+}
+
+} // namespace
+
+void InitVars()
+{
+    setRecordAndLinkDefaults();
+    setFlagDefaults();
+    setHardwareDefaults();
+    showProgramNames();
+    chooseFileLocations();
+    ReadIniFile(appini_pathname);
+    FillSerialDeviceList();
+    layOutPages();
+    fillVideoArrays();
 }
 
 void OpenLinkAtStartup()

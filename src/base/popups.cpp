@@ -1,8 +1,22 @@
 #include "base/popups.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace ui {
+
+FileSelectRequest MakeFileSelectRequest(std::string directory, std::string fileName, std::string filter,
+                                        std::string title, FileSelectMode mode, FileExtension extension)
+{
+    FileSelectRequest request;
+    request.defaultDirectory = std::move(directory);
+    request.defaultFileName = std::move(fileName);
+    request.filter = std::move(filter);
+    request.title = std::move(title);
+    request.save = mode == FileSelectMode::Save;
+    request.restrictExtension = extension == FileExtension::Restricted;
+    return request;
+}
 
 namespace {
 

@@ -18,6 +18,16 @@ struct FileSelectRequest {
     bool restrictExtension = false;
 };
 
+enum class FileSelectMode { Load, Save };
+// Whether the name chosen must carry the filter's extension.
+enum class FileExtension { Free, Restricted };
+
+// A file selection opening in directory with fileName offered, showing the files filter
+// matches, under title.
+FileSelectRequest MakeFileSelectRequest(std::string directory, std::string fileName, std::string filter,
+                                        std::string title, FileSelectMode mode,
+                                        FileExtension extension = FileExtension::Free);
+
 class Popups {
 public:
     virtual ~Popups() = default;

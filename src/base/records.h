@@ -60,7 +60,8 @@ static_assert(offsetof(ParameterSet, Output_Mode) == 48 && offsetof(ParameterSet
 static_assert(offsetof(ParameterSet, Tolerance_Mode) == 52 && offsetof(ParameterSet, Free_Para) == 54);
 static_assert(offsetof(ParameterSet, um_Slope) == 56);
 
-extern ParameterSet pset;
+extern ParameterSet pset;  // the parameter set on the pages: GET, the parameter file and the set-up
+                           // assistant fill it, the pages' callbacks edit it, SEND sends it
 
 // The calibration header kept in page 1 of the sensor's external flash.
 struct CalibrationHeader {
@@ -79,7 +80,8 @@ static_assert(offsetof(CalibrationHeader, XF_SIZE) == 8 && offsetof(CalibrationH
 static_assert(offsetof(CalibrationHeader, UM_SLOPE) == 12 && offsetof(CalibrationHeader, UM_OFFSET) == 16);
 static_assert(offsetof(CalibrationHeader, UM_RANGE) == 20);
 
-extern CalibrationHeader cal;
+extern CalibrationHeader cal;  // read at identification, edited and written back by the calibration
+                               // pages; shown on calibration sub-page 2, its slope heads record files
 
 // The sensor's hardware-info record.
 struct HardwareInfo {
@@ -102,7 +104,8 @@ static_assert(offsetof(HardwareInfo, word18) == 18 && offsetof(HardwareInfo, adc
 
 constexpr std::uint32_t kReceiverServedFamily = 736214;
 
-extern HardwareInfo hwinfo;
+extern HardwareInfo hwinfo;  // read at identification (defaults at start-up); pixel count, receiver
+                             // and model for the pages, hardware info file and plant identity
 
 // The last measurement record and the video and threshold curves.
 struct MeasurementRecord {
@@ -133,7 +136,8 @@ static_assert(offsetof(MeasurementRecord, CYCLE_TIME) == 36);
 
 constexpr int kCurvePoints = 256;
 
-extern MeasurementRecord raw;
+extern MeasurementRecord raw;  // last measurement frame: Run, Video and the recorder fill it,
+                               // PlotVIDEOBarGraph and the record file show it
 extern std::uint16_t adbuf[kCurvePoints];      // video signal
 extern std::uint16_t vtbuf[kCurvePoints];      // threshold profile from the sensor
 extern std::uint16_t thdArray[kCurvePoints];   // fixed threshold

@@ -65,10 +65,8 @@ int CC_BTNloadtable(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    FileSelectRequest request;
-    request.defaultDirectory = proj_dir;
-    request.filter = "*.txt";
-    request.title = "Load calibration table";
+    const FileSelectRequest request =
+        MakeFileSelectRequest(proj_dir, "", "*.txt", "Load calibration table", FileSelectMode::Load);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
         return 0;

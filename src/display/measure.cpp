@@ -69,6 +69,179 @@ void showInputLamps(int inState)
     }
 }
 
+// The window a frame is judged against, in pixels: the working set point and the
+// tolerances above and below it.
+struct ToleranceWindow {
+    int setpoint;
+    int upper;
+    int lower;
+};
+
+// Pixels as shown: in millimetres while the millimetre display is on.
+double shownLength(int pixels, std::uint32_t slope)
+{
+    return mm_flag == 1 ? millimetres(pixels, slope) : static_cast<double>(pixels);
+}
+
+void showValuesAndExtremes(const MeasurementRecord &record, std::uint32_t slope)
+{
+    SetCtrlVal(pPA, MAIN_ELEFT, static_cast<int>(record.E_LEFT));
+    SetCtrlVal(pPA, MAIN_ERIGHT, static_cast<int>(record.E_RIGHT));
+    SetCtrlVal(pPA, MAIN_MVALUE, static_cast<int>(record.M_VALUE));
+    SetCtrlVal(pPA, MAIN_ANALOG_MAX, shownLength(record.MAX_VALUE, slope));
+    SetCtrlVal(pPA, MAIN_ANALOG_MIN, shownLength(record.MIN_VALUE, slope));
+}
+
+void showCycleRate(std::uint32_t cycleTime)
+{
+    const CycleRate rate = CycleRateOf(cycleTime);
+    SetCtrlPrecision(pPA, MAIN_CYCLE_RATE, rate.decimals);
+    SetCtrlVal(pPA, MAIN_CYCLE_RATE, rate.hertz);
+}
+
+// The teach value follows a teach done at the sensor.
+void showDarkPixelsAndTeachValue(const MeasurementRecord &record)
+{
+    SetCtrlVal(pPA, MAIN_DARK_PIXELS, static_cast<int>(record.DARK_PIXELS));
+    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, static_cast<int>(record.SETPOINT));
+}
+
+// The sensor's set point (at least 1) and its automatic tolerance, a value past the line
+// taken as the whole line; the tolerances are the parameter set's unless it asks for the
+// automatic one.
+ToleranceWindow toleranceWindowOf(const MeasurementRecord &record, int pixelCount)
+{
+    int setpoint = std::max<int>(1, record.SETPOINT);
+    if (setpoint > pixelCount - 1)
+        setpoint = pixelCount;
+    int automatic = record.AUTO_TOL;
+    if (automatic > pixelCount - 1)
+        automatic = pixelCount;
+    const bool autoTol = pset.Tolerance_Mode > 0;
+    return {setpoint, autoTol ? automatic : static_cast<int>(pset.Upper_Tolerance),
+            autoTol ? automatic : static_cast<int>(pset.Lower_Tolerance)};
+}
+
+// The input lamps and, with the internal trigger on, the trigger lamp.
+void showLamps(const MeasurementRecord &record)
+{
+    showInputLamps(record.IN_STATE);
+    if (pset.Int_Trigger_Mode > 0) {
+        const bool dark = record.DARK_PIXELS > pset.Trigger_Pixel;
+        SetCtrlBackColor(pPA, MAIN_DARK_PIXELS, dark ? 0xC0C0C0 : 0xE0E0E0);
+        setLamp(MAIN_TRIG_LED, dark);
+    }
+}
+
+// What the analog output carries, by analog mode.
+int analogOutputValue(const MeasurementRecord &record)
+{
+    switch (pset.Analog_Mode) {
+    case 1: return record.MAX_VALUE;
+    case 2: return record.MIN_VALUE;
+    case 3: return record.MAX_VALUE - record.MIN_VALUE;
+    default: return record.M_VALUE;
+    }
+}
+
+void showAnalogOutput(const MeasurementRecord &record, std::uint32_t slope)
+{
+    SetCtrlVal(pPA, MAIN_ANALOG_VALUE, shownLength(analogOutputValue(record), slope));
+}
+
+// Fixed tolerances in the fields are the operator's, edited or not: they stay until SEND
+// takes them or a GET replaces them. Only the sensor's automatic tolerance is shown there,
+// while the page is in automatic mode too.
+bool automaticToleranceShown()
+{
+    int pageMode = 0;
+    GetCtrlVal(pPara1, PARA1_TOL_MODE, &pageMode);
+    return pset.Tolerance_Mode > 0 && pageMode > 0;
+}
+
+void showTolerances(const ToleranceWindow &window)
+{
+    SetCtrlVal(pPara1, PARA1_UPPER_TOL, window.upper);
+    SetCtrlVal(pPara1, PARA1_LOWER_TOL, window.lower);
+}
+
+void showMillimetres(const MeasurementRecord &record, const ToleranceWindow &window, std::uint32_t slope,
+                     bool automaticShown)
+{
+    SetCtrlVal(pPA, MAIN_MVAL_MM, record.M_VAL_um / 1000.0);
+    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, millimetres(window.upper, slope));
+    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, millimetres(window.lower, slope));
+    if (automaticShown) {
+        SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(window.upper, slope));
+        SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(window.lower, slope));
+    }
+    SetCtrlVal(pPara1, PARA1_TEACH_MM, millimetres(window.setpoint, slope));
+}
+
+// In or out of tolerance, limits included and kept on the line: M-VALUE green or red.
+void showToleranceVerdict(const MeasurementRecord &record, const ToleranceWindow &window, int pixelCount)
+{
+    const int upperLimit = std::min(window.setpoint + window.upper, pixelCount - 1);
+    const int lowerLimit = std::max(window.setpoint - window.lower, 1);
+    const bool out = record.M_VALUE > upperLimit || record.M_VALUE < lowerLimit;
+    frameInTolerance = !out;
+    SetCtrlTextColor(pPA, MAIN_MVAL_MM, out ? kRed : kGreen);
+    SetCtrlTextColor(pPA, MAIN_MVALUE, out ? kRed : kGreen);
+}
+
+// The calibration page follows the raw value while it calibrates.
+void followOnCalibrationPage(const MeasurementRecord &record)
+{
+    int calibrating = 0;
+    GetCtrlVal(pCal1, CAL1_ACTIVATE, &calibrating);
+    if (calibrating)
+        SetCtrlVal(pCal1, CAL1_CUR_PIXEL, static_cast<int>(record.M_VALUE));
+}
+
+// Red where the edges are: behind the one edge on its dark side, or between two edges.
+void plotEdges(const MeasurementRecord &record, int lineEnd)
+{
+    if (record.EDGES == 1) {
+        if (record.SIDE_VALUE_1 < record.SIDE_VALUE_2)
+            PlotRectangle(pPA, MAIN_BAR_GRAPH, record.E_LEFT, 0.5, lineEnd, 1.0, kRed, kRed);
+        else
+            PlotRectangle(pPA, MAIN_BAR_GRAPH, 1, 0.5, record.E_LEFT, 1.0, kRed, kRed);
+    } else if (record.EDGES >= 2) {
+        PlotRectangle(pPA, MAIN_BAR_GRAPH, record.E_LEFT, 0.5, record.E_RIGHT, 1.0, kRed, kRed);
+    }
+}
+
+// The evaluation bar: its window cursors, the position cursor kept inside the sensor's
+// limits, the edges found, and green where they should be. Before identification the
+// sensor's limits are unknown (0): the whole line stands in for them.
+void drawEvaluationBar(const MeasurementRecord &record, const ToleranceWindow &window, int position, int pixelCount)
+{
+    const int begin = pixE > 0 ? pixB : 1;
+    const int end = pixE > 0 ? pixE : pixelCount;
+    SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, pixelCount);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, pset.Eval_Begin, 0.5);
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 0.5);
+    DeleteGraphPlots(pPA, MAIN_BAR_GRAPH);
+    const int cursor = std::clamp(std::clamp(position, begin, std::max(begin, end)), 1, std::max(1, pixelCount));
+    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, cursor, 0.5);
+
+    plotEdges(record, end);
+
+    const ToleranceBand band = ToleranceBandOf(pset.Eval_Mode, record.EDGES, position, window.setpoint, window.upper,
+                                               window.lower, pixelCount);
+    for (int i = 0; i < band.count; ++i)
+        PlotRectangle(pPA, MAIN_BAR_GRAPH, band.range[i].from, 0.0, band.range[i].to, 0.5, kBandGreen, kBandGreen);
+}
+
+// What the sensor chose for itself: its power or its exposure, when set to choose it.
+void showSensorChoices(const MeasurementRecord &record)
+{
+    if (pset.Power_Mode == 1)
+        SetCtrlVal(pPara2, PARA2_POWER, static_cast<int>(record.DYN_POWER));
+    else if (pset.Power_Mode == 2)
+        SetCtrlVal(pPara2, PARA2_EXPOSURE, record.DYN_EXPOSURE / 1000.0);
+}
+
 void showLoopFailure()
 {
     SetActiveTabPage(pPA, MAIN_TAB, kConnectionPage);
@@ -100,29 +273,30 @@ int MeasurementPosition(const MeasurementRecord &r, int evalMode)
     }
 }
 
-ToleranceBand ToleranceBandOf(int evalMode, int edges, int p, int s, int u, int l, int n)
+ToleranceBand ToleranceBandOf(int evalMode, int edges, int position, int setpoint, int upper, int lower,
+                              int pixelCount)
 {
     ToleranceBand band{};
     if (evalMode == 2) {
         if (edges <= 0)
             return band;
-        int from = p - s / 2 - u / 2;
-        int to = p - s / 2 + l / 2;
+        int from = position - setpoint / 2 - upper / 2;
+        int to = position - setpoint / 2 + lower / 2;
         if (from < 0)
             from = 1;
-        if (to > n - 1)
-            to = n;
+        if (to > pixelCount - 1)
+            to = pixelCount;
         band.range[0] = {from, to};
-        band.range[1] = {p + s / 2 - l / 2, p + s / 2 + u / 2};
+        band.range[1] = {position + setpoint / 2 - lower / 2, position + setpoint / 2 + upper / 2};
         band.count = 2;
         return band;
     }
-    int from = s - l;
-    int to = s + u;
+    int from = setpoint - lower;
+    int to = setpoint + upper;
     if (from < 0)
         from = 1;
-    if (to > n - 1)
-        to = n;
+    if (to > pixelCount - 1)
+        to = pixelCount;
     band.range[0] = {from, to};
     band.count = 1;
     return band;
@@ -262,124 +436,23 @@ void PushSTOP()
 void PlotVIDEOBarGraph()
 {
     ++framesShown;
-    const MeasurementRecord &r = raw;
-    const int n = PixelCount();
+    const MeasurementRecord &record = raw;
+    const int pixelCount = PixelCount();
     const std::uint32_t slope = pset.um_Slope;
 
-    // 1, 2: values and extremes.
-    SetCtrlVal(pPA, MAIN_ELEFT, static_cast<int>(r.E_LEFT));
-    SetCtrlVal(pPA, MAIN_ERIGHT, static_cast<int>(r.E_RIGHT));
-    SetCtrlVal(pPA, MAIN_MVALUE, static_cast<int>(r.M_VALUE));
-    const auto shown = [&](int pixels) { return mm_flag == 1 ? millimetres(pixels, slope) : static_cast<double>(pixels); };
-    SetCtrlVal(pPA, MAIN_ANALOG_MAX, shown(r.MAX_VALUE));
-    SetCtrlVal(pPA, MAIN_ANALOG_MIN, shown(r.MIN_VALUE));
-
-    // 3: cycle rate.
-    const CycleRate rate = CycleRateOf(r.CYCLE_TIME);
-    SetCtrlPrecision(pPA, MAIN_CYCLE_RATE, rate.decimals);
-    SetCtrlVal(pPA, MAIN_CYCLE_RATE, rate.hertz);
-
-    // 4: dark pixels, and the teach value follows a teach done at the sensor.
-    SetCtrlVal(pPA, MAIN_DARK_PIXELS, static_cast<int>(r.DARK_PIXELS));
-    SetCtrlVal(pPara1, PARA1_TEACH_VALUE, static_cast<int>(r.SETPOINT));
-
-    // 5: working set point and automatic tolerance.
-    int s = std::max<int>(1, r.SETPOINT);
-    if (s > n - 1)
-        s = n;
-    int a = r.AUTO_TOL;
-    if (a > n - 1)
-        a = n;
-
-    // 6, 7: lamps.
-    showInputLamps(r.IN_STATE);
-    if (pset.Int_Trigger_Mode > 0) {
-        const bool dark = r.DARK_PIXELS > pset.Trigger_Pixel;
-        SetCtrlBackColor(pPA, MAIN_DARK_PIXELS, dark ? 0xC0C0C0 : 0xE0E0E0);
-        setLamp(MAIN_TRIG_LED, dark);
-    }
-
-    // 8: analog output value.
-    int analog;
-    switch (pset.Analog_Mode) {
-    case 1: analog = r.MAX_VALUE; break;
-    case 2: analog = r.MIN_VALUE; break;
-    case 3: analog = r.MAX_VALUE - r.MIN_VALUE; break;
-    default: analog = r.M_VALUE; break;
-    }
-    SetCtrlVal(pPA, MAIN_ANALOG_VALUE, shown(analog));
-
-    // 9-11: tolerances and the window.
-    const bool autoTol = pset.Tolerance_Mode > 0;
-    const int u = autoTol ? a : pset.Upper_Tolerance;
-    const int l = autoTol ? a : pset.Lower_Tolerance;
-    // Fixed tolerances in the fields are the operator's, edited or not: they stay until SEND
-    // takes them or a GET replaces them. Only the sensor's automatic tolerance is shown there,
-    // while the page is in automatic mode too.
-    int pageMode = 0;
-    GetCtrlVal(pPara1, PARA1_TOL_MODE, &pageMode);
-    const bool showAuto = autoTol && pageMode > 0;
-    if (showAuto) {
-        SetCtrlVal(pPara1, PARA1_UPPER_TOL, u);
-        SetCtrlVal(pPara1, PARA1_LOWER_TOL, l);
-    }
-    const int p = MeasurementPosition(r, pset.Eval_Mode);
-    int upperLimit = s + u;
-    int lowerLimit = s - l;
-
-    // 12: millimetre displays.
-    SetCtrlVal(pPA, MAIN_MVAL_MM, r.M_VAL_um / 1000.0);
-    SetCtrlVal(pPA, MAIN_UPPER_TOL_MM, millimetres(u, slope));
-    SetCtrlVal(pPA, MAIN_LOWER_TOL_MM, millimetres(l, slope));
-    if (showAuto) {
-        SetCtrlVal(pPara1, PARA1_UPPER_TOL_MM, millimetres(u, slope));
-        SetCtrlVal(pPara1, PARA1_LOWER_TOL_MM, millimetres(l, slope));
-    }
-    SetCtrlVal(pPara1, PARA1_TEACH_MM, millimetres(s, slope));
-
-    // 13: in or out of tolerance.
-    upperLimit = std::min(upperLimit, n - 1);
-    lowerLimit = std::max(lowerLimit, 1);
-    const bool out = r.M_VALUE > upperLimit || r.M_VALUE < lowerLimit;
-    frameInTolerance = !out;
-    SetCtrlTextColor(pPA, MAIN_MVAL_MM, out ? kRed : kGreen);
-    SetCtrlTextColor(pPA, MAIN_MVALUE, out ? kRed : kGreen);
-
-    // 14: the calibration page follows the raw value while it calibrates.
-    int calibrating = 0;
-    GetCtrlVal(pCal1, CAL1_ACTIVATE, &calibrating);
-    if (calibrating)
-        SetCtrlVal(pCal1, CAL1_CUR_PIXEL, static_cast<int>(r.M_VALUE));
-
-    // 15: evaluation bar. Before identification the sensor's limits are unknown (0):
-    // the whole line stands in for them.
-    const int begin = pixE > 0 ? pixB : 1;
-    const int end = pixE > 0 ? pixE : n;
-    SetAxisRange(pPA, MAIN_BAR_GRAPH, XAXIS, 1.0, n);
-    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 2, pset.Eval_Begin, 0.5);
-    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 3, pset.Eval_End, 0.5);
-    DeleteGraphPlots(pPA, MAIN_BAR_GRAPH);
-    const int cursor = std::clamp(std::clamp(p, begin, std::max(begin, end)), 1, std::max(1, n));
-    SetGraphCursor(pPA, MAIN_BAR_GRAPH, 1, cursor, 0.5);
-
-    // 16: where the edges are.
-    if (r.EDGES == 1) {
-        if (r.SIDE_VALUE_1 < r.SIDE_VALUE_2)
-            PlotRectangle(pPA, MAIN_BAR_GRAPH, r.E_LEFT, 0.5, end, 1.0, kRed, kRed);
-        else
-            PlotRectangle(pPA, MAIN_BAR_GRAPH, 1, 0.5, r.E_LEFT, 1.0, kRed, kRed);
-    } else if (r.EDGES >= 2) {
-        PlotRectangle(pPA, MAIN_BAR_GRAPH, r.E_LEFT, 0.5, r.E_RIGHT, 1.0, kRed, kRed);
-    }
-
-    // 17: where they should be.
-    const ToleranceBand band = ToleranceBandOf(pset.Eval_Mode, r.EDGES, p, s, u, l, n);
-    for (int i = 0; i < band.count; ++i)
-        PlotRectangle(pPA, MAIN_BAR_GRAPH, band.range[i].from, 0.0, band.range[i].to, 0.5, kBandGreen, kBandGreen);
-
-    // 18: what the sensor chose for itself.
-    if (pset.Power_Mode == 1)
-        SetCtrlVal(pPara2, PARA2_POWER, static_cast<int>(r.DYN_POWER));
-    else if (pset.Power_Mode == 2)
-        SetCtrlVal(pPara2, PARA2_EXPOSURE, r.DYN_EXPOSURE / 1000.0);
+    showValuesAndExtremes(record, slope);
+    showCycleRate(record.CYCLE_TIME);
+    showDarkPixelsAndTeachValue(record);
+    const ToleranceWindow window = toleranceWindowOf(record, pixelCount);
+    showLamps(record);
+    showAnalogOutput(record, slope);
+    const bool automaticShown = automaticToleranceShown();
+    if (automaticShown)
+        showTolerances(window);
+    const int position = MeasurementPosition(record, pset.Eval_Mode);
+    showMillimetres(record, window, slope, automaticShown);
+    showToleranceVerdict(record, window, pixelCount);
+    followOnCalibrationPage(record);
+    drawEvaluationBar(record, window, position, pixelCount);
+    showSensorChoices(record);
 }

@@ -88,12 +88,8 @@ void GenerateHardwareInfoFile()
     CopyText(szStatus, kTextHwInfoTransmissionOk);
     CopyAnswerData(wbuf, kHardwareDataSize);
 
-    ui::FileSelectRequest request;
-    request.defaultDirectory = proj_dir;
-    request.defaultFileName = "HardwareInfoFile.ini";
-    request.filter = "*.ini";
-    request.title = "Generate Hardware Info File";
-    request.save = true;
+    const ui::FileSelectRequest request = ui::MakeFileSelectRequest(
+        proj_dir, "HardwareInfoFile.ini", "*.ini", "Generate Hardware Info File", ui::FileSelectMode::Save);
     std::string chosen;
     if (ui::CurrentPopups().FileSelect(request, &chosen) != ui::VAL_NO_FILE_SELECTED && !chosen.empty()) {
         CopyText(hwini_pathname, chosen.c_str());

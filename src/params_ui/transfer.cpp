@@ -63,13 +63,10 @@ namespace {
 // Asks for a parameter file; true with the chosen path in para_pathname.
 bool selectParameterFile(bool save)
 {
-    ui::FileSelectRequest request;
-    request.defaultDirectory = proj_dir;
-    request.defaultFileName = "K-VOR-MQpara.ini";
-    request.filter = "*.ini";
-    request.title = "K-VOR-MQ-Series Parameter-File";
-    request.save = save;
-    request.restrictExtension = true;
+    const ui::FileSelectRequest request =
+        ui::MakeFileSelectRequest(proj_dir, "K-VOR-MQpara.ini", "*.ini", "K-VOR-MQ-Series Parameter-File",
+                                  save ? ui::FileSelectMode::Save : ui::FileSelectMode::Load,
+                                  ui::FileExtension::Restricted);
     std::string path;
     if (ui::CurrentPopups().FileSelect(request, &path) == ui::VAL_NO_FILE_SELECTED || path.empty())
         return false;

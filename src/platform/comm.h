@@ -65,7 +65,6 @@ int GetInQLen(int port);
 int GetOutQLen(int port);
 // Line-error bits seen since the last call; reading clears them.
 int GetComStat(int port);
-bool IsComOpen(int port);
 // Called (while events are processed) when an open port's device goes away or fails.
 using ComLostCallback = void (*)(int port);
 void SetComLostCallback(ComLostCallback callback);

@@ -254,8 +254,6 @@ int GetComStat(int port)
     return bits;
 }
 
-bool IsComOpen(int port) { return openPort(port) != nullptr; }
-
 void SetComLostCallback(ComLostCallback callback) { g_lostCallback = callback; }
 
 void InjectComLineErrors(int port, int bits)

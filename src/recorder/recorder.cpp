@@ -268,6 +268,178 @@ struct RecordingUnderWay {
     ~RecordingUnderWay() { g_recording = false; }
 };
 
+// ---- One recording ---------------------------------------------------------------------
+
+// What a recording carries from one pass of its loop to the next.
+struct Recording {
+    int mode = 0;           // the sensor's RS-232 mode: 0 polled, 1 triggered
+    double interval = 1.0;  // seconds between two polled samples
+    int samples = 1;        // samples asked for
+    double start = 0.0;     // Timer() at the start
+    double last = 0.0;      // when the last sample was asked for (polled) or taken (triggered)
+    int count = 0;          // samples taken
+    int shownSeconds = -1;  // the recording time on display
+    bool lampOn = false;    // the IN0 lamp is lit for the last triggered sample
+};
+
+// A Start from inside a running recording (or while another loop runs) would nest a
+// loop in the loop; an old record file is overwritten only when the operator agrees.
+bool mayStartRecording()
+{
+    if (RequestsWaitForLoop()) {
+        if (!g_recording)
+            showRecStatus("DATA-RECORDER: STOP RUN / VIDEO FIRST!", VAL_RED);
+        return false;
+    }
+    if (FileExists(rec_fname)) {
+        if (!ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
+            return false;
+        if (!deleteOldRecord())
+            return false;
+    }
+    return true;
+}
+
+void showRecordingStarted()
+{
+    dimRecordingConflicts(true);
+    for (int id : {REC_DATE, REC_TIME, REC_COUNT, REC_DAYS, REC_HOURS, REC_MINUTES, REC_SECONDS})
+        SetCtrlDimmed(pRec, id, false);
+    SetCtrlVal(pRec, REC_DATE, DateStr().c_str());
+    SetCtrlVal(pRec, REC_TIME, TimeStr().c_str());
+    SetCtrlVal(pRec, REC_COUNT, 0);
+    SetCtrlTextColor(pRec, REC_STATUS, kRecorderBlue);
+}
+
+// Takes the page's figures and writes the file header. False, with the reason shown, when
+// nothing could be written: no recording that would only count lost lines.
+bool startRecordFile(Recording &recording)
+{
+    int pageMode = 0;
+    GetCtrlVal(pRec, REC_MODE, &pageMode);
+    recording.interval = readInterval();
+    recording.samples = readSamples();
+    g_linesLost = 0;
+    SetCtrlMax(pRec, REC_PROGRESS, std::clamp(recording.samples, 1, kMaxRecordSamples));
+    SetCtrlVal(pRec, REC_PROGRESS, 0);
+    writeFileHeader(static_cast<unsigned short>(pageMode));
+    if (!g_headerWritten) {
+        dimRecordingConflicts(false);
+        showRecStatus("DATA-RECORDER: CANNOT WRITE DATA-FILE!", VAL_RED);
+        CopyText(szStatus, "Data-Recorder error - record file cannot be written!");
+        SetStatusColor(VAL_RED);
+        ShowStatus();
+        return false;
+    }
+    recording.mode = pset.RS_232_Mode;
+    return true;
+}
+
+// Triggered frames own the receive buffer; an exchange started meanwhile by another
+// control would read them as its answer. What came before Start is no sample of this one.
+void takeLinkForTriggers()
+{
+    discardTriggeredInput();
+    exchange_busy = true;
+}
+
+// Appends the sample in raw to the record file and counts it (a line that could not be
+// written is counted as lost); a triggered one lights the IN0 lamp.
+void storeSample(Recording &recording, double sampleTime)
+{
+    showRecStatus("APPEND TO DATA-FILE...", runningColor());
+    if (!AppendToRecordFile(rec_fname, RecordSampleLine(TimeStr(), raw)))
+        ++g_linesLost;
+    ++recording.count;
+    NotifySampleRecorded(recording.count);
+    showSampleCount(recording.count);
+    if (recording.mode == 1) {
+        SetCtrlVal(pPA, MAIN_IN0_LED, 1);
+        recording.lampOn = true;
+    }
+    if (g_sampleHook)
+        g_sampleHook(recording.count, sampleTime);
+}
+
+// A polled pass: once the interval has passed, asks the sensor for a measurement and
+// stores it. False when the link failed the request; the recording then ends.
+bool pollSample(Recording &recording)
+{
+    if (Timer() - recording.last < recording.interval)
+        return true;
+    recording.last = Timer();
+    showRecStatus("DATA-RECORDER: RS-232-BUSY ...", runningColor());
+    if (IssueOrder(ORDER_MEASUREMENT, 0) != 1) {
+        endOnLinkFailure();
+        return false;
+    }
+    CopyAnswerData(&raw, sizeof raw);
+    ShowRecordedFrame();
+    storeSample(recording, recording.last);
+    return true;
+}
+
+// A triggered pass: stores a frame the sensor sent on its trigger, if one came, and puts
+// the IN0 lamp out a tenth of a second after the last one. False when the link is lost.
+bool takeTriggeredSample(Recording &recording)
+{
+    double elapsed = Timer() - recording.last;
+    showRecStatus("WAITING FOR EXT.-TRIGGER ...", runningColor());
+    bool taken = false;
+    if (takeTriggeredFrame() == 1) {
+        ShowRecordedFrame();
+        taken = true;
+        recording.last = Timer();
+        elapsed = 0.0;
+    }
+    if (elapsed >= 0.1 && recording.lampOn) {
+        SetCtrlVal(pPA, MAIN_IN0_LED, 0);
+        recording.lampOn = false;
+    }
+    // A lost link brings no more triggers: the recording ends as a polled one does,
+    // once the frames taken before the loss are written.
+    if (!taken && !CurrentLink().isOpen()) {
+        endOnLinkFailure();
+        return false;
+    }
+    if (taken)
+        storeSample(recording, recording.last);
+    return true;
+}
+
+// The end of every pass: the recording time, the end once all samples are in, and the
+// wait for the pass after.
+void endPass(Recording &recording)
+{
+    const int seconds = static_cast<int>(Timer() - recording.start);
+    if (seconds != recording.shownSeconds) {
+        CalcRecTime(seconds);
+        recording.shownSeconds = seconds;
+    }
+    if (recording.count >= recording.samples || recording.count >= kMaxRecordSamples)
+        stop_flag = 2;
+    waitForNextStep(recording.mode, recording.start, recording.last, recording.interval, recording.lampOn);
+}
+
+// Gives the link back, releases the page and reports how the recording ended; a completed
+// or stopped recording is worth a look, not while the program closes.
+void finishRecording(int mode, bool holdLink)
+{
+    if (holdLink)
+        exchange_busy = false;
+    if (mode == 1)
+        discardTriggeredInput();
+    // A lost link keeps what needs it dimmed until Connect restores it.
+    dimRecordingConflicts(link_lost == 1);
+    SetCtrlVal(pPA, MAIN_IN0_LED, 0);
+    showOutcome();
+    // A completed or stopped recording is worth a look; not while the program closes.
+    const bool offer = (stop_flag == 2 || stop_flag == 1) && exit_flag == 0;
+    stop_flag = 1;
+    if (offer)
+        OfferRecordStatistics();
+}
+
 } // namespace
 
 bool RecordingRuns() { return g_recording; }
@@ -361,13 +533,9 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    FileSelectRequest request;
-    request.defaultDirectory = proj_dir;
-    request.defaultFileName = "RECORD.DAT";
-    request.filter = "*.dat";
-    request.title = "K-VOR-Series Recorder-File:";
-    request.save = true;
-    request.restrictExtension = true;
+    const FileSelectRequest request = MakeFileSelectRequest(proj_dir, "RECORD.DAT", "*.dat",
+                                                            "K-VOR-Series Recorder-File:", FileSelectMode::Save,
+                                                            FileExtension::Restricted);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
         return 0;
@@ -393,136 +561,26 @@ int CC_CBTNStartRecord(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    // A Start from inside a running recording (or while another loop runs) would nest a
-    // loop in the loop.
-    if (RequestsWaitForLoop()) {
-        if (!g_recording)
-            showRecStatus("DATA-RECORDER: STOP RUN / VIDEO FIRST!", VAL_RED);
+    if (!mayStartRecording())
         return 0;
-    }
-    if (FileExists(rec_fname)) {
-        if (!ConfirmPopup("ATTENTION !", "File already exist - overwrite ?"))
-            return 0;
-        if (!deleteOldRecord())
-            return 0;
-    }
     const RecordingUnderWay underWay;
-
-    dimRecordingConflicts(true);
-    for (int id : {REC_DATE, REC_TIME, REC_COUNT, REC_DAYS, REC_HOURS, REC_MINUTES, REC_SECONDS})
-        SetCtrlDimmed(pRec, id, false);
-    SetCtrlVal(pRec, REC_DATE, DateStr().c_str());
-    SetCtrlVal(pRec, REC_TIME, TimeStr().c_str());
-    SetCtrlVal(pRec, REC_COUNT, 0);
-    SetCtrlTextColor(pRec, REC_STATUS, kRecorderBlue);
-
-    int ringMode = 0;
-    GetCtrlVal(pRec, REC_MODE, &ringMode);
-    const double dt = readInterval();
-    const int n = readSamples();
-    g_linesLost = 0;
-    SetCtrlMax(pRec, REC_PROGRESS, std::clamp(n, 1, kMaxRecordSamples));
-    SetCtrlVal(pRec, REC_PROGRESS, 0);
-    writeFileHeader(static_cast<unsigned short>(ringMode));
-    if (!g_headerWritten) {
-        // Nothing could be written: no recording that would only count lost lines.
-        dimRecordingConflicts(false);
-        showRecStatus("DATA-RECORDER: CANNOT WRITE DATA-FILE!", VAL_RED);
-        CopyText(szStatus, "Data-Recorder error - record file cannot be written!");
-        SetStatusColor(VAL_RED);
-        ShowStatus();
+    showRecordingStarted();
+    Recording recording;
+    if (!startRecordFile(recording))
         return 0;
-    }
-
-    const int mode = pset.RS_232_Mode;
-    const bool holdLink = mode == 1 && !exchange_busy;
-    if (mode == 1) {
-        discardTriggeredInput();
-        // Triggered frames own the receive buffer; an exchange started meanwhile by
-        // another control would read them as its answer.
-        exchange_busy = true;
-    }
-
-    const double t0 = Timer();
-    double last = t0;
+    const bool holdLink = recording.mode == 1 && !exchange_busy;
+    if (recording.mode == 1)
+        takeLinkForTriggers();
+    recording.start = Timer();
+    recording.last = recording.start;
     stop_flag = 0;
-    bool ready = false;
-    bool lampOn = false;
-    int count = 0;
-    int shownSeconds = -1;
-    double sampleTime = t0;
     while (stop_flag == 0) {
-        double elapsed = Timer() - last;
-        if (mode == 0 && elapsed >= dt) {
-            last = Timer();
-            showRecStatus("DATA-RECORDER: RS-232-BUSY ...", runningColor());
-            if (IssueOrder(ORDER_MEASUREMENT, 0) == 1) {
-                CopyAnswerData(&raw, sizeof raw);
-                ShowRecordedFrame();
-                ready = true;
-                sampleTime = last;
-            } else {
-                endOnLinkFailure();
-                break;
-            }
-        }
-        if (mode == 1) {
-            showRecStatus("WAITING FOR EXT.-TRIGGER ...", runningColor());
-            if (takeTriggeredFrame() == 1) {
-                ShowRecordedFrame();
-                ready = true;
-                last = Timer();
-                sampleTime = last;
-                elapsed = 0.0;
-            }
-            if (elapsed >= 0.1 && lampOn) {
-                SetCtrlVal(pPA, MAIN_IN0_LED, 0);
-                lampOn = false;
-            }
-            // A lost link brings no more triggers: the recording ends as a polled one does,
-            // once the frames taken before the loss are written.
-            if (!ready && !CurrentLink().isOpen()) {
-                endOnLinkFailure();
-                break;
-            }
-        }
-        if (ready) {
-            showRecStatus("APPEND TO DATA-FILE...", runningColor());
-            if (!AppendToRecordFile(rec_fname, RecordSampleLine(TimeStr(), raw)))
-                ++g_linesLost;
-            ++count;
-            NotifySampleRecorded(count);
-            showSampleCount(count);
-            if (mode == 1) {
-                SetCtrlVal(pPA, MAIN_IN0_LED, 1);
-                lampOn = true;
-            }
-            ready = false;
-            if (g_sampleHook)
-                g_sampleHook(count, sampleTime);
-        }
-        const int seconds = static_cast<int>(Timer() - t0);
-        if (seconds != shownSeconds) {
-            CalcRecTime(seconds);
-            shownSeconds = seconds;
-        }
-        if (count >= n || count >= kMaxRecordSamples)
-            stop_flag = 2;
-        waitForNextStep(mode, t0, last, dt, lampOn);
+        if (recording.mode == 0 && !pollSample(recording))
+            break;
+        if (recording.mode == 1 && !takeTriggeredSample(recording))
+            break;
+        endPass(recording);
     }
-
-    if (holdLink)
-        exchange_busy = false;
-    if (mode == 1)
-        discardTriggeredInput();
-    // A lost link keeps what needs it dimmed until Connect restores it.
-    dimRecordingConflicts(link_lost == 1);
-    SetCtrlVal(pPA, MAIN_IN0_LED, 0);
-    showOutcome();
-    // A completed or stopped recording is worth a look; not while the program closes.
-    const bool offer = (stop_flag == 2 || stop_flag == 1) && exit_flag == 0;
-    stop_flag = 1;
-    if (offer)
-        OfferRecordStatistics();
+    finishRecording(recording.mode, holdLink);
     return 0;
 }

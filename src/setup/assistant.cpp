@@ -303,8 +303,6 @@ int trySettings(ParameterSet &work, std::string &reason)
 const setup::VideoFigures &SetupFigures() { return g_figures; }
 int SetupTrials() { return g_trials; }
 const std::string &SetupResultText() { return g_result; }
-bool SetupUndoAvailable() { return g_haveUndo; }
-const ParameterSet &SetupUndoSet() { return g_undo; }
 
 void OpenSetupAssistant()
 {

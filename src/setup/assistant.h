@@ -32,8 +32,6 @@ int UndoSetup();
 const setup::VideoFigures &SetupFigures();
 int SetupTrials();                   // trials of the last AUTO SET-UP
 const std::string &SetupResultText();  // the window's result line
-bool SetupUndoAvailable();
-const ParameterSet &SetupUndoSet();
 
 // Second parameter page.
 int CC_BTNsetupAssistant(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

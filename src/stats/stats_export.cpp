@@ -82,12 +82,8 @@ bool ConfirmExportTarget(const std::string &path)
 std::string ChooseExportTarget(const char *title, const std::string &directory, const std::string &fileName,
                                bool image)
 {
-    FileSelectRequest request;
-    request.defaultDirectory = directory;
-    request.defaultFileName = fileName;
-    request.filter = image ? "*.png *.pdf" : "*.csv";
-    request.title = title;
-    request.save = true;
+    const FileSelectRequest request =
+        MakeFileSelectRequest(directory, fileName, image ? "*.png *.pdf" : "*.csv", title, FileSelectMode::Save);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED || path.empty())
         return {};

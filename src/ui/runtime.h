@@ -99,7 +99,6 @@ int GetCtrlTextColor(int panel, int control);
 int SetCtrlBackColor(int panel, int control, int color);
 int GetCtrlBackColor(int panel, int control);
 int SetCtrlFrameColor(int panel, int control, int color);
-int SetCtrlLabel(int panel, int control, const char *label);
 std::string GetCtrlLabel(int panel, int control);
 int SetCtrlPrecision(int panel, int control, int decimals);
 int GetCtrlPrecision(int panel, int control);
@@ -172,7 +171,6 @@ int SetStripChartTraceColor(int panel, int control, int trace, int color);
 int GetStripChartTraceColor(int panel, int control, int trace);
 // values are interleaved point by point (traces values per point).
 int PlotStripChart(int panel, int control, const double *values, int count);
-int ClearStripChart(int panel, int control);
 
 // ---- Test support --------------------------------------------------------------------
 // Delivers an event to the callback bound to a control (control 0: the panel's own

@@ -115,23 +115,6 @@ int SetCtrlFrameColor(int panel, int control, int color)
     return 0;
 }
 
-int SetCtrlLabel(int panel, int control, const char *label)
-{
-    ControlRec *c = FindControl(panel, control);
-    if (!c || !c->widget)
-        return -1;
-    const QString text = QString::fromLatin1(label ? label : "");
-    if (c->caption)
-        c->caption->setText(text);
-    else if (auto *b = qobject_cast<QAbstractButton *>(c->widget.data()))
-        b->setText(text);
-    else if (auto *l = qobject_cast<QLabel *>(c->widget.data()))
-        l->setText(text);
-    else
-        c->widget->setProperty("mqLabel", text);
-    return 0;
-}
-
 std::string GetCtrlLabel(int panel, int control)
 {
     ControlRec *c = FindControl(panel, control);

@@ -417,15 +417,4 @@ int PlotStripChart(int panel, int control, const double *values, int count)
     return 0;
 }
 
-int ClearStripChart(int panel, int control)
-{
-    ControlRec *c = graphControl(panel, control, true);
-    if (!c)
-        return -1;
-    for (auto &h : c->graph.history)
-        h.clear();
-    replotStrip(*c);
-    return 0;
-}
-
 } // namespace ui

@@ -101,7 +101,6 @@ ControlRec *FindControlById(int control);
 
 // Scaling (runtime_scale.cpp): a window's contents follow its size, keeping proportions;
 // 100 % is the panel's built size. Positions and sizes the logic sees stay at 100 %.
-double PanelScale(int panel);
 void PlaceControl(ControlRec &c);
 void PlacePanel(PanelRec &p);
 void RescaleWindow(int panel);

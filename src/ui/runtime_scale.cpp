@@ -97,8 +97,6 @@ bool onWindow(int panel)
 
 } // namespace
 
-double PanelScale(int panel) { return scaleOf(panel).factor; }
-
 QFont ScaledFont(const QFont &base, double scale)
 {
     QFont f = base;

@@ -327,8 +327,9 @@ TEST_F(LocationsTest, ReadOnlyProgramDirectoryUsesTheUserDirectoriesAcrossRestar
     SetCtrlVal(pConn, CONN_COMPORT, 7);  // the file takes the connection page's settings
     ASSERT_GE(WriteIniFile(appini_pathname), 0);
     rs232port = 1;
-    InitVars();  // a restart
-    EXPECT_EQ(rs232port, 7);
+    appini_pathname[0] = '\0';  // a restart: a new program knows no settings file before it looks
+    InitVars();
+    EXPECT_EQ(rs232port, 7) << "the settings were not read from the file chosen at start-up";
 }
 
 TEST_F(LocationsTest, SettingsBesideAReadOnlyProgramAreCarriedOverOnce)

@@ -13,6 +13,8 @@
 #include "support/scripted_sensor.h"
 #include "platform/comm.h"
 
+#include <QHostAddress>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -160,6 +162,22 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
         }
         EXPECT_EQ(1, IssueOrder(ORDER_READ_PARA_RAM, 0)) << szStatus;
     }
+}
+
+// The simulator serves one client at a time: a newcomer on its port is answered, as by a
+// reused network-to-serial server, and the client it replaced loses its connection.
+TEST_F(ExchangeFaultTest, ANewClientOnTheSimulatorsPortReplacesTheProgram)
+{
+    ASSERT_NO_FATAL_FAILURE(startSimOverTcp());
+    QTcpSocket newcomer;
+    newcomer.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(sim.tcpPort()));
+    ASSERT_TRUE(newcomer.waitForConnected(2000));
+    FillTxBuf(ORDER_ECHO, 0, nullptr, 0);
+    newcomer.write(reinterpret_cast<const char *>(szWriteBuf), kHeaderSize);
+    EXPECT_TRUE(newcomer.waitForReadyRead(2000)) << "the newcomer got no answer";
+    for (int i = 0; i < 200 && tcpcon != 0; ++i)
+        ui::DelayWithEventProcessing(0.01);
+    EXPECT_EQ(tcpcon, 0) << "the program's replaced connection was not dropped";
 }
 
 using FakeSensorTest = ScriptedSensorFixture;
