@@ -35,7 +35,7 @@ const char *LinkFailureText(const char *rs232Text, const char *tcpText) { return
 
 namespace {
 
-int fetch(unsigned char order, unsigned short address, const char *successText, void *destination, unsigned count)
+int fetchInto(unsigned char order, unsigned short address, const char *successText, void *destination, unsigned count)
 {
     if (IssueOrder(order, address) == 1) {
         CopyText(szStatus, successText);
@@ -56,7 +56,7 @@ struct CommandTexts {
 // Sends a command without data; on success the caller's extra step runs before the
 // status line is shown.
 template <typename OnSuccess>
-int command(unsigned char order, unsigned short address, const CommandTexts &texts, OnSuccess onSuccess)
+int sendCommand(unsigned char order, unsigned short address, const CommandTexts &texts, OnSuccess onSuccess)
 {
     CopyText(szStatus, texts.operation);
     int result;
@@ -72,24 +72,24 @@ int command(unsigned char order, unsigned short address, const CommandTexts &tex
     return result;
 }
 
-int command(unsigned char order, unsigned short address, const CommandTexts &texts)
+int sendCommand(unsigned char order, unsigned short address, const CommandTexts &texts)
 {
-    return command(order, address, texts, [] {});
+    return sendCommand(order, address, texts, [] {});
 }
 
 } // namespace
 
-int GetRAW() { return fetch(ORDER_MEASUREMENT, 0, "Transmission successful - Line Ok!", &raw, sizeof raw); }
+int GetRAW() { return fetchInto(ORDER_MEASUREMENT, 0, "Transmission successful - Line Ok!", &raw, sizeof raw); }
 
 int GetDATA(std::uint16_t selector)
 {
-    return fetch(ORDER_CURVE, selector, "Transmission successful  - Line Ok!", selector == 0 ? adbuf : vtbuf,
+    return fetchInto(ORDER_CURVE, selector, "Transmission successful  - Line Ok!", selector == 0 ? adbuf : vtbuf,
                  sizeof adbuf);
 }
 
 int TeachSetPoint()
 {
-    return command(ORDER_TEACH, 0,
+    return sendCommand(ORDER_TEACH, 0,
                    {"TEACH new setpoint value ...", "Teach-Error:Timeout RS232-Line!",
                     "Teach-Error:Timeout TCP-Server-error!"},
                    [] {
@@ -101,21 +101,21 @@ int TeachSetPoint()
 
 int PushRESET()
 {
-    return command(ORDER_RESET_OUTPUT, 0,
+    return sendCommand(ORDER_RESET_OUTPUT, 0,
                    {"RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
                     "Reset-Error:Timeout TCP-Server-error!"});
 }
 
 int WriteVideoDataToRAM(std::uint16_t threshold)
 {
-    return command(ORDER_VTHD_RAM, threshold,
+    return sendCommand(ORDER_VTHD_RAM, threshold,
                    {"SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
                     "VTHD-Write-Error:Timeout TCP-Server-error!"});
 }
 
 int WriteVideoDataToEE(std::uint16_t threshold)
 {
-    return command(ORDER_VTHD_EE, threshold,
+    return sendCommand(ORDER_VTHD_EE, threshold,
                    {"SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
                     "VTHD-Write-Error:Timeout TCP-Server-error!"});
 }
