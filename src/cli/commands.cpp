@@ -749,7 +749,7 @@ int RunRecord(const CommonOptions &common, const std::vector<std::string> &argum
         double due = ui::Timer();
         while (taken < samples && !StopRequested()) {
             if (GetRAW() != 1)
-                return finished(result, std::string("sample ") + std::to_string(taken + 1) + ": " + szStatus);
+                return finished(result, std::string("sample ") + std::to_string(taken + 1) + ": " + StatusText());
             if (!AppendToRecordFile(path.c_str(), RecordSampleLine(ui::TimeStr(), raw)))
                 return finished(result, path + " cannot be written");
             ++taken;

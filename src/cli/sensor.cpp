@@ -36,6 +36,18 @@ void readSettingsOnce()
         ReadIniFile(where.settingsFile.c_str());
 }
 
+} // namespace
+
+std::string StatusText()
+{
+    std::string text = szStatus;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+namespace {
+
 // A server that takes the connection and closes it at once (or answers with its own text)
 // holds the sensor for another client.
 bool heldByAnotherClient()
@@ -58,7 +70,7 @@ bool OpenSensorLink(const SensorAddress &address, std::string &error)
         CopyText(szIPhostName, address.host.c_str());
         tcpport = address.port;
         if (InitTCP_IP() != 1) {
-            error = std::string("no connection: ") + szStatus;
+            error = "no connection: " + StatusText();
             return false;
         }
         return true;
@@ -107,9 +119,9 @@ bool IdentifyOpenSensor(Identity &identity, std::string &error)
     else if (!outcome.refusal.empty())
         error = outcome.refusal;
     else if (!outcome.echoed)
-        error = std::string("no answer: ") + szStatus;
+        error = "no answer: " + StatusText();
     else
-        error = szStatus[0] ? szStatus : "not a sensor this program serves";
+        error = szStatus[0] ? StatusText() : "not a sensor this program serves";
     for (char &c : error)
         if (c == '\n')
             c = ' ';
@@ -120,7 +132,7 @@ bool ReadSensorSet(SetTarget target, ParameterSet &set, std::string &error)
 {
     const unsigned char order = target == SetTarget::Ram ? ORDER_READ_PARA_RAM : ORDER_READ_PARA_EE;
     if (IssueOrder(order, 0) != 1) {
-        error = std::string("reading the ") + TargetName(target) + " set failed: " + szStatus;
+        error = std::string("reading the ") + TargetName(target) + " set failed: " + StatusText();
         return false;
     }
     if (head.length != sizeof set) {
@@ -136,7 +148,7 @@ bool WriteSensorSet(SetTarget target, const ParameterSet &set, std::string &erro
 {
     const unsigned char order = target == SetTarget::Ram ? ORDER_WRITE_PARA_RAM : ORDER_WRITE_PARA_EE;
     if (IssueOrder(order, 0, &set, sizeof set) != 1) {
-        error = std::string("writing the ") + TargetName(target) + " set failed: " + szStatus;
+        error = std::string("writing the ") + TargetName(target) + " set failed: " + StatusText();
         return false;
     }
     return true;

@@ -25,4 +25,7 @@ const char *TargetName(SetTarget target);
 bool ReadSensorSet(SetTarget target, ParameterSet &set, std::string &error);
 bool WriteSensorSet(SetTarget target, const ParameterSet &set, std::string &error);
 
+// The status line's last text, without the line feed the core may leave on it.
+std::string StatusText();
+
 } // namespace cli
