@@ -1,6 +1,5 @@
 #include "cli/backup_file.h"
 
-#include "cli/json.h"
 #include "params/parafile.h"
 
 #include <QJsonArray>

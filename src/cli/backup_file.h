@@ -4,6 +4,8 @@
 
 #include "base/records.h"
 
+#include <QJsonObject>
+
 #include <cstdint>
 #include <string>
 
@@ -29,6 +31,9 @@ struct Backup {
     ParameterSet eeprom{};
     CalibrationHeader calibration{};
 };
+
+// The identity's members as identify and the backup file give them.
+QJsonObject IdentityToJson(const Identity &identity);
 
 std::string BackupToJson(const Backup &backup);
 // False with the reason in `error` for anything that is not a whole backup (every key of

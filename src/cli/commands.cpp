@@ -5,8 +5,8 @@
 #include "calib/calrec.h"
 #include "cli/backup_file.h"
 #include "cli/fleet.h"
-#include "cli/json.h"
 #include "cli/output.h"
+#include "cli/publish.h"
 #include "cli/sensor.h"
 #include "link/orders.h"
 #include "params/compare.h"
@@ -18,6 +18,7 @@
 
 #include <QDateTime>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cstdio>
 #include <cstdlib>
@@ -329,11 +330,13 @@ const char kRestoreHelp[] =
     "Exit 0 when the sensor holds the wanted set (dry run: nothing would change), 1 when the\n"
     "read-back differs (dry run: something would change), 2 on an error or a refusal.\n";
 const char kVerifyHelp[] =
-    "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR ADDR...\n"
+    "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR [--publish] ADDR...\n"
     "\n"
     "Per sensor: ok (EEPROM equals DIR/<serial>.json or DIR/<serial>.ini and RAM equals\n"
     "EEPROM), unsaved (RAM differs from EEPROM), drifted (EEPROM differs from the golden set)\n"
-    "or no-golden. Exit 0 when all are ok, 1 when any is not, 2 when any sensor failed.\n";
+    "or no-golden. With --publish each verdict also goes retained to <prefix>/<serial>/verify\n"
+    "through the broker of the plant link's settings (section MQTT of the settings file).\n"
+    "Exit 0 when all are ok, 1 when any is not, 2 when any sensor failed (or publishing did).\n";
 const char kRecordHelp[] =
     "usage: mq-vista-cli [--json] [-j N] [--timeout S] record --samples N --interval S [--dir DIR] ADDR...\n"
     "\n"
@@ -649,11 +652,42 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
 
 // ---- verify ---------------------------------------------------------------------------
 
+namespace {
+
+// Each sensor's verdict, retained, where the plant link publishes that sensor.
+bool publishVerdicts(const std::vector<QJsonObject> &results)
+{
+    const std::string prefix = PlantTopicPrefix();
+    const std::string time = utcNow();
+    std::vector<RetainedMessage> messages;
+    for (const QJsonObject &r : results) {
+        if (!r.value("ok").toBool() || !r.contains("serial"))
+            continue;
+        QJsonObject payload;
+        for (const char *member : {"address", "serial", "verdict", "differences"})
+            if (r.contains(member))
+                payload.insert(member, r.value(member));
+        payload.insert("time", QString::fromStdString(time));
+        messages.push_back({prefix + "/" + std::to_string(r.value("serial").toInt()) + "/verify",
+                            QJsonDocument(payload).toJson(QJsonDocument::Compact).toStdString()});
+    }
+    if (messages.empty())
+        return true;
+    std::string error;
+    if (!PublishRetained(messages, 10.0, error)) {
+        Complain("", "the verdicts were not published: " + error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int RunVerify(const CommonOptions &common, const std::vector<std::string> &arguments)
 {
     Parsed parsed;
     std::string error;
-    if (!parseArguments(arguments, {{"golden", true}}, parsed, error))
+    if (!parseArguments(arguments, {{"golden", true}, {"publish", false}}, parsed, error))
         return usageError("verify", error);
     if (parsed.help)
         return help(kVerifyHelp);
@@ -696,6 +730,8 @@ int RunVerify(const CommonOptions &common, const std::vector<std::string> &argum
     reportFailures(results);
     PrintResults(results, common.json, {{"SERIAL", "serial"}, {"VERDICT", "verdict"}});
     int worst = kExitOk;
+    if (has(parsed, "publish") && !publishVerdicts(results))
+        worst = kExitFailed;
     for (const QJsonObject &r : results) {
         if (!r.value("ok").toBool())
             worst = kExitFailed;

@@ -3,11 +3,14 @@
 
 #include "cli/commands.h"
 #include "cli/fleet.h"
+#include "platform/system.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -44,6 +47,12 @@ int usage(const std::string &error)
 
 int main(int argc, char **argv)
 {
+    // The directory of the program names its settings file and its com<N> links; the parent
+    // never creates the Qt application object that would otherwise tell it.
+    std::error_code failed;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (!failed)
+        ui::SetProgramDirectory(self.parent_path().string());
     cli::CommonOptions common;
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; ++i) {

@@ -4,6 +4,7 @@
 
 #include "params/compare.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <string>
@@ -15,6 +16,9 @@ struct Column {
     const char *title;
     const char *member;   // the result's member shown in it
 };
+
+// [{"key", "left", "right"}, ...]
+QJsonArray DifferencesToJson(const std::vector<ParameterDifference> &differences);
 
 // One row per result; a result that is not ok shows its error in the last column.
 void PrintResults(const std::vector<QJsonObject> &results, bool json, const std::vector<Column> &columns);

@@ -1,6 +1,7 @@
 // mq-vista-cli against simulated sensors: every command and exit code, the JSON members,
 // what is written to a sensor (and what is not), and sensors that fail among good ones.
 
+#include "support/broker_process.h"
 #include "support/files.h"
 #include "support/sim_process.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,13 +28,16 @@ struct CliRun {
     std::vector<QJsonObject> lines;  // standard output's JSON objects, one a line
 };
 
-CliRun cli(const std::vector<std::string> &arguments)
+// The program run is MQ_CLI, or a copy of it elsewhere (beside its own settings file).
+CliRun cli(const std::vector<std::string> &arguments, std::string program = "")
 {
+    if (program.empty())
+        program = std::getenv("MQ_CLI");
     QProcess process;
     QStringList args;
     for (const std::string &a : arguments)
         args << QString::fromStdString(a);
-    process.start(QString::fromLocal8Bit(std::getenv("MQ_CLI")), args);
+    process.start(QString::fromStdString(program), args);
     process.closeWriteChannel();  // standard input without a terminal
     CliRun run;
     if (!process.waitForStarted(5000)) {
@@ -287,6 +292,41 @@ TEST_F(CliTest, VerifyGivesEachSensorsVerdict)
     EXPECT_EQ(cli({"verify", "--golden", golden, at(ok)}).code, 0);
     SimProcess &silent = sensor(705, {"--fault", "silent"});
     EXPECT_EQ(cli({"verify", "--golden", golden, at(ok), at(silent)}).code, 2);
+}
+
+TEST_F(CliTest, VerifyPublishesEachVerdictRetainedThroughThePlantLinksBroker)
+{
+    BrokerProcess broker;
+    ASSERT_TRUE(broker.start(dir.path)) << broker.error();
+    // A copy of the program beside a settings file that names the broker and a prefix.
+    const std::string program = dir / "mq-vista-cli";
+    std::filesystem::copy_file(std::getenv("MQ_CLI"), program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    ASSERT_TRUE(WriteBytes(dir / "MQ-Vista.ini", "[MQTT]\r\nBROKER = \"127.0.0.1\"\r\nPORT = " +
+                                                     std::to_string(broker.port()) + "\r\nTOPIC PREFIX = \"hall-2\"\r\n"));
+    SimProcess &ok = sensor(1101);
+    SimProcess &drifted = sensor(1102);
+    const std::string golden = dir / "golden";
+    ASSERT_EQ(cli({"backup", "--dir", golden, at(ok), at(drifted)}).code, 0);
+    ASSERT_EQ(cli({"restore", editedIni(golden + "/1102.ini", "Power", "301"), at(drifted), "--yes"}).code, 0);
+
+    const CliRun run = cli({"verify", "--publish", "--golden", golden, at(ok), at(drifted)}, program);
+    EXPECT_EQ(run.code, 1) << run.err;
+    MqttSubscriber subscriber;  // retained: they are there for a subscriber that comes later
+    ASSERT_TRUE(subscriber.connect(broker.port(), "hall-2/+/verify"));
+    ASSERT_TRUE(subscriber.waitFor([](const MqttSubscriber &s) { return s.messages().size() >= 2; }, 10));
+    for (const auto &[serial, verdict] : {std::pair{"1101", "ok"}, std::pair{"1102", "drifted"}}) {
+        SCOPED_TRACE(serial);
+        const auto messages = subscriber.messagesOn("hall-2/" + std::string(serial) + "/verify");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].retain);
+        EXPECT_EQ(text(QJsonDocument::fromJson(QByteArray::fromStdString(messages[0].payload)).object(), "verdict"),
+                  verdict);
+    }
+    broker.stop();
+    const CliRun unreachable = cli({"verify", "--publish", "--golden", golden, at(ok)}, program);
+    EXPECT_EQ(unreachable.code, 2) << "a verdict that could not be published fails the run";
+    EXPECT_NE(unreachable.err.find("not published"), std::string::npos) << unreachable.err;
 }
 
 TEST_F(CliTest, BackupKeepsFilesAndRefusesASecondSensorWithOneSerial)
