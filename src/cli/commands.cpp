@@ -20,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -792,7 +793,7 @@ int RunRecord(const CommonOptions &common, const std::vector<std::string> &argum
             std::fprintf(stderr, "%s: %ld/%ld\n", address.text.c_str(), taken, samples);
             due += interval;
             while (taken < samples && !StopRequested() && ui::Timer() < due)
-                ui::WaitForEvents(due - ui::Timer());
+                ui::WaitForEvents(std::min(0.1, due - ui::Timer()));  // a stop is seen within 0.1 s
         }
         result.insert("samples", static_cast<int>(taken));
         return finished(result, "");

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <signal.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -132,7 +133,17 @@ std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addr
     std::size_t next = 0;
     std::fflush(stdout);
     std::fflush(stderr);
+    bool forwarded = false;
     while (next < addresses.size() || !running.empty()) {
+        // Ctrl+C from a terminal reaches the children too; a stop sent to this process alone
+        // is passed on, and no further sensor is begun.
+        if (StopRequested() && !forwarded) {
+            forwarded = true;
+            for (const Child &c : running)
+                ::kill(c.pid, SIGINT);
+            for (; next < addresses.size(); ++next)
+                results[next] = FailedResult(addresses[next], "stopped before this sensor was begun");
+        }
         while (next < addresses.size() && static_cast<int>(running.size()) < jobs) {
             int pipeFds[2];
             if (::pipe(pipeFds) != 0) {

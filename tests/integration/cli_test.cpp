@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -421,6 +422,24 @@ TEST_F(CliTest, RecordWritesEachSensorsRecordFile)
         EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 6 + 3) << "every line ends in CR LF";
     }
     EXPECT_NE(run.err.find("3/3"), std::string::npos) << "progress on standard error";
+
+    // Ctrl+C (SIGINT to the program alone): the sample under way is finished, the file whole.
+    QProcess process;
+    process.start(QString::fromLocal8Bit(std::getenv("MQ_CLI")),
+                  {"--json", "record", "--samples", "100000", "--interval", "0.1", "--dir",
+                   QString::fromStdString(records + "/stopped"), QString::fromStdString(at(a))});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(WaitWithEvents([&] { return process.readAllStandardError().contains("/100000"); }, 10));
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000)) << "a stop ends the recording at once";
+    EXPECT_EQ(process.exitCode(), 0);
+    const QJsonObject result = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    const int samples = result.value("samples").toInt();
+    EXPECT_GT(samples, 0);
+    EXPECT_LT(samples, 100000);
+    const std::string file = ReadBytes(records + "/stopped/1001-RECORD.DAT");
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 6 + samples) << "every sample taken is in the file";
+    EXPECT_EQ(file.substr(file.size() - 2), "\r\n") << "the last line whole";
 }
 
 } // namespace
