@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
@@ -405,6 +406,23 @@ TEST_F(CliTest, ASecondClientOfANetworkServerIsReportedBusy)
     first.close();
     ser2net.terminate();
     ser2net.waitForFinished(5000);
+}
+
+TEST_F(CliTest, ASerialPortHeldByAnotherProgramIsReportedBusy)
+{
+    auto sim = std::make_unique<SimProcess>();
+    ASSERT_TRUE(sim->start({"--pty", dir / "pty", "--eeprom", dir / "s.eeprom"})) << sim->error();
+    const std::string device = sim->ptyPath() + "@115200";
+    const CliRun free = cli({"--json", "identify", device});
+    EXPECT_EQ(free.code, 0) << free.err;
+
+    QSerialPort other;
+    other.setPortName(QString::fromStdString(sim->ptyPath()));
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    const CliRun held = cli({"--json", "identify", device});
+    EXPECT_EQ(held.code, 2);
+    ASSERT_EQ(held.lines.size(), 1u);
+    EXPECT_EQ(text(held.lines[0], "error").rfind("busy:", 0), 0u) << text(held.lines[0], "error");
 }
 
 TEST_F(CliTest, RecordWritesEachSensorsRecordFile)
