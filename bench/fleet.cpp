@@ -75,7 +75,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::string out = dir + "/backups";
-    backup(out, firstPort, 1);  // the first run pays for loading the program from disk
+    backup(out, firstPort, 1); // the first run pays for loading the program from disk
     const double one = backup(out, firstPort, 1);
     const double cpuBefore = childrenCpuSeconds();
     const double all = backup(out, firstPort, kSensors);

@@ -15,13 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::vector<cli::SensorAddress> addresses;
     std::string error;
     if (!cli::ParseInventory(text, "inventory", addresses, error) && error.rfind("inventory:", 0) != 0)
-        std::abort();  // a refusal names the file and the line
+        std::abort(); // a refusal names the file and the line
     for (const cli::SensorAddress &a : addresses) {
         cli::SensorAddress again;
         if (!cli::ParseAddress(a.text, again, error) || again.kind != a.kind || again.port != a.port ||
             again.com != a.com || again.baudIndex != a.baudIndex || again.host != a.host || again.device != a.device)
             std::abort();
-        if (a.baudIndex < 0 || a.baudIndex > 4 || (a.kind == cli::SensorAddress::Kind::Com && (a.com < 1 || a.com > 256)))
+        if (a.baudIndex < 0 || a.baudIndex > 4 ||
+            (a.kind == cli::SensorAddress::Kind::Com && (a.com < 1 || a.com > 256)))
             std::abort();
     }
     return 0;

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -118,8 +118,7 @@ int main(int argc, char **argv)
         }
         const int controlPort = options.controlPort > 0 ? options.controlPort + k : options.controlPort;
         if (controlPort >= 0 && !s.control->listen(static_cast<quint16>(controlPort), error)) {
-            std::fprintf(stderr, "mq-sensor-sim: cannot listen on 127.0.0.1:%d: %s\n", controlPort,
-                         qPrintable(error));
+            std::fprintf(stderr, "mq-sensor-sim: cannot listen on 127.0.0.1:%d: %s\n", controlPort, qPrintable(error));
             shutdownPtys();
             return 1;
         }

@@ -120,9 +120,9 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
             haveValue = true;
         }
         static constexpr std::string_view known[] = {
-            "tcp",  "sensors",         "pty",         "control",  "baud",   "fault",    "late-ms",
-            "trigger-ms",    "eeprom",      "firmware", "firmware-length",    "firmware-no",
-            "receiver-type", "hardware-type", "pixel-count", "adc-code", "serial", "reference-um",
+            "tcp",         "sensors",  "pty",      "control",         "baud",        "fault",         "late-ms",
+            "trigger-ms",  "eeprom",   "firmware", "firmware-length", "firmware-no", "receiver-type", "hardware-type",
+            "pixel-count", "adc-code", "serial",   "reference-um",
         };
         bool isKnown = false;
         for (auto candidate : known)
@@ -182,8 +182,8 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
         message = "--sensors N serves on --tcp PORT, a fixed port, and no pty";
         return ParseOutcome::Error;
     }
-    if (options.sensors > 1 && (options.tcpPort + options.sensors - 1 > 65535 ||
-                                options.controlPort + options.sensors - 1 > 65535)) {
+    if (options.sensors > 1 &&
+        (options.tcpPort + options.sensors - 1 > 65535 || options.controlPort + options.sensors - 1 > 65535)) {
         message = "--sensors N: the ports from PORT on run past 65535";
         return ParseOutcome::Error;
     }

@@ -13,13 +13,13 @@ namespace cli {
 struct SensorAddress {
     enum class Kind { Tcp, Com, Device };
     Kind kind = Kind::Tcp;
-    std::string text;      // as given: what every result row names
-    std::string name;      // an inventory's name for it, else empty
-    std::string host;      // Tcp
-    int port = 10001;      // Tcp
-    int com = 0;           // Com: 1..256
-    std::string device;    // Device: the path
-    int baudIndex = 4;     // serial: index 0..4 of 9600..115200
+    std::string text;   // as given: what every result row names
+    std::string name;   // an inventory's name for it, else empty
+    std::string host;   // Tcp
+    int port = 10001;   // Tcp
+    int com = 0;        // Com: 1..256
+    std::string device; // Device: the path
+    int baudIndex = 4;  // serial: index 0..4 of 9600..115200
 };
 
 constexpr int kDefaultTcpPort = 10001;

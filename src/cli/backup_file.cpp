@@ -65,9 +65,13 @@ struct HeaderField {
     void (*put)(CalibrationHeader &, double);
     double (*get)(const CalibrationHeader &);
 };
-#define MQ_FIELD(f, lo, hi, type)                                                                                  \
-    {#f, lo, hi, [](CalibrationHeader &c, double v) { c.f = static_cast<type>(v); },                              \
-     [](const CalibrationHeader &c) { return static_cast<double>(c.f); }}
+#define MQ_FIELD(f, lo, hi, type)                                                                                      \
+    {                                                                                                                  \
+#f, lo, hi,                                                                                                    \
+            [](CalibrationHeader & c,                                                                                  \
+               double v) { c.f = static_cast<type>(v); }, [](const CalibrationHeader                                   \
+                                                                 &c) { return static_cast<double>(c.f); }              \
+    }
 const HeaderField kHeaderFields[] = {
     MQ_FIELD(HW_TYPE, -2147483648.0, 2147483647.0, std::int32_t),
     MQ_FIELD(SER_NO, 0, 65535, std::uint16_t),

@@ -24,7 +24,7 @@ struct Identity {
 
 struct Backup {
     std::string programVersion;
-    std::string time;      // UTC, ISO 8601
+    std::string time; // UTC, ISO 8601
     std::string address;
     Identity identity;
     ParameterSet ram{};

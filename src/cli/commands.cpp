@@ -36,7 +36,7 @@ namespace {
 // ---- the command's own arguments ------------------------------------------------------
 
 struct OptionSpec {
-    const char *name;  // without "--"
+    const char *name; // without "--"
     bool takesValue;
 };
 
@@ -305,20 +305,18 @@ const char kIdentifyHelp[] =
     "\n"
     "Echo, firmware text, hardware information and the served/refused verdict of each sensor.\n"
     "Exit 0 when every sensor was identified and is served, 2 when any failed or was refused.\n";
-const char kBackupHelp[] =
-    "usage: mq-vista-cli [--json] [-j N] [--timeout S] backup --dir DIR [--force] ADDR...\n"
-    "\n"
-    "Writes DIR/<serial>.json (identity, RAM and EEPROM sets, calibration header) and\n"
-    "DIR/<serial>.ini (the EEPROM set as a parameter file) for each sensor. DIR is created\n"
-    "when missing. An existing file is kept unless --force; a second sensor with the serial\n"
-    "number of an earlier one is an error. Exit 0, or 2 when any sensor failed.\n";
-const char kDiffHelp[] =
-    "usage: mq-vista-cli [--json] diff [--all] SOURCE SOURCE\n"
-    "\n"
-    "The fields that differ between two parameter sets, by parameter-file key (--all: every\n"
-    "field). A SOURCE is a parameter file (FILE.ini), a backup (FILE.json, its EEPROM set, or\n"
-    "FILE.json#ram) or a sensor's set (ADDR#eeprom, the default, or ADDR#ram).\n"
-    "Exit 0 when the sets are the same, 1 when they differ, 2 on an error.\n";
+const char kBackupHelp[] = "usage: mq-vista-cli [--json] [-j N] [--timeout S] backup --dir DIR [--force] ADDR...\n"
+                           "\n"
+                           "Writes DIR/<serial>.json (identity, RAM and EEPROM sets, calibration header) and\n"
+                           "DIR/<serial>.ini (the EEPROM set as a parameter file) for each sensor. DIR is created\n"
+                           "when missing. An existing file is kept unless --force; a second sensor with the serial\n"
+                           "number of an earlier one is an error. Exit 0, or 2 when any sensor failed.\n";
+const char kDiffHelp[] = "usage: mq-vista-cli [--json] diff [--all] SOURCE SOURCE\n"
+                         "\n"
+                         "The fields that differ between two parameter sets, by parameter-file key (--all: every\n"
+                         "field). A SOURCE is a parameter file (FILE.ini), a backup (FILE.json, its EEPROM set, or\n"
+                         "FILE.json#ram) or a sensor's set (ADDR#eeprom, the default, or ADDR#ram).\n"
+                         "Exit 0 when the sets are the same, 1 when they differ, 2 on an error.\n";
 const char kRestoreHelp[] =
     "usage: mq-vista-cli [--json] [--timeout S] restore SOURCE ADDR [--to eeprom|ram] [--dry-run]\n"
     "                    [--with-slope] [--force] [--yes]\n"
@@ -330,14 +328,13 @@ const char kRestoreHelp[] =
     "terminal, and refused when there is none. --dry-run writes nothing.\n"
     "Exit 0 when the sensor holds the wanted set (dry run: nothing would change), 1 when the\n"
     "read-back differs (dry run: something would change), 2 on an error or a refusal.\n";
-const char kVerifyHelp[] =
-    "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR [--publish] ADDR...\n"
-    "\n"
-    "Per sensor: ok (EEPROM equals DIR/<serial>.json or DIR/<serial>.ini and RAM equals\n"
-    "EEPROM), unsaved (RAM differs from EEPROM), drifted (EEPROM differs from the golden set)\n"
-    "or no-golden. With --publish each verdict also goes retained to <prefix>/<serial>/verify\n"
-    "through the broker of the plant link's settings (section MQTT of the settings file).\n"
-    "Exit 0 when all are ok, 1 when any is not, 2 when any sensor failed (or publishing did).\n";
+const char kVerifyHelp[] = "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR [--publish] ADDR...\n"
+                           "\n"
+                           "Per sensor: ok (EEPROM equals DIR/<serial>.json or DIR/<serial>.ini and RAM equals\n"
+                           "EEPROM), unsaved (RAM differs from EEPROM), drifted (EEPROM differs from the golden set)\n"
+                           "or no-golden. With --publish each verdict also goes retained to <prefix>/<serial>/verify\n"
+                           "through the broker of the plant link's settings (section MQTT of the settings file).\n"
+                           "Exit 0 when all are ok, 1 when any is not, 2 when any sensor failed (or publishing did).\n";
 const char kRecordHelp[] =
     "usage: mq-vista-cli [--json] [-j N] [--timeout S] record --samples N --interval S [--dir DIR] ADDR...\n"
     "\n"
@@ -381,8 +378,11 @@ int RunIdentify(const CommonOptions &common, const std::vector<std::string> &arg
     });
     reportFailures(results);
     PrintResults(results, common.json,
-                 {{"SERIAL", "serial"}, {"FIRMWARE", "firmware"}, {"HW-TYPE", "hardware_type"},
-                  {"PIXELS", "pixel_count"}, {"SERVED", "served"}});
+                 {{"SERIAL", "serial"},
+                  {"FIRMWARE", "firmware"},
+                  {"HW-TYPE", "hardware_type"},
+                  {"PIXELS", "pixel_count"},
+                  {"SERVED", "served"}});
     for (const QJsonObject &r : results)
         if (!r.value("ok").toBool())
             return kExitFailed;
@@ -588,8 +588,8 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
     result.insert("serial", static_cast<int>(identity.serial));
     if (source.kind == Source::Kind::ParameterFile && !loadSource(source, current, wanted, error))
         return fail(error);
-    if (wanted.haveIdentity && (wanted.identity.hardwareType != identity.hardwareType ||
-                                wanted.identity.pixelCount != identity.pixelCount)) {
+    if (wanted.haveIdentity &&
+        (wanted.identity.hardwareType != identity.hardwareType || wanted.identity.pixelCount != identity.pixelCount)) {
         const std::string mismatch = "hardware type " + std::to_string(wanted.identity.hardwareType) + " with " +
                                      std::to_string(wanted.identity.pixelCount) + " pixels, the sensor is " +
                                      std::to_string(identity.hardwareType) + " with " +
@@ -793,7 +793,7 @@ int RunRecord(const CommonOptions &common, const std::vector<std::string> &argum
             std::fprintf(stderr, "%s: %ld/%ld\n", address.text.c_str(), taken, samples);
             due += interval;
             while (taken < samples && !StopRequested() && ui::Timer() < due)
-                ui::WaitForEvents(std::min(0.1, due - ui::Timer()));  // a stop is seen within 0.1 s
+                ui::WaitForEvents(std::min(0.1, due - ui::Timer())); // a stop is seen within 0.1 s
         }
         result.insert("samples", static_cast<int>(taken));
         return finished(result, "");

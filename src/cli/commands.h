@@ -16,7 +16,7 @@ constexpr int kExitUsage = 64;
 struct CommonOptions {
     bool json = false;
     int jobs = 8;
-    double timeout = 10.0;  // seconds for opening a link
+    double timeout = 10.0; // seconds for opening a link
 };
 
 // The command's own arguments (everything after its name).

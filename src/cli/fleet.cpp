@@ -105,7 +105,8 @@ void ArmConnectTimeout()
     std::signal(SIGALRM, onConnectTimeout);
     itimerval timer{};
     timer.it_value.tv_sec = static_cast<time_t>(g_connectTimeout);
-    timer.it_value.tv_usec = static_cast<suseconds_t>((g_connectTimeout - static_cast<double>(timer.it_value.tv_sec)) * 1e6);
+    timer.it_value.tv_usec =
+        static_cast<suseconds_t>((g_connectTimeout - static_cast<double>(timer.it_value.tv_sec)) * 1e6);
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
@@ -170,7 +171,7 @@ std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addr
                     left -= static_cast<std::size_t>(n);
                 }
                 std::fflush(stderr);
-                _exit(0);  // no exit handlers: the parent's objects are not the child's to tear down
+                _exit(0); // no exit handlers: the parent's objects are not the child's to tear down
             }
             ::close(pipeFds[1]);
             if (pid < 0) {

@@ -1,6 +1,5 @@
 #include "cli/output.h"
 
-
 #include <QJsonDocument>
 
 #include <algorithm>

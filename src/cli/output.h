@@ -14,7 +14,7 @@ namespace cli {
 
 struct Column {
     const char *title;
-    const char *member;   // the result's member shown in it
+    const char *member; // the result's member shown in it
 };
 
 // [{"key", "left", "right"}, ...]

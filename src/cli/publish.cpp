@@ -21,7 +21,8 @@ PlantSettings settingsOfFile()
     const std::string directory = ui::ProgramDirectory();
     const FileLocations where = ChooseFileLocations(directory, ui::DirectoryWritable(directory));
     IniText ini = Ini_New(0);
-    const bool read = ini && ui::FileExists(where.settingsFile) && Ini_ReadFromFile(ini, where.settingsFile.c_str()) >= 0;
+    const bool read =
+        ini && ui::FileExists(where.settingsFile) && Ini_ReadFromFile(ini, where.settingsFile.c_str()) >= 0;
     ReadPlantSettings(read ? ini : nullptr, &settings);
     if (ini)
         Ini_Dispose(ini);
@@ -71,7 +72,8 @@ bool PublishRetained(const std::vector<RetainedMessage> &messages, double second
             mosquitto_tls_opts_set(m, 1, nullptr, nullptr);
         }
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
     const auto loopUntil = [&](auto done) {
         while (!done() && std::chrono::steady_clock::now() < deadline)
             if (mosquitto_loop(m, 50, 1) != MOSQ_ERR_SUCCESS)

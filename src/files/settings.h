@@ -32,10 +32,10 @@ void AddSettingsSection(const SettingsSection &section);
 // the link in use is then saved as usual.
 struct RunOnlyLink {
     bool tcp = true;
-    std::string host;     // tcp
-    int port = 10001;     // tcp
-    int comPort = 1;      // serial: 1..255
-    int baudIndex = 4;    // serial: 0..4
+    std::string host;  // tcp
+    int port = 10001;  // tcp
+    int comPort = 1;   // serial: 1..255
+    int baudIndex = 4; // serial: 0..4
 };
 void SetRunOnlyLink(const RunOnlyLink &link);
 void ForgetRunOnlyLink();

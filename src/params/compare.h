@@ -9,7 +9,7 @@
 #include <vector>
 
 struct ParameterDifference {
-    std::string key;      // the parameter-file key ("Power", ..., "um-Slope")
+    std::string key; // the parameter-file key ("Power", ..., "um-Slope")
     std::uint32_t left;
     std::uint32_t right;
     bool operator==(const ParameterDifference &) const = default;

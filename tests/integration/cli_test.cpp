@@ -27,7 +27,7 @@ namespace {
 struct CliRun {
     int code = -1;
     std::string out, err;
-    std::vector<QJsonObject> lines;  // standard output's JSON objects, one a line
+    std::vector<QJsonObject> lines; // standard output's JSON objects, one a line
 };
 
 // The program run is MQ_CLI, or a copy of it elsewhere (beside its own settings file).
@@ -40,7 +40,7 @@ CliRun cli(const std::vector<std::string> &arguments, std::string program = "")
     for (const std::string &a : arguments)
         args << QString::fromStdString(a);
     process.start(QString::fromStdString(program), args);
-    process.closeWriteChannel();  // standard input without a terminal
+    process.closeWriteChannel(); // standard input without a terminal
     CliRun run;
     if (!process.waitForStarted(5000)) {
         run.err = "mq-vista-cli (MQ_CLI) cannot be started";
@@ -276,8 +276,8 @@ TEST_F(CliTest, VerifyGivesEachSensorsVerdict)
     SimProcess &noGolden = sensor(704);
     const std::string golden = dir / "golden";
     ASSERT_EQ(cli({"backup", "--dir", golden, at(ok), at(unsaved), at(drifted)}).code, 0);
-    ASSERT_EQ(cli({"restore", editedIni(golden + "/702.ini", "Power", "300"), at(unsaved), "--to", "ram", "--yes"}).code,
-              0);
+    ASSERT_EQ(
+        cli({"restore", editedIni(golden + "/702.ini", "Power", "300"), at(unsaved), "--to", "ram", "--yes"}).code, 0);
     ASSERT_EQ(cli({"restore", editedIni(golden + "/703.ini", "Power", "301"), at(drifted), "--yes"}).code, 0);
     // A golden parameter file serves as well as a backup.
     std::remove((golden + "/701.json").c_str());
@@ -304,8 +304,9 @@ TEST_F(CliTest, VerifyPublishesEachVerdictRetainedThroughThePlantLinksBroker)
     const std::string program = dir / "mq-vista-cli";
     std::filesystem::copy_file(std::getenv("MQ_CLI"), program);
     std::filesystem::permissions(program, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-    ASSERT_TRUE(WriteBytes(dir / "MQ-Vista.ini", "[MQTT]\r\nBROKER = \"127.0.0.1\"\r\nPORT = " +
-                                                     std::to_string(broker.port()) + "\r\nTOPIC PREFIX = \"hall-2\"\r\n"));
+    ASSERT_TRUE(
+        WriteBytes(dir / "MQ-Vista.ini", "[MQTT]\r\nBROKER = \"127.0.0.1\"\r\nPORT = " + std::to_string(broker.port()) +
+                                             "\r\nTOPIC PREFIX = \"hall-2\"\r\n"));
     SimProcess &ok = sensor(1101);
     SimProcess &drifted = sensor(1102);
     const std::string golden = dir / "golden";
@@ -314,7 +315,7 @@ TEST_F(CliTest, VerifyPublishesEachVerdictRetainedThroughThePlantLinksBroker)
 
     const CliRun run = cli({"verify", "--publish", "--golden", golden, at(ok), at(drifted)}, program);
     EXPECT_EQ(run.code, 1) << run.err;
-    MqttSubscriber subscriber;  // retained: they are there for a subscriber that comes later
+    MqttSubscriber subscriber; // retained: they are there for a subscriber that comes later
     ASSERT_TRUE(subscriber.connect(broker.port(), "hall-2/+/verify"));
     ASSERT_TRUE(subscriber.waitFor([](const MqttSubscriber &s) { return s.messages().size() >= 2; }, 10));
     for (const auto &[serial, verdict] : {std::pair{"1101", "ok"}, std::pair{"1102", "drifted"}}) {
@@ -387,10 +388,10 @@ TEST_F(CliTest, ASecondClientOfANetworkServerIsReportedBusy)
     ASSERT_TRUE(sim->start({"--pty", dir / "pty", "--eeprom", dir / "s.eeprom"})) << sim->error();
     const int port = FreeLocalPort();
     QProcess ser2net;
-    ser2net.start("ser2net", {"-n", "-u", "-P", QString::fromStdString(dir / "ser2net.pid"), "-Y",
-                              "connection: &sensor", "-Y",
-                              QString::fromStdString("  accepter: tcp,127.0.0.1," + std::to_string(port)), "-Y",
-                              QString::fromStdString("  connector: serialdev," + sim->ptyPath() + ",115200n81,local")});
+    ser2net.start("ser2net",
+                  {"-n", "-u", "-P", QString::fromStdString(dir / "ser2net.pid"), "-Y", "connection: &sensor", "-Y",
+                   QString::fromStdString("  accepter: tcp,127.0.0.1," + std::to_string(port)), "-Y",
+                   QString::fromStdString("  connector: serialdev," + sim->ptyPath() + ",115200n81,local")});
     ASSERT_TRUE(ser2net.waitForStarted(5000));
     ASSERT_TRUE(WaitWithEvents([port] { return PortAnswers(port); }, 10)) << "ser2net did not listen";
     const std::string address = "tcp://127.0.0.1:" + std::to_string(port);

@@ -18,7 +18,7 @@ TEST(CliAddress, EachFormAndItsRefusals)
         const char *text;
         bool ok;
         SensorAddress::Kind kind;
-        std::string where;  // host:port, com number or device
+        std::string where; // host:port, com number or device
         int baudIndex;
     };
     const Row rows[] = {
@@ -58,8 +58,8 @@ TEST(CliInventory, NamesCommentsBlankLinesAndTheBadLine)
 {
     std::vector<SensorAddress> read;
     std::string error;
-    ASSERT_TRUE(ParseInventory("# plant 2\n\ntcp://a:1  line 1 press\r\ncom2 # spare\n  /dev/ttyS4\n", "p.txt", read,
-                               error))
+    ASSERT_TRUE(
+        ParseInventory("# plant 2\n\ntcp://a:1  line 1 press\r\ncom2 # spare\n  /dev/ttyS4\n", "p.txt", read, error))
         << error;
     ASSERT_EQ(read.size(), 3u);
     EXPECT_EQ(read[0].name, "line 1 press") << "the name runs to the line's end, CR and blanks trimmed";
