@@ -16,10 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -424,6 +428,35 @@ TEST_F(CliTest, ASerialPortHeldByAnotherProgramIsReportedBusy)
     EXPECT_EQ(held.code, 2);
     ASSERT_EQ(held.lines.size(), 1u);
     EXPECT_EQ(text(held.lines[0], "error").rfind("busy:", 0), 0u) << text(held.lines[0], "error");
+}
+
+// A server whose queue of connections is full never completes a connection: --timeout ends
+// the wait for that sensor alone.
+TEST_F(CliTest, AConnectionThatNeverCompletesEndsAtTheTimeOutWithoutHoldingUpOthers)
+{
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof local;
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr *>(&local), sizeof local), 0);
+    ASSERT_EQ(::listen(server, 0), 0);
+    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr *>(&local), &length), 0);
+    std::vector<int> queued;
+    for (int i = 0; i < 3; ++i) {
+        queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(queued.back(), reinterpret_cast<sockaddr *>(&local), sizeof local);
+    }
+    SimProcess &good = sensor(1201);
+    const std::string stuck = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+    const CliRun run = cli({"--json", "--timeout", "0.5", "identify", stuck, at(good)});
+    EXPECT_EQ(run.code, 2);
+    ASSERT_EQ(run.lines.size(), 2u) << run.err;
+    EXPECT_NE(text(run.lines[0], "error").find("time-out"), std::string::npos) << text(run.lines[0], "error");
+    EXPECT_TRUE(run.lines[1].value("ok").toBool()) << "the good sensor is answered all the same";
+    for (int fd : queued)
+        ::close(fd);
+    ::close(server);
 }
 
 TEST_F(CliTest, RecordWritesEachSensorsRecordFile)
