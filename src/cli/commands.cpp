@@ -105,6 +105,10 @@ int help(const char *text)
 
 bool has(const Parsed &p, const char *name) { return p.options.count(name) != 0; }
 
+// The bound of one sensor's identify, backup or verify: its link opened within the time-out,
+// and a minute for exchanges that each end on their own time-outs.
+double workLimit(const CommonOptions &common) { return common.timeout + 60.0; }
+
 // ---- one sensor, in the process that serves it -------------------------------------------
 
 // Opens and identifies; a refused or silent sensor gives `error`.
@@ -367,15 +371,18 @@ int RunIdentify(const CommonOptions &common, const std::vector<std::string> &arg
     const auto addresses = addressesOf(parsed, "identify", exitCode);
     if (addresses.empty())
         return exitCode;
-    const auto results = RunForEachSensor(addresses, common.jobs, [](const SensorAddress &address) {
-        QJsonObject result = started(address);
-        Identity identity;
-        std::string error;
-        const bool answered = reach(address, identity, error);
-        if (answered || !identity.firmware.empty())
-            addIdentity(result, identity);
-        return finished(result, answered ? "" : error);
-    });
+    const auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Identity identity;
+            std::string error;
+            const bool answered = reach(address, identity, error);
+            if (answered || !identity.firmware.empty())
+                addIdentity(result, identity);
+            return finished(result, answered ? "" : error);
+        },
+        workLimit(common));
     reportFailures(results);
     PrintResults(results, common.json,
                  {{"SERIAL", "serial"},
@@ -414,21 +421,24 @@ int RunBackup(const CommonOptions &common, const std::vector<std::string> &argum
 
     // The children read; the files are written here, in the order of the addresses, so that
     // "the second sensor with one serial" is the same one on every run.
-    auto results = RunForEachSensor(addresses, common.jobs, [](const SensorAddress &address) {
-        QJsonObject result = started(address);
-        Backup backup;
-        std::string error;
-        if (!reach(address, backup.identity, error) || !ReadSensorSet(SetTarget::Ram, backup.ram, error) ||
-            !ReadSensorSet(SetTarget::Eeprom, backup.eeprom, error))
-            return finished(result, error);
-        backup.programVersion = ProgramVersion();
-        backup.time = utcNow();
-        backup.address = address.text;
-        backup.calibration = cal;
-        result.insert("serial", static_cast<int>(backup.identity.serial));
-        result.insert("backup", QString::fromStdString(BackupToJson(backup)));
-        return finished(result, "");
-    });
+    auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Backup backup;
+            std::string error;
+            if (!reach(address, backup.identity, error) || !ReadSensorSet(SetTarget::Ram, backup.ram, error) ||
+                !ReadSensorSet(SetTarget::Eeprom, backup.eeprom, error))
+                return finished(result, error);
+            backup.programVersion = ProgramVersion();
+            backup.time = utcNow();
+            backup.address = address.text;
+            backup.calibration = cal;
+            result.insert("serial", static_cast<int>(backup.identity.serial));
+            result.insert("backup", QString::fromStdString(BackupToJson(backup)));
+            return finished(result, "");
+        },
+        workLimit(common));
     std::set<int> serialsDone;
     for (QJsonObject &r : results) {
         const QString backupText = r.take("backup").toString();
@@ -699,35 +709,38 @@ int RunVerify(const CommonOptions &common, const std::vector<std::string> &argum
     if (addresses.empty())
         return exitCode;
     const std::string golden = parsed.options["golden"];
-    const auto results = RunForEachSensor(addresses, common.jobs, [&golden](const SensorAddress &address) {
-        QJsonObject result = started(address);
-        Identity identity;
-        ParameterSet ram{}, eeprom{};
-        std::string error;
-        if (!reach(address, identity, error) || !ReadSensorSet(SetTarget::Eeprom, eeprom, error) ||
-            !ReadSensorSet(SetTarget::Ram, ram, error))
-            return finished(result, error);
-        result.insert("serial", static_cast<int>(identity.serial));
-        const std::string stem = ui::JoinPath(golden, std::to_string(identity.serial));
-        Source source;
-        if (ui::FileExists(stem + ".json"))
-            parseSource(stem + ".json", source, error);
-        else if (ui::FileExists(stem + ".ini"))
-            parseSource(stem + ".ini", source, error);
-        else {
-            result.insert("verdict", "no-golden");
+    const auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [&golden](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Identity identity;
+            ParameterSet ram{}, eeprom{};
+            std::string error;
+            if (!reach(address, identity, error) || !ReadSensorSet(SetTarget::Eeprom, eeprom, error) ||
+                !ReadSensorSet(SetTarget::Ram, ram, error))
+                return finished(result, error);
+            result.insert("serial", static_cast<int>(identity.serial));
+            const std::string stem = ui::JoinPath(golden, std::to_string(identity.serial));
+            Source source;
+            if (ui::FileExists(stem + ".json"))
+                parseSource(stem + ".json", source, error);
+            else if (ui::FileExists(stem + ".ini"))
+                parseSource(stem + ".ini", source, error);
+            else {
+                result.insert("verdict", "no-golden");
+                return finished(result, "");
+            }
+            SourceSet wanted;
+            if (!loadSource(source, eeprom, wanted, error))
+                return finished(result, "golden set: " + error);
+            result.insert("golden", QString::fromStdString(source.path));
+            const auto drift = CompareParameterSets(eeprom, wanted.set);
+            const auto unsaved = CompareParameterSets(eeprom, ram);
+            result.insert("verdict", !drift.empty() ? "drifted" : !unsaved.empty() ? "unsaved" : "ok");
+            result.insert("differences", DifferencesToJson(!drift.empty() ? drift : unsaved));
             return finished(result, "");
-        }
-        SourceSet wanted;
-        if (!loadSource(source, eeprom, wanted, error))
-            return finished(result, "golden set: " + error);
-        result.insert("golden", QString::fromStdString(source.path));
-        const auto drift = CompareParameterSets(eeprom, wanted.set);
-        const auto unsaved = CompareParameterSets(eeprom, ram);
-        result.insert("verdict", !drift.empty() ? "drifted" : !unsaved.empty() ? "unsaved" : "ok");
-        result.insert("differences", DifferencesToJson(!drift.empty() ? drift : unsaved));
-        return finished(result, "");
-    });
+        },
+        workLimit(common));
     reportFailures(results);
     PrintResults(results, common.json, {{"SERIAL", "serial"}, {"VERDICT", "verdict"}});
     int worst = kExitOk;

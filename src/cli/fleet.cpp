@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +58,8 @@ struct Child {
     int fd = -1;
     std::size_t index = 0;
     std::string output;
+    std::chrono::steady_clock::time_point started;
+    bool killed = false;
 };
 
 QJsonObject resultOf(const SensorAddress &address, const std::string &line, int status)
@@ -127,7 +130,8 @@ void InstallStopHandler()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addresses, int jobs, const SensorWork &work)
+std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addresses, int jobs, const SensorWork &work,
+                                          double limitSeconds)
 {
     std::vector<QJsonObject> results(addresses.size());
     std::vector<Child> running;
@@ -180,11 +184,18 @@ std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addr
                 ++next;
                 continue;
             }
-            running.push_back({pid, pipeFds[0], next, {}});
+            running.push_back({pid, pipeFds[0], next, {}, std::chrono::steady_clock::now(), false});
             ++next;
         }
         if (running.empty())
             continue;
+        if (limitSeconds > 0)
+            for (Child &c : running)
+                if (!c.killed &&
+                    std::chrono::steady_clock::now() - c.started > std::chrono::duration<double>(limitSeconds)) {
+                    ::kill(c.pid, SIGKILL); // its pipe closes, and it is reported below
+                    c.killed = true;
+                }
         std::vector<pollfd> fds;
         for (const Child &c : running)
             fds.push_back({c.fd, POLLIN, 0});
@@ -206,7 +217,10 @@ std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addr
             int status = 0;
             while (::waitpid(c.pid, &status, 0) < 0 && errno == EINTR) {
             }
-            results[c.index] = resultOf(addresses[c.index], c.output, status);
+            results[c.index] =
+                c.killed ? FailedResult(addresses[c.index],
+                                        "no result within " + std::to_string(static_cast<int>(limitSeconds)) + " s")
+                         : resultOf(addresses[c.index], c.output, status);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
         }
     }

@@ -16,8 +16,10 @@ namespace cli {
 
 using SensorWork = std::function<QJsonObject(const SensorAddress &address)>;
 
-std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addresses, int jobs,
-                                          const SensorWork &work);
+// `limitSeconds` bounds each sensor's worker (0: no bound): one that has not answered by
+// then is ended and reported, so that nothing can hold the run up for good.
+std::vector<QJsonObject> RunForEachSensor(const std::vector<SensorAddress> &addresses, int jobs, const SensorWork &work,
+                                          double limitSeconds = 0);
 
 // Set up the platform in this process (a child, or the parent for a single in-process run).
 void PreparePlatform();
