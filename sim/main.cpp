@@ -124,24 +124,28 @@ int main(int argc, char **argv)
         }
     }
 
-    // The control channel may change the rate at any time; without one the timer only
-    // looks for a change now and then.
-    mqsim::SensorEngine &engine = *sensors.front().engine;
-    QTimer trigger;
-    const auto triggerInterval = [&engine] { return engine.triggerMs() > 0 ? engine.triggerMs() : 100; };
-    trigger.setTimerType(Qt::PreciseTimer);
-    trigger.setInterval(triggerInterval());
-    QObject::connect(&trigger, &QTimer::timeout, &app, [&] {
-        for (Sensor &s : sensors)
+    // Each sensor's triggered frames on a timer of its own. The control channel may change the
+    // rate at any time; without one the timer only looks for a change now and then.
+    std::vector<std::unique_ptr<QTimer>> triggers;
+    for (Sensor &s : sensors) {
+        mqsim::SensorEngine &engine = *s.engine;
+        auto trigger = std::make_unique<QTimer>();
+        QTimer *timer = trigger.get();
+        const auto triggerInterval = [&engine] { return engine.triggerMs() > 0 ? engine.triggerMs() : 100; };
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setInterval(triggerInterval());
+        QObject::connect(timer, &QTimer::timeout, &app, [&s, timer, triggerInterval] {
             if (s.engine->triggerMs() > 0) {
                 const mqsim::Reply frame = s.engine->triggerReply(mqsim::monotonicSeconds());
                 s.tcp->sendUnsolicited(frame);
                 s.pty->sendUnsolicited(frame);
             }
-        if (trigger.interval() != triggerInterval())
-            trigger.setInterval(triggerInterval());
-    });
-    trigger.start();
+            if (timer->interval() != triggerInterval())
+                timer->setInterval(triggerInterval());
+        });
+        timer->start();
+        triggers.push_back(std::move(trigger));
+    }
 
     for (Sensor &s : sensors)
         if (options.tcpPort >= 0)
