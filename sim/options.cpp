@@ -81,6 +81,7 @@ std::string usageText()
            "                        hardware-type, pixel-count, adc-code, serial, reference-um,\n"
            "                        late-ms, baud (0 = no pacing), trigger-ms (as --trigger-ms),\n"
            "                        trigger-count (send N more triggered frames, then stop; 0 = no limit)\n"
+           "  set eeprom-worn 0|1   1: EEPROM writes are acknowledged but the set stays as it was\n"
            "  set ambient PCT       ambient light, % of full scale at 1 ms exposure (default 0)\n"
            "  set noise PCT         receiver noise amplitude, % of full scale (default 1)\n"
            "  set dirt PCT          a dirty window: a dip of PCT % in the light band (default 0)\n"

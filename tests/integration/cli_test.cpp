@@ -227,6 +227,13 @@ TEST_F(CliTest, RestoreWritesNothingOnADryRunARefusedHardwareTypeOrWithoutConfir
         EXPECT_TRUE(hasOrder(orders, 4)) << "the target set was read";
         EXPECT_FALSE(hasOrder(orders, 3) || hasOrder(orders, 1)) << "no write order was sent";
     }
+    // A sensor that acknowledges the write but keeps its old set: the read-back tells.
+    ASSERT_EQ(source.command("set eeprom-worn 1"), "ok");
+    const CliRun worn = cli({"--json", "restore", changed, at(source), "--yes"});
+    EXPECT_EQ(worn.code, 1) << worn.err;
+    ASSERT_EQ(worn.lines.size(), 1u);
+    EXPECT_FALSE(worn.lines[0].value("ok").toBool());
+    EXPECT_EQ(keysOf(worn.lines[0], "read_back_differences"), std::vector<std::string>{"Average"});
     // --force restores across hardware, and --to ram writes with order 1.
     ASSERT_EQ(other.command("reset-stats"), "ok");
     EXPECT_EQ(cli({"restore", changed, at(other), "--yes", "--to", "ram"}).code, 0);
