@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exchanges per second of order 8 (8 + 48 bytes on the line) against the simulator,
 // over TCP and a pty unpaced, over a pty paced at 115200 baud (through the program, and
 // the simulator alone with a bare blocking client; paced also at the median exchange), and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Run and Video loops against the simulator with full drawing on the offscreen
 // platform: frames per second unpaced over TCP, paced at 115200 baud over a pty (as a
 // share of the line's limit, beside bare exchanges on the same line), processor time per

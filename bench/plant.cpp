@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Run loop with the plant link publishing to a real mosquitto (each message written to
 // the outbox file beside the settings file as well) and without it, in one run: paced at
 // 115200 baud over a pty (as a share of the line's limit), unpaced over TCP (frames per

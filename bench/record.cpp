@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data recorder against the simulator over TCP: how closely polled samples keep
 // their interval, the fastest triggered frame rate recorded without a loss, a whole
 // recording of the recorder's 32 000 triggered samples, and the processor time a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AUTO SET-UP against the simulator from bad starting points: the trials it used, the band's
 // final peak and how far the edges found in the final profile lie from the object's true edges.
 // Prints key=value figures; never fails on its numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a record file of one million samples and computing every figure of both
 // series (with a histogram), as the statistics window does. Prints key=value figures;
 // never fails on its numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary parameter-file contents through the key reader and the corrections made
 // before a set is shown; the corrected set must be within every bound.
 

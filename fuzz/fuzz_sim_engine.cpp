@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes from the line, cut into chunks of arbitrary sizes, fed to the simulator's engine:
 // it must never crash, hang or touch memory outside its buffers, whatever the orders, addresses,
 // lengths and data, and whatever fault is selected.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes from a sensor in the triggered serial mode, consumed as the recorder consumes
 // its receive buffer: every verdict must move forward and stay inside the bytes.
 

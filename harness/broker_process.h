@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A real mosquitto broker for a test: its own configuration file in a directory of the
 // test's, on 127.0.0.1 on a free port, started and stopped with bounded waits; and a

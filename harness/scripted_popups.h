@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Pop-ups answered by the test: what was asked is recorded, answers are scripted.
 

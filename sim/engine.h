@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulated sensor without any I/O: bytes from the line go in, answer frames (already shaped by
 // the selected fault) come out together with how they are to be delivered. Time is passed in, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: loading the panels, the defaults of every global, opening the link,
 // preparing the controls, the event loop and the way out.
 

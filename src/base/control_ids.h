@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Every panel, tab page and control of the program by role name: the logic refers to
 // controls by these, the resource description lists them once (src/panels/).

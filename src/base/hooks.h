@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What lower rooms tell the rooms above them. The application fills these in at start-up
 // (the window's pages, the plant link); a program without windows leaves them empty, and

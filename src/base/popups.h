@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Pop-ups go through one interface so that tests can script the operator's answers and a
 // program without windows can answer for itself. The window installs real dialogs.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The records the sensor and the program exchange as bytes, with their layouts in one
 // place, and the program-wide copies of them that every room reads. Each is copied to and

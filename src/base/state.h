@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Program-wide state that belongs to the application shell: panel handles, loop and
 // request flags, the status line and the program's own texts.

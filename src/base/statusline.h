@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The status line: szStatus shown in the main status field, and the running log of link
 // messages (the connection page's status box in the window). Lower rooms report through

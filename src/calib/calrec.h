@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The calibration header kept in the sensor's external flash, the slope in its forms,
 // and the pixel/millimetre scaling derived from it.

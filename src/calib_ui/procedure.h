@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The slope calibration procedure: the calibration order and the callbacks of the
 // first calibration page.

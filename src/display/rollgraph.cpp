@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "display/rollgraph.h"
 
 #include "base/state.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The roll graph: the last 100 frames as six traces, in pixels or millimetres, with a
 // zoom onto the tolerance window.

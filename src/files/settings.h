@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's own settings file "MQ-Vista.ini" in the program directory: how to reach
 // the sensor and the serial-device bindings; the window's values (recent IP addresses,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The in-memory store behind every INI file of the program: ordered sections of
 // tag/value items with their comments, read from and written to text files.

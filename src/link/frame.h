@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Request and answer frames: 8-byte header (sync, order, address, length, data CRC,
 // header CRC) followed by the data, built in and checked in the two link buffers.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The sensor's hardware-info record and the hardware-type constants derived from it.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Identifying the sensor behind a freshly opened link: echo, firmware text, hardware
 // information, compatibility and calibration header. What the window shows of it is done

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The two links to the sensor (RS-232, or TCP/IP through a network-to-serial server)
 // and one request/answer exchange over whichever is in use.

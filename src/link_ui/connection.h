@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The connection page: choosing the link, connecting and disconnecting, changing the
 // sensor's baud rate, accepting the settings and writing the hardware information file.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link_ui/ident_page.h"
 
 #include "base/control_ids.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link_ui/serial_devices.h"
 
 #include "base/state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel resource description: the panels, and its registration with the run-time
 // layer. The controls of each page are listed in its own resource_<page>.cpp.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calibration page with its two inner pages (procedure and service).
 
 #include "panels/resource_pages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel: header band, exchange buttons, graphs, value displays and the status line.
 
 #include "panels/resource_pages.h"

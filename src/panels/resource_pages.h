@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Helpers for the page files of the resource description: one file per panel page,
 // each adding its controls in the order they are built.

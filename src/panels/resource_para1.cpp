@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First parameter page: evaluation, tolerances, set point and teach, average, analog output.
 
 #include "panels/resource_pages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Third parameter page: external and internal trigger, housing controls, receiver
 // operating mode.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics window: the record file, the tolerance window, the table of figures, the
 // histogram and the run chart, and the exports. Labels are UTF-8 (widgets are built
 // from them as such).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First parameter page: evaluation, tolerances, set point and teach, analog output.
 
 #include "params_ui/para_callbacks.h"

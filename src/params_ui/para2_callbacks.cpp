@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Second parameter page: light source, exposure, video threshold and its save.
 
 #include "params_ui/para_callbacks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Third parameter page (trigger, housing controls, receiver operating mode), the slope
 // field of the first calibration page and the spare help-text control.
 

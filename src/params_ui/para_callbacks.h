@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Callbacks of the three parameter pages, the slope field of the first calibration
 // page and the spare help-text control. Most only show their help text; the others

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's offline buffer: messages wait here, in order, until the broker has
 // acknowledged them. Free of the network so its rules can be checked on their own; the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's buffer on disk, beside the settings file, so that what waits for the
 // broker outlives a close, a crash or a power cut. An append-only file: a record per

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The PLANT LINK dialog: the MQTT section of the settings file edited on screen. ACCEPT
 // writes the settings file and connects with the new settings.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's plant link: one publisher, fed from the places where the program shows a
 // frame, identifies a sensor, transfers parameters and records a sample. Each hook costs

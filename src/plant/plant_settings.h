@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's settings: section "MQTT" of the settings file. The password itself is
 // never kept there, only the path of a file that holds it.

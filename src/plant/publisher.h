@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's connection to its MQTT broker (libmosquitto). A thread of its own owns
 // the connection; the measuring loops only hand messages to the outbox and never wait for

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Serial and TCP services under the names the link code uses, over QSerialPort and
 // QTcpSocket. Results: 0 or positive on success, negative codes on failure.

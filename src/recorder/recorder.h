@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The data recorder page: timed (polled) and sensor-triggered recording of measurement
 // values into the record file named by rec_fname.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Frames the sensor sends by itself in the triggered serial mode, found at the start of
 // the received bytes. Pure: no link, no globals, so it can be fuzzed on its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up assistant: its window, ANALYSE, AUTO SET-UP and UNDO.
 
 #include "setup/assistant.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The set-up assistant: a window of its own that reads the video signal for the operator
 // (ANALYSE), sets power, exposure and the threshold in the sensor's RAM (AUTO SET-UP) and puts

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the video signal says about a set-up: figures of one 256-point profile against the
 // parameter set, and a verdict with advice per figure. Pure functions, no Qt and no link, so

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "setup/light_plan.h"
 
 #include <algorithm>

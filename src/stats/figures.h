@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The figures of a series of measurement values against a tolerance window, and its
 // histogram. Qt-free.

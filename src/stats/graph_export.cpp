@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of the main panel's visible graph: the picture through the graph's own
 // export, and the data behind it as CSV beside the picture.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record file reader: header labels and sample lines, streamed in blocks.
 
 #include "stats/record_reader.h"

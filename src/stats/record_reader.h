@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reads a record file as the recorder writes it: six header lines, then one line per
 // sample ("HH:MM:SS\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]\r\n"). The file is

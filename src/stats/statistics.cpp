@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics window: opening, reading the record file, figures and graphs.
 
 #include "stats/statistics.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The statistics window of a record file: figures of M-VALUE and M-VAL[um] against the
 // tolerance window, a histogram and a run chart, and their export. The window only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exports of the statistics window: the report as CSV, the histogram and the run chart
 // as PNG or PDF. None of them may land on a record file.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The form of a panel resource description: panels, tab pages and controls, each listed
 // once. The panels hand their description to the run-time layer at start-up; the Qt side

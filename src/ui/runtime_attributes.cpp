@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control attributes of the run-time layer.
 
 #include "ui/runtime.h"

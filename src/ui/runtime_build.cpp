@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-time layer's bookkeeping, and building panels and their widgets from the
 // resource description.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Application object, event loop, event processing and time.
 
 #include "ui/runtime.h"

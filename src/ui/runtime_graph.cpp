@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graphs and strip charts of the run-time layer, drawn by QCustomPlot.
 
 #include "ui/runtime.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rings, combo boxes and text boxes of the run-time layer, and the test hooks.
 
 #include "ui/runtime.h"

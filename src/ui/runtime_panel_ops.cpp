@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Panels of the run-time layer: loading, tab pages, showing, size and position.
 
 #include "ui/runtime.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event relay: turns the widgets' mouse, key, focus, close and resize events into the
 // callback events of their controls and panels.
 

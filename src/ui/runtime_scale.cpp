@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaling of a window's contents: every control, caption, child panel and font follows the
 // window's size with one factor, so proportions hold; the contents stand centred in the
 // window. Everything the logic reads or sets is at 100 %, the panel's built size.

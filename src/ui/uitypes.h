@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Vocabulary shared by the panel resource description and the run-time layer:
 // control kinds, the events callbacks receive, colours and the callback form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration pages without a sensor: model defaults from the hardware-type ring,
 // revealing and hiding the service section, the write button following the radio
 // buttons, and loading a calibration table through the load button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display of one measurement frame, the roll graph, the main panel's measurement
 // controls and SAVE by the graph, driven offscreen without a sensor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set on the panel and its controls driven as the widgets drive them: what is
 // shown reads back unchanged, clamps, dimming, threshold redraws, the storage-target group,
 // deferred requests, and parameter files through the GET and SEND buttons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder page without a sensor: the mode ring's dimming, planned durations, the
 // service interval, choosing the record file, and Start's refusals.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "MQ-Vista.ini" and the hardware information file, on the real
 // panels offscreen: the address list, writing and reading back, range checks, defaults,
 // write failures, where the files go, and the exact layout of the hardware information file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program from start-up to shutdown, offscreen: with no sensor, with a port
 // that cannot be opened, with the simulated sensor; the close sequence; panel events.
 

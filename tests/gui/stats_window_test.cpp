@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window driven through its callbacks: opened from the recorder page and
 // at the end of a recording, figures against the tolerance window, a growing file,
 // foreign files, and the exports, which never touch a record file.

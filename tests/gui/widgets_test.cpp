@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real widgets pressed as an operator presses them (QTest mouse and keys), for what
 // depends on the widget rather than on the callbacks: dimmed controls, keyboard activation,
 // where each help text opens, repaints during a loop, the scaled window.

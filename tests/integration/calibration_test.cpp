@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slope calibration and the calibration service page against the simulator: the
 // frames it receives, what it keeps in its XFLASH, and what the pages show.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mq-vista-cli against simulated sensors: every command and exit code, the JSON members,
 // what is written to a sensor (and what is not), and sensors that fail among good ones.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection page against the simulated sensor over TCP and over its pty: connect,
 // disconnect, reconnect, a lost link, the baud-rate change, start-up from the settings file and
 // the hardware information file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Request/answer exchanges against the simulator over TCP, over a pty reached through
 // the COM-port link rule, and over ser2net bridging a TCP port to the simulator's pty.
 

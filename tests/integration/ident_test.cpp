@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Identification of the sensor behind a freshly opened link, against the simulator set
 // up as each kind of device: every row of the failure table, and every model served.
 

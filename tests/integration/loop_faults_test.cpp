@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loops an operator leaves running (Run, Video, the polled and the triggered recorder)
 // against every fault the simulator puts on a running line, over TCP, the pty and ser2net:
 // a loop ends as a lost link ends it, or, for unsolicited frames, drops the damaged one and

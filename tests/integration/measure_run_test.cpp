@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run and Video against the simulated sensor: frames shown and rolled, STOP, the requests
 // other buttons leave for the running loop, the comparison view, and closing the program
 // while a loop runs. Faults on the line and their texts: loop_faults_test.

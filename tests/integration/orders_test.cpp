@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every order of the catalogue as the simulator receives it, what each routine takes
 // from the answer, the routines' status texts, and the XFLASH primitives.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plant link against a real mosquitto started by each test: every Run frame once and
 // in order, retained identity, parameters and status, a broker restart during a Run, the
 // buffer on disk across a close of the program, retained topics given again to a restarted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recordings against the simulator, over TCP and over its pty: the record file against
 // the frames the simulator sent, the timing of the first request, stopping, triggered
 // frames, lines that cannot be written, and the statistics of the recording, read while

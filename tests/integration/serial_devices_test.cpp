@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial devices bound to COM numbers: opened through the binding, a link beside the
 // program wins, a missing device is named on Connect, and bindings are kept in the
 // settings file.

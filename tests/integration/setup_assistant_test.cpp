@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-up assistant against the simulated sensor: each diagnosis produced on purpose, AUTO
 // SET-UP from bad starting points (RAM only, never the EEPROM), UNDO byte for byte, refusals
 // and a line that fails under way.

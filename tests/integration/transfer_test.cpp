@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set between panel, simulator RAM and EEPROM, and file, driven through
 // the buttons; the frames the simulator received for SEND, teach and threshold save.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A test with the real panels loaded offscreen, the defaults of start-up in place and a
 // program directory of its own (where com<n> links point COM ports at ptys).

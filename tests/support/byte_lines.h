@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Records and buffers compared byte for byte. Where a memcmp result would print only 1 != 0,
 // SameBytes prints the lines of sixteen bytes that differ, with their offset, as found and as

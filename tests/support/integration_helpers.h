@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the integration tests read from the running program and the simulator behind it,
 // and the operator's steps several of them take, written once.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Frames built independently of the program's codec: requests to compare the bytes the
 // simulator received against, and answers for a sensor played by a test.

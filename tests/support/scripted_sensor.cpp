@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "support/scripted_sensor.h"
 
 #include "app/shell.h"

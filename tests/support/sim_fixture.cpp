@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "support/sim_fixture.h"
 
 #include "app/shell.h"

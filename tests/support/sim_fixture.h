@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A test with the real panels and the simulator behind them: the simulator keeps its EEPROM
 // file in the program directory, listens on a TCP port or a pty, and is stopped after the

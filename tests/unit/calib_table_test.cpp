@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration-table text format: what a valid table fills, and that every kind of
 // bad file names its line and leaves the table as it was.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's readers of outside text: addresses, inventories and backup files.
 
 #include "cli/address.h"

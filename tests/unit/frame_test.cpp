@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame codec and the verdicts on received headers and data.
 
 #include "base/state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store: what it writes, what it reads, and the edges of both.
 
 #include "ini/ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter files: key order and values as written, the older keys and their
 // precedence, absent and odd values, and files that cannot be read or written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plant link without a broker: the outbox's order, resend and overflow rules, its file
 // on disk (read back after a close, a torn end cut off, kept small), the back-off, the
 // payloads' members and section "MQTT" of the settings file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set and calibration header records: normalisation and conversions.
 
 #include "calib/calrec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-up diagnosis against profiles built for each fault, and the light plan of the
 // automatic set-up.
 

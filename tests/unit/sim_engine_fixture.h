@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulator's protocol engine driven in-process: requests built, answers checked the
 // way the program checks them.

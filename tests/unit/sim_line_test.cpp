@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's line and control: pacing and baud-rate changes, injected faults,
 // triggered frames, the command line and the control commands.
 

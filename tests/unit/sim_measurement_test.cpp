@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's optics: the measurement frame agrees with the video profile and its
 // threshold, and power, exposure and threshold change what it sees the way a real one would.
 

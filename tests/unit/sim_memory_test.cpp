@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's memories: XFLASH pages with flash semantics and the EEPROM file that
 // keeps parameters, threshold and flash across restarts.
 

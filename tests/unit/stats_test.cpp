@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Series figures against values worked out here by other formulas, and the record-file
 // reader on whole, growing, truncated, garbled and foreign files.
 
