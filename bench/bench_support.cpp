@@ -6,13 +6,13 @@
 #include "base/state.h"
 #include "base/text.h"
 #include "display/measure.h"
-#include "link/ident.h"
-#include "link_ui/ident_page.h"
-#include "link/transport.h"
 #include "harness/scripted_popups.h"
+#include "link/ident.h"
+#include "link/transport.h"
+#include "link_ui/ident_page.h"
 #include "platform/comm.h"
-#include "ui/runtime.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <QTimer>
 

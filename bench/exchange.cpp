@@ -33,8 +33,7 @@ struct Rate {
 };
 
 // Times `count` exchanges after one to warm up; `exchange` returns false when one failed.
-template <typename Exchange>
-Rate timeExchanges(int count, Exchange exchange)
+template <typename Exchange> Rate timeExchanges(int count, Exchange exchange)
 {
     Rate rate;
     if (!exchange(-1))
@@ -123,7 +122,7 @@ double idleWaitCpu()
     if (!g_program->startAndLink(sim, true, {"--fault", "silent"}))
         return -1;
     const double wall0 = ui::Timer(), cpu0 = ProcessSeconds();
-    IssueOrder(ORDER_MEASUREMENT, 0);  // times out after 1.5 s
+    IssueOrder(ORDER_MEASUREMENT, 0); // times out after 1.5 s
     const double cpu = ProcessSeconds() - cpu0, wall = ui::Timer() - wall0;
     CloseBenchLink();
     return cpu / wall;

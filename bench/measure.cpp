@@ -5,11 +5,11 @@
 // frame, and resident memory growth over 1 000 000 frames. Prints key=value figures; never
 // fails on its numbers.
 
+#include "display/measure.h"
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "bench_support.h"
-#include "display/measure.h"
 #include "link/orders.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -32,8 +32,8 @@ double bareExchanges(int count)
 
 bool startSim(BenchProgram &program, SimProcess &sim, bool pty, bool paced)
 {
-    return program.startLinkAndIdentify(sim, pty, paced ? std::vector<std::string>{"--baud", "115200"}
-                                                        : std::vector<std::string>{});
+    return program.startLinkAndIdentify(
+        sim, pty, paced ? std::vector<std::string>{"--baud", "115200"} : std::vector<std::string>{});
 }
 
 } // namespace

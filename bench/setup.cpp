@@ -6,8 +6,8 @@
 #include "base/state.h"
 #include "bench_support.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
 #include "setup/assistant.h"
 
@@ -38,7 +38,8 @@ double edgeError(SimProcess &sim)
 {
     const setup::VideoFigures &f = SetupFigures();
     double left = 0, right = 0;
-    if (f.crossings != 2 || std::sscanf(sim.command("video-edges").c_str(), "ok left=%lf right=%lf", &left, &right) != 2)
+    if (f.crossings != 2 ||
+        std::sscanf(sim.command("video-edges").c_str(), "ok left=%lf right=%lf", &left, &right) != 2)
         return -1;
     return std::max(std::fabs(f.edges[0].pixel - left), std::fabs(f.edges[1].pixel - right));
 }

@@ -34,7 +34,7 @@ private:
     std::string directory_;
     std::string config_;
     int port_ = 0;
-    int waitPort_ = 0;  // a plain TCP port of the broker, to see it is up
+    int waitPort_ = 0; // a plain TCP port of the broker, to see it is up
     std::string error_;
 };
 

@@ -15,4 +15,3 @@ void InitVars();
 void InitGUI();
 // Start-up step 5: opens the link the state names and identifies the sensor.
 void OpenLinkAtStartup();
-

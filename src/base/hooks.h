@@ -8,24 +8,48 @@
 #include <cstdint>
 
 struct ProgramHooks {
-    void (*frameShown)() = nullptr;                            // the Run loop showed raw
-    void (*sensorIdentified)() = nullptr;                      // a served sensor was identified
+    void (*frameShown)() = nullptr;                               // the Run loop showed raw
+    void (*sensorIdentified)() = nullptr;                         // a served sensor was identified
     void (*parametersTransferred)(std::uint16_t where) = nullptr; // a GET or SEND with RAM or EEPROM succeeded
-    void (*sampleRecorded)(int sample) = nullptr;              // the recorder wrote sample (1-based) to rec_fname
-    void (*serialPortOpening)(int port) = nullptr;             // an RS-232 port is about to open
-    void (*linkLost)() = nullptr;                              // the link went away and was closed
-    void (*sensorReconnected)() = nullptr;                     // Connect identified a sensor anew
+    void (*sampleRecorded)(int sample) = nullptr;                 // the recorder wrote sample (1-based) to rec_fname
+    void (*serialPortOpening)(int port) = nullptr;                // an RS-232 port is about to open
+    void (*linkLost)() = nullptr;                                 // the link went away and was closed
+    void (*sensorReconnected)() = nullptr;                        // Connect identified a sensor anew
 };
 extern ProgramHooks programHooks;
 
-inline void NotifyFrameShown() { if (programHooks.frameShown) programHooks.frameShown(); }
-inline void NotifySensorIdentified() { if (programHooks.sensorIdentified) programHooks.sensorIdentified(); }
+inline void NotifyFrameShown()
+{
+    if (programHooks.frameShown)
+        programHooks.frameShown();
+}
+inline void NotifySensorIdentified()
+{
+    if (programHooks.sensorIdentified)
+        programHooks.sensorIdentified();
+}
 inline void NotifyParametersTransferred(std::uint16_t where)
 {
     if (programHooks.parametersTransferred)
         programHooks.parametersTransferred(where);
 }
-inline void NotifySampleRecorded(int sample) { if (programHooks.sampleRecorded) programHooks.sampleRecorded(sample); }
-inline void NotifySerialPortOpening(int port) { if (programHooks.serialPortOpening) programHooks.serialPortOpening(port); }
-inline void NotifyLinkLost() { if (programHooks.linkLost) programHooks.linkLost(); }
-inline void NotifySensorReconnected() { if (programHooks.sensorReconnected) programHooks.sensorReconnected(); }
+inline void NotifySampleRecorded(int sample)
+{
+    if (programHooks.sampleRecorded)
+        programHooks.sampleRecorded(sample);
+}
+inline void NotifySerialPortOpening(int port)
+{
+    if (programHooks.serialPortOpening)
+        programHooks.serialPortOpening(port);
+}
+inline void NotifyLinkLost()
+{
+    if (programHooks.linkLost)
+        programHooks.linkLost();
+}
+inline void NotifySensorReconnected()
+{
+    if (programHooks.sensorReconnected)
+        programHooks.sensorReconnected();
+}

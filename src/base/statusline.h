@@ -19,8 +19,8 @@ void SetStatusColor(int color);
 
 // Where the status line's texts go. A null member drops that kind of report.
 struct StatusSink {
-    void (*show)(const char *text) = nullptr;  // the main status field
-    void (*log)(const char *line) = nullptr;   // one line of the link history, line feed included
+    void (*show)(const char *text) = nullptr; // the main status field
+    void (*log)(const char *line) = nullptr;  // one line of the link history, line feed included
     void (*color)(int rgb) = nullptr;
 };
 // Installs the sink in use; returns the previous one.

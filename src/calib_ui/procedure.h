@@ -21,5 +21,4 @@ int CC_CheckActivateCalib(int panel, int control, int event, void *callbackData,
 int CC_ButtonAcceptCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonRefreshCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonDiscardCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
-int CC_ButtonGetFactorySettings(int panel, int control, int event, void *callbackData, int eventData1,
-                                int eventData2);
+int CC_ButtonGetFactorySettings(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

@@ -2,8 +2,8 @@
 
 #include "files/locations.h"
 
-#include "base/text.h"
 #include "base/popups.h"
+#include "base/text.h"
 #include "platform/system.h"
 
 namespace {

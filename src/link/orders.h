@@ -6,7 +6,7 @@
 #include <cstdint>
 
 enum Order : unsigned char {
-    ORDER_ERROR = 0x00,          // answer only: the sensor refused the request
+    ORDER_ERROR = 0x00, // answer only: the sensor refused the request
     ORDER_WRITE_PARA_RAM = 0x01,
     ORDER_READ_PARA_RAM = 0x02,
     ORDER_WRITE_PARA_EE = 0x03,

@@ -23,8 +23,8 @@ namespace res {
 void AddHelpPopup(std::vector<ControlDef> &c)
 {
     // The windows of their own have a pop-up each: a child panel shows only inside its window.
-    for (auto [text, panel] : {std::pair{HELP_TEXT, PANEL_HELP}, {STATS_HELP_TEXT, PANEL_STATS_HELP},
-                               {SETUP_HELP_TEXT, PANEL_SETUP_HELP}})
+    for (auto [text, panel] :
+         {std::pair{HELP_TEXT, PANEL_HELP}, {STATS_HELP_TEXT, PANEL_STATS_HELP}, {SETUP_HELP_TEXT, PANEL_SETUP_HELP}})
         c.push_back(make(text, Kind::TextBox, panel, "", {2, 2, 126, 316}));
 }
 

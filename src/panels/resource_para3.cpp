@@ -12,7 +12,11 @@ void AddPara3Page(std::vector<ControlDef> &c)
 {
     const int P3 = PAGE_PARA3;
     c.push_back(bind(ring(PARA3_TRIG_MODE, P3, "EXT-IN0-TRIG-MODE", {row(0), kColA, kFieldH, kFieldW},
-                          {{"IN0 MODE 0", 0}, {"IN0 MODE 1", 1}, {"IN0 MODE 2", 2}, {"IN0 MODE 3", 3}, {"IN0 MODE 4", 4},
+                          {{"IN0 MODE 0", 0},
+                           {"IN0 MODE 1", 1},
+                           {"IN0 MODE 2", 2},
+                           {"IN0 MODE 3", 3},
+                           {"IN0 MODE 4", 4},
                            {"IN0 MODE 5", 5}}),
                      CC_DROP_TrigMode));
     c.push_back(bind(ring(PARA3_HW_MODE, P3, "HARDWARE OPERATION-MODE", {row(0), kColB, kFieldH, kFieldW},
@@ -24,8 +28,9 @@ void AddPara3Page(std::vector<ControlDef> &c)
     c.push_back(bind(ring(PARA3_INTRG_MODE, P3, "INTERNAL-TRIGGER-MODE", {row(1), kColB, kFieldH, kFieldW},
                           {{"OFF", 0}, {"INT. TRIGGER MODE 1", 1}, {"INT. TRIGGER MODE 2", 2}}),
                      CC_DROPintrgMode));
-    c.push_back(bind(numeric(PARA3_TRG_PIX, P3, "MIN-TRIGGER-PIXEL [pixel]", {row(2), kColB, kFieldH, 100}, 0, 65535, 0),
-                     CC_NUMtrgPix));
+    c.push_back(
+        bind(numeric(PARA3_TRG_PIX, P3, "MIN-TRIGGER-PIXEL [pixel]", {row(2), kColB, kFieldH, 100}, 0, 65535, 0),
+             CC_NUMtrgPix));
 }
 
 } // namespace panels::res

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 
-
 // Start-up values of the parameter set.
 void SetParameterDefaults(ParameterSet &p);
 // Corrects out-of-range fields in place, against the receiver's pixel count.

@@ -2,8 +2,8 @@
 
 #include "params_ui/help.h"
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
 #include "ui/runtime.h"
 
 using namespace ui;

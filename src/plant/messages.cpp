@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string compact(const QJsonObject &o)
-{
-    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
-}
+std::string compact(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(); }
 
 QJsonObject frameObject(std::uint64_t seq, std::int64_t msecs, const MeasurementRecord &r, bool inTolerance)
 {

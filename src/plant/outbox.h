@@ -17,7 +17,7 @@ struct PlantMessage {
     std::string payload;
     int qos = 1;
     bool retain = false;
-    std::uint64_t id = 0;  // given by the outbox: the order, across runs too (0: not yet given)
+    std::uint64_t id = 0; // given by the outbox: the order, across runs too (0: not yet given)
 };
 
 class PlantOutbox {
@@ -66,7 +66,7 @@ private:
     void dropOverflow();
 
     std::deque<Entry> entries_;
-    std::size_t sent_ = 0;  // entries_[0 .. sent_) are with the broker
+    std::size_t sent_ = 0; // entries_[0 .. sent_) are with the broker
     std::size_t capacity_;
     std::size_t window_;
     std::uint64_t dropped_ = 0;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-extern int pPlant;  // the dialog's panel, 0 until PLANT LINK is first pressed
+extern int pPlant; // the dialog's panel, 0 until PLANT LINK is first pressed
 
 // Shows the link's state in the dialog while it is loaded.
 void ShowPlantStateInDialog(const std::string &text);

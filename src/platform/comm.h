@@ -30,10 +30,10 @@ std::string ComPortDevicePath(int port);
 
 // The serial devices present on the machine (USB adapters included).
 struct SerialDeviceInfo {
-    std::string device;        // /dev path
+    std::string device; // /dev path
     std::string description;
     std::string manufacturer;
-    std::string serialNumber;  // empty when the device has none
+    std::string serialNumber; // empty when the device has none
 };
 std::vector<SerialDeviceInfo> ListSerialDevices();
 

@@ -5,7 +5,7 @@
 // values into the record file named by rec_fname.
 
 constexpr int kMaxRecordSamples = 32000;
-constexpr double kServiceInterval = 6183.0;  // interval value that opens the XFLASH write button
+constexpr double kServiceInterval = 6183.0; // interval value that opens the XFLASH write button
 constexpr int kRecorderBlue = 0x0066FF;
 
 // Control callbacks of the recorder page.

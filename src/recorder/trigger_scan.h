@@ -8,9 +8,9 @@
 
 struct TriggerScan {
     enum Kind {
-        NeedMore,  // fewer than a header's bytes
-        Drop,      // not the start of a triggered frame: drop `drop` bytes and look again
-        Frame,     // a valid header of a triggered frame; its data follows
+        NeedMore, // fewer than a header's bytes
+        Drop,     // not the start of a triggered frame: drop `drop` bytes and look again
+        Frame,    // a valid header of a triggered frame; its data follows
     };
     Kind kind = NeedMore;
     int drop = 0;

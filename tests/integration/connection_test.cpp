@@ -7,16 +7,16 @@
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "files/hwinfofile.h"
-#include "link_ui/connection.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "link_ui/connection.h"
+#include "link_ui/ident_page.h"
+#include "platform/system.h"
 #include "support/integration_helpers.h"
 #include "support/scripted_sensor.h"
 #include "support/sim_fixture.h"
-#include "platform/system.h"
 
 #include <QProcess>
 #include <QTimer>
@@ -64,8 +64,14 @@ protected:
 
     static bool exchangeControlsEnabled()
     {
-        return NoneDimmed({{pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_STOP}, {pPA, MAIN_SEND}, {pPA, MAIN_GET},
-                           {pRec, REC_START}, {pPara1, PARA1_TEACH}, {pConn, CONN_ACCEPT}});
+        return NoneDimmed({{pPA, MAIN_VIDEO},
+                           {pPA, MAIN_RUN},
+                           {pPA, MAIN_STOP},
+                           {pPA, MAIN_SEND},
+                           {pPA, MAIN_GET},
+                           {pRec, REC_START},
+                           {pPara1, PARA1_TEACH},
+                           {pConn, CONN_ACCEPT}});
     }
 };
 
@@ -175,7 +181,11 @@ INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp,
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 {
     connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
-    EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND}, {pPA, MAIN_GET}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_RESET},
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND},
+                           {pPA, MAIN_GET},
+                           {pPA, MAIN_VIDEO},
+                           {pPA, MAIN_RUN},
+                           {pPA, MAIN_RESET},
                            {pPara1, PARA1_TEACH}}));
     EXPECT_EQ(tcpcon, 1);
     EXPECT_EQ(err_flag, 0) << "an unknown sensor is no link error";
@@ -266,7 +276,8 @@ TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator
     startSim(Link::Tcp);
     WriteBytes(JoinPath(programDir, "MQ-Vista.ini"),
                "[CONNECTION]\nCOMM TYPE = 1\nRS232 PORT = 1\nRS232 BAUDRATE = 4\nIP ADDRESS = 127.0.0.1\n"
-               "PORT NUMBER = " + std::to_string(sim.tcpPort()) + "\n");
+               "PORT NUMBER = " +
+                   std::to_string(sim.tcpPort()) + "\n");
     InitVars();
     OpenLinkAtStartup();
     InitGUI();

@@ -7,13 +7,13 @@
 #include "display/rollgraph.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
 #include "params_ui/transfer.h"
+#include "platform/system.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "platform/system.h"
 
 #include <QThread>
 #include <QTimer>
@@ -278,7 +278,6 @@ TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnce
         ASSERT_FALSE(sim.orders().empty()) << "nothing went out";
         EXPECT_EQ(sim.orders().front(), row.order);
         EXPECT_EQ(*row.flag, 0) << "the request was left for a loop that has ended";
-
     }
     ASSERT_EQ(sim.command("fault silent always"), "ok");
     press(pPA, MAIN_GET);

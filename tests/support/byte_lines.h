@@ -46,8 +46,7 @@ inline ::testing::AssertionResult SameBytes(const void *found, const void *expec
     return ::testing::AssertionFailure() << changed << " of " << lines << " lines of 16 bytes differ:" << differing;
 }
 
-template <typename T>
-::testing::AssertionResult SameBytes(const T &found, const T &expected)
+template <typename T>::testing::AssertionResult SameBytes(const T &found, const T &expected)
 {
     static_assert(std::is_trivially_copyable_v<T>, "only plain records have meaningful bytes");
     return SameBytes(&found, &expected, sizeof found);

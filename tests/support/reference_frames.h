@@ -24,9 +24,13 @@ inline unsigned char ReferenceCrc(const std::vector<unsigned char> &bytes)
 inline std::vector<unsigned char> ReferenceFrame(unsigned char order, unsigned short address,
                                                  const std::vector<unsigned char> &data = {})
 {
-    std::vector<unsigned char> f = {0x55, order, static_cast<unsigned char>(address & 0xFF),
-                                    static_cast<unsigned char>(address >> 8), static_cast<unsigned char>(data.size()),
-                                    static_cast<unsigned char>(data.size() >> 8), ReferenceCrc(data)};
+    std::vector<unsigned char> f = {0x55,
+                                    order,
+                                    static_cast<unsigned char>(address & 0xFF),
+                                    static_cast<unsigned char>(address >> 8),
+                                    static_cast<unsigned char>(data.size()),
+                                    static_cast<unsigned char>(data.size() >> 8),
+                                    ReferenceCrc(data)};
     f.push_back(ReferenceCrc(f));
     f.insert(f.end(), data.begin(), data.end());
     return f;

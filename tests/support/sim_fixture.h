@@ -5,8 +5,8 @@
 // file in the program directory, listens on a TCP port or a pty, and is stopped after the
 // program's link is closed.
 
-#include "support/app_fixture.h"
 #include "harness/sim_process.h"
+#include "support/app_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -116,7 +116,7 @@ TEST_F(SimOptics, BackgroundCompensationAndNoise)
     const auto roughness = [&] {
         const Curve v = video();
         int worst = 0;
-        for (size_t i = 161; i < 255; ++i) // the band beyond the window
+        for (size_t i = 161; i < 255; ++i)                                     // the band beyond the window
             worst = std::max(worst, std::abs(v[i + 1] - 2 * v[i] + v[i - 1])); // the band's curve drops out
         return worst;
     };
