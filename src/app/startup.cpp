@@ -5,7 +5,9 @@
 #include "app/shell.h"
 #include "main_ui/main_panel.h"
 #include "base/state.h"
+#include "files/change_log.h"
 #include "files/locations.h"
+#include "files/change_watch.h"
 #include "link_ui/serial_devices.h"
 #include "base/statusline.h"
 #include "base/text.h"
@@ -128,6 +130,9 @@ void chooseFileLocations()
     const FileLocations where = ChooseFileLocations(dir_name, DirectoryWritable(dir_name));
     CopyText(proj_dir, where.documentsDirectory.c_str());
     CopyText(appini_pathname, where.settingsFile.c_str());
+    // The change log follows the settings file wherever its rule puts it.
+    SetChangeLogFile(ChangeLogPathBeside(appini_pathname));
+    SetChangeLogProgram(std::string("MQ-Vista ") + MQ_VERSION);
 }
 
 // The controls' start-up state, after the settings: the record file in the documents

@@ -1,4 +1,5 @@
 #include "calib_ui/procedure.h"
+#include "files/change_watch.h"
 
 #include "display/measure.h"
 
@@ -24,6 +25,7 @@ using namespace panels;
 
 int ActivateCalibration(std::uint16_t mode)
 {
+    ChangeAction action(mode == 2 ? "CALIBRATION SAVE" : "CALIBRATION");
     unsigned short address = 0;
     const void *data = nullptr;
     unsigned short length = 0;

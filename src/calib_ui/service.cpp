@@ -1,4 +1,5 @@
 #include "calib_ui/service.h"
+#include "files/change_watch.h"
 
 #include "base/state.h"
 #include "base/statusline.h"
@@ -95,6 +96,7 @@ void takeHeaderFieldsIntoCal()
 
 void writeHeader()
 {
+    ChangeAction action("WRITE HEADER");
     const int erased = ClearXFLASHpage(kXflashHeaderAddress);
     DelayWithEventProcessing(kFlashSettle);
     if (erased != 0)
@@ -137,6 +139,7 @@ void writeTable()
         MessagePopup("Info", text);
         return;
     }
+    ChangeAction action("WRITE TABLE");
     for (int i = 0; i < pieces; ++i) {
         const int erased = ClearXFLASHpage(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep));
         DelayWithEventProcessing(kFlashSettle);

@@ -1,6 +1,7 @@
 // First parameter page: evaluation, tolerances, set point and teach, analog output.
 
 #include "params_ui/para_callbacks.h"
+#include "files/change_watch.h"
 
 #include "base/state.h"
 #include "display/measure.h"
@@ -22,6 +23,7 @@ double millimetres(unsigned pixels) { return PixelsToMillimetres(pixels, pset.um
 
 int PushTEACH()
 {
+    ChangeAction action("TEACH");
     const int result = TeachSetPoint();
     if (result == 0) {
         SetCtrlVal(pPara1, PARA1_TEACH_VALUE, static_cast<int>(pset.Teach_Value));

@@ -1,4 +1,5 @@
 #include "params_ui/transfer.h"
+#include "files/change_watch.h"
 
 #include "base/hooks.h"
 #include "base/state.h"
@@ -49,6 +50,7 @@ void PushGET(std::uint16_t where)
 
 void PushSEND(std::uint16_t where)
 {
+    ChangeAction action("SEND");
     const unsigned char order = where == EEPROM ? ORDER_WRITE_PARA_EE : ORDER_WRITE_PARA_RAM;
     if (IssueOrder(order, 0, &pset, sizeof pset) == 1) {
         CopyText(szStatus, "Transmission successful - Line Ok!");
