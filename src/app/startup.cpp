@@ -15,6 +15,7 @@
 #include "calib_ui/service.h"
 #include "display/buffers.h"
 #include "files/settings.h"
+#include "link_ui/change_log_window.h"
 #include "link_ui/connection.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
@@ -297,6 +298,7 @@ void CloseLinkAndPanels()
     CloseOpenLinks();
     DiscardRecordStatistics();
     DiscardSetupAssistant();
+    DiscardChangeLogWindow();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

@@ -21,6 +21,8 @@ enum PanelResource {
     PANEL_PLANT = 5,  // plant link settings, a dialog of its own
     PANEL_STATS_HELP = 6,  // help pop-up of the statistics window, loaded as its child
     PANEL_SETUP_HELP = 7,  // help pop-up of the set-up window, loaded as its child
+    PANEL_CHANGES = 8,  // the change log, a window of its own
+    PANEL_COMPARE = 9,  // parameter sets side by side, a window of its own
 };
 
 // Control ids, unique over the whole description.
@@ -172,6 +174,7 @@ enum ControlId {
     CONN_SERIAL_DEVICES,
     CONN_BIND_DEVICE,
     CONN_PLANT_LINK,
+    CONN_CHANGE_LOG,
 
     // help pop-up
     HELP_TEXT = 700,
@@ -231,6 +234,16 @@ enum ControlId {
     SETUP_FIGURE = 930,     // + row
     SETUP_VERDICT = 940,    // + row
     SETUP_ADVICE = 950,     // + row
+
+    // change log window
+    CHANGES_SERIAL = 980,
+    CHANGES_SINCE,
+    CHANGES_SHOW,
+    CHANGES_EXPORT,
+    CHANGES_CLOSE,
+    CHANGES_INFO,
+    CHANGES_HASH,
+    CHANGES_TABLE,
     // ids stay below ui::kFirstDynamicControl
 };
 

@@ -16,6 +16,8 @@
 #include <QSysInfo>
 
 #include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -66,7 +68,10 @@ std::string userName()
     for (const char *name : {"USER", "LOGNAME", "USERNAME"})
         if (const char *v = std::getenv(name); v && *v)
             return v;
-    return "unknown";
+    // Started without a login's environment (a service, a test runner): the account itself.
+    if (const passwd *account = getpwuid(geteuid()); account && account->pw_name)
+        return account->pw_name;
+    return "uid " + std::to_string(geteuid());
 }
 
 ChangeRow rowFor(const char *targetName, const std::string &key, std::optional<long long> oldValue,

@@ -132,6 +132,8 @@ int FindListItem(int panel, int control, const char *text);
 int AppendTextBox(int panel, int control, const char *text);
 int ReplaceTextBoxLine(int panel, int control, int index, const char *text);
 int ResetTextBox(int panel, int control, const char *text);
+// Shows a text box from its first line (new text shows its last).
+int ScrollTextBoxToTop(int panel, int control);
 std::vector<std::string> GetTextBoxLines(int panel, int control);
 
 // ---- Graphs ------------------------------------------------------------------------

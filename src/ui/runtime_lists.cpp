@@ -133,6 +133,15 @@ void showTextBox(ControlRec &c)
 }
 } // namespace
 
+int ScrollTextBoxToTop(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || c->kind != Kind::TextBox)
+        return -1;
+    static_cast<QPlainTextEdit *>(c->widget.data())->verticalScrollBar()->setValue(0);
+    return 0;
+}
+
 int AppendTextBox(int panel, int control, const char *text)
 {
     ControlRec *c = FindControl(panel, control);

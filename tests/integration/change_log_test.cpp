@@ -9,6 +9,7 @@
 #include "files/change_watch.h"
 #include "link/orders.h"
 #include "link/xflash.h"
+#include "link_ui/change_log_window.h"
 #include "link_ui/ident_page.h"
 #include "main_ui/target_buttons.h"
 #include "params_ui/para_callbacks.h"
@@ -226,6 +227,50 @@ TEST_F(ChangeLogTest, AFileThatIsNoDatabaseIsNamedAndSetAsideAndANewLogStarts)
         const ChainCheck check = VerifyChangeChain(path);
         EXPECT_EQ(check.rows, 1) << "the new log holds the SEND's row " << check.error;
     }
+}
+
+TEST_F(ChangeLogTest, TheWindowShowsNewestFirstFiltersBySerialAndDateAndExportsWhatItShows)
+{
+    SetCtrlVal(pPara2, PARA2_POWER, 301);
+    press(pPA, MAIN_SEND);
+    PushTEACH();
+    press(pConn, CONN_CHANGE_LOG);
+    ASSERT_NE(pChanges, 0);
+    std::vector<std::string> lines = GetTextBoxLines(pChanges, CHANGES_TABLE);
+    ASSERT_EQ(lines.size(), 3u) << "TEACH, then the SEND's Power and Exposure-Time";
+    EXPECT_NE(lines[0].find("TEACH"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[2].find("Power"), std::string::npos) << lines[2];
+    EXPECT_EQ(GetCtrlString(pChanges, CHANGES_HASH).rfind("LATEST HASH: " + VerifyChangeChain(ChangeLogFile()).lastHash, 0),
+              0u);
+
+    struct Filter {
+        const char *serial, *since;
+        std::size_t rows;
+        const char *info;  // the start of the line above the rows
+    };
+    const Filter filters[] = {{"4711", "", 3, "3 changes"},
+                              {"4712", "", 0, "0 changes"},
+                              {"", "2999-01-01", 0, "0 changes"},
+                              {"", "2000-01-01", 3, "3 changes"},
+                              {"", "yesterday", 3, "SINCE must be a date YYYY-MM-DD"}};
+    for (const Filter &f : filters) {
+        SCOPED_TRACE(std::string(f.serial) + "/" + f.since);
+        SetCtrlVal(pChanges, CHANGES_SERIAL, f.serial);
+        SetCtrlVal(pChanges, CHANGES_SINCE, f.since);
+        press(pChanges, CHANGES_SHOW);
+        EXPECT_EQ(GetCtrlString(pChanges, CHANGES_INFO).rfind(f.info, 0), 0u) << GetCtrlString(pChanges, CHANGES_INFO);
+        EXPECT_EQ(GetTextBoxLines(pChanges, CHANGES_TABLE).size(), f.rows);
+    }
+
+    SetCtrlVal(pChanges, CHANGES_SINCE, "");
+    press(pChanges, CHANGES_SHOW);
+    const std::string csv = programDir + "/changes.csv";
+    popups->filePaths.push_back(csv);
+    press(pChanges, CHANGES_EXPORT);
+    const std::string text = ReadBytes(csv);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), ChangeCsvHeader());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and the three rows, oldest first";
+    EXPECT_NE(text.find(",SEND,RAM,Power,"), std::string::npos) << text;
 }
 
 } // namespace
