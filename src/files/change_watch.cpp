@@ -265,10 +265,30 @@ const std::string &ChangeLogFile() { return g_logFile; }
 void SetChangeLogProgram(const std::string &program) { g_program = program; }
 int ChangeLogMissed() { return g_missed; }
 
+namespace {
+
+// The orders that change what a sensor keeps, and the reads that tell what it keeps.
+bool watched(unsigned char order)
+{
+    switch (order) {
+    case ORDER_WRITE_PARA_RAM: case ORDER_READ_PARA_RAM: case ORDER_WRITE_PARA_EE: case ORDER_READ_PARA_EE:
+    case ORDER_TEACH: case ORDER_VTHD_RAM: case ORDER_VTHD_EE: case ORDER_CALIBRATION: case ORDER_CHANGE_BAUDRATE:
+    case ORDER_WRITE_CAL_HEADER: case ORDER_READ_CAL_HEADER: case ORDER_ERASE_XFLASH: case ORDER_WRITE_XFLASH:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void NoteOrderRequest(unsigned char order, unsigned short address, const void *data, unsigned short length,
                       bool sent)
 {
     FlushChangeRows();
+    // A measurement loop's orders pass by untouched.
+    if (!watched(order))
+        return;
     Request r;
     r.order = order;
     r.address = address;
