@@ -111,12 +111,15 @@ bool insertRows(QSqlDatabase db, std::vector<ChangeRow> &rows, QSqlError *error)
     for (ChangeRow &r : rows) {
         r.hash = ChangeRowHash(previous, r);
         previous = r.hash;
-        const QVariant values[] = {text(r.time),   text(r.user),     text(r.host),     text(r.program),
-                                   text(r.serial), text(r.hardwareType), text(r.firmware), text(r.address),
-                                   text(r.action), text(r.target),   text(r.key),
-                                   r.oldValue ? QVariant(*r.oldValue) : QVariant(QMetaType(QMetaType::LongLong)),
-                                   QVariant(r.newValue), QString::fromUtf8(ChangeResultText(r)), text(r.status),
-                                   text(r.hash)};
+        const QVariant values[] = {
+            text(r.time),         text(r.user),
+            text(r.host),         text(r.program),
+            text(r.serial),       text(r.hardwareType),
+            text(r.firmware),     text(r.address),
+            text(r.action),       text(r.target),
+            text(r.key),          r.oldValue ? QVariant(*r.oldValue) : QVariant(QMetaType(QMetaType::LongLong)),
+            QVariant(r.newValue), QString::fromUtf8(ChangeResultText(r)),
+            text(r.status),       text(r.hash)};
         for (int i = 0; i < 16; ++i)
             q.bindValue(i, values[i]);
         if (!q.exec())
@@ -151,8 +154,8 @@ ChangeRow rowFrom(const QSqlQuery &q)
     ChangeRow r;
     int i = 0;
     r.id = q.value(i++).toLongLong();
-    std::string *texts[] = {&r.time, &r.user, &r.host, &r.program, &r.serial, &r.hardwareType,
-                            &r.firmware, &r.address, &r.action, &r.target, &r.key};
+    std::string *texts[] = {&r.time,     &r.user,    &r.host,   &r.program, &r.serial, &r.hardwareType,
+                            &r.firmware, &r.address, &r.action, &r.target,  &r.key};
     for (std::string *t : texts)
         *t = q.value(i++).toString().toStdString();
     const QVariant old = q.value(i++);
@@ -218,9 +221,9 @@ std::string ChangeRowHash(const std::string &previousHash, const ChangeRow &row)
     // Fields separated by a unit separator, which no field carries in practice; a field
     // holding one still cannot be moved into its neighbour unnoticed, the count being fixed.
     std::string content = previousHash;
-    const std::string *texts[] = {&row.time,     &row.user,   &row.host,   &row.program,
-                                  &row.serial,   &row.hardwareType, &row.firmware, &row.address,
-                                  &row.action,   &row.target, &row.key};
+    const std::string *texts[] = {&row.time,   &row.user,         &row.host,     &row.program,
+                                  &row.serial, &row.hardwareType, &row.firmware, &row.address,
+                                  &row.action, &row.target,       &row.key};
     for (const std::string *t : texts)
         content += '\x1f' + *t;
     content += '\x1f' + (row.oldValue ? std::to_string(*row.oldValue) : std::string("not read"));
@@ -319,10 +322,22 @@ std::string ChangeCsvHeader()
 
 std::string ChangeRowCsv(const ChangeRow &row)
 {
-    const std::string fields[] = {row.time,   row.user,   row.host,   row.program, row.serial, row.hardwareType,
-                                  row.firmware, row.address, row.action, row.target, row.key,
+    const std::string fields[] = {row.time,
+                                  row.user,
+                                  row.host,
+                                  row.program,
+                                  row.serial,
+                                  row.hardwareType,
+                                  row.firmware,
+                                  row.address,
+                                  row.action,
+                                  row.target,
+                                  row.key,
                                   row.oldValue ? std::to_string(*row.oldValue) : std::string("not read"),
-                                  std::to_string(row.newValue), ChangeResultText(row), row.status, row.hash};
+                                  std::to_string(row.newValue),
+                                  ChangeResultText(row),
+                                  row.status,
+                                  row.hash};
     std::string line;
     for (const std::string &f : fields)
         line += (&f == &fields[0] ? "" : ",") + csvField(f);

@@ -16,10 +16,10 @@
 #include <QSysInfo>
 
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 #include <cstring>
 #include <optional>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -32,7 +32,7 @@ std::vector<ChangeRow> g_pending;
 
 // What was last read from (or written to) each target of the sensor on this link.
 struct Known {
-    std::string sensor;  // link address and serial number the values belong to
+    std::string sensor; // link address and serial number the values belong to
     std::optional<ParameterSet> ram, eeprom;
     std::optional<CalibrationHeader> header;
 };
@@ -74,8 +74,8 @@ std::string userName()
     return "uid " + std::to_string(geteuid());
 }
 
-ChangeRow rowFor(const char *targetName, const std::string &key, std::optional<long long> oldValue,
-                 long long newValue, bool written)
+ChangeRow rowFor(const char *targetName, const std::string &key, std::optional<long long> oldValue, long long newValue,
+                 bool written)
 {
     ChangeRow r;
     r.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
@@ -95,8 +95,7 @@ ChangeRow rowFor(const char *targetName, const std::string &key, std::optional<l
     return r;
 }
 
-template <typename T>
-T recordFrom(const std::vector<unsigned char> &bytes, const T *base)
+template <typename T> T recordFrom(const std::vector<unsigned char> &bytes, const T *base)
 {
     // A short request changes only its first bytes; the rest is what was known (or zero).
     T record{};
@@ -112,8 +111,8 @@ void setRows(const char *targetName, std::optional<ParameterSet> &known, const s
     const ParameterSet sent = recordFrom<ParameterSet>(data, nullptr);
     auto add = [&](const char *key, long long before, long long after) {
         if (!known || before != after)
-            g_pending.push_back(rowFor(targetName, key, known ? std::optional<long long>(before) : std::nullopt,
-                                       after, ok));
+            g_pending.push_back(
+                rowFor(targetName, key, known ? std::optional<long long>(before) : std::nullopt, after, ok));
     };
     for (int i = 0; i < kParaKeyCount; ++i)
         add(kParaKeys[i].name, known ? (*known).*kParaKeys[i].field : 0, sent.*kParaKeys[i].field);
@@ -121,7 +120,7 @@ void setRows(const char *targetName, std::optional<ParameterSet> &known, const s
     if (ok)
         known = sent;
     else
-        known.reset();  // a write that failed may have changed some of it
+        known.reset(); // a write that failed may have changed some of it
 }
 
 void headerRows(const std::vector<unsigned char> &data, bool ok)
@@ -142,8 +141,8 @@ void headerRows(const std::vector<unsigned char> &data, bool ok)
     };
     for (const Field &f : fields)
         if (!header || f.before != f.value)
-            g_pending.push_back(rowFor("XFLASH", f.name, header ? std::optional<long long>(f.before) : std::nullopt,
-                                       f.value, ok));
+            g_pending.push_back(
+                rowFor("XFLASH", f.name, header ? std::optional<long long>(f.before) : std::nullopt, f.value, ok));
     if (ok)
         header = sent;
     else
@@ -167,8 +166,8 @@ int xflashPage(unsigned short address) { return (address - kXflashFirstPage) / k
 void fieldRow(const char *targetName, std::optional<ParameterSet> &set, const char *key,
               std::uint16_t ParameterSet::*field, long long value, bool ok)
 {
-    g_pending.push_back(rowFor(targetName, key, set ? std::optional<long long>((*set).*field) : std::nullopt, value,
-                               ok));
+    g_pending.push_back(
+        rowFor(targetName, key, set ? std::optional<long long>((*set).*field) : std::nullopt, value, ok));
     if (set && ok)
         (*set).*field = static_cast<std::uint16_t>(value);
     else if (!ok)
@@ -199,12 +198,12 @@ void rowsOf(const Request &request, bool ok, const void *answer, unsigned answer
         fieldRow("EEPROM", k.eeprom, "Video-Thd-Auto", &ParameterSet::Video_Thd_Auto, request.address, ok);
         break;
     case ORDER_CALIBRATION: {
-        if (request.address != 2)  // start and stop change nothing kept
+        if (request.address != 2) // start and stop change nothing kept
             break;
         std::uint32_t value = 0;
         std::memcpy(&value, request.data.data(), std::min(request.data.size(), sizeof value));
-        g_pending.push_back(rowFor("RAM", "um-Slope", k.ram ? std::optional<long long>(k.ram->um_Slope) : std::nullopt,
-                                   value, ok));
+        g_pending.push_back(
+            rowFor("RAM", "um-Slope", k.ram ? std::optional<long long>(k.ram->um_Slope) : std::nullopt, value, ok));
         if (k.ram && ok)
             k.ram->um_Slope = value;
         else if (!ok)
@@ -271,9 +270,19 @@ namespace {
 bool watched(unsigned char order)
 {
     switch (order) {
-    case ORDER_WRITE_PARA_RAM: case ORDER_READ_PARA_RAM: case ORDER_WRITE_PARA_EE: case ORDER_READ_PARA_EE:
-    case ORDER_TEACH: case ORDER_VTHD_RAM: case ORDER_VTHD_EE: case ORDER_CALIBRATION: case ORDER_CHANGE_BAUDRATE:
-    case ORDER_WRITE_CAL_HEADER: case ORDER_READ_CAL_HEADER: case ORDER_ERASE_XFLASH: case ORDER_WRITE_XFLASH:
+    case ORDER_WRITE_PARA_RAM:
+    case ORDER_READ_PARA_RAM:
+    case ORDER_WRITE_PARA_EE:
+    case ORDER_READ_PARA_EE:
+    case ORDER_TEACH:
+    case ORDER_VTHD_RAM:
+    case ORDER_VTHD_EE:
+    case ORDER_CALIBRATION:
+    case ORDER_CHANGE_BAUDRATE:
+    case ORDER_WRITE_CAL_HEADER:
+    case ORDER_READ_CAL_HEADER:
+    case ORDER_ERASE_XFLASH:
+    case ORDER_WRITE_XFLASH:
         return true;
     default:
         return false;
@@ -282,8 +291,7 @@ bool watched(unsigned char order)
 
 } // namespace
 
-void NoteOrderRequest(unsigned char order, unsigned short address, const void *data, unsigned short length,
-                      bool sent)
+void NoteOrderRequest(unsigned char order, unsigned short address, const void *data, unsigned short length, bool sent)
 {
     FlushChangeRows();
     // A measurement loop's orders pass by untouched.

@@ -29,8 +29,7 @@ int ChangeLogMissed();
 
 // The watch the order issue calls through the program hooks: a request went out (sent false: it could not be sent), and
 // its answer came (ok) or not.
-void NoteOrderRequest(unsigned char order, unsigned short address, const void *data, unsigned short length,
-                      bool sent);
+void NoteOrderRequest(unsigned char order, unsigned short address, const void *data, unsigned short length, bool sent);
 void NoteOrderAnswer(bool ok, const void *answerData, unsigned answerLength);
 // Writes the rows waiting for their status text.
 void FlushChangeRows();

@@ -21,7 +21,7 @@ int pChanges = 0;
 namespace {
 
 constexpr const char *kTitle = "CHANGE LOG";
-std::vector<ChangeRow> g_shown;  // oldest first, as the file holds them
+std::vector<ChangeRow> g_shown; // oldest first, as the file holds them
 
 std::string fieldText(int control)
 {
@@ -97,9 +97,8 @@ bool ShowChangeLogRows()
     showMessage(std::to_string(g_shown.size()) + " changes shown, newest first - " + path, VAL_BLACK);
     // The whole file's chain, not the filtered rows: the latest hash is what a printout is checked against.
     const ChainCheck check = VerifyChangeChain(path);
-    const std::string chain = check.firstBroken == 0
-                                  ? "chain whole over " + std::to_string(check.rows) + " rows"
-                                  : "CHAIN BROKEN AT ROW " + std::to_string(check.firstBroken);
+    const std::string chain = check.firstBroken == 0 ? "chain whole over " + std::to_string(check.rows) + " rows"
+                                                     : "CHAIN BROKEN AT ROW " + std::to_string(check.firstBroken);
     SetCtrlVal(pChanges, CHANGES_HASH, ("LATEST HASH: " + check.lastHash + "  (" + chain + ")").c_str());
     SetCtrlTextColor(pChanges, CHANGES_HASH, check.firstBroken == 0 ? VAL_BLACK : VAL_RED);
     return true;
@@ -159,9 +158,9 @@ int CC_BTNchangesExport(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    const FileSelectRequest request = MakeFileSelectRequest(proj_dir, "MQ-Vista-changes.csv", "*.csv",
-                                                            "Export the change log", FileSelectMode::Save,
-                                                            FileExtension::Restricted);
+    const FileSelectRequest request =
+        MakeFileSelectRequest(proj_dir, "MQ-Vista-changes.csv", "*.csv", "Export the change log", FileSelectMode::Save,
+                              FileExtension::Restricted);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED || path.empty())
         return 0;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-extern int pChanges;  // the window's panel while it is loaded, else 0
+extern int pChanges; // the window's panel while it is loaded, else 0
 
 // Loads (once) and shows the window with the log's rows.
 int OpenChangeLogWindow();

@@ -69,7 +69,7 @@ TEST_F(ChangeLogTest, EveryActionLogsTheFieldsItChangedWithTheValueLastRead)
     struct Case {
         const char *name;
         std::function<void()> act;
-        std::vector<std::string> rows;  // empty: checked by count below
+        std::vector<std::string> rows; // empty: checked by count below
         std::size_t count = 0;
     };
     const Case cases[] = {
@@ -86,12 +86,9 @@ TEST_F(ChangeLogTest, EveryActionLogsTheFieldsItChangedWithTheValueLastRead)
              press(pPA, MAIN_SEND);
              SelectStorageTarget(RAM);
          },
-         {}, 29},
-        {"TEACH: the set point the sensor took",
-         [&] {
-             PushTEACH();
-         },
-         {"TEACH RAM Teach-Value " + teach + "->"}},
+         {},
+         29},
+        {"TEACH: the set point the sensor took", [&] { PushTEACH(); }, {"TEACH RAM Teach-Value " + teach + "->"}},
         {"SAVE V-THD to RAM",
          [&] {
              SetCtrlVal(pPara2, PARA2_VTHD, 61);
@@ -168,7 +165,8 @@ TEST_F(ChangeLogTest, AutoSetUpTrialsAndUndoAreLogged)
     press(pSetup, SETUP_AUTO);
     const std::vector<std::string> trials = newRows();
     ASSERT_FALSE(trials.empty());
-    EXPECT_EQ(trials.front().substr(0, 26), "AUTO SET-UP RAM Power 1000") << "the first trial starts from the set in RAM";
+    EXPECT_EQ(trials.front().substr(0, 26), "AUTO SET-UP RAM Power 1000")
+        << "the first trial starts from the set in RAM";
     const std::string found = std::to_string(pset.Power);
     press(pSetup, SETUP_UNDO);
     const std::vector<std::string> undo = newRows();
@@ -240,13 +238,14 @@ TEST_F(ChangeLogTest, TheWindowShowsNewestFirstFiltersBySerialAndDateAndExportsW
     ASSERT_EQ(lines.size(), 3u) << "TEACH, then the SEND's Power and Exposure-Time";
     EXPECT_NE(lines[0].find("TEACH"), std::string::npos) << lines[0];
     EXPECT_NE(lines[2].find("Power"), std::string::npos) << lines[2];
-    EXPECT_EQ(GetCtrlString(pChanges, CHANGES_HASH).rfind("LATEST HASH: " + VerifyChangeChain(ChangeLogFile()).lastHash, 0),
-              0u);
+    EXPECT_EQ(
+        GetCtrlString(pChanges, CHANGES_HASH).rfind("LATEST HASH: " + VerifyChangeChain(ChangeLogFile()).lastHash, 0),
+        0u);
 
     struct Filter {
         const char *serial, *since;
         std::size_t rows;
-        const char *info;  // the start of the line above the rows
+        const char *info; // the start of the line above the rows
     };
     const Filter filters[] = {{"4711", "", 3, "3 changes"},
                               {"4712", "", 0, "0 changes"},
