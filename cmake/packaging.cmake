@@ -1,6 +1,6 @@
 # Installation under a prefix and the Debian package.
 include(GNUInstallDirs)
-# The package and the install test need only the two programs, which are built first;
+# The package and the install test need only the programs, which are built first;
 # installing must not build every test too.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
@@ -43,7 +43,7 @@ if(mq_changelog_failed)
 endif()
 mq_gzip(${mq_generated}/changelog ${mq_generated}/changelog.gz)
 
-foreach(page mq-vista.1 mq-sensor-sim.1)
+foreach(page mq-vista.1 mq-vista-cli.1 mq-sensor-sim.1)
     configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.in ${mq_generated}/${page} @ONLY)
     mq_gzip(${mq_generated}/${page} ${mq_generated}/${page}.gz)
     install(FILES ${mq_generated}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -53,7 +53,7 @@ endforeach()
 set(mq_metainfo invalid.k_vor.mq_vista.metainfo.xml)
 configure_file(${CMAKE_SOURCE_DIR}/resources/mq-vista.metainfo.xml.in ${mq_generated}/${mq_metainfo} @ONLY)
 
-install(TARGETS mq-vista mq-sensor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS mq-vista mq-vista-cli mq-sensor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/mq-vista-logo.png DESTINATION ${CMAKE_INSTALL_DATADIR}/mq-vista)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/mq-vista.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${mq_generated}/${mq_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -175,6 +175,13 @@ std::string ControlInterpreter::set(std::string_view arguments)
             engine_.setTriggerCount(static_cast<uint64_t>(number));
         return "ok";
     }
+    if (key == "eeprom-worn") {
+        long long number = 0;
+        if (!parseInteger(value, 0, 1, number))
+            return "error eeprom-worn wants 0 or 1";
+        engine_.setEepromWorn(number == 1);
+        return "ok";
+    }
     if (key == "late-ms" || key == "baud") {
         long long number = 0;
         const long long max = key == "baud" ? 10000000 : 3600000;

@@ -162,7 +162,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
         }
         if (request.order == kWriteRam) {
             std::memcpy(&ram_, in.data(), sizeof(ParamSet));
-        } else {
+        } else if (!eepromWorn_) {
             std::memcpy(&eeprom_.params, in.data(), sizeof(ParamSet));
             persistEeprom();
         }

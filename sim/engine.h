@@ -79,6 +79,8 @@ public:
     // at another rate only brings noise to the sensor.
     int orderedBaud() const { return orderedBaud_; }
     void setLateMs(int ms) { lateMs_ = ms; }
+    // A worn EEPROM: write orders are acknowledged, the set stays as it was.
+    void setEepromWorn(bool worn) { eepromWorn_ = worn; }
     int lateMs() const { return lateMs_; }
 
     Identity &identity() { return identity_; }
@@ -127,6 +129,7 @@ private:
     int triggerMs_ = 0;
     uint64_t triggerLeft_ = 0;
     bool triggerLimited_ = false;
+    bool eepromWorn_ = false;
     EngineStats stats_;
     FrameAssembler defaultLine_;
 };

@@ -34,6 +34,9 @@ std::string usageText()
            "  --pty PATH            create a pseudo-terminal and make PATH a symbolic link to its\n"
            "                        slave device (an existing link at PATH is replaced; removed on exit)\n"
            "  --control PORT        line-based control channel on 127.0.0.1:PORT (0 = a free port)\n"
+           "  --sensors N           serve N sensors (1 to 1000), the k-th (from 0) on TCP port PORT+k with\n"
+           "                        serial number SERIAL+k, EEPROM file FILE-k (k > 0) and control port\n"
+           "                        CONTROL+k; each has its own state (--tcp only, a fixed port)\n"
            "\n"
            "Line and faults:\n"
            "  --baud N              pace answers as a serial line at N baud (10 bits per byte);\n"
@@ -78,6 +81,7 @@ std::string usageText()
            "                        hardware-type, pixel-count, adc-code, serial, reference-um,\n"
            "                        late-ms, baud (0 = no pacing), trigger-ms (as --trigger-ms),\n"
            "                        trigger-count (send N more triggered frames, then stop; 0 = no limit)\n"
+           "  set eeprom-worn 0|1   1: EEPROM writes are acknowledged but the set stays as it was\n"
            "  set ambient PCT       ambient light, % of full scale at 1 ms exposure (default 0)\n"
            "  set noise PCT         receiver noise amplitude, % of full scale (default 1)\n"
            "  set dirt PCT          a dirty window: a dip of PCT % in the light band (default 0)\n"
@@ -117,9 +121,9 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
             haveValue = true;
         }
         static constexpr std::string_view known[] = {
-            "tcp",           "pty",         "control",  "baud",   "fault",    "late-ms",
-            "trigger-ms",    "eeprom",      "firmware", "firmware-length",    "firmware-no",
-            "receiver-type", "hardware-type", "pixel-count", "adc-code", "serial", "reference-um",
+            "tcp",         "sensors",  "pty",      "control",         "baud",        "fault",         "late-ms",
+            "trigger-ms",  "eeprom",   "firmware", "firmware-length", "firmware-no", "receiver-type", "hardware-type",
+            "pixel-count", "adc-code", "serial",   "reference-um",
         };
         bool isKnown = false;
         for (auto candidate : known)
@@ -139,6 +143,8 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
         bool ok = true;
         if (name == "tcp")
             ok = numberOption(name, value, 0, 65535, options.tcpPort, message);
+        else if (name == "sensors")
+            ok = numberOption(name, value, 1, 1000, options.sensors, message);
         else if (name == "control")
             ok = numberOption(name, value, 0, 65535, options.controlPort, message);
         else if (name == "baud")
@@ -171,6 +177,15 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv, Options &option
     }
     if (options.tcpPort < 0 && options.ptyPath.empty()) {
         message = "give at least one of --tcp PORT and --pty PATH (see --help)";
+        return ParseOutcome::Error;
+    }
+    if (options.sensors > 1 && (options.tcpPort <= 0 || !options.ptyPath.empty())) {
+        message = "--sensors N serves on --tcp PORT, a fixed port, and no pty";
+        return ParseOutcome::Error;
+    }
+    if (options.sensors > 1 &&
+        (options.tcpPort + options.sensors - 1 > 65535 || options.controlPort + options.sensors - 1 > 65535)) {
+        message = "--sensors N: the ports from PORT on run past 65535";
         return ParseOutcome::Error;
     }
     return ParseOutcome::Run;

@@ -11,6 +11,7 @@ namespace mqsim {
 
 struct Options {
     int tcpPort = -1;     // -1: no TCP transport; 0: pick a free port
+    int sensors = 1;      // sensors served, each on its own TCP (and control) port from tcpPort on
     std::string ptyPath;  // empty: no pty
     int controlPort = -1; // -1: no control channel
     int baud = 0;         // 0: answers go out at once

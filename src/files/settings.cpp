@@ -80,6 +80,28 @@ void readUnitSwitch(IniText ini)
 SettingsSection g_window;
 std::vector<SettingsSection> g_sections;
 
+// The run-only link, and the file's own link it stands in for.
+struct FileLink {
+    std::uint16_t comtype = 0, rs232port = 1, rs232baudrate = 4;
+    std::string host, port;
+};
+bool g_runOnly = false;
+RunOnlyLink g_runOnlyLink;
+FileLink g_fileLink;
+
+void applyRunOnlyLink()
+{
+    g_fileLink = {comtype, rs232port, rs232baudrate, szIPhostName, szPortNum};
+    comtype = g_runOnlyLink.tcp ? 1 : 0;
+    if (g_runOnlyLink.tcp) {
+        CopyText(szIPhostName, g_runOnlyLink.host.c_str());
+        CopyText(szPortNum, std::to_string(g_runOnlyLink.port).c_str());
+    } else {
+        rs232port = static_cast<std::uint16_t>(g_runOnlyLink.comPort);
+        rs232baudrate = static_cast<std::uint16_t>(g_runOnlyLink.baudIndex);
+    }
+}
+
 } // namespace
 
 void ReadIniFile(const char *path)
@@ -103,6 +125,8 @@ void ReadIniFile(const char *path)
             CopyText(szPortNum, "10001");
         readUnitSwitch(ini);
     }
+    if (g_runOnly)
+        applyRunOnlyLink();
     readSerialBindings(ini);
     char *end = nullptr;
     const long port = std::strtol(szPortNum, &end, 10);
@@ -124,11 +148,13 @@ int WriteIniFile(const char *path)
     if (g_window.take)
         g_window.take();
 
-    Ini_PutInt(ini, kConnection, "COMM TYPE", comtype);
-    Ini_PutInt(ini, kConnection, "RS232 PORT", rs232port);
-    Ini_PutInt(ini, kConnection, "RS232 BAUDRATE", rs232baudrate);
-    Ini_PutString(ini, kConnection, "IP ADDRESS", szIPhostName);
-    Ini_PutString(ini, kConnection, "PORT NUMBER", szPortNum);
+    const FileLink inUse{comtype, rs232port, rs232baudrate, szIPhostName, szPortNum};
+    const FileLink &link = g_runOnly ? g_fileLink : inUse;
+    Ini_PutInt(ini, kConnection, "COMM TYPE", link.comtype);
+    Ini_PutInt(ini, kConnection, "RS232 PORT", link.rs232port);
+    Ini_PutInt(ini, kConnection, "RS232 BAUDRATE", link.rs232baudrate);
+    Ini_PutString(ini, kConnection, "IP ADDRESS", link.host.c_str());
+    Ini_PutString(ini, kConnection, "PORT NUMBER", link.port.c_str());
 
     if (g_window.write)
         g_window.write(ini);
@@ -151,6 +177,14 @@ int WriteIniFile(const char *path)
             section.written(path);
     return 1;
 }
+
+void SetRunOnlyLink(const RunOnlyLink &link)
+{
+    g_runOnly = true;
+    g_runOnlyLink = link;
+}
+
+void ForgetRunOnlyLink() { g_runOnly = false; }
 
 void SetWindowSettings(const SettingsSection &section) { g_window = section; }
 

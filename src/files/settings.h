@@ -5,6 +5,8 @@
 
 #include "ini/ini.h"
 
+#include <string>
+
 // Reads the file into the state and hands it to the window's and the further sections;
 // a missing or unreadable file gives the defaults.
 void ReadIniFile(const char *path);
@@ -23,5 +25,19 @@ struct SettingsSection {
 void SetWindowSettings(const SettingsSection &section);
 // Added once; a second registration of the same section is ignored.
 void AddSettingsSection(const SettingsSection &section);
+
+// A link for this run only (mq-vista --sensor ADDR). Once set, every read of the file puts it
+// in place of the file's own link, and every write keeps the file's own link, so that the
+// run leaves the settings as they were; ACCEPT on the connection page forgets it first, and
+// the link in use is then saved as usual.
+struct RunOnlyLink {
+    bool tcp = true;
+    std::string host;  // tcp
+    int port = 10001;  // tcp
+    int comPort = 1;   // serial: 1..255
+    int baudIndex = 4; // serial: 0..4
+};
+void SetRunOnlyLink(const RunOnlyLink &link);
+void ForgetRunOnlyLink();
 
 inline constexpr const char *kTextSettingsNotWritten = "ERROR: SETTINGS FILE COULD NOT BE WRITTEN!";

@@ -351,6 +351,7 @@ int CC_CBTNAcceptComSetting(int, int control, int event, void *, int, int)
         comtype = static_cast<std::uint16_t>(ringValue(CONN_COMTYPE) == 1 ? 1 : 0);
         rs232port = static_cast<std::uint16_t>(ringValue(CONN_COMPORT));
         rs232baudrate = static_cast<std::uint16_t>(ringValue(CONN_BAUD));
+        ForgetRunOnlyLink();  // the operator takes the link in use for good
         WriteIniFile(appini_pathname);
         SetActiveTabPage(pPA, MAIN_TAB, 0);
         break;

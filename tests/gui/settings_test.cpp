@@ -145,6 +145,35 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
 
 }
 
+// mq-vista --sensor ADDR: the run uses that sensor, the file keeps the operator's link until
+// ACCEPT takes the one in use.
+TEST_F(SettingsTest, ARunOnlySensorIsUsedButSavedOnlyOnAccept)
+{
+    SetCtrlVal(pConn, CONN_COMTYPE, 1);
+    SetCtrlVal(pConn, CONN_PORTNUM, "2001");
+    commitValue(pConn, CONN_IPADDR, "192.168.1.30");
+    SimulateEvent(pConn, CONN_ACCEPT, EVENT_COMMIT);
+
+    RunOnlyLink link;
+    link.host = "127.0.0.1";
+    link.port = 4001;
+    SetRunOnlyLink(link);
+    CloseLinkAndPanels();
+    ASSERT_EQ(LoadAllPanels(), 0);
+    InitVars();
+    EXPECT_EQ(std::string(szIPhostName), "127.0.0.1");
+    EXPECT_EQ(tcpport, 4001);
+    ASSERT_EQ(WriteIniFile(iniPath().c_str()), 1);  // as closing the window does
+    std::string text = ReadBytes(iniPath());
+    EXPECT_NE(text.find("IP ADDRESS = \"192.168.1.30\""), std::string::npos) << text;
+    EXPECT_NE(text.find("PORT NUMBER = \"2001\""), std::string::npos) << text;
+
+    SimulateEvent(pConn, CONN_ACCEPT, EVENT_COMMIT);
+    text = ReadBytes(iniPath());
+    EXPECT_NE(text.find("IP ADDRESS = \"127.0.0.1\""), std::string::npos) << "ACCEPT saves the link in use:\n" << text;
+    EXPECT_NE(text.find("PORT NUMBER = \"4001\""), std::string::npos) << text;
+}
+
 TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
 {
     std::string text = "[CONNECTION]\nCOMM TYPE = 2\nRS232 PORT = 256\nRS232 BAUDRATE = 5\n"

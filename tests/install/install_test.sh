@@ -2,7 +2,7 @@
 # Installs the build into a temporary prefix, checks what lands where, and starts the
 # installed program offscreen against the installed simulator: it must identify the
 # sensor (echo, firmware, hardware information) and end cleanly on SIGTERM. The
-# documentation and both manual pages must be where man and a package expect them.
+# documentation and the manual pages must be where man and a package expect them.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -18,7 +18,7 @@ trap cleanup EXIT
 fail() { echo "install_test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/mq-vista bin/mq-sensor-sim share/mq-vista/mq-vista-logo.png share/applications/mq-vista.desktop \
+for f in bin/mq-vista bin/mq-vista-cli bin/mq-sensor-sim share/mq-vista/mq-vista-logo.png share/applications/mq-vista.desktop \
          share/icons/hicolor/64x64/apps/mq-vista.png share/metainfo/invalid.k_vor.mq_vista.metainfo.xml; do
     [ -e "$prefix/$f" ] || fail "$f was not installed"
 done
@@ -43,8 +43,8 @@ first=$(gzip -dc "$doc/changelog.gz" | head -1)
 [ "$first" = "mq-vista ($number) unstable; urgency=medium" ] \
     || fail "the change log starts with '$first', the program is $number"
 
-# Both manual pages, found by man under the prefix and naming the program's version.
-for page in mq-vista mq-sensor-sim; do
+# The manual pages, found by man under the prefix and naming the program's version.
+for page in mq-vista mq-vista-cli mq-sensor-sim; do
     [ -f "$prefix/share/man/man1/$page.1.gz" ] || fail "man1/$page.1.gz was not installed"
     text=$(MANPATH="$prefix/share/man" MANWIDTH=200 man -P cat "$page" 2>&1) || fail "man $page failed: $text"
     text=$(tr -s ' ' <<<"$text")  # justified lines carry runs of blanks
@@ -60,14 +60,20 @@ grep -q '^ready' "$log" || fail "simulator did not start: $(cat "$log")"
 control=$(sed -n 's/^control 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log")
 [ -n "$control" ] || fail "no control port in: $(cat "$log")"
 
-stats() {
+control_command() {
     exec 3<>"/dev/tcp/127.0.0.1/$control"
-    echo stats >&3
+    echo "$1" >&3
     local line=
     read -r -t 5 line <&3 || true
     exec 3<&-
     echo "$line"
 }
+stats() { control_command stats; }
+
+# The installed command line reaches the sensor as COM port 1 through the link beside it.
+cli_out=$("$prefix/bin/mq-vista-cli" --json identify com1 2>&1) || fail "mq-vista-cli identify com1 failed: $cli_out"
+[[ "$cli_out" == *'"served":true'* ]] || fail "mq-vista-cli did not identify the sensor: $cli_out"
+[[ "$(control_command reset-stats)" == ok* ]] || fail "the simulator's statistics could not be reset"
 
 (cd "$prefix" && QT_QPA_PLATFORM=offscreen exec "$prefix/bin/mq-vista" >"$prefix/app.log" 2>&1) &
 app=$!

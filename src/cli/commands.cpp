@@ -1,0 +1,822 @@
+#include "cli/commands.h"
+
+#include "base/state.h"
+#include "base/text.h"
+#include "calib/calrec.h"
+#include "cli/backup_file.h"
+#include "cli/fleet.h"
+#include "cli/output.h"
+#include "cli/publish.h"
+#include "cli/sensor.h"
+#include "link/orders.h"
+#include "params/compare.h"
+#include "params/parafile.h"
+#include "params/pset.h"
+#include "platform/events.h"
+#include "platform/system.h"
+#include "recorder/record_file.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+// ---- the command's own arguments ------------------------------------------------------
+
+struct OptionSpec {
+    const char *name; // without "--"
+    bool takesValue;
+};
+
+struct Parsed {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    bool help = false;
+};
+
+bool parseArguments(const std::vector<std::string> &arguments, const std::vector<OptionSpec> &specs, Parsed &parsed,
+                    std::string &error)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &a = arguments[i];
+        if (a == "-h" || a == "--help") {
+            parsed.help = true;
+            continue;
+        }
+        if (a.rfind("--", 0) != 0 || a.size() == 2) {
+            parsed.positional.push_back(a);
+            continue;
+        }
+        std::string name = a.substr(2);
+        std::string value;
+        bool haveValue = false;
+        if (const auto equals = name.find('='); equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+            haveValue = true;
+        }
+        const OptionSpec *spec = nullptr;
+        for (const OptionSpec &s : specs)
+            if (name == s.name)
+                spec = &s;
+        if (!spec) {
+            error = "unknown option '--" + name + "'";
+            return false;
+        }
+        if (spec->takesValue && !haveValue) {
+            if (i + 1 >= arguments.size()) {
+                error = "option '--" + name + "' needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        } else if (!spec->takesValue && haveValue) {
+            error = "option '--" + name + "' takes no value";
+            return false;
+        }
+        parsed.options[name] = value;
+    }
+    return true;
+}
+
+int usageError(const std::string &command, const std::string &error)
+{
+    std::fprintf(stderr, "mq-vista-cli %s: %s (see mq-vista-cli %s --help)\n", command.c_str(), error.c_str(),
+                 command.c_str());
+    return kExitUsage;
+}
+
+int help(const char *text)
+{
+    std::fputs(text, stdout);
+    return kExitOk;
+}
+
+bool has(const Parsed &p, const char *name) { return p.options.count(name) != 0; }
+
+// The bound of one sensor's identify, backup or verify: its link opened within the time-out,
+// and a minute for exchanges that each end on their own time-outs.
+double workLimit(const CommonOptions &common) { return common.timeout + 60.0; }
+
+// ---- one sensor, in the process that serves it -------------------------------------------
+
+// Opens and identifies; a refused or silent sensor gives `error`.
+bool reach(const SensorAddress &address, Identity &identity, std::string &error)
+{
+    ArmConnectTimeout();
+    const bool open = OpenSensorLink(address, error);
+    DisarmConnectTimeout();
+    if (!open)
+        return false;
+    return IdentifyOpenSensor(identity, error);
+}
+
+QJsonObject started(const SensorAddress &address)
+{
+    QJsonObject result;
+    result.insert("address", QString::fromStdString(address.text));
+    if (!address.name.empty())
+        result.insert("name", QString::fromStdString(address.name));
+    return result;
+}
+
+QJsonObject finished(QJsonObject result, const std::string &error)
+{
+    result.insert("ok", error.empty());
+    if (!error.empty())
+        result.insert("error", QString::fromStdString(error));
+    CloseSensorLink();
+    return result;
+}
+
+void addIdentity(QJsonObject &result, const Identity &identity)
+{
+    const QJsonObject members = IdentityToJson(identity);
+    for (auto it = members.begin(); it != members.end(); ++it)
+        result.insert(it.key(), it.value());
+}
+
+std::string utcNow() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString(); }
+
+bool readFile(const std::string &path, std::string &bytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream text;
+    text << file.rdbuf();
+    bytes = text.str();
+    return !file.bad();
+}
+
+// Written beside and renamed over, so that a failed write leaves no half file.
+bool writeFileWhole(const std::string &path, const std::string &bytes)
+{
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file << bytes;
+        file.flush();
+        if (!file) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// ---- sources of diff and restore ------------------------------------------------------
+
+struct Source {
+    enum class Kind { ParameterFile, Backup, Sensor } kind = Kind::ParameterFile;
+    std::string text;
+    std::string path;
+    SensorAddress address;
+    SetTarget target = SetTarget::Eeprom;
+};
+
+bool endsWith(const std::string &text, const std::string &tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool parseSource(const std::string &text, Source &source, std::string &error)
+{
+    source = {};
+    source.text = text;
+    std::string base = text;
+    bool targetGiven = false;
+    if (endsWith(base, "#ram") || endsWith(base, "#eeprom")) {
+        source.target = endsWith(base, "#ram") ? SetTarget::Ram : SetTarget::Eeprom;
+        base.resize(base.rfind('#'));
+        targetGiven = true;
+    }
+    if (endsWith(base, ".ini")) {
+        if (targetGiven) {
+            error = "'" + text + "': a parameter file holds one set (no #ram or #eeprom)";
+            return false;
+        }
+        source.kind = Source::Kind::ParameterFile;
+        source.path = base;
+        return true;
+    }
+    if (endsWith(base, ".json")) {
+        source.kind = Source::Kind::Backup;
+        source.path = base;
+        return true;
+    }
+    source.kind = Source::Kind::Sensor;
+    if (!ParseAddress(base, source.address, error)) {
+        error = "'" + text + "' is neither a parameter file (.ini), a backup (.json) nor a sensor address";
+        return false;
+    }
+    return true;
+}
+
+struct SourceSet {
+    ParameterSet set{};
+    bool haveIdentity = false;
+    Identity identity;
+};
+
+// A parameter file is laid over `base` (keys it lacks keep base's values), as the window's
+// GET from FILE does.
+bool loadSource(const Source &source, const ParameterSet &base, SourceSet &loaded, std::string &error)
+{
+    loaded = {};
+    switch (source.kind) {
+    case Source::Kind::ParameterFile: {
+        loaded.set = base;
+        std::string refused;
+        const int read = ReadParaFromIniFile(&loaded.set, source.path.c_str(), &refused);
+        if (read > 0)
+            return true;
+        error = source.path + (read == kParaFileOutOfRange ? ": value out of range: " + refused
+                               : read == kParaFileEmpty    ? ": no parameter in it"
+                                                           : ": cannot be read");
+        return false;
+    }
+    case Source::Kind::Backup: {
+        std::string bytes;
+        Backup backup;
+        if (!readFile(source.path, bytes)) {
+            error = source.path + ": cannot be read";
+            return false;
+        }
+        if (!BackupFromJson(bytes, backup, error)) {
+            error = source.path + ": " + error;
+            return false;
+        }
+        loaded.set = source.target == SetTarget::Ram ? backup.ram : backup.eeprom;
+        loaded.haveIdentity = true;
+        loaded.identity = backup.identity;
+        return true;
+    }
+    case Source::Kind::Sensor: {
+        PreparePlatform();
+        Identity identity;
+        if (!reach(source.address, identity, error) || !ReadSensorSet(source.target, loaded.set, error)) {
+            error = source.address.text + ": " + error;
+            CloseSensorLink();
+            return false;
+        }
+        CloseSensorLink();
+        loaded.haveIdentity = true;
+        loaded.identity = identity;
+        return true;
+    }
+    }
+    return false;
+}
+
+std::vector<SensorAddress> addressesOf(const Parsed &parsed, const std::string &command, int &exitCode)
+{
+    std::vector<SensorAddress> addresses;
+    std::string error;
+    if (!ExpandAddresses(parsed.positional, addresses, error)) {
+        exitCode = usageError(command, error);
+        addresses.clear();
+    }
+    return addresses;
+}
+
+void reportFailures(const std::vector<QJsonObject> &results)
+{
+    for (const QJsonObject &r : results)
+        if (!r.value("ok").toBool())
+            Complain(r.value("address").toString().toStdString(), r.value("error").toString().toStdString());
+}
+
+// ---- help texts -----------------------------------------------------------------------
+
+const char kIdentifyHelp[] =
+    "usage: mq-vista-cli [--json] [-j N] [--timeout S] identify ADDR...\n"
+    "\n"
+    "Echo, firmware text, hardware information and the served/refused verdict of each sensor.\n"
+    "Exit 0 when every sensor was identified and is served, 2 when any failed or was refused.\n";
+const char kBackupHelp[] = "usage: mq-vista-cli [--json] [-j N] [--timeout S] backup --dir DIR [--force] ADDR...\n"
+                           "\n"
+                           "Writes DIR/<serial>.json (identity, RAM and EEPROM sets, calibration header) and\n"
+                           "DIR/<serial>.ini (the EEPROM set as a parameter file) for each sensor. DIR is created\n"
+                           "when missing. An existing file is kept unless --force; a second sensor with the serial\n"
+                           "number of an earlier one is an error. Exit 0, or 2 when any sensor failed.\n";
+const char kDiffHelp[] = "usage: mq-vista-cli [--json] diff [--all] SOURCE SOURCE\n"
+                         "\n"
+                         "The fields that differ between two parameter sets, by parameter-file key (--all: every\n"
+                         "field). A SOURCE is a parameter file (FILE.ini), a backup (FILE.json, its EEPROM set, or\n"
+                         "FILE.json#ram) or a sensor's set (ADDR#eeprom, the default, or ADDR#ram).\n"
+                         "Exit 0 when the sets are the same, 1 when they differ, 2 on an error.\n";
+const char kRestoreHelp[] =
+    "usage: mq-vista-cli [--json] [--timeout S] restore SOURCE ADDR [--to eeprom|ram] [--dry-run]\n"
+    "                    [--with-slope] [--force] [--yes]\n"
+    "\n"
+    "Reads the sensor's set (--to: EEPROM, the default, or RAM), shows what differs from SOURCE\n"
+    "and writes the wanted set when something differs, then reads it back and compares.\n"
+    "The sensor keeps its own um-Slope unless --with-slope. A backup of another hardware type\n"
+    "or pixel count is refused unless --force. Without --yes the write is confirmed on the\n"
+    "terminal, and refused when there is none. --dry-run writes nothing.\n"
+    "Exit 0 when the sensor holds the wanted set (dry run: nothing would change), 1 when the\n"
+    "read-back differs (dry run: something would change), 2 on an error or a refusal.\n";
+const char kVerifyHelp[] = "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR [--publish] ADDR...\n"
+                           "\n"
+                           "Per sensor: ok (EEPROM equals DIR/<serial>.json or DIR/<serial>.ini and RAM equals\n"
+                           "EEPROM), unsaved (RAM differs from EEPROM), drifted (EEPROM differs from the golden set)\n"
+                           "or no-golden. With --publish each verdict also goes retained to <prefix>/<serial>/verify\n"
+                           "through the broker of the plant link's settings (section MQTT of the settings file).\n"
+                           "Exit 0 when all are ok, 1 when any is not, 2 when any sensor failed (or publishing did).\n";
+const char kRecordHelp[] =
+    "usage: mq-vista-cli [--json] [-j N] [--timeout S] record --samples N --interval S [--dir DIR] ADDR...\n"
+    "\n"
+    "N measurement samples every S seconds (0.1 to 3600) from each sensor into\n"
+    "DIR/<serial>-RECORD.DAT, in the recorder's record-file format. Ctrl+C ends after the\n"
+    "sample under way, every file whole. Exit 0, or 2 when any sensor failed.\n";
+
+} // namespace
+
+const char *ProgramVersion()
+{
+#ifdef MQ_VERSION
+    return MQ_VERSION;
+#else
+    return "unknown";
+#endif
+}
+
+// ---- identify -------------------------------------------------------------------------
+
+int RunIdentify(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments, {}, parsed, error))
+        return usageError("identify", error);
+    if (parsed.help)
+        return help(kIdentifyHelp);
+    int exitCode = kExitOk;
+    const auto addresses = addressesOf(parsed, "identify", exitCode);
+    if (addresses.empty())
+        return exitCode;
+    const auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Identity identity;
+            std::string error;
+            const bool answered = reach(address, identity, error);
+            if (answered || !identity.firmware.empty())
+                addIdentity(result, identity);
+            return finished(result, answered ? "" : error);
+        },
+        workLimit(common));
+    reportFailures(results);
+    PrintResults(results, common.json,
+                 {{"SERIAL", "serial"},
+                  {"FIRMWARE", "firmware"},
+                  {"HW-TYPE", "hardware_type"},
+                  {"PIXELS", "pixel_count"},
+                  {"SERVED", "served"}});
+    for (const QJsonObject &r : results)
+        if (!r.value("ok").toBool())
+            return kExitFailed;
+    return kExitOk;
+}
+
+// ---- backup ---------------------------------------------------------------------------
+
+int RunBackup(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments, {{"dir", true}, {"force", false}}, parsed, error))
+        return usageError("backup", error);
+    if (parsed.help)
+        return help(kBackupHelp);
+    if (!has(parsed, "dir") || parsed.options["dir"].empty())
+        return usageError("backup", "--dir DIR is required");
+    int exitCode = kExitOk;
+    const auto addresses = addressesOf(parsed, "backup", exitCode);
+    if (addresses.empty())
+        return exitCode;
+    const std::string dir = parsed.options["dir"];
+    const bool force = has(parsed, "force");
+    if (!ui::MakeDirectories(dir)) {
+        Complain("", dir + ": the directory cannot be created");
+        return kExitFailed;
+    }
+
+    // The children read; the files are written here, in the order of the addresses, so that
+    // "the second sensor with one serial" is the same one on every run.
+    auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Backup backup;
+            std::string error;
+            if (!reach(address, backup.identity, error) || !ReadSensorSet(SetTarget::Ram, backup.ram, error) ||
+                !ReadSensorSet(SetTarget::Eeprom, backup.eeprom, error))
+                return finished(result, error);
+            backup.programVersion = ProgramVersion();
+            backup.time = utcNow();
+            backup.address = address.text;
+            backup.calibration = cal;
+            result.insert("serial", static_cast<int>(backup.identity.serial));
+            result.insert("backup", QString::fromStdString(BackupToJson(backup)));
+            return finished(result, "");
+        },
+        workLimit(common));
+    std::set<int> serialsDone;
+    for (QJsonObject &r : results) {
+        const QString backupText = r.take("backup").toString();
+        if (!r.value("ok").toBool())
+            continue;
+        const int serial = r.value("serial").toInt();
+        const std::string stem = ui::JoinPath(dir, std::to_string(serial));
+        const std::string jsonPath = stem + ".json", iniPath = stem + ".ini";
+        std::string failure;
+        Backup backup;
+        if (!serialsDone.insert(serial).second)
+            failure = "serial number " + std::to_string(serial) + " was backed up from an earlier address";
+        else if (!force && (ui::FileExists(jsonPath) || ui::FileExists(iniPath)))
+            failure = (ui::FileExists(jsonPath) ? jsonPath : iniPath) + " exists (--force overwrites it)";
+        else if (!BackupFromJson(backupText.toStdString(), backup, failure))
+            failure = "the backup read is not whole: " + failure;
+        else if (!writeFileWhole(jsonPath, backupText.toStdString()))
+            failure = jsonPath + " cannot be written";
+        else {
+            pset = backup.eeprom;
+            if (WriteParaToIniFile(&pset, iniPath.c_str()) <= 0)
+                failure = iniPath + " cannot be written";
+        }
+        if (!failure.empty()) {
+            r.insert("ok", false);
+            r.insert("error", QString::fromStdString(failure));
+            continue;
+        }
+        r.insert("files", QJsonArray{QString::fromStdString(jsonPath), QString::fromStdString(iniPath)});
+    }
+    reportFailures(results);
+    PrintResults(results, common.json, {{"SERIAL", "serial"}, {"FILES", "files"}});
+    for (const QJsonObject &r : results)
+        if (!r.value("ok").toBool())
+            return kExitFailed;
+    return kExitOk;
+}
+
+// ---- diff -----------------------------------------------------------------------------
+
+int RunDiff(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments, {{"all", false}}, parsed, error))
+        return usageError("diff", error);
+    if (parsed.help)
+        return help(kDiffHelp);
+    if (parsed.positional.size() != 2)
+        return usageError("diff", "give two sources");
+    Source sources[2];
+    for (int i = 0; i < 2; ++i)
+        if (!parseSource(parsed.positional[i], sources[i], error))
+            return usageError("diff", error);
+    SetConnectTimeout(common.timeout);
+    ParameterSet defaults{};
+    SetParameterDefaults(defaults);
+    SourceSet sets[2];
+    QJsonObject result;
+    result.insert("address", QString::fromStdString(sources[1].text));
+    result.insert("left", QString::fromStdString(sources[0].text));
+    result.insert("right", QString::fromStdString(sources[1].text));
+    for (int i = 0; i < 2; ++i)
+        if (!loadSource(sources[i], defaults, sets[i], error)) {
+            Complain("", error);
+            result.insert("ok", false);
+            result.insert("error", QString::fromStdString(error));
+            if (common.json)
+                PrintJsonLine(result);
+            return kExitFailed;
+        }
+    const auto differences = CompareParameterSets(sets[0].set, sets[1].set, has(parsed, "all"));
+    const bool same = CompareParameterSets(sets[0].set, sets[1].set).empty();
+    result.insert("ok", true);
+    result.insert("same", same);
+    result.insert("differences", DifferencesToJson(differences));
+    if (common.json)
+        PrintJsonLine(result);
+    else
+        PrintDifferences(differences, sources[0].text, sources[1].text);
+    return same ? kExitOk : kExitDifferent;
+}
+
+// ---- restore --------------------------------------------------------------------------
+
+namespace {
+
+// The operator's yes on the terminal; without one nothing is written.
+bool confirmOnTerminal(const std::string &question, std::string &error)
+{
+    if (!isatty(STDIN_FILENO)) {
+        error = "refused: no terminal to confirm the write on (--yes writes without asking)";
+        return false;
+    }
+    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fflush(stderr);
+    char answer[16] = {};
+    if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] != 'y' && answer[0] != 'Y')) {
+        error = "refused by the operator";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunRestore(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments,
+                        {{"to", true}, {"dry-run", false}, {"with-slope", false}, {"force", false}, {"yes", false}},
+                        parsed, error))
+        return usageError("restore", error);
+    if (parsed.help)
+        return help(kRestoreHelp);
+    if (parsed.positional.size() != 2)
+        return usageError("restore", "give one SOURCE and one ADDR");
+    SetTarget target = SetTarget::Eeprom;
+    if (has(parsed, "to")) {
+        if (parsed.options["to"] == "ram")
+            target = SetTarget::Ram;
+        else if (parsed.options["to"] != "eeprom")
+            return usageError("restore", "--to is eeprom or ram");
+    }
+    Source source;
+    SensorAddress address;
+    if (!parseSource(parsed.positional[0], source, error) || !ParseAddress(parsed.positional[1], address, error))
+        return usageError("restore", error);
+    SetConnectTimeout(common.timeout);
+
+    QJsonObject result = started(address);
+    result.insert("source", QString::fromStdString(source.text));
+    result.insert("target", target == SetTarget::Ram ? "ram" : "eeprom");
+    const auto fail = [&](const std::string &why) {
+        Complain(address.text, why);
+        CloseSensorLink();
+        result.insert("ok", false);
+        result.insert("error", QString::fromStdString(why));
+        if (common.json)
+            PrintJsonLine(result);
+        return kExitFailed;
+    };
+
+    // A sensor as the source is read (and let go) before the target is opened.
+    SourceSet wanted;
+    ParameterSet defaults{};
+    SetParameterDefaults(defaults);
+    if (source.kind != Source::Kind::ParameterFile && !loadSource(source, defaults, wanted, error))
+        return fail(error);
+
+    PreparePlatform();
+    Identity identity;
+    ParameterSet current{};
+    if (!reach(address, identity, error) || !ReadSensorSet(target, current, error))
+        return fail(error);
+    result.insert("serial", static_cast<int>(identity.serial));
+    if (source.kind == Source::Kind::ParameterFile && !loadSource(source, current, wanted, error))
+        return fail(error);
+    if (wanted.haveIdentity &&
+        (wanted.identity.hardwareType != identity.hardwareType || wanted.identity.pixelCount != identity.pixelCount)) {
+        const std::string mismatch = "hardware type " + std::to_string(wanted.identity.hardwareType) + " with " +
+                                     std::to_string(wanted.identity.pixelCount) + " pixels, the sensor is " +
+                                     std::to_string(identity.hardwareType) + " with " +
+                                     std::to_string(identity.pixelCount);
+        if (!has(parsed, "force"))
+            return fail("refused: the source is of " + mismatch + " (--force restores anyway)");
+        Complain(address.text, "restoring across hardware: the source is of " + mismatch);
+    }
+    if (!has(parsed, "with-slope"))
+        wanted.set.um_Slope = current.um_Slope;
+
+    const auto differences = CompareParameterSets(current, wanted.set);
+    result.insert("differences", DifferencesToJson(differences));
+    const auto show = [&](const std::vector<ParameterDifference> &rows, const std::string &right) {
+        if (!common.json)
+            PrintDifferences(rows, "SENSOR " + std::string(TargetName(target)), right);
+    };
+    show(differences, "WANTED");
+    if (differences.empty()) {
+        CloseSensorLink();
+        result.insert("written", false);
+        result.insert("ok", true);
+        if (common.json)
+            PrintJsonLine(result);
+        return kExitOk;
+    }
+    if (has(parsed, "dry-run")) {
+        CloseSensorLink();
+        result.insert("written", false);
+        result.insert("ok", true);
+        if (common.json)
+            PrintJsonLine(result);
+        return kExitDifferent;
+    }
+    if (!has(parsed, "yes") &&
+        !confirmOnTerminal("Write " + std::to_string(differences.size()) + " field(s) to the " + TargetName(target) +
+                               " of " + address.text + " (serial " + std::to_string(identity.serial) + ")?",
+                           error))
+        return fail(error);
+    ParameterSet readBack{};
+    if (!WriteSensorSet(target, wanted.set, error))
+        return fail(error);
+    result.insert("written", true);
+    if (!ReadSensorSet(target, readBack, error))
+        return fail("written, but the read-back failed: " + error);
+    CloseSensorLink();
+    const auto mismatch = CompareParameterSets(readBack, wanted.set);
+    if (!mismatch.empty()) {
+        Complain(address.text, "the set read back differs from the set written");
+        show(mismatch, "WRITTEN");
+        result.insert("read_back_differences", DifferencesToJson(mismatch));
+        result.insert("ok", false);
+        result.insert("error", "the set read back differs from the set written");
+    } else {
+        result.insert("ok", true);
+    }
+    if (common.json)
+        PrintJsonLine(result);
+    return mismatch.empty() ? kExitOk : kExitDifferent;
+}
+
+// ---- verify ---------------------------------------------------------------------------
+
+namespace {
+
+// Each sensor's verdict, retained, where the plant link publishes that sensor.
+bool publishVerdicts(const std::vector<QJsonObject> &results)
+{
+    const std::string prefix = PlantTopicPrefix();
+    const std::string time = utcNow();
+    std::vector<RetainedMessage> messages;
+    for (const QJsonObject &r : results) {
+        if (!r.value("ok").toBool() || !r.contains("serial"))
+            continue;
+        QJsonObject payload;
+        for (const char *member : {"address", "serial", "verdict", "differences"})
+            if (r.contains(member))
+                payload.insert(member, r.value(member));
+        payload.insert("time", QString::fromStdString(time));
+        messages.push_back({prefix + "/" + std::to_string(r.value("serial").toInt()) + "/verify",
+                            QJsonDocument(payload).toJson(QJsonDocument::Compact).toStdString()});
+    }
+    if (messages.empty())
+        return true;
+    std::string error;
+    if (!PublishRetained(messages, 10.0, error)) {
+        Complain("", "the verdicts were not published: " + error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunVerify(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments, {{"golden", true}, {"publish", false}}, parsed, error))
+        return usageError("verify", error);
+    if (parsed.help)
+        return help(kVerifyHelp);
+    if (!has(parsed, "golden") || parsed.options["golden"].empty())
+        return usageError("verify", "--golden DIR is required");
+    int exitCode = kExitOk;
+    const auto addresses = addressesOf(parsed, "verify", exitCode);
+    if (addresses.empty())
+        return exitCode;
+    const std::string golden = parsed.options["golden"];
+    const auto results = RunForEachSensor(
+        addresses, common.jobs,
+        [&golden](const SensorAddress &address) {
+            QJsonObject result = started(address);
+            Identity identity;
+            ParameterSet ram{}, eeprom{};
+            std::string error;
+            if (!reach(address, identity, error) || !ReadSensorSet(SetTarget::Eeprom, eeprom, error) ||
+                !ReadSensorSet(SetTarget::Ram, ram, error))
+                return finished(result, error);
+            result.insert("serial", static_cast<int>(identity.serial));
+            const std::string stem = ui::JoinPath(golden, std::to_string(identity.serial));
+            Source source;
+            if (ui::FileExists(stem + ".json"))
+                parseSource(stem + ".json", source, error);
+            else if (ui::FileExists(stem + ".ini"))
+                parseSource(stem + ".ini", source, error);
+            else {
+                result.insert("verdict", "no-golden");
+                return finished(result, "");
+            }
+            SourceSet wanted;
+            if (!loadSource(source, eeprom, wanted, error))
+                return finished(result, "golden set: " + error);
+            result.insert("golden", QString::fromStdString(source.path));
+            const auto drift = CompareParameterSets(eeprom, wanted.set);
+            const auto unsaved = CompareParameterSets(eeprom, ram);
+            result.insert("verdict", !drift.empty() ? "drifted" : !unsaved.empty() ? "unsaved" : "ok");
+            result.insert("differences", DifferencesToJson(!drift.empty() ? drift : unsaved));
+            return finished(result, "");
+        },
+        workLimit(common));
+    reportFailures(results);
+    PrintResults(results, common.json, {{"SERIAL", "serial"}, {"VERDICT", "verdict"}});
+    int worst = kExitOk;
+    if (has(parsed, "publish") && !publishVerdicts(results))
+        worst = kExitFailed;
+    for (const QJsonObject &r : results) {
+        if (!r.value("ok").toBool())
+            worst = kExitFailed;
+        else if (r.value("verdict").toString() != "ok" && worst == kExitOk)
+            worst = kExitDifferent;
+    }
+    return worst;
+}
+
+// ---- record ---------------------------------------------------------------------------
+
+int RunRecord(const CommonOptions &common, const std::vector<std::string> &arguments)
+{
+    Parsed parsed;
+    std::string error;
+    if (!parseArguments(arguments, {{"samples", true}, {"interval", true}, {"dir", true}}, parsed, error))
+        return usageError("record", error);
+    if (parsed.help)
+        return help(kRecordHelp);
+    char *end = nullptr;
+    const long samples = has(parsed, "samples") ? std::strtol(parsed.options["samples"].c_str(), &end, 10) : 0;
+    if (!has(parsed, "samples") || *end != '\0' || samples < 1 || samples > 10000000)
+        return usageError("record", "--samples N wants a count from 1 to 10000000");
+    const double interval = has(parsed, "interval") ? std::strtod(parsed.options["interval"].c_str(), &end) : 0;
+    if (!has(parsed, "interval") || *end != '\0' || !(interval >= 0.1 && interval <= 3600))
+        return usageError("record", "--interval S wants seconds from 0.1 to 3600");
+    int exitCode = kExitOk;
+    const auto addresses = addressesOf(parsed, "record", exitCode);
+    if (addresses.empty())
+        return exitCode;
+    const std::string dir = has(parsed, "dir") ? parsed.options["dir"] : ".";
+    if (!ui::MakeDirectories(dir)) {
+        Complain("", dir + ": the directory cannot be created");
+        return kExitFailed;
+    }
+    // Ctrl+C reaches the children too; each ends after its sample under way.
+    InstallStopHandler();
+    const auto results = RunForEachSensor(addresses, common.jobs, [&](const SensorAddress &address) {
+        QJsonObject result = started(address);
+        Identity identity;
+        if (!reach(address, identity, error))
+            return finished(result, error);
+        result.insert("serial", static_cast<int>(identity.serial));
+        const std::string path = ui::JoinPath(dir, std::to_string(identity.serial) + "-RECORD.DAT");
+        result.insert("files", QJsonArray{QString::fromStdString(path)});
+        const std::string header =
+            RecordHeaderText(ui::DateStr(), ui::TimeStr(), interval, static_cast<int>(samples), cal.UM_SLOPE / 16384.0);
+        if (!AppendToRecordFile(path.c_str(), header))
+            return finished(result, path + " cannot be written");
+        long taken = 0;
+        double due = ui::Timer();
+        while (taken < samples && !StopRequested()) {
+            if (GetRAW() != 1)
+                return finished(result, std::string("sample ") + std::to_string(taken + 1) + ": " + StatusText());
+            if (!AppendToRecordFile(path.c_str(), RecordSampleLine(ui::TimeStr(), raw)))
+                return finished(result, path + " cannot be written");
+            ++taken;
+            std::fprintf(stderr, "%s: %ld/%ld\n", address.text.c_str(), taken, samples);
+            due += interval;
+            while (taken < samples && !StopRequested() && ui::Timer() < due)
+                ui::WaitForEvents(std::min(0.1, due - ui::Timer())); // a stop is seen within 0.1 s
+        }
+        result.insert("samples", static_cast<int>(taken));
+        return finished(result, "");
+    });
+    reportFailures(results);
+    PrintResults(results, common.json, {{"SERIAL", "serial"}, {"SAMPLES", "samples"}, {"FILE", "files"}});
+    for (const QJsonObject &r : results)
+        if (!r.value("ok").toBool())
+            return kExitFailed;
+    return kExitOk;
+}
+
+} // namespace cli
