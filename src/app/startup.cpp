@@ -23,6 +23,7 @@
 #include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "compare_ui/compare_window.h"
 #include "params_ui/mapping.h"
 #include "params/pset.h"
 #include "params_ui/transfer.h"
@@ -299,6 +300,7 @@ void CloseLinkAndPanels()
     DiscardRecordStatistics();
     DiscardSetupAssistant();
     DiscardChangeLogWindow();
+    DiscardCompareWindow();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

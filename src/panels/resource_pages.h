@@ -99,5 +99,6 @@ void AddStatisticsWindow(std::vector<ControlDef> &c);
 void AddSetupWindow(std::vector<ControlDef> &c);
 void AddPlantLinkDialog(std::vector<ControlDef> &c);
 void AddChangeLogWindow(std::vector<ControlDef> &c);
+void AddCompareWindow(std::vector<ControlDef> &c);
 
 } // namespace panels::res

@@ -2,6 +2,7 @@
 // operating mode.
 
 #include "panels/resource_pages.h"
+#include "compare_ui/compare_window.h"
 
 #include "params_ui/para_callbacks.h"
 
@@ -25,6 +26,7 @@ void AddPara3Page(std::vector<ControlDef> &c)
                      CC_DROPintrgMode));
     c.push_back(bind(numeric(PARA3_TRG_PIX, P3, "MIN-TRIGGER-PIXEL [pixel]", {row(2), kColB, kFieldH, 100}, 0, 65535, 0),
                      CC_NUMtrgPix));
+    c.push_back(make(PARA3_COMPARE, Kind::Button, P3, "COMPARE SETS", {row(3), kColA, 24, 150}, CC_BTNcompareSets));
 }
 
 } // namespace panels::res
