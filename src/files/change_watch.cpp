@@ -49,7 +49,7 @@ std::optional<Request> g_request;
 std::string linkAddress()
 {
     if (comtype == 1)
-        return std::string(szIPhostName) + ":" + szPortNum;
+        return std::string(szIPhostName) + ":" + std::to_string(tcpport);
     return "COM" + std::to_string(rs232openport) + " @ " + std::to_string(BaudRateOfIndex(rs232baudrate));
 }
 
