@@ -1,16 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench_support.h"
 
 #include "app/shell.h"
 #include "base/state.h"
 #include "base/text.h"
 #include "display/measure.h"
-#include "link/ident.h"
-#include "link_ui/ident_page.h"
-#include "link/transport.h"
 #include "harness/scripted_popups.h"
+#include "link/ident.h"
+#include "link/transport.h"
+#include "link_ui/ident_page.h"
 #include "platform/comm.h"
-#include "ui/runtime.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <QTimer>
 

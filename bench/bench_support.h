@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the benchmarks share: the program set up offscreen in a temporary directory, the
 // simulator started and linked over TCP or a pty, and the process's own figures.

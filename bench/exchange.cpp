@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exchanges per second of order 8 (8 + 48 bytes on the line) against the simulator,
 // over TCP and a pty unpaced, over a pty paced at 115200 baud (through the program, and
 // the simulator alone with a bare blocking client; paced also at the median exchange), and the
@@ -32,8 +33,7 @@ struct Rate {
 };
 
 // Times `count` exchanges after one to warm up; `exchange` returns false when one failed.
-template <typename Exchange>
-Rate timeExchanges(int count, Exchange exchange)
+template <typename Exchange> Rate timeExchanges(int count, Exchange exchange)
 {
     Rate rate;
     if (!exchange(-1))
@@ -122,7 +122,7 @@ double idleWaitCpu()
     if (!g_program->startAndLink(sim, true, {"--fault", "silent"}))
         return -1;
     const double wall0 = ui::Timer(), cpu0 = ProcessSeconds();
-    IssueOrder(ORDER_MEASUREMENT, 0);  // times out after 1.5 s
+    IssueOrder(ORDER_MEASUREMENT, 0); // times out after 1.5 s
     const double cpu = ProcessSeconds() - cpu0, wall = ui::Timer() - wall0;
     CloseBenchLink();
     return cpu / wall;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mq-vista-cli's backup of a fleet against one simulator serving 200 sensors over TCP, each
 // paced as a 115 200-baud line: the wall time of one sensor and of all 200 in one run, and the
 // processor time (the command line and its workers) per sensor. Prints key=value figures;

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Run and Video loops against the simulator with full drawing on the offscreen
 // platform: frames per second unpaced over TCP, paced at 115200 baud over a pty (as a
 // share of the line's limit, beside bare exchanges on the same line), processor time per
 // frame, and resident memory growth over 1 000 000 frames. Prints key=value figures; never
 // fails on its numbers.
 
+#include "display/measure.h"
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "bench_support.h"
-#include "display/measure.h"
 #include "link/orders.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -31,8 +32,8 @@ double bareExchanges(int count)
 
 bool startSim(BenchProgram &program, SimProcess &sim, bool pty, bool paced)
 {
-    return program.startLinkAndIdentify(sim, pty, paced ? std::vector<std::string>{"--baud", "115200"}
-                                                        : std::vector<std::string>{});
+    return program.startLinkAndIdentify(
+        sim, pty, paced ? std::vector<std::string>{"--baud", "115200"} : std::vector<std::string>{});
 }
 
 } // namespace

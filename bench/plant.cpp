@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Run loop with the plant link publishing to a real mosquitto (each message written to
 // the outbox file beside the settings file as well) and without it, in one run: paced at
 // 115200 baud over a pty (as a share of the line's limit), unpaced over TCP (frames per
 // second and processor time per frame), and the frames a subscriber misses when the
 // broker is restarted during a Run. Prints key=value figures; never fails on its numbers.
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "bench_support.h"
 #include "display/measure.h"
-#include "base/control_ids.h"
-#include "plant/plant_link.h"
 #include "harness/broker_process.h"
+#include "plant/plant_link.h"
 #include "ui/runtime.h"
 
 #include <QJsonDocument>
@@ -39,15 +40,15 @@ int main(int argc, char **argv)
         return 1;
     ui::DisplayPanel(pPA);
     BrokerProcess broker;
-    if (!broker.start(program.dir(), "persistence true\npersistence_location " + program.dir() +
-                                         "/\nmax_queued_messages 0\n")) {
+    if (!broker.start(program.dir(),
+                      "persistence true\npersistence_location " + program.dir() + "/\nmax_queued_messages 0\n")) {
         std::fprintf(stderr, "broker: %s\n", broker.error().c_str());
         return 1;
     }
 
     // Paced: off and on in turn, in the order off-on-on-off-off-on-on-off, so that a drift of
     // the machine's load and the order itself fall on both alike.
-    const double runLimit = 11520.0 / 56.0;  // 8 + 48 bytes per frame
+    const double runLimit = 11520.0 / 56.0; // 8 + 48 bytes per frame
     double pacedOff = -1, pacedOn = -1;
     {
         SimProcess sim;
@@ -91,10 +92,12 @@ int main(int argc, char **argv)
                     return static_cast<std::uint64_t>(
                         QJsonDocument::fromJson(QByteArray::fromStdString(m.payload)).object()["seq"].toInteger());
                 };
-                sub.waitFor([&](const MqttSubscriber &s) {
-                    const auto m = s.messages();
-                    return !m.empty() && seqOf(m.back()) == last;
-                }, 60);
+                sub.waitFor(
+                    [&](const MqttSubscriber &s) {
+                        const auto m = s.messages();
+                        return !m.empty() && seqOf(m.back()) == last;
+                    },
+                    60);
                 std::set<std::uint64_t> seen;
                 for (const MqttMessage &m : sub.messages())
                     if (seqOf(m) >= first && seqOf(m) <= last)

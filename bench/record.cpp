@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data recorder against the simulator over TCP: how closely polled samples keep
 // their interval, the fastest triggered frame rate recorded without a loss, a whole
 // recording of the recorder's 32 000 triggered samples, and the processor time a
 // recording costs while it waits for its next sample. Prints key=value figures; never
 // fails on its numbers.
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/text.h"
 #include "bench_support.h"
 #include "link/orders.h"
 #include "params/pset.h"
 #include "recorder/recorder.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <QTimer>
@@ -110,7 +111,7 @@ double triggeredMax()
         return -1;
     double best = 0;
     for (int ms : {10, 5, 4, 3, 2, 1}) {
-        const int count = 2000 / ms;  // about two seconds of frames
+        const int count = 2000 / ms; // about two seconds of frames
         double rate = 0;
         const int recorded = triggeredRun(sim, ms, count, &rate);
         std::printf("triggered_every_%dms: sent=%d recorded=%d rate_per_s=%.0f\n", ms, count, recorded, rate);
@@ -151,7 +152,7 @@ void triggeredFull(int *lost, long long *fileBytes, long long *lines)
             count += c == '\n';
         std::fclose(file);
     }
-    *lines = count - 6;  // the header's six lines
+    *lines = count - 6; // the header's six lines
     pset.RS_232_Mode = 0;
     IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset);
     CloseBenchLink();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AUTO SET-UP against the simulator from bad starting points: the trials it used, the band's
 // final peak and how far the edges found in the final profile lie from the object's true edges.
 // Prints key=value figures; never fails on its numbers.
@@ -5,8 +6,8 @@
 #include "base/state.h"
 #include "bench_support.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
 #include "setup/assistant.h"
 
@@ -37,7 +38,8 @@ double edgeError(SimProcess &sim)
 {
     const setup::VideoFigures &f = SetupFigures();
     double left = 0, right = 0;
-    if (f.crossings != 2 || std::sscanf(sim.command("video-edges").c_str(), "ok left=%lf right=%lf", &left, &right) != 2)
+    if (f.crossings != 2 ||
+        std::sscanf(sim.command("video-edges").c_str(), "ok left=%lf right=%lf", &left, &right) != 2)
         return -1;
     return std::max(std::fabs(f.edges[0].pixel - left), std::fabs(f.edges[1].pixel - right));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a record file of one million samples and computing every figure of both
 // series (with a histogram), as the statistics window does. Prints key=value figures;
 // never fails on its numbers.
@@ -21,8 +22,9 @@ bool writeRecordFile(const std::string &path)
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    std::fprintf(f, "DATE:\t12-07-2026\r\nTIME:\t10:00:00\r\nTIME-INCREMENT[s]:\t%24f\r\nNUMBER OF SAMPLES:\t%24ld\r\n"
-                    "SLOPE-VALUE [\xB5m/pixel]:\t%24f\r\nTIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]\r\n",
+    std::fprintf(f,
+                 "DATE:\t12-07-2026\r\nTIME:\t10:00:00\r\nTIME-INCREMENT[s]:\t%24f\r\nNUMBER OF SAMPLES:\t%24ld\r\n"
+                 "SLOPE-VALUE [\xB5m/pixel]:\t%24f\r\nTIME\t\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]\r\n",
                  0.1, kSamples, 5.0);
     unsigned seed = 12345;
     for (long i = 0; i < kSamples; ++i) {

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes CHANGELOG.md in the Debian changelog form, which is what a native package's
 # changelog.gz must hold: one entry per release, newest first, its groups and items
 # indented below it. An "Unreleased" section is left out.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation under a prefix and the Debian package.
 include(GNUInstallDirs)
 # The package and the install test need only the programs, which are built first;

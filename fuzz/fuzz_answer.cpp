@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes arriving from the sensor, in pieces as a TCP link delivers them, go
 // through the header verdict and, when the header passes, the data verdict.
 

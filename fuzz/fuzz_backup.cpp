@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary backup files through the backup reader: whatever it takes must write out and
 // read back to the same backup.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any file contents through the calibration-table parser, for both table layouts: a
 // failed parse must leave the table untouched.
 

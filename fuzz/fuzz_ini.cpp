@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary file contents read into a store, every read operation on it, then the
 // store written out and read again.
 

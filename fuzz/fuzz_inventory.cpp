@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary inventory files through the address reader: every address taken must read
 // back the same when given alone.
 

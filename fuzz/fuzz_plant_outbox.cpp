@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any file contents through the plant link's outbox-file reader: it keeps only whole
 // records, and what it keeps, written again, reads back the same.
 

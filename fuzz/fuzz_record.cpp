@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any file contents through the record-file reader, whole and in two pieces, and the
 // figures and histogram of whatever samples it found.
 

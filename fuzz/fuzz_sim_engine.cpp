@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes from the line, cut into chunks of arbitrary sizes, fed to the simulator's engine:
 // it must never crash, hang or touch memory outside its buffers, whatever the orders, addresses,
 // lengths and data, and whatever fault is selected.
@@ -7,8 +8,8 @@
 
 #include "link/crc8.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <sstream>
 
@@ -26,10 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     static constexpr mqsim::Fault faults[] = {
-        mqsim::Fault::None,         mqsim::Fault::Silent,         mqsim::Fault::Late,
-        mqsim::Fault::BadHeaderCrc, mqsim::Fault::BadSync,        mqsim::Fault::BadDataCrc,
-        mqsim::Fault::Error1,       mqsim::Fault::Error2,         mqsim::Fault::ShortLength,
-        mqsim::Fault::OversizedLength, mqsim::Fault::Garbage,     mqsim::Fault::Half,
+        mqsim::Fault::None,        mqsim::Fault::Silent,          mqsim::Fault::Late,    mqsim::Fault::BadHeaderCrc,
+        mqsim::Fault::BadSync,     mqsim::Fault::BadDataCrc,      mqsim::Fault::Error1,  mqsim::Fault::Error2,
+        mqsim::Fault::ShortLength, mqsim::Fault::OversizedLength, mqsim::Fault::Garbage, mqsim::Fault::Half,
         mqsim::Fault::Close};
     const mqsim::Fault fault = faults[data[0] % (sizeof faults / sizeof faults[0])];
     engine.setFaultAlways(fault);

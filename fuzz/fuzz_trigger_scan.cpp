@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes from a sensor in the triggered serial mode, consumed as the recorder consumes
 // its receive buffer: every verdict must move forward and stay inside the bytes.
 
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         const std::size_t end = at + kHeaderSize + scan.header.length;
         if (end > size)
-            break;  // the rest of the frame has not arrived
+            break; // the rest of the frame has not arrived
         (void)crc8Update(data, static_cast<unsigned>(at + kHeaderSize), scan.header.length, crc8Array);
         at = end;
     }

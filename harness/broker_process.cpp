@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "harness/broker_process.h"
 
 #include <mosquitto.h>
@@ -70,15 +72,17 @@ bool MakeTlsFiles(const std::string &dir)
 {
     const QStringList ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
     const auto ca = [&](const QString &name) {
-        return runTool("openssl", QStringList{"req", "-x509"} + ec +
-                                      QStringList{"-keyout", name + ".key", "-out", name + ".crt", "-days", "2",
-                                                  "-subj", "/CN=" + name},
+        return runTool("openssl",
+                       QStringList{"req", "-x509"} + ec +
+                           QStringList{"-keyout", name + ".key", "-out", name + ".crt", "-days", "2", "-subj",
+                                       "/CN=" + name},
                        dir);
     };
     const auto signedBy = [&](const QString &name, const QString &cn) {
         std::ofstream(dir + "/" + name.toStdString() + ".ext") << "subjectAltName=IP:127.0.0.1\n";
-        return runTool("openssl", QStringList{"req"} + ec +
-                                      QStringList{"-keyout", name + ".key", "-out", name + ".csr", "-subj", "/CN=" + cn},
+        return runTool("openssl",
+                       QStringList{"req"} + ec +
+                           QStringList{"-keyout", name + ".key", "-out", name + ".csr", "-subj", "/CN=" + cn},
                        dir) &&
                runTool("openssl",
                        {"x509", "-req", "-in", name + ".csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial",
@@ -122,9 +126,9 @@ void MqttSubscriber::onMessage(mosquitto *, void *self, const mosquitto_message 
 {
     auto *s = static_cast<MqttSubscriber *>(self);
     std::lock_guard lock(s->mutex_);
-    s->messages_.push_back(
-        {m->topic, std::string(static_cast<const char *>(m->payload), static_cast<std::size_t>(m->payloadlen)),
-         m->retain});
+    s->messages_.push_back({m->topic,
+                            std::string(static_cast<const char *>(m->payload), static_cast<std::size_t>(m->payloadlen)),
+                            m->retain});
 }
 
 bool MqttSubscriber::connect(int port, const std::string &topic, const std::string &clientId)
@@ -139,7 +143,12 @@ bool MqttSubscriber::connect(int port, const std::string &topic, const std::stri
     mosquitto_subscribe_callback_set(mosq_, onSubscribe);
     if (mosquitto_connect(mosq_, "127.0.0.1", port, 30) != MOSQ_ERR_SUCCESS || mosquitto_loop_start(mosq_) != 0)
         return false;
-    return WaitWithEvents([&] { std::lock_guard lock(mutex_); return subscribed_; }, 5);
+    return WaitWithEvents(
+        [&] {
+            std::lock_guard lock(mutex_);
+            return subscribed_;
+        },
+        5);
 }
 
 std::vector<MqttMessage> MqttSubscriber::messages() const

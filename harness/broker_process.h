@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A real mosquitto broker for a test: its own configuration file in a directory of the
 // test's, on 127.0.0.1 on a free port, started and stopped with bounded waits; and a
@@ -32,7 +34,7 @@ private:
     std::string directory_;
     std::string config_;
     int port_ = 0;
-    int waitPort_ = 0;  // a plain TCP port of the broker, to see it is up
+    int waitPort_ = 0; // a plain TCP port of the broker, to see it is up
     std::string error_;
 };
 

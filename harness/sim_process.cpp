@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "harness/sim_process.h"
 
 #include <QCoreApplication>
@@ -25,7 +27,8 @@ bool SimProcess::start(const std::vector<std::string> &options)
     QStringList args;
     for (const std::string &o : options)
         args << QString::fromStdString(o);
-    args << "--control" << "0";
+    args << "--control"
+         << "0";
     process_->setProcessChannelMode(QProcess::SeparateChannels);
     process_->start(QString::fromStdString(executable()), args);
     if (!process_->waitForStarted(5000)) {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Starts mq-sensor-sim through its command line, finds its ports, talks to its control
 // channel and stops it. Everything on 127.0.0.1 with bounded waits.

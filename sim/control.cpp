@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "control.h"
 
 #include <cstdio>
@@ -52,12 +54,9 @@ struct SceneKey {
 
 // The light band's surroundings, in the units the help text names.
 constexpr SceneKey kSceneKeys[] = {
-    {"ambient", &Scene::ambientPct, 0.0, 100.0},
-    {"noise", &Scene::noisePct, 0.0, 50.0},
-    {"dirt", &Scene::dirtPct, 0.0, 100.0},
-    {"dirt-at", &Scene::dirtAtPct, 0.0, 100.0},
-    {"defocus", &Scene::defocus, 1.0, 50.0},
-    {"brightness", &Scene::brightnessPct, 1.0, 1000.0},
+    {"ambient", &Scene::ambientPct, 0.0, 100.0}, {"noise", &Scene::noisePct, 0.0, 50.0},
+    {"dirt", &Scene::dirtPct, 0.0, 100.0},       {"dirt-at", &Scene::dirtAtPct, 0.0, 100.0},
+    {"defocus", &Scene::defocus, 1.0, 50.0},     {"brightness", &Scene::brightnessPct, 1.0, 1000.0},
 };
 
 template <typename T> std::string recordHex(const T &record)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Commands of the control channel, independent of the socket that carries them. Each command line
 // yields exactly one answer line (without the line end): "ok ..." or "error <reason>".

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "engine.h"
 
 #include <algorithm>
@@ -127,8 +129,8 @@ Reply SensorEngine::answer(const Request &request, double now)
         errorCode = kErrorCommunication;
     else
         data = answerData(request, now, address, errorCode);
-    const Bytes frame = errorCode != 0 ? buildFrame(0, static_cast<uint16_t>(errorCode))
-                                       : buildFrame(request.order, address, data);
+    const Bytes frame =
+        errorCode != 0 ? buildFrame(0, static_cast<uint16_t>(errorCode)) : buildFrame(request.order, address, data);
 
     const bool onceApplies = onceFault_ != Fault::None && (onceOrder_ < 0 || onceOrder_ == request.order);
     reply.fault = onceApplies ? onceFault_ : alwaysFault_;
@@ -210,8 +212,7 @@ Bytes SensorEngine::answerData(const Request &request, double now, uint16_t &add
     case kThresholdRam:
     case kThresholdEeprom:
         ram_.Video_Thd_Auto = request.address;
-        ramThreshold_ =
-            thresholdFrom(emptyVideoAt(now, ram_, identity_, scene_), request.address, adcMax(identity_));
+        ramThreshold_ = thresholdFrom(emptyVideoAt(now, ram_, identity_, scene_), request.address, adcMax(identity_));
         if (request.order == kThresholdEeprom) {
             eeprom_.params.Video_Thd_Auto = request.address;
             eeprom_.threshold = ramThreshold_;

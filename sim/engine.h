@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulated sensor without any I/O: bytes from the line go in, answer frames (already shaped by
 // the selected fault) come out together with how they are to be delivered. Time is passed in, so
@@ -18,28 +20,28 @@ namespace mqsim {
 
 struct EngineConfig {
     Identity identity;
-    std::string eepromPath; // empty: the EEPROM lives in memory only
+    std::string eepromPath;    // empty: the EEPROM lives in memory only
     Fault fault = Fault::None; // applied to every answer
     int lateMs = 2500;
-    int baud = 0; // 0: no pacing
+    int baud = 0;      // 0: no pacing
     int triggerMs = 0; // interval of the unsolicited frames of the triggered mode, 0 = none
 };
 
 struct Reply {
-    Bytes bytes;              // what goes on the line; empty for a silent answer
+    Bytes bytes;               // what goes on the line; empty for a silent answer
     Fault fault = Fault::None; // the fault that shaped it
-    uint8_t order = 0;        // order of the request answered
-    size_t requestBytes = 0;  // length of that request, for the line model
-    double delay = 0.0;       // seconds to hold the answer back (late fault)
-    double byteTime = 0.0;    // seconds per byte on a paced line, 0 when unpaced
-    bool closeAfter = false;  // drop the connection once the bytes are out
+    uint8_t order = 0;         // order of the request answered
+    size_t requestBytes = 0;   // length of that request, for the line model
+    double delay = 0.0;        // seconds to hold the answer back (late fault)
+    double byteTime = 0.0;     // seconds per byte on a paced line, 0 when unpaced
+    bool closeAfter = false;   // drop the connection once the bytes are out
 };
 
 struct EngineStats {
     uint64_t requests = 0;
-    Bytes last;                 // the last complete request, header and data
-    std::vector<uint8_t> orders; // order code of every request, in arrival order
-    uint64_t triggered = 0;      // unsolicited frames sent, damaged ones included
+    Bytes last;                     // the last complete request, header and data
+    std::vector<uint8_t> orders;    // order code of every request, in arrival order
+    uint64_t triggered = 0;         // unsolicited frames sent, damaged ones included
     std::deque<Bytes> measurements; // first 12 bytes of each measurement record sent intact, the last kMaxKept
     static constexpr size_t kMaxKept = 2000;
 };
@@ -64,13 +66,29 @@ public:
     // Interval of those frames (0: none) and how many more may go (0: no limit).
     void setTriggerMs(int ms) { triggerMs_ = ms; }
     int triggerMs() const { return triggerMs_; }
-    void setTriggerCount(uint64_t count) { triggerLeft_ = count; triggerLimited_ = count > 0; }
+    void setTriggerCount(uint64_t count)
+    {
+        triggerLeft_ = count;
+        triggerLimited_ = count > 0;
+    }
 
-    void setFaultOnce(Fault fault) { onceFault_ = fault; onceOrder_ = -1; }
+    void setFaultOnce(Fault fault)
+    {
+        onceFault_ = fault;
+        onceOrder_ = -1;
+    }
     // The fault hits the next answer to this order code only.
-    void setFaultOnceForOrder(Fault fault, int order) { onceFault_ = fault; onceOrder_ = order; }
+    void setFaultOnceForOrder(Fault fault, int order)
+    {
+        onceFault_ = fault;
+        onceOrder_ = order;
+    }
     void setFaultAlways(Fault fault) { alwaysFault_ = fault; }
-    void clearFaults() { onceFault_ = alwaysFault_ = Fault::None; onceOrder_ = -1; }
+    void clearFaults()
+    {
+        onceFault_ = alwaysFault_ = Fault::None;
+        onceOrder_ = -1;
+    }
 
     // Pacing: 0 switches it off; the line rate itself also follows the baud-rate order.
     void setBaud(int baud);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mq-sensor-sim: a K-VOR-MQ sensor in software, served on TCP and on a pty.
 
 #include "engine.h"

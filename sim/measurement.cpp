@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "measurement.h"
 
 #include <algorithm>
@@ -14,10 +16,7 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr double kStandardExposureUs = 1000.0;
 constexpr double kReadoutUsPerPixel = 0.125;
 
-double exposureFactor(uint16_t exposureUs)
-{
-    return exposureUs == 0 ? 1.0 : exposureUs / kStandardExposureUs;
-}
+double exposureFactor(uint16_t exposureUs) { return exposureUs == 0 ? 1.0 : exposureUs / kStandardExposureUs; }
 
 double cycleSeconds(const ParamSet &params)
 {
@@ -47,10 +46,7 @@ uint16_t toPixel(double position, const Window &window)
     return static_cast<uint16_t>(std::clamp<long>(std::lround(position), window.begin, window.end));
 }
 
-double logistic(double x)
-{
-    return 1.0 / (1.0 + std::exp(-x));
-}
+double logistic(double x) { return 1.0 / (1.0 + std::exp(-x)); }
 
 Curve movingAverage(const Curve &in, int width)
 {
@@ -137,8 +133,8 @@ Optics opticsAt(double t, const ParamSet &params, const Identity &identity, cons
     }
     case 2: {
         const double power = std::max<double>(1, params.Power);
-        const double us = kStandardExposureUs * target / (usual * power / 500.0) *
-                          (1.0 + 0.05 * std::sin(kTwoPi * t / 17.0));
+        const double us =
+            kStandardExposureUs * target / (usual * power / 500.0) * (1.0 + 0.05 * std::sin(kTwoPi * t / 17.0));
         optics.dynExposure = static_cast<uint16_t>(std::clamp<long>(std::lround(us), 100, 10000));
         optics.dynPower = params.Power;
         optics.level = usual * power / 500.0 * exposureFactor(optics.dynExposure);
@@ -173,10 +169,10 @@ struct Band {
     double flank;
     EdgePair edges;
     bool withObject;
-    double background;  // stray and ambient light, added everywhere
-    double dirtDepth;   // 0..1
-    double dirtCentre;  // pixel
-    double dirtSigma;   // pixels
+    double background; // stray and ambient light, added everywhere
+    double dirtDepth;  // 0..1
+    double dirtCentre; // pixel
+    double dirtSigma;  // pixels
 
     // Noise-free intensity at pixel x, saturating at full scale.
     double at(double x, double full) const
@@ -198,8 +194,8 @@ Band bandAt(double t, const ParamSet &params, const Identity &identity, bool cal
     const Optics optics = opticsAt(t, params, identity, scene);
     const double full = adcMax(identity) - 1;
     // Background light is collected over the whole exposure; the compensation takes most of it out.
-    double background = (kStrayPct + std::clamp(scene.ambientPct, 0.0, 100.0)) / 100.0 * full *
-                        exposureFactor(optics.dynExposure);
+    double background =
+        (kStrayPct + std::clamp(scene.ambientPct, 0.0, 100.0)) / 100.0 * full * exposureFactor(optics.dynExposure);
     if (params.Background_Mode == 1)
         background *= kCompensatedShare;
     const Window window = evaluationWindow(params, identity);
@@ -348,8 +344,7 @@ const Scan &MeasurementModel::scanOf(int64_t index, double t, const ParamSet &pa
     const bool same = c.valid && c.index == index && c.calibrating == calibrating &&
                       c.haveThreshold == (autoThreshold != nullptr) &&
                       (!autoThreshold || c.threshold == *autoThreshold) &&
-                      std::memcmp(&c.params, &params, sizeof params) == 0 && c.identity == identity &&
-                      c.scene == scene;
+                      std::memcmp(&c.params, &params, sizeof params) == 0 && c.identity == identity && c.scene == scene;
     if (!same) {
         c.valid = true;
         c.index = index;
@@ -428,13 +423,13 @@ MeasRecord MeasurementModel::measure(double t, const ParamSet &params, const Ide
     if (scan.edges == 2)
         record.DARK_PIXELS = static_cast<uint16_t>(record.E_RIGHT - record.E_LEFT);
     else if (scan.edges == 1)
-        record.DARK_PIXELS = static_cast<uint16_t>(scan.onlyRight ? record.E_LEFT - window.begin
-                                                                   : window.end - record.E_LEFT);
+        record.DARK_PIXELS =
+            static_cast<uint16_t>(scan.onlyRight ? record.E_LEFT - window.begin : window.end - record.E_LEFT);
     record.DYN_POWER = optics.dynPower;
     record.DYN_EXPOSURE = optics.dynExposure;
     record.AUTO_TOL = params.Tolerance_Mode > 0
-                          ? static_cast<uint16_t>(std::max(1u, static_cast<unsigned>(params.Teach_Value) *
-                                                                   params.Tolerance_Mode / 100u))
+                          ? static_cast<uint16_t>(
+                                std::max(1u, static_cast<unsigned>(params.Teach_Value) * params.Tolerance_Mode / 100u))
                           : 0;
     record.CYCLE_TIME = cycleMicroseconds(params, identity);
     return record;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The object in front of the simulated sensor: two edges that drift slowly and smoothly inside the
 // evaluation window, seen as a bright laser band with the object's shadow between the edges. The

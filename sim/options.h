@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Command line of mq-sensor-sim. Integration tests, benchmarks and the demo start the simulator
 // through it, so options and their meaning are a fixed interface.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The serial line as the simulator models it: a request of n bytes and its answer of m bytes occupy
 // n + m byte-times, and answers never overlap on the line. Times are seconds on one clock.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "protocol.h"
 
 #include "link/crc8.h"
@@ -66,10 +68,7 @@ Bytes buildFrame(uint8_t order, uint16_t address, const uint8_t *data, size_t le
     return frame;
 }
 
-void resealHeader(Bytes &frame)
-{
-    frame[7] = crc8Update(frame.data(), 0, 7, crc8Array);
-}
+void resealHeader(Bytes &frame) { frame[7] = crc8Update(frame.data(), 0, 7, crc8Array); }
 
 void FrameAssembler::clear()
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Frame level of the simulated sensor: building answer frames, finding requests in a byte stream
 // that may hold garbage or arrive in arbitrary pieces, and corrupting answers on purpose.

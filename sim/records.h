@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Wire records of the sensor, as the simulator keeps them. They are copied to and from frame data
 // byte for byte, so layout and byte order are part of the protocol.

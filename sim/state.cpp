@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "state.h"
 
 #include <cerrno>
@@ -29,9 +31,9 @@ uint32_t fnv1a(const uint8_t *data, size_t count)
     return hash;
 }
 
-constexpr std::string_view kIdentityKeys[] = {"firmware",      "firmware-length", "firmware-no", "receiver-type",
-                                              "hardware-type", "pixel-count",     "adc-code",    "serial",
-                                              "reference-um"};
+constexpr std::string_view kIdentityKeys[] = {"firmware",      "firmware-length", "firmware-no",
+                                              "receiver-type", "hardware-type",   "pixel-count",
+                                              "adc-code",      "serial",          "reference-um"};
 
 } // namespace
 
@@ -138,19 +140,28 @@ double trueMicronsPerPixel(const Identity &identity)
 {
     double range = 20000.0;
     switch (identity.hardwareType) {
-    case 517311: case 517422: range = 10000.0; break;
-    case 517465: range = 14000.0; break;
-    case 517204: case 517449: range = 30000.0; break;
-    case 517314: case 517437: range = 40000.0; break;
-    default: break;
+    case 517311:
+    case 517422:
+        range = 10000.0;
+        break;
+    case 517465:
+        range = 14000.0;
+        break;
+    case 517204:
+    case 517449:
+        range = 30000.0;
+        break;
+    case 517314:
+    case 517437:
+        range = 40000.0;
+        break;
+    default:
+        break;
     }
     return range / effectivePixelCount(identity);
 }
 
-int adcMax(const Identity &identity)
-{
-    return identity.adcCode == 256 ? 256 : 1024;
-}
+int adcMax(const Identity &identity) { return identity.adcCode == 256 ? 256 : 1024; }
 
 HwInfo makeHwInfo(const Identity &identity)
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the simulated sensor remembers: its identity, the parameter sets in RAM and EEPROM with the
 // stored threshold profiles, the external flash, and the EEPROM file that outlives a run.

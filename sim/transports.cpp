@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "transports.h"
 
 #include <QByteArray>
@@ -11,9 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
-#include <utility>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
@@ -21,6 +22,7 @@
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 
 namespace mqsim {
 
@@ -146,10 +148,7 @@ void TcpLink::schedule(const Reply &reply, double requestComplete)
     pump(false);
 }
 
-void TcpLink::sendUnsolicited(const Reply &frame)
-{
-    schedule(frame, monotonicSeconds());
-}
+void TcpLink::sendUnsolicited(const Reply &frame) { schedule(frame, monotonicSeconds()); }
 
 void TcpLink::pump(bool fromTimer)
 {
@@ -215,7 +214,7 @@ void TcpLink::closeClient()
 namespace {
 constexpr double kSpinSeconds = 100e-6;
 constexpr size_t kMaxQueuedAnswers = 256;
-}
+} // namespace
 
 PtyLine::PtyLine(int fd, Received received)
     : fd_(fd), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), received_(std::move(received)),
@@ -375,10 +374,7 @@ void PtyLine::writeAll(const uint8_t *data, size_t count)
 
 PtyLink::PtyLink(SensorEngine &engine, QObject *parent) : QObject(parent), engine_(engine), prepare_(engine, this) {}
 
-PtyLink::~PtyLink()
-{
-    shutdown();
-}
+PtyLink::~PtyLink() { shutdown(); }
 
 bool PtyLink::open(const QString &linkPath, QString &error)
 {
@@ -480,10 +476,7 @@ void PtyLink::schedule(const Reply &reply, double requestComplete)
     prepare_.answerEndsAt(schedule_.freeAt());
 }
 
-void PtyLink::sendUnsolicited(const Reply &frame)
-{
-    schedule(frame, monotonicSeconds());
-}
+void PtyLink::sendUnsolicited(const Reply &frame) { schedule(frame, monotonicSeconds()); }
 
 void PtyLink::shutdown()
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The lines the simulated sensor is reached by: a TCP server on 127.0.0.1 and a pseudo-terminal.
 // Both feed the one shared engine and put its answers on the line, paced when pacing is on.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/shell.h"
 #include "cli/address.h"
 #include "files/settings.h"

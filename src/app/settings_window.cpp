@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/settings_window.h"
 
 #include "base/control_ids.h"
@@ -48,7 +50,8 @@ void readGeometry(IniText ini)
         return;
     }
     std::int32_t x = 0, y = 0, width = 0, height = 0;
-    if (Ini_GetInt(ini, kApplication, "Panel pos. x", &x) == 1 && Ini_GetInt(ini, kApplication, "Panel pos. y", &y) == 1)
+    if (Ini_GetInt(ini, kApplication, "Panel pos. x", &x) == 1 &&
+        Ini_GetInt(ini, kApplication, "Panel pos. y", &y) == 1)
         SetPanelPos(pPA, y, x);
     // The writer's key carries a trailing blank; the store trims blanks around keys.
     if (Ini_GetInt(ini, kApplication, "Panel width", &width) == 1 &&

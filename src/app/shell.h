@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Start-up and shutdown.
 
@@ -13,4 +15,3 @@ void InitVars();
 void InitGUI();
 // Start-up step 5: opens the link the state names and identifies the sensor.
 void OpenLinkAtStartup();
-

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/status_window.h"
 
 #include "base/control_ids.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Every panel, tab page and control of the program by role name: the logic refers to
 // controls by these, the resource description lists them once (src/panels/).
@@ -6,8 +8,8 @@ namespace panels {
 
 // Panel resources. Tab pages are panels of their own, owned by a tab control.
 enum PanelResource {
-    PANEL = 1,       // main panel
-    PANEL_HELP = 2,  // help pop-up, loaded as a child of the main panel
+    PANEL = 1,      // main panel
+    PANEL_HELP = 2, // help pop-up, loaded as a child of the main panel
     PAGE_PARA1 = 101,
     PAGE_PARA2 = 102,
     PAGE_PARA3 = 103,
@@ -16,13 +18,13 @@ enum PanelResource {
     PAGE_CONN = 106,
     PAGE_CAL1 = 111,
     PAGE_CAL2 = 112,
-    PANEL_STATS = 3,  // statistics of a record file, a window of its own
-    PANEL_SETUP = 4,  // set-up assistant, a window of its own
-    PANEL_PLANT = 5,  // plant link settings, a dialog of its own
-    PANEL_STATS_HELP = 6,  // help pop-up of the statistics window, loaded as its child
-    PANEL_SETUP_HELP = 7,  // help pop-up of the set-up window, loaded as its child
-    PANEL_CHANGES = 8,  // the change log, a window of its own
-    PANEL_COMPARE = 9,  // parameter sets side by side, a window of its own
+    PANEL_STATS = 3,      // statistics of a record file, a window of its own
+    PANEL_SETUP = 4,      // set-up assistant, a window of its own
+    PANEL_PLANT = 5,      // plant link settings, a dialog of its own
+    PANEL_STATS_HELP = 6, // help pop-up of the statistics window, loaded as its child
+    PANEL_SETUP_HELP = 7, // help pop-up of the set-up window, loaded as its child
+    PANEL_CHANGES = 8,    // the change log, a window of its own
+    PANEL_COMPARE = 9,    // parameter sets side by side, a window of its own
 };
 
 // Control ids, unique over the whole description.
@@ -63,7 +65,7 @@ enum ControlId {
     MAIN_TRIG_LABEL,
     MAIN_IN0_LED,
     MAIN_IN1_LED,
-    MAIN_BTN_LED,     // housing operating button: only the "-CL" models have one
+    MAIN_BTN_LED, // housing operating button: only the "-CL" models have one
     MAIN_DECO_RUNSTOP,
     MAIN_DECO_ANALOG,
     MAIN_ANALOG_LABEL,
@@ -100,7 +102,7 @@ enum ControlId {
     PARA2_SAVE_THD,
     PARA2_THD_TARGET,
     PARA2_SETUP,
-    PARA2_VTHD_ENTRY,  // exact entry beside the threshold slider, whose pixel is about 3 %
+    PARA2_VTHD_ENTRY, // exact entry beside the threshold slider, whose pixel is about 3 %
 
     // third parameter page
     PARA3_TRIG_MODE = 300,
@@ -217,8 +219,8 @@ enum ControlId {
     PLANT_STATE,
     PLANT_ACCEPT,
     PLANT_CANCEL,
-    STATS_ROW_LABEL = 850,  // + row
-    STATS_FIGURE = 870,     // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
+    STATS_ROW_LABEL = 850, // + row
+    STATS_FIGURE = 870,    // + row * 2 + column (0 M-VALUE, 1 M-VAL[um])
 
     // set-up assistant window
     SETUP_GRAPH = 900,
@@ -231,10 +233,10 @@ enum ControlId {
     SETUP_COL_FIGURE,
     SETUP_COL_VERDICT,
     SETUP_COL_ADVICE,
-    SETUP_ROW_LABEL = 920,  // + row of the diagnosis
-    SETUP_FIGURE = 930,     // + row
-    SETUP_VERDICT = 940,    // + row
-    SETUP_ADVICE = 950,     // + row
+    SETUP_ROW_LABEL = 920, // + row of the diagnosis
+    SETUP_FIGURE = 930,    // + row
+    SETUP_VERDICT = 940,   // + row
+    SETUP_ADVICE = 950,    // + row
 
     // change log window
     CHANGES_SERIAL = 980,
@@ -256,8 +258,8 @@ enum ControlId {
     COMPARE_SUMMARY,
     COMPARE_NOTE,
     COMPARE_FILE_NAME,
-    COMPARE_HEAD = 630,       // + column (0 PANEL, 1 RAM, 2 EEPROM, 3 FILE)
-    COMPARE_ROW_LABEL = 530,  // + row, the fields in file order
+    COMPARE_HEAD = 630,      // + column (0 PANEL, 1 RAM, 2 EEPROM, 3 FILE)
+    COMPARE_ROW_LABEL = 530, // + row, the fields in file order
     // ids stay below ui::kFirstDynamicControl
 };
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Pop-ups go through one interface so that tests can script the operator's answers and a
 // program without windows can answer for itself. The window installs real dialogs.
@@ -12,9 +14,9 @@ enum FileSelectResult { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1
 struct FileSelectRequest {
     std::string defaultDirectory;
     std::string defaultFileName;
-    std::string filter;  // e.g. "*.ini"
+    std::string filter; // e.g. "*.ini"
     std::string title;
-    bool save = false;   // OK/save button instead of a load button
+    bool save = false; // OK/save button instead of a load button
     bool restrictExtension = false;
 };
 
@@ -48,6 +50,5 @@ void SetFallbackPopups(std::unique_ptr<Popups> (*make)());
 
 inline void MessagePopup(const char *title, const char *text) { CurrentPopups().Message(title, text); }
 inline int ConfirmPopup(const char *title, const char *text) { return CurrentPopups().Confirm(title, text); }
-
 
 } // namespace ui

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The records the sensor and the program exchange as bytes, with their layouts in one
 // place, and the program-wide copies of them that every room reads. Each is copied to and
@@ -39,7 +41,7 @@ struct ParameterSet {
     std::uint16_t Exposure_Time;
     std::uint16_t Tolerance_Mode;
     std::uint16_t Free_Para;
-    std::uint32_t um_Slope;   // µm per pixel with 14 fractional bits
+    std::uint32_t um_Slope; // µm per pixel with 14 fractional bits
 };
 
 // The record is the wire format: copied as bytes, so its layout is fixed.
@@ -60,19 +62,19 @@ static_assert(offsetof(ParameterSet, Output_Mode) == 48 && offsetof(ParameterSet
 static_assert(offsetof(ParameterSet, Tolerance_Mode) == 52 && offsetof(ParameterSet, Free_Para) == 54);
 static_assert(offsetof(ParameterSet, um_Slope) == 56);
 
-extern ParameterSet pset;  // the parameter set on the pages: GET, the parameter file and the set-up
-                           // assistant fill it, the pages' callbacks edit it, SEND sends it
+extern ParameterSet pset; // the parameter set on the pages: GET, the parameter file and the set-up
+                          // assistant fill it, the pages' callbacks edit it, SEND sends it
 
 // The calibration header kept in page 1 of the sensor's external flash.
 struct CalibrationHeader {
-    std::int32_t HW_TYPE;      // "HW-TYPE:"
-    std::uint16_t SER_NO;      // "SER-NO:"
-    std::uint16_t XF_DIVISOR;  // "XF-DIVISOR:"
-    std::uint16_t XF_SIZE;     // "XF-SIZE: "
-    std::uint16_t reserved;    // carried through unchanged
-    std::uint32_t UM_SLOPE;    // "UM-SLOPE:", µm per pixel with 14 fractional bits
-    std::int32_t UM_OFFSET;    // "UM-OFFSET:"
-    std::int32_t UM_RANGE;     // "UM-RANGE:"
+    std::int32_t HW_TYPE;     // "HW-TYPE:"
+    std::uint16_t SER_NO;     // "SER-NO:"
+    std::uint16_t XF_DIVISOR; // "XF-DIVISOR:"
+    std::uint16_t XF_SIZE;    // "XF-SIZE: "
+    std::uint16_t reserved;   // carried through unchanged
+    std::uint32_t UM_SLOPE;   // "UM-SLOPE:", µm per pixel with 14 fractional bits
+    std::int32_t UM_OFFSET;   // "UM-OFFSET:"
+    std::int32_t UM_RANGE;    // "UM-RANGE:"
 };
 static_assert(sizeof(CalibrationHeader) == 24);
 static_assert(offsetof(CalibrationHeader, SER_NO) == 4 && offsetof(CalibrationHeader, XF_DIVISOR) == 6);
@@ -80,15 +82,15 @@ static_assert(offsetof(CalibrationHeader, XF_SIZE) == 8 && offsetof(CalibrationH
 static_assert(offsetof(CalibrationHeader, UM_SLOPE) == 12 && offsetof(CalibrationHeader, UM_OFFSET) == 16);
 static_assert(offsetof(CalibrationHeader, UM_RANGE) == 20);
 
-extern CalibrationHeader cal;  // read at identification, edited and written back by the calibration
-                               // pages; shown on calibration sub-page 2, its slope heads record files
+extern CalibrationHeader cal; // read at identification, edited and written back by the calibration
+                              // pages; shown on calibration sub-page 2, its slope heads record files
 
 // The sensor's hardware-info record.
 struct HardwareInfo {
     std::uint32_t receiverType;
     std::uint32_t hardwareType;
     std::uint16_t serialNo;
-    std::int16_t firmwareNo;   // hundredths: 406 = V4.06
+    std::int16_t firmwareNo; // hundredths: 406 = V4.06
     std::uint16_t word12;
     std::int16_t pixelCount;
     std::uint16_t word16;
@@ -104,8 +106,8 @@ static_assert(offsetof(HardwareInfo, word18) == 18 && offsetof(HardwareInfo, adc
 
 constexpr std::uint32_t kReceiverServedFamily = 736214;
 
-extern HardwareInfo hwinfo;  // read at identification (defaults at start-up); pixel count, receiver
-                             // and model for the pages, hardware info file and plant identity
+extern HardwareInfo hwinfo; // read at identification (defaults at start-up); pixel count, receiver
+                            // and model for the pages, hardware info file and plant identity
 
 // The last measurement record and the video and threshold curves.
 struct MeasurementRecord {
@@ -136,13 +138,12 @@ static_assert(offsetof(MeasurementRecord, CYCLE_TIME) == 36);
 
 constexpr int kCurvePoints = 256;
 
-extern MeasurementRecord raw;  // last measurement frame: Run, Video and the recorder fill it,
-                               // PlotVIDEOBarGraph and the record file show it
-extern std::uint16_t adbuf[kCurvePoints];      // video signal
-extern std::uint16_t vtbuf[kCurvePoints];      // threshold profile from the sensor
-extern std::uint16_t thdArray[kCurvePoints];   // fixed threshold
-extern std::uint16_t thdArrayEE[kCurvePoints]; // threshold stored in the sensor
-extern std::uint16_t thdArrayDYN[kCurvePoints];// threshold being adjusted
-extern unsigned char datbuf[512];              // scratch of the calibration-header read
-extern unsigned char wbuf[520];                // hardware dump
-
+extern MeasurementRecord raw;                   // last measurement frame: Run, Video and the recorder fill it,
+                                                // PlotVIDEOBarGraph and the record file show it
+extern std::uint16_t adbuf[kCurvePoints];       // video signal
+extern std::uint16_t vtbuf[kCurvePoints];       // threshold profile from the sensor
+extern std::uint16_t thdArray[kCurvePoints];    // fixed threshold
+extern std::uint16_t thdArrayEE[kCurvePoints];  // threshold stored in the sensor
+extern std::uint16_t thdArrayDYN[kCurvePoints]; // threshold being adjusted
+extern unsigned char datbuf[512];               // scratch of the calibration-header read
+extern unsigned char wbuf[520];                 // hardware dump

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The status line: szStatus shown in the main status field, and the running log of link
 // messages (the connection page's status box in the window). Lower rooms report through
@@ -17,8 +19,8 @@ void SetStatusColor(int color);
 
 // Where the status line's texts go. A null member drops that kind of report.
 struct StatusSink {
-    void (*show)(const char *text) = nullptr;  // the main status field
-    void (*log)(const char *line) = nullptr;   // one line of the link history, line feed included
+    void (*show)(const char *text) = nullptr; // the main status field
+    void (*log)(const char *line) = nullptr;  // one line of the link history, line feed included
     void (*color)(int rgb) = nullptr;
 };
 // Installs the sink in use; returns the previous one.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Bounded text operations for the fixed-size text buffers of the program: every copy,
 // append and format truncates to the buffer and keeps it terminated.

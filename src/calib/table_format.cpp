@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "calib/table_format.h"
 
 #include <cstring>
@@ -103,8 +105,8 @@ bool ParseCalibrationTable(const char *text, std::size_t size, std::uint16_t xfS
     }
     if (entries < wanted) {
         setError(error, "Line " + std::to_string(line + 1) + ": the file ends after " + std::to_string(entries) +
-                            " entries, " + std::to_string(wanted) + " are needed (XF-SIZE " +
-                            std::to_string(xfSize) + ")");
+                            " entries, " + std::to_string(wanted) + " are needed (XF-SIZE " + std::to_string(xfSize) +
+                            ")");
         return false;
     }
     std::memcpy(table, parsed, sizeof parsed);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The calibration table file: plain text, one unsigned 16-bit entry per line (decimal
 // or 0x-hexadecimal), blank lines and '#' comments ignored. "XF-SIZE: " 2048 takes

@@ -1,20 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "calib_ui/procedure.h"
 #include "files/change_watch.h"
 
 #include "display/measure.h"
 
+#include "base/control_ids.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "base/records.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/xflash.h"
-#include "params_ui/mapping.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
+#include "params_ui/mapping.h"
 #include "ui/runtime.h"
 
 #include <cmath>
@@ -44,8 +46,8 @@ int ActivateCalibration(std::uint16_t mode)
     if (IssueOrder(ORDER_CALIBRATION, address, data, length) == 1) {
         AppendText(szStatus, " -> Ok!");
     } else {
-        CopyText(szStatus, LinkFailureText("Calibration error! - Timeout RS232-Line!",
-                                           "Calibration error! - TCP-Server-error!"));
+        CopyText(szStatus,
+                 LinkFailureText("Calibration error! - Timeout RS232-Line!", "Calibration error! - TCP-Server-error!"));
         result = -1;
     }
     ShowStatus();
@@ -93,8 +95,8 @@ void requestStop()
 // A slope the sensor can use: positive and within the 32-bit word.
 bool usableSlope(double micronsPerPixel)
 {
-    return std::isfinite(micronsPerPixel) && micronsPerPixel > 0.0 &&
-           micronsPerPixel * 16384.0 < 4294967296.0 && MicronsToSlopeWord(micronsPerPixel) > 0;
+    return std::isfinite(micronsPerPixel) && micronsPerPixel > 0.0 && micronsPerPixel * 16384.0 < 4294967296.0 &&
+           MicronsToSlopeWord(micronsPerPixel) > 0;
 }
 
 } // namespace

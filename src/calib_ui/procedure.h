@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The slope calibration procedure: the calibration order and the callbacks of the
 // first calibration page.
@@ -19,5 +21,4 @@ int CC_CheckActivateCalib(int panel, int control, int event, void *callbackData,
 int CC_ButtonAcceptCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonRefreshCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_ButtonDiscardCalib(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
-int CC_ButtonGetFactorySettings(int panel, int control, int event, void *callbackData, int eventData1,
-                                int eventData2);
+int CC_ButtonGetFactorySettings(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

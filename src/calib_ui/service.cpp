@@ -1,20 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "calib_ui/service.h"
 #include "files/change_watch.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "calib_ui/procedure.h"
 #include "calib/table_format.h"
+#include "calib_ui/procedure.h"
 #include "calib_ui/table_loader.h"
-#include "base/records.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/xflash.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -24,7 +26,7 @@ using namespace panels;
 
 namespace {
 
-constexpr double kFlashSettle = 0.1;  // seconds the sensor needs after an erase or a piece
+constexpr double kFlashSettle = 0.1; // seconds the sensor needs after an erase or a piece
 
 // Controls of pCalib shown only in the service section.
 constexpr int kServiceControls[] = {CALIB_RBT_HEADER, CALIB_RBT_LOOKUP, CALIB_WRITE_XF, CALIB_SERVICE_FRAME};

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The calibration service section: revealing it, the header and lookup selection, and
 // the transfer of the calibration header and lookup table to and from XFLASH.

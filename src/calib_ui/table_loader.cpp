@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "calib_ui/table_loader.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "calib/table_format.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cstdio>

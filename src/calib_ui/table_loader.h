@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Loading a calibration table file into linArray for the XFLASH write.
 

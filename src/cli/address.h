@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Sensor addresses as the command line takes them, and inventories (files of them).
 //   tcp://HOST[:PORT]      a network-to-serial server, port 10001 when omitted

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The backup file <serial>.json: what one sensor held at one moment, both parameter sets by
 // parameter-file key and the calibration header by its record's field names.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/change_log_place.h"
 
 #include "files/change_log.h"

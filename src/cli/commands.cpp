@@ -1,11 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/commands.h"
 
 #include "base/state.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "cli/backup_file.h"
-#include "cli/fleet.h"
 #include "cli/change_log_place.h"
+#include "cli/fleet.h"
 #include "cli/output.h"
 #include "cli/publish.h"
 #include "cli/sensor.h"
@@ -552,14 +554,10 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
 {
     Parsed parsed;
     std::string error;
-    if (!parseArguments(arguments,
-                        {{"to", true},
-                         {"dry-run", false},
-                         {"with-slope", false},
-                         {"force", false},
-                         {"yes", false},
-                         {"log", true}},
-                        parsed, error))
+    if (!parseArguments(
+            arguments,
+            {{"to", true}, {"dry-run", false}, {"with-slope", false}, {"force", false}, {"yes", false}, {"log", true}},
+            parsed, error))
         return usageError("restore", error);
     if (parsed.help)
         return help(kRestoreHelp);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Many sensors at once. The sensor core keeps one sensor's state in the program's globals,
 // so each sensor is served by a child process of its own: the parent (which never creates

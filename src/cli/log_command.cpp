@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // mq-vista-cli log: the change log printed oldest first, or its chain checked.
 
 #include "cli/log_command.h"
@@ -15,14 +17,13 @@ namespace cli {
 
 namespace {
 
-const char kLogHelp[] =
-    "usage: mq-vista-cli log [--log FILE] [--sensor SERIAL] [--since DATE] [--json]\n"
-    "       mq-vista-cli log --verify [--log FILE]\n"
-    "\n"
-    "Prints the change log, oldest first: one line per field a write changed in a sensor\n"
-    "(--json: one JSON object a line). --sensor keeps one sensor's rows, --since (YYYY-MM-DD)\n"
-    "those from that day on. --verify checks the hash chain: exit 0 when whole, 1 naming the\n"
-    "first row that breaks it. --log names the log (default: the one beside the settings file).\n";
+const char kLogHelp[] = "usage: mq-vista-cli log [--log FILE] [--sensor SERIAL] [--since DATE] [--json]\n"
+                        "       mq-vista-cli log --verify [--log FILE]\n"
+                        "\n"
+                        "Prints the change log, oldest first: one line per field a write changed in a sensor\n"
+                        "(--json: one JSON object a line). --sensor keeps one sensor's rows, --since (YYYY-MM-DD)\n"
+                        "those from that day on. --verify checks the hash chain: exit 0 when whole, 1 naming the\n"
+                        "first row that breaks it. --log names the log (default: the one beside the settings file).\n";
 
 int logUsage(const std::string &error)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mq-vista-cli: identify, back up, compare, restore, verify and record many sensors at once,
 // from scripts. Built from the sensor core alone: no windows.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the commands print: a table on standard output (one row per sensor, or per field),
 // or with --json one compact JSON object a line; messages on standard error.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // verify --publish: each verdict goes retained to <prefix>/<serial>/verify through the
 // broker the plant link's settings name (section "MQTT" of the settings file).

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One sensor over the sensor core: the link opened to an address, the sensor identified,
 // its parameter sets read and written. The core keeps one sensor's state in the program's

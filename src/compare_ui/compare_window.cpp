@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "compare_ui/compare_window.h"
 
 #include "base/control_ids.h"

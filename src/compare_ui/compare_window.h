@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The compare-sets window: the set on the pages beside the sensor's RAM and EEPROM sets and a
 // file's (a parameter file or a backup), field by field under the parameter-file keys, the

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "display/buffers.h"
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
 #include "ui/runtime.h"
-
 
 void PlotVIDEOCurve(const std::uint16_t *video, const std::uint16_t *threshold, const double *x)
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Requests pressed while a loop waits for the sensor (SEND, GET, TEACH, RESET, the
 // calibration's steps): each room registers its flag and what carries it out, and the

@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "display/measure.h"
 
+#include "base/control_ids.h"
 #include "base/hooks.h"
 #include "base/state.h"
 #include "base/statusline.h"
@@ -11,7 +14,6 @@
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -30,13 +32,9 @@ constexpr int kGreen = 0x008000;
 constexpr int kBandGreen = 0x00FF00;
 constexpr int kConnectionPage = 5;
 
-const char *const kArrowTexts[2] = {"Transmission successful  ---> Line Ok!",
-                                    "Transmission successful <---  Line Ok!"};
+const char *const kArrowTexts[2] = {"Transmission successful  ---> Line Ok!", "Transmission successful <---  Line Ok!"};
 
-double millimetres(int pixels, std::uint32_t slope)
-{
-    return static_cast<double>(pixels) * slope / 16384000.0;
-}
+double millimetres(int pixels, std::uint32_t slope) { return static_cast<double>(pixels) * slope / 16384000.0; }
 
 void setLamp(int control, bool on) { SetCtrlVal(pPA, control, on ? 1 : 0); }
 
@@ -137,10 +135,14 @@ void showLamps(const MeasurementRecord &record)
 int analogOutputValue(const MeasurementRecord &record)
 {
     switch (pset.Analog_Mode) {
-    case 1: return record.MAX_VALUE;
-    case 2: return record.MIN_VALUE;
-    case 3: return record.MAX_VALUE - record.MIN_VALUE;
-    default: return record.M_VALUE;
+    case 1:
+        return record.MAX_VALUE;
+    case 2:
+        return record.MIN_VALUE;
+    case 3:
+        return record.MAX_VALUE - record.MIN_VALUE;
+    default:
+        return record.M_VALUE;
     }
 }
 
@@ -273,8 +275,7 @@ int MeasurementPosition(const MeasurementRecord &r, int evalMode)
     }
 }
 
-ToleranceBand ToleranceBandOf(int evalMode, int edges, int position, int setpoint, int upper, int lower,
-                              int pixelCount)
+ToleranceBand ToleranceBandOf(int evalMode, int edges, int position, int setpoint, int upper, int lower, int pixelCount)
 {
     ToleranceBand band{};
     if (evalMode == 2) {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Continuous measurement: the Run loop, its end, the display of one measurement frame,
 // and the requests other callbacks leave for a running loop.

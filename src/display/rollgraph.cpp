@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "display/rollgraph.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cmath>
@@ -39,11 +41,29 @@ RollPoint ComputeRollPoint(const MeasurementRecord &r, const RollInputs &in)
     int a;
     int b;
     switch (in.analogMode) {
-    case 1: a = r.MAX_VALUE; b = r.M_VALUE; break;
-    case 2: a = r.M_VALUE; b = r.MIN_VALUE == n - 1 ? 1 : r.MIN_VALUE; break;
-    case 3: a = r.MAX_VALUE; b = r.MIN_VALUE; break;
-    case 4: case 5: case 6: case 7: a = 1; b = n - 1; break;
-    default: a = r.M_VALUE; b = r.M_VALUE; break;
+    case 1:
+        a = r.MAX_VALUE;
+        b = r.M_VALUE;
+        break;
+    case 2:
+        a = r.M_VALUE;
+        b = r.MIN_VALUE == n - 1 ? 1 : r.MIN_VALUE;
+        break;
+    case 3:
+        a = r.MAX_VALUE;
+        b = r.MIN_VALUE;
+        break;
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+        a = 1;
+        b = n - 1;
+        break;
+    default:
+        a = r.M_VALUE;
+        b = r.M_VALUE;
+        break;
     }
 
     int s = r.SETPOINT < 1 ? 1 : r.SETPOINT;
@@ -78,8 +98,12 @@ RollPoint ComputeRollPoint(const MeasurementRecord &r, const RollInputs &in)
     if (point.zoomBottom < 1)
         point.zoomBottom = 1;
 
-    const double values[kRollTraces] = {upperLimit, lowerLimit, static_cast<double>(s), static_cast<double>(m),
-                                        static_cast<double>(b), static_cast<double>(a)};
+    const double values[kRollTraces] = {upperLimit,
+                                        lowerLimit,
+                                        static_cast<double>(s),
+                                        static_cast<double>(m),
+                                        static_cast<double>(b),
+                                        static_cast<double>(a)};
     if (in.millimetres) {
         for (int t = 0; t < kRollTraces; ++t)
             point.values[t] = values[t] * in.scale;

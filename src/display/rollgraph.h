@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The roll graph: the last 100 frames as six traces, in pixels or millimetres, with a
 // zoom onto the tolerance window.
@@ -18,7 +20,7 @@ struct RollPoint {
     double zoomTop;
     double fullTop;
     int decimals;
-    int upperTolerance;          // pixels shown as millimetres in the tolerance displays
+    int upperTolerance; // pixels shown as millimetres in the tolerance displays
     int lowerTolerance;
 };
 struct RollInputs {
@@ -28,7 +30,7 @@ struct RollInputs {
     int upperTolerance;
     int lowerTolerance;
     bool millimetres;
-    double scale;               // mm per pixel
+    double scale; // mm per pixel
     double rangeMm;
 };
 RollPoint ComputeRollPoint(const MeasurementRecord &record, const RollInputs &in);

@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "display/video.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
@@ -8,7 +11,6 @@
 #include "display/measure.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;
@@ -17,8 +19,7 @@ using namespace panels;
 namespace {
 constexpr int kConnectionPage = 5;
 constexpr int kFixed = 0;
-const char *const kArrowTexts[2] = {"Transmission successful  ---> Line Ok!",
-                                    "Transmission successful <---  Line Ok!"};
+const char *const kArrowTexts[2] = {"Transmission successful  ---> Line Ok!", "Transmission successful <---  Line Ok!"};
 
 void endOnFailure()
 {

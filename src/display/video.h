@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The video loop: a measurement frame and the receiver's intensity profile per pass,
 // drawn with the video threshold.

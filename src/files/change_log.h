@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The change log: one row per field the program changed in a sensor, kept in an SQLite file
 // beside the settings file. Rows are only ever appended; each carries the SHA-256 of the

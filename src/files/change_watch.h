@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Every write order that goes to the sensor becomes rows of the change log: the order issue
 // reports each request and its answer here. The old value of a field is the one last read

@@ -1,15 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "files/hwinfofile.h"
 
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "base/records.h"
 #include "ini/ini.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "params/parafile.h"
-#include "base/popups.h"
 #include "platform/system.h"
 #include <filesystem>
 
@@ -88,8 +90,9 @@ void GenerateHardwareInfoFile()
     CopyText(szStatus, kTextHwInfoTransmissionOk);
     CopyAnswerData(wbuf, kHardwareDataSize);
 
-    const ui::FileSelectRequest request = ui::MakeFileSelectRequest(
-        proj_dir, "HardwareInfoFile.ini", "*.ini", "Generate Hardware Info File", ui::FileSelectMode::Save);
+    const ui::FileSelectRequest request =
+        ui::MakeFileSelectRequest(proj_dir, "HardwareInfoFile.ini", "*.ini", "Generate Hardware Info File",
+                                  ui::FileSelectMode::Save);
     std::string chosen;
     if (ui::CurrentPopups().FileSelect(request, &chosen) != ui::VAL_NO_FILE_SELECTED && !chosen.empty()) {
         CopyText(hwini_pathname, chosen.c_str());

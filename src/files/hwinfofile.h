@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The hardware information file: program and firmware versions, the sensor's 512-byte
 // hardware data block, the parameter set and the calibration header, for service.

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "files/locations.h"
 
-#include "base/text.h"
 #include "base/popups.h"
+#include "base/text.h"
 #include "platform/system.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Where the program keeps its files. A program directory that can be written (a build
 // tree, an unpacked copy) keeps everything as before. An installed program cannot

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's own settings file "MQ-Vista.ini" in the program directory: how to reach
 // the sensor and the serial-device bindings; the window's values (recent IP addresses,
@@ -17,10 +19,10 @@ int WriteIniFile(const char *path);
 // Settings kept by the rooms above the file's own. The window's are written right after
 // the connection; further sections (the plant link's) after the file's own.
 struct SettingsSection {
-    void (*take)() = nullptr;                     // before writing: gather what the controls hold
-    void (*read)(IniText ini) = nullptr;          // ini null: no file, or an unreadable one
+    void (*take)() = nullptr;            // before writing: gather what the controls hold
+    void (*read)(IniText ini) = nullptr; // ini null: no file, or an unreadable one
     void (*write)(IniText ini) = nullptr;
-    void (*written)(const char *path) = nullptr;  // after a successful write
+    void (*written)(const char *path) = nullptr; // after a successful write
 };
 void SetWindowSettings(const SettingsSection &section);
 // Added once; a second registration of the same section is ignored.

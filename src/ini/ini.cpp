@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ini/ini.h"
 
 #include <cctype>
@@ -22,7 +24,7 @@ const char *const kEol = "\r\n";
 
 struct Item {
     std::string tag;
-    std::string value;  // as it stands in the file: escaped when quoted
+    std::string value; // as it stands in the file: escaped when quoted
     bool quoted = false;
     std::string comment;
 };
@@ -90,11 +92,21 @@ std::string escape(const char *text)
     for (const char *p = text; *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20 || c == 0x7F) {
                 out += "\\x";
@@ -130,11 +142,26 @@ std::string unescape(const std::string &text)
         }
         const char next = text[i + 1];
         switch (next) {
-        case '\\': out += '\\'; ++i; break;
-        case '"': out += '"'; ++i; break;
-        case 'r': out += '\r'; ++i; break;
-        case 'n': out += '\n'; ++i; break;
-        case 't': out += '\t'; ++i; break;
+        case '\\':
+            out += '\\';
+            ++i;
+            break;
+        case '"':
+            out += '"';
+            ++i;
+            break;
+        case 'r':
+            out += '\r';
+            ++i;
+            break;
+        case 'n':
+            out += '\n';
+            ++i;
+            break;
+        case 't':
+            out += '\t';
+            ++i;
+            break;
         case 'x':
             if (i + 3 < text.size() && hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0) {
                 out += static_cast<char>(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
@@ -143,7 +170,9 @@ std::string unescape(const std::string &text)
                 out += text[i];
             }
             break;
-        default: out += text[i]; break;
+        default:
+            out += text[i];
+            break;
         }
     }
     return out;
@@ -410,8 +439,7 @@ int Ini_GetUInt(IniText store, const char *section, const char *tag, std::uint32
     return result;
 }
 
-int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer,
-                            std::size_t bufferSize)
+int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer, std::size_t bufferSize)
 {
     if (!store || !section || !tag || !buffer)
         return INI_ERR_NULL_ARGUMENT;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The in-memory store behind every INI file of the program: ordered sections of
 // tag/value items with their comments, read from and written to text files.
@@ -28,8 +30,7 @@ int Ini_PutString(IniText store, const char *section, const char *tag, const cha
 int Ini_GetInt(IniText store, const char *section, const char *tag, std::int32_t *value);
 // Unsigned 32-bit values; a negative value within the signed range gives its bits.
 int Ini_GetUInt(IniText store, const char *section, const char *tag, std::uint32_t *value);
-int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer,
-                            std::size_t bufferSize);
+int Ini_GetStringIntoBuffer(IniText store, const char *section, const char *tag, char *buffer, std::size_t bufferSize);
 
 int Ini_WriteToFile(IniText store, const char *pathname);
 int Ini_ReadFromFile(IniText store, const char *pathname);

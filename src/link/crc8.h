@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Dallas/Maxim CRC-8 (reflected polynomial 0x8C) as used on the sensor link.
 // Kept free of any other dependency so the simulator and fuzz targets can share it.

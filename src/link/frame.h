@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Request and answer frames: 8-byte header (sync, order, address, length, data CRC,
 // header CRC) followed by the data, built in and checked in the two link buffers.
@@ -45,9 +47,9 @@ int CheckDataCRC();
 
 // How a wait for answer bytes ended.
 struct WaitResult {
-    bool abandoned = false;  // exit_flag was raised, or the link was lost
+    bool abandoned = false; // exit_flag was raised, or the link was lost
     bool timedOut = false;
-    int lineStatus = 0;      // line-error bits of the port, RS-232 only
+    int lineStatus = 0; // line-error bits of the port, RS-232 only
 };
 
 // Verdicts on an answer header (fields written only on success) and data block.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link/ident.h"
 
 #include "base/state.h"
@@ -28,15 +30,24 @@ struct ModelRow {
 };
 
 const ModelRow kModels[] = {
-    {517422, "-------- K-VOR-MQ-10-CL    --------", 1, 1.4, 10, "reference-distance\t= 33mm +/- 5mm", "measuring-range\t\t= 10mm"},
-    {517311, "-------- K-VOR-MQ    --------", 2, 1.5, 10, "reference-distance\t= 33mm +/- 5mm", "measuring-range\t\t= 10mm"},
-    {517465, "-------- K-VOR-MQ-14-CL    --------", 1, 1.4, 14, "reference-distance\t= 60mm +/- 5mm", "measuring-range\t\t= 14mm"},
-    {517318, "-------- K-VOR-MQ-20-CL    --------", 1, 1.4, 20, "reference-distance\t= 55mm +/-5mm", "measuring-range\t\t= 20mm"},
-    {517312, "-------- K-VOR-MQ-20    --------", 2, 1.5, 20, "reference-distance\t= 55mm +/-5mm", "measuring-range\t\t= 20mm"},
-    {517204, "-------- K-VOR-MQ-30-CL    --------", 1, 1.4, 30, "reference-distance\t= 75mm +/- 5mm", "measuring-range\t\t= 30mm"},
-    {517449, "-------- K-VOR-MQ-30    --------", 2, 1.5, 30, "reference-distance\t= 75mm +/- 5mm", "measuring-range\t\t= 30mm"},
-    {517437, "-------- K-VOR-MQ-40-CL    --------", 1, 1.4, 40, "reference-distance\t= 100mm +/- 10mm", "measuring-range\t\t= 40mm"},
-    {517314, "-------- K-VOR-MQ-40    --------", 2, 1.5, 40, "reference-distance\t= 100mm +/- 10mm", "measuring-range\t\t= 40mm"},
+    {517422, "-------- K-VOR-MQ-10-CL    --------", 1, 1.4, 10, "reference-distance\t= 33mm +/- 5mm",
+     "measuring-range\t\t= 10mm"},
+    {517311, "-------- K-VOR-MQ    --------", 2, 1.5, 10, "reference-distance\t= 33mm +/- 5mm",
+     "measuring-range\t\t= 10mm"},
+    {517465, "-------- K-VOR-MQ-14-CL    --------", 1, 1.4, 14, "reference-distance\t= 60mm +/- 5mm",
+     "measuring-range\t\t= 14mm"},
+    {517318, "-------- K-VOR-MQ-20-CL    --------", 1, 1.4, 20, "reference-distance\t= 55mm +/-5mm",
+     "measuring-range\t\t= 20mm"},
+    {517312, "-------- K-VOR-MQ-20    --------", 2, 1.5, 20, "reference-distance\t= 55mm +/-5mm",
+     "measuring-range\t\t= 20mm"},
+    {517204, "-------- K-VOR-MQ-30-CL    --------", 1, 1.4, 30, "reference-distance\t= 75mm +/- 5mm",
+     "measuring-range\t\t= 30mm"},
+    {517449, "-------- K-VOR-MQ-30    --------", 2, 1.5, 30, "reference-distance\t= 75mm +/- 5mm",
+     "measuring-range\t\t= 30mm"},
+    {517437, "-------- K-VOR-MQ-40-CL    --------", 1, 1.4, 40, "reference-distance\t= 100mm +/- 10mm",
+     "measuring-range\t\t= 40mm"},
+    {517314, "-------- K-VOR-MQ-40    --------", 2, 1.5, 40, "reference-distance\t= 100mm +/- 10mm",
+     "measuring-range\t\t= 40mm"},
 };
 
 void describeHardware(const std::string &text)
@@ -159,7 +170,7 @@ int identifyAnsweringSensor(IdentifyOutcome &outcome)
     if (const Refusal *r = refusalOf(szVersion))
         refuse(outcome, r->popup, r->status, r->dim);
     if (err_flag == 1)
-        return 1;  // answered, but not a sensor this program serves
+        return 1; // answered, but not a sensor this program serves
 
     if (GetHARDWAREInfo() == 0) {
         CopyText(szStatus, "Error reading HARDWARE-info!");
@@ -239,8 +250,19 @@ int GetHARDWAREInfo()
 
     int step = 4;
     switch (hwinfo.pixelCount) {
-    case 256: case 512: case 768: case 1024: case 1280: case 1536: case 2048:
-    case 2560: case 3072: case 4096: case 6144: case 8192: case 16384:
+    case 256:
+    case 512:
+    case 768:
+    case 1024:
+    case 1280:
+    case 1536:
+    case 2048:
+    case 2560:
+    case 3072:
+    case 4096:
+    case 6144:
+    case 8192:
+    case 16384:
         step = hwinfo.pixelCount / 256;
         break;
     default:

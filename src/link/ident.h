@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Identifying the sensor behind a freshly opened link: echo, firmware text, hardware
 // information, compatibility and calibration header. What the window shows of it is done
@@ -13,11 +15,11 @@ int GetHARDWAREInfo();
 
 // What the window shows of the receiver read last by GetHARDWAREInfo.
 struct ReceiverView {
-    bool described = false;         // the service page's hardware text is `description`
+    bool described = false; // the service page's hardware text is `description`
     std::string description;
-    bool twoDecimals = false;       // millimetre displays with two decimals
-    bool hardwareTypeStep = false;  // the served family: controls that depend on the hardware type
-    bool unitScaling = false;       // graphs and displays follow the new receiver's scale
+    bool twoDecimals = false;      // millimetre displays with two decimals
+    bool hardwareTypeStep = false; // the served family: controls that depend on the hardware type
+    bool unitScaling = false;      // graphs and displays follow the new receiver's scale
 };
 extern ReceiverView receiverView;
 

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link/orders.h"
 
 #include "base/hooks.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
-#include "base/records.h"
 #include "link/frame.h"
 #include "link/transport.h"
 
@@ -22,7 +24,8 @@ int SendOrder(unsigned char order, unsigned short address, const void *data, uns
 {
     // While another exchange waits, FillTxBuf leaves its request alone and BeginExchange refuses.
     FillTxBuf(order, address, data, length);
-    const int sent = BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+    const int sent =
+        BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
     if (programHooks.orderRequested)
         programHooks.orderRequested(order, address, data, length, sent == 1);
     return sent;
@@ -99,38 +102,38 @@ int GetRAW() { return fetchInto(ORDER_MEASUREMENT, 0, "Transmission successful -
 int GetDATA(std::uint16_t selector)
 {
     return fetchInto(ORDER_CURVE, selector, "Transmission successful  - Line Ok!", selector == 0 ? adbuf : vtbuf,
-                 sizeof adbuf);
+                     sizeof adbuf);
 }
 
 int TeachSetPoint()
 {
     return sendCommand(ORDER_TEACH, 0,
-                   {"TEACH new setpoint value ...", "Teach-Error:Timeout RS232-Line!",
-                    "Teach-Error:Timeout TCP-Server-error!"},
-                   [] {
-                       std::uint16_t teach = 0;
-                       CopyAnswerData(&teach, sizeof teach);
-                       pset.Teach_Value = teach;
-                   });
+                       {"TEACH new setpoint value ...", "Teach-Error:Timeout RS232-Line!",
+                        "Teach-Error:Timeout TCP-Server-error!"},
+                       [] {
+                           std::uint16_t teach = 0;
+                           CopyAnswerData(&teach, sizeof teach);
+                           pset.Teach_Value = teach;
+                       });
 }
 
 int PushRESET()
 {
     return sendCommand(ORDER_RESET_OUTPUT, 0,
-                   {"RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
-                    "Reset-Error:Timeout TCP-Server-error!"});
+                       {"RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
+                        "Reset-Error:Timeout TCP-Server-error!"});
 }
 
 int WriteVideoDataToRAM(std::uint16_t threshold)
 {
     return sendCommand(ORDER_VTHD_RAM, threshold,
-                   {"SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
-                    "VTHD-Write-Error:Timeout TCP-Server-error!"});
+                       {"SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+                        "VTHD-Write-Error:Timeout TCP-Server-error!"});
 }
 
 int WriteVideoDataToEE(std::uint16_t threshold)
 {
     return sendCommand(ORDER_VTHD_EE, threshold,
-                   {"SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
-                    "VTHD-Write-Error:Timeout TCP-Server-error!"});
+                       {"SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+                        "VTHD-Write-Error:Timeout TCP-Server-error!"});
 }

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The orders the program sends to the sensor, and the simple order routines.
 
 #include <cstdint>
 
 enum Order : unsigned char {
-    ORDER_ERROR = 0x00,          // answer only: the sensor refused the request
+    ORDER_ERROR = 0x00, // answer only: the sensor refused the request
     ORDER_WRITE_PARA_RAM = 0x01,
     ORDER_READ_PARA_RAM = 0x02,
     ORDER_WRITE_PARA_EE = 0x03,

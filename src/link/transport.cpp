@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link/transport.h"
 
 #include "base/hooks.h"
@@ -35,26 +37,49 @@ long BaudRateOfIndex(int index)
 const char *RS232ErrorText(int code)
 {
     switch (code) {
-    case -1: return "Unknown system error";
-    case -2: return "Invalid port number";
-    case -3: return "Port is not open";
-    case -4: return "Unknown I/0 error";
-    case -6: return "No serial port found";
-    case -7: return "Cannot open port";
-    case -13: return "Invalid parameter";
-    case -99: return "Timeout";
-    default: return "RS-232 error!";
+    case -1:
+        return "Unknown system error";
+    case -2:
+        return "Invalid port number";
+    case -3:
+        return "Port is not open";
+    case -4:
+        return "Unknown I/0 error";
+    case -6:
+        return "No serial port found";
+    case -7:
+        return "Cannot open port";
+    case -13:
+        return "Invalid parameter";
+    case -99:
+        return "Timeout";
+    default:
+        return "RS-232 error!";
     }
 }
 
 const char *TCPErrorText(int code)
 {
-    static const char *const names[] = {
-        "UnableToRegisterService", "UnableToEstablishConnection", "ExistingServer", "FailedToConnect",
-        "ServerNotRegistered", "TooManyConversations", "ReadFailed", "WriteFailed", "InvalidParameter",
-        "OutOfMemory", "TimeOutError", "NoConnectionEstablished", "GeneralIOErr", "ConnectionClosed",
-        "UnableToLoadWinsockDLL", "IncorrectWinsockDLLVersion", "NetworkSubsystemNotReady",
-        "ConnectionsStillOpen", "DisconnectPending", "InfoNotAvailable"};
+    static const char *const names[] = {"UnableToRegisterService",
+                                        "UnableToEstablishConnection",
+                                        "ExistingServer",
+                                        "FailedToConnect",
+                                        "ServerNotRegistered",
+                                        "TooManyConversations",
+                                        "ReadFailed",
+                                        "WriteFailed",
+                                        "InvalidParameter",
+                                        "OutOfMemory",
+                                        "TimeOutError",
+                                        "NoConnectionEstablished",
+                                        "GeneralIOErr",
+                                        "ConnectionClosed",
+                                        "UnableToLoadWinsockDLL",
+                                        "IncorrectWinsockDLLVersion",
+                                        "NetworkSubsystemNotReady",
+                                        "ConnectionsStillOpen",
+                                        "DisconnectPending",
+                                        "InfoNotAvailable"};
     if (code <= -1 && code >= -20)
         return names[-code - 1];
     return "Connection to server failed";
@@ -147,9 +172,9 @@ int CC_ClientTCP(unsigned handle, int event, int /*error*/, void * /*callbackDat
     switch (event) {
     case TCP_DATAREADY:
         if (dataSizeRec >= 0 && dataSizeRec < kLinkBufferSize) {
-            const int n = ClientTCPRead(handle, szReadBuf + dataSizeRec,
-                                        static_cast<unsigned>(kLinkBufferSize - dataSizeRec),
-                                        static_cast<unsigned>(TCP_TIMEOUT));
+            const int n =
+                ClientTCPRead(handle, szReadBuf + dataSizeRec, static_cast<unsigned>(kLinkBufferSize - dataSizeRec),
+                              static_cast<unsigned>(TCP_TIMEOUT));
             if (n > 0)
                 dataSizeRec += n;
         }
@@ -186,7 +211,10 @@ void rs232BeginRequest()
     FlushInQ(rs232openport);
     FlushOutQ(rs232openport);
 }
-void rs232Write(const unsigned char *data, int count) { ComWrt(rs232openport, reinterpret_cast<const char *>(data), count); }
+void rs232Write(const unsigned char *data, int count)
+{
+    ComWrt(rs232openport, reinterpret_cast<const char *>(data), count);
+}
 // The count of bytes waiting in the port; with the port closed the last count stands.
 void rs232Poll()
 {
@@ -228,10 +256,10 @@ void tcpFetch(int, int, WaitResult &) {}
 // The conversation callback keeps header and data in one run from byte 0.
 int tcpDataTarget(int length) { return length + kHeaderSize; }
 
-const LinkOps kRS232Ops = {"RS-232",    rs232IsOpen, rs232Open, rs232Close,     rs232BeginRequest, rs232Write,
-                           rs232Poll,   rs232Fetch,  rs232DataTarget, TIMEOUT,  TIMEOUT, true};
-const LinkOps kTCPOps = {"TCP/IP", tcpIsOpen, tcpOpen,       tcpClose,          tcpBeginRequest, tcpWrite, tcpPoll,
-                         tcpFetch, tcpDataTarget, TIMEOUT + 0.5, TCP_TIMEOUT / 1000.0, false};
+const LinkOps kRS232Ops = {"RS-232",  rs232IsOpen, rs232Open,       rs232Close, rs232BeginRequest, rs232Write,
+                           rs232Poll, rs232Fetch,  rs232DataTarget, TIMEOUT,    TIMEOUT,           true};
+const LinkOps kTCPOps = {"TCP/IP", tcpIsOpen, tcpOpen,       tcpClose,      tcpBeginRequest,      tcpWrite,
+                         tcpPoll,  tcpFetch,  tcpDataTarget, TIMEOUT + 0.5, TCP_TIMEOUT / 1000.0, false};
 
 // Order code of a request whose answer did not come in time, -1 when none is outstanding.
 int staleOrder = -1;

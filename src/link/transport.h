@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The two links to the sensor (RS-232, or TCP/IP through a network-to-serial server)
 // and one request/answer exchange over whichever is in use.
@@ -16,14 +18,14 @@ extern int tcpcon;                  // 1 connected
 // open: set when the loss is noticed, read by the waits for an answer, which give up at once,
 // and by the loops, which end on it as "connection lost".
 extern int link_lost;
-extern unsigned tcp_hconversation;  // 0 when none
+extern unsigned tcp_hconversation; // 0 when none
 extern int tcpport;
-extern int dataSizeRec;             // answer bytes received so far
+extern int dataSizeRec; // answer bytes received so far
 extern char szIPhostName[kPathSize];
 extern char szPortNum[kPathSize];
 
-extern const double TIMEOUT;        // answer time-out, seconds
-extern const int TCP_TIMEOUT;       // TCP write/read time-out, milliseconds
+extern const double TIMEOUT;  // answer time-out, seconds
+extern const int TCP_TIMEOUT; // TCP write/read time-out, milliseconds
 
 // Baud rate of an index; any index outside 0..4 means 115200.
 long BaudRateOfIndex(int index);
@@ -56,21 +58,21 @@ struct WaitResult;
 struct LinkOps {
     const char *name;
     bool (*isOpen)();
-    int (*open)();                       // with the state's settings; the new state flag
-    void (*close)();                     // empties the queues where there are any
-    void (*beginRequest)();              // drops what an earlier answer left behind
+    int (*open)();          // with the state's settings; the new state flag
+    void (*close)();        // empties the queues where there are any
+    void (*beginRequest)(); // drops what an earlier answer left behind
     void (*write)(const unsigned char *data, int count);
-    void (*poll)();                      // brings dataSizeRec up to date
+    void (*poll)();                                         // brings dataSizeRec up to date
     void (*fetch)(int offset, int count, WaitResult &wait); // answer bytes into szReadBuf
-    int (*dataTarget)(int length);       // dataSizeRec that completes a data block
-    double headerTimeout;                // seconds
+    int (*dataTarget)(int length);                          // dataSizeRec that completes a data block
+    double headerTimeout;                                   // seconds
     double dataTimeout;
     // Written bytes are passed on by a kernel worker after the write returns (serial ports
     // and ptys), which competes with this program for the processor.
     bool deliversAfterWrite;
 };
-const LinkOps &LinkOfType(int type);   // 0 RS-232, anything else TCP/IP
-const LinkOps &CurrentLink();          // the one comtype names
+const LinkOps &LinkOfType(int type); // 0 RS-232, anything else TCP/IP
+const LinkOps &CurrentLink();        // the one comtype names
 // Closes whichever link is open (both, should both be).
 void CloseOpenLinks();
 // The link went away (the server closed the connection, the serial device failed): it is

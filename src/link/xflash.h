@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Erasing and writing the sensor's external flash, and the calibration header in page 1.
 

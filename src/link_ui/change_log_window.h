@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The change log window: the rows of the log beside the settings file, newest first, filtered by
 // sensor serial and date, the latest hash and whether the chain is whole, and the export to CSV.

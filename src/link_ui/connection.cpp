@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link_ui/connection.h"
 #include "files/change_watch.h"
 #include "link_ui/serial_devices.h"
 
+#include "base/control_ids.h"
 #include "base/hooks.h"
 #include "base/state.h"
 #include "base/statusline.h"
@@ -10,12 +13,11 @@
 #include "files/settings.h"
 #include "link/frame.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "link_ui/ident_page.h"
 #include "params_ui/help.h"
 #include "platform/comm.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cstdlib>
@@ -351,7 +353,7 @@ int CC_CBTNAcceptComSetting(int, int control, int event, void *, int, int)
         comtype = static_cast<std::uint16_t>(ringValue(CONN_COMTYPE) == 1 ? 1 : 0);
         rs232port = static_cast<std::uint16_t>(ringValue(CONN_COMPORT));
         rs232baudrate = static_cast<std::uint16_t>(ringValue(CONN_BAUD));
-        ForgetRunOnlyLink();  // the operator takes the link in use for good
+        ForgetRunOnlyLink(); // the operator takes the link in use for good
         WriteIniFile(appini_pathname);
         SetActiveTabPage(pPA, MAIN_TAB, 0);
         break;

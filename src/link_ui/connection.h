@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The connection page: choosing the link, connecting and disconnecting, changing the
 // sensor's baud rate, accepting the settings and writing the hardware information file.
 
-constexpr int kMaxIpAddresses = 10;  // entries kept in the IP-address list
+constexpr int kMaxIpAddresses = 10; // entries kept in the IP-address list
 
 // Shows or hides the controls of one link type on the connection page and the main
 // panel. full: the TCP-only control follows too.
@@ -27,8 +29,7 @@ int CC_CBTNTryToConnect(int panel, int control, int event, void *callbackData, i
 int CC_CBTNDisconnect(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_CBTNAcceptComSetting(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CC_CBTNChangeBaudRate(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
-int CC_CBTNGenerateHWInfoFile(int panel, int control, int event, void *callbackData, int eventData1,
-                              int eventData2);
+int CC_CBTNGenerateHWInfoFile(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 
 inline constexpr const char *kTextTryToConnect = "TRY TO CONNECT! ...";
 inline constexpr const char *kTextDisconnecting = "DISCONNECTION ...";

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link_ui/ident_page.h"
 
 #include "base/control_ids.h"
@@ -22,7 +24,7 @@ namespace {
 
 constexpr int kConnectionPage = 5;
 
-const int kSixMillimetreDisplays[][2] = {{0, MAIN_UPPER_TOL_MM}, {0, MAIN_LOWER_TOL_MM}, {0, MAIN_MVAL_MM},
+const int kSixMillimetreDisplays[][2] = {{0, MAIN_UPPER_TOL_MM},  {0, MAIN_LOWER_TOL_MM},  {0, MAIN_MVAL_MM},
                                          {1, PARA1_UPPER_TOL_MM}, {1, PARA1_LOWER_TOL_MM}, {1, PARA1_TEACH_MM}};
 
 void twoDecimalsOnMillimetreDisplays()
@@ -46,7 +48,7 @@ void applyHardwareTypeStep()
         SetCtrlDimmed(pPara1, PARA1_OUTPUT_MODE, true);
         SetCtrlDimmed(pPA, MAIN_BTN_LED, true);
     }
-    SetCtrlVal(pPara2, PARA2_THD_TARGET, 0);  // RAM
+    SetCtrlVal(pPara2, PARA2_THD_TARGET, 0); // RAM
     SetCtrlDimmed(pPara2, PARA2_THD_TARGET, false);
     SetCtrlDimmed(pPara3, PARA3_OP_MODE, hwinfo.firmwareNo <= 403);
 }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the window shows of an identification: the verdict, the receiver on the pages,
 // the calibration header on the service page, and the sensor's RAM set on the pages.

@@ -1,11 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "link_ui/serial_devices.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "params_ui/help.h"
 #include "platform/comm.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <vector>
@@ -16,9 +18,9 @@ using namespace panels;
 namespace {
 
 constexpr int kNoBinding = -1;
-constexpr int kMissingBase = 100000;  // item values of missing bound devices: base + COM number
+constexpr int kMissingBase = 100000; // item values of missing bound devices: base + COM number
 
-std::vector<SerialDeviceInfo> g_listed;  // the devices behind the list's items
+std::vector<SerialDeviceInfo> g_listed; // the devices behind the list's items
 
 std::string describe(const SerialDeviceInfo &d)
 {
@@ -79,9 +81,10 @@ void FillSerialDeviceList()
 int CC_DROPserialDevice(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK) {
-        ShowParameterHelp(pConn, control,
-                          "SERIAL DEVICE:\nThe serial devices present on this PC.\nBIND gives the chosen device the "
-                      "COM-PORT number\nshown above; a USB adapter keeps it when it\ncomes back under another name.");
+        ShowParameterHelp(
+            pConn, control,
+            "SERIAL DEVICE:\nThe serial devices present on this PC.\nBIND gives the chosen device the "
+            "COM-PORT number\nshown above; a USB adapter keeps it when it\ncomes back under another name.");
     }
     return 0;
 }
@@ -89,7 +92,8 @@ int CC_DROPserialDevice(int, int control, int event, void *, int, int)
 int CC_BTNbindSerialDevice(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowParameterHelp(pConn, control, "BIND:\nGive the serial device chosen beside the\nCOM-PORT number shown above: this number\n"
+        ShowParameterHelp(pConn, control,
+                          "BIND:\nGive the serial device chosen beside the\nCOM-PORT number shown above: this number\n"
                           "opens that device from now on.\n(no binding) takes the binding away.");
     if (event != EVENT_COMMIT)
         return 0;

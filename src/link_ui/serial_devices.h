@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Serial devices by name on the connection page: the devices present on the machine,
 // and binding one of them to the COM number in use, so that a USB adapter keeps its

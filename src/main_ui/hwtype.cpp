@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "main_ui/hwtype.h"
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
 #include "ui/runtime.h"
 
 using namespace ui;
@@ -14,8 +16,8 @@ ModelGeometry GeometryOfHardwareType(std::int32_t hardwareType)
         ModelGeometry geometry;
     };
     static constexpr Row kModels[] = {
-        {517311, {2.5, 10000}}, {517422, {2.5, 10000}}, {517465, {3.5, 14000}},
-        {517312, {5.0, 20000}}, {517318, {5.0, 20000}}, {517204, {7.5, 30000}},
+        {517311, {2.5, 10000}}, {517422, {2.5, 10000}},  {517465, {3.5, 14000}},
+        {517312, {5.0, 20000}}, {517318, {5.0, 20000}},  {517204, {7.5, 30000}},
         {517449, {7.5, 30000}}, {517314, {10.0, 40000}}, {517437, {10.0, 40000}},
     };
     for (const Row &row : kModels)

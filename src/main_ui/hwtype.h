@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Choosing a sensor model on the calibration service page fills both calibration pages
 // with that model's default geometry. Nothing is sent to the sensor.

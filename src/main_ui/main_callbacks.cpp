@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "main_ui/main_callbacks.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "calib/calrec.h"
@@ -9,9 +12,8 @@
 #include "display/video.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "params_ui/help.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
+#include "params_ui/help.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -36,8 +38,9 @@ const char *const kHelpZoom = "ZOOM-TOGGLE-BUTTON:\nActivate / Deactivate automa
                               "y-axis is scaled automatically to the measurement-values";
 const char *const kHelpEdgeLeft = "E-BEG:\nSet evaluation begin at the sensor\nEvaluation starts with this pixel ...";
 const char *const kHelpEdgeRight = "E-END:\nSet evaluation end at the sensor\nEvaluation ends with this pixel ...";
-const char *const kHelpRoll = "ROLL-GRAPH-WINDOW:\nVisualizes the actual meas. value in \xB4roll-mode\xB4. \n The latest "
-                              "value is rolling from the left (index=100) to the right.";
+const char *const kHelpRoll =
+    "ROLL-GRAPH-WINDOW:\nVisualizes the actual meas. value in \xB4roll-mode\xB4. \n The latest "
+    "value is rolling from the left (index=100) to the right.";
 const char *const kHelpVideoGraph = "VIDEO-GRAPH-WINDOW:\nVisualizes the actual video signal of the line-sensor.\nThe "
                                     "video signal represents the analog-value over each pixel.";
 

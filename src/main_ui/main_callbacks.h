@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Callbacks of the main panel's measurement and display controls.
 
-#define MQ_MAIN_CALLBACK(name) int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+#define MQ_MAIN_CALLBACK(name)                                                                                         \
+    int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
 
 MQ_MAIN_CALLBACK(CC_BTNRun);
 MQ_MAIN_CALLBACK(CC_BTNStop);

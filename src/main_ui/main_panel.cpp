@@ -1,13 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "main_ui/main_panel.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "files/settings.h"
-#include "link_ui/connection.h"
 #include "link/transport.h"
+#include "link_ui/connection.h"
+#include "platform/comm.h"
 #include "recorder/recorder.h"
 #include "ui/popup.h"
-#include "platform/comm.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;
@@ -50,8 +52,7 @@ int CC_PANEL(int panel, int /*control*/, int event, void *, int, int)
     switch (event) {
     case EVENT_CLOSE:
         // A running recording is not ended without a word: the operator may go on recording.
-        if (RecordingRuns() &&
-            !ConfirmPopup("ATTENTION!", "DATA-RECORDER is recording! - Stop recording and close ?"))
+        if (RecordingRuns() && !ConfirmPopup("ATTENTION!", "DATA-RECORDER is recording! - Stop recording and close ?"))
             break;
         stop_flag = 1;
         exit_flag = 1;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The main panel itself: its header band and the callbacks of the main panel and the help
 // pop-up.

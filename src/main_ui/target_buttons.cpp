@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "main_ui/target_buttons.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "params_ui/transfer.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 using namespace ui;
@@ -34,7 +36,10 @@ int onTargetButton(int panel, int control, int event, int which)
 
 } // namespace
 
-int CC_RBTRam(int panel, int control, int event, void *, int, int) { return onTargetButton(panel, control, event, RAM); }
+int CC_RBTRam(int panel, int control, int event, void *, int, int)
+{
+    return onTargetButton(panel, control, event, RAM);
+}
 int CC_RBTEeprom(int panel, int control, int event, void *, int, int)
 {
     return onTargetButton(panel, control, event, EEPROM);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The storage-target radio buttons of the main panel (RAM, EEPROM, FILE): one group
 // that always has exactly one member on.

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel resource description: the panels, and its registration with the run-time
 // layer. The controls of each page are listed in its own resource_<page>.cpp.
 
 #include "panels/resource.h"
 #include "panels/resource_pages.h"
 
+#include "compare_ui/compare_window.h"
 #include "link_ui/change_log_window.h"
 #include "main_ui/main_panel.h"
-#include "compare_ui/compare_window.h"
 #include "plant/plant_dialog.h"
 #include "setup/assistant.h"
 #include "stats/statistics.h"
@@ -24,8 +25,8 @@ namespace res {
 void AddHelpPopup(std::vector<ControlDef> &c)
 {
     // The windows of their own have a pop-up each: a child panel shows only inside its window.
-    for (auto [text, panel] : {std::pair{HELP_TEXT, PANEL_HELP}, {STATS_HELP_TEXT, PANEL_STATS_HELP},
-                               {SETUP_HELP_TEXT, PANEL_SETUP_HELP}})
+    for (auto [text, panel] :
+         {std::pair{HELP_TEXT, PANEL_HELP}, {STATS_HELP_TEXT, PANEL_STATS_HELP}, {SETUP_HELP_TEXT, PANEL_SETUP_HELP}})
         c.push_back(make(text, Kind::TextBox, panel, "", {2, 2, 126, 316}));
 }
 

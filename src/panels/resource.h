@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The panel resource description: every panel, tab page and control of the program,
 // listed once and bound to its callback.

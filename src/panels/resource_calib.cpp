@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calibration page with its two inner pages (procedure and service).
 
 #include "panels/resource_pages.h"
 
-#include "main_ui/hwtype.h"
 #include "calib_ui/procedure.h"
 #include "calib_ui/service.h"
 #include "calib_ui/table_loader.h"
+#include "main_ui/hwtype.h"
 #include "params_ui/para_callbacks.h"
 
 namespace panels::res {
@@ -26,11 +27,13 @@ void AddCalibrationPages(std::vector<ControlDef> &c)
     c.push_back(make(CALIB_SERVICE_FRAME, Kind::Decoration, PC, "", {224, 4, 32, 388}));
 
     const int C1 = PAGE_CAL1;
-    c.push_back(make(CAL1_ACTIVATE, Kind::CheckBox, C1, "ACTIVATE CALIBRATION", {8, 8, 20, 180}, CC_CheckActivateCalib));
+    c.push_back(
+        make(CAL1_ACTIVATE, Kind::CheckBox, C1, "ACTIVATE CALIBRATION", {8, 8, 20, 180}, CC_CheckActivateCalib));
     c.push_back(numeric(CAL1_REF_SIZE, C1, "REFERENCE [um]", {50, 8, kFieldH, 100}, 0, 1e9, 10000));
     c.push_back(display(CAL1_CUR_PIXEL, C1, "CURRENT [pixel]", {50, 120, kFieldH, 100}));
     c.push_back(display(CAL1_NEW_SLOPE, C1, "NEW SLOPE [um/pixel]", {96, 8, kFieldH, 100}, 4));
-    c.push_back(bind(numeric(CAL1_SLOPE, C1, "SLOPE [um/pixel]", {96, 120, kFieldH, 100}, 0, 262143.0, 5.0, 4), CC_NUMslope));
+    c.push_back(
+        bind(numeric(CAL1_SLOPE, C1, "SLOPE [um/pixel]", {96, 120, kFieldH, 100}, 0, 262143.0, 5.0, 4), CC_NUMslope));
     c.push_back(display(CAL1_SLOPE_SHOWN, C1, "IN USE", {96, 230, kFieldH, 100}, 4));
     c.push_back(make(CAL1_ACCEPT, Kind::Button, C1, "ACCEPT", {140, 8, 24, 80}, CC_ButtonAcceptCalib));
     c.push_back(make(CAL1_SAVE, Kind::Button, C1, "SAVE", {140, 94, 24, 80}, CC_ButtonRefreshCalib));
@@ -40,9 +43,15 @@ void AddCalibrationPages(std::vector<ControlDef> &c)
     const int C2 = PAGE_CAL2;
     c.push_back(numeric(CAL2_SERNO, C2, "SER-NO", {18, 8, kFieldH, 80}, 0, 65535, 0));
     c.push_back(ring(CAL2_HWTYPE, C2, "HW-TYPE", {18, 100, kFieldH, 170},
-                     {{"K-VOR-MQ-10-CL", 517422}, {"K-VOR-MQ", 517311}, {"K-VOR-MQ-14-CL", 517465},
-                      {"K-VOR-MQ-20-CL", 517318}, {"K-VOR-MQ-20", 517312}, {"K-VOR-MQ-30-CL", 517204},
-                      {"K-VOR-MQ-30", 517449}, {"K-VOR-MQ-40-CL", 517437}, {"K-VOR-MQ-40", 517314}}));
+                     {{"K-VOR-MQ-10-CL", 517422},
+                      {"K-VOR-MQ", 517311},
+                      {"K-VOR-MQ-14-CL", 517465},
+                      {"K-VOR-MQ-20-CL", 517318},
+                      {"K-VOR-MQ-20", 517312},
+                      {"K-VOR-MQ-30-CL", 517204},
+                      {"K-VOR-MQ-30", 517449},
+                      {"K-VOR-MQ-40-CL", 517437},
+                      {"K-VOR-MQ-40", 517314}}));
     c.back().callback = CC_DROPhwtype;
     c.push_back(numeric(CAL2_OFFSET, C2, "UM-OFFSET", {62, 8, kFieldH, 80}, -1e9, 1e9, 0));
     c.push_back(numeric(CAL2_SLOPE, C2, "SLOPE [um/pixel]", {62, 100, kFieldH, 90}, 0, 262143.0, 5.0, 4));

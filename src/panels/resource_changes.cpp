@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Change log window: the filter, the rows newest first, the latest hash, the export.
 
 #include "link_ui/change_log_window.h"

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Compare-sets window: the four columns of sets under the parameter-file keys, the buttons
 // that fill them and take them onto the pages.
 
+#include "compare_ui/compare_window.h"
 #include "panels/resource_pages.h"
 #include "params/parafile.h"
-#include "compare_ui/compare_window.h"
 
 namespace panels::res {
 

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel: header band, exchange buttons, graphs, value displays and the status line.
 
-#include "panels/resource_pages.h"
+#include "main_ui/main_callbacks.h"
 #include "main_ui/main_panel.h"
 #include "main_ui/target_buttons.h"
+#include "panels/resource_pages.h"
 #include "params_ui/transfer.h"
 #include "stats/statistics.h"
-#include "main_ui/main_callbacks.h"
 
 #include <utility>
 
@@ -43,7 +44,7 @@ void AddMainPanel(std::vector<ControlDef> &c)
     c.push_back(make(MAIN_SEND, Kind::Button, PANEL, "SEND", {440, 88, 28, 70}, CC_BTNSend));
     {
         ControlDef ram = make(MAIN_RAM, Kind::Radio, PANEL, "RAM", {478, 12, 20, 60}, CC_RBTRam);
-        ram.initial = 1;  // the storage target at start-up
+        ram.initial = 1; // the storage target at start-up
         c.push_back(ram);
     }
     c.push_back(make(MAIN_EEPROM, Kind::Radio, PANEL, "EEPROM", {478, 76, 20, 80}, CC_RBTEeprom));
@@ -92,13 +93,20 @@ void AddMainPanel(std::vector<ControlDef> &c)
 
     // Measurement and display controls.
     const std::pair<int, CtrlCallback> measurementCallbacks[] = {
-        {MAIN_RUN, CC_BTNRun},           {MAIN_STOP, CC_BTNStop},
-        {MAIN_VIDEO, CC_BTNVideo},       {MAIN_RESET, CC_ButtonReset},
-        {MAIN_MM_SWITCH, CC_BINSWmillimeter}, {MAIN_ZOOM, CC_TOGGButtonZoom},
-        {MAIN_COMPARE, CC_TOGGButtonRaw}, {MAIN_EDGE_LEFT, CC_NEDITEdgeLeft},
-        {MAIN_EDGE_RIGHT, CC_NEDITEdgeRight}, {MAIN_ROLL_GRAPH, CC_GRAPHRaw},
-        {MAIN_VIDEO_GRAPH, CC_GRAPHVideo}, {MAIN_DECO_ANALOG, CC_DECOmaxmin1},
-        {MAIN_DECO_RUNSTOP, CC_DECOrunstop}, {MAIN_TAB, CC_TABmain},
+        {MAIN_RUN, CC_BTNRun},
+        {MAIN_STOP, CC_BTNStop},
+        {MAIN_VIDEO, CC_BTNVideo},
+        {MAIN_RESET, CC_ButtonReset},
+        {MAIN_MM_SWITCH, CC_BINSWmillimeter},
+        {MAIN_ZOOM, CC_TOGGButtonZoom},
+        {MAIN_COMPARE, CC_TOGGButtonRaw},
+        {MAIN_EDGE_LEFT, CC_NEDITEdgeLeft},
+        {MAIN_EDGE_RIGHT, CC_NEDITEdgeRight},
+        {MAIN_ROLL_GRAPH, CC_GRAPHRaw},
+        {MAIN_VIDEO_GRAPH, CC_GRAPHVideo},
+        {MAIN_DECO_ANALOG, CC_DECOmaxmin1},
+        {MAIN_DECO_RUNSTOP, CC_DECOrunstop},
+        {MAIN_TAB, CC_TABmain},
     };
     for (const auto &[id, callback] : measurementCallbacks)
         for (ControlDef &d : c)

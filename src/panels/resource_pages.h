@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Helpers for the page files of the resource description: one file per panel page,
 // each adding its controls in the order they are built.
@@ -12,8 +14,7 @@ namespace panels::res {
 
 using namespace ui;
 
-inline const std::vector<ListItem> kBaudItems = {
-    {"9600", 0}, {"19200", 1}, {"38400", 2}, {"57600", 3}, {"115200", 4}};
+inline const std::vector<ListItem> kBaudItems = {{"9600", 0}, {"19200", 1}, {"38400", 2}, {"57600", 3}, {"115200", 4}};
 
 inline ControlDef make(int id, Kind kind, int panel, const char *label, Rect rect, CtrlCallback callback = nullptr)
 {
@@ -34,7 +35,7 @@ inline ControlDef bind(ControlDef d, CtrlCallback callback)
 }
 
 inline ControlDef numeric(int id, int panel, const char *label, Rect rect, double lo, double hi, double initial,
-                   int precision = 0, bool indicator = false)
+                          int precision = 0, bool indicator = false)
 {
     ControlDef d = make(id, Kind::Numeric, panel, label, rect);
     d.minimum = lo;
@@ -73,7 +74,7 @@ inline ControlDef led(int id, int panel, const char *label, Rect rect, int color
 }
 
 inline ControlDef slider(int id, int panel, const char *label, Rect rect, double lo, double hi, double initial,
-                  int precision)
+                         int precision)
 {
     ControlDef d = numeric(id, panel, label, rect, lo, hi, initial, precision);
     d.kind = Kind::Slider;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plant link dialog: the MQTT settings, the link's state, ACCEPT and CANCEL.
 
 #include "panels/resource_pages.h"

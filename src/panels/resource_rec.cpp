@@ -1,16 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data recorder page.
 
+#include "panels/resource_pages.h"
 #include "recorder/recorder.h"
 #include "stats/statistics.h"
-#include "panels/resource_pages.h"
 
 namespace panels::res {
 
 void AddRecorderPage(std::vector<ControlDef> &c)
 {
     const int PR = PAGE_REC;
-    c.push_back(ring(REC_MODE, PR, "RS-232-MODE", {row(0), kColA, kFieldH, kFieldW},
-                     {{"STATIC(REC)", 0}, {"EXT-IN0-L/H", 1}, {"EXT-IN0-L/H(3-BYTE)", 2}, {"CONTINUOUS", 3}, {"MODE 4", 4}}));
+    c.push_back(
+        ring(REC_MODE, PR, "RS-232-MODE", {row(0), kColA, kFieldH, kFieldW},
+             {{"STATIC(REC)", 0}, {"EXT-IN0-L/H", 1}, {"EXT-IN0-L/H(3-BYTE)", 2}, {"CONTINUOUS", 3}, {"MODE 4", 4}}));
     c.back().callback = CC_DROPrs232mode;
     c.push_back(numeric(REC_SAMPLES, PR, "SAMPLES", {row(1), kColA, kFieldH, 80}, 1, 32000, 100));
     c.back().callback = CC_NUMsample;
@@ -22,7 +24,8 @@ void AddRecorderPage(std::vector<ControlDef> &c)
         c.push_back(f);
     }
     c.push_back(make(REC_FILE_BTN, Kind::Button, PR, "...", {row(2), kColA + 336, kFieldH, 30}, CC_PICBTNrecfile));
-    c.push_back(make(REC_STATS, Kind::Button, PR, "STATISTICS", {row(2) - 24, kColA + 276, kFieldH, 90}, CC_BTNStatistics));
+    c.push_back(
+        make(REC_STATS, Kind::Button, PR, "STATISTICS", {row(2) - 24, kColA + 276, kFieldH, 90}, CC_BTNStatistics));
     c.push_back(make(REC_START, Kind::Button, PR, "START", {row(3), kColA, 24, 80}, CC_CBTNStartRecord));
     c.push_back(make(REC_STOP, Kind::Button, PR, "STOP", {row(3), kColA + 90, 24, 80}, CC_PICBTNStopRecord));
     c.push_back(display(REC_COUNT, PR, "SAMPLE", {row(3), kColB, kFieldH, 80}));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up assistant window: the last profile with its threshold, the buttons, the steps of
 // the last AUTO SET-UP, and one row per diagnosis (figure, verdict, what to do).
 

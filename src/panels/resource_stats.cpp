@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics window: the record file, the tolerance window, the table of figures, the
 // histogram and the run chart, and the exports. Labels are UTF-8 (widgets are built
 // from them as such).
@@ -29,15 +30,16 @@ void AddStatisticsWindow(std::vector<ControlDef> &c)
     c.push_back(bind(numeric(STATS_SLOPE, PS, "SLOPE [µm/pixel]", {152, 10, kFieldH, 100}, 0.00001, 1000000, 5.0, 5),
                      CC_NUMstatsTolerance));
     c.push_back(bind(numeric(STATS_BINS, PS, "BINS", {152, 120, kFieldH, 60}, 1, 500, 10), CC_NUMstatsBins));
-    c.push_back(bind(ring(STATS_SERIES, PS, "GRAPHS OF", {152, 190, kFieldH, 130},
-                          {{"M-VALUE [pixel]", 0}, {"M-VAL [µm]", 1}}),
-                     CC_DROPstatsSeries));
+    c.push_back(
+        bind(ring(STATS_SERIES, PS, "GRAPHS OF", {152, 190, kFieldH, 130}, {{"M-VALUE [pixel]", 0}, {"M-VAL [µm]", 1}}),
+             CC_DROPstatsSeries));
 
     c.push_back(make(STATS_COL_PIXEL, Kind::TextMessage, PS, "M-VALUE [pixel]", {186, 120, 16, 100}));
     c.push_back(make(STATS_COL_UM, Kind::TextMessage, PS, "M-VAL [µm]", {186, 225, 16, 100}));
-    static const char *const rowLabels[STATS_ROWS] = {
-        "n", "MEAN", "STD-DEV (n-1)", "MIN", "MAX", "RANGE", "LOWER LIMIT",
-        "UPPER LIMIT", "ABOVE", "INSIDE", "BELOW", "Cp", "Cpk"};
+    static const char *const rowLabels[STATS_ROWS] = {"n",     "MEAN",   "STD-DEV (n-1)", "MIN",
+                                                      "MAX",   "RANGE",  "LOWER LIMIT",   "UPPER LIMIT",
+                                                      "ABOVE", "INSIDE", "BELOW",         "Cp",
+                                                      "Cpk"};
     for (int r = 0; r < STATS_ROWS; ++r) {
         const int top = 204 + r * 22;
         c.push_back(make(STATS_ROW_LABEL + r, Kind::TextMessage, PS, rowLabels[r], {top + 2, 10, 16, 105}));
@@ -50,11 +52,12 @@ void AddStatisticsWindow(std::vector<ControlDef> &c)
 
     c.push_back(make(STATS_HISTOGRAM, Kind::Graph, PS, "HISTOGRAM", {100, 340, 220, 490}));
     c.push_back(make(STATS_RUNCHART, Kind::Graph, PS, "RUN CHART", {330, 340, 220, 490}));
-    c.push_back(make(STATS_SAVE_REPORT, Kind::Button, PS, "SAVE REPORT...", {562, 340, 26, 150}, CC_BTNstatsSaveReport));
+    c.push_back(
+        make(STATS_SAVE_REPORT, Kind::Button, PS, "SAVE REPORT...", {562, 340, 26, 150}, CC_BTNstatsSaveReport));
     c.push_back(make(STATS_SAVE_HISTOGRAM, Kind::Button, PS, "SAVE HISTOGRAM...", {562, 510, 26, 150},
                      CC_BTNstatsSaveHistogram));
-    c.push_back(make(STATS_SAVE_RUNCHART, Kind::Button, PS, "SAVE RUN CHART...", {562, 680, 26, 150},
-                     CC_BTNstatsSaveRunChart));
+    c.push_back(
+        make(STATS_SAVE_RUNCHART, Kind::Button, PS, "SAVE RUN CHART...", {562, 680, 26, 150}, CC_BTNstatsSaveRunChart));
 }
 
 } // namespace panels::res

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Two parameter sets compared field by field under their parameter-file keys: what the
 // command line's diff and restore show, and what a side-by-side view of two sets shows.

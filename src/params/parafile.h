@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Parameter files: the parameter set as section "PARA" of an INI file, one integer key
 // per field, in the record's order.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The parameter set: the sensor's whole configuration as the 60-byte record that is
 // read from and written to the sensor and stored in parameter files.
@@ -5,7 +7,6 @@
 #include "base/records.h"
 
 #include <cstdint>
-
 
 // Start-up values of the parameter set.
 void SetParameterDefaults(ParameterSet &p);

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "params_ui/help.h"
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
 #include "ui/runtime.h"
 
 using namespace ui;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Help texts of the parameter controls: the pop-up stands right of the main tab
 // control, level with the clicked control.

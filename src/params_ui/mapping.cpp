@@ -1,15 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "params_ui/mapping.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
-#include "params_ui/para_callbacks.h"
 #include "params/parafile.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
+#include "params_ui/para_callbacks.h"
 #include "ui/runtime.h"
 
 #include <cmath>
@@ -86,7 +88,7 @@ int ResolutionMicrons(std::uint32_t hardwareType, std::uint16_t opMode)
 {
     struct Row {
         std::uint32_t codes[2];
-        int microns[3];  // operating modes 0 (and others), 1, 2
+        int microns[3]; // operating modes 0 (and others), 1, 2
     };
     static const Row rows[] = {
         {{517311, 517422}, {10, 15, 20}}, {{517465, 517465}, {14, 20, 28}}, {{517312, 517318}, {20, 30, 40}},
@@ -184,8 +186,7 @@ void SetPanelValues()
             upper = lower = raw.AUTO_TOL;
         }
     }
-    const bool dimTolerances =
-        pset.Hardware_Mode == 1 || pset.Hardware_Mode == 3 || pset.Tolerance_Mode > 0;
+    const bool dimTolerances = pset.Hardware_Mode == 1 || pset.Hardware_Mode == 3 || pset.Tolerance_Mode > 0;
     SetCtrlDimmed(pPara1, PARA1_UPPER_TOL, dimTolerances);
     SetCtrlDimmed(pPara1, PARA1_LOWER_TOL, dimTolerances);
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The parameter set on the panel: showing it, reading it back, and dimming the
 // buttons that talk to the sensor.

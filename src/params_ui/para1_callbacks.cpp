@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // First parameter page: evaluation, tolerances, set point and teach, analog output.
 
-#include "params_ui/para_callbacks.h"
 #include "files/change_watch.h"
+#include "params_ui/para_callbacks.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "display/measure.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "params_ui/help.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
+#include "params_ui/help.h"
 #include "ui/runtime.h"
 
 using namespace ui;
@@ -51,14 +52,16 @@ unsigned short ClampLowerTolerance(unsigned short lower, unsigned short teach)
 
 int CC_DROPevalmode(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event, "EVALUATION-MODE:\nDrop-down element to select an evaluation mode at the sensor.");
+    ParameterHelpOnRightClick(panel, control, event,
+                              "EVALUATION-MODE:\nDrop-down element to select an evaluation mode at the sensor.");
     return 0;
 }
 
 int CC_DROPtolMode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "TOLERANCE-MODE:\nWith this drop-down list the mode for the tolerance-window-calculation can be set."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "TOLERANCE-MODE:\nWith this drop-down list the mode for the tolerance-window-calculation can be set."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -81,24 +84,27 @@ int CC_DROPtolMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPpolarity(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "POLARITY:\nDrop-down element to change the polarity (0V,+24VDC) of the digital outputs OUTx of the sensor.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "POLARITY:\nDrop-down element to change the polarity (0V,+24VDC) of the digital outputs OUTx of the sensor.");
     return 0;
 }
 
 int CC_DROPaverage(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "AVERAGE:\nNumber N of line-scans which are stored\nin a ring-buffer. On each main-loop-cycle\na "
-             "mean-value is calculated out of the ring-buffer.\nThe switching frequency is reduced by 1/N .\n");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "AVERAGE:\nNumber N of line-scans which are stored\nin a ring-buffer. On each main-loop-cycle\na "
+        "mean-value is calculated out of the ring-buffer.\nThe switching frequency is reduced by 1/N .\n");
     return 0;
 }
 
 int CC_DROPanaMode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "ANALOG-OUT:\nDrop-down element to preset the mode\nof the analog output. The analog-output is "
-                 "connected to /pin8/red/8-pole socket."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "ANALOG-OUT:\nDrop-down element to preset the mode\nof the analog output. The analog-output is "
+            "connected to /pin8/red/8-pole socket."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -111,23 +117,26 @@ int CC_DROPanaMode(int panel, int control, int event, void *, int, int)
 
 int CC_BINSWoutMode(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "ANALOG-OUT-MODE:\nBinary-Switch to set the mode U[0...10V] or I[4...20mA] \nof the analog output. The "
-             "analog-output is connected to /pin8/red/8-pole socket.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "ANALOG-OUT-MODE:\nBinary-Switch to set the mode U[0...10V] or I[4...20mA] \nof the analog output. The "
+        "analog-output is connected to /pin8/red/8-pole socket.");
     return 0;
 }
 
 int CC_DROPzoomMode(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event, "ZOOM-MODE:\nDrop-down element to preset the zoom mode of the analog output.");
+    ParameterHelpOnRightClick(panel, control, event,
+                              "ZOOM-MODE:\nDrop-down element to preset the zoom mode of the analog output.");
     return 0;
 }
 
 int CC_NEDITToleranceUP(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "TOLERANCE-HIGH:\nNumerical input field to preset the upper\ntolerance limit in [pixel] at the "
-                 "hardware."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "TOLERANCE-HIGH:\nNumerical input field to preset the upper\ntolerance limit in [pixel] at the "
+            "hardware."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
         return 0;
@@ -142,9 +151,10 @@ int CC_NEDITToleranceUP(int panel, int control, int event, void *, int, int)
 
 int CC_NEDITToleranceLO(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "TOLERANCE-LOW:\nNumerical input field to preset the lower tolerance limit in [pixel] at the "
-                 "sensor."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "TOLERANCE-LOW:\nNumerical input field to preset the lower tolerance limit in [pixel] at the "
+            "sensor."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
         return 0;
@@ -172,7 +182,7 @@ int CC_ButtonTeach(int panel, int control, int event, void *, int, int)
             PushTEACH();
             teach_flag = 0;
         } else {
-            teach_flag = 1;  // the running loop teaches after its current pass
+            teach_flag = 1; // the running loop teaches after its current pass
         }
         break;
     default:
@@ -183,8 +193,9 @@ int CC_ButtonTeach(int panel, int control, int event, void *, int, int)
 
 int CC_NEDITTeach(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "TEACH-VALUE [Pixel]:\nEdit-field to preset the pixel-position of the setpoint value == teach value."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "TEACH-VALUE [Pixel]:\nEdit-field to preset the pixel-position of the setpoint value == teach value."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;

@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Second parameter page: light source, exposure, video threshold and its save.
 
-#include "params_ui/para_callbacks.h"
 #include "files/change_watch.h"
+#include "params_ui/para_callbacks.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
 #include "base/state.h"
+#include "base/statusline.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "base/statusline.h"
-#include "params_ui/help.h"
 #include "params/pset.h"
+#include "params_ui/help.h"
 #include "params_ui/transfer.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cstring>
@@ -67,14 +68,16 @@ void showVideoGraph()
 
 int CC_SLIDEpower(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event, "POWER:\nWith this slider, the power of the light-\nsource at the sensor can be set.");
+    ParameterHelpOnRightClick(panel, control, event,
+                              "POWER:\nWith this slider, the power of the light-\nsource at the sensor can be set.");
     return 0;
 }
 
 int CC_SLIDEIntegrationTime(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "EXPOSURE-TIME [ms]:\nWith this slider, the exposure time of the\nccd-receiver can be set."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "EXPOSURE-TIME [ms]:\nWith this slider, the exposure time of the\nccd-receiver can be set."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
         return 0;
@@ -162,9 +165,10 @@ int CC_SLIDEVideoThreshold(int panel, int control, int event, void *, int, int)
 
 int CC_DROPpowerMode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "POWER-MODE:\nDrop-down element to enable or disable \nthe dynamic-power control at the\nlighting "
-                 "unit of the sensor hardware."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "POWER-MODE:\nDrop-down element to enable or disable \nthe dynamic-power control at the\nlighting "
+            "unit of the sensor hardware."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -177,25 +181,28 @@ int CC_DROPpowerMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPbgMode(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "BACKGROUND-COMP-MODE:\nWith this drop-down element the background light-\ncompensation can be "
-             "activated.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "BACKGROUND-COMP-MODE:\nWith this drop-down element the background light-\ncompensation can be "
+        "activated.");
     return 0;
 }
 
 int CC_DROP_FilterType(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "SMOOTH-VIDEO-SIGNAL:\nActivate/Deactivate digital filtering of the\nvideo-signal. A moving average of "
-             "n-th\norder is applied to the video-data.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "SMOOTH-VIDEO-SIGNAL:\nActivate/Deactivate digital filtering of the\nvideo-signal. A moving average of "
+        "n-th\norder is applied to the video-data.");
     return 0;
 }
 
 int CC_DROPvthdmode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video-threshold is calculated "
-                 "from\nthe intensity profile."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "VIDEO-THD-MODE:\nFIXED: Horizontal video-threshold is used. \nAUTO:  Video-threshold is calculated "
+            "from\nthe intensity profile."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -217,9 +224,10 @@ int CC_DROPvthdmode(int panel, int control, int event, void *, int, int)
 
 int CC_CBTNSaveThreshold(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "SAVE V-THD:\nWith this button the actual video-threshold\nis stored to the EEPROM of the "
-                 "sensor.\nATTENTION: LIGHT-MEASURING \nSECTION MUST BE FREE !"))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "SAVE V-THD:\nWith this button the actual video-threshold\nis stored to the EEPROM of the "
+            "sensor.\nATTENTION: LIGHT-MEASURING \nSECTION MUST BE FREE !"))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -250,8 +258,9 @@ int CC_CBTNSaveThreshold(int panel, int control, int event, void *, int, int)
 
 int CC_BINSWTarget(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store in volatile RAM "
-             "memory.\nEEPROM: store in nonvolatile EEPROM.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "TARGET SWITCH\nSelect storage location for video-threshold.\nRAM:    store in volatile RAM "
+        "memory.\nEEPROM: store in nonvolatile EEPROM.");
     return 0;
 }

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Third parameter page (trigger, housing controls, receiver operating mode), the slope
 // field of the first calibration page and the spare help-text control.
 
 #include "params_ui/para_callbacks.h"
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "link/hwinfo.h"
 #include "params_ui/help.h"
 #include "params_ui/mapping.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <cmath>
@@ -19,17 +20,19 @@ using namespace panels;
 
 int CC_DROP_TrigMode(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "EXT-IN0-TRIG-MODE:\nSelect a working-mode at K-VOR-sensor\nfor external IN0 digital input <pin3> wire "
-             "of \n8-pole. female connector.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "EXT-IN0-TRIG-MODE:\nSelect a working-mode at K-VOR-sensor\nfor external IN0 digital input <pin3> wire "
+        "of \n8-pole. female connector.");
     return 0;
 }
 
 int CC_DROPhardware(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "HARDWARE OPERATION-MODE:\nDrop-down element to enable or disable \nharware components e.g. the "
-                 "button or\npotentiometer at the sensor-housing."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "HARDWARE OPERATION-MODE:\nDrop-down element to enable or disable \nharware components e.g. the "
+            "button or\npotentiometer at the sensor-housing."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;
@@ -44,9 +47,10 @@ int CC_DROPhardware(int panel, int control, int event, void *, int, int)
 
 int CC_DROPopMode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "CCD-OPERATION-MODE:\nSet the operation mode of the linear-image sensor.\nNORMAL-SPEED -> HIGH "
-                 "RESOLUTION\nDOUBLE-SPEED -> HALF RESOLUTION"))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "CCD-OPERATION-MODE:\nSet the operation mode of the linear-image sensor.\nNORMAL-SPEED -> HIGH "
+            "RESOLUTION\nDOUBLE-SPEED -> HALF RESOLUTION"))
         return 0;
     if (event != EVENT_VAL_CHANGED)
         return 0;
@@ -75,8 +79,9 @@ int CC_DROPopMode(int panel, int control, int event, void *, int, int)
 
 int CC_DROPintrgMode(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                 "INTERNAL-TRIGGGER-MODE:\nDrop-down element to select an\ninternal trigger mode at the sensor."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "INTERNAL-TRIGGGER-MODE:\nDrop-down element to select an\ninternal trigger mode at the sensor."))
         return 0;
     if (event != EVENT_VAL_CHANGED)
         return 0;
@@ -91,9 +96,10 @@ int CC_DROPintrgMode(int panel, int control, int event, void *, int, int)
 
 int CC_NUMtrgPix(int panel, int control, int event, void *, int, int)
 {
-    ParameterHelpOnRightClick(panel, control, event,
-             "MIN-TRIGGER-PIXEL:\nNumerical input to set the minimum \nnumber of dark-pixel for the internal-trigger "
-             "\nevent at the sensor.");
+    ParameterHelpOnRightClick(
+        panel, control, event,
+        "MIN-TRIGGER-PIXEL:\nNumerical input to set the minimum \nnumber of dark-pixel for the internal-trigger "
+        "\nevent at the sensor.");
     return 0;
 }
 

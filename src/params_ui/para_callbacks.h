@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Callbacks of the three parameter pages, the slope field of the first calibration
 // page and the spare help-text control. Most only show their help text; the others
@@ -11,7 +13,8 @@ int PushTEACH();
 // Shows a threshold in percent on the slider and on the entry beside it.
 void ShowVideoThreshold(unsigned percent);
 
-#define MQ_CALLBACK(name) int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+#define MQ_CALLBACK(name)                                                                                              \
+    int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
 
 // first parameter page
 MQ_CALLBACK(CC_DROPevalmode);
@@ -29,7 +32,7 @@ MQ_CALLBACK(CC_NEDITTeach);
 MQ_CALLBACK(CC_SLIDEpower);
 MQ_CALLBACK(CC_SLIDEIntegrationTime);
 MQ_CALLBACK(CC_SLIDEVideoThreshold);
-MQ_CALLBACK(CC_NEDITVideoThreshold);  // the exact entry beside the threshold slider
+MQ_CALLBACK(CC_NEDITVideoThreshold); // the exact entry beside the threshold slider
 MQ_CALLBACK(CC_DROPpowerMode);
 MQ_CALLBACK(CC_DROPbgMode);
 MQ_CALLBACK(CC_DROP_FilterType);

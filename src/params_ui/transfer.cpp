@@ -1,27 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "params_ui/transfer.h"
 #include "files/change_watch.h"
 
+#include "base/control_ids.h"
 #include "base/hooks.h"
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
-#include "base/records.h"
 #include "display/measure.h"
 #include "files/locations.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
-#include "params_ui/help.h"
-#include "params_ui/mapping.h"
 #include "params/parafile.h"
 #include "params/pset.h"
-#include "base/control_ids.h"
-#include "base/popups.h"
-#include "ui/runtime.h"
+#include "params_ui/help.h"
+#include "params_ui/mapping.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <cstring>
 #include <string>
-
 
 void PushGET(std::uint16_t where)
 {
@@ -45,7 +46,7 @@ void PushGET(std::uint16_t where)
     }
     SetPanelValues();
     ShowStatus();
-    NotifyParametersTransferred(where);  // DATFILE is not the sensor: nothing goes out
+    NotifyParametersTransferred(where); // DATFILE is not the sensor: nothing goes out
 }
 
 void PushSEND(std::uint16_t where)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Moving the parameter set between the panel and the sensor's RAM or EEPROM.
 

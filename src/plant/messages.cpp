@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "plant/messages.h"
 
 #include "params/parafile.h"
@@ -8,10 +10,7 @@
 
 namespace {
 
-std::string compact(const QJsonObject &o)
-{
-    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
-}
+std::string compact(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(); }
 
 QJsonObject frameObject(std::uint64_t seq, std::int64_t msecs, const MeasurementRecord &r, bool inTolerance)
 {

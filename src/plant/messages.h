@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the plant link publishes: topics and JSON payloads, built from the program's
 // records so the exact members can be checked without a broker.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's offline buffer: messages wait here, in order, until the broker has
 // acknowledged them. Free of the network so its rules can be checked on their own; the
@@ -15,7 +17,7 @@ struct PlantMessage {
     std::string payload;
     int qos = 1;
     bool retain = false;
-    std::uint64_t id = 0;  // given by the outbox: the order, across runs too (0: not yet given)
+    std::uint64_t id = 0; // given by the outbox: the order, across runs too (0: not yet given)
 };
 
 class PlantOutbox {
@@ -64,7 +66,7 @@ private:
     void dropOverflow();
 
     std::deque<Entry> entries_;
-    std::size_t sent_ = 0;  // entries_[0 .. sent_) are with the broker
+    std::size_t sent_ = 0; // entries_[0 .. sent_) are with the broker
     std::size_t capacity_;
     std::size_t window_;
     std::uint64_t dropped_ = 0;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "plant/outbox_file.h"
 
 #include <algorithm>
@@ -14,9 +16,9 @@ namespace {
 
 constexpr char kHeader[] = "MQ-Vista outbox 1\n";
 constexpr std::size_t kHeaderSize = sizeof kHeader - 1;
-constexpr std::size_t kFrame = 8;                      // body length and CRC-32, before each body
-constexpr std::size_t kMaxBody = 16u << 20;            // far above any message the program makes
-constexpr std::size_t kMessageFixed = 1 + 8 + 1 + 1 + 4;  // kind, id, qos, retain, topic length
+constexpr std::size_t kFrame = 8;                        // body length and CRC-32, before each body
+constexpr std::size_t kMaxBody = 16u << 20;              // far above any message the program makes
+constexpr std::size_t kMessageFixed = 1 + 8 + 1 + 1 + 4; // kind, id, qos, retain, topic length
 constexpr char kMessage = 'M';
 constexpr char kDone = 'D';
 // The gone part is rewritten away once it is larger than what waits and this many bytes;
@@ -236,7 +238,7 @@ void PlantOutboxFile::close()
     if (fd_ < 0)
         return;
     sync();
-    ::close(fd_);  // releases the lock
+    ::close(fd_); // releases the lock
     fd_ = -1;
     path_.clear();
     live_.clear();

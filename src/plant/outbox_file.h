@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's buffer on disk, beside the settings file, so that what waits for the
 // broker outlives a close, a crash or a power cut. An append-only file: a record per
@@ -19,11 +21,11 @@ inline constexpr const char *kPlantOutboxFileName = "MQ-Vista-outbox.dat";
 // What a file held: the messages still waiting, in order, with their ids.
 struct PlantOutboxContents {
     std::vector<PlantMessage> messages;
-    std::vector<std::size_t> offsets;  // where the record of messages[i] starts
-    std::uint64_t lastId = 0;          // the highest id the file gave (new ones go on from it)
-    std::uint64_t lastDone = 0;        // everything up to this id is gone
-    std::size_t wholeBytes = 0;        // the file up to the end of its last whole record
-    bool damaged = false;              // what follows wholeBytes is not a whole record
+    std::vector<std::size_t> offsets; // where the record of messages[i] starts
+    std::uint64_t lastId = 0;         // the highest id the file gave (new ones go on from it)
+    std::uint64_t lastDone = 0;       // everything up to this id is gone
+    std::size_t wholeBytes = 0;       // the file up to the end of its last whole record
+    bool damaged = false;             // what follows wholeBytes is not a whole record
 };
 
 // Reads file contents up to the last whole record; never fails, whatever the bytes.
@@ -67,6 +69,6 @@ private:
     std::size_t size_ = 0;
     std::uint64_t lastDone_ = 0;
     std::uint64_t lastAppended_ = 0;
-    std::deque<std::pair<std::uint64_t, std::size_t>> live_;  // id and offset of each waiting message
+    std::deque<std::pair<std::uint64_t, std::size_t>> live_; // id and offset of each waiting message
     bool dirty_ = false;
 };

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "plant/plant_dialog.h"
 
-#include "base/state.h"
-#include "params_ui/help.h"
-#include "files/settings.h"
 #include "base/control_ids.h"
+#include "base/state.h"
+#include "files/settings.h"
+#include "params_ui/help.h"
 #include "plant/plant_link.h"
 #include "plant/plant_settings.h"
 #include "ui/runtime.h"
@@ -20,9 +22,9 @@ struct TextField {
     std::string PlantSettings::*value;
 };
 const TextField kTextFields[] = {
-    {PLANT_BROKER, &PlantSettings::broker},           {PLANT_PREFIX, &PlantSettings::topicPrefix},
-    {PLANT_USERNAME, &PlantSettings::username},       {PLANT_PASSWORD_FILE, &PlantSettings::passwordFile},
-    {PLANT_CA_FILE, &PlantSettings::caFile},          {PLANT_CERT_FILE, &PlantSettings::certFile},
+    {PLANT_BROKER, &PlantSettings::broker},     {PLANT_PREFIX, &PlantSettings::topicPrefix},
+    {PLANT_USERNAME, &PlantSettings::username}, {PLANT_PASSWORD_FILE, &PlantSettings::passwordFile},
+    {PLANT_CA_FILE, &PlantSettings::caFile},    {PLANT_CERT_FILE, &PlantSettings::certFile},
     {PLANT_KEY_FILE, &PlantSettings::keyFile},
 };
 
@@ -70,9 +72,10 @@ void DiscardPlantDialog()
 
 int CC_BTNplantLink(int panel, int control, int event, void *, int, int)
 {
-    if (ParameterHelpOnRightClick(panel, control, event,
-                                  "PLANT LINK:\nSettings of the link to the plant network (MQTT):\nbroker, topic prefix, buffer, TLS.\n"
-                                  "Status, parameters and every meas.-frame\nare published there."))
+    if (ParameterHelpOnRightClick(
+            panel, control, event,
+            "PLANT LINK:\nSettings of the link to the plant network (MQTT):\nbroker, topic prefix, buffer, TLS.\n"
+            "Status, parameters and every meas.-frame\nare published there."))
         return 0;
     if (event != EVENT_COMMIT)
         return 0;

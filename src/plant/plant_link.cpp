@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "plant/plant_link.h"
 
 #include "base/state.h"
@@ -45,7 +47,7 @@ void showState(const std::string &text)
 
 unsigned serialOfSensor() { return hwinfo.serialNo; }
 
-bool g_identified = false;  // a served sensor was identified in this run
+bool g_identified = false; // a served sensor was identified in this run
 
 void send(const char *leaf, std::string payload, bool retain)
 {
@@ -57,7 +59,7 @@ void send(const char *leaf, std::string payload, bool retain)
 PlantPublisher &PlantLink()
 {
     static PlantPublisher *link = [] {
-        auto *p = new PlantPublisher;  // lives to the end: the thread must not outlast it
+        auto *p = new PlantPublisher; // lives to the end: the thread must not outlast it
         p->setStateListener(showState);
         return p;
     }();
@@ -67,9 +69,10 @@ PlantPublisher &PlantLink()
 void PlantApplySettings()
 {
     // The buffer lives beside the settings file.
-    PlantLink().setOutboxFile(appini_pathname[0] == '\0'
-                                  ? std::string()
-                                  : (std::filesystem::path(appini_pathname).parent_path() / kPlantOutboxFileName).string());
+    PlantLink().setOutboxFile(
+        appini_pathname[0] == '\0'
+            ? std::string()
+            : (std::filesystem::path(appini_pathname).parent_path() / kPlantOutboxFileName).string());
     PlantLink().configure(plantSettings);
     // A link switched on after the identification still learns which sensor it serves.
     if (g_identified)

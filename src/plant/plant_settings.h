@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's settings: section "MQTT" of the settings file. The password itself is
 // never kept there, only the path of a file that holds it.
@@ -25,7 +27,7 @@ struct PlantSettings {
 
 inline constexpr int kPlantBufferMax = 1000000;
 
-extern PlantSettings plantSettings;  // set by ReadPlantSettings and the PLANT LINK dialog; read by the link
+extern PlantSettings plantSettings; // set by ReadPlantSettings and the PLANT LINK dialog; read by the link
 
 // Takes the keys of section "MQTT" that are present and in range into the record; a null
 // store gives the defaults.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "plant/publisher.h"
 
 #include "plant/messages.h"
@@ -17,9 +19,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr std::size_t kWindow = 32;          // messages with the broker, unacknowledged, at most
+constexpr std::size_t kWindow = 32; // messages with the broker, unacknowledged, at most
 constexpr int kKeepAliveSeconds = 30;
-constexpr double kConnackWaitSeconds = 10.0;  // a broker that accepts TCP but never answers
+constexpr double kConnackWaitSeconds = 10.0; // a broker that accepts TCP but never answers
 constexpr const char *kOnline = "online";
 constexpr const char *kOffline = "offline";
 
@@ -28,9 +30,12 @@ double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(
 std::string refusalText(int connack)
 {
     switch (connack) {
-    case 4: return "MQTT: refused: bad user name or password";
-    case 5: return "MQTT: refused: not authorised";
-    default: return std::string("MQTT: refused: ") + mosquitto_connack_string(connack);
+    case 4:
+        return "MQTT: refused: bad user name or password";
+    case 5:
+        return "MQTT: refused: not authorised";
+    default:
+        return std::string("MQTT: refused: ") + mosquitto_connack_string(connack);
     }
 }
 
@@ -99,7 +104,7 @@ void PlantPublisher::setSerial(unsigned serial)
         return;
     serial_ = serial;
     serialKnown_ = true;
-    retained_.clear();  // another sensor's topics
+    retained_.clear(); // another sensor's topics
     ++generation_;
     changed_.notify_all();
     wake();
@@ -121,7 +126,7 @@ void PlantPublisher::publish(PlantMessage message)
     }
     wake();
     if (filing_)
-        changed_.notify_all();  // a link waiting to reconnect writes it to the file
+        changed_.notify_all(); // a link waiting to reconnect writes it to the file
 }
 
 void PlantPublisher::stop(double drainSeconds)
@@ -382,7 +387,7 @@ mosquitto *PlantPublisher::openSession(const PlantSettings &s, unsigned serial)
             mosquitto_destroy(m);
             return nullptr;
         }
-        mosquitto_tls_opts_set(m, 1, nullptr, nullptr);  // the broker's certificate is verified
+        mosquitto_tls_opts_set(m, 1, nullptr, nullptr); // the broker's certificate is verified
     }
     // A broker on this machine may take the TCP connection, and fail the TLS handshake,
     // before the call returns.
@@ -506,7 +511,7 @@ void PlantPublisher::closeCleanly(mosquitto *m, const PlantSettings &s, unsigned
         if (offlineMid < 0)
             pump(m);
         else
-            applyAcknowledgements();  // what was acknowledged meanwhile is not sent again at the next start
+            applyAcknowledgements(); // what was acknowledged meanwhile is not sent again at the next start
         if (mosquitto_loop(m, 5, 1) != MOSQ_ERR_SUCCESS)
             return;
     }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The plant link's connection to its MQTT broker (libmosquitto). A thread of its own owns
 // the connection; the measuring loops only hand messages to the outbox and never wait for
@@ -70,8 +72,7 @@ private:
     void persist();
     bool unfiledLocked() const { return filing_ && outbox_.lastId() > filed_; }
     // Waits for a change of the link or its end, writing what arrives meanwhile.
-    void waitPersisting(std::unique_lock<std::mutex> &lock, Clock::time_point until,
-                        const std::function<bool()> &done);
+    void waitPersisting(std::unique_lock<std::mutex> &lock, Clock::time_point until, const std::function<bool()> &done);
     void republishRetained(mosquitto *m);
 
     static void onConnect(mosquitto *, void *self, int rc);
@@ -84,7 +85,7 @@ private:
     PlantSettings settings_;
     unsigned serial_ = 0;
     bool serialKnown_ = false;
-    std::uint64_t generation_ = 0;  // bumped by every change that needs a new connection
+    std::uint64_t generation_ = 0; // bumped by every change that needs a new connection
     bool stopping_ = false;
     double drainSeconds_ = 0.0;
     std::string state_;
@@ -98,12 +99,12 @@ private:
 
     // Opened while the thread is off, then touched by the link's thread only.
     PlantOutboxFile file_;
-    bool filing_ = false;      // the file is open (under mutex_)
-    std::uint64_t filed_ = 0;  // messages up to this id are in the file (under mutex_)
+    bool filing_ = false;     // the file is open (under mutex_)
+    std::uint64_t filed_ = 0; // messages up to this id are in the file (under mutex_)
     Clock::time_point lastSync_{};
 
     // Touched by the link's thread only (libmosquitto calls back on it).
-    int connack_ = -1;  // -1 while no answer to CONNECT has come
+    int connack_ = -1; // -1 while no answer to CONNECT has come
     std::vector<int> acks_;
     std::string tlsProblem_;
 };

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Serial and TCP services under the names the link code uses, over QSerialPort and
 // QTcpSocket. Results: 0 or positive on success, negative codes on failure.
@@ -28,10 +30,10 @@ std::string ComPortDevicePath(int port);
 
 // The serial devices present on the machine (USB adapters included).
 struct SerialDeviceInfo {
-    std::string device;        // /dev path
+    std::string device; // /dev path
     std::string description;
     std::string manufacturer;
-    std::string serialNumber;  // empty when the device has none
+    std::string serialNumber; // empty when the device has none
 };
 std::vector<SerialDeviceInfo> ListSerialDevices();
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RS-232 services on QSerialPort.
 
 #include "platform/comm.h"

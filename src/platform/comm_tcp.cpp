@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TCP client services on QTcpSocket. The conversation callback is delivered from
 // the socket's signals, so it runs only while events are processed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Event processing and time for every layer: the sensor core's waits, the widget
 // run-time's loops and the command line all process events through these.
 

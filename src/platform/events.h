@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Event processing and time over Qt Core: the waits of the sensor exchange, the loops of
 // the window and the command line all go through these. They are the run-time's names,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The record file: a six-line header and one tab-separated line per sample, every
 // line ending in CR LF, Latin-1 text. Formatting is kept apart from writing so the

@@ -1,26 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "recorder/recorder.h"
 
+#include "base/control_ids.h"
 #include "base/hooks.h"
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
-#include "params_ui/help.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "base/records.h"
 #include "display/measure.h"
 #include "files/locations.h"
 #include "link/frame.h"
 #include "link/orders.h"
 #include "link/transport.h"
 #include "params/pset.h"
+#include "params_ui/help.h"
+#include "platform/comm.h"
+#include "platform/system.h"
 #include "recorder/record_file.h"
 #include "recorder/trigger_scan.h"
 #include "stats/statistics.h"
-#include "platform/comm.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
-#include "platform/system.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,8 +36,8 @@ namespace {
 
 RecordSampleHook g_sampleHook = nullptr;
 int g_linesLost = 0;
-bool g_headerWritten = false;  // the last writeFileHeader reached the file
-bool g_recording = false;      // a recording runs (its loop is under way)
+bool g_headerWritten = false; // the last writeFileHeader reached the file
+bool g_recording = false;     // a recording runs (its loop is under way)
 // Header bytes already taken off the serial port while looking for a triggered frame.
 int g_heldHeaderBytes = 0;
 
@@ -112,7 +114,8 @@ int takeTriggeredFrame()
         return 0;
     if (comtype == 0) {
         const int missing = kHeaderSize - g_heldHeaderBytes;
-        if (missing > 0 && ComRd(rs232openport, reinterpret_cast<char *>(szReadBuf) + g_heldHeaderBytes, missing) != missing)
+        if (missing > 0 &&
+            ComRd(rs232openport, reinterpret_cast<char *>(szReadBuf) + g_heldHeaderBytes, missing) != missing)
             return 0;
         g_heldHeaderBytes = kHeaderSize;
     }
@@ -272,14 +275,14 @@ struct RecordingUnderWay {
 
 // What a recording carries from one pass of its loop to the next.
 struct Recording {
-    int mode = 0;           // the sensor's RS-232 mode: 0 polled, 1 triggered
-    double interval = 1.0;  // seconds between two polled samples
-    int samples = 1;        // samples asked for
-    double start = 0.0;     // Timer() at the start
-    double last = 0.0;      // when the last sample was asked for (polled) or taken (triggered)
-    int count = 0;          // samples taken
-    int shownSeconds = -1;  // the recording time on display
-    bool lampOn = false;    // the IN0 lamp is lit for the last triggered sample
+    int mode = 0;          // the sensor's RS-232 mode: 0 polled, 1 triggered
+    double interval = 1.0; // seconds between two polled samples
+    int samples = 1;       // samples asked for
+    double start = 0.0;    // Timer() at the start
+    double last = 0.0;     // when the last sample was asked for (polled) or taken (triggered)
+    int count = 0;         // samples taken
+    int shownSeconds = -1; // the recording time on display
+    bool lampOn = false;   // the IN0 lamp is lit for the last triggered sample
 };
 
 // A Start from inside a running recording (or while another loop runs) would nest a
@@ -461,16 +464,12 @@ void CalcRecTime(int seconds)
     SetCtrlVal(pRec, REC_SECONDS, seconds % 60);
 }
 
-void ShowRecordedFrame()
-{
-    PlotVIDEOBarGraph();
-}
+void ShowRecordedFrame() { PlotVIDEOBarGraph(); }
 
 void writeFileHeader(unsigned short mode)
 {
     const double interval = mode == 1 ? 0.0 : readInterval();
-    const std::string header =
-        RecordHeaderText(DateStr(), TimeStr(), interval, readSamples(), cal.UM_SLOPE / 16384.0);
+    const std::string header = RecordHeaderText(DateStr(), TimeStr(), interval, readSamples(), cal.UM_SLOPE / 16384.0);
     g_headerWritten = AppendToRecordFile(rec_fname, header);
 }
 
@@ -533,9 +532,9 @@ int CC_PICBTNrecfile(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT)
         return 0;
-    const FileSelectRequest request = MakeFileSelectRequest(proj_dir, "RECORD.DAT", "*.dat",
-                                                            "K-VOR-Series Recorder-File:", FileSelectMode::Save,
-                                                            FileExtension::Restricted);
+    const FileSelectRequest request =
+        MakeFileSelectRequest(proj_dir, "RECORD.DAT", "*.dat", "K-VOR-Series Recorder-File:", FileSelectMode::Save,
+                              FileExtension::Restricted);
     std::string path;
     if (CurrentPopups().FileSelect(request, &path) == VAL_NO_FILE_SELECTED)
         return 0;

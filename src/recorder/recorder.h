@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The data recorder page: timed (polled) and sensor-triggered recording of measurement
 // values into the record file named by rec_fname.
 
 constexpr int kMaxRecordSamples = 32000;
-constexpr double kServiceInterval = 6183.0;  // interval value that opens the XFLASH write button
+constexpr double kServiceInterval = 6183.0; // interval value that opens the XFLASH write button
 constexpr int kRecorderBlue = 0x0066FF;
 
 // Control callbacks of the recorder page.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "recorder/trigger_scan.h"
 
 #include "link/orders.h"
@@ -26,7 +28,8 @@ TriggerScan ScanTriggeredBytes(const unsigned char *bytes, int count)
         return scan;
     }
     scan.kind = TriggerScan::Frame;
-    scan.header = {bytes[0], bytes[1], static_cast<std::uint16_t>(bytes[2] | (bytes[3] << 8)),
-                   static_cast<std::uint16_t>(length), bytes[6], bytes[7]};
+    scan.header = {
+        bytes[0], bytes[1], static_cast<std::uint16_t>(bytes[2] | (bytes[3] << 8)), static_cast<std::uint16_t>(length),
+        bytes[6], bytes[7]};
     return scan;
 }

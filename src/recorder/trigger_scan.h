@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Frames the sensor sends by itself in the triggered serial mode, found at the start of
 // the received bytes. Pure: no link, no globals, so it can be fuzzed on its own.
@@ -6,9 +8,9 @@
 
 struct TriggerScan {
     enum Kind {
-        NeedMore,  // fewer than a header's bytes
-        Drop,      // not the start of a triggered frame: drop `drop` bytes and look again
-        Frame,     // a valid header of a triggered frame; its data follows
+        NeedMore, // fewer than a header's bytes
+        Drop,     // not the start of a triggered frame: drop `drop` bytes and look again
+        Frame,    // a valid header of a triggered frame; its data follows
     };
     Kind kind = NeedMore;
     int drop = 0;

@@ -1,13 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up assistant: its window, ANALYSE, AUTO SET-UP and UNDO.
 
 #include "setup/assistant.h"
 #include "files/change_watch.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "base/records.h"
 #include "display/measure.h"
 #include "link/frame.h"
 #include "link/hwinfo.h"
@@ -16,8 +19,6 @@
 #include "params_ui/help.h"
 #include "params_ui/mapping.h"
 #include "setup/light_plan.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
 #include "ui/runtime.h"
 
 #include <algorithm>
@@ -34,13 +35,17 @@ namespace {
 
 constexpr char kTitle[] = "SET-UP ASSISTANT";
 
-const char *const kHelpAnalyse = "ANALYSE:\nTake one frame and one video-signal (as VIDEO)\nand judge it: one row per figure with OK,\n"
-                                 "CHECK or FAULT and what to do.";
-const char *const kHelpAuto = "AUTO SET-UP:\nSet power, exposure-time and V-THD for a clean\nvideo-signal, in the RAM of the sensor only\n"
-                              "(max. 12 trials). SEND to EEPROM keeps it!";
-const char *const kHelpUndo = "UNDO:\nSend the parameter-frame found in the RAM at the\nstart of the last AUTO SET-UP back to the sensor\n"
-                              "and judge its video-signal again.";
-const char *const kHelpClose = "CLOSE:\nClose the SET-UP ASSISTANT window.\nThe settings of the sensor stay as they are.";
+const char *const kHelpAnalyse =
+    "ANALYSE:\nTake one frame and one video-signal (as VIDEO)\nand judge it: one row per figure with OK,\n"
+    "CHECK or FAULT and what to do.";
+const char *const kHelpAuto =
+    "AUTO SET-UP:\nSet power, exposure-time and V-THD for a clean\nvideo-signal, in the RAM of the sensor only\n"
+    "(max. 12 trials). SEND to EEPROM keeps it!";
+const char *const kHelpUndo =
+    "UNDO:\nSend the parameter-frame found in the RAM at the\nstart of the last AUTO SET-UP back to the sensor\n"
+    "and judge its video-signal again.";
+const char *const kHelpClose =
+    "CLOSE:\nClose the SET-UP ASSISTANT window.\nThe settings of the sensor stay as they are.";
 constexpr int kOkColor = 0x008000;
 constexpr int kCheckColor = 0xE08000;
 constexpr int kFaultColor = 0xFF0000;
@@ -128,10 +133,7 @@ void judge(const ParameterSet &p)
     showFigures();
 }
 
-bool linkUsable()
-{
-    return err_flag != 1 && (comtype == 0 ? rs232con == 1 : tcpcon == 1);
-}
+bool linkUsable() { return err_flag != 1 && (comtype == 0 ? rs232con == 1 : tcpcon == 1); }
 
 // The assistant is a loop of its own: nothing else may start on the line meanwhile.
 bool refused()
@@ -213,14 +215,15 @@ void restoreAfterFailure()
     ShowStatus();
     if (restored)
         pset = g_undo;
-    logStep(restored ? "The sensor's RAM set of the start is restored." : "The sensor's RAM set could not be restored.");
+    logStep(restored ? "The sensor's RAM set of the start is restored."
+                     : "The sensor's RAM set could not be restored.");
 }
 
 void describeTrial(int trial, const ParameterSet &p)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "%d: POWER %u, %.1f ms, V-THD %u %% -> %.1f %%, %.1f %% clipped",
-                  trial, p.Power, p.Exposure_Time / 1000.0, p.Video_Thd_Mode == 1 ? p.Video_Thd_Auto : p.Video_Thd_Fix,
+    std::snprintf(text, sizeof text, "%d: POWER %u, %.1f ms, V-THD %u %% -> %.1f %%, %.1f %% clipped", trial, p.Power,
+                  p.Exposure_Time / 1000.0, p.Video_Thd_Mode == 1 ? p.Video_Thd_Auto : p.Video_Thd_Fix,
                   g_figures.peakPct, g_figures.saturatedPct);
     logStep(text);
 }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The set-up assistant: a window of its own that reads the video signal for the operator
 // (ANALYSE), sets power, exposure and the threshold in the sensor's RAM (AUTO SET-UP) and puts
@@ -10,7 +12,8 @@
 #include <string>
 
 extern int pSetupHelp; // the window's help pop-up, loaded and discarded with it
-extern int pSetup; // set-up window, 0 until first opened; loaded by OpenSetupAssistant, cleared by DiscardSetupAssistant
+extern int
+    pSetup; // set-up window, 0 until first opened; loaded by OpenSetupAssistant, cleared by DiscardSetupAssistant
 
 constexpr int kMaxSetupTrials = 12;
 
@@ -30,8 +33,8 @@ int UndoSetup();
 
 // What the window shows, for the tests and the benchmark.
 const setup::VideoFigures &SetupFigures();
-int SetupTrials();                   // trials of the last AUTO SET-UP
-const std::string &SetupResultText();  // the window's result line
+int SetupTrials();                    // trials of the last AUTO SET-UP
+const std::string &SetupResultText(); // the window's result line
 
 // Second parameter page.
 int CC_BTNsetupAssistant(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

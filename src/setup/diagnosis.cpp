@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "setup/diagnosis.h"
 
 #include <algorithm>
@@ -203,7 +205,8 @@ VideoFigures MeasureVideo(const VideoInput &in, const ParameterSet &p)
                     c.falling = d0 > 0;
                     describeEdge(in, previous, c);
                     f.softestEdge = std::max(f.softestEdge, c.transitionPoints);
-                    thresholdSum += thresholdAt(in, p, previous) + share * (thresholdAt(in, p, i) - thresholdAt(in, p, previous));
+                    thresholdSum +=
+                        thresholdAt(in, p, previous) + share * (thresholdAt(in, p, i) - thresholdAt(in, p, previous));
                 }
                 ++f.crossings;
             }
@@ -259,8 +262,8 @@ RowJudgement edgesRow(const VideoFigures &f, double mmPerPixel)
 {
     RowJudgement r;
     char text[200];
-    int used = std::snprintf(text, sizeof text, "%d of %d%s", f.crossings, f.minEdges,
-                             f.minEdges == f.maxEdges ? "" : "-2");
+    int used =
+        std::snprintf(text, sizeof text, "%d of %d%s", f.crossings, f.minEdges, f.minEdges == f.maxEdges ? "" : "-2");
     for (int k = 0; k < std::min(f.crossings, 4) && used > 0 && used < static_cast<int>(sizeof text); ++k) {
         const Crossing &c = f.edges[static_cast<size_t>(k)];
         used += std::snprintf(text + used, sizeof text - static_cast<size_t>(used), "%s %.1f px (%.3f mm)",
@@ -341,7 +344,7 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
             break;
         }
         r.figure = format(f.softestEdge == 1 ? "%.0f point (%.0f px) at the softest edge"
-                                              : "%.0f points (%.0f px) at the softest edge",
+                                             : "%.0f points (%.0f px) at the softest edge",
                           f.softestEdge, f.softestEdge * f.pixelsPerPoint);
         r.verdict = f.softestEdge <= 3 ? Verdict::Ok : f.softestEdge <= 5 ? Verdict::Check : Verdict::Fault;
         if (r.verdict != Verdict::Ok)
@@ -367,17 +370,20 @@ RowJudgement JudgeRow(int row, const VideoFigures &f, double mmPerPixel)
 
 const char *RowLabel(int row)
 {
-    static const char *const labels[kDiagnosisRows] = {"SATURATION", "PEAK LEVEL", "BACKGROUND", "CONTRAST",
-                                                       "THRESHOLD MARGIN", "EDGES", "EDGE SHARPNESS", "NOISE"};
+    static const char *const labels[kDiagnosisRows] = {"SATURATION",       "PEAK LEVEL", "BACKGROUND",     "CONTRAST",
+                                                       "THRESHOLD MARGIN", "EDGES",      "EDGE SHARPNESS", "NOISE"};
     return row >= 0 && row < kDiagnosisRows ? labels[row] : "";
 }
 
 const char *VerdictText(Verdict v)
 {
     switch (v) {
-    case Verdict::Ok: return "OK";
-    case Verdict::Check: return "CHECK";
-    case Verdict::Fault: return "FAULT";
+    case Verdict::Ok:
+        return "OK";
+    case Verdict::Check:
+        return "CHECK";
+    case Verdict::Fault:
+        return "FAULT";
     }
     return "";
 }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the video signal says about a set-up: figures of one 256-point profile against the
 // parameter set, and a verdict with advice per figure. Pure functions, no Qt and no link, so
@@ -38,39 +40,39 @@ struct Crossing {
 };
 
 struct VideoFigures {
-    int saturatedPoints = 0;     // points at ADCMAX - 1
-    double saturatedPct = 0.0;   // of the 256 points
-    double peakPct = 0.0;        // highest point, % of full scale
-    double bandLevel = 0.0;      // median of the band's points, video units
-    double backgroundLevel = 0.0;// median of the points outside the band, video units
-    double backgroundPct = 0.0;  // % of full scale
-    double contrastPct = 0.0;    // band minus background, % of full scale
-    double thresholdLevel = 0.0; // the threshold in use where it matters (at the edges), video units
-    double lowerMarginPct = 0.0; // threshold above the background, % of the contrast
-    double upperMarginPct = 0.0; // threshold below the band, % of the contrast
-    int crossings = 0;           // inside the evaluation window
-    int minEdges = 2;            // what the evaluation mode needs
+    int saturatedPoints = 0;      // points at ADCMAX - 1
+    double saturatedPct = 0.0;    // of the 256 points
+    double peakPct = 0.0;         // highest point, % of full scale
+    double bandLevel = 0.0;       // median of the band's points, video units
+    double backgroundLevel = 0.0; // median of the points outside the band, video units
+    double backgroundPct = 0.0;   // % of full scale
+    double contrastPct = 0.0;     // band minus background, % of full scale
+    double thresholdLevel = 0.0;  // the threshold in use where it matters (at the edges), video units
+    double lowerMarginPct = 0.0;  // threshold above the background, % of the contrast
+    double upperMarginPct = 0.0;  // threshold below the band, % of the contrast
+    int crossings = 0;            // inside the evaluation window
+    int minEdges = 2;             // what the evaluation mode needs
     int maxEdges = 2;
     std::array<Crossing, kMaxEdges> edges{}; // the first kMaxEdges crossings
-    int softestEdge = 0;         // most transition points of any edge, 0 without edges
+    int softestEdge = 0;                     // most transition points of any edge, 0 without edges
     double pixelsPerPoint = 4.0;
-    bool haveNoise = false;      // false: no plateau long enough to judge
-    double noisePct = 0.0;       // standard deviation on the plateau, % of full scale
+    bool haveNoise = false; // false: no plateau long enough to judge
+    double noisePct = 0.0;  // standard deviation on the plateau, % of full scale
 };
 
 struct VideoInput {
-    const std::uint16_t *video = nullptr;          // 256 points
-    const std::uint16_t *autoThreshold = nullptr;  // the sensor's threshold profile (AUTO mode), 256 points
-    const double *pixelOf = nullptr;               // pixel position of each point
-    int adcMax = 1024;                             // video full scale
+    const std::uint16_t *video = nullptr;         // 256 points
+    const std::uint16_t *autoThreshold = nullptr; // the sensor's threshold profile (AUTO mode), 256 points
+    const double *pixelOf = nullptr;              // pixel position of each point
+    int adcMax = 1024;                            // video full scale
 };
 
 VideoFigures MeasureVideo(const VideoInput &in, const ParameterSet &p);
 
 struct RowJudgement {
     Verdict verdict = Verdict::Ok;
-    std::string figure;  // the figure as the window shows it
-    std::string advice;  // what to do, empty when nothing is to be done
+    std::string figure; // the figure as the window shows it
+    std::string advice; // what to do, empty when nothing is to be done
 };
 
 // mmPerPixel turns edge positions into millimetres.

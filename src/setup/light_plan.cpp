@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "setup/light_plan.h"
 
 #include <algorithm>
@@ -12,7 +14,7 @@ constexpr double kTargetPct = 77.5;
 // noticeably noisier towards the band's lower end, so a peak merely inside 70-85 % gets one
 // more step towards the middle.
 constexpr double kAimPct = 2.5;
-constexpr int kMinPower = 20;  // below this the light source is not steady
+constexpr int kMinPower = 20; // below this the light source is not steady
 // A long exposure gathers stray and ambient light under the band as well: a band too bright
 // gets a shorter exposure rather than a power below this (the background and the edges' noise
 // stay low).
@@ -65,7 +67,8 @@ LightStep NextLightSetting(const LightSetting &current, const VideoFigures &f, E
         const double wanted = power * exposure * factor;
         const bool up = power * factor > kMaxPower;
         next.exposureUs = exposureSteps(wanted / (up ? kMaxPower : lowest), limits, up);
-        next.power = static_cast<std::uint16_t>(std::clamp<long>(std::lround(wanted / next.exposureUs), kMinPower, kMaxPower));
+        next.power =
+            static_cast<std::uint16_t>(std::clamp<long>(std::lround(wanted / next.exposureUs), kMinPower, kMaxPower));
     } else {
         next.power = static_cast<std::uint16_t>(std::lround(power * factor));
     }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // How the automatic set-up moves the light: power first, the exposure time only where the
 // power alone cannot reach the target or a too bright band would leave the power low at a long

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Series figures in two passes (mean first, then the squared deviations), which keeps
 // the standard deviation exact for values far from zero.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The figures of a series of measurement values against a tolerance window, and its
 // histogram. Qt-free.
@@ -7,20 +9,20 @@
 #include <vector>
 
 struct ToleranceWindow {
-    double lower = 0.0;  // lower tolerance limit (LSL)
-    double upper = 0.0;  // upper tolerance limit (USL)
+    double lower = 0.0; // lower tolerance limit (LSL)
+    double upper = 0.0; // upper tolerance limit (USL)
 };
 
 struct SeriesFigures {
     std::size_t n = 0;
     double mean = 0.0;
-    double stddev = 0.0;  // sample standard deviation (n - 1)
+    double stddev = 0.0; // sample standard deviation (n - 1)
     double min = 0.0;
     double max = 0.0;
     double range = 0.0;
-    std::size_t above = 0;   // > upper
-    std::size_t inside = 0;  // lower <= value <= upper
-    std::size_t below = 0;   // < lower
+    std::size_t above = 0;  // > upper
+    std::size_t inside = 0; // lower <= value <= upper
+    std::size_t below = 0;  // < lower
     // Cp and Cpk exist only with a spread: n >= 2 and a standard deviation above 0.
     bool capability = false;
     double cp = 0.0;

@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of the main panel's visible graph: the picture through the graph's own
 // export, and the data behind it as CSV beside the picture.
 
 #include "stats/statistics.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
+#include "base/records.h"
 #include "base/state.h"
-#include "params_ui/help.h"
 #include "base/statusline.h"
 #include "base/text.h"
 #include "calib/calrec.h"
-#include "base/records.h"
 #include "display/rollgraph.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
-#include "ui/runtime.h"
+#include "params_ui/help.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -43,12 +44,15 @@ std::string videoCsv()
 
 std::string rollCsv()
 {
-    std::string out = mm_flag ? "point,upper limit [mm],lower limit [mm],set point [mm],M-VALUE [mm],analog B,analog A\r\n"
-                              : "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A\r\n";
+    std::string out =
+        mm_flag
+            ? "point,upper limit [mm],lower limit [mm],set point [mm],M-VALUE [mm],analog B,analog A\r\n"
+            : "point,upper limit [pixel],lower limit [pixel],set point [pixel],M-VALUE [pixel],analog B,analog A\r\n";
     char line[200];
     for (int p = 0; p < kRollPoints; ++p) {
         const double *v = arrayNORM + p * kRollTraces;
-        FormatText(line, sizeof line, "%d,%.6g,%.6g,%.6g,%.6g,%.6g,%.6g\r\n", p + 1, v[0], v[1], v[2], v[3], v[4], v[5]);
+        FormatText(line, sizeof line, "%d,%.6g,%.6g,%.6g,%.6g,%.6g,%.6g\r\n", p + 1, v[0], v[1], v[2], v[3], v[4],
+                   v[5]);
         out += line;
     }
     return out;
@@ -68,9 +72,10 @@ bool writeFile(const std::string &path, const std::string &bytes)
 int CC_BTNGraphExport(int panel, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowHelpBesideControl(panel, control, 25, 5,
-                              "SAVE-BUTTON:\nSave the graph on show (video- or roll-graph)\nas PNG- or PDF-picture, its data as CSV-file\n"
-                              "beside it. During RUN or VIDEO a snapshot is\nsaved under date and time.  (Ctrl+E)");
+        ShowHelpBesideControl(
+            panel, control, 25, 5,
+            "SAVE-BUTTON:\nSave the graph on show (video- or roll-graph)\nas PNG- or PDF-picture, its data as CSV-file\n"
+            "beside it. During RUN or VIDEO a snapshot is\nsaved under date and time.  (Ctrl+E)");
     if (event != EVENT_COMMIT)
         return 0;
     const bool roll = IsCtrlVisible(pPA, MAIN_ROLL_GRAPH);
@@ -86,7 +91,7 @@ int CC_BTNGraphExport(int panel, int control, int event, void *, int, int)
                 c = '-';
         picture = JoinPath(directory, (roll ? "roll-graph-" : "video-graph-") + stamp + ".png");
         if (FileExists(picture) || FileExists(std::filesystem::path(picture).replace_extension(".csv").string()))
-            return 0;  // a second press within the same second
+            return 0; // a second press within the same second
     } else {
         picture = ChooseExportTarget(roll ? "Roll graph (PNG or PDF, data as CSV beside it):"
                                           : "Video graph (PNG or PDF, data as CSV beside it):",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record file reader: header labels and sample lines, streamed in blocks.
 
 #include "stats/record_reader.h"
@@ -124,10 +125,7 @@ bool ParseSampleLine(const char *text, std::size_t length, std::uint16_t *mValue
     return true;
 }
 
-void RecordReader::Reset()
-{
-    *this = RecordReader();
-}
+void RecordReader::Reset() { *this = RecordReader(); }
 
 RecordStatus RecordReader::status() const
 {
@@ -151,13 +149,15 @@ bool RecordReader::takeHeaderLine(const char *text, std::size_t length)
         return true;
     }
     if (startsWith(text, length, kIncrementLabel)) {
-        header_.haveTimeIncrement = parseField(text + sizeof kIncrementLabel - 1, length - (sizeof kIncrementLabel - 1), &v);
+        header_.haveTimeIncrement =
+            parseField(text + sizeof kIncrementLabel - 1, length - (sizeof kIncrementLabel - 1), &v);
         if (header_.haveTimeIncrement)
             header_.timeIncrement = v;
         return header_.haveTimeIncrement;
     }
     if (startsWith(text, length, kSamplesLabel)) {
-        header_.haveSamplesPlanned = parseField(text + sizeof kSamplesLabel - 1, length - (sizeof kSamplesLabel - 1), &v);
+        header_.haveSamplesPlanned =
+            parseField(text + sizeof kSamplesLabel - 1, length - (sizeof kSamplesLabel - 1), &v);
         if (header_.haveSamplesPlanned)
             header_.samplesPlanned = v;
         return header_.haveSamplesPlanned;
@@ -194,7 +194,7 @@ void RecordReader::takeLine(const char *text, std::size_t length)
         return;
     }
     if (length == 0)
-        return;  // a blank line holds nothing to lose
+        return; // a blank line holds nothing to lose
     std::uint16_t px = 0;
     std::int32_t um = 0;
     if (ParseSampleLine(text, length, &px, &um)) {
@@ -226,7 +226,7 @@ void RecordReader::Feed(const char *data, std::size_t size)
                 overlong_ = true;
                 line_.clear();
             } else if (nl && line_.empty()) {
-                takeLine(p, chunk);  // the usual case: a whole line inside the block
+                takeLine(p, chunk); // the usual case: a whole line inside the block
             } else {
                 line_.append(p, chunk);
             }

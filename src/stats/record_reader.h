@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reads a record file as the recorder writes it: six header lines, then one line per
 // sample ("HH:MM:SS\tM-VALUE\tE-LEFT\tE-RIGHT\tEDGES\tM-VAL[um]\r\n"). The file is
@@ -14,11 +16,11 @@
 #include <vector>
 
 struct RecordHeader {
-    char date[16] = "";          // "MM-DD-YYYY" as written, empty when missing
-    char time[16] = "";          // "HH:MM:SS"
-    double timeIncrement = 0.0;  // seconds; 0.0 for triggered recordings
+    char date[16] = "";         // "MM-DD-YYYY" as written, empty when missing
+    char time[16] = "";         // "HH:MM:SS"
+    double timeIncrement = 0.0; // seconds; 0.0 for triggered recordings
     double samplesPlanned = 0.0;
-    double slope = 0.0;          // µm per pixel
+    double slope = 0.0; // µm per pixel
     bool haveTimeIncrement = false;
     bool haveSamplesPlanned = false;
     bool haveSlope = false;
@@ -26,10 +28,10 @@ struct RecordHeader {
 };
 
 enum class RecordStatus {
-    Ok,          // a record file (perhaps without samples yet)
-    Empty,       // nothing in the file yet
-    NotRecord,   // the first line is not the record file's date line
-    Unreadable,  // missing or not openable
+    Ok,         // a record file (perhaps without samples yet)
+    Empty,      // nothing in the file yet
+    NotRecord,  // the first line is not the record file's date line
+    Unreadable, // missing or not openable
 };
 
 class RecordReader {

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics window: opening, reading the record file, figures and graphs.
 
 #include "stats/statistics.h"
 
 #include "params_ui/help.h"
 
+#include "base/control_ids.h"
+#include "base/popups.h"
 #include "base/text.h"
 #include "params/pset.h"
-#include "base/popups.h"
-#include "base/control_ids.h"
-#include "ui/runtime.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -50,7 +51,8 @@ void showInfo()
     if (h.haveSlope)
         FormatText(slope, sizeof slope, "%g", h.slope);
     char info[200];
-    FormatText(info, sizeof info, "RECORDED %s %s   INTERVAL %s s   PLANNED %s   SLOPE %s \xB5m/pixel   SAMPLES READ %zu",
+    FormatText(info, sizeof info,
+               "RECORDED %s %s   INTERVAL %s s   PLANNED %s   SLOPE %s \xB5m/pixel   SAMPLES READ %zu",
                h.date[0] ? h.date : "?", h.time[0] ? h.time : "?", interval, planned, slope, g_reader.samples());
     SetCtrlVal(pStats, STATS_INFO, info);
 
@@ -226,7 +228,7 @@ std::string FormatStatisticsFigure(int row, const SeriesFigures &f, ToleranceWin
     case STATS_ROW_MAX:
     case STATS_ROW_RANGE: {
         const double v = row == STATS_ROW_MIN ? f.min : row == STATS_ROW_MAX ? f.max : f.range;
-        FormatText(text, sizeof text, none ? "\xE2\x80\x94" : "%.0f", v);  // both columns hold whole numbers
+        FormatText(text, sizeof text, none ? "\xE2\x80\x94" : "%.0f", v); // both columns hold whole numbers
         break;
     }
     case STATS_ROW_LSL:
@@ -292,8 +294,9 @@ void ReloadRecordStatistics()
         return;
     const RecordStatus status = g_reader.Update(stats_fname);
     if (status == RecordStatus::Unreadable || status == RecordStatus::NotRecord) {
-        SetCtrlVal(pStats, STATS_MESSAGE, status == RecordStatus::Unreadable ? "The record file cannot be read any more."
-                                                                             : "The file is no longer a record file.");
+        SetCtrlVal(pStats, STATS_MESSAGE,
+                   status == RecordStatus::Unreadable ? "The record file cannot be read any more."
+                                                      : "The file is no longer a record file.");
         SetCtrlTextColor(pStats, STATS_MESSAGE, VAL_RED);
         return;
     }
@@ -335,9 +338,10 @@ void ShowStatisticsHelp(int control, const char *text)
 int CC_BTNStatistics(int panel, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowHelpBesideControl(panel, control, 25, 5,
-                              "STATISTICS:\nOpen the statistics window for the record-file\nin the box: MEAN, STD-DEV, Cp, Cpk, histogram\n"
-                              "and run chart. The file is only read!");
+        ShowHelpBesideControl(
+            panel, control, 25, 5,
+            "STATISTICS:\nOpen the statistics window for the record-file\nin the box: MEAN, STD-DEV, Cp, Cpk, histogram\n"
+            "and run chart. The file is only read!");
     if (event == EVENT_COMMIT)
         OpenRecordStatistics(rec_fname);
     return 0;
@@ -362,9 +366,9 @@ int CC_BTNstatsClose(int, int control, int event, void *, int, int)
 int CC_BTNstatsReload(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowStatisticsHelp(control,
-                       "RELOAD:\nRead the record-file again: the lines added\nsince (while the DATA-RECORDER is still\n"
-                       "recording) are taken into the figures.");
+        ShowStatisticsHelp(
+            control, "RELOAD:\nRead the record-file again: the lines added\nsince (while the DATA-RECORDER is still\n"
+                     "recording) are taken into the figures.");
     if (event == EVENT_COMMIT)
         ReloadRecordStatistics();
     return 0;

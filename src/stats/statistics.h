@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The statistics window of a record file: figures of M-VALUE and M-VAL[um] against the
 // tolerance window, a histogram and a run chart, and their export. The window only
@@ -9,9 +11,11 @@
 
 #include <string>
 
-extern int pStats;                   // statistics window, 0 until first opened; loaded by OpenRecordStatistics, cleared by DiscardRecordStatistics
-extern int pStatsHelp;               // the window's help pop-up, loaded and discarded with it
-extern char stats_fname[kPathSize];  // record file the window shows, empty while closed; set by OpenRecordStatistics, read by reload and the report
+extern int pStats;     // statistics window, 0 until first opened; loaded by OpenRecordStatistics, cleared by
+                       // DiscardRecordStatistics
+extern int pStatsHelp; // the window's help pop-up, loaded and discarded with it
+extern char stats_fname[kPathSize]; // record file the window shows, empty while closed; set by OpenRecordStatistics,
+                                    // read by reload and the report
 
 // Opens (or brings up) the window for a record file and reads it; 0 when shown, -1
 // with a message pop-up when the file is missing or not a record file.

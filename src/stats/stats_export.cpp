@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exports of the statistics window: the report as CSV, the histogram and the run chart
 // as PNG or PDF. None of them may land on a record file.
 
 #include "stats/statistics.h"
 
-#include "base/state.h"
-#include "params_ui/help.h"
-#include "base/text.h"
-#include "base/popups.h"
 #include "base/control_ids.h"
-#include "ui/runtime.h"
+#include "base/popups.h"
+#include "base/state.h"
+#include "base/text.h"
+#include "params_ui/help.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,9 +23,9 @@ using namespace panels;
 namespace {
 
 constexpr char kTitle[] = "STATISTICS";
-const char *const kRowNames[STATS_ROWS] = {"n",           "MEAN",  "STD-DEV (n-1)", "MIN",    "MAX",
-                                           "RANGE",       "LOWER LIMIT", "UPPER LIMIT", "ABOVE", "INSIDE",
-                                           "BELOW",       "Cp",    "Cpk"};
+const char *const kRowNames[STATS_ROWS] = {"n",           "MEAN",        "STD-DEV (n-1)", "MIN",    "MAX",   "RANGE",
+                                           "LOWER LIMIT", "UPPER LIMIT", "ABOVE",         "INSIDE", "BELOW", "Cp",
+                                           "Cpk"};
 
 std::string csvField(const std::string &text)
 {
@@ -79,8 +80,7 @@ bool ConfirmExportTarget(const std::string &path)
     return !FileExists(path) || ConfirmPopup("ATTENTION !", "File already exist - overwrite ?");
 }
 
-std::string ChooseExportTarget(const char *title, const std::string &directory, const std::string &fileName,
-                               bool image)
+std::string ChooseExportTarget(const char *title, const std::string &directory, const std::string &fileName, bool image)
 {
     const FileSelectRequest request =
         MakeFileSelectRequest(directory, fileName, image ? "*.png *.pdf" : "*.csv", title, FileSelectMode::Save);
@@ -166,9 +166,9 @@ std::string FormatStatisticsReport(const char *recordPath, const RecordReader &r
 int CC_BTNstatsSaveReport(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowStatisticsHelp(control,
-                       "SAVE REPORT:\nWrite the figures of both columns to a\nCSV-file (UTF-8). A record-file is never\n"
-                       "overwritten!");
+        ShowStatisticsHelp(
+            control, "SAVE REPORT:\nWrite the figures of both columns to a\nCSV-file (UTF-8). A record-file is never\n"
+                     "overwritten!");
     if (event != EVENT_COMMIT || pStats == 0 || stats_fname[0] == '\0' || loopRunning())
         return 0;
     const std::string path = chooseTarget("Statistics report:", "-statistics.csv", false);
@@ -193,7 +193,7 @@ int CC_BTNstatsSaveHistogram(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
         ShowStatisticsHelp(control,
-                       "SAVE HISTOGRAM:\nSave the histogram as PNG-picture,\nor as PDF when the name ends in .pdf");
+                           "SAVE HISTOGRAM:\nSave the histogram as PNG-picture,\nor as PDF when the name ends in .pdf");
     if (event == EVENT_COMMIT)
         saveGraph(STATS_HISTOGRAM, "Histogram picture (PNG or PDF):", "-histogram.png");
     return 0;
@@ -202,9 +202,10 @@ int CC_BTNstatsSaveHistogram(int, int control, int event, void *, int, int)
 int CC_BTNstatsSaveRunChart(int, int control, int event, void *, int, int)
 {
     if (event == EVENT_RIGHT_CLICK)
-        ShowStatisticsHelp(control,
-                       "SAVE RUN CHART:\nSave the run chart (the values in file order)\nas PNG-picture, or as PDF when the name\n"
-                       "ends in .pdf");
+        ShowStatisticsHelp(
+            control,
+            "SAVE RUN CHART:\nSave the run chart (the values in file order)\nas PNG-picture, or as PDF when the name\n"
+            "ends in .pdf");
     if (event == EVENT_COMMIT)
         saveGraph(STATS_RUNCHART, "Run chart picture (PNG or PDF):", "-runchart.png");
     return 0;

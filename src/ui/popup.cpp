@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/popup.h"
 
 #include <QApplication>
@@ -28,9 +30,10 @@ public:
         const QString start = QString::fromStdString(r.defaultDirectory + "/" + r.defaultFileName);
         const QString filter = QString::fromStdString(r.filter);
         const QString title = QString::fromLatin1(r.title.c_str());
-        const QString chosen = r.save ? QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filter,
-                                                                     nullptr, QFileDialog::DontConfirmOverwrite)
-                                      : QFileDialog::getOpenFileName(QApplication::activeWindow(), title, start, filter);
+        const QString chosen = r.save
+                                   ? QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filter,
+                                                                  nullptr, QFileDialog::DontConfirmOverwrite)
+                                   : QFileDialog::getOpenFileName(QApplication::activeWindow(), title, start, filter);
         if (chosen.isEmpty())
             return VAL_NO_FILE_SELECTED;
         *path = chosen.toStdString();

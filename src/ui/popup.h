@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The pop-ups of the window: Qt dialogs behind the pop-up interface.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resource description the panels installed, and the index over its controls.
 
 #include "ui/resource.h"

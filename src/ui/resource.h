@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The form of a panel resource description: panels, tab pages and controls, each listed
 // once. The panels hand their description to the run-time layer at start-up; the Qt side
@@ -22,21 +24,21 @@ struct ListItem {
 struct ControlDef {
     int id = 0;
     Kind kind = Kind::TextMessage;
-    int panel = 0;            // PanelResource it sits on
-    std::string label;        // caption (button text, label above a field, switch caption)
-    Rect rect;                // top, left, height, width on its panel
+    int panel = 0;     // PanelResource it sits on
+    std::string label; // caption (button text, label above a field, switch caption)
+    Rect rect;         // top, left, height, width on its panel
     CtrlCallback callback = nullptr;
-    std::vector<ListItem> items;   // rings
+    std::vector<ListItem> items; // rings
     double minimum = 0.0;
-    double maximum = 0.0;          // minimum == maximum: no range
+    double maximum = 0.0; // minimum == maximum: no range
     double initial = 0.0;
-    int precision = 0;             // decimals of numerics and sliders
-    bool indicator = false;        // display only
-    std::string offText = "OFF";   // binary switch texts
+    int precision = 0;           // decimals of numerics and sliders
+    bool indicator = false;      // display only
+    std::string offText = "OFF"; // binary switch texts
     std::string onText = "ON";
-    int color = -1;                // back colour of decorations and LEDs (on colour), -1 default
-    int tabPages = 0;              // tab controls: number of pages
-    std::string shortcut;          // buttons: key sequence that presses them, e.g. "Ctrl+E"
+    int color = -1;       // back colour of decorations and LEDs (on colour), -1 default
+    int tabPages = 0;     // tab controls: number of pages
+    std::string shortcut; // buttons: key sequence that presses them, e.g. "Ctrl+E"
 };
 
 struct PanelDef {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The run-time layer: panels and controls as integer handles and ids, built from the
 // resource description, over Qt widgets. Nothing outside src/ui touches Qt widgets.

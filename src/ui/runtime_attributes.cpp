@@ -1,14 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control attributes of the run-time layer.
 
+#include "platform/system.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QProgressBar>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -20,6 +20,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -32,7 +33,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-
 
 namespace ui {
 
@@ -155,8 +155,7 @@ int SetCtrlMin(int panel, int control, double minimum)
     if (c->kind == Kind::Numeric) {
         static_cast<QDoubleSpinBox *>(c->widget.data())->setMinimum(minimum);
         c->numericValue = std::max(c->numericValue, minimum);
-    }
-    else if (c->kind == Kind::Slider)
+    } else if (c->kind == Kind::Slider)
         c->widget->findChild<QSlider *>()->setMinimum(static_cast<int>(std::lround(minimum * c->sliderScale)));
     else
         return -1;
@@ -172,8 +171,7 @@ int SetCtrlMax(int panel, int control, double maximum)
     if (c->kind == Kind::Numeric) {
         static_cast<QDoubleSpinBox *>(c->widget.data())->setMaximum(maximum);
         c->numericValue = std::min(c->numericValue, maximum);
-    }
-    else if (c->kind == Kind::Slider)
+    } else if (c->kind == Kind::Slider)
         c->widget->findChild<QSlider *>()->setMaximum(static_cast<int>(std::lround(maximum * c->sliderScale)));
     else if (c->kind == Kind::ProgressBar)
         static_cast<QProgressBar *>(c->widget.data())->setMaximum(static_cast<int>(maximum));

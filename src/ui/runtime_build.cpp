@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-time layer's bookkeeping, and building panels and their widgets from the
 // resource description.
 
+#include "platform/system.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "platform/system.h"
 #include "ui/widget_access.h"
 
 #include <QApplication>
@@ -42,7 +43,7 @@ namespace detail {
 namespace {
 
 std::map<int, PanelRec> g_panels;
-std::map<int, ControlRec> g_controls;  // keyed by control id (unique)
+std::map<int, ControlRec> g_controls; // keyed by control id (unique)
 int g_nextPanel = 1;
 int g_nextDynamicControl = kFirstDynamicControl;
 int g_programmatic = 0;
@@ -84,10 +85,7 @@ int Dispatch(int panel, int control, int event, int eventData1, int eventData2)
     return cb(panel, control, event, nullptr, eventData1, eventData2);
 }
 
-QString ColorCss(int color)
-{
-    return QString("#%1").arg(static_cast<unsigned>(color) & 0xFFFFFFu, 6, 16, QChar('0'));
-}
+QString ColorCss(int color) { return QString("#%1").arg(static_cast<unsigned>(color) & 0xFFFFFFu, 6, 16, QChar('0')); }
 
 void ApplyStyle(ControlRec &c)
 {
@@ -239,9 +237,10 @@ QWidget *createWidget(ControlRec &c, const ControlDef &d, QWidget *parent)
     }
     case Kind::Radio:
     case Kind::CheckBox: {
-        QAbstractButton *b = d.kind == Kind::Radio
-                                 ? static_cast<QAbstractButton *>(new QRadioButton(QString::fromStdString(d.label), parent))
-                                 : new QCheckBox(QString::fromStdString(d.label), parent);
+        QAbstractButton *b =
+            d.kind == Kind::Radio
+                ? static_cast<QAbstractButton *>(new QRadioButton(QString::fromStdString(d.label), parent))
+                : new QCheckBox(QString::fromStdString(d.label), parent);
         b->setAutoExclusive(false);
         b->setChecked(d.initial != 0);
         QObject::connect(b, &QAbstractButton::toggled, [id = d.id] {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Application object, event loop, event processing and time.
 
 #include "ui/runtime.h"
@@ -6,29 +7,29 @@
 #include "ui/runtime_internal.h"
 
 #include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
 #include <QApplication>
-#include <QStringList>
 #include <QEventLoop>
+#include <QSocketNotifier>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <memory>
-#include <utility>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ui {
 
 namespace {
-QApplication *g_app = nullptr;  // deleted by ShutdownRuntime, never at static teardown
+QApplication *g_app = nullptr; // deleted by ShutdownRuntime, never at static teardown
 int g_argc = 1;
 char g_arg0[] = "mq-vista";
 char *g_argv[] = {g_arg0, nullptr};
@@ -84,7 +85,7 @@ bool displayNamed(const QByteArray &platform)
         return !qgetenv("WAYLAND_DISPLAY").isEmpty();
     if (platform.isEmpty() || platform.startsWith("xcb"))
         return !qgetenv("DISPLAY").isEmpty() || (platform.isEmpty() && !qgetenv("WAYLAND_DISPLAY").isEmpty());
-    return true;  // offscreen, vnc, framebuffers: no display to name
+    return true; // offscreen, vnc, framebuffers: no display to name
 }
 
 // Qt ends the process when a named display cannot be reached, after warnings of its own;
@@ -171,6 +172,5 @@ void QuitUserInterface(int code)
     g_quitCode = code;
     QCoreApplication::exit(code);
 }
-
 
 } // namespace ui

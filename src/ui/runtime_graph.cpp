@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graphs and strip charts of the run-time layer, drawn by QCustomPlot.
 
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
 
 #include <qcustomplot.h>
-
 
 #include <algorithm>
 
@@ -70,7 +70,7 @@ QWidget *CreateGraphWidget(ControlRec &c, QWidget *parent, bool strip, bool comp
     plot->setBackground(QBrush(QColor(0xF8, 0xF8, 0xF8)));
     QFont small = plot->font();
     small.setPointSize(7);
-    plot->setFont(small);  // the graph's size at 100 %, which scaling starts from
+    plot->setFont(small); // the graph's size at 100 %, which scaling starts from
     plot->xAxis->setTickLabelFont(small);
     plot->yAxis->setTickLabelFont(small);
     plot->xAxis->setLabelFont(small);
@@ -222,8 +222,8 @@ int SetGraphCursor(int panel, int control, int cursor, double x, double y)
     if (!line) {
         line = new QCPItemStraightLine(g.plot);
         static const int colours[] = {VAL_BLUE, 0x00A000, VAL_RED, VAL_BLACK};
-        line->setPen(QPen(toColor(colours[(cursor - 1) % 4]), cursor == 1 ? 2 : 1,
-                          cursor == 1 ? Qt::SolidLine : Qt::DashLine));
+        line->setPen(
+            QPen(toColor(colours[(cursor - 1) % 4]), cursor == 1 ? 2 : 1, cursor == 1 ? Qt::SolidLine : Qt::DashLine));
     }
     line->point1->setCoords(x, 0);
     line->point2->setCoords(x, 1);

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Bookkeeping shared by the Qt implementation files of the run-time layer.
 
@@ -27,7 +29,7 @@ struct GraphState {
     int rects = 0;
     std::map<int, std::pair<double, double>> cursors;
     std::map<int, QCPItemStraightLine *> cursorLines;
-    std::vector<QCPItemStraightLine *> markLines;  // PlotVerticalLine, gone with the plots
+    std::vector<QCPItemStraightLine *> markLines; // PlotVerticalLine, gone with the plots
     // strip chart
     int traces = 0;
     int pointsPerScreen = 101;
@@ -42,10 +44,10 @@ struct ControlRec {
     CtrlCallback callback = nullptr;
     QPointer<QWidget> widget;
     QPointer<QLabel> caption;
-    std::vector<int> itemValues;   // rings
-    double sliderScale = 1.0;      // sliders hold value * scale as integers
+    std::vector<int> itemValues; // rings
+    double sliderScale = 1.0;    // sliders hold value * scale as integers
     int precision = 0;
-    double numericValue = 0.0;     // numerics keep the exact value; the field shows it rounded
+    double numericValue = 0.0; // numerics keep the exact value; the field shows it rounded
     int textColor = VAL_BLACK;
     int backColor = -1;
     int ledOnColor = VAL_GREEN;
@@ -54,14 +56,14 @@ struct ControlRec {
     std::string tooltip;
     std::string textBoxContent;
     GraphState graph;
-    std::vector<int> pages;        // tab controls: page panel handles
+    std::vector<int> pages; // tab controls: page panel handles
     // Place and fonts at 100 %: the logic sees these, the widgets show them scaled.
     Rect design;
     Rect captionDesign;
     QFont baseFont;
     QFont captionFont;
-    QFont tabFont;          // tab controls: the tab labels' font at 100 %
-    bool fitsText = false;  // a text message sized to its text: never shown smaller than the text
+    QFont tabFont;         // tab controls: the tab labels' font at 100 %
+    bool fitsText = false; // a text message sized to its text: never shown smaller than the text
 };
 
 struct PanelRec {
@@ -71,7 +73,7 @@ struct PanelRec {
     CtrlCallback callback = nullptr;
     QPointer<QWidget> widget;
     std::vector<int> controls;
-    Rect design;  // child panels: place and size at 100 % on their parent
+    Rect design; // child panels: place and size at 100 % on their parent
 };
 
 PanelRec *FindPanel(int handle);

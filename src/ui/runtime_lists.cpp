@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rings, combo boxes and text boxes of the run-time layer, and the test hooks.
 
+#include "platform/system.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,7 +32,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-
 
 namespace ui {
 
@@ -225,9 +225,6 @@ int SimulateEvent(int panel, int control, int event, int eventData1, int eventDa
     return Dispatch(panel, control, event, eventData1, eventData2);
 }
 
-int PanelOfControl(int control)
-{
-    return PanelOwningControl(control);
-}
+int PanelOfControl(int control) { return PanelOwningControl(control); }
 
 } // namespace ui

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Panels of the run-time layer: loading, tab pages, showing, size and position.
 
+#include "platform/system.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,11 +34,9 @@
 #include <cstring>
 #include <memory>
 
-
 namespace ui {
 
 using namespace detail;
-
 
 // ---- Panels --------------------------------------------------------------------------
 

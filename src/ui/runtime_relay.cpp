@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event relay: turns the widgets' mouse, key, focus, close and resize events into the
 // callback events of their controls and panels.
 
@@ -43,7 +44,7 @@ public:
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
             HideFloatingPanels(widget);
         if (event->type() == QEvent::ContextMenu)
-            return true;  // a right click is the control's own: no edit menus
+            return true; // a right click is the control's own: no edit menus
         if (control != 0 && !widget->isEnabled()) {
             if (event->type() == QEvent::MouseButtonPress &&
                 static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
@@ -61,7 +62,7 @@ public:
                 Dispatch(panel, ctl, EVENT_LEFT_CLICK);
             else if (me->button() == Qt::RightButton) {
                 Dispatch(panel, ctl, EVENT_RIGHT_CLICK);
-                return true;  // no context menus
+                return true; // no context menus
             }
             break;
         }

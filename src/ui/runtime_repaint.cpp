@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repaints of the run-time layer. Windows and graphs are painted at most at the screen's
 // rate: a measurement loop changes its displays a thousand times a second, and painting
 // each change would cost more than the measurement. A loop may take the timing over, so

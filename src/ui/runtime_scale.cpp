@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaling of a window's contents: every control, caption, child panel and font follows the
 // window's size with one factor, so proportions hold; the contents stand centred in the
 // window. Everything the logic reads or sets is at 100 %, the panel's built size.
@@ -18,7 +19,7 @@ namespace {
 
 struct Scale {
     double factor = 1.0;
-    QPoint offset;  // of the contents in the window
+    QPoint offset; // of the contents in the window
 };
 
 int topPanel(int panel)
@@ -130,13 +131,13 @@ void PlaceControl(ControlRec &c)
         c.caption->setFont(ScaledFont(c.captionFont, s.factor));
     }
     if (c.kind == Kind::Led)
-        ApplyStyle(c);  // its roundness follows its size
+        ApplyStyle(c); // its roundness follows its size
 }
 
 void PlacePanel(PanelRec &p)
 {
     if (!p.widget || p.parent == 0 || FindPanelDef(p.resource)->ownerTab != 0)
-        return;  // windows and tab pages are placed by their owners
+        return; // windows and tab pages are placed by their owners
     const Scale s = scaleOf(p.handle);
     p.widget->setGeometry(scaled(p.design, s, onWindow(p.parent)));
 }

@@ -1,14 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control values of the run-time layer.
 
+#include "platform/system.h"
 #include "ui/runtime.h"
 #include "ui/runtime_internal.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QProgressBar>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -20,6 +20,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -32,7 +33,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-
 
 namespace ui {
 

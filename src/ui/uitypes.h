@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Vocabulary shared by the panel resource description and the run-time layer:
 // control kinds, the events callbacks receive, colours and the callback form.
@@ -5,25 +7,25 @@
 namespace ui {
 
 enum class Kind {
-    Button,        // command button: left click (press) then commit
-    Ring,          // drop-down list of (label, integer value) items
-    Numeric,       // numeric field, integer or double by its precision
-    Slider,        // horizontal slider with a value read-out, double
-    BinarySwitch,  // two-state switch with an off and an on label
-    Toggle,        // toggle button
-    Radio,         // radio button (groups are kept by the callbacks, not the toolkit)
+    Button,       // command button: left click (press) then commit
+    Ring,         // drop-down list of (label, integer value) items
+    Numeric,      // numeric field, integer or double by its precision
+    Slider,       // horizontal slider with a value read-out, double
+    BinarySwitch, // two-state switch with an off and an on label
+    Toggle,       // toggle button
+    Radio,        // radio button (groups are kept by the callbacks, not the toolkit)
     CheckBox,
-    TextMessage,   // static text
-    String,        // one-line text entry
-    ComboString,   // text entry with a drop-down list of recent entries
-    TextBox,       // multi-line read-only text; every insert adds a line
-    Led,           // round lamp
-    Graph,         // XY graph with plots, rectangles and cursors
-    StripChart,    // rolling chart with several traces
-    Decoration,    // frame or coloured band
-    Picture,       // bitmap from a file next to the program
-    Tab,           // tab control whose pages are child panels
-    ProgressBar,   // horizontal bar of an integer value between its minimum and maximum
+    TextMessage, // static text
+    String,      // one-line text entry
+    ComboString, // text entry with a drop-down list of recent entries
+    TextBox,     // multi-line read-only text; every insert adds a line
+    Led,         // round lamp
+    Graph,       // XY graph with plots, rectangles and cursors
+    StripChart,  // rolling chart with several traces
+    Decoration,  // frame or coloured band
+    Picture,     // bitmap from a file next to the program
+    Tab,         // tab control whose pages are child panels
+    ProgressBar, // horizontal bar of an integer value between its minimum and maximum
 };
 
 // Events delivered to callbacks.

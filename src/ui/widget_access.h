@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The Qt widgets behind panels and controls, for tests that press them as an operator
 // does. The logic never uses these.

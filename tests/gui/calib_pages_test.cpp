@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration pages without a sensor: model defaults from the hardware-type ring,
 // revealing and hiding the service section, the write button following the radio
 // buttons, and loading a calibration table through the load button.
 
-#include "main_ui/hwtype.h"
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "calib/calrec.h"
 #include "calib_ui/table_loader.h"
+#include "main_ui/hwtype.h"
 #include "support/app_fixture.h"
-#include "base/control_ids.h"
 #include "support/byte_lines.h"
 
 #include <cstring>
@@ -42,10 +43,17 @@ protected:
 
 TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
 {
-    for (auto [code, slope, range] :
-         {std::tuple{517311, 2.5, 10000.0}, {517422, 2.5, 10000.0}, {517465, 3.5, 14000.0}, {517312, 5.0, 20000.0},
-          {517318, 5.0, 20000.0}, {517204, 7.5, 30000.0}, {517449, 7.5, 30000.0}, {517314, 10.0, 40000.0},
-          {517437, 10.0, 40000.0}, {123456, 5.0, 20000.0}, {0, 5.0, 20000.0}}) {
+    for (auto [code, slope, range] : {std::tuple{517311, 2.5, 10000.0},
+                                      {517422, 2.5, 10000.0},
+                                      {517465, 3.5, 14000.0},
+                                      {517312, 5.0, 20000.0},
+                                      {517318, 5.0, 20000.0},
+                                      {517204, 7.5, 30000.0},
+                                      {517449, 7.5, 30000.0},
+                                      {517314, 10.0, 40000.0},
+                                      {517437, 10.0, 40000.0},
+                                      {123456, 5.0, 20000.0},
+                                      {0, 5.0, 20000.0}}) {
         SCOPED_TRACE("hardware type " + std::to_string(code));
         // Leftovers of a fitted slope and an edited header.
         SetCtrlVal(pCal1, CAL1_NEW_SLOPE, 4.321);
@@ -60,7 +68,6 @@ TEST_F(CalibPagesTest, ModelSelectionFillsItsGeometry)
         EXPECT_EQ(doubleOf(pCal2, CAL2_DIVISOR), 1.0) << "the edited divisor reset";
         EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), 0.0) << "the edited offset reset";
         EXPECT_EQ(doubleOf(pCal1, CAL1_NEW_SLOPE), 0.0) << "the fitted slope left over";
-
     }
 }
 
@@ -141,7 +148,6 @@ TEST_F(CalibPagesTest, WriteButtonFollowsTheRadioButtons)
         SetCtrlVal(pCalib, CALIB_RBT_LOOKUP, lookup);
         SimulateEvent(pCalib, header ? CALIB_RBT_HEADER : CALIB_RBT_LOOKUP, EVENT_COMMIT);
         EXPECT_EQ(IsCtrlDimmed(pCalib, CALIB_WRITE_XF), dimmed) << "header " << header << ", lookup " << lookup;
-
     }
 }
 
@@ -151,8 +157,7 @@ TEST_F(CalibPagesTest, LookupWithoutATableOnlyTellsTheOperator)
     SimulateEvent(pCalib, CALIB_WRITE_XF, EVENT_COMMIT);
     ASSERT_EQ(popups->shown.size(), 1u);
     const auto &[kind, title, text] = popups->shown[0];
-    EXPECT_EQ(std::tie(kind, title, text),
-              std::tuple("message"s, "Info"s, "No valid calibration file selected!"s));
+    EXPECT_EQ(std::tie(kind, title, text), std::tuple("message"s, "Info"s, "No valid calibration file selected!"s));
 }
 
 TEST_F(CalibPagesTest, ValidTableLoadsAndReleasesTheLookupChoice)
@@ -187,12 +192,14 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
     unsigned char before[sizeof linArray];
     std::memcpy(before, linArray, sizeof before);
 
+    // clang-format off
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"short.txt", entries(100), "Line 101: the file ends after 100 entries, 2048 are needed (XF-SIZE 2048)"},
         {"long.txt", entries(2049), "Line 2049: more than 2048 entries (XF-SIZE 2048)"},
         {"bad.txt", "1\n2\nseven\n" + entries(2045), "Line 3: not a number from 0 to 65535"},
         {"huge.txt", std::string(kMaxCalibTableFileBytes + 1, '\n'), "The file is larger than 1048576 bytes"},
     };
+    // clang-format on
     for (const auto &[name, text, message] : cases) {
         SCOPED_TRACE(name);
         popups->shown.clear();
@@ -203,8 +210,6 @@ TEST_F(CalibPagesTest, BadTableLeavesTheLoadedOneAsItWas)
         EXPECT_EQ(cal_file_flag, 1);
         EXPECT_EQ(std::string(calib_fname), good);
         EXPECT_TRUE(SameBytes(linArray, before)) << "the table in use";
-
-
     }
 
     // A missing file, and a first load that fails, leave the flag down.

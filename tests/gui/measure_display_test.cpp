@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display of one measurement frame, the roll graph, the main panel's measurement
 // controls and SAVE by the graph, driven offscreen without a sensor.
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
@@ -11,7 +13,6 @@
 #include "params/pset.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
-#include "base/control_ids.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,9 +85,15 @@ TEST_F(FrameDisplayTest, InputLampsByInState)
 {
     // IN0, IN1 and the button's own lamp in turn; without the housing button (hardware mode 0)
     // state 4 changes nothing. The IN1 lamp keeps its label.
-    for (auto [hardwareMode, state, in0, in1, button] :
-         {std::tuple{1, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {1, 3, 1, 1, 0}, {0, 4, 1, 1, 0}, {1, 4, 0, 0, 1},
-          {1, 5, 0, 0, 0}, {1, 6, 0, 1, 0}, {1, 0, 0, 0, 0}, {1, 9, 0, 0, 0}}) {
+    for (auto [hardwareMode, state, in0, in1, button] : {std::tuple{1, 1, 1, 0, 0},
+                                                         {1, 2, 0, 1, 0},
+                                                         {1, 3, 1, 1, 0},
+                                                         {0, 4, 1, 1, 0},
+                                                         {1, 4, 0, 0, 1},
+                                                         {1, 5, 0, 0, 0},
+                                                         {1, 6, 0, 1, 0},
+                                                         {1, 0, 0, 0, 0},
+                                                         {1, 9, 0, 0, 0}}) {
         SCOPED_TRACE("hardware mode " + std::to_string(hardwareMode) + ", IN_STATE " + std::to_string(state));
         pset.Hardware_Mode = static_cast<std::uint16_t>(hardwareMode);
         raw.IN_STATE = static_cast<std::uint16_t>(state);
@@ -179,7 +186,7 @@ TEST_F(FrameDisplayTest, FixedToleranceEditsOutliveTheFramesUntilSentOrReplaced)
         const int upper = row.shown ? row.shown : 300, lower = row.shown ? row.shown : 200;
         EXPECT_EQ(std::pair(intOf(pPara1, PARA1_UPPER_TOL), intOf(pPara1, PARA1_LOWER_TOL)), std::pair(upper, lower));
         EXPECT_EQ(std::pair(doubleOf(pPara1, PARA1_UPPER_TOL_MM), doubleOf(pPara1, PARA1_LOWER_TOL_MM)),
-                  std::pair(upper / 200.0, lower / 200.0));  // 5 µm per pixel
+                  std::pair(upper / 200.0, lower / 200.0)); // 5 µm per pixel
     }
 }
 
@@ -271,6 +278,7 @@ TEST(RollPoint, ZoomWindowFollowsTolerancesAndOutliers)
         const char *name;
         int setpoint, value, autoTol, toleranceMode, tolerance;
         int zoomBottom, zoomTop, upper, lower, upperTolerance;
+        // clang-format off
     } cases[] = {
         {"value below the window: bottom at value - 100", 512, 300, 0, 0, 100, 200, 712, 612, 412, 100},
         {"beyond s + 40: top at value + 60", 512, 560, 0, 0, 10, 472, 620, 522, 502, 10},
@@ -278,6 +286,7 @@ TEST(RollPoint, ZoomWindowFollowsTolerancesAndOutliers)
         {"the sensor's tolerance sets both sides", 512, 512, 50, 5, 0, 412, 612, 562, 462, 50},
         {"upper limit at most N - 1", 1020, 1023, 0, 0, 100, 820, 1023, 1023, 920, 100},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         MeasurementRecord r{};
@@ -315,8 +324,12 @@ TEST(RollPoint, AnalogTracesByMode)
     r.M_VALUE = 510;
     r.MAX_VALUE = 530;
     r.MIN_VALUE = 1023;
-    for (auto [mode, b, a] : {std::tuple{0, 510.0, 510.0}, {1, 510.0, 530.0}, {2, 1.0, 510.0}, {3, 1023.0, 530.0},
-                              {4, 1023.0, 1.0}, {7, 1023.0, 1.0}}) {
+    for (auto [mode, b, a] : {std::tuple{0, 510.0, 510.0},
+                              {1, 510.0, 530.0},
+                              {2, 1.0, 510.0},
+                              {3, 1023.0, 530.0},
+                              {4, 1023.0, 1.0},
+                              {7, 1023.0, 1.0}}) {
         RollInputs in = pixelsInput(0, 10, 10);
         in.analogMode = mode;
         const RollPoint p = ComputeRollPoint(r, in);
@@ -366,9 +379,11 @@ TEST_F(MainControlsTest, EvaluationFieldsClampToTheSensorsLimits)
     pixE = 2000;
     struct Case {
         int control, entered, shown, inSet;
-    } cases[] = {{MAIN_EDGE_LEFT, 3, 10, 10}, {MAIN_EDGE_LEFT, 2500, 1999, 1999},
-                 {MAIN_EDGE_LEFT, 500, 500, 1999},  // inside: it reaches the set with the next panel read
-                 {MAIN_EDGE_RIGHT, 3000, 2000, 2000}, {MAIN_EDGE_RIGHT, 5, 11, 11}};
+    } cases[] = {{MAIN_EDGE_LEFT, 3, 10, 10},
+                 {MAIN_EDGE_LEFT, 2500, 1999, 1999},
+                 {MAIN_EDGE_LEFT, 500, 500, 1999}, // inside: it reaches the set with the next panel read
+                 {MAIN_EDGE_RIGHT, 3000, 2000, 2000},
+                 {MAIN_EDGE_RIGHT, 5, 11, 11}};
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "control " << c.control << " entered " << c.entered);
         const bool begin = c.control == MAIN_EDGE_LEFT;
@@ -450,7 +465,6 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
         stop_flag = before;
         SimulateEvent(pPA, MAIN_STOP, event);
         EXPECT_EQ(stop_flag, 1) << "event " << event;
-
     }
     EXPECT_EQ(std::pair(IsCtrlDimmed(pPA, MAIN_RUN), GetCtrlString(pPA, MAIN_STATUS)),
               std::pair(false, "Data-Transfer Stopped!"s));
@@ -460,7 +474,6 @@ TEST_F(MainControlsTest, StopAndVideoButtonsWithoutALoop)
     EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, XAXIS), std::pair(1.0, 4096.0)) << "video x axis: the pixels";
     EXPECT_EQ(axisRange(pPA, MAIN_VIDEO_GRAPH, YAXIS), std::pair(1.0, static_cast<double>(ADCMAX))) << "video y axis";
     EXPECT_EQ(GetCtrlString(pPA, MAIN_AXIS_CAPTION), "Linear Image Sensor [pixel]");
-
 }
 
 // ---- SAVE by the graph: the visible graph as PNG or PDF and its data as CSV beside it,
@@ -501,7 +514,7 @@ TEST_F(GraphExportTest, VideoGraphWithItsThresholdInTheUnitShown)
     xARRAY = xArray_mm;
     PlotVIDEOCurve(adbuf, thdArray, xARRAY);
 
-    save(programDir + "/video");  // no extension: a PNG
+    save(programDir + "/video"); // no extension: a PNG
     EXPECT_EQ(ReadBytes(programDir + "/video.png").substr(0, 4), "\x89PNG");
     // The header, then points 0, 1, 128 and 255.
     const auto lines = csvLines(ReadBytes(programDir + "/video.csv"));
@@ -546,10 +559,10 @@ TEST_F(GraphExportTest, WhileALoopRunsASnapshotIsSavedWithoutADialog)
     SetCtrlVisible(pPA, MAIN_ROLL_GRAPH, false);
     SetCtrlVisible(pPA, MAIN_VIDEO_GRAPH, true);
     PlotVIDEOCurve(adbuf, thdArray, xARRAY);
-    stop_flag = 0;  // the measurement loop waits for an answer
+    stop_flag = 0; // the measurement loop waits for an answer
     ASSERT_EQ(SimulateEvent(pPA, MAIN_GRAPH_EXPORT, EVENT_COMMIT), 0);
     stop_flag = 1;
-    EXPECT_TRUE(popups->shown.empty());  // nothing modal held the exchange up
+    EXPECT_TRUE(popups->shown.empty()); // nothing modal held the exchange up
     std::vector<std::string> saved;
     for (const auto &entry : std::filesystem::directory_iterator(proj_dir))
         if (entry.path().filename().string().rfind("video-graph-", 0) == 0)

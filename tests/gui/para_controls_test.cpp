@@ -1,26 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set on the panel and its controls driven as the widgets drive them: what is
 // shown reads back unchanged, clamps, dimming, threshold redraws, the storage-target group,
 // deferred requests, and parameter files through the GET and SEND buttons.
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/statusline.h"
-#include "main_ui/target_buttons.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
-#include "params_ui/mapping.h"
+#include "main_ui/target_buttons.h"
 #include "params/pset.h"
+#include "params_ui/mapping.h"
 #include "params_ui/transfer.h"
 #include "support/app_fixture.h"
-#include "base/control_ids.h"
 #include "support/byte_lines.h"
 #include "ui/widget_access.h"
 
 #include <QTest>
 
 #include <cstring>
-#include <tuple>
 #include <string>
+#include <tuple>
 
 using namespace ui;
 using namespace panels;
@@ -37,7 +38,7 @@ protected:
         MIN_ITIME = 1.5;
         SetParameterDefaults(pset);
         SetPanelValues();
-        DisplayPanel(pPA);  // the help pop-up is a child: visible only with its panel
+        DisplayPanel(pPA); // the help pop-up is a child: visible only with its panel
     }
     // Types a value into a field as the operator would: the value changes, then commits.
     void enter(int panel, int control, double value)
@@ -50,10 +51,13 @@ protected:
 TEST_F(ParaControlsTest, ToleranceAndTeachClampsNeverWrap)
 {
     // A tolerance keeps set point +/- tolerance on the line of 1024 pixels, rather than wrap.
-    for (auto [teach, control, entered, shown] :
-         {std::tuple{1000, PARA1_UPPER_TOL, 50, 23}, {1000, PARA1_UPPER_TOL, 24, 24}, {1023, PARA1_UPPER_TOL, 5, 0},
-          {1024, PARA1_UPPER_TOL, 5, 0}, {40, PARA1_LOWER_TOL, 41, 39}, {40, PARA1_LOWER_TOL, 40, 40},
-          {0, PARA1_LOWER_TOL, 3, 0}}) {
+    for (auto [teach, control, entered, shown] : {std::tuple{1000, PARA1_UPPER_TOL, 50, 23},
+                                                  {1000, PARA1_UPPER_TOL, 24, 24},
+                                                  {1023, PARA1_UPPER_TOL, 5, 0},
+                                                  {1024, PARA1_UPPER_TOL, 5, 0},
+                                                  {40, PARA1_LOWER_TOL, 41, 39},
+                                                  {40, PARA1_LOWER_TOL, 40, 40},
+                                                  {0, PARA1_LOWER_TOL, 3, 0}}) {
         SCOPED_TRACE(testing::Message() << "teach " << teach << " entered " << entered);
         pset.Teach_Value = static_cast<std::uint16_t>(teach);
         enter(pPara1, control, entered);
@@ -98,7 +102,7 @@ TEST_F(ParaControlsTest, ExposureLimitsFollowTheOperatingMode)
 TEST_F(ParaControlsTest, OperatingModeRewritesTheResolutionLineOfKnownTypes)
 {
     ResetTextBox(pCalib, CALIB_HW_DESC, "model\nresolution old\nrange\n");
-    for (auto [type, mode] : {std::pair{517465, 2}, {123, 0}}) {  // an unknown type leaves the line
+    for (auto [type, mode] : {std::pair{517465, 2}, {123, 0}}) { // an unknown type leaves the line
         hwinfo.hardwareType = type;
         changeValue(pPara3, PARA3_OP_MODE, mode);
         EXPECT_EQ(GetTextBoxLines(pCalib, CALIB_HW_DESC).at(1), "resolution\t\t\t\t= +/- 28\xB5m")
@@ -112,16 +116,22 @@ TEST_F(ParaControlsTest, ModeRingsDimAndShowTheirDependents)
     // what they replace: power, exposure, upper and lower tolerance (d: dimmed).
     const auto dimmed = [] {
         std::string out;
-        for (auto [panel, id] : {std::pair{pPara2, PARA2_POWER}, {pPara2, PARA2_EXPOSURE}, {pPara1, PARA1_UPPER_TOL},
+        for (auto [panel, id] : {std::pair{pPara2, PARA2_POWER},
+                                 {pPara2, PARA2_EXPOSURE},
+                                 {pPara1, PARA1_UPPER_TOL},
                                  {pPara1, PARA1_LOWER_TOL}})
             out += IsCtrlDimmed(panel, id) ? 'd' : '-';
         return out;
     };
-    for (auto [panel, ring, mode, shown] :
-         {std::tuple{pPara3, PARA3_HW_MODE, 2, "----"}, {pPara2, PARA2_POWER_MODE, 1, "d---"},
-          {pPara2, PARA2_POWER_MODE, 2, "-d--"}, {pPara2, PARA2_POWER_MODE, 0, "----"},
-          {pPara3, PARA3_HW_MODE, 1, "--dd"}, {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara3, PARA3_HW_MODE, 3, "--dd"},
-          {pPara3, PARA3_HW_MODE, 2, "----"}, {pPara1, PARA1_TOL_MODE, 5, "--dd"}}) {
+    for (auto [panel, ring, mode, shown] : {std::tuple{pPara3, PARA3_HW_MODE, 2, "----"},
+                                            {pPara2, PARA2_POWER_MODE, 1, "d---"},
+                                            {pPara2, PARA2_POWER_MODE, 2, "-d--"},
+                                            {pPara2, PARA2_POWER_MODE, 0, "----"},
+                                            {pPara3, PARA3_HW_MODE, 1, "--dd"},
+                                            {pPara3, PARA3_HW_MODE, 2, "----"},
+                                            {pPara3, PARA3_HW_MODE, 3, "--dd"},
+                                            {pPara3, PARA3_HW_MODE, 2, "----"},
+                                            {pPara1, PARA1_TOL_MODE, 5, "--dd"}}) {
         commitValue(panel, ring, mode);
         EXPECT_EQ(dimmed(), shown) << "ring " << ring << " mode " << mode;
     }
@@ -197,7 +207,6 @@ TEST_F(ParaControlsTest, ThresholdModeAndSliderRedrawTheVideoCurve)
         stop_flag = 0;
         SimulateEvent(pPara2, PARA2_VTHD, EVENT_LEFT_CLICK);
         EXPECT_EQ(stop_flag, stopped) << "threshold mode " << mode;
-
     }
     stop_flag = 1;
 }
@@ -275,8 +284,8 @@ TEST_F(ParaControlsTest, StorageTargetGroupPressedAlwaysHasOneButtonOn)
 
 TEST_F(ParaControlsTest, RequestsDuringALoopOnlySetTheirFlags)
 {
-    stop_flag = 0;  // as while a loop runs: nothing may be sent now (there is no link)
-    GetPanelValues();  // SEND reads the panel first, whatever happens next
+    stop_flag = 0;    // as while a loop runs: nothing may be sent now (there is no link)
+    GetPanelValues(); // SEND reads the panel first, whatever happens next
     const ParameterSet before = pset;
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
@@ -316,7 +325,7 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
     pset.Teach_Value = 2047;
     pset.Upper_Tolerance = 33;
     pset.Lower_Tolerance = 44;
-    pset.Average = 3;  // not among the ring's items
+    pset.Average = 3; // not among the ring's items
     pset.Ext_Trigger_Mode = 5;
     pset.Analog_Mode = 6;
     pset.CCD_OP_Mode = 1;
@@ -332,13 +341,13 @@ TEST_F(ParaControlsTest, ShownSetReadsBackUnchanged)
     pset.Output_Mode = 1;
     pset.Exposure_Time = 2300;
     pset.Free_Para = 0xABCD;
-    pset.um_Slope = 12346;  // not a round number of µm per pixel at any display precision
+    pset.um_Slope = 12346; // not a round number of µm per pixel at any display precision
     SetPanelValues();
     const ParameterSet shown = pset;
 
     std::memset(&pset, 0, sizeof pset);
     pset.Free_Para = 0xABCD;  // no control carries it
-    pset.Video_Thd_Auto = 66;  // the slider carries the fixed threshold in this mode
+    pset.Video_Thd_Auto = 66; // the slider carries the fixed threshold in this mode
     GetPanelValues();
     EXPECT_TRUE(SameBytes(pset, shown)) << "the set read back from the controls";
     EXPECT_EQ(std::tuple(pset.um_Slope, pset.Average, YSCALE_FAC), std::tuple(12346u, 3, 12346 / 16384000.0));
@@ -433,9 +442,9 @@ TEST_F(ParaFileButtonsTest, OverwriteIsAskedAndDeclineKeepsTheFile)
     SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);
     EXPECT_EQ(status(), "Parameter saved to file!");
 
-    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT);  // cancelled
+    SimulateEvent(pPA, MAIN_SEND, EVENT_COMMIT); // cancelled
     EXPECT_EQ(status(), "Parameter saving to file failed!");
-    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);   // cancelled
+    SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT); // cancelled
     EXPECT_EQ(status(), "Parameter not read from file!");
 }
 
@@ -452,7 +461,8 @@ TEST_F(ParaFileButtonsTest, FailuresAreReportedAndLeaveTheSet)
     const ParameterSet before = pset;
     WriteBytes(programDir + "/garbage.ini", "\x01\x02 not an ini file\n[OTHER]\nx=1\n");
     WriteBytes(programDir + "/range.ini", "[PARA]\nPower = 5\nTeach-Value = 70000\n");
-    for (auto [name, message] : {std::pair{"absent.ini", "could not be read"}, {"garbage.ini", "holds no parameters"},
+    for (auto [name, message] : {std::pair{"absent.ini", "could not be read"},
+                                 {"garbage.ini", "holds no parameters"},
                                  {"range.ini", "value out of range: Teach-Value = 70000"}}) {
         SCOPED_TRACE(name);
         popups->filePaths = {programDir + "/" + name};
@@ -469,7 +479,7 @@ TEST_F(ParaFileButtonsTest, HandWrittenOlderFileIsShownNormalised)
 {
     WriteBytes(file, "; written by hand\n[PARA]\nPower = 5000\nCCD-OP-Mode = 1\nCCD-Operation-Mode = 2\n"
                      "Ext.Trigger-Mode = 4\nEval-End = 0\n");
-    pset.um_Slope = 98304;  // 6.0 µm per pixel, absent from the file
+    pset.um_Slope = 98304; // 6.0 µm per pixel, absent from the file
     popups->filePaths = {file};
     SimulateEvent(pPA, MAIN_GET, EVENT_COMMIT);
     EXPECT_EQ(pset.Power, 500);

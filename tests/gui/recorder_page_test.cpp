@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder page without a sensor: the mode ring's dimming, planned durations, the
 // service interval, choosing the record file, and Start's refusals.
 
 #include "app/shell.h"
+#include "base/control_ids.h"
 #include "base/state.h"
-#include "main_ui/target_buttons.h"
 #include "base/text.h"
+#include "main_ui/target_buttons.h"
 #include "params_ui/transfer.h"
+#include "platform/system.h"
 #include "recorder/recorder.h"
 #include "support/app_fixture.h"
-#include "base/control_ids.h"
-#include "platform/system.h"
 
 #include <filesystem>
 #include <string>
@@ -39,13 +40,14 @@ TEST_F(RecorderPageTest, ModeRingDimsWhatTheModeCannotUse)
             out.push_back(IsCtrlDimmed(pRec, id));
         return out;
     };
-    for (auto [mode, interval, samples, buttons] : {std::tuple{2, true, true, true}, {1, true, false, false},
-                                                    {3, true, true, true}, {4, true, true, true},
+    for (auto [mode, interval, samples, buttons] : {std::tuple{2, true, true, true},
+                                                    {1, true, false, false},
+                                                    {3, true, true, true},
+                                                    {4, true, true, true},
                                                     {0, false, false, false}}) {
         changeValue(pRec, REC_MODE, mode);
         EXPECT_EQ(dimmed(), (std::vector{interval, samples, buttons, buttons, buttons}))
             << "mode " << mode << ": {interval, samples, start, stop, file button} dimmed";
-
     }
     // Start-up applies the same rule to the ring it finds.
     SetCtrlVal(pRec, REC_MODE, 3);
@@ -57,7 +59,7 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
 {
     SetCtrlVal(pRec, REC_INTERVAL, 0.5);
     changeValue(pRec, REC_SAMPLES, 125);
-    EXPECT_EQ(duration(), "0d 0h 1m 2s");  // 62.5 s, truncated
+    EXPECT_EQ(duration(), "0d 0h 1m 2s"); // 62.5 s, truncated
     changeValue(pRec, REC_INTERVAL, 3599.0);
     EXPECT_EQ(duration(), "5d 4h 57m 55s");
     CalcRecTime(-5);
@@ -72,8 +74,7 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
     // The service interval shows the write button and releases the slope field (else an edit
     // would reach the sensor with SEND); a long interval alone does not.
     changeValue(pRec, REC_INTERVAL, 6000.0);
-    EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)),
-              std::pair(false, true))
+    EXPECT_EQ(std::pair(IsCtrlVisible(pCalib, CALIB_WRITE_XF), IsCtrlDimmed(pCal1, CAL1_SLOPE)), std::pair(false, true))
         << "write-to-XFLASH button visible, slope field dimmed";
 
     SetCtrlVal(pRec, REC_INTERVAL, 6183.0);
@@ -83,7 +84,6 @@ TEST_F(RecorderPageTest, PlannedDurationAndTheServiceInterval)
                          IsCtrlDimmed(pCal1, CAL1_SLOPE)),
               std::tuple(true, false, false))
         << "write-to-XFLASH button {visible, dimmed}, slope field dimmed";
-
 }
 
 TEST_F(RecorderPageTest, ChosenRecordFileReplacesAnExistingOneOnlyWhenConfirmed)
@@ -106,7 +106,7 @@ TEST_F(RecorderPageTest, ChosenRecordFileReplacesAnExistingOneOnlyWhenConfirmed)
     const std::string old = programDir + "/old.dat";
     WriteBytes(old, "keep me");
     popups->filePaths.push_back(old);
-    popups->confirmAnswers.push_back(1);  // a yes, were anything asked
+    popups->confirmAnswers.push_back(1); // a yes, were anything asked
     const size_t asked = popups->shown.size();
     SimulateEvent(pRec, REC_FILE_BTN, EVENT_COMMIT);
     popups->confirmAnswers.clear();
@@ -183,7 +183,6 @@ TEST_F(RecorderPageTest, UnwritableRecordFileStartsNoRecording)
                            IsCtrlDimmed(pPara1, PARA1_TEACH), IsCtrlDimmed(pRec, REC_START)}),
               std::vector(4, false))
         << "{Run, Video, TEACH, Start} dimmed";
-
 }
 
 } // namespace

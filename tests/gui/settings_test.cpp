@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "MQ-Vista.ini" and the hardware information file, on the real
 // panels offscreen: the address list, writing and reading back, range checks, defaults,
 // write failures, where the files go, and the exact layout of the hardware information file.
 
 #include "app/shell.h"
+#include "base/control_ids.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "display/buffers.h"
@@ -12,9 +14,8 @@
 #include "link/hwinfo.h"
 #include "link/transport.h"
 #include "params/parafile.h"
-#include "support/app_fixture.h"
-#include "base/control_ids.h"
 #include "platform/system.h"
+#include "support/app_fixture.h"
 
 #include <array>
 #include <cstdlib>
@@ -79,10 +80,10 @@ TEST_F(SettingsTest, AddressListKeepsTheMostRecentTenWithoutDuplicates)
 TEST_F(SettingsTest, LinkTypeRingSwitchesLayoutAndComtypeOnly)
 {
     // Controls of the TCP/IP layout (true) and of the RS-232 one (false).
-    const std::vector<std::pair<int, bool>> layout = {
-        {CONN_IPADDR, true},         {CONN_PORTNUM, true},    {CONN_TCP_ONLY, true}, {CONN_BAUD, false},
-        {CONN_COMPORT, false},       {CONN_CHANGE_BAUD, false}, {CONN_SERIAL_DEVICES, false},
-        {CONN_BIND_DEVICE, false}};
+    const std::vector<std::pair<int, bool>> layout = {{CONN_IPADDR, true},          {CONN_PORTNUM, true},
+                                                      {CONN_TCP_ONLY, true},        {CONN_BAUD, false},
+                                                      {CONN_COMPORT, false},        {CONN_CHANGE_BAUD, false},
+                                                      {CONN_SERIAL_DEVICES, false}, {CONN_BIND_DEVICE, false}};
     for (int type : {1, 0}) {
         commitValue(pConn, CONN_COMTYPE, type);
         EXPECT_EQ(type, comtype);
@@ -142,7 +143,6 @@ TEST_F(SettingsTest, AcceptWritesTheSettingsAndTheyComeBackAtTheNextStart)
     // selects the millimetre points.
     ReadIniFile(iniPath().c_str());
     EXPECT_EQ(xAxisArray(), "xArray_mm");
-
 }
 
 // mq-vista --sensor ADDR: the run uses that sensor, the file keeps the operator's link until
@@ -163,7 +163,7 @@ TEST_F(SettingsTest, ARunOnlySensorIsUsedButSavedOnlyOnAccept)
     InitVars();
     EXPECT_EQ(std::string(szIPhostName), "127.0.0.1");
     EXPECT_EQ(tcpport, 4001);
-    ASSERT_EQ(WriteIniFile(iniPath().c_str()), 1);  // as closing the window does
+    ASSERT_EQ(WriteIniFile(iniPath().c_str()), 1); // as closing the window does
     std::string text = ReadBytes(iniPath());
     EXPECT_NE(text.find("IP ADDRESS = \"192.168.1.30\""), std::string::npos) << text;
     EXPECT_NE(text.find("PORT NUMBER = \"2001\""), std::string::npos) << text;
@@ -190,7 +190,7 @@ TEST_F(SettingsTest, OutOfRangeValuesAreIgnoredAndTheListReadsTenAtMost)
     rs232baudrate = 1;
     ReadIniFile(iniPath().c_str());
     EXPECT_EQ(linkSettings(), (std::array{1, 9, 1})) << "{comtype, rs232port, rs232baudrate}: out of range kept";
-    std::vector<std::string> tenAtMost;  // the gap at 3 closed, 11 and 12 beyond ten
+    std::vector<std::string> tenAtMost; // the gap at 3 closed, 11 and 12 beyond ten
     for (int k : {1, 2, 4, 5, 6, 7, 8, 9, 10})
         tenAtMost.push_back("10.1.1." + std::to_string(k));
     EXPECT_EQ(addressList(), tenAtMost);
@@ -226,7 +226,6 @@ TEST_F(SettingsTest, MissingOrGarbledFileGivesTheDefaults)
     ReadIniFile(iniPath().c_str());
     EXPECT_EQ(linkSettings(), (std::array{0, 1, 4})) << "garbled values: {comtype, rs232port, rs232baudrate} defaults";
     EXPECT_FALSE(IsPanelMaximized(pPA)) << "a garbled Panel max";
-
 }
 
 TEST_F(SettingsTest, UnwritableSettingsFileIsReportedAndTheProgramStillCloses)
@@ -266,7 +265,7 @@ TEST_F(SettingsTest, HardwareInfoFileHasItsExactLayout)
     cal.SER_NO = 4711;
     cal.XF_DIVISOR = 4;
     cal.XF_SIZE = 1024;
-    cal.UM_SLOPE = 90112;  // 5.5 µm per pixel
+    cal.UM_SLOPE = 90112; // 5.5 µm per pixel
     cal.UM_OFFSET = -250;
     cal.UM_RANGE = 20000;
     CopyText(szSoftwareVersion, "K-VOR-MQ-Vista Build: V4.0.6  02/Feb/2016");
@@ -337,7 +336,7 @@ protected:
 
 TEST_F(LocationsTest, WritableProgramDirectoryKeepsEverythingBesideTheProgram)
 {
-    InitVars();  // the settings and record file beside it: PanelEventTest.HeaderBandAndDefaultsOfStartUp
+    InitVars(); // the settings and record file beside it: PanelEventTest.HeaderBandAndDefaultsOfStartUp
     EXPECT_EQ(std::string(proj_dir), programDir);
     EXPECT_FALSE(std::filesystem::exists(home + "/.config/mq-vista")) << "nothing is created in the user's home";
 }
@@ -353,10 +352,10 @@ TEST_F(LocationsTest, ReadOnlyProgramDirectoryUsesTheUserDirectoriesAcrossRestar
                            home + "/Documents/MQ-Vista/RECORD.DAT"}));
     EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/MQ-Vista"));
 
-    SetCtrlVal(pConn, CONN_COMPORT, 7);  // the file takes the connection page's settings
+    SetCtrlVal(pConn, CONN_COMPORT, 7); // the file takes the connection page's settings
     ASSERT_GE(WriteIniFile(appini_pathname), 0);
     rs232port = 1;
-    appini_pathname[0] = '\0';  // a restart: a new program knows no settings file before it looks
+    appini_pathname[0] = '\0'; // a restart: a new program knows no settings file before it looks
     InitVars();
     EXPECT_EQ(rs232port, 7) << "the settings were not read from the file chosen at start-up";
 }

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program from start-up to shutdown, offscreen: with no sensor, with a port
 // that cannot be opened, with the simulated sensor; the close sequence; panel events.
 
 #include "app/shell.h"
+#include "base/control_ids.h"
 #include "calib/calrec.h"
+#include "harness/sim_process.h"
 #include "link/hwinfo.h"
 #include "link/transport.h"
 #include "params/pset.h"
-#include "support/app_fixture.h"
-#include "harness/sim_process.h"
-#include "base/control_ids.h"
 #include "params_ui/help.h"
+#include "support/app_fixture.h"
 #include "ui/resource.h"
 
 #include <QThread>
@@ -119,9 +120,12 @@ TEST_F(StartupTest, SensorFoundAtStartUpIsLoggedStepByStepAndLeavesTheButtonsUsa
         << sim.error();
     linkComPort(1, sim.ptyPath());
     const int result = runProgram([&] {
-        const std::vector<std::string> expected = {"RS232 open-com-port: successful!", "Echo Check - Line Ok!",
-                                                   "Waiting for firmware info ...", "K-VOR-MQ.V4   20-CL",
-                                                   "Serial-No:1234", ""};
+        const std::vector<std::string> expected = {"RS232 open-com-port: successful!",
+                                                   "Echo Check - Line Ok!",
+                                                   "Waiting for firmware info ...",
+                                                   "K-VOR-MQ.V4   20-CL",
+                                                   "Serial-No:1234",
+                                                   ""};
         EXPECT_EQ(GetTextBoxLines(pConn, CONN_STATUS), expected);
         EXPECT_FALSE(IsCtrlDimmed(pPA, MAIN_RUN)) << "dimmed only when no sensor is found";
         EXPECT_EQ(GetCtrlTextColor(pPA, MAIN_STATUS), VAL_BLACK);
@@ -224,7 +228,6 @@ TEST_F(PanelEventTest, TcpLinkAtStartUpShowsTheConnectionPagesTcpLayout)
                          GetTextBoxLines(pConn, CONN_STATUS).front()),
               std::tuple(true, false, "TCP-server-connect successful!"s))
         << "address field visible, baud rate visible, first status line";
-
 }
 
 // Without a display, whether none is named or the named one cannot be reached, the

@@ -1,20 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window driven through its callbacks: opened from the recorder page and
 // at the end of a recording, figures against the tolerance window, a growing file,
 // foreign files, and the exports, which never touch a record file.
 
+#include "base/control_ids.h"
 #include "base/text.h"
+#include "platform/system.h"
 #include "stats/statistics.h"
 #include "support/app_fixture.h"
 #include "support/record_samples.h"
-#include "base/control_ids.h"
-#include "platform/system.h"
 
 #include <cmath>
 #include <cstdio>
-#include <unistd.h>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace ui;
@@ -121,9 +122,13 @@ TEST_F(StatsWindowTest, OneSampleAndNoSpreadShowADash)
 {
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile({700})));
     open();
-    EXPECT_EQ(figures({{STATS_ROW_N, 0}, {STATS_ROW_MEAN, 0}, {STATS_ROW_STDDEV, 0}, {STATS_ROW_CP, 0},
-                       {STATS_ROW_CPK, 1}, {STATS_ROW_ABOVE, 0}}),
-              (std::vector<std::string>{"1", "700.000", kDash, kDash, kDash, "1"}));  // 700 > 612
+    EXPECT_EQ(figures({{STATS_ROW_N, 0},
+                       {STATS_ROW_MEAN, 0},
+                       {STATS_ROW_STDDEV, 0},
+                       {STATS_ROW_CP, 0},
+                       {STATS_ROW_CPK, 1},
+                       {STATS_ROW_ABOVE, 0}}),
+              (std::vector<std::string>{"1", "700.000", kDash, kDash, kDash, "1"})); // 700 > 612
 
     ASSERT_TRUE(WriteBytes(record, MakeRecordFile(std::vector<int>(40, 512))));
     open();
@@ -178,7 +183,7 @@ TEST_F(StatsWindowTest, ClosedWindowOpensAgainAndNoFileIsNotOffered)
     open();
     SimulateEvent(pStats, 0, EVENT_CLOSE);
     EXPECT_EQ(std::pair(IsPanelVisible(pStats), std::string(stats_fname)), std::pair(false, ""s));
-    SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);  // nothing to reload: no harm
+    SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT); // nothing to reload: no harm
 
     open();
     EXPECT_EQ(std::pair(IsPanelVisible(pStats), figure(STATS_ROW_N, 0)), std::pair(true, "2"s));
@@ -265,7 +270,8 @@ TEST_F(StatsWindowTest, ExportsReportAndPicturesButNeverOverARecordFile)
     ASSERT_EQ(::symlink(record.c_str(), alias.c_str()), 0);
     ASSERT_TRUE(WriteBytes(programDir + "/OTHER.csv", MakeRecordFile({1, 2, 3})));
     ASSERT_TRUE(WriteBytes(programDir + "/OTHER.png", MakeRecordFile({4, 5})));
-    for (auto [path, button] : {std::pair{alias, STATS_SAVE_REPORT}, {programDir + "/OTHER.csv", STATS_SAVE_REPORT},
+    for (auto [path, button] : {std::pair{alias, STATS_SAVE_REPORT},
+                                {programDir + "/OTHER.csv", STATS_SAVE_REPORT},
                                 {programDir + "/OTHER.png", STATS_SAVE_HISTOGRAM}}) {
         SCOPED_TRACE(path);
         const std::string bytes = ReadBytes(path);

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real widgets pressed as an operator presses them (QTest mouse and keys), for what
 // depends on the widget rather than on the callbacks: dimmed controls, keyboard activation,
 // where each help text opens, repaints during a loop, the scaled window.
 
 #include "support/app_fixture.h"
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
 #include "setup/assistant.h"
 #include "stats/statistics.h"
 #include "support/record_samples.h"
@@ -15,9 +16,9 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -95,8 +96,8 @@ protected:
     }
 
     std::vector<Delivered> delivered;
-    bool passRightClicks = false;  // let right clicks reach the callbacks (help texts)
-    std::function<void(int control, int event)> whileDelivering;  // stands in for a callback
+    bool passRightClicks = false;                                // let right clicks reach the callbacks (help texts)
+    std::function<void(int control, int event)> whileDelivering; // stands in for a callback
 };
 
 // Counts the paint events of one widget.
@@ -172,7 +173,7 @@ struct Placement {
     const char *start;
     Anchor anchor;
     int dTop, dLeft;
-    bool whole = false;  // start is the whole text
+    bool whole = false; // start is the whole text
 };
 const Placement kPlacements[] = {
     {PARA1_EVAL_MODE, "EVALUATION-MODE:\nDrop-down", BesideTab, 25, 5},
@@ -211,11 +212,10 @@ const Placement kPlacements[] = {
     {MAIN_VIDEO_GRAPH, "VIDEO-GRAPH-WINDOW:\n", RightOf, 25, 5},
     {MAIN_EDGE_LEFT, "E-BEG:\n", RightOf, 0, 0},
     {MAIN_EDGE_RIGHT, "E-END:\n", LeftOf, 0, -200},
-    {MAIN_GET, "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n",
-     RightOf, -45, 15, true},
-    {MAIN_SEND, "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n",
-     RightOf, -25, 15, true},
-    {REC_MODE, "RS-232-MODE for meas-data output:\n", RightOf, 25, 5},  // the page's rectangle
+    {MAIN_GET, "GET-BUTTON:\nGet parameter-frame of sensor\nfrom EEPROM- or RAM-memory ...\n", RightOf, -45, 15, true},
+    {MAIN_SEND, "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the sensor!\n", RightOf, -25, 15,
+     true},
+    {REC_MODE, "RS-232-MODE for meas-data output:\n", RightOf, 25, 5}, // the page's rectangle
     {REC_SAMPLES, "SAMPLES [MAX 32000]:\n", RightOf, 25, 5},
     {REC_INTERVAL, "TIME-INTERVAL [0.1 ..3600] sec:\n", RightOf, 25, 5},
 };
@@ -259,7 +259,7 @@ TEST_F(WidgetsTest, EveryHelpTextShowsWholeInsideTheWindowAndNoEditMenu)
             if (p.control != d->id)
                 continue;
             ++placed;
-            EXPECT_TRUE(IsPanelVisible(pPH));  // numeric fields too: the help, never the edit menu
+            EXPECT_TRUE(IsPanelVisible(pPH)); // numeric fields too: the help, never the edit menu
             EXPECT_EQ(p.whole ? helpText() : helpText().substr(0, std::strlen(p.start)), p.start);
             EXPECT_EQ(helpPosition(), placedAt(p));
         }
@@ -340,7 +340,7 @@ TEST_F(WidgetsTest, LoopRunFromAClickPaintsTheChangedControl)
             };
             loopSteps();
             onClick = count.paints;
-            SetCtrlVal(panel, d->id, intOf(panel, d->id) == 0 ? 1 : 0);  // what the loop sets
+            SetCtrlVal(panel, d->id, intOf(panel, d->id) == 0 ? 1 : 0); // what the loop sets
             loopSteps();
             onSet = count.paints - onClick;
         };
@@ -404,9 +404,12 @@ TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
     window->resize(780, 548);
     QApplication::processEvents();
     const double point = ControlWidget(pPA, MAIN_RUN)->font().pointSizeF();
-    for (auto [width, height, factor, offsetX, offsetY] :
-         {std::tuple{780, 548, 1.0, 0, 0}, {1560, 1096, 2.0, 0, 0}, {1170, 822, 1.5, 0, 0}, {1560, 548, 1.0, 390, 0},
-          {780, 1096, 1.0, 0, 274}, {1920, 1096, 2.0, 180, 0}}) {
+    for (auto [width, height, factor, offsetX, offsetY] : {std::tuple{780, 548, 1.0, 0, 0},
+                                                           {1560, 1096, 2.0, 0, 0},
+                                                           {1170, 822, 1.5, 0, 0},
+                                                           {1560, 548, 1.0, 390, 0},
+                                                           {780, 1096, 1.0, 0, 274},
+                                                           {1920, 1096, 2.0, 180, 0}}) {
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         window->resize(width, height);
         QApplication::processEvents();
@@ -414,7 +417,7 @@ TEST_F(WidgetsTest, ContentsScaleWithTheWindowKeepingProportions)
             const int panel = PanelOfControl(id);
             Rect r;
             GetCtrlBoundingRect(panel, id, &r);
-            EXPECT_EQ(r.width, FindControlDef(id)->rect.width);  // the logic sees 100 %
+            EXPECT_EQ(r.width, FindControlDef(id)->rect.width); // the logic sees 100 %
             const bool onWindow = panel == pPA;
             const QRect g = ControlWidget(panel, id)->geometry();
             EXPECT_NEAR(g.x(), r.left * factor + (onWindow ? offsetX : 0), 1) << id;
@@ -447,7 +450,8 @@ TEST_F(WidgetsTest, TabLabelsAndHeaderTextsScaleWithTheWindow)
     std::vector<QLabel *> header;
     for (int id : detail::FindPanel(pPA)->controls) {
         const detail::ControlRec *c = detail::FindControl(pPA, id);
-        if (c->kind == Kind::TextMessage && c->design.top + c->design.height <= FindControlDef(MAIN_HEADER)->rect.height)
+        if (c->kind == Kind::TextMessage &&
+            c->design.top + c->design.height <= FindControlDef(MAIN_HEADER)->rect.height)
             header.push_back(static_cast<QLabel *>(c->widget.data()));
     }
     ASSERT_EQ(header.size(), 5u) << "three contact lines, the program's name and its version";
@@ -462,9 +466,8 @@ TEST_F(WidgetsTest, TabLabelsAndHeaderTextsScaleWithTheWindow)
         for (int i = tabs->count() - 1; i >= 0; --i) {
             SCOPED_TRACE(tabs->tabText(i).toStdString());
             const QRect tab(bar->mapTo(tabs, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
-            EXPECT_TRUE(tabs->rect().contains(tab)) << "tab " << tab.x() << "," << tab.y() << " " << tab.width()
-                                                    << "x" << tab.height() << " in " << tabs->width() << "x"
-                                                    << tabs->height();
+            EXPECT_TRUE(tabs->rect().contains(tab)) << "tab " << tab.x() << "," << tab.y() << " " << tab.width() << "x"
+                                                    << tab.height() << " in " << tabs->width() << "x" << tabs->height();
             EXPECT_GE(tab.width(), bar->fontMetrics().horizontalAdvance(tabs->tabText(i))) << "the label whole";
             // Clicked where the window shows it: a tab cut off is not there to take the click.
             const QPoint centre = bar->mapTo(window, bar->tabRect(i).center());
@@ -492,9 +495,10 @@ TEST_F(WidgetsTest, AddedControlsShowTheirHelpOnARightClickDimmedToo)
     OpenSetupAssistant();
     struct Row {
         int control;
-        const char *name;  // the help's first line
+        const char *name; // the help's first line
         bool dim = false;
     };
+    // clang-format off
     const Row rows[] = {
         {MAIN_GRAPH_EXPORT, "SAVE-BUTTON:"}, {REC_STATS, "STATISTICS:", true}, {PARA2_SETUP, "SET-UP ASSISTANT:"},
         {CONN_PLANT_LINK, "PLANT LINK:"},    {CONN_BIND_DEVICE, "BIND:"},      {STATS_RELOAD, "RELOAD:"},
@@ -502,6 +506,7 @@ TEST_F(WidgetsTest, AddedControlsShowTheirHelpOnARightClickDimmedToo)
         {STATS_SAVE_RUNCHART, "SAVE RUN CHART:", true}, {SETUP_ANALYSE, "ANALYSE:"}, {SETUP_AUTO, "AUTO SET-UP:"},
         {SETUP_UNDO, "UNDO:"},               {SETUP_CLOSE, "CLOSE:"},
     };
+    // clang-format on
     ASSERT_TRUE(IsCtrlDimmed(pSetup, SETUP_UNDO)) << "nothing to undo yet: dimmed as it stands";
     for (const Row &row : rows) {
         const ControlDef *d = FindControlDef(row.control);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor core without the window: a program built from it alone identifies the
 // simulator, and it loads no widget library.
 

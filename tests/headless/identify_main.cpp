@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor core on its own, without a window: connects to a sensor over TCP, identifies
 // it and prints what it found. Built from the core's library alone, so it also shows that
 // the core needs no widgets.

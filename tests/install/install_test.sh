@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix, checks what lands where, and starts the
 # installed program offscreen against the installed simulator: it must identify the
 # sensor (echo, firmware, hardware information) and end cleanly on SIGTERM. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slope calibration and the calibration service page against the simulator: the
 // frames it receives, what it keeps in its XFLASH, and what the pages show.
 
@@ -10,8 +11,8 @@
 #include "params/pset.h"
 #include "support/byte_lines.h"
 #include "support/integration_helpers.h"
-#include "support/sim_fixture.h"
 #include "support/reference_frames.h"
+#include "support/sim_fixture.h"
 
 #include <QTimer>
 
@@ -93,12 +94,14 @@ TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
         int mode;
         std::string request;
         const char *status;
+        // clang-format off
     } rows[] = {
         {1, ReferenceRequest(12, 1), "START calibration ... -> Ok!"},
         {2, saveRequest(), "SAVE calibration ... -> Ok!"},
         {0, ReferenceRequest(12, 0), "STOP calibration ... -> Ok!"},
         {7, ReferenceRequest(12, 0), "STOP calibration ... -> Ok!"},  // an unknown mode stops
     };
+    // clang-format on
     for (const auto &row : rows) {
         SCOPED_TRACE(row.mode);
         EXPECT_EQ(0, ActivateCalibration(row.mode));
@@ -110,7 +113,7 @@ TEST_F(CalibrationTest, CalibrationOrderCarriesModeAndSlope)
     ASSERT_EQ(sim.command("fault silent"), "ok");
     EXPECT_EQ(-1, ActivateCalibration(1));
     EXPECT_STREQ(szStatus, "Calibration error! - TCP-Server-error!");
-    comtype = 0;  // the text names the link in use
+    comtype = 0; // the text names the link in use
     EXPECT_EQ(-1, ActivateCalibration(1));
     EXPECT_STREQ(szStatus, "Calibration error! - Timeout RS232-Line!");
     comtype = 1;
@@ -306,7 +309,6 @@ TEST_F(CalibrationTest, HeaderWriteThenReadBackThroughTheSimulatorsFlash)
     EXPECT_EQ(doubleOf(pCal2, CAL2_OFFSET), -12.0) << "offset field";
     EXPECT_EQ(doubleOf(pCal2, CAL2_SIZE), 1024.0) << "XF-SIZE field";
 
-
     // The picture button shows the header's own slope and the file name.
     DSLOPE_UM = 6.0;
     SetCtrlVal(pCal2, CAL2_SLOPE, 6.0);
@@ -400,7 +402,11 @@ TEST_F(CalibrationTest, BothRadioButtonsWriteHeaderFirstWithTheNewSizeAndAFailed
     } failures[] = {
         {1, 0, "fault error-1 order 0xB4", {0xB4}, "Erase-Error:Timeout TCP-Server-error!"},
         {0, 1, "fault error-1 order 0xB4", {0xB4}, "XFLASH-PAGE2 not erased - table incomplete!"},
-        {0, 1, "fault error-1 order 0xB6", {0xB4, 0xB4, 0xB4, 0xB4, 0xB6}, "XFLASH-PAGE2 not written - table incomplete!"},
+        {0,
+         1,
+         "fault error-1 order 0xB6",
+         {0xB4, 0xB4, 0xB4, 0xB4, 0xB6},
+         "XFLASH-PAGE2 not written - table incomplete!"},
     };
     for (const auto &f : failures) {
         SCOPED_TRACE(f.text);

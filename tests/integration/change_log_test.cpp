@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every write to the simulated sensor leaves its rows in the change log: the action, the
 // target, the key, the value last read (or "not read") and the value written, and whether
 // it was written. A log that cannot be written never stops the write itself.

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mq-vista-cli against simulated sensors: every command and exit code, the JSON members,
 // what is written to a sensor (and what is not), and sensors that fail among good ones.
 
 #include "harness/broker_process.h"
-#include "support/files.h"
 #include "harness/sim_process.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -132,12 +133,14 @@ TEST_F(CliTest, IdentifyReportsEverySensorInOrderAmongSilentAndRefusedOnes)
         int serial;
         std::string errorPart;
     };
+    // clang-format off
     const Row rows[] = {
         {"served", at(good), true, 301, ""},
         {"silent", at(silent), false, 0, "no answer"},
         {"refused with the program's own text", at(refused), false, 303, "Please use K-VOR-NX-Vista software version!"},
         {"served after the failures", at(good2), true, 304, ""},
     };
+    // clang-format on
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(rows[i].name);
         const QJsonObject &line = run.lines[i];
@@ -211,12 +214,14 @@ TEST_F(CliTest, RestoreWritesNothingOnADryRunARefusedHardwareTypeOrWithoutConfir
         int code;
         const char *errorPart;
     };
+    // clang-format off
     const Row rows[] = {
         {"dry run with a change", &source, {"restore", changed, at(source), "--dry-run", "--yes"}, 1, ""},
         {"dry run without a change", &source, {"restore", backups + "/501.json", at(source), "--dry-run"}, 0, ""},
         {"another hardware type", &other, {"restore", backups + "/501.json", at(other), "--yes"}, 2, "refused"},
         {"no terminal to confirm on", &source, {"restore", changed, at(source)}, 2, "no terminal"},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_EQ(row.target->command("reset-stats"), "ok");
@@ -253,6 +258,7 @@ TEST_F(CliTest, DiffExitCodesAndFields)
         int code;
         std::vector<std::string> keys;
     };
+    // clang-format off
     const Row rows[] = {
         {"backup against its own sensor", {"diff", backups + "/601.json", at(sim) + "#eeprom"}, 0, {}},
         {"backup's RAM against the sensor's RAM", {"diff", backups + "/601.json#ram", at(sim) + "#ram"}, 0, {}},
@@ -260,6 +266,7 @@ TEST_F(CliTest, DiffExitCodesAndFields)
         {"a missing file", {"diff", dir / "none.ini", changed}, 2, {}},
         {"one source only", {"diff", changed}, 64, {}},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<std::string> arguments{"--json"};
@@ -373,6 +380,7 @@ TEST_F(CliTest, UsageErrorsAndAnInventoryWithABadLine)
         std::vector<std::string> arguments;
         const char *errorPart;
     };
+    // clang-format off
     const Row rows[] = {
         {"inventory with a bad line", {"identify", "@" + inventory}, "plant.txt:4:"},
         {"no command", {"--json"}, "no command"},
@@ -382,6 +390,7 @@ TEST_F(CliTest, UsageErrorsAndAnInventoryWithABadLine)
         {"restore --to flash", {"restore", "x.ini", at(sim), "--to", "flash"}, "--to"},
         {"record interval below 0.1 s", {"record", "--samples", "1", "--interval", "0.05", at(sim)}, "0.1"},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         const CliRun run = cli(row.arguments);
@@ -506,9 +515,11 @@ TEST_F(CliTest, RestoreLogsEachFieldItWritesAndLogPrintsFiltersAndVerifiesTheCha
     SimProcess &sim = sensor(601);
     const std::string backups = dir / "backups", log = dir / "changes.sqlite";
     ASSERT_EQ(cli({"backup", "--dir", backups, at(sim)}).code, 0);
-    ASSERT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "123"), at(sim), "--yes", "--log", log}).code, 0);
+    ASSERT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "123"), at(sim), "--yes", "--log", log}).code,
+              0);
     ASSERT_EQ(sim.command("fault error-1 order 3"), "ok");
-    EXPECT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "124"), at(sim), "--yes", "--log", log}).code, 2);
+    EXPECT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "124"), at(sim), "--yes", "--log", log}).code,
+              2);
 
     const CliRun json = cli({"--json", "log", "--log", log});
     ASSERT_EQ(json.code, 0) << json.err;

@@ -1,14 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The compare-sets window against the simulator: the sets side by side under their keys, the
 // cells that differ from the pages marked and counted, TAKE onto the pages without a write,
 // and a backup of another sensor type named.
 
 #include "base/state.h"
 #include "cli/backup_file.h"
+#include "compare_ui/compare_window.h"
 #include "link/hwinfo.h"
 #include "link/orders.h"
 #include "link_ui/ident_page.h"
 #include "params/parafile.h"
-#include "compare_ui/compare_window.h"
 #include "params_ui/mapping.h"
 #include "support/files.h"
 #include "support/integration_helpers.h"
@@ -30,13 +32,16 @@ protected:
         ASSERT_EQ(1, InitDataExchange());
     }
     static std::string cell(int row, int column) { return GetCtrlString(pCompare, CompareCellId(row, column)); }
-    static bool marked(int row, int column) { return GetCtrlBackColor(pCompare, CompareCellId(row, column)) != VAL_WHITE; }
+    static bool marked(int row, int column)
+    {
+        return GetCtrlBackColor(pCompare, CompareCellId(row, column)) != VAL_WHITE;
+    }
     static int rowOf(const char *key)
     {
         for (int i = 0; i < kParaKeyCount; ++i)
             if (std::string(kParaKeys[i].name) == key)
                 return i;
-        return kParaKeyCount;  // um-Slope
+        return kParaKeyCount; // um-Slope
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection page against the simulated sensor over TCP and over its pty: connect,
 // disconnect, reconnect, a lost link, the baud-rate change, start-up from the settings file and
 // the hardware information file.
@@ -8,16 +9,16 @@
 #include "files/change_log.h"
 #include "files/change_watch.h"
 #include "files/hwinfofile.h"
-#include "link_ui/connection.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "link_ui/connection.h"
+#include "link_ui/ident_page.h"
+#include "platform/system.h"
 #include "support/integration_helpers.h"
 #include "support/scripted_sensor.h"
 #include "support/sim_fixture.h"
-#include "platform/system.h"
 
 #include <QProcess>
 #include <QTimer>
@@ -65,8 +66,14 @@ protected:
 
     static bool exchangeControlsEnabled()
     {
-        return NoneDimmed({{pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_STOP}, {pPA, MAIN_SEND}, {pPA, MAIN_GET},
-                           {pRec, REC_START}, {pPara1, PARA1_TEACH}, {pConn, CONN_ACCEPT}});
+        return NoneDimmed({{pPA, MAIN_VIDEO},
+                           {pPA, MAIN_RUN},
+                           {pPA, MAIN_STOP},
+                           {pPA, MAIN_SEND},
+                           {pPA, MAIN_GET},
+                           {pRec, REC_START},
+                           {pPara1, PARA1_TEACH},
+                           {pConn, CONN_ACCEPT}});
     }
 };
 
@@ -176,7 +183,11 @@ INSTANTIATE_TEST_SUITE_P(Links, ConnectionLinkTest, ::testing::Values(Link::Tcp,
 TEST_F(ConnectionTest, RefusedFamilyLeavesStopRecorderAndAcceptEnabled)
 {
     connectTo(Link::Tcp, {"--firmware", "K-VOR-NX.V2.01 10 2015"});
-    EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND}, {pPA, MAIN_GET}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RUN}, {pPA, MAIN_RESET},
+    EXPECT_TRUE(AllDimmed({{pPA, MAIN_SEND},
+                           {pPA, MAIN_GET},
+                           {pPA, MAIN_VIDEO},
+                           {pPA, MAIN_RUN},
+                           {pPA, MAIN_RESET},
                            {pPara1, PARA1_TEACH}}));
     EXPECT_EQ(tcpcon, 1);
     EXPECT_EQ(err_flag, 0) << "an unknown sensor is no link error";
@@ -274,7 +285,8 @@ TEST_F(ConnectionTest, StartUpFromASettingsFileThatSelectsTcpReachesTheSimulator
     startSim(Link::Tcp);
     WriteBytes(JoinPath(programDir, "MQ-Vista.ini"),
                "[CONNECTION]\nCOMM TYPE = 1\nRS232 PORT = 1\nRS232 BAUDRATE = 4\nIP ADDRESS = 127.0.0.1\n"
-               "PORT NUMBER = " + std::to_string(sim.tcpPort()) + "\n");
+               "PORT NUMBER = " +
+                   std::to_string(sim.tcpPort()) + "\n");
     InitVars();
     OpenLinkAtStartup();
     InitGUI();

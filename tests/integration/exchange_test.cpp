@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Request/answer exchanges against the simulator over TCP, over a pty reached through
 // the COM-port link rule, and over ser2net bridging a TCP port to the simulator's pty.
 
@@ -10,8 +11,8 @@
 #include "support/byte_lines.h"
 #include "support/sim_fixture.h"
 
-#include "support/scripted_sensor.h"
 #include "platform/comm.h"
+#include "support/scripted_sensor.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -137,6 +138,7 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
     const struct {
         const char *fault;
         const char *status;
+        // clang-format off
     } cases[] = {
         {"bad-header-crc", kTextHeaderIncorrect}, {"bad-sync", kTextHeaderIncorrect},
         {"bad-data-crc", kTextDataIncorrect},     {"error-1", kTextInvalidOrder},
@@ -147,6 +149,7 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
         // Not a time-out: the loss, as it was shown and logged (with the log's line feed).
         {"close", "SERVER HAS CLOSED CONNECTION! - connection lost\n"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         ASSERT_EQ(sim.command(std::string("fault ") + c.fault), "ok");
@@ -154,7 +157,7 @@ TEST_F(ExchangeFaultTest, EveryFaultFailsWithItsTextAndTheNextExchangeSucceeds)
         EXPECT_EQ(-1, IssueOrder(ORDER_READ_PARA_RAM, 0));
         EXPECT_STREQ(szStatus, c.status);
         if (std::string(c.fault) == "late")
-            ui::DelayWithEventProcessing(1.2);  // let the late answer go by
+            ui::DelayWithEventProcessing(1.2); // let the late answer go by
         if (std::string(c.fault) == "close") {
             // The server went away: the link knows, and Connect brings it back.
             EXPECT_EQ(std::tuple(tcpcon, tcp_hconversation), std::tuple(0, 0u));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Identification of the sensor behind a freshly opened link, against the simulator set
 // up as each kind of device: every row of the failure table, and every model served.
 
@@ -6,10 +7,10 @@
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link_ui/ident_page.h"
-#include "params_ui/mapping.h"
 #include "params/pset.h"
-#include "support/sim_fixture.h"
+#include "params_ui/mapping.h"
 #include "support/integration_helpers.h"
+#include "support/sim_fixture.h"
 
 #include <cmath>
 #include <string>
@@ -45,7 +46,11 @@ protected:
     // Whether every exchange button is dimmed (or every one released).
     static bool exchangeButtonsAll(bool dimmed)
     {
-        return AllDimmed({{pPA, MAIN_RUN}, {pPA, MAIN_GET}, {pPA, MAIN_SEND}, {pPA, MAIN_VIDEO}, {pPA, MAIN_RESET},
+        return AllDimmed({{pPA, MAIN_RUN},
+                          {pPA, MAIN_GET},
+                          {pPA, MAIN_SEND},
+                          {pPA, MAIN_VIDEO},
+                          {pPA, MAIN_RESET},
                           {pPara1, PARA1_TEACH}},
                          dimmed);
     }
@@ -58,7 +63,7 @@ TEST_F(IdentTest, ServedSensorIsIdentifiedAndItsParametersRead)
     SetCtrlVal(pPA, MAIN_MM_SWITCH, 1);
     SetCtrlVal(pPara2, PARA2_THD_TARGET, 1);
     SetCtrlDimmed(pPara2, PARA2_THD_TARGET, true);
-    DimmButtons(1);  // as a refused sensor connected before leaves them
+    DimmButtons(1); // as a refused sensor connected before leaves them
     ASSERT_EQ(1, identify({"--serial", "40000", "--firmware", text}));
     EXPECT_EQ(std::tuple(err_flag, hwinfo.serialNo, exchangeButtonsAll(false)), std::tuple(0, 40000, true));
     EXPECT_EQ(MainStatus(), "K-VOR-MQ.V4   20-CL");
@@ -97,13 +102,14 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
     const std::vector<int> kFirmware = {5, 7}, kHardwareInfo = {5, 7, 10}, kAll = {5, 7, 10, 24, 2};
     const struct {
         std::vector<std::string> options;
-        const char *control;  // a fault aimed at one step
+        const char *control; // a fault aimed at one step
         int result;
-        int errFlag;  // -1: not looked at
+        int errFlag; // -1: not looked at
         const char *status;
-        std::vector<int> orders;  // the steps that went out
-        std::string popup;        // empty: none; ending in a line break: the status line follows
-        int dimmed;               // the exchange buttons; -1: not looked at
+        std::vector<int> orders; // the steps that went out
+        std::string popup;       // empty: none; ending in a line break: the status line follows
+        int dimmed;              // the exchange buttons; -1: not looked at
+        // clang-format off
     } cases[] = {
         {{"--fault", "silent"}, "", 0, 1, "read error - not sync byte 0x55!", {5}, "", 1},
         {{"--firmware-length", "40"}, "", 0, -1, "Timeout/Error reading firmware-info!", kFirmware, "", -1},
@@ -128,6 +134,7 @@ TEST_F(IdentTest, EachStepAndEachFamilyEndTheIdentificationWithItsText)
         {{"--firmware-no", "399"}, "", 0, 1, "Please use K-VOR-MQ-Vista Version 3.xx !", kHardwareInfo,
          "Incompatible firmware detected!\nPlease use K-VOR-MQ-Vista software version 3.xx !", 1},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.status);
         const int result = identify(c.options, c.control);
@@ -187,8 +194,8 @@ TEST_F(IdentTest, EveryModelOfTheServedFamilySetsItsConstants)
     };
     for (const auto &m : models) {
         SCOPED_TRACE(m.code);
-        ASSERT_EQ(1, identify({"--hardware-type", std::to_string(m.code), "--pixel-count", "2048", "--adc-code",
-                               "256", "--firmware-no", "403"}));
+        ASSERT_EQ(1, identify({"--hardware-type", std::to_string(m.code), "--pixel-count", "2048", "--adc-code", "256",
+                               "--firmware-no", "403"}));
         EXPECT_EQ(HWTYPE, m.hwtype);
         EXPECT_EQ(MIN_ITIME, m.minItime);
         EXPECT_EQ(PRECISION, 2);
@@ -236,12 +243,14 @@ TEST_F(IdentTest, PixelCountsAndVideoResolution)
     const struct {
         const char *pixels, *adc, *receiver;
         int count, step, adcmax;
+        // clang-format off
     } cases[] = {
         {"100", "1024", "736214", 256, 1, 1024},   {"1000", "1024", "736214", 1024, 4, 1024},
         {"16384", "256", "736214", 16384, 64, 256}, {"512", "512", "736214", 512, 2, 1024},
         {"512", "512", "736213", 512, 2, 256},     {"512", "1024", "736213", 512, 2, 1024},
         {"512", "512", "736215", 512, 2, 1024},    {"512", "256", "103", 512, 2, 256},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.pixels) + "/" + c.adc + "/" + c.receiver);
         ASSERT_EQ(1, identify({"--pixel-count", c.pixels, "--adc-code", c.adc, "--receiver-type", c.receiver}));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loops an operator leaves running (Run, Video, the polled and the triggered recorder)
 // against every fault the simulator puts on a running line, over TCP, the pty and ser2net:
 // a loop ends as a lost link ends it, or, for unsolicited frames, drops the damaged one and
@@ -32,8 +33,8 @@ struct LoopFault {
     Link link;
 };
 
-const char *const kFaults[] = {"silent",    "late",  "bad-header-crc",   "bad-sync", "bad-data-crc", "error-1",
-                               "error-2",   "short-length", "oversized-length", "garbage", "half",     "close"};
+const char *const kFaults[] = {"silent",  "late",         "bad-header-crc",   "bad-sync", "bad-data-crc", "error-1",
+                               "error-2", "short-length", "oversized-length", "garbage",  "half",         "close"};
 
 const char *const kLoopNames[] = {"Run", "Video", "Polled", "Triggered"};
 
@@ -163,8 +164,8 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
     switch (c.loop) {
     case Loop::Run:
     case Loop::Video:
-        runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, c.fault, c.loop == Loop::Run ? ORDER_MEASUREMENT : ORDER_CURVE,
-                0);
+        runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, c.fault,
+                c.loop == Loop::Run ? ORDER_MEASUREMENT : ORDER_CURVE, 0);
         // Red on the connection page, and once in the link's history. A closed connection ends
         // the loop as lost, not as a time-out, and what needs the link stays dimmed.
         EXPECT_EQ(stop_flag, -1) << "the loop ended on the fault";
@@ -245,7 +246,8 @@ TEST_P(LoopFaultTest, LoopSurvivesTheFault)
     case Loop::Video:
         runLoop(c.loop == Loop::Run ? MAIN_RUN : MAIN_VIDEO, nullptr, 0, 0.4);
         EXPECT_EQ(std::tuple(stop_flag, MainStatus(), GetCtrlTextColor(pPA, MAIN_STATUS)),
-                  std::tuple(1, std::string("Data-Transfer Stopped!"), 0x000000)) << "a new loop starts black";
+                  std::tuple(1, std::string("Data-Transfer Stopped!"), 0x000000))
+            << "a new loop starts black";
         break;
     case Loop::Polled:
     case Loop::Triggered:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run and Video against the simulated sensor: frames shown and rolled, STOP, the requests
 // other buttons leave for the running loop, the comparison view, and closing the program
 // while a loop runs. Faults on the line and their texts: loop_faults_test.
@@ -6,13 +7,13 @@
 #include "display/rollgraph.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
+#include "link_ui/ident_page.h"
 #include "params/pset.h"
 #include "params_ui/transfer.h"
+#include "platform/system.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "platform/system.h"
 
 #include <QThread>
 #include <QTimer>
@@ -277,7 +278,6 @@ TEST_F(MeasureRunTest, FailedFrameEndsVideoBeforeTheProfileThenRequestsActAtOnce
         ASSERT_FALSE(sim.orders().empty()) << "nothing went out";
         EXPECT_EQ(sim.orders().front(), row.order);
         EXPECT_EQ(*row.flag, 0) << "the request was left for a loop that has ended";
-
     }
     ASSERT_EQ(sim.command("fault silent always"), "ok");
     press(pPA, MAIN_GET);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every order of the catalogue as the simulator receives it, what each routine takes
 // from the answer, the routines' status texts, and the XFLASH primitives.
 
@@ -6,15 +7,15 @@
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link/orders.h"
-#include "params_ui/para_callbacks.h"
 #include "link/transport.h"
 #include "link/xflash.h"
 #include "params/pset.h"
+#include "params_ui/para_callbacks.h"
 #include "params_ui/transfer.h"
 #include "support/byte_lines.h"
-#include "support/sim_fixture.h"
-#include "support/reference_frames.h"
 #include "support/integration_helpers.h"
+#include "support/reference_frames.h"
+#include "support/sim_fixture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,8 +53,8 @@ TEST_F(OrdersTest, EveryOrderGoesOutWithItsExactBytesAndItsText)
     const struct {
         std::function<void()> call;
         int order, address;
-        std::vector<unsigned char> data;  // carried with the request
-        const char *status = nullptr;     // szStatus afterwards
+        std::vector<unsigned char> data; // carried with the request
+        const char *status = nullptr;    // szStatus afterwards
     } routines[] = {
         {[] { IssueOrder(ORDER_WRITE_PARA_RAM, 0, &pset, sizeof pset); }, 1, 0, set},
         {[] { IssueOrder(ORDER_WRITE_PARA_EE, 0, &pset, sizeof pset); }, 3, 0, set},
@@ -99,7 +100,7 @@ TEST_F(OrdersTest, CurveSelectorChoosesTheVideoOrTheThresholdProfile)
     std::uint16_t video[256];
     std::memcpy(video, adbuf, sizeof video);
     std::memset(vtbuf, 0, sizeof vtbuf);
-    ASSERT_EQ(1, GetDATA(2));  // any selector but 0 is the threshold profile
+    ASSERT_EQ(1, GetDATA(2)); // any selector but 0 is the threshold profile
     EXPECT_TRUE(SameBytes(adbuf, video, sizeof video)) << "the threshold profile overwrote the video";
     EXPECT_GT(std::count_if(std::begin(vtbuf), std::end(vtbuf), [](std::uint16_t v) { return v != 0; }), 0);
 }
@@ -131,7 +132,8 @@ TEST_F(OrdersTest, FailedCommandsNameTheOperationAndTheLink)
     const struct {
         std::function<int()> routine;
         const char *operation;
-        bool inStatusText;  // also left in szStatus, not only on the status line
+        bool inStatusText; // also left in szStatus, not only on the status line
+        // clang-format off
     } cases[] = {
         {PushTEACH, "Teach-Error:Timeout ", true},
         {PushRESET, "Reset-Error:Timeout ", true},
@@ -141,6 +143,7 @@ TEST_F(OrdersTest, FailedCommandsNameTheOperationAndTheLink)
         {[] { return WriteCalibDataToXF(&cal, sizeof cal); }, "CALIB-Write-Error:Timeout ", true},
         {[] { return ReadCalibDataFromXF(datbuf, 24); }, "XFlash-Read-Error:Timeout ", true},
     };
+    // clang-format on
     pset.Teach_Value = 123;
     for (const bool tcp : {true, false}) {
         if (!tcp) {
@@ -197,7 +200,8 @@ TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
         std::function<int()> call;
         int result;
         const char *text;
-        bool shown;  // on the status line; else in szStatus
+        bool shown; // on the status line; else in szStatus
+        // clang-format off
     } cases[] = {
         {[] { return ClearXFLASHpage(0x1180); }, -1, kNoPage, false},
         {[] { return ClearXFLASHpage(0x0F00); }, -1, kNoPage, false},
@@ -210,6 +214,7 @@ TEST_F(OrdersTest, XflashAddressesAreCheckedAndBlocksCutToAPage)
         {[] { return ClearXFLASHpage(0x1300); }, 0, "Erase XFLASH-PAGE3 -> Ok!", false},
         {[&] { return WriteXFLASH(0x1300, data.data(), 600); }, 1, "Write XFLASH OK Addr=0x1300", true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         const int before = requests();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plant link against a real mosquitto started by each test: every Run frame once and
 // in order, retained identity, parameters and status, a broker restart during a Run, the
 // buffer on disk across a close of the program, retained topics given again to a restarted
@@ -7,6 +8,7 @@
 #include "base/text.h"
 #include "display/measure.h"
 #include "files/settings.h"
+#include "harness/broker_process.h"
 #include "link/ident.h"
 #include "link_ui/ident_page.h"
 #include "params_ui/transfer.h"
@@ -14,21 +16,20 @@
 #include "plant/outbox_file.h"
 #include "plant/plant_dialog.h"
 #include "plant/plant_link.h"
-#include "harness/broker_process.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
 
-#include <QJsonDocument>
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <algorithm>
 #include "files/change_log.h"
 #include "files/change_watch.h"
+#include <algorithm>
 
 #include <csignal>
 #include <filesystem>
@@ -41,7 +42,10 @@ using namespace panels;
 
 namespace {
 
-QJsonObject json(const std::string &payload) { return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object(); }
+QJsonObject json(const std::string &payload)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object();
+}
 
 class PlantLinkTest : public SimFixture {
 protected:
@@ -112,7 +116,8 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     RunLoopFor(MAIN_RUN, 0.6);
     const std::vector<MeasurementRecord> sent = framesSent();
     ASSERT_GT(sent.size(), 5u);
-    ASSERT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messagesOn(topic("measurement")).size() >= sent.size(); }, 10));
+    ASSERT_TRUE(live.waitFor(
+        [&](const MqttSubscriber &s) { return s.messagesOn(topic("measurement")).size() >= sent.size(); }, 10));
     const std::vector<MqttMessage> frames = live.messagesOn(topic("measurement"));
     ASSERT_EQ(frames.size(), sent.size()) << "each frame once";
     for (std::size_t i = 0; i < sent.size(); ++i) {
@@ -165,7 +170,8 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
 // A TCP relay for one connection: frozen (SIGSTOP), it holds what the link sends, unanswered.
 void startRelay(QProcess &relay, int port, int to)
 {
-    relay.start("socat", {QString("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr").arg(port), QString("TCP:127.0.0.1:%1").arg(to)});
+    relay.start("socat",
+                {QString("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr").arg(port), QString("TCP:127.0.0.1:%1").arg(to)});
     ASSERT_TRUE(relay.waitForStarted(5000));
 }
 // Only a running relay: a process id of 0 would signal the whole process group.
@@ -232,9 +238,8 @@ TEST_F(PlantLinkTest, BrokerGoneForThreeSecondsDuringTheRunLosesNothing)
     EXPECT_EQ(expected, last + 1);
     EXPECT_EQ(PlantLink().dropped(), 0u);
     const auto lines = LogLines();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
-        return l.rfind("MQTT: broker unreachable, ", 0) == 0;
-    }));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string &l) { return l.rfind("MQTT: broker unreachable, ", 0) == 0; }));
     relayAgain.kill();
     relayAgain.waitForFinished(2000);
 }
@@ -263,6 +268,7 @@ TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
         const char *cert;
         std::string state;
     };
+    // clang-format off
     const Case cases[] = {
         {"right password and CA", "right", "ca.crt", "client", connected},
         {"wrong password", "wrong", "ca.crt", "client", "MQTT: refused: not authorised"},
@@ -271,6 +277,7 @@ TEST_F(PlantLinkTest, PasswordAndTlsAreCheckedAndAFailureIsSaidInWords)
         {"password file missing", "missing", "ca.crt", "client",
          "MQTT: password file not readable: " + dir() + "/missing"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
 
@@ -304,7 +311,8 @@ TEST_F(PlantLinkTest, OnlyEnabledOneContactsTheBroker)
         bool contacts;
     } cases[] = {{"0", false}, {"yes", false}, {"1", true}};
     for (const auto &c : cases) {
-        WriteBytes(ini, std::string("[MQTT]\nENABLED = ") + c.enabled + "\nPORT = " + std::to_string(server.serverPort()) +
+        WriteBytes(ini, std::string("[MQTT]\nENABLED = ") + c.enabled +
+                            "\nPORT = " + std::to_string(server.serverPort()) +
                             "\nUSERNAME = \"sensor7\"\nPASSWORD FILE = \"" + dir() + "/pw\"\n");
         ReadIniFile(ini.c_str());
         ASSERT_EQ(InitDataExchange(), 1);
@@ -330,7 +338,6 @@ TEST_F(PlantLinkTest, PlantLinkDialogWritesTheSettingsFileForItsOwnerOnlyAndReco
     EXPECT_EQ(GetCtrlString(pPlant, PLANT_BROKER), "127.0.0.1");
     EXPECT_EQ(intOf(pPlant, PLANT_PORT), 1883);
     EXPECT_EQ(GetCtrlString(pPlant, PLANT_STATE), "MQTT: off");
-
 
     SetCtrlVal(pPlant, PLANT_ENABLED, 1);
     SetCtrlVal(pPlant, PLANT_PORT, broker.port());
@@ -360,9 +367,9 @@ void startProgram(QProcess &app, const std::string &directory, int simPort, int 
     ASSERT_TRUE(program && *program);
     std::filesystem::create_directories(directory);
     std::filesystem::copy_file(program, directory + "/mq-vista");
-    WriteBytes(directory + "/MQ-Vista.ini", "[CONNECTION]\nCOMM TYPE = 1\nIP ADDRESS = \"127.0.0.1\"\nPORT NUMBER = \"" +
-                                                std::to_string(simPort) + "\"\n[MQTT]\nENABLED = 1\nPORT = " +
-                                                std::to_string(brokerPort) + "\n");
+    WriteBytes(directory + "/MQ-Vista.ini",
+               "[CONNECTION]\nCOMM TYPE = 1\nIP ADDRESS = \"127.0.0.1\"\nPORT NUMBER = \"" + std::to_string(simPort) +
+                   "\"\n[MQTT]\nENABLED = 1\nPORT = " + std::to_string(brokerPort) + "\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
@@ -373,7 +380,7 @@ void startProgram(QProcess &app, const std::string &directory, int simPort, int 
 
 void killProgram(QProcess &app)
 {
-    ASSERT_GT(app.processId(), 0) << "the program ended early";  // 0 would kill the process group
+    ASSERT_GT(app.processId(), 0) << "the program ended early"; // 0 would kill the process group
     ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
     app.waitForFinished(5000);
 }
@@ -402,7 +409,7 @@ TEST_F(PlantLinkTest, FramesWaitingAtACloseGoOutAtTheNextStartOnceInOrderWithThe
         return ReadPlantOutbox(bytes.data(), bytes.size()).messages.size();
     };
     EXPECT_TRUE(WaitWithEvents([&] { return inFile() >= sent.size(); }, 2)) << inFile();
-    PlantStop();  // the program closes with every frame waiting
+    PlantStop(); // the program closes with every frame waiting
 
     ASSERT_TRUE(broker.restart()) << broker.error();
     MqttSubscriber live;
@@ -435,12 +442,13 @@ TEST_F(PlantLinkTest, OutboxFileCutShortByAPowerCutIsSaidInTheStatusBoxAndItsWho
         bytes += PlantOutboxMessageRecord({topic("measurement"), "{\"seq\":" + std::to_string(i) + "}", 1, false, i});
     ASSERT_TRUE(WriteBytes(dir() + "/" + kPlantOutboxFileName, bytes.substr(0, bytes.size() - 5)));
     PlantSettings s;
-    s.port = FreeLocalPort();  // nobody answers
+    s.port = FreeLocalPort(); // nobody answers
     enable(s);
     const auto said = [] {
         const auto lines = LogLines();
         return std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
-            return l.rfind("MQTT: outbox file damaged after ", 0) == 0 && l.find("2 messages kept") != std::string::npos;
+            return l.rfind("MQTT: outbox file damaged after ", 0) == 0 &&
+                   l.find("2 messages kept") != std::string::npos;
         });
     };
     EXPECT_TRUE(WaitWithEvents(said, 2));
@@ -462,7 +470,7 @@ TEST_F(PlantLinkTest, BrokerRestartedWithoutPersistenceIsGivenStatusIdentityAndL
     ASSERT_EQ(InitDataExchange(), 1);
     const std::string connected = "MQTT: connected to 127.0.0.1:" + std::to_string(broker.port());
     ASSERT_TRUE(stateIs(connected));
-    PushSEND(EEPROM);  // after the identification's GET from RAM
+    PushSEND(EEPROM); // after the identification's GET from RAM
     ASSERT_TRUE(WaitWithEvents([] { return PlantLink().waiting() == 0; }, 10));
     broker.stop();
     ASSERT_TRUE(WaitWithEvents([&] { return PlantLink().stateText() != connected; }, 10));

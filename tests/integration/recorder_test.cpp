@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recordings against the simulator, over TCP and over its pty: the record file against
 // the frames the simulator sent, the timing of the first request, stopping, triggered
 // frames, lines that cannot be written, and the statistics of the recording, read while
@@ -8,10 +9,10 @@
 #include "calib/calrec.h"
 #include "link/orders.h"
 #include "params/pset.h"
+#include "platform/system.h"
 #include "stats/statistics.h"
 #include "support/integration_helpers.h"
 #include "support/sim_fixture.h"
-#include "platform/system.h"
 
 #include <QTimer>
 
@@ -21,8 +22,8 @@
 #include <cstdlib>
 #include <numeric>
 #include <string>
-#include <tuple>
 #include <sys/resource.h>
+#include <tuple>
 #include <vector>
 
 using namespace ui;
@@ -185,8 +186,8 @@ TEST_P(RecorderTest, TriggeredRecordingTakesTheFramesAfterStartAndLightsTheLampB
     EXPECT_EQ(sim.command("set trigger-ms 0"), "ok");
 
     EXPECT_EQ(sim.command("triggered"), "ok 4");
-    expectFileMatchesSent("0.0", 3, 3);  // the interval reads 0.0 in the triggered mode
-    EXPECT_TRUE(sim.orders().empty());   // nothing was asked for
+    expectFileMatchesSent("0.0", 3, 3); // the interval reads 0.0 in the triggered mode
+    EXPECT_TRUE(sim.orders().empty());  // nothing was asked for
     EXPECT_EQ(lampAtSample, std::vector<int>(3, 1));
     EXPECT_EQ(lampLater, (std::vector<int>{0, 0}));
     EXPECT_EQ(GetCtrlString(pRec, REC_STATUS), "DATA-RECORDER COMPLETED!");
@@ -241,7 +242,7 @@ TEST_F(RecordingTest, StatisticsAreReadWhileRecordingAndOfferedAtTheEnd)
     std::vector<std::string> seenWhileRecording;
     samples.onSample = [&](int count) {
         if (count == 4)
-            SimulateEvent(pRec, REC_STATS, EVENT_COMMIT);  // the operator looks in early
+            SimulateEvent(pRec, REC_STATS, EVENT_COMMIT); // the operator looks in early
         if (count == 9)
             SimulateEvent(pStats, STATS_RELOAD, EVENT_COMMIT);
         if (count == 4 || count == 9)

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial devices bound to COM numbers: opened through the binding, a link beside the
 // program wins, a missing device is named on Connect, and bindings are kept in the
 // settings file.
 
 #include "files/settings.h"
 #include "link/ident.h"
-#include "link_ui/serial_devices.h"
 #include "link/transport.h"
-#include "support/sim_fixture.h"
-#include "support/integration_helpers.h"
+#include "link_ui/serial_devices.h"
 #include "platform/comm.h"
+#include "support/integration_helpers.h"
+#include "support/sim_fixture.h"
 
 #include <string>
 #include <tuple>
@@ -66,7 +67,6 @@ TEST_F(SerialDevicesTest, MissingDeviceIsNamedOnConnect)
     EXPECT_EQ(err_flag, 1);
     EXPECT_TRUE(IsCtrlDimmed(pPA, MAIN_RUN));
     EXPECT_NE(rs232con, 1) << "no port may be open";
-
 }
 
 TEST_F(SerialDevicesTest, BindingsAreKeptInTheSettingsFileAndCanBeRemoved)

@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-up assistant against the simulated sensor: each diagnosis produced on purpose, AUTO
 // SET-UP from bad starting points (RAM only, never the EEPROM), UNDO byte for byte, refusals
 // and a line that fails under way.
 
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "link/ident.h"
-#include "link_ui/ident_page.h"
 #include "link/orders.h"
+#include "link_ui/ident_page.h"
 #include "params_ui/mapping.h"
 #include "setup/assistant.h"
-#include "support/sim_fixture.h"
 #include "support/reference_frames.h"
-#include "base/control_ids.h"
+#include "support/sim_fixture.h"
 
 #include <QTimer>
 
@@ -64,6 +65,7 @@ TEST_F(SetupAssistantTest, AnalyseShowsEachDiagnosisTheSensorIsSetUpFor)
         const char *verdict;
         int crossings = -1; // -1: not looked at
     };
+    // clang-format off
     const Case cases[] = {
         {"saturated by a bright band", {"set brightness 150"}, 500, 0, 40, setup::ROW_SATURATION, "FAULT"},
         {"too dark", {}, 150, 1000, 20, setup::ROW_PEAK, "FAULT"},
@@ -73,9 +75,11 @@ TEST_F(SetupAssistantTest, AnalyseShowsEachDiagnosisTheSensorIsSetUpFor)
         {"soft edges", {"set defocus 6"}, 500, 1000, 40, setup::ROW_SHARPNESS, "FAULT"},
         {"clean", {}, 400, 1000, 40, -1, "OK", 2},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char *reset : {"set ambient 0", "set dirt 0", "set dirt-at 8", "set defocus 1", "set brightness 100"})
+        for (const char *reset :
+             {"set ambient 0", "set dirt 0", "set dirt-at 8", "set defocus 1", "set brightness 100"})
             ASSERT_EQ(sim.command(reset), "ok");
         for (const std::string &command : c.scene)
             ASSERT_EQ(sim.command(command), "ok");
@@ -94,14 +98,19 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
     struct Start {
         const char *name;
         int power, exposure, fix, powerMode, opMode;
-        int autoPct = 0, taughtAtPower = 0; // > 0: AUTO threshold at this percentage (left as it is), taught at this power
+        int autoPct = 0,
+            taughtAtPower = 0; // > 0: AUTO threshold at this percentage (left as it is), taught at this power
         const char *result = "AUTO SET-UP done in "; // a part of the result line
     };
     const Start starts[] = {
-        {"saturated", 1000, 3000, 40, 0, 0},        {"saturated at standard exposure", 1000, 0, 40, 0, 0},
-        {"too dark", 60, 1000, 40, 0, 0},           {"nearly black at short exposure", 20, 400, 40, 0, 2},
-        {"threshold at the band", 500, 1000, 85, 0, 0}, {"regulated power", 500, 1000, 40, 1, 0},
-        {"far too bright", 1000, 10000, 20, 0, 1},  {"AUTO threshold", 1000, 3000, 40, 0, 0, 70},
+        {"saturated", 1000, 3000, 40, 0, 0},
+        {"saturated at standard exposure", 1000, 0, 40, 0, 0},
+        {"too dark", 60, 1000, 40, 0, 0},
+        {"nearly black at short exposure", 20, 400, 40, 0, 2},
+        {"threshold at the band", 500, 1000, 85, 0, 0},
+        {"regulated power", 500, 1000, 40, 1, 0},
+        {"far too bright", 1000, 10000, 20, 0, 1},
+        {"AUTO threshold", 1000, 3000, 40, 0, 0, 70},
         {"AUTO threshold taught in a dim light", 1000, 3000, 40, 0, 0, 70, 100,
          " trials: the light is set; the AUTO threshold was taught at another light: free the measuring section"},
     };
@@ -114,8 +123,8 @@ TEST_F(SetupAssistantTest, AutoSetUpReachesACleanSignalFromBadStartsInRamOnlyAnd
         p.Video_Thd_Mode = s.autoPct > 0 ? 1 : 0;
         p.Video_Thd_Auto = static_cast<std::uint16_t>(s.autoPct > 0 ? s.autoPct : 70);
         const ParameterSet dim = light(s.taughtAtPower, 1000, s.fix); // order 13 teaches at the light in RAM
-        ASSERT_TRUE(s.taughtAtPower == 0 ||
-                    (IssueOrder(ORDER_WRITE_PARA_RAM, 0, &dim, sizeof dim) == 1 && IssueOrder(ORDER_VTHD_RAM, 70) == 1));
+        ASSERT_TRUE(s.taughtAtPower == 0 || (IssueOrder(ORDER_WRITE_PARA_RAM, 0, &dim, sizeof dim) == 1 &&
+                                             IssueOrder(ORDER_VTHD_RAM, 70) == 1));
         ASSERT_NO_FATAL_FAILURE(startFrom(p));
         const std::string before = ramHex();
 

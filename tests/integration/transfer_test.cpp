@@ -1,18 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set between panel, simulator RAM and EEPROM, and file, driven through
 // the buttons; the frames the simulator received for SEND, teach and threshold save.
 
-#include "main_ui/target_buttons.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
 #include "link_ui/ident_page.h"
-#include "params_ui/mapping.h"
+#include "main_ui/target_buttons.h"
 #include "params/parafile.h"
+#include "params_ui/mapping.h"
 #include "params_ui/transfer.h"
-#include "support/byte_lines.h"
-#include "support/sim_fixture.h"
-#include "support/reference_frames.h"
-#include "support/integration_helpers.h"
 #include "platform/system.h"
+#include "support/byte_lines.h"
+#include "support/integration_helpers.h"
+#include "support/reference_frames.h"
+#include "support/sim_fixture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,13 +37,35 @@ protected:
 
 // Every field away from its default, each within its range so that nothing is corrected on
 // the way, and slopes and rings the panel has no item for.
-const ParameterSet kUnusualSet{
-    .Power = 733, .Power_Mode = 0, .Background_Mode = 1, .Polarity = 0, .Eval_Mode = 3, .Eval_Begin = 17,
-    .Eval_End = 999, .Teach_Value = 411, .Upper_Tolerance = 33, .Lower_Tolerance = 44, .Average = 3,
-    .Ext_Trigger_Mode = 5, .Analog_Mode = 6, .CCD_OP_Mode = 1, .Hardware_Mode = 2, .Video_Thd_Mode = 0,
-    .Video_Thd_Fix = 55, .Video_Thd_Auto = 66, .RS_232_Mode = 2, .RS_232_Baudrate = 2, .Filter_Type = 5,
-    .Analog_Zoom_Mode = 9, .Int_Trigger_Mode = 2, .Trigger_Pixel = 99, .Output_Mode = 1, .Exposure_Time = 2300,
-    .Tolerance_Mode = 0, .Free_Para = 0xABCD, .um_Slope = 98765};
+const ParameterSet kUnusualSet{.Power = 733,
+                               .Power_Mode = 0,
+                               .Background_Mode = 1,
+                               .Polarity = 0,
+                               .Eval_Mode = 3,
+                               .Eval_Begin = 17,
+                               .Eval_End = 999,
+                               .Teach_Value = 411,
+                               .Upper_Tolerance = 33,
+                               .Lower_Tolerance = 44,
+                               .Average = 3,
+                               .Ext_Trigger_Mode = 5,
+                               .Analog_Mode = 6,
+                               .CCD_OP_Mode = 1,
+                               .Hardware_Mode = 2,
+                               .Video_Thd_Mode = 0,
+                               .Video_Thd_Fix = 55,
+                               .Video_Thd_Auto = 66,
+                               .RS_232_Mode = 2,
+                               .RS_232_Baudrate = 2,
+                               .Filter_Type = 5,
+                               .Analog_Zoom_Mode = 9,
+                               .Int_Trigger_Mode = 2,
+                               .Trigger_Pixel = 99,
+                               .Output_Mode = 1,
+                               .Exposure_Time = 2300,
+                               .Tolerance_Mode = 0,
+                               .Free_Para = 0xABCD,
+                               .um_Slope = 98765};
 
 TEST_F(TransferTest, UnusualSetSurvivesGetPanelSendByteForByte)
 {

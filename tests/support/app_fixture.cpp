@@ -1,13 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "support/app_fixture.h"
 
 #include "app/shell.h"
+#include "base/control_ids.h"
 #include "base/state.h"
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "link/transport.h"
-#include "base/control_ids.h"
-#include "ui/runtime.h"
 #include "platform/system.h"
+#include "ui/runtime.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A test with the real panels loaded offscreen, the defaults of start-up in place and a
 // program directory of its own (where com<n> links point COM ports at ptys).
 
-#include "support/files.h"
 #include "harness/scripted_popups.h"
+#include "support/files.h"
 #include "ui/runtime.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +53,7 @@ protected:
     // a wrong choice prints a name instead of two addresses.
     static std::string xAxisArray();
 
-
-    TempDir programTmp;  // removed with everything in it after TearDown
+    TempDir programTmp; // removed with everything in it after TearDown
     const std::string programDir = programTmp.path;
     ScriptedPopups *popups = nullptr;
 };

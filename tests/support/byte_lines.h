@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Records and buffers compared byte for byte. Where a memcmp result would print only 1 != 0,
 // SameBytes prints the lines of sixteen bytes that differ, with their offset, as found and as
@@ -44,8 +46,7 @@ inline ::testing::AssertionResult SameBytes(const void *found, const void *expec
     return ::testing::AssertionFailure() << changed << " of " << lines << " lines of 16 bytes differ:" << differing;
 }
 
-template <typename T>
-::testing::AssertionResult SameBytes(const T &found, const T &expected)
+template <typename T>::testing::AssertionResult SameBytes(const T &found, const T &expected)
 {
     static_assert(std::is_trivially_copyable_v<T>, "only plain records have meaningful bytes");
     return SameBytes(&found, &expected, sizeof found);

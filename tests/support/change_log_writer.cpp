@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A second program appending to a change log: `change_log_writer FILE LABEL COUNT` appends
 // COUNT rows, one transaction each, keyed LABEL-1 ... LABEL-COUNT.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Whole files read and written byte for byte, for tests that check what the program wrote
 // or hand it what an operator or another program left behind.

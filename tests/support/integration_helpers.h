@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the integration tests read from the running program and the simulator behind it,
 // and the operator's steps several of them take, written once.
 
-#include "base/state.h"
 #include "base/control_ids.h"
+#include "base/state.h"
+#include "harness/sim_process.h"
 #include "recorder/recorder.h"
 #include "support/record_lines.h"
-#include "harness/sim_process.h"
 #include "ui/runtime.h"
 
 #include <QTimer>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reading back what the recorder wrote: the file's lines and the sample fields of the
 // measurement records the simulator reports as sent.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Record files written byte for byte as the recorder writes them, for the tests of
 // everything that reads them.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Frames built independently of the program's codec: requests to compare the bytes the
 // simulator received against, and answers for a sensor played by a test.
@@ -22,9 +24,13 @@ inline unsigned char ReferenceCrc(const std::vector<unsigned char> &bytes)
 inline std::vector<unsigned char> ReferenceFrame(unsigned char order, unsigned short address,
                                                  const std::vector<unsigned char> &data = {})
 {
-    std::vector<unsigned char> f = {0x55, order, static_cast<unsigned char>(address & 0xFF),
-                                    static_cast<unsigned char>(address >> 8), static_cast<unsigned char>(data.size()),
-                                    static_cast<unsigned char>(data.size() >> 8), ReferenceCrc(data)};
+    std::vector<unsigned char> f = {0x55,
+                                    order,
+                                    static_cast<unsigned char>(address & 0xFF),
+                                    static_cast<unsigned char>(address >> 8),
+                                    static_cast<unsigned char>(data.size()),
+                                    static_cast<unsigned char>(data.size() >> 8),
+                                    ReferenceCrc(data)};
     f.push_back(ReferenceCrc(f));
     f.insert(f.end(), data.begin(), data.end());
     return f;

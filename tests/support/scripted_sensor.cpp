@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "support/scripted_sensor.h"
 
 #include "app/shell.h"
-#include "support/reference_frames.h"
 #include "harness/sim_process.h"
-#include "ui/runtime.h"
 #include "platform/system.h"
+#include "support/reference_frames.h"
+#include "ui/runtime.h"
 
 QByteArray SensorFrame(unsigned char order, unsigned short address, const QByteArray &data)
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A sensor played by the test on the far end of a socat pty pair, to send answers the
 // simulator never would. The program's end is opened as COM port 1.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "support/sim_fixture.h"
 
 #include "app/shell.h"
@@ -47,9 +49,9 @@ void SimFixture::startSer2net()
     ser2net_ = new QProcess;
     const std::string accepter = "  accepter: tcp,127.0.0.1," + std::to_string(ser2netPort_);
     const std::string connector = "  connector: serialdev," + sim.ptyPath() + ",115200n81,local";
-    ser2net_->start("ser2net", {"-n", "-u", "-P", QString::fromStdString(programDir + "/ser2net.pid"), "-Y",
-                                "connection: &sensor", "-Y", QString::fromStdString(accepter), "-Y",
-                                QString::fromStdString(connector)});
+    ser2net_->start("ser2net",
+                    {"-n", "-u", "-P", QString::fromStdString(programDir + "/ser2net.pid"), "-Y", "connection: &sensor",
+                     "-Y", QString::fromStdString(accepter), "-Y", QString::fromStdString(connector)});
     ASSERT_TRUE(ser2net_->waitForStarted(5000));
     // ser2net listens a moment after it starts.
     ASSERT_TRUE(WaitWithEvents([this] { return PortAnswers(ser2netPort_); }, 10)) << "ser2net did not listen";
@@ -58,9 +60,12 @@ void SimFixture::startSer2net()
 int SimFixture::openSimLink(Link link)
 {
     switch (link) {
-    case Link::Tcp: return openTcp(sim.tcpPort());
-    case Link::Ser2net: return openTcp(ser2netPort_);
-    case Link::Pty: break;
+    case Link::Tcp:
+        return openTcp(sim.tcpPort());
+    case Link::Ser2net:
+        return openTcp(ser2netPort_);
+    case Link::Pty:
+        break;
     }
     return openSerial(sim.ptyPath());
 }

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A test with the real panels and the simulator behind them: the simulator keeps its EEPROM
 // file in the program directory, listens on a TCP port or a pty, and is stopped after the
 // program's link is closed.
 
-#include "support/app_fixture.h"
 #include "harness/sim_process.h"
+#include "support/app_fixture.h"
 
 #include <gtest/gtest.h>
 

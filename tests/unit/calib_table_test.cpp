@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration-table text format: what a valid table fills, and that every kind of
 // bad file names its line and leaves the table as it was.
 
@@ -76,6 +77,7 @@ TEST(CalibrationTable, BadFileIsRefusedWithTheLineAndTheTableKept)
         std::uint16_t xfSize;
         std::string error;
     };
+    // clang-format off
     std::vector<Row> rows = {
         {entries(2047), 2048, "Line 2048: the file ends after 2047 entries, 2048 are needed (XF-SIZE 2048)"},
         {"", 1024, "Line 1: the file ends after 0 entries, 1024 are needed (XF-SIZE 1024)"},
@@ -83,6 +85,7 @@ TEST(CalibrationTable, BadFileIsRefusedWithTheLineAndTheTableKept)
         {entries(2048), 1024, "Line 1025: more than 1024 entries (XF-SIZE 1024)"},
         {std::string("1\n2\n3\0\n", 7) + entries(1021), 1024, "Line 3: not a number from 0 to 65535"},
     };
+    // clang-format on
     for (const char *entry : {"65536", "-1", "1.5", "12 13", "0x", "0x1G", "abc", "1e3", "99999999999999999999"})
         rows.push_back({"# comment\n1\n\n" + std::string(entry) + "\n" + entries(2045), 2048,
                         "Line 4: not a number from 0 to 65535"});

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The change log file on its own: two programs appending at once, rows edited behind its
 // back, and the JSON form of a row.
 

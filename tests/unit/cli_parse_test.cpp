@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's readers of outside text: addresses, inventories and backup files.
 
 #include "cli/address.h"
@@ -21,6 +22,7 @@ TEST(CliAddress, EachFormAndItsRefusals)
         std::string where; // host:port, com number or device
         int baudIndex;
     };
+    // clang-format off
     const Row rows[] = {
         {"tcp://10.1.2.3", true, SensorAddress::Kind::Tcp, "10.1.2.3:10001", 4},
         {"tcp://press-7:4001", true, SensorAddress::Kind::Tcp, "press-7:4001", 4},
@@ -36,6 +38,7 @@ TEST(CliAddress, EachFormAndItsRefusals)
         {"/dev/", false, {}, "", 0},
         {"press-7", false, {}, "", 0},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text);
         SensorAddress a;
@@ -117,6 +120,7 @@ TEST(CliBackupFile, DamagedFilesAreRefusedWithTheReason)
         std::string text;
         const char *errorPart;
     };
+    // clang-format off
     const Row rows[] = {
         {"not JSON", whole.substr(0, whole.size() / 2), "not JSON"},
         {"an array", "[1,2]", "not an object"},
@@ -126,6 +130,7 @@ TEST(CliBackupFile, DamagedFilesAreRefusedWithTheReason)
         {"a text for a number", replaced("\"UM_RANGE\": 20000", "\"UM_RANGE\": \"20000\""), "UM_RANGE"},
         {"no calibration", replaced("\"calibration\"", "\"calibrations\""), "calibration"},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         Backup read = sample();

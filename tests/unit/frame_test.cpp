@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame codec and the verdicts on received headers and data.
 
 #include "base/state.h"
@@ -72,6 +73,7 @@ TEST_F(FrameTest, HeaderVerdictsAndTheTimeOutAndLineErrorTexts)
         int verdict;
         const char *status;
     };
+    // clang-format off
     const Row rows[] = {
         {"a good answer", 8, 3, [] {}, 1, "previous"},
         {"wrong header CRC", 8, 3, [] { szReadBuf[7] ^= 1; }, -1, kTextHeaderIncorrect},
@@ -84,6 +86,7 @@ TEST_F(FrameTest, HeaderVerdictsAndTheTimeOutAndLineErrorTexts)
         {"error answer 1", 0, 1, [] {}, -1, kTextInvalidOrder},
         {"other error answer", 0, 9, [] {}, -1, "previous"},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         CopyText(szStatus, "previous");
@@ -109,11 +112,17 @@ TEST_F(FrameTest, HeaderVerdictsAndTheTimeOutAndLineErrorTexts)
     };
     const WaitRow waits[] = {
         {"time-out and parity", true, {false, true, 0x0010}, "previous", "TIMEOUT! COMM ERROR: PARITY!"},
-        {"line errors append to the status line", false, {false, false, 0x0001 | 0x0040 | 0x0100}, "abc",
+        {"line errors append to the status line",
+         false,
+         {false, false, 0x0001 | 0x0040 | 0x0100},
+         "abc",
          "abc COMM ERROR: INPUT LOST! COMM ERROR: FRAMING!"},
         {"an abandoned wait leaves it alone", true, {true, true, 0}, "kept", "kept"},
         // Longer than the 72-byte status line: the sanitizer build catches any write past it.
-        {"every text after a time-out", false, {false, true, 0x0051}, "",
+        {"every text after a time-out",
+         false,
+         {false, true, 0x0051},
+         "",
          "TIMEOUT! COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMIN"},
     };
     for (const WaitRow &row : waits) {

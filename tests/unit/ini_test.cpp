@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store: what it writes, what it reads, and the edges of both.
 
 #include "ini/ini.h"
@@ -10,9 +11,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -67,6 +68,7 @@ TEST(IniStore, IntegersAsRead)
     const char *headers = "[PARA] text\r\nPower = 5\r\n[ OK ]  \r\nPower = 6\r\n[]\r\nPower = 7\r\n";
     const char *numbers = "[S]\nletters = 12ab\nempty =\nbig = 2147483648\nsmall = -2147483648\n"
                           "spaced = \" -7 \"\nplus = +3\nsign = -\nt = 1\nt = 2\n";
+    // clang-format off
     const Row rows[] = {
         {"names without case or blanks", names, "PARA", "Power", 1, 500},
         {"asked with blanks", names, " Para ", "POWER ", 1, 500},
@@ -84,6 +86,7 @@ TEST(IniStore, IntegersAsRead)
         {"plus sign", numbers, "S", "plus", 1, 3},
         {"the first of two", numbers, "S", "t", 1, 1},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         Store ini;
@@ -107,8 +110,8 @@ TEST(IniStore, StringsAreEscapedAndReadBackUnchanged)
     EXPECT_NE(written.find("tab\\there \\\"quoted\\\" line\\r\\nbell\\x01 end \xB5m"), std::string::npos);
     Store back;
     read(back, written);
-    EXPECT_EQ(std::vector({getString(back, "S", "path"), getString(back, "S", "awkward"),
-                           getString(back, "S", "none")}),
+    EXPECT_EQ(std::vector(
+                  {getString(back, "S", "path"), getString(back, "S", "awkward"), getString(back, "S", "none")}),
               std::vector<std::string>({path, awkward, ""}));
 }
 
@@ -137,6 +140,7 @@ TEST(IniStore, ReadTextIsWrittenBackAsItStood)
     const struct {
         const char *name;
         std::string in, out;
+        // clang-format off
     } rows[] = {
         {"comments where they were",
          "; file head\r\n\r\n; about para\r\n[PARA]\r\n; about power\r\nPower = 1\r\n\r\n\r\nAverage = 2\r\n; the end\r\n",
@@ -150,6 +154,7 @@ TEST(IniStore, ReadTextIsWrittenBackAsItStood)
                                        "LIST Line0003 = cd\n",
          "[S]\r\nt = 1\r\nt = 2\r\ndir = C:\\temp\\new\r\nq = \"\r\nLIST = ab\r\nLIST Line0003 = cd\r\n\r\n"},
     };
+    // clang-format on
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Store ini;
@@ -198,7 +203,9 @@ TEST(IniFiles, RewriteKeepsTheModeAndFailedReadOrWriteChangesNothingAndNoTempora
         return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
     };
     const std::string path = dir + "/mode.ini";
-    { std::ofstream(path) << "[OLD]\r\n"; }
+    {
+        std::ofstream(path) << "[OLD]\r\n";
+    }
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     Store ini;
     Ini_PutInt(ini, "S", "t", 1);
@@ -213,7 +220,9 @@ TEST(IniFiles, RewriteKeepsTheModeAndFailedReadOrWriteChangesNothingAndNoTempora
     EXPECT_EQ(entries(), 1);
 
     const std::string kept = dir + "/keep.ini";
-    { std::ofstream(kept, std::ios::binary) << "[OLD]\r\nx = 1\r\n"; }
+    {
+        std::ofstream(kept, std::ios::binary) << "[OLD]\r\nx = 1\r\n";
+    }
     Store big;
     Ini_PutString(big, "S", "t", std::string(5000, 'v').c_str());
     const std::string before = text(big);

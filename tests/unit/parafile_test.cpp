@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter files: key order and values as written, the older keys and their
 // precedence, absent and odd values, and files that cannot be read or written.
 
@@ -29,7 +30,7 @@ ParameterSet unusualSet()
     for (int i = 0; i < 28; ++i)
         words[i] = static_cast<std::uint16_t>(1000 + 37 * i);
     p.Free_Para = 0xBEEF;
-    p.um_Slope = 0xF0000001u;  // above the signed range: must survive as its unsigned value
+    p.um_Slope = 0xF0000001u; // above the signed range: must survive as its unsigned value
     return p;
 }
 
@@ -41,11 +42,11 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
 
     const std::string text = ReadBytes(path("p.ini"));
     const std::vector<std::string> keys = {
-        "Power", "Power-Mode", "Background-Mode", "Polarity", "Eval-Mode", "Eval-Begin", "Eval-End", "Teach-Value",
-        "Upper-Tolerance", "Lower-Tolerance", "Average", "Ext-Trigger-Mode", "Analog-Mode", "CCD-OP-Mode",
-        "Hardware-Mode", "Video-Thd-Mode", "Video-Thd-Fix", "Video-Thd-Auto", "RS-232-Mode", "RS-232-Baudrate",
-        "Filter-Type", "Analog-Zoom-Mode", "Int-Trigger-Mode", "Trigger-Pixel", "Output-Mode", "Exposure-Time",
-        "Tolerance-Mode", "Free-Para", "um-Slope"};
+        "Power",       "Power-Mode",      "Background-Mode", "Polarity",         "Eval-Mode",        "Eval-Begin",
+        "Eval-End",    "Teach-Value",     "Upper-Tolerance", "Lower-Tolerance",  "Average",          "Ext-Trigger-Mode",
+        "Analog-Mode", "CCD-OP-Mode",     "Hardware-Mode",   "Video-Thd-Mode",   "Video-Thd-Fix",    "Video-Thd-Auto",
+        "RS-232-Mode", "RS-232-Baudrate", "Filter-Type",     "Analog-Zoom-Mode", "Int-Trigger-Mode", "Trigger-Pixel",
+        "Output-Mode", "Exposure-Time",   "Tolerance-Mode",  "Free-Para",        "um-Slope"};
     size_t at = text.find("[PARA]");
     ASSERT_NE(at, std::string::npos);
     for (const std::string &key : keys) {
@@ -66,10 +67,10 @@ TEST_F(ParaFileTest, WrittenSetReadsBackByteForByteWithKeysInRecordOrder)
 TEST_F(ParaFileTest, OlderKeysAndTheirPrecedence)
 {
     WriteBytes(path("old.ini"), "[PARA]\r\n"
-                               "CCD-OP-Mode = 1\r\nCCD-Operation-Mode = 2\r\n"
-                               "Ext.Trigger-Mode = 1\r\nExt-Trigger-Mode = 2\r\n"
-                               "Analog-Out-Mode = 5\r\n"
-                               "Int-Trigger-Mode = 2\r\nInt.Trigger-Mode = 1\r\n");
+                                "CCD-OP-Mode = 1\r\nCCD-Operation-Mode = 2\r\n"
+                                "Ext.Trigger-Mode = 1\r\nExt-Trigger-Mode = 2\r\n"
+                                "Analog-Out-Mode = 5\r\n"
+                                "Int-Trigger-Mode = 2\r\nInt.Trigger-Mode = 1\r\n");
     ParameterSet p{};
     SetParameterDefaults(p);
     ASSERT_GT(ReadParaFromIniFile(&p, path("old.ini").c_str()), 0);
@@ -92,7 +93,7 @@ TEST_F(ParaFileTest, AbsentKeysAndTextsThatAreNoIntegerKeepTheirFields)
     SetParameterDefaults(p);
     p.um_Slope = 12345;
     ParameterSet expected = p;
-    expected.Power = 5000;  // corrected only when shown
+    expected.Power = 5000; // corrected only when shown
     expected.Teach_Value = 65535;
     expected.Exposure_Time = 0;
     ASSERT_GT(ReadParaFromIniFile(&p, path("part.ini").c_str()), 0);
@@ -105,11 +106,10 @@ TEST_F(ParaFileTest, ValueOutsideItsFieldIsRefusedByNameAndTheSetStays)
     const struct {
         const char *line;
         bool taken;
-    } rows[] = {{"Teach-Value = 70000", false},     {"Exposure-Time = -1", false},
-                {"Average = 99999999999", false},   {"Ext.Trigger-Mode = 65536", false},
-                {"um-Slope = 0", false},            {"um-Slope = -5", false},
-                {"um-Slope = 4294967296", false},   {"um-Slope = 1", true},
-                {"um-Slope = 4294967295", true},    {"Free-Para = 65535", true}};
+    } rows[] = {{"Teach-Value = 70000", false},      {"Exposure-Time = -1", false}, {"Average = 99999999999", false},
+                {"Ext.Trigger-Mode = 65536", false}, {"um-Slope = 0", false},       {"um-Slope = -5", false},
+                {"um-Slope = 4294967296", false},    {"um-Slope = 1", true},        {"um-Slope = 4294967295", true},
+                {"Free-Para = 65535", true}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.line);
         WriteBytes(path("range.ini"), std::string("[PARA]\nPower = 7\n") + row.line + "\n");
@@ -134,7 +134,7 @@ TEST_F(ParaFileTest, UnreadableEmptyOrUnwritableFilesChangeNothingAndSaySo)
     ParameterSet p = unusualSet();
     const ParameterSet before = p;
     EXPECT_EQ(ReadParaFromIniFile(&p, path("missing.ini").c_str()), kParaFileUnreadable);
-    EXPECT_EQ(ReadParaFromIniFile(&p, dir.c_str()), kParaFileUnreadable);  // a directory
+    EXPECT_EQ(ReadParaFromIniFile(&p, dir.c_str()), kParaFileUnreadable); // a directory
     WriteBytes(path("other.ini"), "[SETTINGS]\nPower = 7\n");
     EXPECT_EQ(ReadParaFromIniFile(&p, path("other.ini").c_str()), kParaFileEmpty);
     WriteBytes(path("empty.ini"), "");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plant link without a broker: the outbox's order, resend and overflow rules, its file
 // on disk (read back after a close, a torn end cut off, kept small), the back-off, the
 // payloads' members and section "MQTT" of the settings file.
@@ -49,7 +50,7 @@ TEST(PlantOutbox, OrderWindowAcknowledgementAndResend)
     box.acknowledged(1);
     EXPECT_EQ(box.waiting(), 3u);
     EXPECT_EQ(sendAll(box, &mid), (Payloads{"4", "5"}));
-    box.acknowledged(99);  // unknown ids change nothing
+    box.acknowledged(99); // unknown ids change nothing
     EXPECT_EQ(box.waiting(), 3u);
     // The connection goes: the unacknowledged go out again, oldest first.
     box.connectionLost();
@@ -67,13 +68,13 @@ TEST(PlantOutbox, FullBoxDropsTheOldestAndCountsThem)
         box.push(message(i));
     int mid = 1;
     EXPECT_EQ(sendAll(box, &mid), (Payloads{"1", "2"}));
-    box.push(message(4));  // drops "1", which was with the broker
-    box.push(message(5));  // drops "2"
+    box.push(message(4)); // drops "1", which was with the broker
+    box.push(message(5)); // drops "2"
     EXPECT_EQ(std::tuple(box.dropped(), box.waiting()), std::tuple(2u, 3u));
-    box.acknowledged(1);  // the acknowledgement of a dropped message finds nothing
+    box.acknowledged(1); // the acknowledgement of a dropped message finds nothing
     EXPECT_EQ(box.waiting(), 3u);
     EXPECT_EQ(sendAll(box, &mid), (Payloads{"3", "4"}));
-    box.setCapacity(1);  // both with the broker go
+    box.setCapacity(1); // both with the broker go
     EXPECT_EQ(box.dropped(), 4u);
     EXPECT_EQ(sendAll(box, &mid), (Payloads{"5"}));
 }
@@ -81,11 +82,11 @@ TEST(PlantOutbox, FullBoxDropsTheOldestAndCountsThem)
 TEST(PlantOutbox, WhatTheFileHeldGoesFirstUnderItsIdsAndNewIdsGoOnAboveIt)
 {
     PlantOutbox box(100, 10);
-    box.push(message(9));  // taken while the file could not be read
+    box.push(message(9)); // taken while the file could not be read
     std::vector<PlantMessage> stored = {message(1), message(2)};
     stored[0].id = 41;
     stored[1].id = 42;
-    box.restore(stored, 45);  // 43 to 45 were acknowledged before the close
+    box.restore(stored, 45); // 43 to 45 were acknowledged before the close
     box.push(message(10));
     std::vector<std::uint64_t> ids;
     Payloads payloads;
@@ -181,6 +182,7 @@ TEST(PlantOutboxFile, DamagedEndIsCutOffAtTheLastWholeMessageAndSaid)
         std::string bytes;
         FileState kept;
     };
+    // clang-format off
     const Case cases[] = {
         {"power cut inside the last record", whole.substr(0, whole.size() - 3), {{"1", "2"}, {1, 2}, true}},
         {"power cut inside a record's length", whole.substr(0, lastRecord + 2), {{"1", "2"}, {1, 2}, true}},
@@ -189,6 +191,7 @@ TEST(PlantOutboxFile, DamagedEndIsCutOffAtTheLastWholeMessageAndSaid)
         {"garbage after the last record", whole + "garbage", {{"1", "2", "3"}, {1, 2, 3}, true}},
         {"not an outbox file", "[MQTT]\nENABLED = 1\n", {{}, {}, true}},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteBytes(path, c.bytes));
@@ -199,8 +202,7 @@ TEST(PlantOutboxFile, DamagedEndIsCutOffAtTheLastWholeMessageAndSaid)
             ASSERT_TRUE(file.open(path, &read, &problem));
             EXPECT_EQ(stateOf(read), c.kept);
             EXPECT_EQ(problem.rfind("outbox file damaged after ", 0), 0u) << problem;
-            EXPECT_NE(problem.find(std::to_string(c.kept.ids.size()) + " messages kept"), std::string::npos)
-                << problem;
+            EXPECT_NE(problem.find(std::to_string(c.kept.ids.size()) + " messages kept"), std::string::npos) << problem;
             // Cut off, so that what comes after it can be read at the next start.
             ASSERT_TRUE(file.append(numbered(7, 7)));
         }
@@ -260,14 +262,14 @@ QJsonObject parsed(const std::string &payload)
 TEST(PlantMessages, TopicsAndPayloadsHoldExactlyTheirMembers)
 {
     EXPECT_EQ(PlantTopic("k-vor-mq", 40000, "status"), "k-vor-mq/40000/status");
-    const std::int64_t t = 1796699045006;  // 2026-12-08 03:04:05.006 UTC
+    const std::int64_t t = 1796699045006; // 2026-12-08 03:04:05.006 UTC
     MeasurementRecord r{};
     r.M_VALUE = 512;
     r.E_LEFT = 400;
     r.E_RIGHT = 624;
     r.EDGES = 2;
-    r.M_VAL_um = static_cast<std::uint32_t>(-1250);  // signed on the wire
-    r.SETPOINT = 9;                                  // not published
+    r.M_VAL_um = static_cast<std::uint32_t>(-1250); // signed on the wire
+    r.SETPOINT = 9;                                 // not published
     const QJsonObject frame = parsed(R"({"seq": 7, "time": "2026-12-08T03:04:05.006Z", "M-VALUE": 512, "E-LEFT": 400,
         "E-RIGHT": 624, "EDGES": 2, "M-VAL[um]": -1250, "in_tolerance": true})");
     EXPECT_EQ(parsed(MeasurementPayload(7, t, r, true)), frame);
@@ -320,9 +322,19 @@ TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
         const char *text;
         PlantSettings expected;
     };
-    const PlantSettings all{.enabled = true, .broker = "plant-broker.local", .port = 8883, .topicPrefix = "line4",
-                            .qos = 0, .username = "sensor7", .passwordFile = "/etc/mq/pw", .tls = true,
-                            .caFile = "ca.pem", .certFile = "c.pem", .keyFile = "k.pem", .buffer = 1000000};
+    const PlantSettings all{.enabled = true,
+                            .broker = "plant-broker.local",
+                            .port = 8883,
+                            .topicPrefix = "line4",
+                            .qos = 0,
+                            .username = "sensor7",
+                            .passwordFile = "/etc/mq/pw",
+                            .tls = true,
+                            .caFile = "ca.pem",
+                            .certFile = "c.pem",
+                            .keyFile = "k.pem",
+                            .buffer = 1000000};
+    // clang-format off
     const Case cases[] = {
         {"[MQTT]\nENABLED = 1\nBROKER = \"plant-broker.local\"\nPORT = 8883\nTOPIC PREFIX = \"line4\"\nQOS = 0\n"
          "USERNAME = \"sensor7\"\nPASSWORD FILE = \"/etc/mq/pw\"\nTLS = 1\nCA FILE = \"ca.pem\"\n"
@@ -332,6 +344,7 @@ TEST(PlantSettings, KeysInRangeAreTakenOthersKeepTheirDefaults)
         {"[MQTT]\nENABLED = 2\nPORT = 0\nQOS = 2\nTLS = yes\nBUFFER = 0\n", defaults},
         {"[MQTT]\nPORT = 65536\nQOS = -1\nBUFFER = 1000001\n", defaults},
     };
+    // clang-format on
     for (const Case &c : cases)
         EXPECT_EQ(readFrom(c.text), c.expected) << c.text;
 

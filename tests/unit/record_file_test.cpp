@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file's fields, writing it, and the verdicts on triggered frames in a byte stream.
 // The header's exact lines are checked in the recorder tests; that a damaged or foreign frame
 // costs none behind it, in the loop fault matrix against the simulator.

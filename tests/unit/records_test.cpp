@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set and calibration header records: normalisation and conversions.
 
 #include "calib/calrec.h"
 #include "params/pset.h"
 #include "support/byte_lines.h"
-
 
 #include <gtest/gtest.h>
 
@@ -71,6 +71,7 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         std::uint16_t replacement;
     };
     constexpr std::uint16_t pixels = 2048;
+    // clang-format off
     const Row rows[] = {
         {"Power", &ParameterSet::Power, 1000, 1001, 500},
         {"Analog-Mode", &ParameterSet::Analog_Mode, 7, 8, 0},
@@ -111,6 +112,7 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         {"Teach-Value", &ParameterSet::Teach_Value, 60000, 60000, 60000},
         {"Free-Para", &ParameterSet::Free_Para, 0xBEEF, 0xBEEF, 0xBEEF},
     };
+    // clang-format on
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         ParameterSet p{};
@@ -128,7 +130,6 @@ TEST(ParameterSet, EveryCorrectionAtItsBoundary)
         NormalizeParameterSet(p, pixels);
         EXPECT_EQ(p.*row.field, row.replacement);
         EXPECT_TRUE(SameBytes(p, expected)) << "another field changed";
-
     }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-up diagnosis against profiles built for each fault, and the light plan of the
 // automatic set-up.
 
@@ -64,8 +65,10 @@ TEST(SetupDiagnosis, EachFaultIsJudgedOnItsRow)
         const char *name;
         Scene scene;
         int fix, evalEnd, evalMode, evalBegin, autoPct, crossings; // as measure() takes them; then the crossings
-        std::array<Verdict, kDiagnosisRows> verdicts; // saturation, peak, background, contrast, margin, edges, sharpness, noise
+        std::array<Verdict, kDiagnosisRows>
+            verdicts; // saturation, peak, background, contrast, margin, edges, sharpness, noise
     };
+    // clang-format off
     const Case cases[] = {
         {"clean", {}, 40, 1024, 1, 1, 0, 2, {O, O, O, O, O, O, O, O}},
         {"clean on an uneven band", {.tiltPct = 35}, 40, 1024, 1, 1, 0, 2, {O, O, O, O, O, O, O, O}},
@@ -81,6 +84,7 @@ TEST(SetupDiagnosis, EachFaultIsJudgedOnItsRow)
         {"one edge, second-edge mode", {}, 40, 500, 1, 1, 0, 1, {O, O, O, O, O, F, O, O}},
         {"AUTO threshold near the band", {}, 40, 1024, 1, 1, 97, 2, {O, O, O, O, F, O, O, O}},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const VideoFigures f = measure(c.scene, c.fix, c.evalEnd, c.evalMode, c.evalBegin, c.autoPct);
@@ -107,6 +111,7 @@ TEST(SetupDiagnosis, ThresholdMarginNamesAmbientLightAndStaysInItsShownRange)
     const char *const ambient = "Ambient light: BACKGROUND-COMPENSATION ON, or shield the sensor.";
     const char *const raise = "Threshold too close to the background: raise V-THD (midway is best).";
     const char *const lower = "Threshold too close to the band: lower V-THD (midway is best).";
+    // clang-format off
     const Case cases[] = {
         {"ambient light over the threshold", {.bandPct = 20, .backgroundPct = 90}, 40,
          "< -100 % above background, > 200 % below band", ambient},
@@ -117,6 +122,7 @@ TEST(SetupDiagnosis, ThresholdMarginNamesAmbientLightAndStaysInItsShownRange)
         {"threshold under a dark background", {}, 3, "-3 % above background, 103 % below band", raise},
         {"threshold far above the band", {}, 200, "> 200 % above background, < -100 % below band", lower},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const RowJudgement j = JudgeRow(ROW_MARGIN, measure(c.scene, c.fix), 0.005);
@@ -154,7 +160,15 @@ TEST(SetupLightPlan, PowerFirstThenExposureWithinTheReceiverModesLimits)
     EXPECT_EQ(ExposureLimitsFor(0, 1.4).minUs, 1400);
     EXPECT_EQ(ExposureLimitsFor(1, 1.5).minUs, 800); // 0.75 ms up to the next step
     EXPECT_EQ(ExposureLimitsFor(2, 1.5).minUs, 400);
-    struct Row { const char *name; LightSetting current; double peakPct; int clipped; LightStep step; LightSetting next; };
+    struct Row {
+        const char *name;
+        LightSetting current;
+        double peakPct;
+        int clipped;
+        LightStep step;
+        LightSetting next;
+    };
+    // clang-format off
     const Row rows[] = {
         {"on target", {500, 0}, 80, 0, LightStep::OnTarget, {500, 0}},
         {"inside the band but low: one step to its middle", {150, 3000}, 72.5, 0, LightStep::Adjusted, {161, 3000}},
@@ -167,10 +181,13 @@ TEST(SetupLightPlan, PowerFirstThenExposureWithinTheReceiverModesLimits)
         {"dark at the limits", {1000, 10000}, 30, 0, LightStep::OutOfReach, {1000, 10000}},
         {"bright at the limits", {20, 1000}, 99.9, 100, LightStep::OutOfReach, {20, 1000}},
     };
+    // clang-format on
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
-        const VideoFigures f{.saturatedPoints = r.clipped, .saturatedPct = 100.0 * r.clipped / kPoints,
-                             .peakPct = r.peakPct, .backgroundPct = 5.0};
+        const VideoFigures f{.saturatedPoints = r.clipped,
+                             .saturatedPct = 100.0 * r.clipped / kPoints,
+                             .peakPct = r.peakPct,
+                             .backgroundPct = 5.0};
         LightSetting next;
         EXPECT_EQ(NextLightSetting(r.current, f, ExposureLimitsFor(0, 1.0), next), r.step);
         EXPECT_EQ(std::pair(next.power, next.exposureUs), std::pair(r.next.power, r.next.exposureUs));

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The simulator's protocol engine driven in-process: requests built, answers checked the
 // way the program checks them.
@@ -27,10 +29,7 @@ inline Bytes hexBytes(const char *text)
     return bytes;
 }
 
-inline uint16_t u16At(const Bytes &bytes, size_t at)
-{
-    return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
+inline uint16_t u16At(const Bytes &bytes, size_t at) { return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)); }
 
 inline uint8_t crcOver(const Bytes &bytes, size_t from, size_t count)
 {

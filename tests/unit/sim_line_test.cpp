@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's line and control: pacing and baud-rate changes, injected faults,
 // triggered frames, the command line and the control commands.
 
@@ -59,6 +60,7 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
         bool dataCrc;    // byte 6 fits the data, for an answer sent whole
         bool close;
         double delay;
+        // clang-format off
     } rows[] = {
         {Fault::BadHeaderCrc, 8, 48, true, false, 40, true, false, 0},
         {Fault::BadSync, 8, 48, false, true, 40, true, false, 0},
@@ -72,6 +74,7 @@ TEST_F(EngineTest, EachFaultDamagesOnlyItsPartOfTheAnswer)
         {Fault::Close, 8, 28, true, true, 40, true, true, 0},
         {Fault::Silent, 8, 0, true, true, 0, true, false, 0},
     };
+    // clang-format on
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << faultName(row.fault) << " on order " << int(row.order));
         const Bytes good = exchange(row.order, 0, {}, 4.0).bytes;
@@ -192,6 +195,7 @@ TEST(CommandLine, ReadsTheOptionsAndDefaultsAndRefusesBadOnesWithAReason)
     EXPECT_EQ(defaults.identity.firmware, "K-VOR-MQ.V4.06 20-CL 2016");
     EXPECT_EQ(defaults.identity.pixelCount, 4096);
 
+    // clang-format off
     const std::vector<std::vector<const char *>> bad = {
         {"--tcp", "0", "--bogus"},      {"--tcp"},
         {"--tcp", "65536"},             {"--tcp", "12ab"},
@@ -201,6 +205,7 @@ TEST(CommandLine, ReadsTheOptionsAndDefaultsAndRefusesBadOnesWithAReason)
         {"--control", "0"},             {"plain"},
         {"--pty", ""},
     };
+    // clang-format on
     for (const auto &args : bad) {
         Options refused;
         message.clear();
@@ -221,10 +226,10 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsThenSetChangesIdentityAndLine)
 {
     ControlInterpreter control(*engine);
     const int triggerMs = engine->triggerMs();
-    for (const char *command : {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x",
-                                "set serial 65536", "set colour red", "set", "set trigger-ms -1", "triggered now",
-                                "xflash 16", "xflash", "ram please", "dance", "", "set ambient -1",
-                                "set defocus 0.5", "set noise x", "set dirt 1e3", "video-edges now"}) {
+    for (const char *command :
+         {"fault loud", "fault late sometimes", "fault silent order 300", "fault silent order x", "set serial 65536",
+          "set colour red", "set", "set trigger-ms -1", "triggered now", "xflash 16", "xflash", "ram please", "dance",
+          "", "set ambient -1", "set defocus 0.5", "set noise x", "set dirt 1e3", "video-edges now"}) {
         SCOPED_TRACE(command);
         EXPECT_EQ(control.execute(command).rfind("error ", 0), 0u);
     }
@@ -236,16 +241,24 @@ TEST_F(EngineTest, ControlRefusesMalformedCommandsThenSetChangesIdentityAndLine)
 
     EXPECT_EQ(parse(exchange(5).bytes).order, 5) << "no fault armed";
 
-    for (const char *command : {"set firmware K-VOR-NX.V1.02 10 2020", "set serial 99", "set firmware-length 16",
-                                "set hardware-type 517311", "set receiver-type 736215", "set firmware-no 410",
-                                "set pixel-count 100", "set adc-code 512"})
+    for (const char *command :
+         {"set firmware K-VOR-NX.V1.02 10 2020", "set serial 99", "set firmware-length 16", "set hardware-type 517311",
+          "set receiver-type 736215", "set firmware-no 410", "set pixel-count 100", "set adc-code 512"})
         EXPECT_EQ(control.execute(command), "ok") << command;
     const Answer firmware = ask(7);
     EXPECT_EQ(std::tuple(firmware.address, std::string(firmware.data.begin(), firmware.data.end())),
               std::tuple(99, std::string("K-VOR-NX.V1.02 1")));
     // Pixel count as set: the program does its own rounding. Words 12, 16 and 18 are fixed.
-    const HwInfo info{.receiverType = 736215, .hardwareType = 517311, .serialNo = 99, .firmwareNo = 410,
-                      .word12 = 1024, .pixelCount = 100, .word16 = 1, .word18 = 1024, .adcCode = 512, .rest = {}};
+    const HwInfo info{.receiverType = 736215,
+                      .hardwareType = 517311,
+                      .serialNo = 99,
+                      .firmwareNo = 410,
+                      .word12 = 1024,
+                      .pixelCount = 100,
+                      .word16 = 1,
+                      .word18 = 1024,
+                      .adcCode = 512,
+                      .rest = {}};
     EXPECT_EQ(ask(10).data, bytesOf(info));
     EXPECT_EQ(measure(2.0).EDGES, 2) << "a tiny pixel count still gives a usable model";
     // "set baud" and "set late-ms" are followed through the exchange and measure-run tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's optics: the measurement frame agrees with the video profile and its
 // threshold, and power, exposure and threshold change what it sees the way a real one would.
 
@@ -115,7 +116,7 @@ TEST_F(SimOptics, BackgroundCompensationAndNoise)
     const auto roughness = [&] {
         const Curve v = video();
         int worst = 0;
-        for (size_t i = 161; i < 255; ++i) // the band beyond the window
+        for (size_t i = 161; i < 255; ++i)                                     // the band beyond the window
             worst = std::max(worst, std::abs(v[i + 1] - 2 * v[i] + v[i - 1])); // the band's curve drops out
         return worst;
     };

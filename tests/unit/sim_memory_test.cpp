@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's memories: XFLASH pages with flash semantics and the EEPROM file that
 // keeps parameters, threshold and flash across restarts.
 
@@ -16,8 +17,14 @@ namespace {
 
 TEST_F(EngineTest, HeaderStartsValidAndEraseTakesOnlyPageStartsAndWritesOnlyFlashAddresses)
 {
-    const CalHeader expected{.HW_TYPE = 517318, .SER_NO = 4711, .XF_DIVISOR = 1, .XF_SIZE = 2048,
-                             .reserved = 0, .UM_SLOPE = 81920, .UM_OFFSET = 0, .UM_RANGE = 20000};
+    const CalHeader expected{.HW_TYPE = 517318,
+                             .SER_NO = 4711,
+                             .XF_DIVISOR = 1,
+                             .XF_SIZE = 2048,
+                             .reserved = 0,
+                             .UM_SLOPE = 81920,
+                             .UM_OFFSET = 0,
+                             .UM_RANGE = 20000};
     EXPECT_EQ(ask(24, 0x1100).data, bytesOf(expected));
     XFlash::Page erased;
     erased.fill(0xFF);
@@ -132,7 +139,7 @@ TEST_F(EepromFileTest, MissingCorruptShortOrLongFileFallsBackToDefaultsWithAMess
         std::function<void()> damage;
     } damages[] = {
         {"corrupt", [&] { poke(20, '\x7F'); }}, // inside the parameter set
-        {"corrupt", [&] { poke(0, 'X'); }},      // wrong magic
+        {"corrupt", [&] { poke(0, 'X'); }},     // wrong magic
         {"too few", [&] { std::filesystem::resize_file(path, size - 10); }},
         {"too many", [&] { std::ofstream(path, std::ios::binary | std::ios::app) << "trailing"; }},
     };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's protocol engine: framing and resynchronisation, identification,
 // parameter sets, the measurement model, teach, extremes, calibration mode, video and
 // threshold.

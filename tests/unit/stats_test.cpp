@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Series figures against values worked out here by other formulas, and the record-file
 // reader on whole, growing, truncated, garbled and foreign files.
 
@@ -28,6 +29,7 @@ TEST(SeriesFigures, MatchFiguresWorkedOutByHand)
         double cp, cpk;
     };
     const double s43 = std::sqrt(43.0), s80k = std::sqrt(80000.0 / 3);
+    // clang-format off
     const Row rows[] = {
         // The limits themselves are inside the window.
         {"spread around 500", {500, 502, 498, 505, 495, 510, 490}, {495, 505}, 7, 1, 5, 1, 500, s43, 490, 510,
@@ -46,6 +48,7 @@ TEST(SeriesFigures, MatchFiguresWorkedOutByHand)
         {"far from zero", {2000000000, 2000000001, 2000000002}, {1999999990, 2000000010}, 3, 0, 3, 0, 2000000001,
          1, 2000000000, 2000000002, true, 20.0 / 6, 3.0},
     };
+    // clang-format on
     const auto near = [](double actual, double expected) {
         EXPECT_NEAR(actual, expected, 1e-9 * std::max(1.0, std::abs(expected)));
     };
@@ -88,7 +91,7 @@ TEST(SeriesHistogram, SturgesBinsHoldEveryValue)
     EXPECT_EQ(std::accumulate(h.counts.begin(), h.counts.end(), std::size_t{0}), values.size());
     EXPECT_DOUBLE_EQ(h.first, 400.0);
     EXPECT_DOUBLE_EQ(h.first + 9 * h.width, 500.0);
-    EXPECT_GT(h.counts.back(), 0u);  // the largest value is not lost past the last bin
+    EXPECT_GT(h.counts.back(), 0u); // the largest value is not lost past the last bin
     std::size_t inFirst = 0;
     for (std::uint16_t v : values)
         inFirst += v < 400 + h.width;
@@ -122,7 +125,7 @@ TEST_F(RecordReaderTest, ReadsHeaderSamplesAndAMissingSlopeAsTheRecorderWritesTh
     EXPECT_EQ(h.samplesPlanned, 3.0);
     EXPECT_TRUE(h.haveSlope) << "the header's slope line was not taken";
     EXPECT_TRUE(h.haveColumns) << "the header's column line was not taken";
-    EXPECT_NEAR(h.slope, 4.8828125, 1e-6);  // six decimals in the field
+    EXPECT_NEAR(h.slope, 4.8828125, 1e-6); // six decimals in the field
     EXPECT_EQ(r.mValue(), (std::vector<std::uint16_t>{512, 65535, 0}));
     EXPECT_EQ(r.mValUm(), (std::vector<std::int32_t>{2500, INT32_MIN, INT32_MAX}));
     EXPECT_EQ(std::tuple(r.skippedLines(), r.pendingLine()), std::tuple(0u, false));
@@ -168,18 +171,18 @@ TEST_F(RecordReaderTest, ANewRecordingAtThePathIsReadFromItsStart)
 TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
 {
     std::string text = MakeRecordFile({500, 510});
-    text += "10:00:02\t500\t10\t20\t2\r\n";               // a field missing
+    text += "10:00:02\t500\t10\t20\t2\r\n"; // a field missing
     text += "garbage\r\n";
-    text += "10:00:03\t70000\t10\t20\t2\t100\r\n";         // not a 16-bit word
-    text += "10:00:04\t500\t10\t20\t2\t99999999999\r\n";   // not a 32-bit word
-    text += "10:00:05\t500\t10\t20\t2\t2500\tx\r\n";       // one field too many
+    text += "10:00:03\t70000\t10\t20\t2\t100\r\n";       // not a 16-bit word
+    text += "10:00:04\t500\t10\t20\t2\t99999999999\r\n"; // not a 32-bit word
+    text += "10:00:05\t500\t10\t20\t2\t2500\tx\r\n";     // one field too many
     static const char withNul[] = "10:00:06\t5\0\0\t10\t20\t2\t1\r\n";
     text += std::string(withNul, sizeof withNul - 1);
-    text += std::string(5000, '7') + "\r\n";               // far too long for a sample
-    text += "\r\n";                                          // blank: nothing lost
-    text += "DATE:\t12-07-2026\r\n";                        // a second header after samples
+    text += std::string(5000, '7') + "\r\n"; // far too long for a sample
+    text += "\r\n";                          // blank: nothing lost
+    text += "DATE:\t12-07-2026\r\n";         // a second header after samples
     text += MakeRecordLine({520, 1, 2, 2, 2600, "10:00:07"});
-    text += "10:00:08\t521\t1\t2";                           // cut off: the disk was full
+    text += "10:00:08\t521\t1\t2"; // cut off: the disk was full
     ASSERT_TRUE(WriteBytes(path, text));
     RecordReader r;
     ASSERT_EQ(r.Update(path), RecordStatus::Ok);
@@ -188,7 +191,6 @@ TEST_F(RecordReaderTest, GarbledAndTruncatedLinesAreSkippedAndCounted)
     EXPECT_EQ(r.skippedLines(), 8u);
     EXPECT_EQ(r.firstSkippedLine(), 9u);
     EXPECT_TRUE(r.pendingLine()) << "the cut-off last line waits for its end";
-
 
     // The same bytes in any split give the same result.
     for (std::size_t step : {1u, 7u, 4096u}) {
@@ -203,7 +205,7 @@ TEST_F(RecordReaderTest, ForeignMissingAndEmptyFilesEachGetTheirOwnStatus)
 {
     RecordReader r;
     EXPECT_EQ(r.Update(dir + "/absent.dat"), RecordStatus::Unreadable);
-    EXPECT_EQ(r.Update(dir), RecordStatus::Unreadable);  // a directory
+    EXPECT_EQ(r.Update(dir), RecordStatus::Unreadable); // a directory
 
     ASSERT_TRUE(WriteBytes(path, ""));
     EXPECT_EQ(r.Update(path), RecordStatus::Empty);
@@ -214,7 +216,7 @@ TEST_F(RecordReaderTest, ForeignMissingAndEmptyFilesEachGetTheirOwnStatus)
     EXPECT_EQ(r.Update(path), RecordStatus::NotRecord);
     EXPECT_EQ(r.samples(), 0u);
 
-    ASSERT_TRUE(WriteBytes(path, std::string(100000, '\x89')));  // a picture, no line end at all
+    ASSERT_TRUE(WriteBytes(path, std::string(100000, '\x89'))); // a picture, no line end at all
     EXPECT_EQ(r.Update(path), RecordStatus::NotRecord);
 }
 
