@@ -49,6 +49,7 @@ void InstallApplicationHooks()
     programHooks.sensorIdentified = PlantPublishIdentity;
     programHooks.parametersTransferred = PlantPublishParameters;
     programHooks.sampleRecorded = PlantPublishRecord;
+    programHooks.changeLogged = PlantPublishChange;
     programHooks.serialPortOpening = showOpeningPort;
     programHooks.linkLost = DimAfterLostLink;
     programHooks.sensorReconnected = InitGUI;

@@ -9,7 +9,10 @@
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "calib_ui/service.h"
+#include "compare_ui/compare_window.h"
 #include "display/buffers.h"
+#include "files/change_log.h"
+#include "files/change_watch.h"
 #include "files/locations.h"
 #include "files/settings.h"
 #include "link/frame.h"
@@ -17,6 +20,7 @@
 #include "link/ident.h"
 #include "link/orders.h"
 #include "link/transport.h"
+#include "link_ui/change_log_window.h"
 #include "link_ui/connection.h"
 #include "link_ui/ident_page.h"
 #include "link_ui/serial_devices.h"
@@ -129,6 +133,9 @@ void chooseFileLocations()
     const FileLocations where = ChooseFileLocations(dir_name, DirectoryWritable(dir_name));
     CopyText(proj_dir, where.documentsDirectory.c_str());
     CopyText(appini_pathname, where.settingsFile.c_str());
+    // The change log follows the settings file wherever its rule puts it.
+    SetChangeLogFile(ChangeLogPathBeside(appini_pathname));
+    SetChangeLogProgram(std::string("MQ-Vista ") + MQ_VERSION);
 }
 
 // The controls' start-up state, after the settings: the record file in the documents
@@ -293,6 +300,8 @@ void CloseLinkAndPanels()
     CloseOpenLinks();
     DiscardRecordStatistics();
     DiscardSetupAssistant();
+    DiscardChangeLogWindow();
+    DiscardCompareWindow();
     DiscardPanel(pPA);
     pPA = pPH = pPara1 = pPara2 = pPara3 = pCalib = pCal1 = pCal2 = pRec = pConn = 0;
 }

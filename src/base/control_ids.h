@@ -23,6 +23,8 @@ enum PanelResource {
     PANEL_PLANT = 5,      // plant link settings, a dialog of its own
     PANEL_STATS_HELP = 6, // help pop-up of the statistics window, loaded as its child
     PANEL_SETUP_HELP = 7, // help pop-up of the set-up window, loaded as its child
+    PANEL_CHANGES = 8,    // the change log, a window of its own
+    PANEL_COMPARE = 9,    // parameter sets side by side, a window of its own
 };
 
 // Control ids, unique over the whole description.
@@ -108,6 +110,7 @@ enum ControlId {
     PARA3_OP_MODE,
     PARA3_INTRG_MODE,
     PARA3_TRG_PIX,
+    PARA3_COMPARE,
 
     // calibration page and its two inner pages
     CALIB_TAB = 400,
@@ -174,6 +177,7 @@ enum ControlId {
     CONN_SERIAL_DEVICES,
     CONN_BIND_DEVICE,
     CONN_PLANT_LINK,
+    CONN_CHANGE_LOG,
 
     // help pop-up
     HELP_TEXT = 700,
@@ -233,6 +237,29 @@ enum ControlId {
     SETUP_FIGURE = 930,    // + row
     SETUP_VERDICT = 940,   // + row
     SETUP_ADVICE = 950,    // + row
+
+    // change log window
+    CHANGES_SERIAL = 980,
+    CHANGES_SINCE,
+    CHANGES_SHOW,
+    CHANGES_EXPORT,
+    CHANGES_CLOSE,
+    CHANGES_INFO,
+    CHANGES_HASH,
+    CHANGES_TABLE,
+
+    // compare-sets window
+    COMPARE_READ = 620,
+    COMPARE_FILE,
+    COMPARE_TAKE_RAM,
+    COMPARE_TAKE_EEPROM,
+    COMPARE_TAKE_FILE,
+    COMPARE_CLOSE,
+    COMPARE_SUMMARY,
+    COMPARE_NOTE,
+    COMPARE_FILE_NAME,
+    COMPARE_HEAD = 630,      // + column (0 PANEL, 1 RAM, 2 EEPROM, 3 FILE)
+    COMPARE_ROW_LABEL = 530, // + row, the fields in file order
     // ids stay below ui::kFirstDynamicControl
 };
 
@@ -254,4 +281,17 @@ enum StatsRow {
     STATS_ROWS,
 };
 constexpr int StatsFigureId(int row, int column) { return STATS_FIGURE + row * 2 + column; }
+
+// The compare-sets window: 29 rows (the parameter-file keys, um-Slope last) by 4 columns.
+constexpr int kCompareRows = 29;
+constexpr int kCompareColumns = 4;
+// Cells fill two free id ranges: PANEL and RAM from 640, EEPROM and FILE from 720.
+constexpr int CompareCellId(int row, int column)
+{
+    return column < 2 ? 640 + column * kCompareRows + row : 720 + (column - 2) * kCompareRows + row;
+}
+static_assert(REC_STATS < COMPARE_ROW_LABEL && COMPARE_ROW_LABEL + kCompareRows <= CONN_COMTYPE);
+static_assert(CONN_CHANGE_LOG < COMPARE_READ && COMPARE_HEAD + kCompareColumns <= CompareCellId(0, 0));
+static_assert(CompareCellId(kCompareRows - 1, 1) < HELP_TEXT && SETUP_HELP_TEXT < CompareCellId(0, 2));
+static_assert(CompareCellId(kCompareRows - 1, 3) < STATS_FILE);
 } // namespace panels

@@ -15,6 +15,12 @@ struct ProgramHooks {
     void (*serialPortOpening)(int port) = nullptr;                // an RS-232 port is about to open
     void (*linkLost)() = nullptr;                                 // the link went away and was closed
     void (*sensorReconnected)() = nullptr;                        // Connect identified a sensor anew
+    void (*changeLogged)(const char *serial, const char *json) = nullptr; // a change-log row was written
+    // The change log's watch over every order (installed with the log file, not by the window):
+    // a request went out or could not (sent), and its answer came (ok) with its data.
+    void (*orderRequested)(unsigned char order, unsigned short address, const void *data, unsigned short length,
+                           bool sent) = nullptr;
+    void (*orderAnswered)(bool ok, const void *data, unsigned length) = nullptr;
 };
 extern ProgramHooks programHooks;
 
@@ -52,4 +58,9 @@ inline void NotifySensorReconnected()
 {
     if (programHooks.sensorReconnected)
         programHooks.sensorReconnected();
+}
+inline void NotifyChangeLogged(const char *serial, const char *json)
+{
+    if (programHooks.changeLogged)
+        programHooks.changeLogged(serial, json);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "calib_ui/procedure.h"
+#include "files/change_watch.h"
 
 #include "display/measure.h"
 
@@ -26,6 +27,7 @@ using namespace panels;
 
 int ActivateCalibration(std::uint16_t mode)
 {
+    ChangeAction action(mode == 2 ? "CALIBRATION SAVE" : "CALIBRATION");
     unsigned short address = 0;
     const void *data = nullptr;
     unsigned short length = 0;

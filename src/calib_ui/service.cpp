@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "calib_ui/service.h"
+#include "files/change_watch.h"
 
 #include "base/control_ids.h"
 #include "base/popups.h"
@@ -97,6 +98,7 @@ void takeHeaderFieldsIntoCal()
 
 void writeHeader()
 {
+    ChangeAction action("WRITE HEADER");
     const int erased = ClearXFLASHpage(kXflashHeaderAddress);
     DelayWithEventProcessing(kFlashSettle);
     if (erased != 0)
@@ -139,6 +141,7 @@ void writeTable()
         MessagePopup("Info", text);
         return;
     }
+    ChangeAction action("WRITE TABLE");
     for (int i = 0; i < pieces; ++i) {
         const int erased = ClearXFLASHpage(static_cast<std::uint16_t>(kXflashTableFirstPage + i * kXflashPageStep));
         DelayWithEventProcessing(kFlashSettle);

@@ -6,10 +6,12 @@
 #include "base/text.h"
 #include "calib/calrec.h"
 #include "cli/backup_file.h"
+#include "cli/change_log_place.h"
 #include "cli/fleet.h"
 #include "cli/output.h"
 #include "cli/publish.h"
 #include "cli/sensor.h"
+#include "files/change_watch.h"
 #include "link/orders.h"
 #include "params/compare.h"
 #include "params/parafile.h"
@@ -325,13 +327,14 @@ const char kDiffHelp[] = "usage: mq-vista-cli [--json] diff [--all] SOURCE SOURC
                          "Exit 0 when the sets are the same, 1 when they differ, 2 on an error.\n";
 const char kRestoreHelp[] =
     "usage: mq-vista-cli [--json] [--timeout S] restore SOURCE ADDR [--to eeprom|ram] [--dry-run]\n"
-    "                    [--with-slope] [--force] [--yes]\n"
+    "                    [--with-slope] [--force] [--yes] [--log FILE]\n"
     "\n"
     "Reads the sensor's set (--to: EEPROM, the default, or RAM), shows what differs from SOURCE\n"
     "and writes the wanted set when something differs, then reads it back and compares.\n"
     "The sensor keeps its own um-Slope unless --with-slope. A backup of another hardware type\n"
     "or pixel count is refused unless --force. Without --yes the write is confirmed on the\n"
-    "terminal, and refused when there is none. --dry-run writes nothing.\n"
+    "terminal, and refused when there is none. --dry-run writes nothing. Each field written is a\n"
+    "row of the change log (--log FILE, default the one beside the settings file).\n"
     "Exit 0 when the sensor holds the wanted set (dry run: nothing would change), 1 when the\n"
     "read-back differs (dry run: something would change), 2 on an error or a refusal.\n";
 const char kVerifyHelp[] = "usage: mq-vista-cli [--json] [-j N] [--timeout S] verify --golden DIR [--publish] ADDR...\n"
@@ -551,9 +554,10 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
 {
     Parsed parsed;
     std::string error;
-    if (!parseArguments(arguments,
-                        {{"to", true}, {"dry-run", false}, {"with-slope", false}, {"force", false}, {"yes", false}},
-                        parsed, error))
+    if (!parseArguments(
+            arguments,
+            {{"to", true}, {"dry-run", false}, {"with-slope", false}, {"force", false}, {"yes", false}, {"log", true}},
+            parsed, error))
         return usageError("restore", error);
     if (parsed.help)
         return help(kRestoreHelp);
@@ -571,6 +575,8 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
     if (!parseSource(parsed.positional[0], source, error) || !ParseAddress(parsed.positional[1], address, error))
         return usageError("restore", error);
     SetConnectTimeout(common.timeout);
+    UseChangeLog(has(parsed, "log") ? parsed.options["log"] : std::string(),
+                 std::string("mq-vista-cli ") + ProgramVersion());
 
     QJsonObject result = started(address);
     result.insert("source", QString::fromStdString(source.text));
@@ -642,7 +648,13 @@ int RunRestore(const CommonOptions &common, const std::vector<std::string> &argu
                            error))
         return fail(error);
     ParameterSet readBack{};
-    if (!WriteSensorSet(target, wanted.set, error))
+    bool written = false;
+    {
+        // The fields written become rows of the change log, old values from the set read above.
+        ChangeAction action("RESTORE");
+        written = WriteSensorSet(target, wanted.set, error);
+    }
+    if (!written)
         return fail(error);
     result.insert("written", true);
     if (!ReadSensorSet(target, readBack, error))

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet.h"
+#include "cli/log_command.h"
 #include "platform/system.h"
 
 #include <cstdio>
@@ -26,6 +27,8 @@ const char kUsage[] =
     "  restore SOURCE ADDR                   writes a set onto a sensor, read back to confirm\n"
     "  verify --golden DIR ADDR...           ok, unsaved, drifted or no-golden for each sensor\n"
     "  record --samples N --interval S ADDR...  measurement samples into record files\n"
+    "  log [--sensor SERIAL] [--since DATE]  the change log of every write to a sensor, oldest first\n"
+    "  log --verify                          checks the change log's hash chain\n"
     "\n"
     "Options:\n"
     "  --json          one JSON object a line per sensor, in the order of the addresses\n"
@@ -118,5 +121,7 @@ int main(int argc, char **argv)
         return cli::RunVerify(common, arguments);
     if (command == "record")
         return cli::RunRecord(common, arguments);
+    if (command == "log")
+        return cli::RunLog(common, arguments);
     return usage("unknown command '" + command + "'");
 }

@@ -2,6 +2,7 @@
 
 #include "link/orders.h"
 
+#include "base/hooks.h"
 #include "base/records.h"
 #include "base/state.h"
 #include "base/statusline.h"
@@ -23,10 +24,25 @@ int SendOrder(unsigned char order, unsigned short address, const void *data, uns
 {
     // While another exchange waits, FillTxBuf leaves its request alone and BeginExchange refuses.
     FillTxBuf(order, address, data, length);
-    return BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+    const int sent =
+        BeginExchange(static_cast<unsigned short>(kHeaderSize + std::min<unsigned>(length, kMaxFrameData)));
+    if (programHooks.orderRequested)
+        programHooks.orderRequested(order, address, data, length, sent == 1);
+    return sent;
 }
 
-int AwaitAnswer() { return FinishExchange(); }
+int AwaitAnswer()
+{
+    const int result = FinishExchange();
+    // What a write changed, and what a read showed of the sensor's sets, for the change log.
+    if (programHooks.orderAnswered) {
+        std::uint16_t answerLength = 0;
+        std::memcpy(&answerLength, szReadBuf + 4, sizeof answerLength);
+        programHooks.orderAnswered(result == 1, szReadBuf + kHeaderSize,
+                                   std::min<unsigned>(answerLength, kMaxFrameData));
+    }
+    return result;
+}
 
 void CopyAnswerData(void *destination, unsigned count)
 {

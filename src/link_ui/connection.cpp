@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "link_ui/connection.h"
+#include "files/change_watch.h"
 #include "link_ui/serial_devices.h"
 
 #include "base/control_ids.h"
@@ -379,6 +380,7 @@ int CC_CBTNChangeBaudRate(int panel, int control, int event, void *, int, int)
         // The sensor whose rate changes is on the open port: that port is reopened, and a
         // number edited in the field waits for the next Connect.
         const int port = rs232openport;
+        ChangeAction action("SET BAUD");
         if (IssueOrder(ORDER_CHANGE_BAUDRATE, rs232baudrate) == 1) {
             showAndLog(kTextBaudChangeOk);
             // The open reports (and logs) its own outcome; the line feed it adds is not shown.

@@ -5,6 +5,8 @@
 #include "panels/resource.h"
 #include "panels/resource_pages.h"
 
+#include "compare_ui/compare_window.h"
+#include "link_ui/change_log_window.h"
 #include "main_ui/main_panel.h"
 #include "plant/plant_dialog.h"
 #include "setup/assistant.h"
@@ -46,6 +48,8 @@ std::vector<ControlDef> buildControls()
     res::AddStatisticsWindow(c);
     res::AddSetupWindow(c);
     res::AddPlantLinkDialog(c);
+    res::AddChangeLogWindow(c);
+    res::AddCompareWindow(c);
     return c;
 }
 
@@ -65,6 +69,8 @@ std::vector<PanelDef> buildPanels()
     p.push_back({PANEL_STATS, "STATISTICS", 600, 840, CC_PANELstats, 0, 0, -1});
     p.push_back({PANEL_SETUP, "SET-UP ASSISTANT", 540, 1000, CC_PANELsetup, 0, 0, -1});
     p.push_back({PANEL_PLANT, "PLANT LINK", 430, 420, CC_PANELplant, 0, 0, -1});
+    p.push_back({PANEL_CHANGES, "CHANGE LOG", 600, 1000, CC_PANELchanges, 0, 0, -1});
+    p.push_back({PANEL_COMPARE, "COMPARE SETS", 670, 990, CC_PANELcompare, 0, 0, -1});
     p.push_back({PANEL_STATS_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
     p.push_back({PANEL_SETUP_HELP, "", 130, 320, CC_PANELpopup, 0, 0, -1});
     return p;

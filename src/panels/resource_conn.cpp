@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Connection page.
 
+#include "link_ui/change_log_window.h"
 #include "link_ui/connection.h"
 #include "link_ui/serial_devices.h"
 #include "panels/resource_pages.h"
@@ -31,9 +32,10 @@ void AddConnectionPage(std::vector<ControlDef> &c)
     c.push_back(make(CONN_DISCONNECT, Kind::Button, PN, "DISCONNECT", {row(1), 102, 24, 86}, CC_CBTNDisconnect));
     c.push_back(make(CONN_ACCEPT, Kind::Button, PN, "ACCEPT", {row(1), 194, 24, 86}, CC_CBTNAcceptComSetting));
     c.push_back(make(CONN_CHANGE_BAUD, Kind::Button, PN, "SET BAUD", {row(1), 286, 24, 86}, CC_CBTNChangeBaudRate));
-    c.push_back(make(CONN_HWINFO, Kind::Button, PN, "GENERATE HARDWARE INFO", {row(2) - 8, kColA, 24, 200},
+    c.push_back(make(CONN_HWINFO, Kind::Button, PN, "GENERATE HARDWARE INFO", {row(2) - 8, kColA, 24, 180},
                      CC_CBTNGenerateHWInfoFile));
-    c.push_back(make(CONN_PLANT_LINK, Kind::Button, PN, "PLANT LINK", {row(2) - 8, 220, 24, 160}, CC_BTNplantLink));
+    c.push_back(make(CONN_PLANT_LINK, Kind::Button, PN, "PLANT LINK", {row(2) - 8, 196, 24, 90}, CC_BTNplantLink));
+    c.push_back(make(CONN_CHANGE_LOG, Kind::Button, PN, "CHANGE LOG", {row(2) - 8, 292, 24, 90}, CC_BTNchangeLog));
     c.push_back(make(CONN_STATUS, Kind::TextBox, PN, "", {row(2) + 22, kColA, 118, 370}));
     c.push_back(ring(CONN_SERIAL_DEVICES, PN, "SERIAL DEVICE FOR THIS COM-PORT", {row(2) + 158, kColA, kFieldH, 270},
                      {{"(no binding)", -1}}));

@@ -99,5 +99,7 @@ void AddHelpPopup(std::vector<ControlDef> &c);
 void AddStatisticsWindow(std::vector<ControlDef> &c);
 void AddSetupWindow(std::vector<ControlDef> &c);
 void AddPlantLinkDialog(std::vector<ControlDef> &c);
+void AddChangeLogWindow(std::vector<ControlDef> &c);
+void AddCompareWindow(std::vector<ControlDef> &c);
 
 } // namespace panels::res

@@ -2,6 +2,7 @@
 // Third parameter page: external and internal trigger, housing controls, receiver
 // operating mode.
 
+#include "compare_ui/compare_window.h"
 #include "panels/resource_pages.h"
 
 #include "params_ui/para_callbacks.h"
@@ -31,6 +32,7 @@ void AddPara3Page(std::vector<ControlDef> &c)
     c.push_back(
         bind(numeric(PARA3_TRG_PIX, P3, "MIN-TRIGGER-PIXEL [pixel]", {row(2), kColB, kFieldH, 100}, 0, 65535, 0),
              CC_NUMtrgPix));
+    c.push_back(make(PARA3_COMPARE, Kind::Button, P3, "COMPARE SETS", {row(3), kColA, 24, 150}, CC_BTNcompareSets));
 }
 
 } // namespace panels::res

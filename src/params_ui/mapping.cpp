@@ -9,6 +9,7 @@
 #include "calib/calrec.h"
 #include "display/buffers.h"
 #include "link/hwinfo.h"
+#include "params/parafile.h"
 #include "params/pset.h"
 #include "params_ui/para_callbacks.h"
 #include "ui/runtime.h"
@@ -226,4 +227,32 @@ void DimmButtons(std::uint16_t dim)
     for (int id : {MAIN_SEND, MAIN_GET, MAIN_VIDEO, MAIN_RUN, MAIN_RESET})
         SetCtrlDimmed(pPA, id, dimmed);
     SetCtrlDimmed(pPara1, PARA1_TEACH, dimmed);
+}
+
+std::string ShownParameterText(const std::string &key, std::uint32_t value)
+{
+    char text[64] = "";
+    if (key == "um-Slope") {
+        std::snprintf(text, sizeof text, "%.4f \xb5m/pixel", SlopeWordToMicrons(value));
+    } else if (key == "Exposure-Time") {
+        std::snprintf(text, sizeof text, "%.1f ms", ExposureWordToMs(static_cast<std::uint16_t>(value)));
+    } else if (key == "Video-Thd-Fix" || key == "Video-Thd-Auto") {
+        std::snprintf(text, sizeof text, "%u %%", value);
+    } else if (key == "Teach-Value" || key == "Upper-Tolerance" || key == "Lower-Tolerance" || key == "Eval-Begin" ||
+               key == "Eval-End" || key == "Trigger-Pixel") {
+        std::snprintf(text, sizeof text, "%.*f mm", static_cast<int>(PRECISION),
+                      PixelsToMillimetres(value, pset.um_Slope));
+    } else {
+        for (int i = 0; i < kParaKeyCount; ++i) {
+            if (key != kParaKeys[i].name)
+                continue;
+            for (const FieldControl &f : kDirectFields) {
+                std::string label;
+                if (f.field == kParaKeys[i].field && *f.panel != 0 &&
+                    GetRingLabelOfValue(*f.panel, f.control, static_cast<int>(value), &label) == 0)
+                    return label;
+            }
+        }
+    }
+    return text;
 }

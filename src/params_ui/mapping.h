@@ -5,6 +5,7 @@
 // buttons that talk to the sensor.
 
 #include <cstdint>
+#include <string>
 
 void GetPanelValues();
 void SetPanelValues();
@@ -20,3 +21,8 @@ void ShowToleranceMillimetres(unsigned upper, unsigned lower);
 // Stated resolution in µm of a hardware type in a receiver operating mode; -1 if the
 // type is not known.
 int ResolutionMicrons(std::uint32_t hardwareType, std::uint16_t opMode);
+
+// A field's value as the pages show it: the ring's text, millimetres, milliseconds,
+// per cent, µm/pixel, in Latin-1 as the controls take texts; empty for a plain number. key is
+// the parameter-file key.
+std::string ShownParameterText(const std::string &key, std::uint32_t value);

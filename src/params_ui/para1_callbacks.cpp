@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // First parameter page: evaluation, tolerances, set point and teach, analog output.
 
+#include "files/change_watch.h"
 #include "params_ui/para_callbacks.h"
 
 #include "base/control_ids.h"
@@ -23,6 +24,7 @@ double millimetres(unsigned pixels) { return PixelsToMillimetres(pixels, pset.um
 
 int PushTEACH()
 {
+    ChangeAction action("TEACH");
     const int result = TeachSetPoint();
     if (result == 0) {
         SetCtrlVal(pPara1, PARA1_TEACH_VALUE, static_cast<int>(pset.Teach_Value));

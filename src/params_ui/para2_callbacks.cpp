@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Second parameter page: light source, exposure, video threshold and its save.
 
+#include "files/change_watch.h"
 #include "params_ui/para_callbacks.h"
 
 #include "base/control_ids.h"
@@ -239,11 +240,14 @@ int CC_CBTNSaveThreshold(int panel, int control, int event, void *, int, int)
     GetCtrlVal(pPara2, PARA2_VTHD, &percent);
     GetCtrlVal(pPara2, PARA2_THD_TARGET, &toEeprom);
     pset.Video_Thd_Auto = percent;
-    // The switch's off position is RAM.
-    if (!toEeprom)
-        WriteVideoDataToRAM(pset.Video_Thd_Auto);
-    else
-        WriteVideoDataToEE(pset.Video_Thd_Auto);
+    {
+        ChangeAction action("SAVE V-THD");
+        // The switch's off position is RAM.
+        if (!toEeprom)
+            WriteVideoDataToRAM(pset.Video_Thd_Auto);
+        else
+            WriteVideoDataToEE(pset.Video_Thd_Auto);
+    }
     DelayWithEventProcessing(0.2);
     if (GetDATA(1) == 1) {
         std::memcpy(thdArrayEE, vtbuf, sizeof thdArrayEE);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "params_ui/transfer.h"
+#include "files/change_watch.h"
 
 #include "base/control_ids.h"
 #include "base/hooks.h"
@@ -50,6 +51,7 @@ void PushGET(std::uint16_t where)
 
 void PushSEND(std::uint16_t where)
 {
+    ChangeAction action("SEND");
     const unsigned char order = where == EEPROM ? ORDER_WRITE_PARA_EE : ORDER_WRITE_PARA_RAM;
     if (IssueOrder(order, 0, &pset, sizeof pset) == 1) {
         CopyText(szStatus, "Transmission successful - Line Ok!");

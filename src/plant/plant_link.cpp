@@ -130,3 +130,11 @@ void PlantPublishRecord(int sample)
                        slash == std::string::npos ? path : path.substr(slash + 1)),
          false);
 }
+
+void PlantPublishChange(const char *, const char *json)
+{
+    if (!plantSettings.enabled)
+        return;
+    // Each row once, not kept by the broker: a plant's own subscriber collects them.
+    send("change", json, false);
+}

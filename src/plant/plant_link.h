@@ -24,10 +24,11 @@ void PlantStop();
 // Where the link's state is shown besides the status box (the settings dialog, while open).
 void SetPlantStateViewer(void (*show)(const std::string &text));
 
-void PlantPublishFrame();                         // the Run loop showed raw
-void PlantPublishIdentity();                      // a served sensor was identified
-void PlantPublishParameters(std::uint16_t where); // a GET or SEND with RAM or EEPROM succeeded
-void PlantPublishRecord(int sample);              // the recorder wrote sample (1-based) to rec_fname
+void PlantPublishFrame();                                      // the Run loop showed raw
+void PlantPublishIdentity();                                   // a served sensor was identified
+void PlantPublishParameters(std::uint16_t where);              // a GET or SEND with RAM or EEPROM succeeded
+void PlantPublishRecord(int sample);                           // the recorder wrote sample (1-based) to rec_fname
+void PlantPublishChange(const char *serial, const char *json); // a change-log row was written
 
 // Numbers of the frames and samples published in this run.
 extern std::uint64_t plantFrameSeq, plantRecordSeq;

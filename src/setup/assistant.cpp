@@ -2,6 +2,7 @@
 // Set-up assistant: its window, ANALYSE, AUTO SET-UP and UNDO.
 
 #include "setup/assistant.h"
+#include "files/change_watch.h"
 
 #include "base/control_ids.h"
 #include "base/popups.h"
@@ -190,8 +191,9 @@ bool takeProfile()
     return true;
 }
 
-bool sendToRam(const ParameterSet &p)
+bool sendToRam(const ParameterSet &p, const char *actionName)
 {
+    ChangeAction action(actionName);
     if (IssueOrder(ORDER_WRITE_PARA_RAM, 0, &p, sizeof p) == 1)
         return true;
     CopyText(szStatus, "Transmission error [SEND]!");
@@ -204,7 +206,11 @@ void restoreAfterFailure()
 {
     char status[kTextSize];
     CopyText(status, szStatus);
-    const bool restored = IssueOrder(ORDER_WRITE_PARA_RAM, 0, &g_undo, sizeof g_undo) == 1;
+    bool restored = false;
+    {
+        ChangeAction action("AUTO SET-UP");
+        restored = IssueOrder(ORDER_WRITE_PARA_RAM, 0, &g_undo, sizeof g_undo) == 1;
+    }
     CopyText(szStatus, status);
     ShowStatus();
     if (restored)
@@ -259,7 +265,7 @@ int trySettings(ParameterSet &work, std::string &reason)
             return 0;
         }
         ++g_trials;
-        if (!sendToRam(work) || !takeProfile())
+        if (!sendToRam(work, "AUTO SET-UP") || !takeProfile())
             return -1;
         judge(work);
         describeTrial(g_trials, work);
@@ -415,7 +421,7 @@ int UndoSetup()
     if (!g_haveUndo || refused())
         return -1;
     holdControls(true);
-    const bool sent = sendToRam(g_undo);
+    const bool sent = sendToRam(g_undo, "UNDO");
     // The rows judged the set just taken back: they judge the signal with the set put back.
     const bool analysed = sent && takeProfile();
     holdControls(false);

@@ -126,6 +126,8 @@ int InsertListItem(int panel, int control, int index, const char *label, int val
 int DeleteListItem(int panel, int control, int index, int count);
 int GetNumListItems(int panel, int control, int *count);
 int GetListItemLabel(int panel, int control, int index, std::string *label);
+// The label (Latin-1, as GetListItemLabel) of the ring item carrying value; -1 when no item does.
+int GetRingLabelOfValue(int panel, int control, int value, std::string *label);
 // Index of the item whose label equals text, or -1.
 int FindListItem(int panel, int control, const char *text);
 
@@ -134,6 +136,8 @@ int FindListItem(int panel, int control, const char *text);
 int AppendTextBox(int panel, int control, const char *text);
 int ReplaceTextBoxLine(int panel, int control, int index, const char *text);
 int ResetTextBox(int panel, int control, const char *text);
+// Shows a text box from its first line (new text shows its last).
+int ScrollTextBoxToTop(int panel, int control);
 std::vector<std::string> GetTextBoxLines(int panel, int control);
 
 // ---- Graphs ------------------------------------------------------------------------

@@ -296,7 +296,11 @@ int SetCtrlFont(int panel, int control, const char *family, int pointSize)
     if (pointSize > 0)
         f.setPixelSize(pointSize);
     c->baseFont = f;
-    fitToText(*c);
+    // A text box keeps its place and size: its text scrolls.
+    if (c->kind == Kind::TextBox)
+        PlaceControl(*c);
+    else
+        fitToText(*c);
     return 0;
 }
 

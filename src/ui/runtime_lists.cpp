@@ -110,6 +110,20 @@ int GetListItemLabel(int panel, int control, int index, std::string *label)
     return 0;
 }
 
+int GetRingLabelOfValue(int panel, int control, int value, std::string *label)
+{
+    ControlRec *c = FindControl(panel, control);
+    auto *box = c ? qobject_cast<QComboBox *>(c->widget.data()) : nullptr;
+    if (!box)
+        return -1;
+    for (std::size_t i = 0; i < c->itemValues.size() && static_cast<int>(i) < box->count(); ++i)
+        if (c->itemValues[i] == value) {
+            *label = box->itemText(static_cast<int>(i)).toLatin1().toStdString();
+            return 0;
+        }
+    return -1;
+}
+
 int FindListItem(int panel, int control, const char *text)
 {
     ControlRec *c = FindControl(panel, control);
@@ -132,6 +146,15 @@ void showTextBox(ControlRec &c)
     edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
 }
 } // namespace
+
+int ScrollTextBoxToTop(int panel, int control)
+{
+    ControlRec *c = FindControl(panel, control);
+    if (!c || c->kind != Kind::TextBox)
+        return -1;
+    static_cast<QPlainTextEdit *>(c->widget.data())->verticalScrollBar()->setValue(0);
+    return 0;
+}
 
 int AppendTextBox(int panel, int control, const char *text)
 {

@@ -510,4 +510,65 @@ TEST_F(CliTest, RecordWritesEachSensorsRecordFile)
     EXPECT_EQ(file.substr(file.size() - 2), "\r\n") << "the last line whole";
 }
 
+TEST_F(CliTest, RestoreLogsEachFieldItWritesAndLogPrintsFiltersAndVerifiesTheChain)
+{
+    SimProcess &sim = sensor(601);
+    const std::string backups = dir / "backups", log = dir / "changes.sqlite";
+    ASSERT_EQ(cli({"backup", "--dir", backups, at(sim)}).code, 0);
+    ASSERT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "123"), at(sim), "--yes", "--log", log}).code,
+              0);
+    ASSERT_EQ(sim.command("fault error-1 order 3"), "ok");
+    EXPECT_EQ(cli({"restore", editedIni(backups + "/601.ini", "Power", "124"), at(sim), "--yes", "--log", log}).code,
+              2);
+
+    const CliRun json = cli({"--json", "log", "--log", log});
+    ASSERT_EQ(json.code, 0) << json.err;
+    ASSERT_EQ(json.lines.size(), 2u) << json.out;
+    EXPECT_EQ(json.lines[0].keys().join(' ').toStdString(),
+              "action address firmware hardware_type hash host key new old program result serial target time user");
+    struct Row {
+        const char *name;
+        long long old, value;
+        const char *result;
+    };
+    const Row rows[] = {{"written, old from the set read first (the simulator's 500)", 500, 123, "written"},
+                        {"refused by the sensor", 123, 124, "failed"}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(rows[i].name);
+        const QJsonObject &r = json.lines[i];
+        EXPECT_EQ(text(r, "action") + " " + text(r, "target") + " " + text(r, "key") + " " + text(r, "serial"),
+                  "RESTORE EEPROM Power 601");
+        EXPECT_EQ(r.value("old").toInteger(), rows[i].old);
+        EXPECT_EQ(r.value("new").toInteger(), rows[i].value);
+        EXPECT_EQ(text(r, "result"), rows[i].result);
+        EXPECT_EQ(text(r, "program").rfind("mq-vista-cli ", 0), 0u);
+    }
+    struct Listing {
+        std::vector<std::string> args;
+        int code;
+        std::size_t lines;
+    };
+    const Listing listings[] = {{{"log", "--log", log, "--sensor", "601"}, 0, 2},
+                                {{"log", "--log", log, "--sensor", "602"}, 0, 0},
+                                {{"log", "--log", log, "--since", "2999-01-01"}, 0, 0},
+                                {{"log", "--log", log, "--since", "today"}, 64, 0},
+                                {{"log", "--log", dir / "none.sqlite"}, 2, 0}};
+    for (const Listing &l : listings) {
+        SCOPED_TRACE(l.args.back());
+        const CliRun run = cli(l.args);
+        EXPECT_EQ(run.code, l.code) << run.err;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n')), l.lines) << run.out;
+    }
+
+    const CliRun whole = cli({"log", "--verify", "--log", log});
+    EXPECT_EQ(whole.code, 0) << whole.out << whole.err;
+    EXPECT_NE(whole.out.find(text(json.lines[1], "hash")), std::string::npos) << "the latest hash: " << whole.out;
+    QProcess sqlite;
+    sqlite.start("sqlite3", {QString::fromStdString(log), "UPDATE changes SET new = 125 WHERE id = 2"});
+    ASSERT_TRUE(sqlite.waitForFinished(10000));
+    const CliRun broken = cli({"log", "--verify", "--log", log});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_NE(broken.out.find("row 2 breaks the chain"), std::string::npos) << broken.out;
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 #include "app/shell.h"
 #include "base/text.h"
 #include "calib/calrec.h"
+#include "files/change_log.h"
+#include "files/change_watch.h"
 #include "files/hwinfofile.h"
 #include "link/hwinfo.h"
 #include "link/ident.h"
@@ -247,6 +249,13 @@ TEST_F(ConnectionTest, ChangeBaudRateGoesOverTheOpenPortAndReopensItAtTheNewRate
                          LogCount("RS232 open-com-port: successful!")),
               std::tuple(1, 1, opened + 1))
         << "the reopen is logged once";
+    std::vector<ChangeRow> changes;
+    std::string error;
+    ASSERT_TRUE(ReadChangeRows(ChangeLogFile(), {}, &changes, &error)) << error;
+    ASSERT_EQ(changes.size(), 1u) << "the change log's row of SET BAUD";
+    EXPECT_EQ(changes[0].action + " " + changes[0].target + " " + changes[0].key + " " +
+                  std::to_string(changes[0].newValue) + " " + ChangeResultText(changes[0]),
+              "SET BAUD RAM RS-232-Baudrate 2 written");
     EXPECT_EQ(std::tuple(rs232con, rs232baudrate, held(sim.ptyPath())), std::tuple(1, 2, true));
     EXPECT_EQ(1, IssueOrder(ORDER_ECHO, 0)) << szStatus;
 

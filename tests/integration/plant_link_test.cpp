@@ -27,7 +27,10 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "files/change_log.h"
+#include "files/change_watch.h"
 #include <algorithm>
+
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -94,6 +97,17 @@ TEST_F(PlantLinkTest, EveryFrameArrivesOnceInOrderAndIdentityParametersStatusAre
     ASSERT_EQ(InitDataExchange(), 1);
     ASSERT_TRUE(stateIs("MQTT: connected to 127.0.0.1:" + std::to_string(broker.port())));
     PushSEND(EEPROM);
+    // The SEND's change-log rows, each once and not retained, as the log holds them.
+    std::vector<ChangeRow> logged;
+    std::string error;
+    ASSERT_TRUE(ReadChangeRows(ChangeLogFile(), {}, &logged, &error)) << error;
+    ASSERT_EQ(logged.size(), 29u) << "an EEPROM never read: every field";
+    ASSERT_TRUE(live.waitFor([&](const MqttSubscriber &s) { return s.messagesOn(topic("change")).size() >= 29; }, 10));
+    const std::vector<MqttMessage> changes = live.messagesOn(topic("change"));
+    ASSERT_EQ(changes.size(), 29u);
+    EXPECT_FALSE(changes[0].retain) << "a change row is not retained";
+    EXPECT_EQ(changes[0].payload, ChangeRowJson(logged[0]));
+    EXPECT_EQ(changes[28].payload, ChangeRowJson(logged[28]));
 
     // Paced, so that the frames sent stay within the simulator's record of the last 2000.
     ASSERT_EQ(sim.command("set baud 115200"), "ok");
