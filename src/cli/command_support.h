@@ -6,7 +6,7 @@
 
 #include "base/records.h"
 #include "cli/address.h"
-#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/sensor.h"
 
 #include <QJsonObject>

@@ -4,22 +4,12 @@
 // The commands of mq-vista-cli. Each returns the program's exit code.
 
 #include "cli/address.h"
+#include "cli/options.h"
 
 #include <string>
 #include <vector>
 
 namespace cli {
-
-constexpr int kExitOk = 0;
-constexpr int kExitDifferent = 1;
-constexpr int kExitFailed = 2;
-constexpr int kExitUsage = 64;
-
-struct CommonOptions {
-    bool json = false;
-    int jobs = 8;
-    double timeout = 10.0; // seconds for opening a link
-};
 
 // The command's own arguments (everything after its name).
 int RunIdentify(const CommonOptions &common, const std::vector<std::string> &arguments);
